@@ -1,0 +1,255 @@
+#include "CMainFrame.h"
+
+#include "CAboutDlg.h"
+#include "Commands.h"
+#include "HelpWindow.h"
+#include "Icons.h"
+#include "LockKeys.h"
+#include "Prompts.h"
+#include "catalog/CCatalogView.h"
+#include "data/DbError.h"
+#include "recipes/CRView.h"
+#include "search/CFoundListView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QWhatsThis>
+
+CMainFrame::CMainFrame(Database& db, QWidget* parent) : QMainWindow(parent), m_db(db) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QStringLiteral("Ovelta 3.01"));
+    setWindowIcon(applicationIcon());
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+    createPanes();
+    createAccelerators();
+    resize(1000, 700);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::createActions() {
+    for (const CommandInfo& info : commandTable()) {
+        auto action = new QAction(commandIcon(info.id), QString::fromUtf8(info.menuText), this);
+        action->setData(info.id);
+        action->setObjectName(QStringLiteral("command%1").arg(info.id));
+        if (info.prompt) {
+            const QStringList parts = QString::fromUtf8(info.prompt).split(QLatin1Char('\n'));
+            action->setStatusTip(parts.value(0));
+            action->setToolTip(parts.value(1, parts.value(0)));
+            action->setWhatsThis(parts.value(0));
+        } else {
+            action->setToolTip(QString());
+            action->setWhatsThis(action->text());
+        }
+        // Only the icon on buttons; menus show it beside the text.
+        action->setIconVisibleInMenu(false);
+        const int id = info.id;
+        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+        m_actions[id] = action;
+    }
+
+    m_actions[ID_VIEW_TOOLBAR]->setCheckable(true);
+    m_actions[ID_VIEW_TOOLBAR]->setChecked(true);
+    m_actions[ID_VIEW_STATUS_BAR]->setCheckable(true);
+    m_actions[ID_VIEW_STATUS_BAR]->setChecked(true);
+
+    setCommandHandler(ID_APP_EXIT, [this] { close(); });
+    setCommandHandler(ID_VIEW_TOOLBAR,
+                      [this] { m_toolBar->setVisible(m_actions[ID_VIEW_TOOLBAR]->isChecked()); });
+    setCommandHandler(ID_VIEW_STATUS_BAR, [this] {
+        statusBar()->setVisible(m_actions[ID_VIEW_STATUS_BAR]->isChecked());
+    });
+    setCommandHandler(ID_APP_ABOUT, [this] { showAbout(); });
+    setCommandHandler(ID_HELP_FINDER, [this] { showHelp(); });
+    setCommandHandler(ID_HELP, [this] { showHelp(); });
+    setCommandHandler(ID_DEFAULT_HELP, [this] { showHelp(); });
+    setCommandHandler(ID_CONTEXT_HELP, [] { QWhatsThis::enterWhatsThisMode(); });
+    setCommandHandler(ID_NEXT_PANE, [this] { focusPane(+1); });
+    setCommandHandler(ID_PREV_PANE, [this] { focusPane(-1); });
+}
+
+void CMainFrame::createMenus() {
+    for (const MenuLayout& layout : menuBarLayout()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(layout.title));
+        for (int id : layout.items) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(m_actions.at(id));
+        }
+    }
+}
+
+void CMainFrame::createToolBar() {
+    m_toolBar = addToolBar(QStringLiteral("Панель инструментов"));
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setMovable(true);
+    m_toolBar->toggleViewAction()->setVisible(false);
+    for (int id : toolbarLayout()) {
+        if (id == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(m_actions.at(id));
+    }
+    // Hiding the bar from its own context menu keeps the check mark true.
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, [this](bool visible) {
+        if (!isHidden())
+            m_actions[ID_VIEW_TOOLBAR]->setChecked(visible);
+    });
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void CMainFrame::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    // Prompts of commands show as temporary messages over this idle text.
+    auto idle = new QLabel(QStringLiteral("готов"), bar);
+    idle->setObjectName(QStringLiteral("idleText"));
+    bar->addWidget(idle, 1);
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        auto label = new QLabel(QString::fromLatin1(names[i]), bar);
+        label->setObjectName(QStringLiteral("indicator%1").arg(QLatin1String(names[i])));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) +
+                               10);
+        bar->addPermanentWidget(label);
+        m_lockLabels[size_t(i)] = label;
+    }
+    refreshLockIndicators();
+    auto timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &CMainFrame::refreshLockIndicators);
+    timer->start(500);
+}
+
+void CMainFrame::refreshLockIndicators() {
+    const LockKeyState state = readLockKeys();
+    const std::optional<bool> lit[] = {state.caps, state.num, state.scroll};
+    for (size_t i = 0; i < 3; ++i)
+        m_lockLabels[i]->setEnabled(lit[i].value_or(false));
+}
+
+void CMainFrame::createPanes() {
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setChildrenCollapsible(true);
+    m_catalog = new CCatalogView(m_db, m_splitter);
+    m_recipe = new CRView(m_db, m_splitter);
+    m_found = new CFoundListView(m_db, m_splitter);
+    m_splitter->addWidget(m_catalog);
+    m_splitter->addWidget(m_recipe);
+    m_splitter->addWidget(m_found);
+    // The proportions alone decide the widths, not the panes' own size hints.
+    for (int i = 0; i < 3; ++i)
+        m_splitter->widget(i)->setMinimumWidth(1);
+    m_splitter->setSizes({200, 400, 200});
+    m_splitter->installEventFilter(this);
+    setCentralWidget(m_splitter);
+}
+
+void CMainFrame::createAccelerators() {
+    auto shortcut = [this](const QKeySequence& keys, int id) {
+        auto s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, [this, id] { runCommand(id); });
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), ID_NEXT_PANE);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ID_PREV_PANE);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), ID_PREV_PANE);
+    shortcut(QKeySequence(Qt::Key_F1), ID_HELP);
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), ID_CONTEXT_HELP);
+}
+
+QWidget* CMainFrame::pane(int column) const {
+    return m_splitter ? m_splitter->widget(column) : nullptr;
+}
+
+QAction* CMainFrame::action(int id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::setCommandHandler(int id, std::function<void()> handler) {
+    m_handlers[id] = std::move(handler);
+}
+
+void CMainFrame::runCommand(int id) {
+    auto it = m_handlers.find(id);
+    if (it == m_handlers.end() || !it->second)
+        return;
+    try {
+        it->second();
+    } catch (const DbError& e) {
+        Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+    }
+}
+
+std::array<int, 3> CMainFrame::columnWidths(int clientWidth) {
+    std::array<int, 3> widths = {clientWidth * 3 / 8, clientWidth * 3 / 8, clientWidth * 2 / 8};
+    // The last column takes whatever room remains, so only the first two can vanish.
+    for (size_t i = 0; i < 2; ++i)
+        if (widths[i] < kMinimumColumnWidth)
+            widths[i] = 0;
+    return widths;
+}
+
+void CMainFrame::applyColumnWidths() {
+    if (!m_splitter || !m_splitter->isVisible())
+        return;
+    const int total = m_splitter->width();
+    const std::array<int, 3> ideal = columnWidths(total);
+    // The bars between shown columns take their own room; the last column takes
+    // whatever width remains.
+    // A column below the minimum is hidden with its bar, so it takes no room at all.
+    for (int i = 0; i < 2; ++i)
+        m_splitter->widget(i)->setVisible(ideal[size_t(i)] > 0);
+    const int shown = 1 + (ideal[0] > 0 ? 1 : 0) + (ideal[1] > 0 ? 1 : 0);
+    const int handles = (shown - 1) * m_splitter->handleWidth();
+    const int last = std::max(0, total - handles - ideal[0] - ideal[1]);
+    m_splitter->setSizes({ideal[0], ideal[1], last});
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_splitter && event->type() == QEvent::Resize)
+        applyColumnWidths();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::focusPane(int step) {
+    QWidget* current = QApplication::focusWidget();
+    int index = 0;
+    for (int i = 0; i < 3; ++i)
+        if (pane(i) && (pane(i) == current || pane(i)->isAncestorOf(current)))
+            index = i;
+    for (int n = 1; n <= 3; ++n) {
+        QWidget* next = pane(((index + step * n) % 3 + 3) % 3);
+        if (next && next->isVisible() && next->width() > 0) {
+            next->setFocus(Qt::ShortcutFocusReason);
+            return;
+        }
+    }
+}
+
+void CMainFrame::showAbout() {
+    CAboutDlg about(m_db, this);
+    about.exec();
+}
+
+void CMainFrame::showHelp() {
+    if (!m_help)
+        m_help = new HelpWindow(this);
+    m_help->showContents();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <map>
+
+class Database;
+class CCatalogView;
+class CRView;
+class CFoundListView;
+class HelpWindow;
+class QLabel;
+class QSplitter;
+class QToolBar;
+
+// The one main window: menu, toolbar, status bar and the three panes side by side.
+// Every command, from wherever it comes, ends in runCommand.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    enum Column { CatalogColumn = 0, RecipeColumn = 1, ResultsColumn = 2 };
+    static constexpr int kMinimumColumnWidth = 32;
+
+    explicit CMainFrame(Database& db, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    Database& database() const { return m_db; }
+    QWidget* pane(int column) const;
+    CCatalogView* catalogView() const { return m_catalog; }
+    CRView* recipeView() const { return m_recipe; }
+    CFoundListView* foundListView() const { return m_found; }
+    QSplitter* splitter() const { return m_splitter; }
+    QToolBar* toolBar() const { return m_toolBar; }
+    QAction* action(int id) const;
+
+    // Runs the handler of a command; a failing database call ends the command with the
+    // engine's message, as every command does.
+    void runCommand(int id);
+    void setCommandHandler(int id, std::function<void()> handler);
+
+    // The widths the columns are given for a client width: 3/8, 3/8 and 2/8; 0 marks a
+    // column below the minimum width, which is not shown.
+    static std::array<int, 3> columnWidths(int clientWidth);
+    void applyColumnWidths();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void createPanes();
+    void createAccelerators();
+    void refreshLockIndicators();
+    void focusPane(int step);
+    void showAbout();
+    void showHelp();
+
+    Database& m_db;
+    std::map<int, QAction*> m_actions;
+    std::map<int, std::function<void()>> m_handlers;
+    QSplitter* m_splitter = nullptr;
+    CCatalogView* m_catalog = nullptr;
+    CRView* m_recipe = nullptr;
+    CFoundListView* m_found = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    std::array<QLabel*, 3> m_lockLabels{};
+    HelpWindow* m_help = nullptr;
+};

@@ -1,0 +1,89 @@
+#include "Commands.h"
+
+namespace {
+
+const CommandInfo kCommands[] = {
+    {ID_IMPORT, "Импорт", "Импорт\nИмпорт", "document-open"},
+    {ID_EXPORT_SECTION, "Экспорт раздела", "Экспорт раздела\nЭкспорт раздела", nullptr},
+    {ID_EXPORT_ALL, "Экспорт всего содержания",
+     "Экспорт всего содержания\nЭкспорт всего содержания", "document-save-as"},
+    {ID_PRINT_RECIPE, "Печать на принтер", "Печать на принтер\nПечать на принтер",
+     "document-print"},
+    {ID_APP_EXIT, "Выход", "Выход из программы\nВыход", "application-exit"},
+    {ID_ADD_SECTION, "Добавить раздел", "Добавить раздел\nДобавить раздел", "folder-new"},
+    {ID_ADD_SUBSECTION, "Добавить подраздел", "Добавить подраздел\nДобавить подраздел",
+     nullptr},
+    {ID_RENAME_SECTION, "Переименовать раздел",
+     "Переименовать раздел\nПереименовать раздел", nullptr},
+    {ID_DELETE_SECTION, "Удалить раздел", "Удалить раздел\nУдалить раздел", nullptr},
+    {ID_ADD_RECIPE, "Добавить рецепт в выделенный раздел", "Добавить рецепт\nДобавить рецепт",
+     "document-new"},
+    {ID_ADD_RECIPE_ROOT, "Добавить рецепт в корневой раздел", nullptr, nullptr},
+    {ID_EDIT_RECIPE, "Изменить рецепт", "Изменить рецепт\nИзменить рецепт",
+     "document-properties"},
+    {ID_DELETE_RECIPE, "Удалить рецепт", "Удалить рецепт\nУдалить рецепт", nullptr},
+    {ID_FIND_RECIPE, "Найти рецепт", "Найти рецепт\nНайти рецепт", "edit-find"},
+    {ID_FIND_BY_PRODUCT, "Поиск по продукту", "Поиск по продукту\nПоиск по продукту", nullptr},
+    {ID_LOCATE_IN_CATALOG, "Найти в содержании", "Найти в содержании\nНайти в содержании",
+     nullptr},
+    {ID_WHAT_TO_COOK, "Что приготовить?", "Что приготовить?\nЧто приготовить?", nullptr},
+    {ID_PRODUCTS_ON_HAND, "Продукты в наличии", "Продукты в наличии\nПродукты в наличии",
+     nullptr},
+    {ID_PRODUCTS_ALWAYS, "Постоянные продукты", "Постоянные продукты\nПостоянные продукты",
+     nullptr},
+    {ID_MENU_VIEW, "Меню", "Смотреть меню\nСмотреть меню", nullptr},
+    {ID_MENU_ADD, "Добавить в меню",
+     "Добавить выделенный рецепт в меню\nДобавить выделенный рецепт в меню", nullptr},
+    {ID_MENU_PRODUCT_LIST, "Список продуктов для меню",
+     "Список продуктов для меню\nСписок продуктов для меню", nullptr},
+    {ID_PRODUCT_WORK, "Работа с продуктами", nullptr, nullptr},
+    {ID_UNIT_WORK, "Работа с единицами", nullptr, nullptr},
+    {ID_VIEW_TOOLBAR, "Панель инструментов",
+     "Показать или скрыть панель инструментов\nПереключение панели инструментов", nullptr},
+    {ID_VIEW_STATUS_BAR, "Панель состояния",
+     "Показать или скрыть строку состояния\nПереключение строки состояния", nullptr},
+    {ID_HELP_FINDER, "Справка", nullptr, "help-contents"},
+    {ID_APP_ABOUT, "О программе...", "Информация о программе\nО программе...", "help-about"},
+};
+
+const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL, 0, ID_PRINT_RECIPE,
+                     0,         ID_APP_EXIT};
+const int kCatalog[] = {ID_ADD_SECTION, ID_ADD_SUBSECTION, ID_RENAME_SECTION,
+                        ID_DELETE_SECTION};
+const int kRecipes[] = {ID_ADD_RECIPE, ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE};
+const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_LOCATE_IN_CATALOG};
+const int kKitchen[] = {ID_WHAT_TO_COOK, ID_PRODUCTS_ON_HAND, ID_PRODUCTS_ALWAYS, 0,
+                        ID_MENU_VIEW,    ID_MENU_ADD,         ID_MENU_PRODUCT_LIST};
+const int kService[] = {ID_PRODUCT_WORK, ID_UNIT_WORK};
+const int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
+const int kHelp[] = {ID_HELP_FINDER, 0, ID_APP_ABOUT};
+
+const MenuLayout kMenuBar[] = {
+    {"&Файл", kFile},      {"&Содержание", kCatalog}, {"&Ovelta", kRecipes},
+    {"&Поиск", kSearch},   {"&Кухня", kKitchen},      {"С&ервис", kService},
+    {"&Вид", kView},       {"По&мощь", kHelp},
+};
+
+const int kToolbar[] = {ID_APP_EXIT,          ID_PRINT_RECIPE,   0,
+                        ID_ADD_SECTION,       ID_ADD_SUBSECTION, ID_RENAME_SECTION,
+                        ID_DELETE_SECTION,    0,                 ID_ADD_RECIPE,
+                        ID_EDIT_RECIPE,       ID_DELETE_RECIPE,  0,
+                        ID_FIND_RECIPE,       ID_FIND_BY_PRODUCT, ID_LOCATE_IN_CATALOG,
+                        0,                    ID_WHAT_TO_COOK,   ID_PRODUCTS_ON_HAND,
+                        ID_PRODUCTS_ALWAYS,   0,                 ID_MENU_VIEW,
+                        ID_MENU_ADD,          ID_MENU_PRODUCT_LIST, 0,
+                        ID_APP_ABOUT};
+
+} // namespace
+
+std::span<const CommandInfo> commandTable() { return kCommands; }
+
+const CommandInfo* findCommand(int id) {
+    for (const CommandInfo& c : kCommands)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+std::span<const MenuLayout> menuBarLayout() { return kMenuBar; }
+std::span<const int> toolbarLayout() { return kToolbar; }

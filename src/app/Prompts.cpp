@@ -1,0 +1,155 @@
+#include "Prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+struct TestState {
+    bool on = false;
+    std::deque<Prompts::Answer> answers;
+    std::deque<QString> fileNames;
+    std::vector<Prompts::Shown> shown;
+};
+
+TestState& test() {
+    static TestState state;
+    return state;
+}
+
+Prompts::Answer cancellingAnswer(Prompts::Buttons buttons) {
+    switch (buttons) {
+    case Prompts::Buttons::Ok:
+        return Prompts::Ok;
+    case Prompts::Buttons::YesNo:
+        return Prompts::No;
+    default:
+        return Prompts::Cancel;
+    }
+}
+
+QString takeFileName() {
+    auto& t = test();
+    if (t.fileNames.empty())
+        return {};
+    QString name = t.fileNames.front();
+    t.fileNames.pop_front();
+    return name;
+}
+
+} // namespace
+
+QString Prompts::applicationTitle() { return QStringLiteral("Ovelta"); }
+
+Prompts::Answer Prompts::message(QWidget* parent, const QString& text, const QString& caption,
+                                 Icon icon, Buttons buttons) {
+    const QString title = caption.isEmpty() ? applicationTitle() : caption;
+    auto& t = test();
+    if (t.on) {
+        t.shown.push_back({text, title, icon, buttons});
+        if (t.answers.empty())
+            return cancellingAnswer(buttons);
+        Answer a = t.answers.front();
+        t.answers.pop_front();
+        return a;
+    }
+
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::None:
+        break;
+    }
+    auto add = [&box](const QString& label, QMessageBox::ButtonRole role) {
+        return box.addButton(label, role);
+    };
+    QAbstractButton* ok = nullptr;
+    QAbstractButton* yes = nullptr;
+    QAbstractButton* no = nullptr;
+    switch (buttons) {
+    case Buttons::Ok:
+        ok = add(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setEscapeButton(ok);
+        break;
+    case Buttons::OkCancel:
+        ok = add(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setEscapeButton(add(QStringLiteral("Отмена"), QMessageBox::RejectRole));
+        break;
+    case Buttons::YesNo:
+        yes = add(QStringLiteral("Да"), QMessageBox::YesRole);
+        no = add(QStringLiteral("Нет"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+        break;
+    case Buttons::YesNoCancel:
+        yes = add(QStringLiteral("Да"), QMessageBox::YesRole);
+        no = add(QStringLiteral("Нет"), QMessageBox::NoRole);
+        box.setEscapeButton(add(QStringLiteral("Отмена"), QMessageBox::RejectRole));
+        break;
+    }
+    if (yes)
+        box.setDefaultButton(qobject_cast<QPushButton*>(yes));
+    else if (ok)
+        box.setDefaultButton(qobject_cast<QPushButton*>(ok));
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked && clicked == ok)
+        return Ok;
+    if (clicked && clicked == yes)
+        return Yes;
+    if (clicked && clicked == no)
+        return No;
+    return cancellingAnswer(buttons);
+}
+
+void Prompts::error(QWidget* parent, const QString& text) {
+    message(parent, text, QStringLiteral("Ошибка"), Icon::Error, Buttons::Ok);
+}
+
+void Prompts::notice(QWidget* parent, const QString& text) {
+    message(parent, text, QString(), Icon::None, Buttons::Ok);
+}
+
+bool Prompts::ask(QWidget* parent, const QString& text, const QString& caption) {
+    return message(parent, text, caption, Icon::Question, Buttons::YesNo) == Yes;
+}
+
+QString Prompts::openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                              const QString& filter) {
+    if (test().on)
+        return takeFileName();
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                              const QString& filter) {
+    if (test().on)
+        return takeFileName();
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+void Prompts::setTestMode(bool on) { test().on = on; }
+void Prompts::setNextAnswer(Answer answer) { test().answers.push_back(answer); }
+void Prompts::setNextFileName(const QString& fileName) { test().fileNames.push_back(fileName); }
+const std::vector<Prompts::Shown>& Prompts::shown() { return test().shown; }
+
+void Prompts::clear() {
+    auto& t = test();
+    t.answers.clear();
+    t.fileNames.clear();
+    t.shown.clear();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+class QWidget;
+
+// The one way the program asks or tells the user something in a box, or asks for a
+// file. Tests queue the next answers here instead of clicking, and read what was shown.
+class Prompts {
+public:
+    enum class Icon { None, Information, Warning, Error, Question };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    enum Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+    static Answer message(QWidget* parent, const QString& text, const QString& caption,
+                          Icon icon, Buttons buttons);
+
+    // An error: caption "Ошибка", error icon, one OK button.
+    static void error(QWidget* parent, const QString& text);
+    // A notice: the application's own caption, no icon.
+    static void notice(QWidget* parent, const QString& text);
+    // A yes/no question; true for "yes". An empty caption shows the application's title.
+    static bool ask(QWidget* parent, const QString& text, const QString& caption = {});
+
+    static QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                const QString& filter);
+    static QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                const QString& filter);
+
+    static QString applicationTitle();
+
+    // --- for tests -------------------------------------------------------------------
+    struct Shown {
+        QString text;
+        QString caption;
+        Icon icon;
+        Buttons buttons;
+    };
+    // In test mode nothing is ever shown: the queued answer is taken, or else the
+    // box's cancelling answer (No, Cancel or Ok) and an empty file name.
+    static void setTestMode(bool on);
+    static void setNextAnswer(Answer answer);
+    static void setNextFileName(const QString& fileName);
+    static const std::vector<Shown>& shown();
+    static void clear();
+};

@@ -1,0 +1,273 @@
+#include "Database.h"
+
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+QString engineMessage(sqlite3* db, int rc) {
+    if (db)
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    return QString::fromUtf8(sqlite3_errstr(rc));
+}
+
+} // namespace
+
+Database::Database() = default;
+
+Database::~Database() { close(); }
+
+void Database::check(int rc) const {
+    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
+        throw DbError(rc, engineMessage(m_db, rc));
+}
+
+void Database::open(const QString& path, OpenMode mode) {
+    close();
+    if (mode == OpenMode::Create && QFileInfo::exists(path))
+        throw DbError(SQLITE_CANTOPEN, QStringLiteral("file already exists: %1").arg(path));
+    int flags = SQLITE_OPEN_READWRITE;
+    if (mode == OpenMode::Create)
+        flags |= SQLITE_OPEN_CREATE;
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        QString message = engineMessage(db, rc);
+        sqlite3_close(db);
+        throw DbError(rc, message);
+    }
+    m_db = db;
+    m_path = path;
+    sqlite3_extended_result_codes(m_db, 1);
+    // The engine opens a write-protected file for reading only without saying so; every
+    // later change would then fail, so such a file is refused up front.
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        close();
+        throw DbError(SQLITE_READONLY, QStringLiteral("file is read-only: %1").arg(path));
+    }
+    try {
+        registerSqlFunctions(m_db);
+        // Reading the schema is the first real access: a file that is not a database
+        // fails here rather than at some later command.
+        scalar("SELECT count(*) FROM sqlite_master");
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void Database::close() {
+    if (!m_db)
+        return;
+    finalizeAll();
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_savepointDepth = 0;
+}
+
+void Database::finalizeAll() {
+    for (auto& [sql, entry] : m_cache)
+        sqlite3_finalize(entry.stmt);
+    m_cache.clear();
+}
+
+sqlite3_stmt* Database::acquire(const std::string& sql, bool& cached) {
+    if (!m_db)
+        throw DbError(SQLITE_MISUSE, QStringLiteral("database is not open"));
+    auto it = m_cache.find(sql);
+    if (it != m_cache.end() && !it->second.inUse) {
+        it->second.inUse = true;
+        cached = true;
+        return it->second.stmt;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    check(sqlite3_prepare_v3(m_db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                             &stmt, nullptr));
+    if (it == m_cache.end()) {
+        m_cache.emplace(sql, CachedStatement{stmt, true});
+        cached = true;
+    } else {
+        cached = false;
+    }
+    return stmt;
+}
+
+void Database::release(sqlite3_stmt* stmt, bool cached) {
+    if (!cached) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    for (auto& [sql, entry] : m_cache) {
+        if (entry.stmt == stmt) {
+            entry.inUse = false;
+            return;
+        }
+    }
+}
+
+void Database::exec(SqlText sql, const SqlValues& params) {
+    Statement st(*this, sql);
+    st.bindAll(params);
+    st.run();
+}
+
+void Database::execScript(const char* sql) {
+    if (!m_db)
+        throw DbError(SQLITE_MISUSE, QStringLiteral("database is not open"));
+    char* error = nullptr;
+    int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        QString message = error ? QString::fromUtf8(error) : engineMessage(m_db, rc);
+        sqlite3_free(error);
+        throw DbError(rc, message);
+    }
+}
+
+SqlValue Database::scalar(SqlText sql, const SqlValues& params) {
+    Statement st(*this, sql);
+    st.bindAll(params);
+    if (!st.step())
+        return {};
+    return st.value(0);
+}
+
+qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+
+int Database::changes() const { return sqlite3_changes(m_db); }
+
+bool Database::hasTable(const QString& name) const {
+    Statement st(const_cast<Database&>(*this),
+                 SqlText("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name=?"));
+    st.bind(1, name);
+    return st.step();
+}
+
+// ---------------------------------------------------------------------------------------
+
+Statement::Statement(Database& db, const std::string& sql)
+    : m_db(db), m_stmt(db.acquire(sql, m_cached)) {}
+
+Statement::~Statement() { m_db.release(m_stmt, m_cached); }
+
+void Statement::bind(int index, const SqlValue& value) {
+    int rc = SQLITE_OK;
+    if (std::holds_alternative<std::monostate>(value)) {
+        rc = sqlite3_bind_null(m_stmt, index);
+    } else if (auto i = std::get_if<qint64>(&value)) {
+        rc = sqlite3_bind_int64(m_stmt, index, *i);
+    } else if (auto d = std::get_if<double>(&value)) {
+        rc = sqlite3_bind_double(m_stmt, index, *d);
+    } else {
+        QByteArray utf8 = std::get<QString>(value).toUtf8();
+        rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()),
+                               SQLITE_TRANSIENT);
+    }
+    m_db.check(rc);
+}
+
+void Statement::bindAll(const SqlValues& values) {
+    if (int(values.size()) != sqlite3_bind_parameter_count(m_stmt))
+        throw DbError(SQLITE_RANGE,
+                      QStringLiteral("statement expects %1 values, %2 given: %3")
+                          .arg(sqlite3_bind_parameter_count(m_stmt))
+                          .arg(values.size())
+                          .arg(QString::fromUtf8(sqlite3_sql(m_stmt))));
+    for (size_t i = 0; i < values.size(); ++i)
+        bind(int(i) + 1, values[i]);
+}
+
+bool Statement::step() {
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    // The statement's own error is reported by reset, with the engine's message.
+    QString message = QString::fromUtf8(sqlite3_errmsg(m_db.handle()));
+    sqlite3_reset(m_stmt);
+    throw DbError(rc, message);
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+}
+
+void Statement::reset() { sqlite3_reset(m_stmt); }
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+qint64 Statement::int64(int column) const { return sqlite3_column_int64(m_stmt, column); }
+
+double Statement::real(int column) const { return sqlite3_column_double(m_stmt, column); }
+
+QString Statement::text(int column) const {
+    auto data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    int size = sqlite3_column_bytes(m_stmt, column);
+    return data ? QString::fromUtf8(data, size) : QString();
+}
+
+SqlValue Statement::value(int column) const {
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return int64(column);
+    case SQLITE_FLOAT:
+        return real(column);
+    case SQLITE_NULL:
+        return {};
+    default:
+        return text(column);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+
+// The outermost unit is a plain transaction, so that rolling it back leaves the file
+// byte for byte as it was; the ones inside it are savepoints.
+Transaction::Transaction(Database& db) : m_db(db) {
+    if (db.m_savepointDepth == 0) {
+        db.execScript("BEGIN");
+    } else {
+        m_name = "ovelta_sp" + std::to_string(db.m_savepointDepth);
+        db.execScript(("SAVEPOINT " + m_name).c_str());
+    }
+    ++db.m_savepointDepth;
+}
+
+Transaction::~Transaction() {
+    if (m_active) {
+        try {
+            rollback();
+        } catch (const DbError&) {
+            // Nothing sensible is left to do in a destructor: the engine has already
+            // abandoned the transaction if it cannot roll it back.
+        }
+    }
+}
+
+void Transaction::commit() {
+    if (!m_active)
+        return;
+    m_db.execScript(m_name.empty() ? "COMMIT" : ("RELEASE " + m_name).c_str());
+    m_active = false;
+    --m_db.m_savepointDepth;
+}
+
+void Transaction::rollback() {
+    if (!m_active)
+        return;
+    m_active = false;
+    --m_db.m_savepointDepth;
+    if (sqlite3_get_autocommit(m_db.handle()))
+        return; // the engine already rolled everything back (a fatal error)
+    if (m_name.empty())
+        m_db.execScript("ROLLBACK");
+    else
+        m_db.execScript(("ROLLBACK TO " + m_name + "; RELEASE " + m_name).c_str());
+}

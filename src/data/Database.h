@@ -1,0 +1,117 @@
+#pragma once
+
+#include "DbError.h"
+#include "SqlValue.h"
+
+#include <QString>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+class Statement;
+
+// One connection to a collection file. Statements are prepared once and kept in a small
+// cache keyed by their SQL text; the custom SQL functions are registered on every open.
+class Database {
+public:
+    enum class OpenMode {
+        Existing, // the file must exist and be writable; it is never created
+        Create    // a new file; an existing one is refused
+    };
+
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    void open(const QString& path, OpenMode mode); // throws DbError
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+    const QString& path() const { return m_path; }
+
+    // Runs one statement of program SQL with its parameters bound, to completion.
+    void exec(SqlText sql, const SqlValues& params = {});
+    // Runs a script of statements without parameters (schema creation).
+    void execScript(const char* sql);
+    // The first column of the first row, or an empty value when there is no row.
+    SqlValue scalar(SqlText sql, const SqlValues& params = {});
+
+    qint64 lastInsertRowId() const;
+    int changes() const;
+    bool hasTable(const QString& name) const; // table or view
+    int transactionDepth() const { return m_savepointDepth; }
+
+    // Throws DbError with the engine's message when rc is an error code.
+    void check(int rc) const;
+
+private:
+    friend class Statement;
+    friend class Transaction;
+    struct CachedStatement {
+        sqlite3_stmt* stmt = nullptr;
+        bool inUse = false;
+    };
+    sqlite3_stmt* acquire(const std::string& sql, bool& cached);
+    void release(sqlite3_stmt* stmt, bool cached);
+    void finalizeAll();
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    std::unordered_map<std::string, CachedStatement> m_cache;
+    int m_savepointDepth = 0;
+};
+
+// A lease of a prepared statement. When the cached copy is already in use (a statement
+// running inside the loop of another with the same text) a private copy is prepared.
+class Statement {
+public:
+    Statement(Database& db, const std::string& sql);
+    Statement(Database& db, SqlText sql) : Statement(db, std::string(sql.c_str())) {}
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int index, const SqlValue& value); // 1-based, as the engine counts
+    void bindAll(const SqlValues& values);
+    bool step(); // true: a row is ready; false: done
+    void run();  // steps to completion
+    void reset();
+
+    int columnCount() const;
+    bool isNull(int column) const;
+    qint64 int64(int column) const;
+    double real(int column) const;
+    QString text(int column) const;
+    SqlValue value(int column) const;
+
+private:
+    Database& m_db;
+    sqlite3_stmt* m_stmt;
+    bool m_cached;
+};
+
+// A unit of work on savepoints, so units nest: the outermost one is the real transaction.
+// Unless committed, the destructor rolls back everything done since it began.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+    void rollback();
+    bool isActive() const { return m_active; }
+
+private:
+    Database& m_db;
+    std::string m_name;
+    bool m_active = true;
+};
+
+// Registers UCase, Len, a case-insensitive like and the RU collation on a connection.
+void registerSqlFunctions(sqlite3* db);

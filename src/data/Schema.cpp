@@ -1,0 +1,168 @@
+#include "Schema.h"
+
+#include "Database.h"
+#include "Records.h"
+
+namespace schema {
+
+namespace {
+
+// Limits of the text columns are checked by the engine, as the original file format did.
+const char* const kTables = R"sql(
+CREATE TABLE Register (
+    Name  TEXT CHECK (length(Name) <= 255),
+    Value TEXT CHECK (length(Value) <= 255));
+CREATE TABLE Catalog (
+    ID     INTEGER PRIMARY KEY AUTOINCREMENT,
+    Parent INTEGER NOT NULL DEFAULT 0,
+    Name   TEXT NOT NULL DEFAULT '' CHECK (length(Name) <= 255));
+CREATE TABLE Recipes (
+    ID      INTEGER PRIMARY KEY AUTOINCREMENT,
+    Catalog INTEGER NOT NULL DEFAULT 0,
+    Name    TEXT NOT NULL DEFAULT '' CHECK (length(Name) <= 255),
+    Recipe  TEXT NOT NULL DEFAULT '' CHECK (length(Recipe) <= 65535));
+CREATE TABLE Ingredient (
+    ID   INTEGER PRIMARY KEY AUTOINCREMENT,
+    Name TEXT NOT NULL DEFAULT '' CHECK (length(Name) <= 255));
+CREATE TABLE Units (
+    ID   INTEGER PRIMARY KEY AUTOINCREMENT,
+    Name TEXT NOT NULL DEFAULT '' CHECK (length(Name) <= 255));
+CREATE TABLE Ingredients (
+    ID         INTEGER PRIMARY KEY AUTOINCREMENT,
+    Recipe     INTEGER NOT NULL DEFAULT 0,
+    Ingredient INTEGER NOT NULL DEFAULT 0,
+    Quantity   REAL NOT NULL DEFAULT 0,
+    Unit       INTEGER NOT NULL DEFAULT 0,
+    Have       INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE Products (ID INTEGER NOT NULL);
+CREATE TABLE ProductsAlways (ID INTEGER NOT NULL);
+CREATE TABLE Import_Ingredient (
+    Name TEXT CHECK (length(Name) <= 255),
+    ID   INTEGER);
+CREATE TABLE Import_Units (
+    Name TEXT CHECK (length(Name) <= 255),
+    ID   INTEGER);
+
+CREATE INDEX Ingredients_Recipe ON Ingredients (Recipe);
+CREATE INDEX Ingredients_Ingredient ON Ingredients (Ingredient);
+CREATE INDEX Ingredients_Unit ON Ingredients (Unit);
+CREATE INDEX Catalog_Parent ON Catalog (Parent);
+CREATE INDEX Recipes_Catalog ON Recipes (Catalog);
+CREATE INDEX Products_ID ON Products (ID);
+CREATE INDEX ProductsAlways_ID ON ProductsAlways (ID);
+CREATE INDEX Import_Ingredient_Name ON Import_Ingredient (Name);
+CREATE INDEX Import_Units_Name ON Import_Units (Name);
+
+-- Stored queries. A line whose product or unit is missing still appears, with an empty
+-- name. Seq gives the order of rows when no sort is asked for: the order of the lines.
+CREATE VIEW IngredientsFull AS
+SELECT i.ID AS ID, i.Recipe AS Recipe, i.Ingredient AS Ingredient, i.Unit AS UnitID,
+       COALESCE(p.Name, '') AS Name, i.Quantity AS Quantity, COALESCE(u.Name, '') AS Unit,
+       i.ID AS Seq
+FROM Ingredients i
+LEFT JOIN Ingredient p ON p.ID = i.Ingredient
+LEFT JOIN Units u ON u.ID = i.Unit;
+
+CREATE VIEW RecipeIngredientsFull AS
+SELECT i.Recipe AS ID, COALESCE(p.Name, '') AS Name, i.Quantity AS Quantity,
+       COALESCE(u.Name, '') AS Unit, i.ID AS Seq
+FROM Ingredients i
+LEFT JOIN Ingredient p ON p.ID = i.Ingredient
+LEFT JOIN Units u ON u.ID = i.Unit;
+
+CREATE VIEW ProductsFull AS
+SELECT pr.ID AS ID, COALESCE(p.Name, '') AS Name, pr.rowid AS Seq
+FROM Products pr
+LEFT JOIN Ingredient p ON p.ID = pr.ID;
+
+CREATE VIEW ProductsAlwaysFull AS
+SELECT pr.ID AS ID, COALESCE(p.Name, '') AS Name, pr.rowid AS Seq
+FROM ProductsAlways pr
+LEFT JOIN Ingredient p ON p.ID = pr.ID;
+
+CREATE VIEW IngredientUse AS
+SELECT r.ID AS ID, r.Name AS Name, i.Ingredient AS Ingredient, i.Have AS Have, i.ID AS Seq
+FROM Ingredients i
+JOIN Recipes r ON r.ID = i.Recipe;
+
+CREATE VIEW UnitUse AS
+SELECT r.ID AS ID, r.Name AS Name, i.Unit AS Unit, i.ID AS Seq
+FROM Ingredients i
+JOIN Recipes r ON r.ID = i.Recipe;
+)sql";
+
+const char* const kMenu =
+    "CREATE TABLE Menu (Recipe INTEGER, Quantity INTEGER, PRIMARY KEY(Recipe))";
+
+} // namespace
+
+QStringList knownVersions() {
+    return {QStringLiteral("1.01"), QStringLiteral("2.01"), QStringLiteral("2.02"),
+            QStringLiteral("3.01")};
+}
+
+QStringList requiredTables() {
+    return {QStringLiteral("Register"),           QStringLiteral("Catalog"),
+            QStringLiteral("Recipes"),            QStringLiteral("Ingredient"),
+            QStringLiteral("Units"),              QStringLiteral("Ingredients"),
+            QStringLiteral("Products"),           QStringLiteral("ProductsAlways"),
+            QStringLiteral("Import_Ingredient"),  QStringLiteral("Import_Units"),
+            QStringLiteral("IngredientsFull"),    QStringLiteral("RecipeIngredientsFull"),
+            QStringLiteral("ProductsFull"),       QStringLiteral("ProductsAlwaysFull"),
+            QStringLiteral("IngredientUse"),      QStringLiteral("UnitUse")};
+}
+
+QStringList missingTables(const Database& db) {
+    QStringList missing;
+    for (const QString& name : requiredTables())
+        if (!db.hasTable(name))
+            missing << name;
+    return missing;
+}
+
+void create(Database& db, const QString& version) {
+    if (!knownVersions().contains(version))
+        throw DbError(0, QStringLiteral("unknown schema version: %1").arg(version));
+    Transaction tx(db);
+    db.execScript(kTables);
+    if (version == currentVersion)
+        db.execScript(kMenu);
+    CRegister reg(db);
+    reg.open();
+    reg.addNew();
+    reg.Name = QStringLiteral("Ver");
+    reg.Value = version;
+    reg.update();
+    tx.commit();
+}
+
+UpgradeResult upgrade(Database& db) {
+    Transaction tx(db);
+    CRegister reg(db);
+    reg.setFilter({"Name='Ver'"});
+    reg.open();
+    UpgradeResult result;
+    result.from = reg.isEOF() ? QString() : reg.Value;
+    QString version = result.from;
+    // Each step tests the version the step before wrote, so one start brings a file from
+    // any older version to the current one.
+    auto step = [&](const char* from, const char* to) {
+        if (version != QLatin1String(from))
+            return false;
+        reg.edit();
+        reg.Value = QString::fromLatin1(to);
+        reg.update();
+        version = reg.Value;
+        return true;
+    };
+    step("1.01", "2.01");
+    step("2.01", "2.02");
+    if (step("2.02", "3.01"))
+        db.execScript(kMenu);
+    reg.close();
+    tx.commit();
+    result.to = version;
+    return result;
+}
+
+} // namespace schema

@@ -1,0 +1,182 @@
+#include "app/CMainFrame.h"
+#include "app/Commands.h"
+#include "app/HelpWindow.h"
+#include "app/Icons.h"
+#include "catalog/CCatalogView.h"
+#include "recipes/CRView.h"
+#include "search/CFoundListView.h"
+#include "support/TestDb.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QWhatsThis>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString plain(QString text) { return text.remove(QLatin1Char('&')); }
+
+// "text" for an action, "-" for a separator.
+QStringList describe(const QList<QAction*>& actions) {
+    QStringList out;
+    for (QAction* a : actions)
+        out << (a->isSeparator() ? QStringLiteral("-") : plain(a->text()));
+    return out;
+}
+
+} // namespace
+
+TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
+    EXPECT_EQ(CMainFrame::columnWidths(800), (std::array<int, 3>{300, 300, 200}));
+    EXPECT_EQ(CMainFrame::columnWidths(80), (std::array<int, 3>{0, 0, 20}));
+    EXPECT_EQ(CMainFrame::columnWidths(85), (std::array<int, 3>{0, 0, 21}));
+    EXPECT_EQ(CMainFrame::columnWidths(86), (std::array<int, 3>{32, 32, 21}));
+
+    TestDb t;
+    CMainFrame frame(t.db);
+    frame.show();
+    QSplitter* splitter = frame.splitter();
+    // Resize the window until the splitter (its client area) has the width wanted.
+    auto setClientWidth = [&](int width) {
+        for (int i = 0; i < 3 && splitter->width() != width; ++i) {
+            frame.resize(frame.width() + width - splitter->width(), 400);
+            QCoreApplication::processEvents();
+        }
+        ASSERT_EQ(splitter->width(), width);
+    };
+    setClientWidth(800);
+    QList<int> sizes = splitter->sizes();
+    EXPECT_EQ(sizes[0], 300);
+    EXPECT_EQ(sizes[1], 300);
+    EXPECT_EQ(sizes[0] + sizes[1] + sizes[2] + 2 * splitter->handleWidth(), 800);
+
+    // A user's dragging lasts until the next resize.
+    splitter->setSizes({100, 500, sizes[2]});
+    setClientWidth(808);
+    EXPECT_EQ(splitter->sizes()[0], 303);
+
+    // The bars have widths of their own; without them the window gets this narrow.
+    frame.runCommand(59392);
+    frame.runCommand(59393);
+    setClientWidth(80);
+    sizes = splitter->sizes();
+    EXPECT_EQ(sizes[0], 0);
+    EXPECT_EQ(sizes[1], 0);
+    EXPECT_EQ(sizes[2], 80);
+    EXPECT_FALSE(frame.catalogView()->isVisible());
+
+    setClientWidth(800);
+    EXPECT_TRUE(frame.catalogView()->isVisible());
+    EXPECT_EQ(splitter->sizes()[0], 300);
+    EXPECT_EQ(splitter->sizes()[1], 300);
+}
+
+TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
+    TestDb t;
+    CMainFrame frame(t.db);
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ovelta 3.01"));
+
+    QStringList titles;
+    QList<QStringList> items;
+    for (QAction* menu : frame.menuBar()->actions()) {
+        titles << plain(menu->text());
+        items << describe(menu->menu()->actions());
+    }
+    EXPECT_EQ(titles, (QStringList{"Файл", "Содержание", "Ovelta", "Поиск", "Кухня", "Сервис",
+                                   "Вид", "Помощь"}));
+    ASSERT_EQ(items.size(), 8);
+    EXPECT_EQ(items[0], (QStringList{"Импорт", "Экспорт раздела", "Экспорт всего содержания",
+                                     "-", "Печать на принтер", "-", "Выход"}));
+    EXPECT_EQ(items[1], (QStringList{"Добавить раздел", "Добавить подраздел",
+                                     "Переименовать раздел", "Удалить раздел"}));
+    EXPECT_EQ(items[2], (QStringList{"Добавить рецепт в выделенный раздел",
+                                     "Добавить рецепт в корневой раздел", "Изменить рецепт",
+                                     "Удалить рецепт"}));
+    EXPECT_EQ(items[3], (QStringList{"Найти рецепт", "Поиск по продукту", "Найти в содержании"}));
+    EXPECT_EQ(items[4], (QStringList{"Что приготовить?", "Продукты в наличии",
+                                     "Постоянные продукты", "-", "Меню", "Добавить в меню",
+                                     "Список продуктов для меню"}));
+    EXPECT_EQ(items[5], (QStringList{"Работа с продуктами", "Работа с единицами"}));
+    EXPECT_EQ(items[6], (QStringList{"Панель инструментов", "Панель состояния"}));
+    EXPECT_EQ(items[7], (QStringList{"Справка", "-", "О программе..."}));
+
+    QList<int> buttons;
+    for (QAction* a : frame.toolBar()->actions())
+        buttons << (a->isSeparator() ? 0 : a->data().toInt());
+    EXPECT_EQ(buttons, (QList<int>{57665, 150, 0, 130, 131, 132, 133, 0, 136, 137, 138, 0, 145,
+                                   151, 146, 0, 143, 144, 147, 0, 157, 160, 161, 0, 57664}));
+
+    // Prompts and tooltips come from one string; commands without one have neither.
+    EXPECT_EQ(frame.action(57665)->statusTip(), QStringLiteral("Выход из программы"));
+    EXPECT_EQ(frame.action(57665)->toolTip(), QStringLiteral("Выход"));
+    EXPECT_EQ(frame.action(136)->statusTip(), QStringLiteral("Добавить рецепт"));
+    EXPECT_EQ(frame.action(160)->statusTip(),
+              QStringLiteral("Добавить выделенный рецепт в меню"));
+    EXPECT_EQ(frame.action(139)->statusTip(), QString());
+    // Every button has a picture of its own.
+    for (int id : toolbarLayout()) {
+        if (id) {
+            EXPECT_FALSE(drawnCommandPixmap(id).toImage().isNull()) << id;
+        }
+    }
+    EXPECT_NE(drawnCommandPixmap(130).toImage(), drawnCommandPixmap(133).toImage());
+}
+
+TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
+    TestDb t;
+    CMainFrame frame(t.db);
+    frame.show();
+    EXPECT_EQ(frame.pane(0), frame.catalogView());
+    EXPECT_EQ(frame.pane(1), frame.recipeView());
+    EXPECT_EQ(frame.pane(2), frame.foundListView());
+    EXPECT_EQ(frame.catalogView()->topLevelItemCount(), 0);
+    EXPECT_TRUE(frame.recipeView()->isReadOnly());
+    EXPECT_EQ(frame.foundListView()->headerItem()->text(0), QStringLiteral("Результаты поиска"));
+    EXPECT_EQ(frame.foundListView()->columnWidth(0), 1024);
+
+    auto idle = frame.statusBar()->findChild<QLabel*>(QStringLiteral("idleText"));
+    ASSERT_NE(idle, nullptr);
+    EXPECT_EQ(idle->text(), QStringLiteral("готов"));
+    QStringList indicators;
+    for (const char* n : {"CAP", "NUM", "SCRL"}) {
+        auto label = frame.statusBar()->findChild<QLabel*>(
+            QStringLiteral("indicator") + QString::fromLatin1(n));
+        ASSERT_NE(label, nullptr) << n;
+        indicators << label->text();
+    }
+    EXPECT_EQ(indicators, (QStringList{"CAP", "NUM", "SCRL"}));
+
+    frame.action(59392)->trigger();
+    EXPECT_FALSE(frame.toolBar()->isVisible());
+    EXPECT_FALSE(frame.action(59392)->isChecked());
+    frame.action(59392)->trigger();
+    EXPECT_TRUE(frame.toolBar()->isVisible());
+    frame.action(59393)->trigger();
+    EXPECT_FALSE(frame.statusBar()->isVisible());
+    EXPECT_FALSE(frame.action(59393)->isChecked());
+
+    frame.action(57667)->trigger();
+    auto help = frame.findChild<HelpWindow*>(QStringLiteral("helpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Ovelta")));
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Что приготовить?")));
+
+    frame.runCommand(57669);
+    EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+
+    // Ctrl+Tab's command walks the panes.
+    frame.catalogView()->setFocus();
+    frame.runCommand(57680);
+    EXPECT_TRUE(frame.recipeView()->hasFocus() || !frame.isActiveWindow());
+
+    frame.action(57665)->trigger();
+    EXPECT_FALSE(frame.isVisible());
+}

@@ -1,0 +1,126 @@
+#include "app/CAboutDlg.h"
+#include "app/CCookbookApp.h"
+#include "app/CMainFrame.h"
+#include "app/Prompts.h"
+#include "data/Records.h"
+#include "support/TestDb.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override { Prompts::clear(); }
+};
+
+TEST_F(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.db"));
+    auto expectRefused = [&](const char* what) {
+        Prompts::clear();
+        CCookbookApp app(path);
+        EXPECT_FALSE(app.initInstance()) << what;
+        EXPECT_EQ(app.mainWindow(), nullptr) << what;
+        ASSERT_EQ(Prompts::shown().size(), 1u) << what;
+        EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Не могу подключиться к базе данных"));
+        EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Ошибка"));
+        EXPECT_EQ(Prompts::shown()[0].icon, Prompts::Icon::None);
+    };
+
+    expectRefused("missing");
+    EXPECT_FALSE(QFile::exists(path)) << "a missing file must not be created";
+
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Блины: мука, молоко, яйца\n");
+    }
+    const QByteArray text = fileBytes(path);
+    expectRefused("not a database");
+    EXPECT_EQ(fileBytes(path), text);
+
+    QFile::remove(path);
+    {
+        Database db;
+        db.open(path, Database::OpenMode::Create);
+        db.execScript("CREATE TABLE Register (Name TEXT, Value TEXT)");
+    }
+    expectRefused("lacks the tables");
+}
+
+TEST_F(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
+    {
+        TestDb t(QStringLiteral("1.01"));
+        t.db.close();
+        CCookbookApp app(t.path());
+        ASSERT_TRUE(app.initInstance());
+        ASSERT_NE(app.mainWindow(), nullptr);
+        EXPECT_TRUE(app.mainWindow()->isVisible());
+        EXPECT_EQ(app.mainWindow()->windowTitle(), QStringLiteral("Ovelta 3.01"));
+        CRegister reg(app.database());
+        reg.setFilter({"Name='Ver'"});
+        reg.open();
+        EXPECT_EQ(reg.Value, QStringLiteral("3.01"));
+        CMenuset menu(app.database());
+        menu.open();
+        EXPECT_TRUE(menu.isEOF());
+        EXPECT_TRUE(Prompts::shown().empty());
+    }
+    for (const char* version : {"3.01", "0.9", ""}) {
+        TestDb t(QStringLiteral("2.02"));
+        if (*version)
+            t.db.exec("UPDATE Register SET Value=?", {QString::fromLatin1(version)});
+        else
+            t.db.exec("DELETE FROM Register");
+        t.db.close();
+        const QByteArray before = fileBytes(t.path());
+        {
+            CCookbookApp app(t.path());
+            EXPECT_TRUE(app.initInstance()) << version;
+        }
+        EXPECT_EQ(fileBytes(t.path()), before) << "version '" << version << "'";
+    }
+}
+
+TEST_F(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
+    TestDb t(QStringLiteral("2.02"));
+    t.db.execScript("CREATE TABLE Menu (Something TEXT)");
+    t.db.close();
+    const QByteArray before = fileBytes(t.path());
+    CCookbookApp app(t.path());
+    EXPECT_FALSE(app.initInstance());
+    EXPECT_EQ(app.mainWindow(), nullptr);
+    ASSERT_EQ(Prompts::shown().size(), 1u);
+    EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("Не удалось обновить")));
+    EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("Menu")));
+    EXPECT_EQ(fileBytes(t.path()), before);
+}
+
+TEST_F(Startup, AboutBoxCountsRecipes) {
+    TestDb t;
+    EXPECT_EQ(CAboutDlg(t.db).countLine(), QStringLiteral("В базе 0 рецептов."));
+    t.addRecipe(QStringLiteral("Борщ"));
+    t.addRecipe(QStringLiteral("Щи"), t.addSection(QStringLiteral("Супы")));
+
+    CMainFrame frame(t.db);
+    frame.show();
+    QString shownCount;
+    bool closed = false;
+    // The real modal box, driven from the event loop as a person would.
+    QTimer::singleShot(0, [&] {
+        auto about = frame.findChild<CAboutDlg*>(QStringLiteral("aboutDialog"));
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(about->windowTitle(), QStringLiteral("О программе"));
+        shownCount = about->findChild<QLabel*>(QStringLiteral("countLine"))->text();
+        auto close = about->findChild<QPushButton*>(QStringLiteral("closeButton"));
+        EXPECT_EQ(close->text(), QStringLiteral("Закрыть"));
+        close->click();
+        closed = true;
+    });
+    frame.runCommand(57664);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(shownCount, QStringLiteral("В базе 2 рецептов."));
+}

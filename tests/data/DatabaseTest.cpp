@@ -1,0 +1,146 @@
+#include "data/Database.h"
+#include "data/TextOrder.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString textOf(Database& db, SqlText sql, const SqlValues& params = {}) {
+    SqlValue v = db.scalar(sql, params);
+    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
+}
+
+qint64 intOf(Database& db, SqlText sql, const SqlValues& params = {}) {
+    SqlValue v = db.scalar(sql, params);
+    return std::holds_alternative<qint64>(v) ? std::get<qint64>(v) : -1;
+}
+
+} // namespace
+
+TEST(SqlFunctions, UpperCaseLengthAndLikeWorkForCyrillic) {
+    TestDb t;
+    EXPECT_EQ(textOf(t.db, "SELECT UCase('ёлка Блины')"), QStringLiteral("ЁЛКА БЛИНЫ"));
+    EXPECT_EQ(intOf(t.db, "SELECT Len('Блины с мёдом')"), 13);
+    EXPECT_EQ(intOf(t.db, "SELECT Len('')"), 0);
+    EXPECT_EQ(intOf(t.db, "SELECT 'Блины с мёдом' LIKE '%БЛИНЫ%'"), 1);
+    EXPECT_EQ(intOf(t.db, "SELECT 'ЁЖИК' LIKE 'ёжик'"), 1);
+    EXPECT_EQ(intOf(t.db, "SELECT 'Pancakes' LIKE 'pan%'"), 1);
+    EXPECT_EQ(intOf(t.db, "SELECT 'Блины' LIKE 'Бл_ны'"), 1);
+    EXPECT_EQ(intOf(t.db, "SELECT 'Блины' LIKE 'Бл_'"), 0);
+    EXPECT_EQ(intOf(t.db, "SELECT '' LIKE '_'"), 0);
+    EXPECT_EQ(intOf(t.db, "SELECT '' LIKE '%'"), 1);
+    EXPECT_EQ(intOf(t.db, "SELECT 'суп' LIKE 'борщ'"), 0);
+    // A bound text with quotes is just text.
+    EXPECT_EQ(intOf(t.db, "SELECT ? LIKE ?", {QStringLiteral("д'Артаньян"),
+                                                QStringLiteral("%'арт%")}),
+              1);
+    EXPECT_EQ(intOf(t.db, "SELECT '50% скидка' LIKE '50!%%' ESCAPE '!'"), 1);
+    EXPECT_EQ(intOf(t.db, "SELECT '505 скидка' LIKE '50!%%' ESCAPE '!'"), 0);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(t.db.scalar("SELECT UCase(NULL)")));
+}
+
+TEST(SqlFunctions, LikeBacktracksWithoutBlowingUp) {
+    // Many "%" over a long text that almost matches: must answer, and answer right.
+    QString text(2000, QLatin1Char('a'));
+    QString pattern = QStringLiteral("%a%a%a%a%a%a%a%a%b");
+    EXPECT_FALSE(likeMatch(pattern, text));
+    EXPECT_TRUE(likeMatch(pattern, text + QLatin1Char('b')));
+    EXPECT_TRUE(likeMatch(QStringLiteral("%и%"), QStringLiteral("ИКРА")));
+}
+
+TEST(RussianOrder, IgnoresCaseAndKeepsYoWithYe) {
+    EXPECT_TRUE(russianLess(QStringLiteral("а"), QStringLiteral("Б")));
+    // ё is read as е: "ёж" goes between "дом" and "ель", not after "я".
+    EXPECT_TRUE(russianLess(QStringLiteral("дом"), QStringLiteral("ёж")));
+    EXPECT_TRUE(russianLess(QStringLiteral("ёж"), QStringLiteral("Ель")));
+    EXPECT_TRUE(russianLess(QStringLiteral("ёлка"), QStringLiteral("жир")));
+    TestDb t;
+    t.db.execScript("CREATE TABLE w (n TEXT); INSERT INTO w VALUES ('жир'),('ёж'),('Ель'),('а'),"
+                    "('Б')");
+    Statement st(t.db, SqlText("SELECT group_concat(n, ',') FROM "
+                               "(SELECT n FROM w ORDER BY n COLLATE RU)"));
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.text(0), QStringLiteral("а,Б,ёж,Ель,жир"));
+}
+
+TEST(Transactions, NestAndRollBackUnlessCommitted) {
+    TestDb t;
+    t.db.execScript("CREATE TABLE n (v INTEGER)");
+    {
+        Transaction outer(t.db);
+        t.db.exec("INSERT INTO n VALUES (1)");
+        {
+            Transaction inner(t.db);
+            t.db.exec("INSERT INTO n VALUES (2)");
+            // not committed: only this inner part goes
+        }
+        EXPECT_EQ(intOf(t.db, "SELECT count(*) FROM n"), 1);
+        {
+            Transaction inner(t.db);
+            t.db.exec("INSERT INTO n VALUES (3)");
+            inner.commit();
+        }
+        outer.commit();
+    }
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(v) FROM n"), QStringLiteral("1,3"));
+    {
+        Transaction outer(t.db);
+        t.db.exec("DELETE FROM n");
+        Transaction inner(t.db);
+        t.db.exec("INSERT INTO n VALUES (9)");
+        inner.commit();
+        // the outer one ends without commit: everything goes back
+    }
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(v) FROM n"), QStringLiteral("1,3"));
+    EXPECT_EQ(t.db.transactionDepth(), 0);
+}
+
+TEST(Database, ErrorsCarryTheEngineMessageAndStatementsNest) {
+    TestDb t;
+    try {
+        t.db.exec("SELECT * FROM NoSuchTable");
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("NoSuchTable"))) << e.what();
+    }
+    // The same statement text used inside its own loop gets its own copy.
+    t.db.execScript("CREATE TABLE n (v INTEGER); INSERT INTO n VALUES (1),(2)");
+    int pairs = 0;
+    Statement outer(t.db, SqlText("SELECT v FROM n"));
+    while (outer.step()) {
+        Statement inner(t.db, SqlText("SELECT v FROM n"));
+        while (inner.step())
+            ++pairs;
+    }
+    EXPECT_EQ(pairs, 4);
+    EXPECT_THROW(t.db.exec("INSERT INTO n VALUES (?)"), DbError); // a value is missing
+}
+
+TEST(Database, RefusesMissingAndForeignFiles) {
+    QTemporaryDir dir;
+    Database db;
+    const QString missing = dir.filePath(QStringLiteral("data.db"));
+    EXPECT_THROW(db.open(missing, Database::OpenMode::Existing), DbError);
+    EXPECT_FALSE(QFile::exists(missing)) << "opening must never create the file";
+
+    const QString text = dir.filePath(QStringLiteral("notes.db"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    EXPECT_THROW(db.open(text, Database::OpenMode::Existing), DbError);
+    EXPECT_FALSE(db.isOpen());
+    EXPECT_THROW(db.open(text, Database::OpenMode::Create), DbError);
+}
+
+TEST(Database, RefusesWriteProtectedFiles) {
+    Database db;
+    TestDb t;
+    t.db.close();
+    QFile::setPermissions(t.path(), QFile::ReadOwner | QFile::ReadUser);
+    if (QFileInfo(t.path()).isWritable())
+        GTEST_SKIP() << "running with rights that ignore file permissions";
+    EXPECT_THROW(db.open(t.path(), Database::OpenMode::Existing), DbError);
+}

@@ -1,0 +1,86 @@
+#include "data/Records.h"
+#include "data/Schema.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString versionOf(Database& db) {
+    CRegister reg(db);
+    reg.setFilter({"Name='Ver'"});
+    reg.open();
+    return reg.isEOF() ? QString() : reg.Value;
+}
+
+void setVersion(Database& db, const QString& version) {
+    db.exec("UPDATE Register SET Value=? WHERE Name='Ver'", {version});
+}
+
+} // namespace
+
+TEST(Schema, NewCollectionHasEveryTableAtItsVersion) {
+    TestDb current;
+    EXPECT_EQ(schema::missingTables(current.db), QStringList());
+    EXPECT_TRUE(current.db.hasTable(QStringLiteral("Menu")));
+    EXPECT_EQ(versionOf(current.db), QStringLiteral("3.01"));
+
+    TestDb old(QStringLiteral("1.01"));
+    EXPECT_EQ(schema::missingTables(old.db), QStringList());
+    EXPECT_FALSE(old.db.hasTable(QStringLiteral("Menu")));
+    EXPECT_EQ(versionOf(old.db), QStringLiteral("1.01"));
+
+    EXPECT_THROW(schema::create(old.db, QStringLiteral("9.99")), DbError);
+}
+
+TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
+    for (const QString& from : {QStringLiteral("1.01"), QStringLiteral("2.01"),
+                                QStringLiteral("2.02")}) {
+        TestDb t(from);
+        t.addRecipe(QStringLiteral("Борщ"));
+        schema::UpgradeResult r = schema::upgrade(t.db);
+        EXPECT_EQ(r.from, from);
+        EXPECT_EQ(r.to, QStringLiteral("3.01"));
+        EXPECT_EQ(versionOf(t.db), QStringLiteral("3.01"));
+        ASSERT_TRUE(t.db.hasTable(QStringLiteral("Menu")));
+        CMenuset menu(t.db);
+        menu.open();
+        EXPECT_TRUE(menu.isEOF()) << "from " << from.toStdString();
+        CRecipesset recipes(t.db);
+        EXPECT_EQ(recipes.count(), 1);
+    }
+}
+
+TEST(Schema, UpgradeLeavesCurrentUnknownAndMissingVersionsAlone) {
+    for (const QString& version : {QStringLiteral("3.01"), QStringLiteral("2.02 "),
+                                   QStringLiteral("1.1"), QStringLiteral("4.00")}) {
+        TestDb t(QStringLiteral("2.02"));
+        setVersion(t.db, version);
+        schema::UpgradeResult r = schema::upgrade(t.db);
+        EXPECT_FALSE(r.changed());
+        EXPECT_EQ(versionOf(t.db), version);
+        EXPECT_FALSE(t.db.hasTable(QStringLiteral("Menu")));
+    }
+    TestDb none(QStringLiteral("1.01"));
+    none.db.exec("DELETE FROM Register");
+    EXPECT_EQ(schema::upgrade(none.db).to, QString());
+    EXPECT_FALSE(none.db.hasTable(QStringLiteral("Menu")));
+}
+
+TEST(Schema, FailedUpgradeLeavesTheFileAsItWas) {
+    TestDb t(QStringLiteral("1.01"));
+    // Someone made a Menu table by hand: the last step cannot create it.
+    t.db.execScript("CREATE TABLE Menu (x TEXT)");
+    EXPECT_THROW(schema::upgrade(t.db), DbError);
+    EXPECT_EQ(versionOf(t.db), QStringLiteral("1.01"));
+    EXPECT_EQ(t.db.transactionDepth(), 0);
+}
+
+TEST(Schema, EngineEnforcesTheTextLimits) {
+    TestDb t;
+    EXPECT_NO_THROW(t.addRecipe(QString(255, QChar(0x0439)), 0, QString(65535, QLatin1Char('x'))));
+    EXPECT_THROW(t.addRecipe(QString(256, QChar(0x0439))), DbError);
+    EXPECT_THROW(t.addRecipe(QStringLiteral("x"), 0, QString(65536, QLatin1Char('x'))), DbError);
+    CRecipesset rs(t.db);
+    EXPECT_EQ(rs.count(), 1);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "data/Database.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh collection in a temporary folder, made by the same code as `ovelta-db create`.
+class TestDb {
+    QTemporaryDir m_dir; // first: it must outlive the open connection
+
+public:
+    explicit TestDb(const QString& version = QStringLiteral("3.01"));
+    Database db;
+    QString path() const { return m_dir.filePath(QStringLiteral("data.db")); }
+    QString dir() const { return m_dir.path(); }
+
+    int addSection(const QString& name, int parent = 0);
+    int addRecipe(const QString& name, int section = 0, const QString& text = {});
+    int addProduct(const QString& name);
+    int addUnit(const QString& name);
+    int addLine(int recipe, int product, float quantity, int unit, bool have = false);
+};
+
+// The bytes of a file, for checking that something left it exactly as it was.
+QByteArray fileBytes(const QString& path);
