@@ -1,7 +1,9 @@
-// ovelta-db: the command-line companion of Ovelta. Makes new collection files.
+// ovelta-db: the command-line companion of Ovelta. Makes new collection files and writes
+// recipes out as documents.
 
 #include "data/Database.h"
 #include "data/Schema.h"
+#include "recipes/RecipeDocument.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -21,6 +23,11 @@ const char* const kUsage = R"(Использование / usage:
       Существующий файл не перезаписывается.
       Creates a new, empty recipe collection file (version 3.01 unless given).
       An existing file is never overwritten.
+  ovelta-db rtf [--db FILE] ID [OUT]
+      Записывает рецепт номер ID в виде документа RTF (тот же, что показывает программа)
+      в файл OUT или на стандартный вывод. База — FILE, по умолчанию data.db.
+      Writes recipe ID as the RTF document the program shows, to OUT or standard output,
+      from the collection FILE (data.db unless given).
   ovelta-db --help
       Эта справка / this help.
 
@@ -80,6 +87,57 @@ int create(const QStringList& args) {
     return 0;
 }
 
+int rtfCommand(QStringList args) {
+    QString dbPath = QStringLiteral("data.db");
+    QStringList rest;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--db")) {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral("после --db нужен файл / --db needs a file"));
+            dbPath = args[++i];
+        } else if (args[i].startsWith(QLatin1String("--db="))) {
+            dbPath = args[i].mid(5);
+        } else {
+            rest << args[i];
+        }
+    }
+    if (rest.isEmpty() || rest.size() > 2)
+        return usageError(QStringLiteral("нужен номер рецепта / a recipe ID is needed"));
+    bool ok = false;
+    const int id = rest[0].toInt(&ok);
+    if (!ok || id <= 0)
+        return usageError(
+            QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(rest[0]));
+    Database db;
+    QByteArray doc;
+    try {
+        db.open(dbPath, Database::OpenMode::Existing);
+        doc = recipeRtf(db, id);
+    } catch (const DbError& e) {
+        print(stderr, QStringLiteral("ovelta-db: не могу прочитать базу / cannot read %1: %2\n")
+                          .arg(dbPath, e.message()));
+        return 1;
+    }
+    if (doc.isEmpty()) {
+        print(stderr,
+              QStringLiteral("ovelta-db: нет рецепта с номером %1 / no recipe %1\n").arg(id));
+        return 1;
+    }
+    if (rest.size() == 1) {
+        std::fwrite(doc.constData(), 1, size_t(doc.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    QFile out(rest[1]);
+    if (!out.open(QIODevice::WriteOnly) || out.write(doc) != doc.size() || !out.flush()) {
+        print(stderr, QStringLiteral("ovelta-db: не могу записать / cannot write %1: %2\n")
+                          .arg(rest[1], out.errorString()));
+        out.close();
+        out.remove();
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -95,5 +153,7 @@ int main(int argc, char* argv[]) {
     }
     if (command == QLatin1String("create"))
         return create(args);
+    if (command == QLatin1String("rtf"))
+        return rtfCommand(args);
     return usageError(QStringLiteral("неизвестная команда / unknown command: %1").arg(command));
 }

@@ -39,4 +39,6 @@ CAboutDlg::CAboutDlg(Database& db, QWidget* parent) : QDialog(parent) {
     setMinimumWidth(360);
 }
 
-QString CAboutDlg::countLine() const { return m_count->text(); }
+QString CAboutDlg::countLine() const {
+    return m_count->text();
+}

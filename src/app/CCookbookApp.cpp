@@ -6,7 +6,9 @@
 
 #include <QApplication>
 
-void initOveltaResources() { Q_INIT_RESOURCE(ovelta); }
+void initOveltaResources() {
+    Q_INIT_RESOURCE(ovelta);
+}
 
 CCookbookApp::CCookbookApp(QString databasePath) : m_path(std::move(databasePath)) {
     initOveltaResources();

@@ -7,6 +7,7 @@
 #include "LockKeys.h"
 #include "Prompts.h"
 #include "catalog/CCatalogView.h"
+#include "catalog/CatalogCommands.h"
 #include "data/DbError.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
@@ -33,6 +34,7 @@ CMainFrame::CMainFrame(Database& db, QWidget* parent) : QMainWindow(parent), m_d
     createStatusBar();
     createPanes();
     createAccelerators();
+    connectPanes();
     resize(1000, 700);
 }
 
@@ -124,8 +126,7 @@ void CMainFrame::createStatusBar() {
         label->setObjectName(QStringLiteral("indicator%1").arg(QLatin1String(names[i])));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setAlignment(Qt::AlignCenter);
-        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) +
-                               10);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 10);
         bar->addPermanentWidget(label);
         m_lockLabels[size_t(i)] = label;
     }
@@ -158,6 +159,23 @@ void CMainFrame::createPanes() {
     m_splitter->setSizes({200, 400, 200});
     m_splitter->installEventFilter(this);
     setCentralWidget(m_splitter);
+}
+
+void CMainFrame::connectPanes() {
+    m_catalog->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });
+    m_catalog->setCommandRunner([this](int id) { runCommand(id); });
+    m_catalog->loadTopLevel();
+
+    m_catalogCommands = std::make_unique<CatalogCommands>(m_db, *m_catalog, this);
+    setCommandHandler(ID_ADD_SECTION, [this] { m_catalogCommands->addSection(); });
+    setCommandHandler(ID_ADD_SUBSECTION, [this] { m_catalogCommands->addSubsection(); });
+    setCommandHandler(ID_RENAME_SECTION, [this] { m_catalogCommands->renameSection(); });
+    setCommandHandler(ID_DELETE_SECTION, [this] { m_catalogCommands->deleteSection(); });
+
+    // Printing from the menu always prints the recipe pane, whatever has the focus.
+    setCommandHandler(ID_PRINT_RECIPE, [this] { m_recipe->print(); });
+    setCommandHandler(ID_FILE_PRINT, [this] { m_recipe->print(); });
+    setCommandHandler(ID_FILE_PRINT_PREVIEW, [this] { m_recipe->printPreview(); });
 }
 
 void CMainFrame::createAccelerators() {

@@ -4,8 +4,10 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 
 class Database;
+class CatalogCommands;
 class CCatalogView;
 class CRView;
 class CFoundListView;
@@ -54,6 +56,7 @@ private:
     void createStatusBar();
     void createPanes();
     void createAccelerators();
+    void connectPanes();
     void refreshLockIndicators();
     void focusPane(int step);
     void showAbout();
@@ -69,4 +72,5 @@ private:
     QToolBar* m_toolBar = nullptr;
     std::array<QLabel*, 3> m_lockLabels{};
     HelpWindow* m_help = nullptr;
+    std::unique_ptr<CatalogCommands> m_catalogCommands;
 };

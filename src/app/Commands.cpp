@@ -9,26 +9,25 @@ const CommandInfo kCommands[] = {
      "Экспорт всего содержания\nЭкспорт всего содержания", "document-save-as"},
     {ID_PRINT_RECIPE, "Печать на принтер", "Печать на принтер\nПечать на принтер",
      "document-print"},
+    {ID_FILE_PRINT_PREVIEW, "Предварительный просмотр",
+     "Показать страницу такой, какой она будет напечатана\nПредварительный просмотр",
+     "document-print-preview"},
     {ID_APP_EXIT, "Выход", "Выход из программы\nВыход", "application-exit"},
     {ID_ADD_SECTION, "Добавить раздел", "Добавить раздел\nДобавить раздел", "folder-new"},
-    {ID_ADD_SUBSECTION, "Добавить подраздел", "Добавить подраздел\nДобавить подраздел",
+    {ID_ADD_SUBSECTION, "Добавить подраздел", "Добавить подраздел\nДобавить подраздел", nullptr},
+    {ID_RENAME_SECTION, "Переименовать раздел", "Переименовать раздел\nПереименовать раздел",
      nullptr},
-    {ID_RENAME_SECTION, "Переименовать раздел",
-     "Переименовать раздел\nПереименовать раздел", nullptr},
     {ID_DELETE_SECTION, "Удалить раздел", "Удалить раздел\nУдалить раздел", nullptr},
     {ID_ADD_RECIPE, "Добавить рецепт в выделенный раздел", "Добавить рецепт\nДобавить рецепт",
      "document-new"},
     {ID_ADD_RECIPE_ROOT, "Добавить рецепт в корневой раздел", nullptr, nullptr},
-    {ID_EDIT_RECIPE, "Изменить рецепт", "Изменить рецепт\nИзменить рецепт",
-     "document-properties"},
+    {ID_EDIT_RECIPE, "Изменить рецепт", "Изменить рецепт\nИзменить рецепт", "document-properties"},
     {ID_DELETE_RECIPE, "Удалить рецепт", "Удалить рецепт\nУдалить рецепт", nullptr},
     {ID_FIND_RECIPE, "Найти рецепт", "Найти рецепт\nНайти рецепт", "edit-find"},
     {ID_FIND_BY_PRODUCT, "Поиск по продукту", "Поиск по продукту\nПоиск по продукту", nullptr},
-    {ID_LOCATE_IN_CATALOG, "Найти в содержании", "Найти в содержании\nНайти в содержании",
-     nullptr},
+    {ID_LOCATE_IN_CATALOG, "Найти в содержании", "Найти в содержании\nНайти в содержании", nullptr},
     {ID_WHAT_TO_COOK, "Что приготовить?", "Что приготовить?\nЧто приготовить?", nullptr},
-    {ID_PRODUCTS_ON_HAND, "Продукты в наличии", "Продукты в наличии\nПродукты в наличии",
-     nullptr},
+    {ID_PRODUCTS_ON_HAND, "Продукты в наличии", "Продукты в наличии\nПродукты в наличии", nullptr},
     {ID_PRODUCTS_ALWAYS, "Постоянные продукты", "Постоянные продукты\nПостоянные продукты",
      nullptr},
     {ID_MENU_VIEW, "Меню", "Смотреть меню\nСмотреть меню", nullptr},
@@ -46,37 +45,54 @@ const CommandInfo kCommands[] = {
     {ID_APP_ABOUT, "О программе...", "Информация о программе\nО программе...", "help-about"},
 };
 
-const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL, 0, ID_PRINT_RECIPE,
+const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL,
+                     0,         ID_PRINT_RECIPE,   ID_FILE_PRINT_PREVIEW,
                      0,         ID_APP_EXIT};
-const int kCatalog[] = {ID_ADD_SECTION, ID_ADD_SUBSECTION, ID_RENAME_SECTION,
-                        ID_DELETE_SECTION};
+const int kCatalog[] = {ID_ADD_SECTION, ID_ADD_SUBSECTION, ID_RENAME_SECTION, ID_DELETE_SECTION};
 const int kRecipes[] = {ID_ADD_RECIPE, ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE};
 const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_LOCATE_IN_CATALOG};
-const int kKitchen[] = {ID_WHAT_TO_COOK, ID_PRODUCTS_ON_HAND, ID_PRODUCTS_ALWAYS, 0,
+const int kKitchen[] = {ID_WHAT_TO_COOK, ID_PRODUCTS_ON_HAND, ID_PRODUCTS_ALWAYS,  0,
                         ID_MENU_VIEW,    ID_MENU_ADD,         ID_MENU_PRODUCT_LIST};
 const int kService[] = {ID_PRODUCT_WORK, ID_UNIT_WORK};
 const int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
 const int kHelp[] = {ID_HELP_FINDER, 0, ID_APP_ABOUT};
 
 const MenuLayout kMenuBar[] = {
-    {"&Файл", kFile},      {"&Содержание", kCatalog}, {"&Ovelta", kRecipes},
-    {"&Поиск", kSearch},   {"&Кухня", kKitchen},      {"С&ервис", kService},
-    {"&Вид", kView},       {"По&мощь", kHelp},
+    {"&Файл", kFile},     {"&Содержание", kCatalog}, {"&Ovelta", kRecipes}, {"&Поиск", kSearch},
+    {"&Кухня", kKitchen}, {"С&ервис", kService},     {"&Вид", kView},       {"По&мощь", kHelp},
 };
 
-const int kToolbar[] = {ID_APP_EXIT,          ID_PRINT_RECIPE,   0,
-                        ID_ADD_SECTION,       ID_ADD_SUBSECTION, ID_RENAME_SECTION,
-                        ID_DELETE_SECTION,    0,                 ID_ADD_RECIPE,
-                        ID_EDIT_RECIPE,       ID_DELETE_RECIPE,  0,
-                        ID_FIND_RECIPE,       ID_FIND_BY_PRODUCT, ID_LOCATE_IN_CATALOG,
-                        0,                    ID_WHAT_TO_COOK,   ID_PRODUCTS_ON_HAND,
-                        ID_PRODUCTS_ALWAYS,   0,                 ID_MENU_VIEW,
-                        ID_MENU_ADD,          ID_MENU_PRODUCT_LIST, 0,
+const int kToolbar[] = {ID_APP_EXIT,
+                        ID_PRINT_RECIPE,
+                        0,
+                        ID_ADD_SECTION,
+                        ID_ADD_SUBSECTION,
+                        ID_RENAME_SECTION,
+                        ID_DELETE_SECTION,
+                        0,
+                        ID_ADD_RECIPE,
+                        ID_EDIT_RECIPE,
+                        ID_DELETE_RECIPE,
+                        0,
+                        ID_FIND_RECIPE,
+                        ID_FIND_BY_PRODUCT,
+                        ID_LOCATE_IN_CATALOG,
+                        0,
+                        ID_WHAT_TO_COOK,
+                        ID_PRODUCTS_ON_HAND,
+                        ID_PRODUCTS_ALWAYS,
+                        0,
+                        ID_MENU_VIEW,
+                        ID_MENU_ADD,
+                        ID_MENU_PRODUCT_LIST,
+                        0,
                         ID_APP_ABOUT};
 
 } // namespace
 
-std::span<const CommandInfo> commandTable() { return kCommands; }
+std::span<const CommandInfo> commandTable() {
+    return kCommands;
+}
 
 const CommandInfo* findCommand(int id) {
     for (const CommandInfo& c : kCommands)
@@ -85,5 +101,9 @@ const CommandInfo* findCommand(int id) {
     return nullptr;
 }
 
-std::span<const MenuLayout> menuBarLayout() { return kMenuBar; }
-std::span<const int> toolbarLayout() { return kToolbar; }
+std::span<const MenuLayout> menuBarLayout() {
+    return kMenuBar;
+}
+std::span<const int> toolbarLayout() {
+    return kToolbar;
+}

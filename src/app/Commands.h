@@ -59,7 +59,7 @@ std::span<const CommandInfo> commandTable();
 const CommandInfo* findCommand(int id);
 
 struct MenuLayout {
-    const char* title; // with its keyboard mnemonic
+    const char* title;          // with its keyboard mnemonic
     std::span<const int> items; // 0 is a separator line
 };
 std::span<const MenuLayout> menuBarLayout();

@@ -41,7 +41,9 @@ QString takeFileName() {
 
 } // namespace
 
-QString Prompts::applicationTitle() { return QStringLiteral("Ovelta"); }
+QString Prompts::applicationTitle() {
+    return QStringLiteral("Ovelta");
+}
 
 Prompts::Answer Prompts::message(QWidget* parent, const QString& text, const QString& caption,
                                  Icon icon, Buttons buttons) {
@@ -142,10 +144,18 @@ QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QSt
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
-void Prompts::setTestMode(bool on) { test().on = on; }
-void Prompts::setNextAnswer(Answer answer) { test().answers.push_back(answer); }
-void Prompts::setNextFileName(const QString& fileName) { test().fileNames.push_back(fileName); }
-const std::vector<Prompts::Shown>& Prompts::shown() { return test().shown; }
+void Prompts::setTestMode(bool on) {
+    test().on = on;
+}
+void Prompts::setNextAnswer(Answer answer) {
+    test().answers.push_back(answer);
+}
+void Prompts::setNextFileName(const QString& fileName) {
+    test().fileNames.push_back(fileName);
+}
+const std::vector<Prompts::Shown>& Prompts::shown() {
+    return test().shown;
+}
 
 void Prompts::clear() {
     auto& t = test();

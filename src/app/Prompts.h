@@ -14,8 +14,8 @@ public:
     enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
     enum Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
-    static Answer message(QWidget* parent, const QString& text, const QString& caption,
-                          Icon icon, Buttons buttons);
+    static Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                          Buttons buttons);
 
     // An error: caption "Ошибка", error icon, one OK button.
     static void error(QWidget* parent, const QString& text);

@@ -1,11 +1,432 @@
 #include "CCatalogView.h"
 
+#include "CatalogStore.h"
+#include "app/BusyCursor.h"
+#include "app/Commands.h"
+#include "app/Prompts.h"
+#include "data/TextOrder.h"
+
+#include <QApplication>
+#include <QCollatorSortKey>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <optional>
+
+namespace {
+
+constexpr int kValueRole = Qt::UserRole;
+
+// Items sort by the Russian order of their text, sections and recipes mixed. The sort key
+// is made once per text, so sorting a section of thousands of recipes stays quick.
+class CatalogItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    void setData(int column, int role, const QVariant& value) override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            m_key.reset();
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        auto o = dynamic_cast<const CatalogItem*>(&other);
+        if (!o)
+            return QTreeWidgetItem::operator<(other);
+        return key().compare(o->key()) < 0;
+    }
+
+private:
+    const QCollatorSortKey& key() const {
+        if (!m_key)
+            m_key.emplace(russianCollator().sortKey(text(0)));
+        return *m_key;
+    }
+    mutable std::optional<QCollatorSortKey> m_key;
+};
+
+} // namespace
+
+QPixmap catalogDragImage(int index) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (index == 0) {
+        // A sheet with a folded corner: the thing being carried.
+        QPolygonF sheet;
+        sheet << QPointF(3, 1.5) << QPointF(10, 1.5) << QPointF(13, 4.5) << QPointF(13, 14.5)
+              << QPointF(3, 14.5);
+        p.setPen(QPen(QColor(60, 60, 70), 1));
+        p.setBrush(QColor(250, 250, 240));
+        p.drawPolygon(sheet);
+        p.drawLine(QPointF(10, 1.5), QPointF(10, 4.5));
+        p.drawLine(QPointF(10, 4.5), QPointF(13, 4.5));
+        p.setPen(QPen(QColor(40, 150, 60), 1.5));
+        p.drawLine(QPointF(5, 8), QPointF(11, 8));
+        p.drawLine(QPointF(5, 11), QPointF(11, 11));
+    } else {
+        // No entry: a red ring with a bar across.
+        p.setPen(QPen(QColor(200, 40, 30), 2));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+        p.drawLine(QPointF(4.5, 11.5), QPointF(11.5, 4.5));
+    }
+    return pixmap;
+}
 
 CCatalogView::CCatalogView(Database& db, QWidget* parent) : QTreeWidget(parent), m_db(db) {
     setObjectName(QStringLiteral("catalogView"));
     setColumnCount(1);
     header()->hide();
     setRootIsDecorated(true);
+    setItemsExpandable(true);
+    setSortingEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    setUniformRowHeights(true);
+
+    m_scrollTimer = new QTimer(this);
+    m_scrollTimer->setInterval(100);
+    connect(m_scrollTimer, &QTimer::timeout, this, &CCatalogView::onAutoScroll);
+    connect(this, &QTreeWidget::itemExpanded, this, &CCatalogView::ensureLoaded);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CCatalogView::ensureLoaded);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &CCatalogView::onSelectionChanged);
+}
+
+CCatalogView::~CCatalogView() {
+    endDragVisuals();
+}
+
+qint32 CCatalogView::itemValue(const QTreeWidgetItem* item) {
+    return item ? qint32(item->data(0, kValueRole).toInt()) : 0;
+}
+
+bool CCatalogView::isPlaceholder(const QTreeWidgetItem* item) {
+    return item && item->text(0).isEmpty() && itemValue(item) == 0;
+}
+
+void CCatalogView::loadTopLevel() {
+    BusyCursor busy;
+    clear();
+    QList<QTreeWidgetItem*> items;
+    for (const catalog::Entry& e : catalog::children(m_db, 0)) {
+        auto item = new CatalogItem(QStringList{e.name});
+        item->setData(0, kValueRole, e.value);
+        if (!catalog::isRecipeValue(e.value))
+            item->addChild(new CatalogItem(QStringList{QString()}));
+        items << item;
+    }
+    addTopLevelItems(items);
+    sortChildrenOf(nullptr);
+}
+
+QTreeWidgetItem* CCatalogView::insertEntry(QTreeWidgetItem* parent, const QString& text,
+                                           qint32 value, bool withPlaceholder) {
+    auto item = new CatalogItem(QStringList{text});
+    item->setData(0, kValueRole, value);
+    if (withPlaceholder && !catalog::isRecipeValue(value))
+        item->addChild(new CatalogItem(QStringList{QString()}));
+    if (parent)
+        parent->addChild(item);
+    else
+        addTopLevelItem(item);
+    return item;
+}
+
+void CCatalogView::sortChildrenOf(QTreeWidgetItem* parent) {
+    (parent ? parent : invisibleRootItem())->sortChildren(0, Qt::AscendingOrder);
+}
+
+void CCatalogView::ensureLoaded(QTreeWidgetItem* item) {
+    if (!item || item->childCount() == 0 || !isPlaceholder(item->child(0)))
+        return;
+    delete item->takeChild(0);
+    const qint32 sectionId = itemValue(item);
+    BusyCursor busy;
+    QList<QTreeWidgetItem*> items;
+    for (const catalog::Entry& e : catalog::children(m_db, sectionId)) {
+        auto child = new CatalogItem(QStringList{e.name});
+        child->setData(0, kValueRole, e.value);
+        if (!catalog::isRecipeValue(e.value))
+            child->addChild(new CatalogItem(QStringList{QString()}));
+        items << child;
+    }
+    item->addChildren(items);
+    sortChildrenOf(item);
+}
+
+void CCatalogView::expandSection(QTreeWidgetItem* item) {
+    if (!item)
+        return;
+    ensureLoaded(item);
+    item->setExpanded(true);
+}
+
+QTreeWidgetItem* CCatalogView::selectedEntry() const {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
+void CCatalogView::selectEntry(QTreeWidgetItem* item) {
+    if (!item)
+        return;
+    setCurrentItem(item);
+    item->setSelected(true);
+    scrollToItem(item);
+}
+
+QTreeWidgetItem* CCatalogView::findChild(QTreeWidgetItem* parent, qint32 value) const {
+    QTreeWidgetItem* root = parent ? parent : invisibleRootItem();
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem* child = root->child(i);
+        if (!isPlaceholder(child) && itemValue(child) == value)
+            return child;
+    }
+    return nullptr;
+}
+
+void CCatalogView::onSelectionChanged() {
+    QTreeWidgetItem* item = selectedEntry();
+    const qint32 value = itemValue(item);
+    if (!item || !catalog::isRecipeValue(value) || !m_showRecipe)
+        return;
+    if (!m_showRecipe(catalog::recipeIdOf(value)))
+        delete item; // the recipe is gone: so is its item
+}
+
+void CCatalogView::MoveItem(QTreeWidgetItem* newItem, QTreeWidgetItem* source) {
+    newItem->setText(0, source->text(0));
+    const qint32 value = itemValue(source);
+    newItem->setData(0, kValueRole, value);
+    if (!catalog::isRecipeValue(value))
+        newItem->addChild(new CatalogItem(QStringList{QString()}));
+    sortChildrenOf(newItem->parent());
+}
+
+bool CCatalogView::CanDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) const {
+    if (!target)
+        return true; // the root
+    if (target == dragged)
+        return false;
+    for (QTreeWidgetItem* up = target->parent(); up; up = up->parent())
+        if (up == dragged)
+            return false; // a section cannot go into its own subtree
+    return !catalog::isRecipeValue(itemValue(target));
+}
+
+bool CCatalogView::CanDrag(QTreeWidgetItem*) const {
+    return true;
+}
+
+// --- dragging --------------------------------------------------------------------------
+
+void CCatalogView::beginDrag(QTreeWidgetItem* item, const QPoint& pos) {
+    if (m_dragging || !item || isPlaceholder(item) || !CanDrag(item))
+        return;
+    viewport()->grabMouse();
+    m_dragging = true;
+    m_draggedItem = item;
+    selectEntry(item);
+
+    m_dragImage = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+    m_dragImage->setObjectName(QStringLiteral("dragImage"));
+    m_dragImage->setAttribute(Qt::WA_TransparentForMouseEvents);
+    {
+        // Picture and name side by side, drawn once for the whole drag.
+        const QPixmap icon = catalogDragImage(0);
+        const QFontMetrics fm(font());
+        QPixmap image(20 + fm.horizontalAdvance(item->text(0)) + 4, std::max(18, fm.height() + 2));
+        image.fill(QColor(255, 255, 255, 200));
+        QPainter p(&image);
+        p.drawPixmap(1, (image.height() - 16) / 2, icon);
+        p.setPen(palette().color(QPalette::Text));
+        p.drawText(QRect(20, 0, image.width() - 20, image.height()), Qt::AlignVCenter,
+                   item->text(0));
+        p.end();
+        m_dragImage->setPixmap(image);
+        m_dragImage->resize(image.size());
+    }
+    QApplication::setOverrideCursor(QCursor(catalogDragImage(0), 0, 0));
+    updateDragVisuals(pos, false);
+}
+
+void CCatalogView::updateDragVisuals(const QPoint& pos, bool refused) {
+    if (refused != m_markRefused || !QApplication::overrideCursor()) {
+        m_markRefused = refused;
+        if (QApplication::overrideCursor())
+            QApplication::changeOverrideCursor(QCursor(catalogDragImage(refused ? 1 : 0), 0, 0));
+    }
+    if (m_dragImage) {
+        // Hot spot at (8, 8) of the dragged picture.
+        m_dragImage->move(viewport()->mapToGlobal(pos) - QPoint(8, 8) + QPoint(16, 16));
+        m_dragImage->show();
+    }
+}
+
+void CCatalogView::dragMoveTo(const QPoint& pos) {
+    if (m_dragging) {
+        QTreeWidgetItem* over = viewport()->rect().contains(pos) ? itemAt(pos) : nullptr;
+        const bool refused = over && !CanDrop(m_draggedItem, over);
+        updateDragVisuals(pos, refused);
+    }
+    // Scrolling while the pointer is held above or below the tree.
+    const int y = pos.y();
+    const int h = viewport()->height();
+    if (y < 0) {
+        m_scrollDirection = +1;
+        m_scrollTimer->start();
+    } else if (y >= h) {
+        m_scrollDirection = -1;
+        m_scrollTimer->start();
+    } else if (y > 0) {
+        m_scrollTimer->stop();
+    }
+}
+
+bool CCatalogView::isAutoScrolling() const {
+    return m_scrollTimer->isActive();
+}
+
+void CCatalogView::onAutoScroll() {
+    if (m_scrollDirection > 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (m_scrollDirection < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+}
+
+void CCatalogView::endDragVisuals() {
+    if (m_dragging) {
+        viewport()->releaseMouse();
+        QApplication::restoreOverrideCursor();
+    }
+    m_dragging = false;
+    m_markRefused = false;
+    delete m_dragImage;
+    m_dragImage = nullptr;
+    m_scrollTimer->stop();
+    m_scrollDirection = 0;
+}
+
+void CCatalogView::dropAt(const QPoint& pos) {
+    if (!m_dragging)
+        return;
+    QTreeWidgetItem* dragged = m_draggedItem;
+    endDragVisuals();
+    m_draggedItem = nullptr;
+    // Outside the tree counts as empty space: the root.
+    QTreeWidgetItem* target = viewport()->rect().contains(pos) ? itemAt(pos) : nullptr;
+    if (!dragged || !CanDrop(dragged, target))
+        return;
+    const QString question = target
+                                 ? QStringLiteral("Переместить в раздел %1?").arg(target->text(0))
+                                 : QStringLiteral("Переместить в корневой раздел?");
+    if (!Prompts::ask(this, question, QStringLiteral("Перемещение")))
+        return;
+
+    const qint32 targetValue = target ? itemValue(target) : 0;
+    auto newItem = new CatalogItem(QStringList{QString()});
+    if (target)
+        target->addChild(newItem);
+    else
+        addTopLevelItem(newItem);
+    MoveItem(newItem, dragged);
+    // Opening the target reads it if it never was; the database does not list the moved
+    // item there yet, so it does not appear twice.
+    if (target) {
+        ensureLoaded(target);
+        target->setExpanded(true);
+    }
+    selectEntry(newItem);
+    delete dragged;
+    catalog::fileInSection(m_db, itemValue(newItem), targetValue);
+}
+
+void CCatalogView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_pressPos = event->position().toPoint();
+        m_pressItem = itemAt(m_pressPos);
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void CCatalogView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (m_dragging) {
+        dragMoveTo(pos);
+        return;
+    }
+    if ((event->buttons() & Qt::LeftButton) && m_pressItem &&
+        (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        beginDrag(m_pressItem, m_pressPos);
+        m_pressItem = nullptr;
+        dragMoveTo(pos);
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void CCatalogView::mouseReleaseEvent(QMouseEvent* event) {
+    m_pressItem = nullptr;
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        dropAt(event->position().toPoint());
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+// --- context menu ----------------------------------------------------------------------
+
+QMenu* CCatalogView::buildContextMenu(QTreeWidgetItem* under, QWidget* parent) {
+    auto menu = new QMenu(parent);
+    auto add = [menu](int id, const char* text) {
+        QAction* a = menu->addAction(QString::fromUtf8(text));
+        a->setData(id);
+    };
+    if (under && catalog::isRecipeValue(itemValue(under))) {
+        add(ID_EDIT_RECIPE, "Изменить рецепт");
+        add(ID_DELETE_RECIPE, "Удалить рецепт");
+        menu->addSeparator();
+        add(ID_MENU_ADD, "Добавить в меню");
+    } else if (under) {
+        add(ID_ADD_SUBSECTION, "Добавить раздел");
+        add(ID_RENAME_SECTION, "Переименовать раздел");
+        add(ID_DELETE_SECTION, "Удалить раздел");
+        menu->addSeparator();
+        add(ID_ADD_RECIPE, "Добавить рецепт");
+    } else {
+        add(ID_ADD_SECTION, "Добавить раздел");
+        menu->addSeparator();
+        add(ID_ADD_RECIPE_ROOT, "Добавить рецепт");
+    }
+    return menu;
+}
+
+void CCatalogView::contextMenuEvent(QContextMenuEvent* event) {
+    QPoint pos = event->pos();
+    QTreeWidgetItem* under = nullptr;
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        under = selectedEntry();
+        if (under)
+            pos = visualItemRect(under).center();
+    } else {
+        under = itemAt(pos);
+    }
+    if (isPlaceholder(under))
+        under = nullptr;
+    if (under)
+        selectEntry(under);
+    QMenu* menu = buildContextMenu(under, this);
+    QAction* chosen = menu->exec(viewport()->mapToGlobal(pos));
+    const int id = chosen ? chosen->data().toInt() : 0;
+    delete menu;
+    if (id && m_runCommand)
+        m_runCommand(id);
 }

@@ -15,7 +15,9 @@ QString engineMessage(sqlite3* db, int rc) {
 
 Database::Database() = default;
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 void Database::check(int rc) const {
     if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
@@ -81,8 +83,8 @@ sqlite3_stmt* Database::acquire(const std::string& sql, bool& cached) {
         return it->second.stmt;
     }
     sqlite3_stmt* stmt = nullptr;
-    check(sqlite3_prepare_v3(m_db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                             &stmt, nullptr));
+    check(sqlite3_prepare_v3(m_db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                             nullptr));
     if (it == m_cache.end()) {
         m_cache.emplace(sql, CachedStatement{stmt, true});
         cached = true;
@@ -133,9 +135,13 @@ SqlValue Database::scalar(SqlText sql, const SqlValues& params) {
     return st.value(0);
 }
 
-qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+qint64 Database::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
 
-int Database::changes() const { return sqlite3_changes(m_db); }
+int Database::changes() const {
+    return sqlite3_changes(m_db);
+}
 
 bool Database::hasTable(const QString& name) const {
     Statement st(const_cast<Database&>(*this),
@@ -149,7 +155,9 @@ bool Database::hasTable(const QString& name) const {
 Statement::Statement(Database& db, const std::string& sql)
     : m_db(db), m_stmt(db.acquire(sql, m_cached)) {}
 
-Statement::~Statement() { m_db.release(m_stmt, m_cached); }
+Statement::~Statement() {
+    m_db.release(m_stmt, m_cached);
+}
 
 void Statement::bind(int index, const SqlValue& value) {
     int rc = SQLITE_OK;
@@ -161,19 +169,17 @@ void Statement::bind(int index, const SqlValue& value) {
         rc = sqlite3_bind_double(m_stmt, index, *d);
     } else {
         QByteArray utf8 = std::get<QString>(value).toUtf8();
-        rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()),
-                               SQLITE_TRANSIENT);
+        rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     m_db.check(rc);
 }
 
 void Statement::bindAll(const SqlValues& values) {
     if (int(values.size()) != sqlite3_bind_parameter_count(m_stmt))
-        throw DbError(SQLITE_RANGE,
-                      QStringLiteral("statement expects %1 values, %2 given: %3")
-                          .arg(sqlite3_bind_parameter_count(m_stmt))
-                          .arg(values.size())
-                          .arg(QString::fromUtf8(sqlite3_sql(m_stmt))));
+        throw DbError(SQLITE_RANGE, QStringLiteral("statement expects %1 values, %2 given: %3")
+                                        .arg(sqlite3_bind_parameter_count(m_stmt))
+                                        .arg(values.size())
+                                        .arg(QString::fromUtf8(sqlite3_sql(m_stmt))));
     for (size_t i = 0; i < values.size(); ++i)
         bind(int(i) + 1, values[i]);
 }
@@ -195,17 +201,25 @@ void Statement::run() {
     }
 }
 
-void Statement::reset() { sqlite3_reset(m_stmt); }
+void Statement::reset() {
+    sqlite3_reset(m_stmt);
+}
 
-int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
 
 bool Statement::isNull(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-qint64 Statement::int64(int column) const { return sqlite3_column_int64(m_stmt, column); }
+qint64 Statement::int64(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
-double Statement::real(int column) const { return sqlite3_column_double(m_stmt, column); }
+double Statement::real(int column) const {
+    return sqlite3_column_double(m_stmt, column);
+}
 
 QString Statement::text(int column) const {
     auto data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));

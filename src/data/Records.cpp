@@ -5,7 +5,9 @@ void CIdNameRecord::exchange(FieldExchange& fx) {
     fx.field("Name", Name);
 }
 
-void CIdRecord::exchange(FieldExchange& fx) { fx.field("ID", ID); }
+void CIdRecord::exchange(FieldExchange& fx) {
+    fx.field("ID", ID);
+}
 
 void CNameIdRecord::exchange(FieldExchange& fx) {
     fx.field("Name", Name);

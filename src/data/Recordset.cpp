@@ -16,7 +16,9 @@ template <> int fromCell<int>(const SqlValue& cell) {
     return 0;
 }
 
-template <> bool fromCell<bool>(const SqlValue& cell) { return fromCell<int>(cell) != 0; }
+template <> bool fromCell<bool>(const SqlValue& cell) {
+    return fromCell<int>(cell) != 0;
+}
 
 template <> float fromCell<float>(const SqlValue& cell) {
     if (auto d = std::get_if<double>(&cell))
@@ -38,7 +40,9 @@ template <> QString fromCell<QString>(const SqlValue& cell) {
     return QString();
 }
 
-std::string quoted(const std::string& name) { return "\"" + name + "\""; }
+std::string quoted(const std::string& name) {
+    return "\"" + name + "\"";
+}
 
 } // namespace
 
@@ -67,11 +71,21 @@ template <class T> void FieldExchange::visit(const char* column, T& value, bool 
     ++m_index;
 }
 
-void FieldExchange::key(const char* column, int& value) { visit(column, value, true); }
-void FieldExchange::field(const char* column, int& value) { visit(column, value, false); }
-void FieldExchange::field(const char* column, QString& value) { visit(column, value, false); }
-void FieldExchange::field(const char* column, float& value) { visit(column, value, false); }
-void FieldExchange::field(const char* column, bool& value) { visit(column, value, false); }
+void FieldExchange::key(const char* column, int& value) {
+    visit(column, value, true);
+}
+void FieldExchange::field(const char* column, int& value) {
+    visit(column, value, false);
+}
+void FieldExchange::field(const char* column, QString& value) {
+    visit(column, value, false);
+}
+void FieldExchange::field(const char* column, float& value) {
+    visit(column, value, false);
+}
+void FieldExchange::field(const char* column, bool& value) {
+    visit(column, value, false);
+}
 
 // ---------------------------------------------------------------------------------------
 
@@ -89,7 +103,9 @@ const std::vector<FieldExchange::Column>& CRecordset::columns() {
     return *m_columns;
 }
 
-int CRecordset::columnCount() { return int(columns().size()); }
+int CRecordset::columnCount() {
+    return int(columns().size());
+}
 
 std::string CRecordset::whereClause() const {
     return m_filter.isEmpty() ? std::string() : " WHERE " + m_filter.sql();
@@ -137,9 +153,13 @@ void CRecordset::close() {
     m_edit = Edit::None;
 }
 
-void CRecordset::requery() { open(); }
+void CRecordset::requery() {
+    open();
+}
 
-bool CRecordset::isEOF() const { return !m_open || m_pos >= m_rows; }
+bool CRecordset::isEOF() const {
+    return !m_open || m_pos >= m_rows;
+}
 
 void CRecordset::moveNext() {
     m_edit = Edit::None;
@@ -176,15 +196,13 @@ void CRecordset::resetFields() {
 void CRecordset::requireTable(const char* operation) const {
     if (m_kind != Kind::Table)
         throw DbError(SQLITE_READONLY, QStringLiteral("%1: %2 is a read-only query")
-                                           .arg(QLatin1String(operation),
-                                                QLatin1String(m_source)));
+                                           .arg(QLatin1String(operation), QLatin1String(m_source)));
 }
 
 void CRecordset::requireCurrent(const char* operation) const {
     if (isEOF() || m_deleted[m_pos])
         throw DbError(SQLITE_MISUSE, QStringLiteral("%1 on %2: no current row")
-                                         .arg(QLatin1String(operation),
-                                              QLatin1String(m_source)));
+                                         .arg(QLatin1String(operation), QLatin1String(m_source)));
 }
 
 void CRecordset::addNew() {
@@ -243,8 +261,9 @@ void CRecordset::update() {
             if (!cols[c].isKey)
                 m_cells[base + c] = values[v++];
     } else {
-        throw DbError(SQLITE_MISUSE, QStringLiteral("update on %1 without add or edit")
-                                         .arg(QLatin1String(m_source)));
+        throw DbError(
+            SQLITE_MISUSE,
+            QStringLiteral("update on %1 without add or edit").arg(QLatin1String(m_source)));
     }
     m_edit = Edit::None;
 }

@@ -32,7 +32,7 @@ private:
 
     Op m_op;
     int m_index = 0;
-    std::vector<Column> m_columns;   // Describe
+    std::vector<Column> m_columns;     // Describe
     const SqlValue* m_cells = nullptr; // Load
     SqlValues m_saved;                 // Save (key columns left out)
     qint64 m_newKey = 0;               // SetKey
@@ -101,7 +101,7 @@ private:
     std::optional<std::vector<FieldExchange::Column>> m_columns;
 
     bool m_open = false;
-    int m_stride = 0;            // cells per row: the row key, then the bound columns
+    int m_stride = 0; // cells per row: the row key, then the bound columns
     std::vector<SqlValue> m_cells;
     std::vector<bool> m_deleted;
     size_t m_rows = 0;

@@ -102,14 +102,22 @@ QStringList knownVersions() {
 }
 
 QStringList requiredTables() {
-    return {QStringLiteral("Register"),           QStringLiteral("Catalog"),
-            QStringLiteral("Recipes"),            QStringLiteral("Ingredient"),
-            QStringLiteral("Units"),              QStringLiteral("Ingredients"),
-            QStringLiteral("Products"),           QStringLiteral("ProductsAlways"),
-            QStringLiteral("Import_Ingredient"),  QStringLiteral("Import_Units"),
-            QStringLiteral("IngredientsFull"),    QStringLiteral("RecipeIngredientsFull"),
-            QStringLiteral("ProductsFull"),       QStringLiteral("ProductsAlwaysFull"),
-            QStringLiteral("IngredientUse"),      QStringLiteral("UnitUse")};
+    return {QStringLiteral("Register"),
+            QStringLiteral("Catalog"),
+            QStringLiteral("Recipes"),
+            QStringLiteral("Ingredient"),
+            QStringLiteral("Units"),
+            QStringLiteral("Ingredients"),
+            QStringLiteral("Products"),
+            QStringLiteral("ProductsAlways"),
+            QStringLiteral("Import_Ingredient"),
+            QStringLiteral("Import_Units"),
+            QStringLiteral("IngredientsFull"),
+            QStringLiteral("RecipeIngredientsFull"),
+            QStringLiteral("ProductsFull"),
+            QStringLiteral("ProductsAlwaysFull"),
+            QStringLiteral("IngredientUse"),
+            QStringLiteral("UnitUse")};
 }
 
 QStringList missingTables(const Database& db) {

@@ -103,8 +103,7 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (argc == 3) {
         QList<uint> esc = argText(argv[2]).toUcs4();
         if (esc.size() != 1)
-            return sqlite3_result_error(ctx, "ESCAPE expression must be a single character",
-                                        -1);
+            return sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
         escape = esc.front();
     }
     // The engine calls like(pattern, text) for "text LIKE pattern".
@@ -124,8 +123,7 @@ void registerSqlFunctions(sqlite3* db) {
         if (rc != SQLITE_OK)
             throw DbError(rc, QString::fromUtf8(sqlite3_errmsg(db)));
     };
-    check(sqlite3_create_function(db, "UCase", 1, flags, nullptr, ucaseFunction, nullptr,
-                                  nullptr));
+    check(sqlite3_create_function(db, "UCase", 1, flags, nullptr, ucaseFunction, nullptr, nullptr));
     check(sqlite3_create_function(db, "Len", 1, flags, nullptr, lenFunction, nullptr, nullptr));
     check(sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr));
     check(sqlite3_create_function(db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr));

@@ -22,12 +22,26 @@ private:
     const char* m_text;
 };
 
-inline SqlValue toSqlValue(int v) { return qint64(v); }
-inline SqlValue toSqlValue(qint64 v) { return v; }
-inline SqlValue toSqlValue(double v) { return v; }
+inline SqlValue toSqlValue(int v) {
+    return qint64(v);
+}
+inline SqlValue toSqlValue(qint64 v) {
+    return v;
+}
+inline SqlValue toSqlValue(double v) {
+    return v;
+}
 // Amounts are single precision: round through float so that the stored value is the one
 // the program will read back.
-inline SqlValue toSqlValue(float v) { return double(v); }
-inline SqlValue toSqlValue(bool v) { return qint64(v ? 1 : 0); }
-inline SqlValue toSqlValue(const QString& v) { return v; }
-inline SqlValue toSqlValue(const char* v) { return QString::fromUtf8(v); }
+inline SqlValue toSqlValue(float v) {
+    return double(v);
+}
+inline SqlValue toSqlValue(bool v) {
+    return qint64(v ? 1 : 0);
+}
+inline SqlValue toSqlValue(const QString& v) {
+    return v;
+}
+inline SqlValue toSqlValue(const char* v) {
+    return QString::fromUtf8(v);
+}

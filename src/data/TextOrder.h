@@ -13,7 +13,9 @@ inline bool russianLess(const QString& a, const QString& b) {
 
 // Upper case as the program compares names (the same as code page 1251's own mapping on
 // every character the code page has).
-inline QString upperCase(const QString& text) { return text.toUpper(); }
+inline QString upperCase(const QString& text) {
+    return text.toUpper();
+}
 
 // Matches text against a LIKE pattern ("%" any run, "_" one character), ignoring letter
 // case for every alphabet. escape, when not null, makes the next pattern character literal.

@@ -1,8 +1,74 @@
 #include "CRView.h"
 
+#include "RecipeDocument.h"
+#include "RtfReader.h"
+#include "app/Commands.h"
+
+#include <QAction>
+#include <QPageLayout>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
 CRView::CRView(Database& db, QWidget* parent) : QTextEdit(parent), m_db(db) {
     setObjectName(QStringLiteral("recipeView"));
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setLineWrapMode(QTextEdit::WidgetWidth);
+    setUndoRedoEnabled(false);
+
+    auto addCommand = [this](int id, const QKeySequence& keys, auto handler) {
+        auto action = new QAction(this);
+        action->setData(id);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    addCommand(ID_FILE_PRINT, QKeySequence(Qt::CTRL | Qt::Key_P), [this] { print(); });
+}
+
+bool CRView::ShowRecipe(int recipeId) {
+    m_currentRecipe = recipeId;
+    // Read everything first: a failing read leaves the pane as it was.
+    const QByteArray rtf = recipeId > 0 ? recipeRtf(m_db, recipeId) : QByteArray();
+    loadRtf(rtf);
+    return !rtf.isEmpty();
+}
+
+void CRView::loadRtf(const QByteArray& rtf) {
+    m_rtf = rtf;
+    if (rtf.isEmpty()) {
+        document()->clear();
+        return;
+    }
+    readRtf(rtf, document());
+}
+
+void CRView::printTo(QPrinter* printer) const {
+    printer->setPageMargins(QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                            QPageLayout::Millimeter);
+    document()->print(printer);
+}
+
+void CRView::print() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Печать"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printTo(&printer);
+}
+
+void CRView::printPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageMargins(QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                           QPageLayout::Millimeter);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("printPreview"));
+    preview.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { printTo(p); });
+    preview.resize(800, 900);
+    preview.exec();
 }

@@ -1,15 +1,34 @@
 #pragma once
 
+#include <QByteArray>
 #include <QTextEdit>
 
 class Database;
+class QPrinter;
 
 // The recipe view: one formatted document at a time, read-only, in the middle pane.
 class CRView : public QTextEdit {
     Q_OBJECT
 public:
+    static constexpr double kPageMarginMm = 12.7; // 720 twips on every side
+
     explicit CRView(Database& db, QWidget* parent = nullptr);
+
+    // Shows the recipe; false (and a blank pane) when there is no such recipe.
+    bool ShowRecipe(int recipeId);
+    int CurrentRecipeId() const { return m_currentRecipe; }
+    // Replaces the whole content with an RTF document.
+    void loadRtf(const QByteArray& rtf);
+    const QByteArray& documentRtf() const { return m_rtf; }
+    void setCurrentRecipeId(int id) { m_currentRecipe = id; }
+
+    // Lays the document out on the printer's page within the margins and prints it.
+    void printTo(QPrinter* printer) const;
+    void print();        // the print dialog first
+    void printPreview(); // the page as it will print
 
 private:
     Database& m_db;
+    int m_currentRecipe = 0;
+    QByteArray m_rtf;
 };

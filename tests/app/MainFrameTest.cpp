@@ -20,7 +20,9 @@
 
 namespace {
 
-QString plain(QString text) { return text.remove(QLatin1Char('&')); }
+QString plain(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
 
 // "text" for an action, "-" for a separator.
 QStringList describe(const QList<QAction*>& actions) {
@@ -91,17 +93,18 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
     EXPECT_EQ(titles, (QStringList{"Файл", "Содержание", "Ovelta", "Поиск", "Кухня", "Сервис",
                                    "Вид", "Помощь"}));
     ASSERT_EQ(items.size(), 8);
-    EXPECT_EQ(items[0], (QStringList{"Импорт", "Экспорт раздела", "Экспорт всего содержания",
-                                     "-", "Печать на принтер", "-", "Выход"}));
+    EXPECT_EQ(items[0],
+              (QStringList{"Импорт", "Экспорт раздела", "Экспорт всего содержания", "-",
+                           "Печать на принтер", "Предварительный просмотр", "-", "Выход"}));
     EXPECT_EQ(items[1], (QStringList{"Добавить раздел", "Добавить подраздел",
                                      "Переименовать раздел", "Удалить раздел"}));
     EXPECT_EQ(items[2], (QStringList{"Добавить рецепт в выделенный раздел",
                                      "Добавить рецепт в корневой раздел", "Изменить рецепт",
                                      "Удалить рецепт"}));
     EXPECT_EQ(items[3], (QStringList{"Найти рецепт", "Поиск по продукту", "Найти в содержании"}));
-    EXPECT_EQ(items[4], (QStringList{"Что приготовить?", "Продукты в наличии",
-                                     "Постоянные продукты", "-", "Меню", "Добавить в меню",
-                                     "Список продуктов для меню"}));
+    EXPECT_EQ(items[4],
+              (QStringList{"Что приготовить?", "Продукты в наличии", "Постоянные продукты", "-",
+                           "Меню", "Добавить в меню", "Список продуктов для меню"}));
     EXPECT_EQ(items[5], (QStringList{"Работа с продуктами", "Работа с единицами"}));
     EXPECT_EQ(items[6], (QStringList{"Панель инструментов", "Панель состояния"}));
     EXPECT_EQ(items[7], (QStringList{"Справка", "-", "О программе..."}));
@@ -109,15 +112,14 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
     QList<int> buttons;
     for (QAction* a : frame.toolBar()->actions())
         buttons << (a->isSeparator() ? 0 : a->data().toInt());
-    EXPECT_EQ(buttons, (QList<int>{57665, 150, 0, 130, 131, 132, 133, 0, 136, 137, 138, 0, 145,
-                                   151, 146, 0, 143, 144, 147, 0, 157, 160, 161, 0, 57664}));
+    EXPECT_EQ(buttons, (QList<int>{57665, 150, 0, 130, 131, 132, 133, 0,   136, 137, 138, 0,    145,
+                                   151,   146, 0, 143, 144, 147, 0,   157, 160, 161, 0,   57664}));
 
     // Prompts and tooltips come from one string; commands without one have neither.
     EXPECT_EQ(frame.action(57665)->statusTip(), QStringLiteral("Выход из программы"));
     EXPECT_EQ(frame.action(57665)->toolTip(), QStringLiteral("Выход"));
     EXPECT_EQ(frame.action(136)->statusTip(), QStringLiteral("Добавить рецепт"));
-    EXPECT_EQ(frame.action(160)->statusTip(),
-              QStringLiteral("Добавить выделенный рецепт в меню"));
+    EXPECT_EQ(frame.action(160)->statusTip(), QStringLiteral("Добавить выделенный рецепт в меню"));
     EXPECT_EQ(frame.action(139)->statusTip(), QString());
     // Every button has a picture of its own.
     for (int id : toolbarLayout()) {
@@ -145,8 +147,8 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
     EXPECT_EQ(idle->text(), QStringLiteral("готов"));
     QStringList indicators;
     for (const char* n : {"CAP", "NUM", "SCRL"}) {
-        auto label = frame.statusBar()->findChild<QLabel*>(
-            QStringLiteral("indicator") + QString::fromLatin1(n));
+        auto label = frame.statusBar()->findChild<QLabel*>(QStringLiteral("indicator") +
+                                                           QString::fromLatin1(n));
         ASSERT_NE(label, nullptr) << n;
         indicators << label->text();
     }

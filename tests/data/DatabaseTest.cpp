@@ -32,9 +32,9 @@ TEST(SqlFunctions, UpperCaseLengthAndLikeWorkForCyrillic) {
     EXPECT_EQ(intOf(t.db, "SELECT '' LIKE '%'"), 1);
     EXPECT_EQ(intOf(t.db, "SELECT 'суп' LIKE 'борщ'"), 0);
     // A bound text with quotes is just text.
-    EXPECT_EQ(intOf(t.db, "SELECT ? LIKE ?", {QStringLiteral("д'Артаньян"),
-                                                QStringLiteral("%'арт%")}),
-              1);
+    EXPECT_EQ(
+        intOf(t.db, "SELECT ? LIKE ?", {QStringLiteral("д'Артаньян"), QStringLiteral("%'арт%")}),
+        1);
     EXPECT_EQ(intOf(t.db, "SELECT '50% скидка' LIKE '50!%%' ESCAPE '!'"), 1);
     EXPECT_EQ(intOf(t.db, "SELECT '505 скидка' LIKE '50!%%' ESCAPE '!'"), 0);
     EXPECT_TRUE(std::holds_alternative<std::monostate>(t.db.scalar("SELECT UCase(NULL)")));

@@ -110,7 +110,8 @@ TEST(Recordset, MenuHoldsOneRowPerRecipe) {
 
 TEST(Recordset, HostileTextRoundTripsThroughEveryTextColumnAndFilter) {
     TestDb t;
-    const QString nasty = QStringLiteral("д'Артаньян \"100%\" C:\\путь\\ _x_ ';DROP TABLE Recipes;--");
+    const QString nasty =
+        QStringLiteral("д'Артаньян \"100%\" C:\\путь\\ _x_ ';DROP TABLE Recipes;--");
     int section = t.addSection(nasty);
     int recipe = t.addRecipe(nasty, section, nasty + QStringLiteral("\r\n") + nasty);
     int product = t.addProduct(nasty);

@@ -1,5 +1,5 @@
-#include "data/Records.h"
 #include "data/Schema.h"
+#include "data/Records.h"
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +34,8 @@ TEST(Schema, NewCollectionHasEveryTableAtItsVersion) {
 }
 
 TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
-    for (const QString& from : {QStringLiteral("1.01"), QStringLiteral("2.01"),
-                                QStringLiteral("2.02")}) {
+    for (const QString& from :
+         {QStringLiteral("1.01"), QStringLiteral("2.01"), QStringLiteral("2.02")}) {
         TestDb t(from);
         t.addRecipe(QStringLiteral("Борщ"));
         schema::UpgradeResult r = schema::upgrade(t.db);

@@ -1,0 +1,79 @@
+#include "CatalogCommands.h"
+
+#include "CCatalogView.h"
+#include "CatalogDialogs.h"
+#include "CatalogStore.h"
+#include "app/Prompts.h"
+
+void CatalogCommands::addSection() {
+    QTreeWidgetItem* selected = m_tree.selectedEntry();
+    QTreeWidgetItem* parent = selected ? selected->parent() : nullptr;
+    const int parentId = parent ? CCatalogView::itemValue(parent) : 0;
+    m_tree.expandSection(parent);
+    CCatalogForm form(m_db, CCatalogForm::New, 0, parentId, m_window);
+    if (form.run() == QDialog::Accepted) {
+        QTreeWidgetItem* item = m_tree.insertEntry(parent, form.name(), form.sectionId(), false);
+        m_tree.selectEntry(item);
+    }
+    m_tree.sortChildrenOf(parent);
+}
+
+void CatalogCommands::addSubsection() {
+    QTreeWidgetItem* selected = m_tree.selectedEntry();
+    const qint32 parentId = CCatalogView::itemValue(selected);
+    if (catalog::isRecipeValue(parentId)) {
+        Prompts::error(m_window, QStringLiteral("Не возможно создать подраздел"));
+        return;
+    }
+    m_tree.expandSection(selected);
+    CCatalogForm form(m_db, CCatalogForm::New, 0, parentId, m_window);
+    if (form.run() == QDialog::Accepted) {
+        QTreeWidgetItem* item = m_tree.insertEntry(selected, form.name(), form.sectionId(), false);
+        m_tree.selectEntry(item);
+    }
+    m_tree.sortChildrenOf(selected);
+}
+
+void CatalogCommands::renameSection() {
+    QTreeWidgetItem* selected = m_tree.selectedEntry();
+    if (!selected) {
+        Prompts::error(m_window, QStringLiteral("Не выделен раздел"));
+        return;
+    }
+    QTreeWidgetItem* parent = selected->parent();
+    if (catalog::isRecipeValue(CCatalogView::itemValue(selected))) {
+        Prompts::error(m_window, QStringLiteral("Не возможно редактирование раздела"));
+        return;
+    }
+    CCatalogForm form(m_db, CCatalogForm::Rename, CCatalogView::itemValue(selected), 0, m_window);
+    if (form.run() == QDialog::Accepted)
+        selected->setText(0, form.name());
+    m_tree.sortChildrenOf(parent);
+}
+
+void CatalogCommands::deleteSection() {
+    QTreeWidgetItem* selected = m_tree.selectedEntry();
+    if (!selected) {
+        Prompts::error(m_window, QStringLiteral("Не выделен раздел"));
+        return;
+    }
+    QTreeWidgetItem* parent = selected->parent();
+    if (catalog::isRecipeValue(CCatalogView::itemValue(selected))) {
+        Prompts::error(m_window, QStringLiteral("Не возможно удаление раздела"));
+        return;
+    }
+    m_tree.expandSection(selected);
+    CCatalogForm form(m_db, CCatalogForm::Delete, CCatalogView::itemValue(selected), 0, m_window);
+    if (form.run() != QDialog::Accepted)
+        return;
+    if (form.moveContents()) {
+        while (selected->childCount() > 0) {
+            QTreeWidgetItem* child = selected->child(0);
+            QTreeWidgetItem* moved = m_tree.insertEntry(parent, QString(), 0, false);
+            m_tree.MoveItem(moved, child);
+            delete child;
+        }
+    }
+    delete selected;
+    m_tree.sortChildrenOf(parent);
+}

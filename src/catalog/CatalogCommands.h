@@ -1,0 +1,23 @@
+#pragma once
+
+class CCatalogView;
+class Database;
+class QWidget;
+
+// The section commands: add beside, add inside, rename, delete. Each runs the section
+// dialog and then brings the tree up to date item by item.
+class CatalogCommands {
+public:
+    CatalogCommands(Database& db, CCatalogView& tree, QWidget* window)
+        : m_db(db), m_tree(tree), m_window(window) {}
+
+    void addSection();
+    void addSubsection();
+    void renameSection();
+    void deleteSection();
+
+private:
+    Database& m_db;
+    CCatalogView& m_tree;
+    QWidget* m_window;
+};

@@ -1,0 +1,122 @@
+#include "CatalogDialogs.h"
+
+#include "CatalogStore.h"
+#include "app/BusyCursor.h"
+#include "app/Prompts.h"
+#include "data/DbError.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+CDeleteCatalogDlg::CDeleteCatalogDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("deleteCatalogDialog"));
+    setWindowTitle(QStringLiteral("Удаление раздела"));
+    auto layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Раздел не пустой."), this));
+    m_deleteAll = new QRadioButton(QStringLiteral("Удалить раздел со всем содержимым"), this);
+    m_deleteAll->setObjectName(QStringLiteral("deleteAll"));
+    m_moveUp = new QRadioButton(QStringLiteral("Перенести содержимое в родительский раздел"), this);
+    m_moveUp->setObjectName(QStringLiteral("moveUp"));
+    m_deleteAll->setChecked(true);
+    layout->addWidget(m_deleteAll);
+    layout->addWidget(m_moveUp);
+    connect(m_deleteAll, &QRadioButton::clicked, this, [this] { m_moveContents = false; });
+    connect(m_moveUp, &QRadioButton::clicked, this, [this] { m_moveContents = true; });
+    auto buttons = new QDialogButtonBox(this);
+    auto remove = buttons->addButton(QStringLiteral("Удалить"), QDialogButtonBox::AcceptRole);
+    remove->setObjectName(QStringLiteral("deleteButton"));
+    remove->setDefault(true);
+    auto cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+CCatalogForm::CCatalogForm(Database& db, Mode mode, int sectionId, int parentId, QWidget* parent)
+    : QDialog(parent), m_db(db), m_mode(mode), m_sectionId(sectionId), m_parentId(parentId),
+      m_choice(this) {
+    setObjectName(QStringLiteral("catalogForm"));
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("name"));
+    m_name->setMaxLength(255);
+    auto form = new QFormLayout;
+    auto label = new QLabel(QStringLiteral("&Название:"), this);
+    label->setBuddy(m_name);
+    form->addRow(label, m_name);
+    auto buttons = new QDialogButtonBox(this);
+    auto yes = buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
+    yes->setObjectName(QStringLiteral("yesButton"));
+    yes->setDefault(true);
+    auto no = buttons->addButton(QStringLiteral("Нет"), QDialogButtonBox::RejectRole);
+    no->setObjectName(QStringLiteral("noButton"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &CCatalogForm::confirm);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setMinimumWidth(360);
+
+    switch (m_mode) {
+    case New:
+        setWindowTitle(m_parentId != 0 ? QStringLiteral("Новый подраздел")
+                                       : QStringLiteral("Новый раздел"));
+        break;
+    case Rename:
+        setWindowTitle(QStringLiteral("Переименовать раздел"));
+        break;
+    case Delete:
+        setWindowTitle(QStringLiteral("Удалить раздел"));
+        m_name->setReadOnly(true);
+        m_name->setEnabled(false);
+        break;
+    }
+    if (m_mode != New) {
+        if (auto section = catalog::readSection(m_db, m_sectionId)) {
+            m_rowExists = true;
+            m_parentId = section->parent;
+            m_name->setText(section->name);
+        }
+    }
+}
+
+int CCatalogForm::run() {
+    if (m_mode == Delete && m_rowExists && catalog::hasContents(m_db, m_sectionId)) {
+        if (m_choice.exec() != QDialog::Accepted)
+            return QDialog::Rejected;
+    }
+    return exec();
+}
+
+QString CCatalogForm::name() const {
+    return m_name->text();
+}
+
+void CCatalogForm::confirm() {
+    try {
+        switch (m_mode) {
+        case New:
+            m_sectionId = catalog::createSection(m_db, m_parentId, name());
+            break;
+        case Rename:
+            catalog::renameSection(m_db, m_sectionId, name());
+            break;
+        case Delete:
+            if (m_rowExists) {
+                BusyCursor busy;
+                catalog::deleteSection(m_db, m_sectionId, m_choice.moveContents());
+            }
+            break;
+        }
+    } catch (const DbError& e) {
+        // The dialog stays open: the user may try again or cancel.
+        Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+        return;
+    }
+    accept();
+}

@@ -1,0 +1,152 @@
+#include "CatalogStore.h"
+
+#include "data/Records.h"
+
+#include <set>
+
+namespace catalog {
+
+std::vector<Entry> children(Database& db, int sectionId) {
+    std::vector<Entry> out;
+    CCatalog sections(db);
+    sections.setFilter({"Parent=?", sectionId});
+    sections.open();
+    for (; !sections.isEOF(); sections.moveNext())
+        out.push_back({sections.Name, sections.ID});
+    sections.close();
+    CRecipesset recipes(db);
+    recipes.setFilter({"Catalog=?", sectionId});
+    recipes.open();
+    for (; !recipes.isEOF(); recipes.moveNext())
+        out.push_back({recipes.Name, recipeValue(recipes.ID)});
+    return out;
+}
+
+std::optional<Section> readSection(Database& db, int sectionId) {
+    CCatalog rs(db);
+    rs.setFilter({"ID=?", sectionId});
+    rs.open();
+    if (rs.isEOF())
+        return std::nullopt;
+    return Section{rs.ID, rs.Parent, rs.Name};
+}
+
+bool fileInSection(Database& db, qint32 value, int sectionId) {
+    if (isRecipeValue(value)) {
+        CRecipesset rs(db);
+        rs.setFilter({"ID=?", recipeIdOf(value)});
+        rs.open();
+        if (rs.isEOF())
+            return false;
+        rs.edit();
+        rs.Catalog = sectionId;
+        rs.update();
+        return true;
+    }
+    CCatalog rs(db);
+    rs.setFilter({"ID=?", value});
+    rs.open();
+    if (rs.isEOF())
+        return false;
+    rs.edit();
+    rs.Parent = sectionId;
+    rs.update();
+    return true;
+}
+
+int createSection(Database& db, int parentId, const QString& name) {
+    CCatalog rs(db);
+    rs.open();
+    rs.addNew();
+    rs.Parent = parentId;
+    rs.Name = name;
+    rs.update();
+    return int(rs.lastInsertedId());
+}
+
+void renameSection(Database& db, int sectionId, const QString& name) {
+    CCatalog rs(db);
+    rs.setFilter({"ID=?", sectionId});
+    rs.open();
+    if (rs.isEOF())
+        throw DbError(0, QStringLiteral("Раздел %1 не найден в базе").arg(sectionId));
+    rs.edit();
+    rs.Name = name;
+    rs.update();
+}
+
+bool hasContents(Database& db, int sectionId) {
+    CCatalog sections(db);
+    sections.setFilter({"Parent=?", sectionId});
+    if (sections.count() > 0)
+        return true;
+    CRecipesset recipes(db);
+    recipes.setFilter({"Catalog=?", sectionId});
+    return recipes.count() > 0;
+}
+
+namespace {
+
+// Depth first: subsections before the section's own recipes. The visited set stops a
+// damaged file whose sections point at each other from recursing for ever.
+void deleteRecursively(Database& db, int sectionId, std::set<int>& visited) {
+    if (!visited.insert(sectionId).second)
+        return;
+    CCatalog self(db);
+    self.setFilter({"ID=?", sectionId});
+    self.open();
+    if (self.isEOF())
+        return;
+    {
+        CCatalog sub(db);
+        sub.setFilter({"Parent=?", sectionId});
+        sub.open();
+        for (; !sub.isEOF(); sub.moveNext())
+            deleteRecursively(db, sub.ID, visited);
+    }
+    CRecipesset recipes(db);
+    recipes.setFilter({"Catalog=?", sectionId});
+    recipes.open();
+    for (; !recipes.isEOF(); recipes.moveNext()) {
+        db.exec("DELETE FROM Ingredients WHERE Recipe=?", {qint64(recipes.ID)});
+        recipes.remove();
+    }
+    self.remove();
+}
+
+} // namespace
+
+void deleteSection(Database& db, int sectionId, bool moveContentsUp) {
+    Transaction tx(db);
+    CCatalog self(db);
+    self.setFilter({"ID=?", sectionId});
+    self.open();
+    if (self.isEOF())
+        return;
+    if (moveContentsUp) {
+        const int parent = self.Parent;
+        CCatalog sub(db);
+        sub.setFilter({"Parent=?", sectionId});
+        sub.open();
+        for (; !sub.isEOF(); sub.moveNext()) {
+            sub.edit();
+            sub.Parent = parent;
+            sub.update();
+        }
+        CRecipesset recipes(db);
+        recipes.setFilter({"Catalog=?", sectionId});
+        recipes.open();
+        for (; !recipes.isEOF(); recipes.moveNext()) {
+            recipes.edit();
+            recipes.Catalog = parent;
+            recipes.update();
+        }
+        self.remove();
+    } else {
+        std::set<int> visited;
+        deleteRecursively(db, sectionId, visited);
+    }
+    tx.commit();
+}
+
+} // namespace catalog

@@ -1,0 +1,62 @@
+#include "RecipeDocument.h"
+
+#include "RtfText.h"
+#include "data/Records.h"
+
+#include <QStringList>
+
+std::optional<RecipeContent> loadRecipeContent(Database& db, int recipeId) {
+    CRecipesset recipe(db);
+    recipe.setFilter({"ID=?", recipeId});
+    recipe.open();
+    if (recipe.isEOF())
+        return std::nullopt;
+    RecipeContent content;
+    content.name = recipe.Name;
+    content.text = recipe.Recipe;
+    recipe.close();
+
+    CRecipeIngredientsFull lines(db);
+    lines.setFilter({"ID=?", recipeId});
+    lines.open();
+    for (; !lines.isEOF(); lines.moveNext())
+        content.lines.push_back({lines.Name, lines.Quantity, lines.Unit});
+    return content;
+}
+
+QByteArray recipeRtf(const RecipeContent& recipe) {
+    QByteArray doc;
+    doc.reserve(256 + recipe.text.size() + qsizetype(recipe.lines.size()) * 32);
+    doc += "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}";
+    doc += "{\\f0\\fs28\\b\\i ";
+    rtf::appendText(doc, recipe.name, false);
+    doc += "}\\par\\par";
+    doc += "{\\f0\\fs16\\i ";
+    bool afterWord = false; // the group opener ends in its own delimiter
+    for (const RecipeContent::Line& line : recipe.lines) {
+        rtf::appendText(doc, line.product, afterWord);
+        if (line.quantity != 0) {
+            doc += '\t';
+            doc += ' ' + rtf::formatAmount(line.quantity) + ' ';
+            rtf::appendText(doc, line.unit, false);
+        }
+        doc += "\\line";
+        afterWord = true;
+    }
+    doc += "}\\par";
+    doc += "{\\f1\\fs22 ";
+    // Each CR LF becomes a line break; a lone CR or LF stays as it is.
+    const QStringList parts = recipe.text.split(QStringLiteral("\r\n"));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            doc += "\\line";
+        rtf::appendText(doc, parts[i], i > 0);
+    }
+    doc += "}}";
+    return doc;
+}
+
+QByteArray recipeRtf(Database& db, int recipeId) {
+    std::optional<RecipeContent> content = loadRecipeContent(db, recipeId);
+    return content ? recipeRtf(*content) : QByteArray();
+}

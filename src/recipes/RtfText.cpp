@@ -1,0 +1,101 @@
+#include "RtfText.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <vector>
+
+namespace rtf {
+
+QByteArray toCp1251(const QString& text, bool* ok) {
+    QStringEncoder encoder("windows-1251", QStringConverter::Flag::Stateless);
+    QByteArray out = encoder.encode(text);
+    if (ok)
+        *ok = !encoder.hasError();
+    return out;
+}
+
+QString fromCp1251(const QByteArray& bytes) {
+    QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+namespace {
+
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The code page 1251 byte of one character, or 0 when the code page has none for it.
+// The table is the inverse of the code page's decoding, made once.
+char cp1251Byte(QChar c) {
+    static const std::vector<char> table = [] {
+        std::vector<char> t(0x10000, 0);
+        for (int b = 0; b < 0x100; ++b) {
+            const QString decoded = fromCp1251(QByteArray(1, char(b)));
+            if (decoded.size() == 1 && decoded[0] != QChar::ReplacementCharacter)
+                t[decoded[0].unicode()] = char(b);
+        }
+        return t;
+    }();
+    return table[c.unicode()];
+}
+
+} // namespace
+
+bool endsInControlWord(const QByteArray& doc) {
+    // Walk back over a numeric parameter, then letters; a backslash before them (not
+    // itself escaped) makes a control word.
+    int i = int(doc.size()) - 1;
+    while (i >= 0 && isDigit(doc[i]))
+        --i;
+    if (i >= 0 && doc[i] == '-')
+        --i;
+    int lettersEnd = i;
+    while (i >= 0 && isAsciiLetter(doc[i]))
+        --i;
+    if (i == lettersEnd || i < 0 || doc[i] != '\\')
+        return false;
+    int slashes = 0;
+    for (int j = i; j >= 0 && doc[j] == '\\'; --j)
+        ++slashes;
+    return slashes % 2 == 1;
+}
+
+void appendText(QByteArray& doc, const QString& text, bool afterControlWord) {
+    if (text.isEmpty())
+        return;
+    const QChar first = text.front();
+    if (afterControlWord && first.unicode() < 0x80) {
+        const char c = char(first.unicode());
+        if (isAsciiLetter(c) || isDigit(c) || c == '-' || c == ' ')
+            doc += ' ';
+    }
+    doc.reserve(doc.size() + text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const ushort u = c.unicode();
+        if (u == '\\' || u == '{' || u == '}') {
+            doc += '\\';
+            doc += char(u);
+            continue;
+        }
+        const char b = cp1251Byte(c);
+        if (b != 0 || u == 0) {
+            doc += b;
+            continue;
+        }
+        // Outside the code page: a Unicode escape with "?" for readers that lack it.
+        // Characters beyond 16 bits go as their two UTF-16 halves, as RTF expects.
+        doc += "\\u" + QByteArray::number(qint16(u)) + '?';
+    }
+}
+
+QByteArray formatAmount(float amount) {
+    // Qt's own formatter: the C "%g" whatever the user's locale says about decimal points.
+    return QString::asprintf("%g", double(amount)).toLatin1();
+}
+
+} // namespace rtf

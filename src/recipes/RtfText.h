@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writing text into an RTF document in code page 1251.
+namespace rtf {
+
+// Appends database text to a document. "\", "{" and "}" are escaped; characters the code
+// page lacks become \uN? so they still show. afterControlWord says the document so far ends
+// in a control word with no delimiter: then a blank is put before text that would
+// otherwise be read as part of that word (a Latin letter, a digit, a hyphen or a blank).
+void appendText(QByteArray& doc, const QString& text, bool afterControlWord);
+
+// True when the document ends in a control word still waiting for its delimiter.
+bool endsInControlWord(const QByteArray& doc);
+
+// Code page 1251 bytes of text, with nullopt-like failure reported through ok.
+QByteArray toCp1251(const QString& text, bool* ok = nullptr);
+QString fromCp1251(const QByteArray& bytes);
+
+// "%g" of a single-precision amount, widened to double, as C's printf writes it.
+QByteArray formatAmount(float amount);
+
+} // namespace rtf

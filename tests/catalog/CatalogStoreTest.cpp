@@ -1,0 +1,118 @@
+#include "catalog/CatalogStore.h"
+#include "data/Records.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+qint64 rows(Database& db, SqlText sql) {
+    SqlValue v = db.scalar(sql);
+    return std::get<qint64>(v);
+}
+
+// Soups > (Cold > Okroshka) + Borscht; Pies (elsewhere) > Kulebyaka; Tea at the root.
+struct Kitchen {
+    TestDb t;
+    int soups, cold, pies, okroshka, borscht, kulebyaka, tea;
+    Kitchen() {
+        soups = t.addSection(QStringLiteral("Супы"));
+        cold = t.addSection(QStringLiteral("Холодные"), soups);
+        pies = t.addSection(QStringLiteral("Пироги"));
+        okroshka = t.addRecipe(QStringLiteral("Окрошка"), cold);
+        borscht = t.addRecipe(QStringLiteral("Борщ"), soups);
+        kulebyaka = t.addRecipe(QStringLiteral("Кулебяка"), pies);
+        tea = t.addRecipe(QStringLiteral("Чай"));
+        int p = t.addProduct(QStringLiteral("Квас"));
+        int u = t.addUnit(QStringLiteral("л"));
+        for (int r : {okroshka, borscht, borscht, kulebyaka, tea})
+            t.addLine(r, p, 1, u);
+        t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, 2)", {qint64(okroshka)});
+    }
+};
+
+} // namespace
+
+TEST(CatalogStore, ChildrenAndItemValues) {
+    Kitchen k;
+    std::vector<catalog::Entry> root = catalog::children(k.t.db, 0);
+    ASSERT_EQ(root.size(), 3u);
+    EXPECT_EQ(root[0].value, k.soups);
+    EXPECT_EQ(root[1].value, k.pies);
+    EXPECT_EQ(root[2].name, QStringLiteral("Чай"));
+    EXPECT_TRUE(catalog::isRecipeValue(root[2].value));
+    EXPECT_EQ(catalog::recipeIdOf(root[2].value), k.tea);
+    EXPECT_EQ(quint32(catalog::recipeValue(5)), 0x80000005u);
+    EXPECT_TRUE(catalog::children(k.t.db, 9999).empty());
+}
+
+TEST(CatalogStore, DeletingWithContentsTakesEveryDescendantAndNothingElse) {
+    Kitchen k;
+    catalog::deleteSection(k.t.db, k.soups, false);
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Catalog"), 1);
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Recipes"), 2);
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Ingredients"), 2);
+    EXPECT_FALSE(catalog::readSection(k.t.db, k.cold));
+    EXPECT_TRUE(catalog::readSection(k.t.db, k.pies));
+    // The menu tidies itself later; its row stays.
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Menu"), 1);
+}
+
+TEST(CatalogStore, MovingContentsUpKeepsTheirOwnContents) {
+    Kitchen k;
+    catalog::deleteSection(k.t.db, k.soups, true);
+    auto cold = catalog::readSection(k.t.db, k.cold);
+    ASSERT_TRUE(cold);
+    EXPECT_EQ(cold->parent, 0);
+    EXPECT_FALSE(catalog::readSection(k.t.db, k.soups));
+    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Борщ'"), 0);
+    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Окрошка'"), k.cold);
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Ingredients"), 5);
+
+    // One level down: contents go to the deleted section's parent, not the root.
+    int inner = k.t.addSection(QStringLiteral("Окрошки"), k.cold);
+    int r = k.t.addRecipe(QStringLiteral("На кефире"), inner);
+    catalog::deleteSection(k.t.db, inner, true);
+    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='На кефире'"), k.cold);
+    EXPECT_GT(r, 0);
+}
+
+TEST(CatalogStore, FailedDeleteLeavesEverythingAndLoopsDoNotHang) {
+    Kitchen k;
+    // A trigger stands in for a disk error half way through the deletion.
+    k.t.db.execScript("CREATE TRIGGER fail BEFORE DELETE ON Recipes WHEN old.Name='Борщ' "
+                      "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END");
+    EXPECT_THROW(catalog::deleteSection(k.t.db, k.soups, false), DbError);
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Catalog"), 3);
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Recipes"), 4);
+    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Ingredients"), 5);
+    k.t.db.execScript("DROP TRIGGER fail");
+
+    // Two sections that name each other as parent (a damaged file): deletion ends.
+    int a = k.t.addSection(QStringLiteral("А"));
+    int b = k.t.addSection(QStringLiteral("Б"), a);
+    k.t.db.exec("UPDATE Catalog SET Parent=? WHERE ID=?", {qint64(b), qint64(a)});
+    catalog::deleteSection(k.t.db, a, false);
+    EXPECT_FALSE(catalog::readSection(k.t.db, a));
+    EXPECT_FALSE(catalog::readSection(k.t.db, b));
+}
+
+TEST(CatalogStore, FilingRenamingAndCreating) {
+    Kitchen k;
+    EXPECT_TRUE(catalog::fileInSection(k.t.db, catalog::recipeValue(k.tea), k.pies));
+    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Чай'"), k.pies);
+    EXPECT_TRUE(catalog::fileInSection(k.t.db, k.cold, 0));
+    EXPECT_EQ(catalog::readSection(k.t.db, k.cold)->parent, 0);
+    EXPECT_FALSE(catalog::fileInSection(k.t.db, catalog::recipeValue(9999), 0));
+    EXPECT_FALSE(catalog::fileInSection(k.t.db, 9999, 0));
+
+    int empty = catalog::createSection(k.t.db, k.pies, QString());
+    int twin = catalog::createSection(k.t.db, k.pies, QStringLiteral("Супы"));
+    EXPECT_GT(twin, empty);
+    EXPECT_EQ(catalog::readSection(k.t.db, empty)->name, QString());
+    EXPECT_FALSE(catalog::hasContents(k.t.db, empty));
+    EXPECT_TRUE(catalog::hasContents(k.t.db, k.pies));
+    catalog::renameSection(k.t.db, empty, QStringLiteral("Д'Артаньян"));
+    EXPECT_EQ(catalog::readSection(k.t.db, empty)->name, QStringLiteral("Д'Артаньян"));
+    EXPECT_THROW(catalog::renameSection(k.t.db, 9999, QStringLiteral("x")), DbError);
+}

@@ -1,0 +1,225 @@
+#include "app/CMainFrame.h"
+#include "app/Prompts.h"
+#include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
+#include "recipes/CRView.h"
+#include "support/TestDb.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList texts(QTreeWidgetItem* parent) {
+    QStringList out;
+    for (int i = 0; i < parent->childCount(); ++i)
+        out << parent->child(i)->text(0);
+    return out;
+}
+
+QTreeWidgetItem* byText(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    return nullptr;
+}
+
+QList<int> menuIds(QMenu* menu) {
+    QList<int> ids;
+    for (QAction* a : menu->actions())
+        ids << (a->isSeparator() ? 0 : a->data().toInt());
+    return ids;
+}
+
+class CatalogView : public ::testing::Test {
+protected:
+    void SetUp() override { Prompts::clear(); }
+    TestDb t;
+};
+
+} // namespace
+
+TEST_F(CatalogView, LoadsOnDemandInRussianOrder) {
+    {
+        CMainFrame empty(t.db);
+        EXPECT_EQ(empty.catalogView()->topLevelItemCount(), 0);
+        std::unique_ptr<QMenu> menu(empty.catalogView()->buildContextMenu(nullptr, nullptr));
+        EXPECT_EQ(menuIds(menu.get()), (QList<int>{130, 0, 139}));
+        EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Добавить раздел"));
+        EXPECT_EQ(menu->actions()[2]->text(), QStringLiteral("Добавить рецепт"));
+    }
+    int soups = t.addSection(QStringLiteral("Супы"));
+    int empty = t.addSection(QStringLiteral("Пусто"));
+    t.addSection(QStringLiteral("Борщи"), soups);
+    t.addRecipe(QStringLiteral("щи"), soups);
+    t.addRecipe(QStringLiteral("Бульон"), soups);
+    t.addRecipe(QStringLiteral("авокадо-тост"));
+    t.addSection(QStringLiteral("Бутерброды"));
+
+    CMainFrame frame(t.db);
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* root = tree->invisibleRootItem();
+    EXPECT_EQ(texts(root), (QStringList{"авокадо-тост", "Бутерброды", "Пусто", "Супы"}));
+
+    QTreeWidgetItem* emptyItem = byText(root, QStringLiteral("Пусто"));
+    EXPECT_EQ(CCatalogView::itemValue(emptyItem), empty);
+    ASSERT_EQ(emptyItem->childCount(), 1);
+    EXPECT_TRUE(CCatalogView::isPlaceholder(emptyItem->child(0)));
+    tree->expandItem(emptyItem);
+    EXPECT_EQ(emptyItem->childCount(), 0);
+
+    QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
+    tree->expandItem(soupItem);
+    EXPECT_EQ(texts(soupItem), (QStringList{"Борщи", "Бульон", "щи"}));
+    EXPECT_LT(CCatalogView::itemValue(byText(soupItem, QStringLiteral("щи"))), 0);
+    // Opening again reads nothing twice.
+    tree->collapseItem(soupItem);
+    tree->expandItem(soupItem);
+    EXPECT_EQ(soupItem->childCount(), 3);
+
+    std::unique_ptr<QMenu> onSection(tree->buildContextMenu(soupItem, nullptr));
+    EXPECT_EQ(menuIds(onSection.get()), (QList<int>{131, 132, 133, 0, 136}));
+    std::unique_ptr<QMenu> onRecipe(tree->buildContextMenu(byText(soupItem, "щи"), nullptr));
+    EXPECT_EQ(menuIds(onRecipe.get()), (QList<int>{137, 138, 0, 160}));
+}
+
+TEST_F(CatalogView, SelectingShowsTheRecipeAndDropsVanishedOnes) {
+    int kept = t.addRecipe(QStringLiteral("Каша"), 0, QStringLiteral("Варить"));
+    int gone = t.addRecipe(QStringLiteral("Кисель"));
+    CMainFrame frame(t.db);
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* root = tree->invisibleRootItem();
+    tree->selectEntry(byText(root, QStringLiteral("Каша")));
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), kept);
+    EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Варить")));
+
+    t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(gone)});
+    tree->selectEntry(byText(root, QStringLiteral("Кисель")));
+    EXPECT_EQ(byText(root, QStringLiteral("Кисель")), nullptr);
+    EXPECT_EQ(root->childCount(), 1);
+    EXPECT_TRUE(Prompts::shown().empty());
+}
+
+TEST_F(CatalogView, DropRulesRefuseWithoutAsking) {
+    int a = t.addSection(QStringLiteral("А"));
+    int b = t.addSection(QStringLiteral("Б"), a);
+    t.addSection(QStringLiteral("В"), b);
+    t.addRecipe(QStringLiteral("Рецепт"));
+    CMainFrame frame(t.db);
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* itemA = byText(tree->invisibleRootItem(), QStringLiteral("А"));
+    tree->expandSection(itemA);
+    QTreeWidgetItem* itemB = byText(itemA, QStringLiteral("Б"));
+    tree->expandSection(itemB);
+    QTreeWidgetItem* itemC = byText(itemB, QStringLiteral("В"));
+    QTreeWidgetItem* recipe = byText(tree->invisibleRootItem(), QStringLiteral("Рецепт"));
+
+    EXPECT_FALSE(tree->CanDrop(itemA, itemA));
+    EXPECT_FALSE(tree->CanDrop(itemA, itemC));
+    EXPECT_FALSE(tree->CanDrop(itemB, recipe));
+    EXPECT_TRUE(tree->CanDrop(itemC, itemA));
+    EXPECT_TRUE(tree->CanDrop(recipe, nullptr));
+
+    // Dragging A over its grandchild shows the refusing mark, and the drop asks nothing.
+    frame.show();
+    tree->beginDrag(itemA, tree->visualItemRect(itemA).center());
+    EXPECT_TRUE(tree->isDragging());
+    tree->dragMoveTo(tree->visualItemRect(itemC).center());
+    EXPECT_TRUE(tree->dropMarkRefused());
+    tree->dropAt(tree->visualItemRect(itemC).center());
+    EXPECT_FALSE(tree->isDragging());
+    EXPECT_TRUE(Prompts::shown().empty());
+    EXPECT_EQ(catalog::readSection(t.db, a)->parent, 0);
+    EXPECT_EQ(catalog::readSection(t.db, b)->parent, a);
+}
+
+TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
+    int soups = t.addSection(QStringLiteral("Супы"));
+    int cold = t.addSection(QStringLiteral("Холодные"), soups);
+    t.addRecipe(QStringLiteral("Окрошка"), cold);
+    int pies = t.addSection(QStringLiteral("Пироги"));
+    int tea = t.addRecipe(QStringLiteral("Чай"), 0, QStringLiteral("Заварить"));
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* root = tree->invisibleRootItem();
+
+    // "No" changes nothing.
+    Prompts::setNextAnswer(Prompts::No);
+    QTreeWidgetItem* teaItem = byText(root, QStringLiteral("Чай"));
+    QTreeWidgetItem* pieItem = byText(root, QStringLiteral("Пироги"));
+    tree->beginDrag(teaItem, tree->visualItemRect(teaItem).center());
+    tree->dropAt(tree->visualItemRect(pieItem).center());
+    ASSERT_EQ(Prompts::shown().size(), 1u);
+    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Переместить в раздел Пироги?"));
+    EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Перемещение"));
+    EXPECT_EQ(byText(root, QStringLiteral("Чай")), teaItem);
+
+    // A recipe into a section never opened: filed, selected and shown, not doubled.
+    Prompts::setNextAnswer(Prompts::Yes);
+    tree->beginDrag(teaItem, tree->visualItemRect(teaItem).center());
+    tree->dropAt(tree->visualItemRect(pieItem).center());
+    EXPECT_EQ(byText(root, QStringLiteral("Чай")), nullptr);
+    EXPECT_TRUE(pieItem->isExpanded());
+    EXPECT_EQ(texts(pieItem), (QStringList{"Чай"}));
+    EXPECT_EQ(tree->selectedEntry(), pieItem->child(0));
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), tea);
+    EXPECT_EQ(t.db.scalar("SELECT Catalog FROM Recipes WHERE ID=?", {qint64(tea)}),
+              SqlValue(qint64(pies)));
+
+    // A section dropped on empty space goes to the root and takes its subtree along.
+    QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
+    tree->expandSection(soupItem);
+    QTreeWidgetItem* coldItem = byText(soupItem, QStringLiteral("Холодные"));
+    Prompts::clear();
+    Prompts::setNextAnswer(Prompts::Yes);
+    tree->beginDrag(coldItem, tree->visualItemRect(coldItem).center());
+    tree->dragMoveTo(QPoint(5, tree->viewport()->height() + 40)); // below: scrolls down
+    EXPECT_TRUE(tree->isAutoScrolling());
+    EXPECT_EQ(tree->scrollDirection(), -1);
+    tree->dropAt(QPoint(-50, -50)); // outside the tree: the root
+    EXPECT_FALSE(tree->isAutoScrolling());
+    ASSERT_EQ(Prompts::shown().size(), 1u);
+    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Переместить в корневой раздел?"));
+    EXPECT_EQ(catalog::readSection(t.db, cold)->parent, 0);
+    QTreeWidgetItem* moved = byText(root, QStringLiteral("Холодные"));
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(soupItem->childCount(), 0);
+    tree->expandSection(moved);
+    EXPECT_EQ(texts(moved), (QStringList{"Окрошка"}));
+    EXPECT_EQ(texts(root), (QStringList{"Пироги", "Супы", "Холодные"}));
+}
+
+TEST_F(CatalogView, RealMouseDragOntoOwnParentKeepsEverything) {
+    int soups = t.addSection(QStringLiteral("Супы"));
+    int borscht = t.addRecipe(QStringLiteral("Борщ"), soups);
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+    tree->expandSection(soupItem);
+    QTreeWidgetItem* item = soupItem->child(0);
+    QWidget* vp = tree->viewport();
+    const QPoint from = tree->visualItemRect(item).center();
+    const QPoint to = tree->visualItemRect(soupItem).center();
+    auto send = [vp](QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, pos, vp->mapToGlobal(pos),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    };
+    Prompts::setNextAnswer(Prompts::Yes);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPoint(0, 20), Qt::LeftButton);
+    EXPECT_TRUE(tree->isDragging());
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    EXPECT_FALSE(tree->isDragging());
+    ASSERT_EQ(Prompts::shown().size(), 1u);
+    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Переместить в раздел Супы?"));
+    EXPECT_EQ(texts(soupItem), (QStringList{"Борщ"}));
+    EXPECT_EQ(t.db.scalar("SELECT Catalog FROM Recipes WHERE ID=?", {qint64(borscht)}),
+              SqlValue(qint64(soups)));
+}

@@ -1,0 +1,178 @@
+#include "recipes/RecipeDocument.h"
+#include "data/Records.h"
+#include "recipes/CRView.h"
+#include "recipes/RtfReader.h"
+#include "recipes/RtfText.h"
+#include "support/TestDb.h"
+
+#include <QPrinter>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray cp(const char* utf8) {
+    return rtf::toCp1251(QString::fromUtf8(utf8));
+}
+
+const QByteArray kHeader = "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New "
+                           "Roman;}}";
+
+RecipeContent recipe(const char* name, std::vector<RecipeContent::Line> lines, const char* text) {
+    return {QString::fromUtf8(name), std::move(lines), QString::fromUtf8(text)};
+}
+
+QString readBack(const QByteArray& doc) {
+    QTextDocument d;
+    readRtf(doc, &d);
+    return d.toPlainText();
+}
+
+} // namespace
+
+TEST(RecipeDocument, BlinyExampleIsByteForByte) {
+    RecipeContent r = recipe("Блины",
+                             {{QStringLiteral("Мука"), 200, QStringLiteral("г")},
+                              {QStringLiteral("Соль"), 0, QStringLiteral("г")}},
+                             "Смешать\r\nЖарить");
+    QByteArray expected = kHeader + "{\\f0\\fs28\\b\\i " + cp("Блины") + "}\\par\\par" +
+                          "{\\f0\\fs16\\i " + cp("Мука") + "\t 200 " + cp("г") + "\\line" +
+                          cp("Соль") + "\\line" + "}\\par" + "{\\f1\\fs22 " + cp("Смешать") +
+                          "\\line" + cp("Жарить") + "}}";
+    EXPECT_EQ(recipeRtf(r), expected);
+}
+
+TEST(RecipeDocument, AmountsEmptyPartsAndLineBreaks) {
+    auto products = [](float q) {
+        QByteArray doc =
+            recipeRtf(recipe("Т", {{QStringLiteral("Мука"), q, QStringLiteral("г")}}, ""));
+        int start = doc.indexOf("\\fs16\\i ") + 8;
+        return doc.mid(start, doc.indexOf("\\line", start) - start);
+    };
+    EXPECT_EQ(products(200), cp("Мука") + "\t 200 " + cp("г"));
+    EXPECT_EQ(products(0.5f), cp("Мука") + "\t 0.5 " + cp("г"));
+    EXPECT_EQ(products(0.1f), cp("Мука") + "\t 0.1 " + cp("г"));
+    EXPECT_EQ(products(1.0f / 3), cp("Мука") + "\t 0.333333 " + cp("г"));
+    EXPECT_EQ(products(1e6f), cp("Мука") + "\t 1e+06 " + cp("г"));
+    EXPECT_EQ(products(0), cp("Мука"));
+
+    QByteArray empty = recipeRtf(recipe("Т", {}, ""));
+    EXPECT_TRUE(empty.contains("{\\f0\\fs16\\i }\\par"));
+    EXPECT_TRUE(empty.endsWith("{\\f1\\fs22 }}"));
+
+    QByteArray breaks = recipeRtf(recipe("Т", {}, "а\r\n\r\nб\rв\nг"));
+    EXPECT_TRUE(breaks.endsWith("{\\f1\\fs22 " + cp("а") + "\\line\\line" + cp("б") + "\r" +
+                                cp("в") + "\n" + cp("г") + "}}"));
+}
+
+TEST(RecipeDocument, TextThatLooksLikeMarkupReadsBackAsTyped) {
+    RecipeContent r = recipe("Торт {\"Наполеон\"} \\ 1",
+                             {{QStringLiteral("Мука"), 0, QString()},
+                              {QStringLiteral("Egg"), 2, QStringLiteral("pcs")},
+                              {QStringLiteral("2 ложки мёда"), 0, QString()},
+                              {QStringLiteral("-соль"), 0, QString()},
+                              {QStringLiteral(" перец"), 0, QString()},
+                              {QStringLiteral("Васаби 山葵 😀"), 1, QStringLiteral("ч.л.")}},
+                             "Step 1: {mix}\r\n200 g \\ C:\\temp\r\n- done");
+    QByteArray doc = recipeRtf(r);
+    EXPECT_TRUE(doc.contains("\\line Egg\t 2 pcs\\line 2 "));
+    EXPECT_TRUE(doc.contains("\\{mix\\}"));
+    EXPECT_TRUE(doc.contains("\\u23665?\\u-31627?"));
+    const QString text = readBack(doc);
+    // (Plain text shows line breaks as new lines.)
+    EXPECT_EQ(text, QStringLiteral("Торт {\"Наполеон\"} \\ 1\n\nМука\nEgg\t 2 pcs\n"
+                                   "2 ложки мёда\n-соль\n перец\n"
+                                   "Васаби 山葵 😀\t 1 ч.л.\n\n"
+                                   "Step 1: {mix}\n200 g \\ C:\\temp\n- done"));
+}
+
+TEST(RtfReader, StylesLandOnTheRightCharacters) {
+    QByteArray doc =
+        recipeRtf(recipe("Борщ", {{QStringLiteral("Свёкла"), 1, QStringLiteral("шт")}}, "Варить"));
+    QTextDocument d;
+    readRtf(doc, &d);
+    auto formatOf = [&d](const QString& s) {
+        QTextCursor c = d.find(s);
+        EXPECT_FALSE(c.isNull()) << s.toStdString();
+        return c.charFormat();
+    };
+    QTextCharFormat title = formatOf(QStringLiteral("Борщ"));
+    EXPECT_EQ(title.fontPointSize(), 14.0);
+    EXPECT_EQ(title.fontWeight(), int(QFont::Bold));
+    EXPECT_TRUE(title.fontItalic());
+    EXPECT_EQ(title.fontFamilies().toStringList().value(0), QStringLiteral("Arial"));
+    QTextCharFormat product = formatOf(QStringLiteral("Свёкла"));
+    EXPECT_EQ(product.fontPointSize(), 8.0);
+    EXPECT_TRUE(product.fontItalic());
+    EXPECT_NE(product.fontWeight(), int(QFont::Bold));
+    QTextCharFormat method = formatOf(QStringLiteral("Варить"));
+    EXPECT_EQ(method.fontPointSize(), 11.0);
+    EXPECT_FALSE(method.fontItalic());
+    EXPECT_EQ(method.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
+
+    // The menu list's headings: bold italic underlined 11 pt; \b0 and \ulnone switch off.
+    QTextDocument h;
+    readRtf("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\f0\\fs22\\b\\i\\ul Heading}\\par "
+            "{\\f0\\b Bold\\b0  plain\\ul  under\\ulnone  off}}",
+            &h);
+    QTextCursor c = h.find(QStringLiteral("Heading"));
+    EXPECT_TRUE(c.charFormat().fontUnderline());
+    EXPECT_EQ(c.charFormat().fontPointSize(), 11.0);
+    EXPECT_EQ(h.find(QStringLiteral("plain")).charFormat().fontWeight(), int(QFont::Normal));
+    EXPECT_TRUE(h.find(QStringLiteral("under")).charFormat().fontUnderline());
+    EXPECT_FALSE(h.find(QStringLiteral("off")).charFormat().fontUnderline());
+}
+
+TEST(RtfReader, SkipsWhatItDoesNotKnowWithoutLosingText) {
+    QByteArray doc = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}"
+                     "{\\colortbl;\\red255\\green0\\blue0;}{\\*\\generator Writer 1.0;}"
+                     "\\viewkind4\\uc1\\pard\\sa200\\lang1049 "
+                     "\xcc\xf3\xea\xe0\tA\\tab B\\'e0\\'C1 \\u1071?x\\uc2\\u1070ab\\emdash\\~"
+                     "\\par\\highlight1 end\\unknownword123  \\{\\}\\\\}";
+    EXPECT_EQ(readBack(doc), QStringLiteral("Мука\tA\tBаБ Яx\u042e\u2014 \nend {}\\"));
+    // Broken documents give what text they have, never a crash.
+    EXPECT_EQ(readBack("{\\rtf1 unclosed {group \\'4"), QStringLiteral("unclosed group "));
+    EXPECT_EQ(readBack("}}}{{{\\"), QString());
+}
+
+TEST(RecipeView, ShowsRecipesAndBlanksForMissingOnes) {
+    TestDb t;
+    int r = t.addRecipe(QStringLiteral("Щи"), 0, QStringLiteral("Варить"));
+    t.addLine(r, t.addProduct(QStringLiteral("Капуста")), 0.5f, t.addUnit(QStringLiteral("кг")));
+    CRView view(t.db);
+    EXPECT_EQ(view.CurrentRecipeId(), 0);
+    EXPECT_TRUE(view.ShowRecipe(r));
+    EXPECT_EQ(view.CurrentRecipeId(), r);
+    EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("Щи")));
+    EXPECT_TRUE(view.toPlainText().contains(QStringLiteral("Капуста\t 0.5 кг")));
+    EXPECT_EQ(view.documentRtf(), recipeRtf(t.db, r));
+    EXPECT_TRUE(view.isReadOnly());
+
+    EXPECT_FALSE(view.ShowRecipe(r + 100));
+    EXPECT_EQ(view.CurrentRecipeId(), r + 100);
+    EXPECT_TRUE(view.toPlainText().isEmpty());
+    view.ShowRecipe(r);
+    EXPECT_FALSE(view.ShowRecipe(0));
+    EXPECT_EQ(view.CurrentRecipeId(), 0);
+    EXPECT_TRUE(view.toPlainText().isEmpty());
+}
+
+TEST(RecipeView, PrintsWithHalfInchMargins) {
+    TestDb t;
+    int r = t.addRecipe(QStringLiteral("Щи"), 0, QString(4000, QLatin1Char('x')));
+    CRView view(t.db);
+    view.ShowRecipe(r);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = t.dir() + QStringLiteral("/recipe.pdf");
+    printer.setOutputFileName(pdf);
+    view.printTo(&printer);
+    const QMarginsF m = printer.pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_NEAR(m.left(), 12.7, 0.01);
+    EXPECT_NEAR(m.top(), 12.7, 0.01);
+    EXPECT_NEAR(m.right(), 12.7, 0.01);
+    EXPECT_NEAR(m.bottom(), 12.7, 0.01);
+    const QByteArray bytes = fileBytes(pdf);
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_GT(bytes.size(), 1000);
+}
