@@ -1,0 +1,89 @@
+// Benchmarks of the targets the program is held to, on the generated collection L.
+// Run: build/bin/ovelta-bench (QT_QPA_PLATFORM=offscreen is set when none is given).
+
+#include "CollectionGenerator.h"
+#include "app/CCookbookApp.h"
+#include "app/CMainFrame.h"
+#include "catalog/CCatalogView.h"
+#include "data/Schema.h"
+#include "recipes/CRView.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+// One collection L for all benchmarks, made once.
+struct Fixture {
+    QTemporaryDir dir;
+    QString path;
+    GeneratedCollection info;
+    Fixture() {
+        path = dir.filePath(QStringLiteral("data.db"));
+        Database db;
+        db.open(path, Database::OpenMode::Create);
+        schema::create(db);
+        CollectionSize size;
+        size.bigSectionRecipes = 5000;
+        info = generateCollection(db, size);
+    }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void BM_ShowRecipe30Lines(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    CRView view(db);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view.ShowRecipe(fixture().info.recipeWith30Lines));
+}
+BENCHMARK(BM_ShowRecipe30Lines)->Unit(benchmark::kMillisecond);
+
+void BM_ExpandSection5000Recipes(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tree = std::make_unique<CCatalogView>(db);
+        tree->loadTopLevel();
+        QTreeWidgetItem* big = tree->findChild(nullptr, fixture().info.bigSection);
+        state.ResumeTiming();
+        tree->expandSection(big);
+        benchmark::DoNotOptimize(big->childCount());
+        state.PauseTiming();
+        tree.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExpandSection5000Recipes)->Unit(benchmark::kMillisecond);
+
+void BM_StartupToPaintedWindow(benchmark::State& state) {
+    for (auto _ : state) {
+        CCookbookApp app(fixture().path);
+        if (!app.initInstance())
+            state.SkipWithError("start-up failed");
+        app.mainWindow()->repaint();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_StartupToPaintedWindow)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    initOveltaResources();
+    benchmark::Initialize(&argc, argv);
+    fixture();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
