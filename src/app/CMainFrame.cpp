@@ -10,6 +10,7 @@
 #include "catalog/CatalogCommands.h"
 #include "data/DbError.h"
 #include "recipes/CRView.h"
+#include "recipes/RecipeCommands.h"
 #include "search/CFoundListView.h"
 
 #include <QApplication>
@@ -171,6 +172,12 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_ADD_SUBSECTION, [this] { m_catalogCommands->addSubsection(); });
     setCommandHandler(ID_RENAME_SECTION, [this] { m_catalogCommands->renameSection(); });
     setCommandHandler(ID_DELETE_SECTION, [this] { m_catalogCommands->deleteSection(); });
+
+    m_recipeCommands = std::make_unique<RecipeCommands>(m_db, *m_catalog, *m_recipe, this);
+    setCommandHandler(ID_ADD_RECIPE, [this] { m_recipeCommands->addToSelectedSection(); });
+    setCommandHandler(ID_ADD_RECIPE_ROOT, [this] { m_recipeCommands->addToRoot(); });
+    setCommandHandler(ID_EDIT_RECIPE, [this] { m_recipeCommands->editSelected(); });
+    setCommandHandler(ID_DELETE_RECIPE, [this] { m_recipeCommands->deleteSelected(); });
 
     // Printing from the menu always prints the recipe pane, whatever has the focus.
     setCommandHandler(ID_PRINT_RECIPE, [this] { m_recipe->print(); });

@@ -8,6 +8,7 @@
 
 class Database;
 class CatalogCommands;
+class RecipeCommands;
 class CCatalogView;
 class CRView;
 class CFoundListView;
@@ -73,4 +74,5 @@ private:
     std::array<QLabel*, 3> m_lockLabels{};
     HelpWindow* m_help = nullptr;
     std::unique_ptr<CatalogCommands> m_catalogCommands;
+    std::unique_ptr<RecipeCommands> m_recipeCommands;
 };

@@ -27,3 +27,11 @@ inline void onNextModal(std::function<void(QWidget*)> act, QWidget* notThis = nu
 template <class T> T* child(QWidget* w, const char* name) {
     return w->findChild<T*>(QString::fromLatin1(name));
 }
+
+#include <QAbstractButton>
+
+inline void click(QWidget* dialog, const char* button) {
+    auto b = child<QAbstractButton>(dialog, button);
+    if (b)
+        b->click();
+}

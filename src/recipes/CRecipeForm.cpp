@@ -1,0 +1,219 @@
+#include "CRecipeForm.h"
+
+#include "IngredientDialogs.h"
+#include "RecipeStore.h"
+#include "app/Prompts.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The method is kept with CR LF between lines; the editor works with LF.
+QString toStored(QString text) {
+    return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+QString fromStored(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidget* parent)
+    : QDialog(parent), m_db(db), m_mode(mode), m_recipe(mode == New ? 0 : recipe),
+      m_section(section) {
+    setObjectName(QStringLiteral("recipeForm"));
+    const char* titles[] = {"Новый рецепт", "Изменить рецепт", "Удалить рецепт"};
+    setWindowTitle(QString::fromUtf8(titles[mode]));
+
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("name"));
+    m_name->setMaxLength(kMaxNameLength);
+    m_lines = new QListWidget(this);
+    m_lines->setObjectName(QStringLiteral("lines"));
+    m_lines->setSortingEnabled(false);
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("text"));
+    m_text->setTabChangesFocus(true);
+    auto add = new QPushButton(QStringLiteral("Добавить"), this);
+    add->setObjectName(QStringLiteral("addButton"));
+    auto change = new QPushButton(QStringLiteral("Изменить"), this);
+    change->setObjectName(QStringLiteral("changeButton"));
+    auto remove = new QPushButton(QStringLiteral("Удалить"), this);
+    remove->setObjectName(QStringLiteral("deleteButton"));
+    for (QPushButton* b : {add, change, remove})
+        b->setAutoDefault(false);
+
+    auto nameLabel = new QLabel(QStringLiteral("&Название:"), this);
+    nameLabel->setBuddy(m_name);
+    auto linesLabel = new QLabel(QStringLiteral("&Продукты:"), this);
+    linesLabel->setBuddy(m_lines);
+    auto textLabel = new QLabel(QStringLiteral("&Описание:"), this);
+    textLabel->setBuddy(m_text);
+    auto lineButtons = new QVBoxLayout;
+    lineButtons->addWidget(add);
+    lineButtons->addWidget(change);
+    lineButtons->addWidget(remove);
+    lineButtons->addStretch(1);
+
+    auto buttons = new QDialogButtonBox(this);
+    QPushButton* yes = buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
+    yes->setObjectName(QStringLiteral("yesButton"));
+    yes->setDefault(true);
+    QPushButton* no = buttons->addButton(QStringLiteral("Нет"), QDialogButtonBox::RejectRole);
+    no->setObjectName(QStringLiteral("noButton"));
+
+    auto grid = new QGridLayout(this);
+    grid->addWidget(nameLabel, 0, 0);
+    grid->addWidget(m_name, 0, 1, 1, 2);
+    grid->addWidget(linesLabel, 1, 0, Qt::AlignTop);
+    grid->addWidget(m_lines, 1, 1);
+    grid->addLayout(lineButtons, 1, 2);
+    grid->addWidget(textLabel, 2, 0, Qt::AlignTop);
+    grid->addWidget(m_text, 2, 1, 1, 2);
+    grid->addWidget(buttons, 3, 0, 1, 3);
+    grid->setRowStretch(1, 1);
+    grid->setRowStretch(2, 2);
+    resize(560, 520);
+
+    connect(add, &QPushButton::clicked, this, &CRecipeForm::addLine);
+    connect(change, &QPushButton::clicked, this, &CRecipeForm::changeLine);
+    connect(remove, &QPushButton::clicked, this, &CRecipeForm::deleteLine);
+    connect(m_lines, &QListWidget::itemDoubleClicked, this, [this] {
+        if (m_mode != Delete)
+            changeLine();
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &CRecipeForm::confirm);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CRecipeForm::reject);
+
+    if (mode == Delete) {
+        m_name->setEnabled(false);
+        m_text->setReadOnly(true);
+        m_text->setEnabled(false);
+        add->setEnabled(false);
+        change->setEnabled(false);
+        remove->setEnabled(false);
+    }
+    if (mode != New) {
+        if (std::optional<recipes::Recipe> r = recipes::readRecipe(m_db, m_recipe)) {
+            m_section = r->section;
+            m_name->setText(r->name);
+            m_text->setPlainText(fromStored(r->text));
+        }
+        for (const recipes::Line& l : recipes::recipeLines(m_db, m_recipe))
+            appendEntry(recipes::lineText(l.productName, l.quantity, l.unitName), l.id);
+        if (m_lines->count() > 0)
+            m_lines->setCurrentRow(0);
+    }
+    // Everything from here on is one unit of work.
+    m_transaction = std::make_unique<Transaction>(m_db);
+}
+
+CRecipeForm::~CRecipeForm() = default; // an open transaction rolls back here
+
+QString CRecipeForm::name() const {
+    return m_name->text();
+}
+
+void CRecipeForm::appendEntry(const QString& text, int lineId) {
+    auto item = new QListWidgetItem(text, m_lines);
+    item->setData(Qt::UserRole, lineId);
+}
+
+void CRecipeForm::addLine() {
+    CIngredientsForm form(m_db, CIngredientsForm::Add, 0, m_recipe, this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    appendEntry(recipes::lineText(form.productName(), form.amount(), form.unitName()), form.line());
+    m_lines->setCurrentRow(m_lines->count() - 1);
+}
+
+void CRecipeForm::changeLine() {
+    const int row = m_lines->currentRow();
+    QListWidgetItem* item = m_lines->currentItem();
+    if (row < 0 || !item || !item->isSelected())
+        return;
+    const int lineId = item->data(Qt::UserRole).toInt();
+    CIngredientsForm form(m_db, CIngredientsForm::Change, lineId, m_recipe, this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    item->setText(recipes::lineText(form.productName(), form.amount(), form.unitName()));
+    m_lines->setCurrentRow(row);
+}
+
+void CRecipeForm::deleteLine() {
+    const int row = m_lines->currentRow();
+    QListWidgetItem* item = m_lines->currentItem();
+    if (row < 0 || !item || !item->isSelected())
+        return;
+    const int lineId = item->data(Qt::UserRole).toInt();
+    CIngredientsForm form(m_db, CIngredientsForm::Delete, lineId, m_recipe, this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    delete m_lines->takeItem(row);
+    if (row < m_lines->count())
+        m_lines->setCurrentRow(row);
+}
+
+void CRecipeForm::confirm() {
+    const QString name = m_name->text();
+    const QString text = toStored(m_text->toPlainText());
+    if (name.isEmpty()) {
+        Prompts::message(this, QStringLiteral("Необходимо заполнить название рецепта"), QString(),
+                         Prompts::Icon::None, Prompts::Buttons::Ok);
+        m_name->setFocus();
+        return;
+    }
+    if (text.size() > kMaxTextLength) {
+        Prompts::message(this,
+                         QStringLiteral("Описание слишком длинное: %1 знаков, а помещается не "
+                                        "больше %2. Сократите его.")
+                             .arg(text.size())
+                             .arg(kMaxTextLength),
+                         QString(), Prompts::Icon::None, Prompts::Buttons::Ok);
+        m_text->setFocus();
+        return;
+    }
+    try {
+        // The save itself is a savepoint: if it, or the commit, fails, only the save is
+        // undone, the lines written during the visit stay, and "Да" can be pressed again.
+        Transaction save(m_db);
+        int recipe = m_recipe;
+        switch (m_mode) {
+        case New:
+            recipe = recipes::createRecipe(m_db, m_section, name, text);
+            break;
+        case Edit:
+            recipes::updateRecipe(m_db, m_recipe, name, text);
+            break;
+        case Delete:
+            recipes::deleteRecipe(m_db, m_recipe);
+            break;
+        }
+        m_transaction->commit();
+        m_recipe = recipe;
+    } catch (const DbError& e) {
+        Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+        return;
+    }
+    m_transaction.reset();
+    QDialog::accept();
+}
+
+void CRecipeForm::reject() {
+    if (m_transaction) {
+        try {
+            m_transaction->rollback();
+        } catch (const DbError& e) {
+            Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+        }
+        m_transaction.reset();
+    }
+    QDialog::reject();
+}

@@ -1,0 +1,340 @@
+#include "IngredientDialogs.h"
+
+#include "app/Prompts.h"
+#include "app/SortedListItem.h"
+#include "data/DbError.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+using recipes::Dictionary;
+
+void reportDbError(QWidget* parent, const DbError& e) {
+    Prompts::error(parent, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+}
+
+QPushButton* addButton(QDialogButtonBox* box, const QString& text,
+                       QDialogButtonBox::ButtonRole role, const char* objectName) {
+    QPushButton* b = box->addButton(text, role);
+    b->setObjectName(QLatin1String(objectName));
+    return b;
+}
+
+} // namespace
+
+// --- name dialogs ----------------------------------------------------------------------
+
+CNameForm::CNameForm(Database& db, Dictionary which, Mode mode, int entry, QWidget* parent)
+    : QDialog(parent), m_db(db), m_which(which), m_mode(mode), m_entry(entry) {
+    setObjectName(which == Dictionary::Products ? QStringLiteral("ingredientForm")
+                                                : QStringLiteral("unitForm"));
+    const bool product = which == Dictionary::Products;
+    const char* titles[2][3] = {{"Новый продукт", "Переименовать продукт", "Удалить продукт"},
+                                {"Новая единица", "Переименовать единицу", "Удалить единицу"}};
+    setWindowTitle(QString::fromUtf8(titles[product ? 0 : 1][mode]));
+
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("name"));
+    m_name->setMaxLength(255);
+    auto label = new QLabel(QStringLiteral("&Наименование:"), this);
+    label->setBuddy(m_name);
+    auto form = new QFormLayout;
+    form->addRow(label, m_name);
+    auto buttons = new QDialogButtonBox(this);
+    addButton(buttons, QStringLiteral("Да"), QDialogButtonBox::AcceptRole, "yesButton")
+        ->setDefault(true);
+    addButton(buttons, QStringLiteral("Нет"), QDialogButtonBox::RejectRole, "noButton");
+    connect(buttons, &QDialogButtonBox::accepted, this, &CNameForm::confirm);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setMinimumWidth(340);
+
+    if (mode == Delete)
+        m_name->setEnabled(false);
+    if (mode != New)
+        m_name->setText(recipes::entryName(m_db, m_which, m_entry).value_or(QString()));
+}
+
+QString CNameForm::name() const {
+    return m_name->text();
+}
+
+void CNameForm::confirm() {
+    try {
+        switch (m_mode) {
+        case New:
+            m_entry = recipes::createEntry(m_db, m_which, name());
+            break;
+        case Rename:
+            recipes::renameEntry(m_db, m_which, m_entry, name());
+            break;
+        case Delete:
+            recipes::deleteEntry(m_db, m_which, m_entry);
+            break;
+        }
+    } catch (const DbError& e) {
+        reportDbError(this, e);
+        return;
+    }
+    accept();
+}
+
+// --- pickers ---------------------------------------------------------------------------
+
+CPickerList::CPickerList(Database& db, Dictionary which, bool multiple, QWidget* parent)
+    : QDialog(parent), m_db(db), m_which(which) {
+    const bool products = which == Dictionary::Products;
+    setWindowTitle(products ? QStringLiteral("Продукты") : QStringLiteral("Единицы"));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("list"));
+    m_list->setSortingEnabled(true);
+    m_list->setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection
+                                      : QAbstractItemView::SingleSelection);
+    for (const recipes::Entry& e : recipes::dictionary(m_db, which))
+        m_list->addItem(new SortedListItem(e.name, e.id));
+
+    auto buttons = new QDialogButtonBox(Qt::Vertical, this);
+    m_choose =
+        addButton(buttons, QStringLiteral("Выбрать"), QDialogButtonBox::AcceptRole, "chooseButton");
+    m_choose->setDefault(true);
+    addButton(buttons, QStringLiteral("Отмена"), QDialogButtonBox::RejectRole, "cancelButton");
+    QPushButton* create = addButton(
+        buttons, products ? QStringLiteral("Ввести новый") : QStringLiteral("Ввести новую"),
+        QDialogButtonBox::ActionRole, "newButton");
+    create->setAutoDefault(false);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (choose())
+            accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(create, &QPushButton::clicked, this, &CPickerList::createNew);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
+        if (choose())
+            accept();
+    });
+
+    auto layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(buttons);
+    resize(420, 360);
+}
+
+void CPickerList::createNew() {
+    std::unique_ptr<CNameForm> form;
+    if (m_which == Dictionary::Products)
+        form = std::make_unique<CIngredientForm>(m_db, CNameForm::New, 0, this);
+    else
+        form = std::make_unique<CUnitForm>(m_db, CNameForm::New, 0, this);
+    if (form->exec() != QDialog::Accepted)
+        return;
+    auto item = new SortedListItem(form->name(), form->entry());
+    m_list->addItem(item);
+    // In the multiple list the new entry joins the selection; elsewhere it is the one.
+    if (m_list->selectionMode() == QAbstractItemView::ExtendedSelection) {
+        item->setSelected(true);
+        m_list->setCurrentItem(item, QItemSelectionModel::Current);
+    } else {
+        m_list->setCurrentItem(item);
+    }
+    m_list->scrollToItem(item);
+    m_choose->setFocus();
+}
+
+CIngredientList::CIngredientList(Database& db, QWidget* parent)
+    : CPickerList(db, Dictionary::Products, false, parent) {
+    setObjectName(QStringLiteral("ingredientList"));
+    if (m_list->count() > 0)
+        m_list->setCurrentRow(0);
+}
+
+bool CIngredientList::choose() {
+    auto item = dynamic_cast<SortedListItem*>(m_list->currentItem());
+    if (!item || !item->isSelected())
+        return false; // an empty list has nothing to give
+    m_id = item->id();
+    m_name = item->text();
+    return true;
+}
+
+CUnitList::CUnitList(Database& db, QWidget* parent)
+    : CPickerList(db, Dictionary::Units, false, parent) {
+    setObjectName(QStringLiteral("unitList"));
+    if (m_list->count() > 0)
+        m_list->setCurrentRow(0);
+}
+
+bool CUnitList::choose() {
+    auto item = dynamic_cast<SortedListItem*>(m_list->currentItem());
+    if (!item || !item->isSelected())
+        return false;
+    m_id = item->id();
+    m_name = item->text();
+    return true;
+}
+
+CIngredientListM::CIngredientListM(Database& db, QWidget* parent)
+    : CPickerList(db, Dictionary::Products, true, parent) {
+    setObjectName(QStringLiteral("ingredientListM"));
+}
+
+bool CIngredientListM::choose() {
+    m_ids.clear();
+    m_names.clear();
+    for (int row = 0; row < m_list->count(); ++row) {
+        auto item = dynamic_cast<SortedListItem*>(m_list->item(row));
+        if (item && item->isSelected()) {
+            m_ids << item->id();
+            m_names << item->text();
+        }
+    }
+    if (m_ids.isEmpty()) {
+        Prompts::message(this, QStringLiteral("Выберите продукт"), QStringLiteral("Ошибка"),
+                         Prompts::Icon::None, Prompts::Buttons::Ok);
+        return false;
+    }
+    return true;
+}
+
+// --- ingredient line -------------------------------------------------------------------
+
+CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe, QWidget* parent)
+    : QDialog(parent), m_db(db), m_mode(mode), m_line(line), m_recipe(recipe) {
+    setObjectName(QStringLiteral("ingredientsForm"));
+    const char* titles[] = {"Добавление продукта", "Изменение продукта", "Удаление продукта"};
+    setWindowTitle(QString::fromUtf8(titles[mode]));
+
+    m_productLabel = new QLabel(this);
+    m_productLabel->setObjectName(QStringLiteral("productName"));
+    m_productLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_productLabel->setMinimumWidth(220);
+    auto productButton = new QPushButton(QStringLiteral(">"), this);
+    productButton->setObjectName(QStringLiteral("productButton"));
+    productButton->setToolTip(QStringLiteral("Выбрать продукт"));
+    productButton->setAutoDefault(false);
+    m_amountEdit = new QLineEdit(this);
+    m_amountEdit->setObjectName(QStringLiteral("amount"));
+    m_unitLabel = new QLabel(this);
+    m_unitLabel->setObjectName(QStringLiteral("unitName"));
+    m_unitLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto unitButton = new QPushButton(QStringLiteral(">"), this);
+    unitButton->setObjectName(QStringLiteral("unitButton"));
+    unitButton->setToolTip(QStringLiteral("Выбрать единицу измерения"));
+    unitButton->setAutoDefault(false);
+
+    auto productRow = new QHBoxLayout;
+    productRow->addWidget(m_productLabel, 1);
+    productRow->addWidget(productButton);
+    auto unitRow = new QHBoxLayout;
+    unitRow->addWidget(m_unitLabel, 1);
+    unitRow->addWidget(unitButton);
+    auto form = new QFormLayout;
+    form->addRow(QStringLiteral("Наименование:"), productRow);
+    auto amountLabel = new QLabel(QStringLiteral("&Количество:"), this);
+    amountLabel->setBuddy(m_amountEdit);
+    form->addRow(amountLabel, m_amountEdit);
+    form->addRow(QStringLiteral("Единицы измерения:"), unitRow);
+
+    auto buttons = new QDialogButtonBox(this);
+    addButton(buttons, QStringLiteral("Да"), QDialogButtonBox::AcceptRole, "yesButton")
+        ->setDefault(true);
+    addButton(buttons, QStringLiteral("Нет"), QDialogButtonBox::RejectRole, "noButton");
+    connect(buttons, &QDialogButtonBox::accepted, this, &CIngredientsForm::confirm);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(productButton, &QPushButton::clicked, this, &CIngredientsForm::pickProduct);
+    connect(unitButton, &QPushButton::clicked, this, &CIngredientsForm::pickUnit);
+
+    auto layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    if (mode == Delete) {
+        productButton->setEnabled(false);
+        unitButton->setEnabled(false);
+        m_amountEdit->setEnabled(false);
+    }
+    if (mode != Add) {
+        if (std::optional<recipes::Line> l = recipes::readLine(m_db, m_line)) {
+            m_recipe = l->recipe;
+            m_product = m_productAtOpening = l->product;
+            m_unit = l->unit;
+            m_productName = l->productName;
+            m_amount = l->quantity;
+            m_unitName = l->unitName;
+        }
+    }
+    m_productLabel->setText(m_productName);
+    m_amountEdit->setText(QString::asprintf("%g", double(m_amount)));
+    m_unitLabel->setText(m_unitName);
+    m_amountEdit->setFocus();
+}
+
+void CIngredientsForm::pickProduct() {
+    CIngredientList picker(m_db, this);
+    if (picker.exec() != QDialog::Accepted)
+        return;
+    m_product = picker.id();
+    m_productName = picker.name();
+    m_productLabel->setText(m_productName);
+}
+
+void CIngredientsForm::pickUnit() {
+    CUnitList picker(m_db, this);
+    if (picker.exec() != QDialog::Accepted)
+        return;
+    m_unit = picker.id();
+    m_unitName = picker.name();
+    m_unitLabel->setText(m_unitName);
+}
+
+void CIngredientsForm::confirm() {
+    if (m_mode != Delete) {
+        std::optional<float> amount = recipes::parseAmount(m_amountEdit->text());
+        if (!amount) {
+            Prompts::message(this,
+                             QStringLiteral("Введите количество числом, с точкой перед дробной "
+                                            "частью, например 0.5 (0 — количество не указано)"),
+                             QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
+            m_amountEdit->setFocus();
+            m_amountEdit->selectAll();
+            return;
+        }
+        m_amount = *amount;
+        if (m_productName.isEmpty()) {
+            Prompts::message(this, QStringLiteral("Заполните наименование продукта"),
+                             QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
+            return;
+        }
+        if (m_unitName.isEmpty()) {
+            Prompts::message(this, QStringLiteral("Заполните единицы измерения"),
+                             QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
+            return;
+        }
+    }
+    try {
+        switch (m_mode) {
+        case Add:
+            m_line = recipes::addLine(m_db, m_recipe, m_product, m_amount, m_unit);
+            break;
+        case Change:
+            recipes::changeLine(m_db, m_line, m_product, m_amount, m_unit, m_productAtOpening);
+            break;
+        case Delete:
+            recipes::deleteLine(m_db, m_line);
+            break;
+        }
+    } catch (const DbError& e) {
+        reportDbError(this, e);
+        return;
+    }
+    accept();
+}

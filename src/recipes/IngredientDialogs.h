@@ -1,0 +1,148 @@
+#pragma once
+
+#include "RecipeStore.h"
+
+#include <QDialog>
+#include <QList>
+
+class Database;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The name dialog of a product or a unit: new, rename or delete one dictionary entry.
+class CNameForm : public QDialog {
+    Q_OBJECT
+public:
+    enum Mode { New = 0, Rename = 1, Delete = 2 };
+
+    int entry() const { return m_entry; }
+    QString name() const;
+
+protected:
+    CNameForm(Database& db, recipes::Dictionary which, Mode mode, int entry, QWidget* parent);
+
+private:
+    void confirm();
+
+    Database& m_db;
+    recipes::Dictionary m_which;
+    Mode m_mode;
+    int m_entry;
+    QLineEdit* m_name;
+};
+
+class CIngredientForm : public CNameForm {
+    Q_OBJECT
+public:
+    CIngredientForm(Database& db, Mode mode, int entry = 0, QWidget* parent = nullptr)
+        : CNameForm(db, recipes::Dictionary::Products, mode, entry, parent) {}
+};
+
+class CUnitForm : public CNameForm {
+    Q_OBJECT
+public:
+    CUnitForm(Database& db, Mode mode, int entry = 0, QWidget* parent = nullptr)
+        : CNameForm(db, recipes::Dictionary::Units, mode, entry, parent) {}
+};
+
+// A list of products or units to choose from, sorted, with a button that makes a new one.
+class CPickerList : public QDialog {
+    Q_OBJECT
+public:
+    QListWidget* list() const { return m_list; }
+
+protected:
+    CPickerList(Database& db, recipes::Dictionary which, bool multiple, QWidget* parent);
+    virtual bool choose() = 0; // false keeps the picker open
+
+    Database& m_db;
+    recipes::Dictionary m_which;
+    QListWidget* m_list;
+    QPushButton* m_choose;
+
+private:
+    void createNew();
+};
+
+// Choose one product.
+class CIngredientList : public CPickerList {
+    Q_OBJECT
+public:
+    explicit CIngredientList(Database& db, QWidget* parent = nullptr);
+    int id() const { return m_id; }
+    QString name() const { return m_name; }
+
+protected:
+    bool choose() override;
+
+private:
+    int m_id = 0;
+    QString m_name;
+};
+
+// Choose one unit.
+class CUnitList : public CPickerList {
+    Q_OBJECT
+public:
+    explicit CUnitList(Database& db, QWidget* parent = nullptr);
+    int id() const { return m_id; }
+    QString name() const { return m_name; }
+
+protected:
+    bool choose() override;
+
+private:
+    int m_id = 0;
+    QString m_name;
+};
+
+// Choose several products; the result keeps the order of the list.
+class CIngredientListM : public CPickerList {
+    Q_OBJECT
+public:
+    explicit CIngredientListM(Database& db, QWidget* parent = nullptr);
+    const QList<int>& ids() const { return m_ids; }
+    const QStringList& names() const { return m_names; }
+
+protected:
+    bool choose() override;
+
+private:
+    QList<int> m_ids;
+    QStringList m_names;
+};
+
+// One ingredient line of a recipe: product, amount and unit.
+class CIngredientsForm : public QDialog {
+    Q_OBJECT
+public:
+    enum Mode { Add = 0, Change = 1, Delete = 2 };
+
+    CIngredientsForm(Database& db, Mode mode, int line, int recipe, QWidget* parent = nullptr);
+
+    int line() const { return m_line; }
+    QString productName() const { return m_productName; }
+    float amount() const { return m_amount; }
+    QString unitName() const { return m_unitName; }
+
+private:
+    void pickProduct();
+    void pickUnit();
+    void confirm();
+
+    Database& m_db;
+    Mode m_mode;
+    int m_line;
+    int m_recipe;
+    int m_product = 0;
+    int m_productAtOpening = 0;
+    int m_unit = 0;
+    QString m_productName;
+    float m_amount = 0;
+    QString m_unitName;
+    QLabel* m_productLabel;
+    QLineEdit* m_amountEdit;
+    QLabel* m_unitLabel;
+};

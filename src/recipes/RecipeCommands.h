@@ -1,0 +1,28 @@
+#pragma once
+
+class CCatalogView;
+class CRView;
+class Database;
+class QWidget;
+
+// The recipe commands of the main window: new recipe in the selected section or at the
+// root, edit and delete the selected recipe, keeping the tree and the view in step.
+class RecipeCommands {
+public:
+    RecipeCommands(Database& db, CCatalogView& tree, CRView& view, QWidget* window)
+        : m_db(db), m_tree(tree), m_view(view), m_window(window) {}
+
+    void addToSelectedSection();
+    void addToRoot();
+    void editSelected();
+    void deleteSelected();
+
+private:
+    void addIn(class QTreeWidgetItem* sectionItem, int section);
+    class QTreeWidgetItem* selectedRecipe(); // null after telling the user why
+
+    Database& m_db;
+    CCatalogView& m_tree;
+    CRView& m_view;
+    QWidget* m_window;
+};

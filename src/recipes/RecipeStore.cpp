@@ -1,0 +1,240 @@
+#include "RecipeStore.h"
+
+#include "data/Records.h"
+#include "data/TextOrder.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace recipes {
+
+std::optional<Recipe> readRecipe(Database& db, int recipeId) {
+    CRecipesset rs(db);
+    rs.setFilter({"ID=?", recipeId});
+    rs.open();
+    if (rs.isEOF())
+        return std::nullopt;
+    return Recipe{rs.ID, rs.Catalog, rs.Name, rs.Recipe};
+}
+
+int createRecipe(Database& db, int section, const QString& name, const QString& text) {
+    CRecipesset rs(db);
+    rs.open();
+    rs.addNew();
+    rs.Catalog = section;
+    rs.Name = name;
+    rs.Recipe = text;
+    rs.update();
+    const int id = int(rs.lastInsertedId());
+    CIngredients pending(db);
+    pending.setFilter({"Recipe=0"});
+    pending.open();
+    for (; !pending.isEOF(); pending.moveNext()) {
+        pending.edit();
+        pending.Recipe = id;
+        pending.update();
+    }
+    return id;
+}
+
+void updateRecipe(Database& db, int recipeId, const QString& name, const QString& text) {
+    CRecipesset rs(db);
+    rs.setFilter({"ID=?", recipeId});
+    rs.open();
+    if (rs.isEOF())
+        throw DbError(0, QStringLiteral("Рецепт %1 не найден в базе").arg(recipeId));
+    rs.edit();
+    rs.Name = name;
+    rs.Recipe = text;
+    rs.update();
+}
+
+bool deleteRecipe(Database& db, int recipeId) {
+    CRecipesset rs(db);
+    rs.setFilter({"ID=?", recipeId});
+    rs.open();
+    if (rs.isEOF())
+        return false;
+    db.exec("DELETE FROM Ingredients WHERE Recipe=?", {qint64(recipeId)});
+    rs.remove();
+    return true;
+}
+
+namespace {
+
+Line lineFrom(const CIngredientsFull& rs) {
+    return Line{rs.ID, rs.Recipe, rs.Ingredient, rs.UnitID, rs.Name, rs.Quantity, rs.Unit};
+}
+
+} // namespace
+
+std::optional<Line> readLine(Database& db, int lineId) {
+    CIngredientsFull rs(db);
+    rs.setFilter({"ID=?", lineId});
+    rs.open();
+    if (rs.isEOF())
+        return std::nullopt;
+    return lineFrom(rs);
+}
+
+std::vector<Line> recipeLines(Database& db, int recipeId) {
+    std::vector<Line> out;
+    CIngredientsFull rs(db);
+    rs.setFilter({"Recipe=?", recipeId});
+    rs.open();
+    for (; !rs.isEOF(); rs.moveNext())
+        out.push_back(lineFrom(rs));
+    return out;
+}
+
+QString lineText(const QString& product, float quantity, const QString& unit) {
+    if (quantity == 0)
+        return product;
+    return QString::asprintf("%s %g %s", product.toUtf8().constData(), double(quantity),
+                             unit.toUtf8().constData());
+}
+
+bool productAvailable(Database& db, int productId) {
+    CProducts onHand(db);
+    onHand.setFilter({"ID=?", productId});
+    if (onHand.count() > 0)
+        return true;
+    CProductsAlways always(db);
+    always.setFilter({"ID=?", productId});
+    return always.count() > 0;
+}
+
+int addLine(Database& db, int recipe, int product, float quantity, int unit) {
+    CIngredients rs(db);
+    rs.open();
+    rs.addNew();
+    rs.Recipe = recipe;
+    rs.Ingredient = product;
+    rs.Quantity = quantity;
+    rs.Unit = unit;
+    rs.Have = productAvailable(db, product);
+    rs.update();
+    return int(rs.lastInsertedId());
+}
+
+void changeLine(Database& db, int lineId, int product, float quantity, int unit,
+                int productAtOpening) {
+    CIngredients rs(db);
+    rs.setFilter({"ID=?", lineId});
+    rs.open();
+    if (rs.isEOF())
+        throw DbError(0, QStringLiteral("Строка %1 не найдена в базе").arg(lineId));
+    rs.edit();
+    rs.Ingredient = product;
+    rs.Quantity = quantity;
+    rs.Unit = unit;
+    if (product != productAtOpening)
+        rs.Have = productAvailable(db, product);
+    rs.update();
+}
+
+bool deleteLine(Database& db, int lineId) {
+    CIngredients rs(db);
+    rs.setFilter({"ID=?", lineId});
+    rs.open();
+    if (rs.isEOF())
+        return false;
+    rs.remove();
+    return true;
+}
+
+std::optional<float> parseAmount(const QString& text) {
+    static const QRegularExpression number(
+        QStringLiteral("^[ \\t]*([+]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?)"
+                       "[ \\t]*$"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = m.captured(1).toDouble(&ok);
+    // An amount beyond what the column holds would be stored as infinity.
+    if (!ok || !std::isfinite(value) || value > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return float(value);
+}
+
+namespace {
+
+std::unique_ptr<CIdNameRecord> openDictionary(Database& db, Dictionary which) {
+    if (which == Dictionary::Products)
+        return std::make_unique<CIngredient>(db);
+    return std::make_unique<CUnits>(db);
+}
+
+} // namespace
+
+std::vector<Entry> dictionary(Database& db, Dictionary which) {
+    auto rs = openDictionary(db, which);
+    rs->open();
+    std::vector<Entry> out;
+    for (; !rs->isEOF(); rs->moveNext())
+        out.push_back({rs->ID, rs->Name});
+    std::vector<QCollatorSortKey> keys;
+    std::vector<size_t> order(out.size());
+    keys.reserve(out.size());
+    for (size_t i = 0; i < out.size(); ++i) {
+        keys.push_back(russianCollator().sortKey(out[i].name));
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<Entry> sorted;
+    sorted.reserve(out.size());
+    for (size_t i : order)
+        sorted.push_back(std::move(out[i]));
+    return sorted;
+}
+
+std::optional<QString> entryName(Database& db, Dictionary which, int id) {
+    auto rs = openDictionary(db, which);
+    rs->setFilter({"ID=?", id});
+    rs->open();
+    if (rs->isEOF())
+        return std::nullopt;
+    return rs->Name;
+}
+
+int createEntry(Database& db, Dictionary which, const QString& name) {
+    auto rs = openDictionary(db, which);
+    rs->open();
+    rs->addNew();
+    rs->Name = name;
+    rs->update();
+    return int(rs->lastInsertedId());
+}
+
+void renameEntry(Database& db, Dictionary which, int id, const QString& name) {
+    auto rs = openDictionary(db, which);
+    rs->setFilter({"ID=?", id});
+    rs->open();
+    if (rs->isEOF())
+        throw DbError(0, QStringLiteral("Запись %1 не найдена в базе").arg(id));
+    rs->edit();
+    rs->Name = name;
+    rs->update();
+}
+
+bool deleteEntry(Database& db, Dictionary which, int id) {
+    auto rs = openDictionary(db, which);
+    rs->setFilter({"ID=?", id});
+    rs->open();
+    if (rs->isEOF())
+        return false;
+    Transaction tx(db);
+    rs->remove();
+    if (which == Dictionary::Products) {
+        db.exec("DELETE FROM Products WHERE ID=?", {qint64(id)});
+        db.exec("DELETE FROM ProductsAlways WHERE ID=?", {qint64(id)});
+    }
+    tx.commit();
+    return true;
+}
+
+} // namespace recipes

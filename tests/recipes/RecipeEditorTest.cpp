@@ -1,0 +1,355 @@
+#include "app/CMainFrame.h"
+#include "app/Prompts.h"
+#include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
+#include "recipes/CRView.h"
+#include "recipes/IngredientDialogs.h"
+#include "support/Modal.h"
+#include "support/TestDb.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Everything the editor can touch, as text, to compare before and after.
+QString snapshot(Database& db) {
+    QString out;
+    for (SqlText sql :
+         {SqlText("SELECT group_concat(ID||':'||Catalog||':'||Name, '|') FROM Recipes"),
+          SqlText("SELECT group_concat(ID||':'||Recipe||':'||Ingredient||':'||"
+                  "Quantity||':'||Unit||':'||Have, '|') FROM Ingredients"),
+          SqlText("SELECT group_concat(ID||':'||Name, '|') FROM Ingredient"),
+          SqlText("SELECT group_concat(ID||':'||Name, '|') FROM Units")}) {
+        SqlValue v = db.scalar(sql);
+        out += (std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString()) + "\n";
+    }
+    return out;
+}
+
+qint64 number(Database& db, SqlText sql, const SqlValues& params = {}) {
+    return std::get<qint64>(db.scalar(sql, params));
+}
+
+QTreeWidgetItem* byText(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    return nullptr;
+}
+
+// In an open line dialog: choose a product (making it first when newProduct is set), the
+// first unit of the list, type the amount and press "Да".
+void fillLine(QWidget* lineForm, const QString& product, bool newProduct, const QString& amount) {
+    onNextModal(
+        [=](QWidget* picker) {
+            auto list = child<QListWidget>(picker, "list");
+            if (newProduct) {
+                onNextModal(
+                    [=](QWidget* nameForm) {
+                        EXPECT_EQ(nameForm->windowTitle(), QStringLiteral("Новый продукт"));
+                        child<QLineEdit>(nameForm, "name")->setText(product);
+                        click(nameForm, "yesButton");
+                    },
+                    picker);
+                click(picker, "newButton");
+                EXPECT_EQ(list->currentItem()->text(), product);
+                EXPECT_TRUE(child<QWidget>(picker, "chooseButton")->hasFocus() ||
+                            !picker->isActiveWindow());
+            } else {
+                auto found = list->findItems(product, Qt::MatchExactly);
+                ASSERT_EQ(found.size(), 1);
+                list->setCurrentItem(found[0]);
+            }
+            click(picker, "chooseButton");
+        },
+        lineForm);
+    click(lineForm, "productButton");
+    onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, lineForm);
+    click(lineForm, "unitButton");
+    child<QLineEdit>(lineForm, "amount")->setText(amount);
+    click(lineForm, "yesButton");
+}
+
+class RecipeEditor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Prompts::clear();
+        soups = t.addSection(QStringLiteral("Супы"));
+        borscht = t.addRecipe(QStringLiteral("Борщ"), soups, QStringLiteral("Варить"));
+        flour = t.addProduct(QStringLiteral("Мука"));
+        gram = t.addUnit(QStringLiteral("г"));
+        t.addLine(borscht, flour, 100, gram);
+    }
+    TestDb t;
+    int soups = 0, borscht = 0, flour = 0, gram = 0;
+};
+
+} // namespace
+
+TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTrace) {
+    CMainFrame frame(t.db);
+    frame.show();
+    const QString before = snapshot(t.db);
+    onNextModal([&](QWidget* form) {
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("Новый рецепт"));
+        child<QLineEdit>(form, "name")->setText(QStringLiteral("Блины"));
+        for (int i = 0; i < 3; ++i) {
+            onNextModal(
+                [&, i](QWidget* line) {
+                    EXPECT_EQ(line->windowTitle(), QStringLiteral("Добавление продукта"));
+                    fillLine(line, i == 0 ? QStringLiteral("Молоко") : QStringLiteral("Мука"),
+                             i == 0, QStringLiteral("2"));
+                },
+                form);
+            click(form, "addButton");
+        }
+        EXPECT_EQ(child<QListWidget>(form, "lines")->count(), 3);
+        EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 3);
+        click(form, "noButton");
+    });
+    frame.runCommand(139);
+    EXPECT_EQ(snapshot(t.db), before);
+    EXPECT_EQ(t.db.transactionDepth(), 0);
+}
+
+TEST_F(RecipeEditor, SavingANewRecipeFilesItsLinesAndSelectsIt) {
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+    tree->expandSection(soupItem);
+    tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
+    QStringList entries;
+    onNextModal([&](QWidget* form) {
+        child<QLineEdit>(form, "name")->setText(QStringLiteral("Акрошка"));
+        child<QPlainTextEdit>(form, "text")->setPlainText(QStringLiteral("Нарезать\nСмешать"));
+        for (const char* amount : {"2.5", "0"}) {
+            onNextModal(
+                [&](QWidget* line) {
+                    fillLine(line, QStringLiteral("Мука"), false, QString::fromLatin1(amount));
+                },
+                form);
+            click(form, "addButton");
+        }
+        auto lines = child<QListWidget>(form, "lines");
+        for (int i = 0; i < lines->count(); ++i)
+            entries << lines->item(i)->text();
+        click(form, "yesButton");
+    });
+    frame.runCommand(136); // a recipe is selected: the new one goes into its section
+    EXPECT_EQ(entries, (QStringList{"Мука 2.5 г", "Мука"}));
+
+    const int id = int(number(t.db, "SELECT max(ID) FROM Recipes"));
+    EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE ID=?", {qint64(id)}), soups);
+    EXPECT_EQ(std::get<QString>(t.db.scalar("SELECT Recipe FROM Recipes WHERE ID=?", {qint64(id)})),
+              QStringLiteral("Нарезать\r\nСмешать"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=?", {qint64(id)}), 2);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 0);
+    ASSERT_EQ(soupItem->childCount(), 2);
+    EXPECT_EQ(soupItem->child(0)->text(0), QStringLiteral("Акрошка")); // sorted first
+    EXPECT_EQ(tree->selectedEntry(), soupItem->child(0));
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), id);
+    EXPECT_EQ(t.db.transactionDepth(), 0);
+
+    // Nothing selected: the root.
+    tree->clearSelection();
+    onNextModal([&](QWidget* form) {
+        child<QLineEdit>(form, "name")->setText(QStringLiteral("  "));
+        click(form, "yesButton");
+    });
+    frame.runCommand(136);
+    EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE Name='  '"), 0);
+    EXPECT_NE(byText(tree->invisibleRootItem(), QStringLiteral("  ")), nullptr);
+}
+
+TEST_F(RecipeEditor, EmptyNameAndBadAmountsKeepTheDialogsOpen) {
+    CMainFrame frame(t.db);
+    frame.show();
+    QStringList messages;
+    onNextModal([&](QWidget* form) {
+        click(form, "yesButton"); // empty name
+        EXPECT_TRUE(form->isVisible());
+        onNextModal(
+            [&](QWidget* line) {
+                auto amount = child<QLineEdit>(line, "amount");
+                EXPECT_EQ(amount->text(), QStringLiteral("0"));
+                click(line, "yesButton"); // no product yet
+                for (const char* bad : {"", "1,5", "abc"}) {
+                    amount->setText(QString::fromUtf8(bad));
+                    click(line, "yesButton");
+                    EXPECT_TRUE(line->isVisible()) << bad;
+                }
+                amount->setText(QStringLiteral(" 2.5\t"));
+                onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, line);
+                click(line, "productButton");
+                click(line, "yesButton"); // no unit
+                EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
+                onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, line);
+                click(line, "unitButton");
+                EXPECT_EQ(amount->text(), QStringLiteral(" 2.5\t")); // survives the pickers
+                click(line, "yesButton");
+            },
+            form);
+        click(form, "addButton");
+        EXPECT_EQ(child<QListWidget>(form, "lines")->item(0)->text(), QStringLiteral("Мука 2.5 г"));
+        click(form, "noButton");
+    });
+    frame.runCommand(139);
+    for (const Prompts::Shown& s : Prompts::shown())
+        messages << s.text;
+    ASSERT_EQ(messages.size(), 6);
+    EXPECT_EQ(messages[0], QStringLiteral("Необходимо заполнить название рецепта"));
+    EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Ovelta"));
+    EXPECT_EQ(messages[1], QStringLiteral("Заполните наименование продукта"));
+    EXPECT_TRUE(messages[2].contains(QStringLiteral("числом")));
+    EXPECT_EQ(messages[3], messages[2]);
+    EXPECT_EQ(messages[4], messages[2]);
+    EXPECT_EQ(messages[5], QStringLiteral("Заполните единицы измерения"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
+}
+
+TEST_F(RecipeEditor, EditRenamesResortsAndReshowsAndDeleteClears) {
+    t.addRecipe(QStringLiteral("Гаспачо"), soups);
+    t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, 2)", {qint64(borscht)});
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+
+    frame.runCommand(137);
+    EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не выделен рецепт"));
+    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+    tree->selectEntry(soupItem);
+    frame.runCommand(138);
+    EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Выберите рецепт"));
+    EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
+
+    tree->expandSection(soupItem);
+    QTreeWidgetItem* item = byText(soupItem, QStringLiteral("Борщ"));
+    tree->selectEntry(item);
+    onNextModal([&](QWidget* form) {
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("Изменить рецепт"));
+        auto lines = child<QListWidget>(form, "lines");
+        EXPECT_EQ(lines->item(0)->text(), QStringLiteral("Мука 100 г"));
+        // Change only the amount of the first line.
+        onNextModal(
+            [](QWidget* line) {
+                EXPECT_EQ(line->windowTitle(), QStringLiteral("Изменение продукта"));
+                EXPECT_EQ(child<QLabel>(line, "productName")->text(), QStringLiteral("Мука"));
+                child<QLineEdit>(line, "amount")->setText(QStringLiteral("150"));
+                click(line, "yesButton");
+            },
+            form);
+        click(form, "changeButton");
+        EXPECT_EQ(lines->item(0)->text(), QStringLiteral("Мука 150 г"));
+        child<QLineEdit>(form, "name")->setText(QStringLiteral("Я борщ"));
+        click(form, "yesButton");
+    });
+    frame.runCommand(137);
+    EXPECT_EQ(soupItem->child(1), item);
+    EXPECT_EQ(item->text(0), QStringLiteral("Я борщ"));
+    EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith(QStringLiteral("Я борщ")));
+    EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Мука\t 150 г")));
+
+    onNextModal([&](QWidget* form) {
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("Удалить рецепт"));
+        EXPECT_FALSE(child<QLineEdit>(form, "name")->isEnabled());
+        EXPECT_FALSE(child<QWidget>(form, "addButton")->isEnabled());
+        click(form, "yesButton");
+    });
+    frame.runCommand(138);
+    EXPECT_EQ(soupItem->childCount(), 1);
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), 0);
+    EXPECT_TRUE(frame.recipeView()->toPlainText().isEmpty());
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes WHERE ID=?", {qint64(borscht)}), 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 1);
+}
+
+TEST_F(RecipeEditor, LinesCanBeDeletedAndButtonsWaitForASelection) {
+    t.addLine(borscht, flour, 0, gram);
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+    tree->expandSection(soupItem);
+    tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
+    onNextModal([&](QWidget* form) {
+        auto lines = child<QListWidget>(form, "lines");
+        EXPECT_EQ(lines->item(1)->text(), QStringLiteral("Мука"));
+        lines->setCurrentRow(0);
+        onNextModal(
+            [](QWidget* line) {
+                EXPECT_EQ(line->windowTitle(), QStringLiteral("Удаление продукта"));
+                EXPECT_FALSE(child<QWidget>(line, "amount")->isEnabled());
+                click(line, "yesButton");
+            },
+            form);
+        click(form, "deleteButton");
+        EXPECT_EQ(lines->count(), 1);
+        EXPECT_EQ(lines->currentRow(), 0);
+        lines->clearSelection();
+        click(form, "changeButton"); // nothing selected: no dialog opens
+        click(form, "deleteButton");
+        click(form, "yesButton");
+    });
+    frame.runCommand(137);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
+    EXPECT_EQ(number(t.db, "SELECT Quantity = 0 FROM Ingredients"), 1);
+}
+
+TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
+    Prompts::clear();
+    TestDb t;
+    for (const char* n : {"Яблоки", "Груши", "Вишня"})
+        t.addProduct(QString::fromUtf8(n));
+    CIngredientListM picker(t.db);
+    QListWidget* list = picker.list();
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    onNextModal([](QWidget* w) {
+        click(w, "chooseButton"); // nothing chosen yet
+        EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Выберите продукт"));
+        auto shown = child<QListWidget>(w, "list");
+        shown->item(2)->setSelected(true); // Яблоки
+        shown->item(0)->setSelected(true); // Вишня
+        onNextModal(
+            [](QWidget* name) {
+                child<QLineEdit>(name, "name")->setText(QStringLiteral("Абрикосы"));
+                click(name, "yesButton");
+            },
+            w);
+        click(w, "newButton");
+        EXPECT_EQ(shown->selectedItems().size(), 3);
+        click(w, "chooseButton");
+    });
+    ASSERT_EQ(picker.exec(), QDialog::Accepted);
+    EXPECT_EQ(picker.names(), (QStringList{"Абрикосы", "Вишня", "Яблоки"}));
+    EXPECT_EQ(picker.ids().size(), 3);
+    EXPECT_EQ(picker.ids()[0],
+              int(std::get<qint64>(t.db.scalar("SELECT max(ID) FROM Ingredient"))));
+}
+
+TEST(NameDialogs, DeletingAProductTakesItOffBothKitchenLists) {
+    Prompts::clear();
+    TestDb t;
+    int salt = t.addProduct(QStringLiteral("Соль"));
+    t.db.exec("INSERT INTO Products VALUES (?)", {qint64(salt)});
+    t.db.exec("INSERT INTO ProductsAlways VALUES (?)", {qint64(salt)});
+    CIngredientForm form(t.db, CNameForm::Delete, salt);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Удалить продукт"));
+    EXPECT_EQ(form.name(), QStringLiteral("Соль"));
+    onNextModal([](QWidget* w) { click(w, "yesButton"); });
+    ASSERT_EQ(form.exec(), QDialog::Accepted);
+    EXPECT_EQ(std::get<qint64>(t.db.scalar("SELECT count(*) FROM Products")), 0);
+    EXPECT_EQ(std::get<qint64>(t.db.scalar("SELECT count(*) FROM ProductsAlways")), 0);
+    EXPECT_EQ(std::get<qint64>(t.db.scalar("SELECT count(*) FROM Ingredient")), 0);
+
+    CUnitForm unit(t.db, CNameForm::New);
+    EXPECT_EQ(unit.windowTitle(), QStringLiteral("Новая единица"));
+    onNextModal([](QWidget* w) { click(w, "yesButton"); }); // an empty name is allowed
+    ASSERT_EQ(unit.exec(), QDialog::Accepted);
+    EXPECT_GT(unit.entry(), 0);
+}

@@ -1,0 +1,117 @@
+#include "recipes/RecipeStore.h"
+#include "data/Records.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+using namespace recipes;
+
+namespace {
+
+qint64 number(Database& db, SqlText sql, const SqlValues& params = {}) {
+    return std::get<qint64>(db.scalar(sql, params));
+}
+
+bool haveOf(Database& db, int line) {
+    return number(db, "SELECT Have FROM Ingredients WHERE ID=?", {qint64(line)}) != 0;
+}
+
+} // namespace
+
+TEST(RecipeStore, AvailabilityMarkFollowsTheKitchenListsOnlyWhenTheProductChanges) {
+    TestDb t;
+    int r = t.addRecipe(QStringLiteral("Омлет"));
+    int salt = t.addProduct(QStringLiteral("Соль"));
+    int eggs = t.addProduct(QStringLiteral("Яйца"));
+    int caviar = t.addProduct(QStringLiteral("Икра"));
+    int g = t.addUnit(QStringLiteral("г"));
+    t.db.exec("INSERT INTO ProductsAlways (ID) VALUES (?)", {qint64(salt)});
+    t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(eggs)});
+
+    int saltLine = addLine(t.db, r, salt, 5, g);
+    int eggLine = addLine(t.db, r, eggs, 3, g);
+    int caviarLine = addLine(t.db, r, caviar, 0, g);
+    EXPECT_TRUE(haveOf(t.db, saltLine));
+    EXPECT_TRUE(haveOf(t.db, eggLine));
+    EXPECT_FALSE(haveOf(t.db, caviarLine));
+
+    // The lists change; a line whose product stays keeps its stored mark.
+    t.db.exec("DELETE FROM Products");
+    changeLine(t.db, eggLine, eggs, 4, g, eggs);
+    EXPECT_TRUE(haveOf(t.db, eggLine));
+    EXPECT_EQ(readLine(t.db, eggLine)->quantity, 4.0f);
+    // A new product is looked up again.
+    changeLine(t.db, eggLine, salt, 4, g, eggs);
+    EXPECT_TRUE(haveOf(t.db, eggLine));
+    changeLine(t.db, saltLine, caviar, 4, g, salt);
+    EXPECT_FALSE(haveOf(t.db, saltLine));
+
+    EXPECT_TRUE(deleteLine(t.db, caviarLine));
+    EXPECT_FALSE(deleteLine(t.db, caviarLine));
+    EXPECT_FALSE(readLine(t.db, caviarLine));
+}
+
+TEST(RecipeStore, AmountsAreNumbersWithAPoint) {
+    EXPECT_EQ(parseAmount(QStringLiteral("0")), 0.0f);
+    EXPECT_EQ(parseAmount(QStringLiteral(" 2.5\t")), 2.5f);
+    EXPECT_EQ(parseAmount(QStringLiteral("200")), 200.0f);
+    EXPECT_EQ(parseAmount(QStringLiteral(".5")), 0.5f);
+    EXPECT_EQ(parseAmount(QStringLiteral("1e3")), 1000.0f);
+    EXPECT_EQ(parseAmount(QStringLiteral("0.1")), 0.1f);
+    for (const char* bad : {"", " ", "1,5", "abc", "1.5кг", "-2", "1e40", "nan", "inf", "1 2"})
+        EXPECT_FALSE(parseAmount(QString::fromUtf8(bad))) << bad;
+
+    EXPECT_EQ(lineText(QStringLiteral("Мука"), 200, QStringLiteral("г")),
+              QStringLiteral("Мука 200 г"));
+    EXPECT_EQ(lineText(QStringLiteral("Соль"), 0, QStringLiteral("г")), QStringLiteral("Соль"));
+    EXPECT_EQ(lineText(QStringLiteral("Сахар"), 1.0f / 3, QStringLiteral("ст.")),
+              QStringLiteral("Сахар 0.333333 ст."));
+}
+
+TEST(RecipeStore, NewRecipeTakesItsPendingLinesAndDeletingLeavesTheMenu) {
+    TestDb t;
+    int other = t.addRecipe(QStringLiteral("Старый"));
+    int p = t.addProduct(QStringLiteral("Мука"));
+    int u = t.addUnit(QStringLiteral("г"));
+    int kept = addLine(t.db, other, p, 1, u);
+    addLine(t.db, 0, p, 1, u);
+    addLine(t.db, 0, p, 2, u);
+    int r = createRecipe(t.db, 5, QStringLiteral("   "), QStringLiteral("a\r\nb"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=?", {qint64(r)}), 2);
+    EXPECT_EQ(readRecipe(t.db, r)->section, 5);
+    EXPECT_EQ(readRecipe(t.db, r)->name, QStringLiteral("   "));
+    EXPECT_EQ(recipeLines(t.db, r).size(), 2u);
+
+    t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, 3)", {qint64(r)});
+    EXPECT_TRUE(deleteRecipe(t.db, r));
+    EXPECT_FALSE(deleteRecipe(t.db, r));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
+    EXPECT_TRUE(readLine(t.db, kept));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 1);
+    EXPECT_THROW(updateRecipe(t.db, r, QStringLiteral("x"), QString()), DbError);
+}
+
+TEST(RecipeStore, DictionariesSortInRussianAndDeletedProductsLeaveTheKitchen) {
+    TestDb t;
+    for (const char* n : {"яйца", "Ёрш", "Баранина", "абрикосы", "есть"})
+        createEntry(t.db, Dictionary::Products, QString::fromUtf8(n));
+    QStringList names;
+    for (const Entry& e : dictionary(t.db, Dictionary::Products))
+        names << e.name;
+    EXPECT_EQ(names, (QStringList{"абрикосы", "Баранина", "Ёрш", "есть", "яйца"}));
+
+    int salt = createEntry(t.db, Dictionary::Products, QStringLiteral("Соль"));
+    t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(salt)});
+    t.db.exec("INSERT INTO ProductsAlways (ID) VALUES (?)", {qint64(salt)});
+    EXPECT_TRUE(deleteEntry(t.db, Dictionary::Products, salt));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM ProductsAlways"), 0);
+    EXPECT_FALSE(entryName(t.db, Dictionary::Products, salt));
+    EXPECT_FALSE(deleteEntry(t.db, Dictionary::Products, salt));
+
+    int g = createEntry(t.db, Dictionary::Units, QString());
+    renameEntry(t.db, Dictionary::Units, g, QStringLiteral("г"));
+    EXPECT_EQ(entryName(t.db, Dictionary::Units, g), QStringLiteral("г"));
+    EXPECT_TRUE(deleteEntry(t.db, Dictionary::Units, g));
+}
