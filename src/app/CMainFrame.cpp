@@ -12,6 +12,7 @@
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
 #include "search/CFoundListView.h"
+#include "search/SearchCommands.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -178,6 +179,13 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_ADD_RECIPE_ROOT, [this] { m_recipeCommands->addToRoot(); });
     setCommandHandler(ID_EDIT_RECIPE, [this] { m_recipeCommands->editSelected(); });
     setCommandHandler(ID_DELETE_RECIPE, [this] { m_recipeCommands->deleteSelected(); });
+
+    m_found->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });
+    m_found->setCommandRunner([this](int id) { runCommand(id); });
+    m_searchCommands = std::make_unique<SearchCommands>(m_db, *m_catalog, *m_found, this);
+    setCommandHandler(ID_FIND_RECIPE, [this] { m_searchCommands->findByName(); });
+    setCommandHandler(ID_FIND_BY_PRODUCT, [this] { m_searchCommands->findByProduct(); });
+    setCommandHandler(ID_LOCATE_IN_CATALOG, [this] { m_searchCommands->locateInCatalog(); });
 
     // Printing from the menu always prints the recipe pane, whatever has the focus.
     setCommandHandler(ID_PRINT_RECIPE, [this] { m_recipe->print(); });

@@ -9,6 +9,7 @@
 class Database;
 class CatalogCommands;
 class RecipeCommands;
+class SearchCommands;
 class CCatalogView;
 class CRView;
 class CFoundListView;
@@ -75,4 +76,5 @@ private:
     HelpWindow* m_help = nullptr;
     std::unique_ptr<CatalogCommands> m_catalogCommands;
     std::unique_ptr<RecipeCommands> m_recipeCommands;
+    std::unique_ptr<SearchCommands> m_searchCommands;
 };

@@ -1,0 +1,230 @@
+#include "app/CMainFrame.h"
+#include "app/Prompts.h"
+#include "catalog/CCatalogView.h"
+#include "recipes/CRView.h"
+#include "search/CFoundListView.h"
+#include "search/SearchStore.h"
+#include "support/Modal.h"
+#include "support/TestDb.h"
+
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList names(const std::vector<search::Found>& found) {
+    QStringList out;
+    for (const search::Found& f : found)
+        out << f.name;
+    return out;
+}
+
+QStringList rows(CFoundListView* list) {
+    QStringList out;
+    for (int i = 0; i < list->rowCount(); ++i)
+        out << list->topLevelItem(i)->text(0);
+    return out;
+}
+
+QList<int> menuIds(QMenu* menu) {
+    QList<int> ids;
+    for (QAction* a : menu->actions())
+        ids << (a->isSeparator() ? 0 : a->data().toInt());
+    return ids;
+}
+
+void searchFor(const QString& text) {
+    onNextModal([text](QWidget* w) {
+        child<QLineEdit>(w, "text")->setText(text);
+        click(w, "findButton");
+    });
+}
+
+} // namespace
+
+TEST(SearchStore, NameSearchFindsAnywhereIgnoringCaseSortedByName) {
+    TestDb t;
+    for (const char* n : {"Блины с мёдом", "Суп", "Оладьи и блины", "пирог с БЛИНАМИ", "Торт",
+                          "блины", "д'Артаньян", "50% скидка", ""})
+        t.addRecipe(QString::fromUtf8(n));
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("блин"))),
+              (QStringList{"блины", "Блины с мёдом", "Оладьи и блины", "пирог с БЛИНАМИ"}));
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("%"))).size(), 9);
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("_"))).size(), 8);
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("с_п"))), (QStringList{"Суп"}));
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("д'Арт"))),
+              (QStringList{"д'Артаньян"}));
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("ТОРТ"))), (QStringList{"Торт"}));
+    EXPECT_TRUE(search::findByName(t.db, QStringLiteral("каша")).empty());
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral(" "))).size(), 4);
+}
+
+TEST(SearchStore, ProductSearchListsEveryUseAndChainsEndAtTheTop) {
+    TestDb t;
+    int a = t.addSection(QStringLiteral("А"));
+    int b = t.addSection(QStringLiteral("Б"), a);
+    int c = t.addSection(QStringLiteral("В"), b);
+    int deep = t.addRecipe(QStringLiteral("Глубокий"), c);
+    int top = t.addRecipe(QStringLiteral("Верхний"));
+    int egg = t.addProduct(QStringLiteral("Яйцо"));
+    int salt = t.addProduct(QStringLiteral("Соль"));
+    int u = t.addUnit(QStringLiteral("шт"));
+    t.addLine(deep, egg, 1, u);
+    t.addLine(top, egg, 1, u);
+    t.addLine(deep, egg, 2, u);
+    t.addLine(0, egg, 2, u); // a line of a recipe still being written
+    EXPECT_EQ(names(search::findByProduct(t.db, egg)),
+              (QStringList{"Верхний", "Глубокий", "Глубокий"}));
+    EXPECT_TRUE(search::findByProduct(t.db, salt).empty());
+
+    EXPECT_EQ(search::sectionChain(t.db, deep), (std::vector<int>{c, b, a}));
+    EXPECT_EQ(search::sectionChain(t.db, top), std::vector<int>{});
+    EXPECT_FALSE(search::sectionChain(t.db, 9999));
+    t.db.exec("UPDATE Catalog SET Parent=? WHERE ID=?", {qint64(c), qint64(a)}); // a loop
+    EXPECT_FALSE(search::sectionChain(t.db, deep));
+    t.db.exec("DELETE FROM Catalog WHERE ID=?", {qint64(b)});
+    EXPECT_FALSE(search::sectionChain(t.db, deep));
+}
+
+class SearchCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Prompts::clear();
+        a = t.addSection(QStringLiteral("Выпечка"));
+        b = t.addSection(QStringLiteral("Сладкая"), a);
+        c = t.addSection(QStringLiteral("Блинная"), b);
+        deep = t.addRecipe(QStringLiteral("Блины с мёдом"), c, QStringLiteral("Печь"));
+        root = t.addRecipe(QStringLiteral("Блинный торт"));
+        twin1 = t.addRecipe(QStringLiteral("Щи"), 0, QStringLiteral("Первые"));
+        twin2 = t.addRecipe(QStringLiteral("Щи"), a, QStringLiteral("Вторые"));
+        egg = t.addProduct(QStringLiteral("Яйцо"));
+        unit = t.addUnit(QStringLiteral("шт"));
+        t.addLine(deep, egg, 1, unit);
+        t.addLine(deep, egg, 2, unit);
+    }
+    TestDb t;
+    int a = 0, b = 0, c = 0, deep = 0, root = 0, twin1 = 0, twin2 = 0, egg = 0, unit = 0;
+};
+
+TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBehave) {
+    CMainFrame frame(t.db);
+    frame.show();
+    CFoundListView* list = frame.foundListView();
+
+    onNextModal([](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Поиск рецепта"));
+        click(w, "findButton"); // empty: refused, dialog stays
+        EXPECT_TRUE(w->isVisible());
+        child<QLineEdit>(w, "text")->setText(QStringLiteral("блин"));
+        click(w, "findButton");
+    });
+    frame.runCommand(145);
+    EXPECT_EQ(Prompts::shown().at(0).text, QStringLiteral("Введите строку для поиска"));
+    EXPECT_EQ(rows(list), (QStringList{"Блинный торт", "Блины с мёдом"}));
+    EXPECT_EQ(list->recipeAt(1), deep);
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), 0); // filling shows nothing
+
+    onNextModal([](QWidget* w) { click(w, "cancelButton"); });
+    frame.runCommand(145);
+    EXPECT_EQ(list->rowCount(), 2);
+
+    Prompts::clear();
+    searchFor(QStringLiteral("компот"));
+    frame.runCommand(145);
+    EXPECT_EQ(list->rowCount(), 0);
+    ASSERT_EQ(Prompts::shown().size(), 1u);
+    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("По данному запросу ничего не найдено"));
+    EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Поиск"));
+
+    // Two recipes of one name are two rows; each shows its own recipe.
+    searchFor(QStringLiteral("щи"));
+    frame.runCommand(145);
+    ASSERT_EQ(list->rowCount(), 2);
+    list->setCurrentItem(list->topLevelItem(0));
+    const int first = frame.recipeView()->CurrentRecipeId();
+    list->setCurrentItem(list->topLevelItem(1));
+    const int second = frame.recipeView()->CurrentRecipeId();
+    EXPECT_NE(first, second);
+    EXPECT_TRUE((first == twin1 && second == twin2) || (first == twin2 && second == twin1));
+}
+
+TEST_F(SearchCommandsTest, ProductSearchAndContextMenu) {
+    CMainFrame frame(t.db);
+    frame.show();
+    CFoundListView* list = frame.foundListView();
+    std::unique_ptr<QMenu> empty(list->buildContextMenu(nullptr));
+    EXPECT_EQ(menuIds(empty.get()), (QList<int>{145, 151}));
+
+    onNextModal([](QWidget* picker) {
+        auto l = child<QListWidget>(picker, "list");
+        l->setCurrentItem(l->findItems(QStringLiteral("Яйцо"), Qt::MatchExactly).at(0));
+        click(picker, "chooseButton");
+    });
+    frame.runCommand(151);
+    EXPECT_EQ(rows(list), (QStringList{"Блины с мёдом", "Блины с мёдом"}));
+
+    onNextModal([](QWidget* picker) { click(picker, "cancelButton"); });
+    frame.runCommand(151);
+    EXPECT_EQ(list->rowCount(), 2);
+
+    // A right click on a row selects it, shows it and offers four commands.
+    QMenu* shownMenu = nullptr;
+    QList<int> offered;
+    QTimer::singleShot(50, [&] {
+        shownMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (shownMenu) {
+            offered = menuIds(shownMenu);
+            shownMenu->close();
+        }
+    });
+    const QPoint at = list->visualItemRect(list->topLevelItem(1)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+    EXPECT_EQ(list->selectedRow(), 1);
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), deep);
+    EXPECT_EQ(offered, (QList<int>{145, 151, 146, 0, 160}));
+}
+
+TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
+    CMainFrame frame(t.db);
+    frame.show();
+    CFoundListView* list = frame.foundListView();
+    CCatalogView* tree = frame.catalogView();
+
+    frame.runCommand(146);
+    EXPECT_EQ(Prompts::shown().back().text,
+              QStringLiteral("Не выбран рецепт в списке результатов поиска"));
+    EXPECT_EQ(Prompts::shown().back().icon, Prompts::Icon::Error);
+
+    list->appendResult(QStringLiteral("Блины с мёдом"), deep);
+    list->appendResult(QStringLiteral("Блинный торт"), root);
+    list->appendResult(QStringLiteral("Удалённый"), 9999);
+    list->setCurrentItem(list->topLevelItem(0));
+    frame.runCommand(146);
+    QTreeWidgetItem* selected = tree->selectedEntry();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_EQ(selected->text(0), QStringLiteral("Блины с мёдом"));
+    EXPECT_TRUE(selected->parent()->isExpanded());
+    EXPECT_TRUE(selected->parent()->parent()->isExpanded());
+    EXPECT_TRUE(selected->parent()->parent()->parent()->isExpanded());
+    EXPECT_EQ(selected->parent()->parent()->parent()->text(0), QStringLiteral("Выпечка"));
+
+    tree->collapseAll();
+    list->setCurrentItem(list->topLevelItem(1));
+    frame.runCommand(146);
+    ASSERT_NE(tree->selectedEntry(), nullptr);
+    EXPECT_EQ(tree->selectedEntry()->text(0), QStringLiteral("Блинный торт"));
+    EXPECT_EQ(tree->selectedEntry()->parent(), nullptr);
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
+
+    // Out of step: the row's recipe is gone. Nothing is selected anew, nothing said.
+    const size_t messages = Prompts::shown().size();
+    tree->clearSelection();
+    list->setCurrentItem(list->topLevelItem(2));
+    frame.runCommand(146);
+    EXPECT_EQ(tree->selectedEntry(), nullptr);
+    EXPECT_EQ(Prompts::shown().size(), messages);
+}
