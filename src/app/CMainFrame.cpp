@@ -226,7 +226,7 @@ void CMainFrame::runCommand(int id) {
     try {
         it->second();
     } catch (const DbError& e) {
-        Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+        Prompts::databaseError(this, e.message());
     }
 }
 

@@ -130,6 +130,10 @@ bool Prompts::ask(QWidget* parent, const QString& text, const QString& caption) 
     return message(parent, text, caption, Icon::Question, Buttons::YesNo) == Yes;
 }
 
+void Prompts::databaseError(QWidget* parent, const QString& engineMessage) {
+    error(parent, QStringLiteral("Ошибка базы данных:\n%1").arg(engineMessage));
+}
+
 QString Prompts::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                               const QString& filter) {
     if (test().on)

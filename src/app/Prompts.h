@@ -23,6 +23,8 @@ public:
     static void notice(QWidget* parent, const QString& text);
     // A yes/no question; true for "yes". An empty caption shows the application's title.
     static bool ask(QWidget* parent, const QString& text, const QString& caption = {});
+    // A failing database call, with the engine's own message.
+    static void databaseError(QWidget* parent, const QString& engineMessage);
 
     static QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                 const QString& filter);

@@ -34,17 +34,25 @@ void CatalogCommands::addSubsection() {
     m_tree.sortChildrenOf(selected);
 }
 
-void CatalogCommands::renameSection() {
+QTreeWidgetItem* CatalogCommands::selectedSection(const QString& refusalForRecipe) {
     QTreeWidgetItem* selected = m_tree.selectedEntry();
     if (!selected) {
         Prompts::error(m_window, QStringLiteral("Не выделен раздел"));
-        return;
+        return nullptr;
     }
-    QTreeWidgetItem* parent = selected->parent();
     if (catalog::isRecipeValue(CCatalogView::itemValue(selected))) {
-        Prompts::error(m_window, QStringLiteral("Не возможно редактирование раздела"));
-        return;
+        Prompts::error(m_window, refusalForRecipe);
+        return nullptr;
     }
+    return selected;
+}
+
+void CatalogCommands::renameSection() {
+    QTreeWidgetItem* selected =
+        selectedSection(QStringLiteral("Не возможно редактирование раздела"));
+    if (!selected)
+        return;
+    QTreeWidgetItem* parent = selected->parent();
     CCatalogForm form(m_db, CCatalogForm::Rename, CCatalogView::itemValue(selected), 0, m_window);
     if (form.run() == QDialog::Accepted)
         selected->setText(0, form.name());
@@ -52,16 +60,10 @@ void CatalogCommands::renameSection() {
 }
 
 void CatalogCommands::deleteSection() {
-    QTreeWidgetItem* selected = m_tree.selectedEntry();
-    if (!selected) {
-        Prompts::error(m_window, QStringLiteral("Не выделен раздел"));
+    QTreeWidgetItem* selected = selectedSection(QStringLiteral("Не возможно удаление раздела"));
+    if (!selected)
         return;
-    }
     QTreeWidgetItem* parent = selected->parent();
-    if (catalog::isRecipeValue(CCatalogView::itemValue(selected))) {
-        Prompts::error(m_window, QStringLiteral("Не возможно удаление раздела"));
-        return;
-    }
     m_tree.expandSection(selected);
     CCatalogForm form(m_db, CCatalogForm::Delete, CCatalogView::itemValue(selected), 0, m_window);
     if (form.run() != QDialog::Accepted)

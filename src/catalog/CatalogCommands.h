@@ -2,6 +2,7 @@
 
 class CCatalogView;
 class Database;
+class QString;
 class QWidget;
 
 // The section commands: add beside, add inside, rename, delete. Each runs the section
@@ -17,6 +18,9 @@ public:
     void deleteSection();
 
 private:
+    // The selected section; null after telling the user why there is none.
+    class QTreeWidgetItem* selectedSection(const QString& refusalForRecipe);
+
     Database& m_db;
     CCatalogView& m_tree;
     QWidget* m_window;

@@ -2,6 +2,7 @@
 
 #include "CatalogStore.h"
 #include "app/BusyCursor.h"
+#include "app/DialogButtons.h"
 #include "app/Prompts.h"
 #include "data/DbError.h"
 
@@ -28,11 +29,11 @@ CDeleteCatalogDlg::CDeleteCatalogDlg(QWidget* parent) : QDialog(parent) {
     connect(m_deleteAll, &QRadioButton::clicked, this, [this] { m_moveContents = false; });
     connect(m_moveUp, &QRadioButton::clicked, this, [this] { m_moveContents = true; });
     auto buttons = new QDialogButtonBox(this);
-    auto remove = buttons->addButton(QStringLiteral("Удалить"), QDialogButtonBox::AcceptRole);
-    remove->setObjectName(QStringLiteral("deleteButton"));
-    remove->setDefault(true);
-    auto cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
+    addDialogButton(buttons, QStringLiteral("Удалить"), QDialogButtonBox::AcceptRole,
+                    "deleteButton")
+        ->setDefault(true);
+    addDialogButton(buttons, QStringLiteral("Отмена"), QDialogButtonBox::RejectRole,
+                    "cancelButton");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -49,14 +50,8 @@ CCatalogForm::CCatalogForm(Database& db, Mode mode, int sectionId, int parentId,
     auto label = new QLabel(QStringLiteral("&Название:"), this);
     label->setBuddy(m_name);
     form->addRow(label, m_name);
-    auto buttons = new QDialogButtonBox(this);
-    auto yes = buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
-    yes->setObjectName(QStringLiteral("yesButton"));
-    yes->setDefault(true);
-    auto no = buttons->addButton(QStringLiteral("Нет"), QDialogButtonBox::RejectRole);
-    no->setObjectName(QStringLiteral("noButton"));
+    QDialogButtonBox* buttons = yesNoButtons(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CCatalogForm::confirm);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -115,7 +110,7 @@ void CCatalogForm::confirm() {
         }
     } catch (const DbError& e) {
         // The dialog stays open: the user may try again or cancel.
-        Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+        Prompts::databaseError(this, e.message());
         return;
     }
     accept();

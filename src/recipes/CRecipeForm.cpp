@@ -2,6 +2,7 @@
 
 #include "IngredientDialogs.h"
 #include "RecipeStore.h"
+#include "app/DialogButtons.h"
 #include "app/Prompts.h"
 
 #include <QDialogButtonBox>
@@ -62,12 +63,7 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     lineButtons->addWidget(remove);
     lineButtons->addStretch(1);
 
-    auto buttons = new QDialogButtonBox(this);
-    QPushButton* yes = buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
-    yes->setObjectName(QStringLiteral("yesButton"));
-    yes->setDefault(true);
-    QPushButton* no = buttons->addButton(QStringLiteral("Нет"), QDialogButtonBox::RejectRole);
-    no->setObjectName(QStringLiteral("noButton"));
+    QDialogButtonBox* buttons = yesNoButtons(this);
 
     auto grid = new QGridLayout(this);
     grid->addWidget(nameLabel, 0, 0);
@@ -90,7 +86,6 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
             changeLine();
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &CRecipeForm::confirm);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CRecipeForm::reject);
 
     if (mode == Delete) {
         m_name->setEnabled(false);
@@ -134,13 +129,18 @@ void CRecipeForm::addLine() {
     m_lines->setCurrentRow(m_lines->count() - 1);
 }
 
-void CRecipeForm::changeLine() {
-    const int row = m_lines->currentRow();
+QListWidgetItem* CRecipeForm::selectedLine() const {
     QListWidgetItem* item = m_lines->currentItem();
-    if (row < 0 || !item || !item->isSelected())
+    return item && item->isSelected() ? item : nullptr;
+}
+
+void CRecipeForm::changeLine() {
+    QListWidgetItem* item = selectedLine();
+    if (!item)
         return;
-    const int lineId = item->data(Qt::UserRole).toInt();
-    CIngredientsForm form(m_db, CIngredientsForm::Change, lineId, m_recipe, this);
+    const int row = m_lines->row(item);
+    CIngredientsForm form(m_db, CIngredientsForm::Change, item->data(Qt::UserRole).toInt(),
+                          m_recipe, this);
     if (form.exec() != QDialog::Accepted)
         return;
     item->setText(recipes::lineText(form.productName(), form.amount(), form.unitName()));
@@ -148,12 +148,12 @@ void CRecipeForm::changeLine() {
 }
 
 void CRecipeForm::deleteLine() {
-    const int row = m_lines->currentRow();
-    QListWidgetItem* item = m_lines->currentItem();
-    if (row < 0 || !item || !item->isSelected())
+    QListWidgetItem* item = selectedLine();
+    if (!item)
         return;
-    const int lineId = item->data(Qt::UserRole).toInt();
-    CIngredientsForm form(m_db, CIngredientsForm::Delete, lineId, m_recipe, this);
+    const int row = m_lines->row(item);
+    CIngredientsForm form(m_db, CIngredientsForm::Delete, item->data(Qt::UserRole).toInt(),
+                          m_recipe, this);
     if (form.exec() != QDialog::Accepted)
         return;
     delete m_lines->takeItem(row);
@@ -199,7 +199,7 @@ void CRecipeForm::confirm() {
         m_transaction->commit();
         m_recipe = recipe;
     } catch (const DbError& e) {
-        Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+        Prompts::databaseError(this, e.message());
         return;
     }
     m_transaction.reset();
@@ -211,7 +211,7 @@ void CRecipeForm::reject() {
         try {
             m_transaction->rollback();
         } catch (const DbError& e) {
-            Prompts::error(this, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
+            Prompts::databaseError(this, e.message());
         }
         m_transaction.reset();
     }

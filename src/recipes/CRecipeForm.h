@@ -36,6 +36,7 @@ private:
     void deleteLine();
     void confirm();
     void appendEntry(const QString& text, int lineId);
+    class QListWidgetItem* selectedLine() const;
 
     Database& m_db;
     Mode m_mode;

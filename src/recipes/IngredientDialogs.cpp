@@ -1,5 +1,6 @@
 #include "IngredientDialogs.h"
 
+#include "app/DialogButtons.h"
 #include "app/Prompts.h"
 #include "app/SortedListItem.h"
 #include "data/DbError.h"
@@ -16,17 +17,6 @@
 namespace {
 
 using recipes::Dictionary;
-
-void reportDbError(QWidget* parent, const DbError& e) {
-    Prompts::error(parent, QStringLiteral("Ошибка базы данных:\n%1").arg(e.message()));
-}
-
-QPushButton* addButton(QDialogButtonBox* box, const QString& text,
-                       QDialogButtonBox::ButtonRole role, const char* objectName) {
-    QPushButton* b = box->addButton(text, role);
-    b->setObjectName(QLatin1String(objectName));
-    return b;
-}
 
 } // namespace
 
@@ -48,12 +38,8 @@ CNameForm::CNameForm(Database& db, Dictionary which, Mode mode, int entry, QWidg
     label->setBuddy(m_name);
     auto form = new QFormLayout;
     form->addRow(label, m_name);
-    auto buttons = new QDialogButtonBox(this);
-    addButton(buttons, QStringLiteral("Да"), QDialogButtonBox::AcceptRole, "yesButton")
-        ->setDefault(true);
-    addButton(buttons, QStringLiteral("Нет"), QDialogButtonBox::RejectRole, "noButton");
+    QDialogButtonBox* buttons = yesNoButtons(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CNameForm::confirm);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -83,7 +69,7 @@ void CNameForm::confirm() {
             break;
         }
     } catch (const DbError& e) {
-        reportDbError(this, e);
+        Prompts::databaseError(this, e.message());
         return;
     }
     accept();
@@ -104,11 +90,12 @@ CPickerList::CPickerList(Database& db, Dictionary which, bool multiple, QWidget*
         m_list->addItem(new SortedListItem(e.name, e.id));
 
     auto buttons = new QDialogButtonBox(Qt::Vertical, this);
-    m_choose =
-        addButton(buttons, QStringLiteral("Выбрать"), QDialogButtonBox::AcceptRole, "chooseButton");
+    m_choose = addDialogButton(buttons, QStringLiteral("Выбрать"), QDialogButtonBox::AcceptRole,
+                               "chooseButton");
     m_choose->setDefault(true);
-    addButton(buttons, QStringLiteral("Отмена"), QDialogButtonBox::RejectRole, "cancelButton");
-    QPushButton* create = addButton(
+    addDialogButton(buttons, QStringLiteral("Отмена"), QDialogButtonBox::RejectRole,
+                    "cancelButton");
+    QPushButton* create = addDialogButton(
         buttons, products ? QStringLiteral("Ввести новый") : QStringLiteral("Ввести новую"),
         QDialogButtonBox::ActionRole, "newButton");
     create->setAutoDefault(false);
@@ -150,33 +137,18 @@ void CPickerList::createNew() {
     m_choose->setFocus();
 }
 
-CIngredientList::CIngredientList(Database& db, QWidget* parent)
-    : CPickerList(db, Dictionary::Products, false, parent) {
-    setObjectName(QStringLiteral("ingredientList"));
+CSinglePickerList::CSinglePickerList(Database& db, Dictionary which, QWidget* parent)
+    : CPickerList(db, which, false, parent) {
+    setObjectName(which == Dictionary::Products ? QStringLiteral("ingredientList")
+                                                : QStringLiteral("unitList"));
     if (m_list->count() > 0)
         m_list->setCurrentRow(0);
 }
 
-bool CIngredientList::choose() {
+bool CSinglePickerList::choose() {
     auto item = dynamic_cast<SortedListItem*>(m_list->currentItem());
     if (!item || !item->isSelected())
         return false; // an empty list has nothing to give
-    m_id = item->id();
-    m_name = item->text();
-    return true;
-}
-
-CUnitList::CUnitList(Database& db, QWidget* parent)
-    : CPickerList(db, Dictionary::Units, false, parent) {
-    setObjectName(QStringLiteral("unitList"));
-    if (m_list->count() > 0)
-        m_list->setCurrentRow(0);
-}
-
-bool CUnitList::choose() {
-    auto item = dynamic_cast<SortedListItem*>(m_list->currentItem());
-    if (!item || !item->isSelected())
-        return false;
     m_id = item->id();
     m_name = item->text();
     return true;
@@ -244,12 +216,8 @@ CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe
     form->addRow(amountLabel, m_amountEdit);
     form->addRow(QStringLiteral("Единицы измерения:"), unitRow);
 
-    auto buttons = new QDialogButtonBox(this);
-    addButton(buttons, QStringLiteral("Да"), QDialogButtonBox::AcceptRole, "yesButton")
-        ->setDefault(true);
-    addButton(buttons, QStringLiteral("Нет"), QDialogButtonBox::RejectRole, "noButton");
+    QDialogButtonBox* buttons = yesNoButtons(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CIngredientsForm::confirm);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(productButton, &QPushButton::clicked, this, &CIngredientsForm::pickProduct);
     connect(unitButton, &QPushButton::clicked, this, &CIngredientsForm::pickUnit);
 
@@ -333,7 +301,7 @@ void CIngredientsForm::confirm() {
             break;
         }
     } catch (const DbError& e) {
-        reportDbError(this, e);
+        Prompts::databaseError(this, e.message());
         return;
     }
     accept();

@@ -66,15 +66,15 @@ private:
     void createNew();
 };
 
-// Choose one product.
-class CIngredientList : public CPickerList {
+// Choose one entry.
+class CSinglePickerList : public CPickerList {
     Q_OBJECT
 public:
-    explicit CIngredientList(Database& db, QWidget* parent = nullptr);
     int id() const { return m_id; }
     QString name() const { return m_name; }
 
 protected:
+    CSinglePickerList(Database& db, recipes::Dictionary which, QWidget* parent);
     bool choose() override;
 
 private:
@@ -82,20 +82,18 @@ private:
     QString m_name;
 };
 
-// Choose one unit.
-class CUnitList : public CPickerList {
+class CIngredientList : public CSinglePickerList {
     Q_OBJECT
 public:
-    explicit CUnitList(Database& db, QWidget* parent = nullptr);
-    int id() const { return m_id; }
-    QString name() const { return m_name; }
+    explicit CIngredientList(Database& db, QWidget* parent = nullptr)
+        : CSinglePickerList(db, recipes::Dictionary::Products, parent) {}
+};
 
-protected:
-    bool choose() override;
-
-private:
-    int m_id = 0;
-    QString m_name;
+class CUnitList : public CSinglePickerList {
+    Q_OBJECT
+public:
+    explicit CUnitList(Database& db, QWidget* parent = nullptr)
+        : CSinglePickerList(db, recipes::Dictionary::Units, parent) {}
 };
 
 // Choose several products; the result keeps the order of the list.

@@ -9,46 +9,34 @@
 #include "catalog/CatalogStore.h"
 #include "recipes/IngredientDialogs.h"
 
-namespace {
-
-void fill(CFoundListView& results, const std::vector<search::Found>& found, QWidget* window) {
-    if (found.empty()) {
-        Prompts::message(window, QStringLiteral("По данному запросу ничего не найдено"),
-                         QStringLiteral("Поиск"), Prompts::Icon::None, Prompts::Buttons::Ok);
-        return;
-    }
-    results.setUpdatesEnabled(false);
-    for (const search::Found& f : found)
-        results.appendResult(f.name, f.recipe);
-    results.setUpdatesEnabled(true);
-}
-
-} // namespace
-
-void SearchCommands::findByName() {
-    CFindDlg dialog(m_window);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+void SearchCommands::showResults(const std::function<std::vector<search::Found>()>& query) {
     m_results.clearResults();
     std::vector<search::Found> found;
     {
         BusyCursor busy;
-        found = search::findByName(m_db, dialog.text());
+        found = query();
     }
-    fill(m_results, found, m_window);
+    if (found.empty()) {
+        Prompts::message(m_window, QStringLiteral("По данному запросу ничего не найдено"),
+                         QStringLiteral("Поиск"), Prompts::Icon::None, Prompts::Buttons::Ok);
+        return;
+    }
+    m_results.setUpdatesEnabled(false);
+    for (const search::Found& f : found)
+        m_results.appendResult(f.name, f.recipe);
+    m_results.setUpdatesEnabled(true);
+}
+
+void SearchCommands::findByName() {
+    CFindDlg dialog(m_window);
+    if (dialog.exec() == QDialog::Accepted)
+        showResults([&] { return search::findByName(m_db, dialog.text()); });
 }
 
 void SearchCommands::findByProduct() {
     CIngredientList picker(m_db, m_window);
-    if (picker.exec() != QDialog::Accepted)
-        return;
-    m_results.clearResults();
-    std::vector<search::Found> found;
-    {
-        BusyCursor busy;
-        found = search::findByProduct(m_db, picker.id());
-    }
-    fill(m_results, found, m_window);
+    if (picker.exec() == QDialog::Accepted)
+        showResults([&] { return search::findByProduct(m_db, picker.id()); });
 }
 
 void SearchCommands::locateInCatalog() {

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "SearchStore.h"
+
+#include <functional>
+#include <vector>
+
 class CCatalogView;
 class CFoundListView;
 class Database;
@@ -17,6 +22,9 @@ public:
     void locateInCatalog();
 
 private:
+    // Empties the list, runs the query, and lists what it found (or says nothing was).
+    void showResults(const std::function<std::vector<search::Found>()>& query);
+
     Database& m_db;
     CCatalogView& m_tree;
     CFoundListView& m_results;

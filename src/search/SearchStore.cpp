@@ -6,9 +6,11 @@
 
 namespace search {
 
-std::vector<Found> findByName(Database& db, const QString& text) {
-    CRecipesset rs(db);
-    rs.setFilter({"Name LIKE ?", containsPattern(text)});
+namespace {
+
+// Every row of a record set with recipe ID and Name, in alphabetical order.
+template <class Records> std::vector<Found> collect(Records& rs, Filter filter) {
+    rs.setFilter(std::move(filter));
     rs.setSort("Name COLLATE RU");
     rs.open();
     std::vector<Found> out;
@@ -17,15 +19,16 @@ std::vector<Found> findByName(Database& db, const QString& text) {
     return out;
 }
 
+} // namespace
+
+std::vector<Found> findByName(Database& db, const QString& text) {
+    CRecipesset rs(db);
+    return collect(rs, {"Name LIKE ?", containsPattern(text)});
+}
+
 std::vector<Found> findByProduct(Database& db, int productId) {
     CIngredientUse rs(db);
-    rs.setFilter({"Ingredient=?", productId});
-    rs.setSort("Name COLLATE RU");
-    rs.open();
-    std::vector<Found> out;
-    for (; !rs.isEOF(); rs.moveNext())
-        out.push_back({rs.Name, rs.ID});
-    return out;
+    return collect(rs, {"Ingredient=?", productId});
 }
 
 std::optional<std::vector<int>> sectionChain(Database& db, int recipeId) {

@@ -3,8 +3,8 @@
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogDialogs.h"
 #include "catalog/CatalogStore.h"
-#include "support/Modal.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,13 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QTreeWidgetItem* byText(QTreeWidgetItem* parent, const QString& text) {
-    for (int i = 0; i < parent->childCount(); ++i)
-        if (parent->child(i)->text(0) == text)
-            return parent->child(i);
-    return nullptr;
-}
 
 // Types a name into the section dialog and presses a button; reports the title seen.
 void answerForm(QString* title, const QString& name, const char* button = "yesButton") {

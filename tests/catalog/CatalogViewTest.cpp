@@ -4,6 +4,7 @@
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -11,27 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QStringList texts(QTreeWidgetItem* parent) {
-    QStringList out;
-    for (int i = 0; i < parent->childCount(); ++i)
-        out << parent->child(i)->text(0);
-    return out;
-}
-
-QTreeWidgetItem* byText(QTreeWidgetItem* parent, const QString& text) {
-    for (int i = 0; i < parent->childCount(); ++i)
-        if (parent->child(i)->text(0) == text)
-            return parent->child(i);
-    return nullptr;
-}
-
-QList<int> menuIds(QMenu* menu) {
-    QList<int> ids;
-    for (QAction* a : menu->actions())
-        ids << (a->isSeparator() ? 0 : a->data().toInt());
-    return ids;
-}
 
 class CatalogView : public ::testing::Test {
 protected:

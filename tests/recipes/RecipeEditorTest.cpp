@@ -4,8 +4,8 @@
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
 #include "recipes/IngredientDialogs.h"
-#include "support/Modal.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -32,13 +32,6 @@ QString snapshot(Database& db) {
 
 qint64 number(Database& db, SqlText sql, const SqlValues& params = {}) {
     return std::get<qint64>(db.scalar(sql, params));
-}
-
-QTreeWidgetItem* byText(QTreeWidgetItem* parent, const QString& text) {
-    for (int i = 0; i < parent->childCount(); ++i)
-        if (parent->child(i)->text(0) == text)
-            return parent->child(i);
-    return nullptr;
 }
 
 // In an open line dialog: choose a product (making it first when newProduct is set), the

@@ -4,8 +4,8 @@
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
 #include "search/SearchStore.h"
-#include "support/Modal.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -23,17 +23,7 @@ QStringList names(const std::vector<search::Found>& found) {
 }
 
 QStringList rows(CFoundListView* list) {
-    QStringList out;
-    for (int i = 0; i < list->rowCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
-    return out;
-}
-
-QList<int> menuIds(QMenu* menu) {
-    QList<int> ids;
-    for (QAction* a : menu->actions())
-        ids << (a->isSeparator() ? 0 : a->data().toInt());
-    return ids;
+    return texts(list->invisibleRootItem());
 }
 
 void searchFor(const QString& text) {

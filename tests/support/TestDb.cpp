@@ -1,7 +1,9 @@
 #include "TestDb.h"
 
+#include "catalog/CatalogStore.h"
 #include "data/Records.h"
 #include "data/Schema.h"
+#include "recipes/RecipeStore.h"
 
 #include <QFile>
 
@@ -11,13 +13,7 @@ TestDb::TestDb(const QString& version) {
 }
 
 int TestDb::addSection(const QString& name, int parent) {
-    CCatalog rs(db);
-    rs.open();
-    rs.addNew();
-    rs.Parent = parent;
-    rs.Name = name;
-    rs.update();
-    return int(rs.lastInsertedId());
+    return catalog::createSection(db, parent, name);
 }
 
 int TestDb::addRecipe(const QString& name, int section, const QString& text) {
@@ -32,21 +28,11 @@ int TestDb::addRecipe(const QString& name, int section, const QString& text) {
 }
 
 int TestDb::addProduct(const QString& name) {
-    CIngredient rs(db);
-    rs.open();
-    rs.addNew();
-    rs.Name = name;
-    rs.update();
-    return int(rs.lastInsertedId());
+    return recipes::createEntry(db, recipes::Dictionary::Products, name);
 }
 
 int TestDb::addUnit(const QString& name) {
-    CUnits rs(db);
-    rs.open();
-    rs.addNew();
-    rs.Name = name;
-    rs.update();
-    return int(rs.lastInsertedId());
+    return recipes::createEntry(db, recipes::Dictionary::Units, name);
 }
 
 int TestDb::addLine(int recipe, int product, float quantity, int unit, bool have) {

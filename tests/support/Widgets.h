@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -28,10 +31,31 @@ template <class T> T* child(QWidget* w, const char* name) {
     return w->findChild<T*>(QString::fromLatin1(name));
 }
 
-#include <QAbstractButton>
-
 inline void click(QWidget* dialog, const char* button) {
     auto b = child<QAbstractButton>(dialog, button);
     if (b)
         b->click();
+}
+
+// The child of a tree item (top level when parent is the invisible root) with that text.
+inline QTreeWidgetItem* byText(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    return nullptr;
+}
+
+inline QStringList texts(QTreeWidgetItem* parent) {
+    QStringList out;
+    for (int i = 0; i < parent->childCount(); ++i)
+        out << parent->child(i)->text(0);
+    return out;
+}
+
+// The command identifiers a context menu offers; 0 for a separator.
+inline QList<int> menuIds(QMenu* menu) {
+    QList<int> ids;
+    for (QAction* a : menu->actions())
+        ids << (a->isSeparator() ? 0 : a->data().toInt());
+    return ids;
 }
