@@ -1,5 +1,6 @@
 // Benchmarks of the targets the program is held to, on the generated collection L.
 // Run: build/bin/ovelta-bench (QT_QPA_PLATFORM=offscreen is set when none is given).
+// Peak memory: build/bin/ovelta-generate /tmp/L.db && build/bin/ovelta-bench --memory /tmp/L.db
 
 #include "CollectionGenerator.h"
 #include "app/CCookbookApp.h"
@@ -11,7 +12,11 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -74,6 +79,31 @@ void BM_StartupToPaintedWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_StartupToPaintedWindow)->Unit(benchmark::kMillisecond);
 
+// Opens a collection as the program does, expands every section of the tree, and reports
+// the peak memory of the whole process. Run on a collection made by ovelta-generate, so
+// that making it does not count.
+int peakMemory(const QString& path) {
+    CCookbookApp app(path);
+    if (!app.initInstance())
+        return 1;
+    CCatalogView* tree = app.mainWindow()->catalogView();
+    std::function<void(QTreeWidgetItem*)> expandAll = [&](QTreeWidgetItem* item) {
+        tree->expandSection(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            if (item->child(i)->childCount() > 0)
+                expandAll(item->child(i));
+    };
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        if (tree->topLevelItem(i)->childCount() > 0)
+            expandAll(tree->topLevelItem(i));
+    app.mainWindow()->repaint();
+    QApplication::processEvents();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory with the tree expanded: %.1f MB\n", double(usage.ru_maxrss) / 1024);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +111,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initOveltaResources();
+    if (argc == 3 && std::strcmp(argv[1], "--memory") == 0)
+        return peakMemory(QString::fromLocal8Bit(argv[2]));
     benchmark::Initialize(&argc, argv);
     fixture();
     benchmark::RunSpecifiedBenchmarks();
