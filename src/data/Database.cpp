@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr size_t kMaxCachedStatements = 200;
+
 QString engineMessage(sqlite3* db, int rc) {
     if (db)
         return QString::fromUtf8(sqlite3_errmsg(db));
@@ -82,6 +84,17 @@ sqlite3_stmt* Database::acquire(const std::string& sql, bool& cached) {
         cached = true;
         return it->second.stmt;
     }
+    if (it == m_cache.end() && m_cache.size() >= kMaxCachedStatements) {
+        // Keep the cache small: drop what is not in use now; it is prepared again if needed.
+        for (auto e = m_cache.begin(); e != m_cache.end();) {
+            if (e->second.inUse) {
+                ++e;
+            } else {
+                sqlite3_finalize(e->second.stmt);
+                e = m_cache.erase(e);
+            }
+        }
+    }
     sqlite3_stmt* stmt = nullptr;
     check(sqlite3_prepare_v3(m_db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
                              nullptr));
@@ -115,7 +128,7 @@ void Database::exec(SqlText sql, const SqlValues& params) {
     st.run();
 }
 
-void Database::execScript(const char* sql) {
+void Database::execRaw(const char* sql) {
     if (!m_db)
         throw DbError(SQLITE_MISUSE, QStringLiteral("database is not open"));
     char* error = nullptr;
@@ -246,10 +259,10 @@ SqlValue Statement::value(int column) const {
 // byte for byte as it was; the ones inside it are savepoints.
 Transaction::Transaction(Database& db) : m_db(db) {
     if (db.m_savepointDepth == 0) {
-        db.execScript("BEGIN");
+        db.execRaw("BEGIN");
     } else {
         m_name = "ovelta_sp" + std::to_string(db.m_savepointDepth);
-        db.execScript(("SAVEPOINT " + m_name).c_str());
+        db.execRaw(("SAVEPOINT " + m_name).c_str());
     }
     ++db.m_savepointDepth;
 }
@@ -268,7 +281,7 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     if (!m_active)
         return;
-    m_db.execScript(m_name.empty() ? "COMMIT" : ("RELEASE " + m_name).c_str());
+    m_db.execRaw(m_name.empty() ? "COMMIT" : ("RELEASE " + m_name).c_str());
     m_active = false;
     --m_db.m_savepointDepth;
 }
@@ -281,7 +294,7 @@ void Transaction::rollback() {
     if (sqlite3_get_autocommit(m_db.handle()))
         return; // the engine already rolled everything back (a fatal error)
     if (m_name.empty())
-        m_db.execScript("ROLLBACK");
+        m_db.execRaw("ROLLBACK");
     else
-        m_db.execScript(("ROLLBACK TO " + m_name + "; RELEASE " + m_name).c_str());
+        m_db.execRaw(("ROLLBACK TO " + m_name + "; RELEASE " + m_name).c_str());
 }

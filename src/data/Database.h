@@ -35,8 +35,8 @@ public:
 
     // Runs one statement of program SQL with its parameters bound, to completion.
     void exec(SqlText sql, const SqlValues& params = {});
-    // Runs a script of statements without parameters (schema creation).
-    void execScript(const char* sql);
+    // Runs a script of program statements without parameters (schema creation).
+    void execScript(SqlText sql) { execRaw(sql.c_str()); }
     // The first column of the first row, or an empty value when there is no row.
     SqlValue scalar(SqlText sql, const SqlValues& params = {});
 
@@ -51,6 +51,8 @@ public:
 private:
     friend class Statement;
     friend class Transaction;
+    friend class CRecordset;
+    void execRaw(const char* sql);
     struct CachedStatement {
         sqlite3_stmt* stmt = nullptr;
         bool inUse = false;
@@ -69,7 +71,6 @@ private:
 // running inside the loop of another with the same text) a private copy is prepared.
 class Statement {
 public:
-    Statement(Database& db, const std::string& sql);
     Statement(Database& db, SqlText sql) : Statement(db, std::string(sql.c_str())) {}
     ~Statement();
     Statement(const Statement&) = delete;
@@ -89,6 +90,11 @@ public:
     SqlValue value(int column) const;
 
 private:
+    // SQL assembled at run time comes only from the record layer, out of program
+    // literals and quoted table and column names.
+    friend class CRecordset;
+    Statement(Database& db, const std::string& sql);
+
     Database& m_db;
     sqlite3_stmt* m_stmt;
     bool m_cached;

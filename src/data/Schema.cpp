@@ -8,7 +8,7 @@ namespace schema {
 namespace {
 
 // Limits of the text columns are checked by the engine, as the original file format did.
-const char* const kTables = R"sql(
+constexpr const char* kTables = R"sql(
 CREATE TABLE Register (
     Name  TEXT CHECK (length(Name) <= 255),
     Value TEXT CHECK (length(Value) <= 255));
@@ -91,7 +91,7 @@ FROM Ingredients i
 JOIN Recipes r ON r.ID = i.Recipe;
 )sql";
 
-const char* const kMenu =
+constexpr const char* kMenu =
     "CREATE TABLE Menu (Recipe INTEGER, Quantity INTEGER, PRIMARY KEY(Recipe))";
 
 } // namespace
