@@ -77,6 +77,14 @@ protected:
         gram = t.addUnit(QStringLiteral("г"));
         t.addLine(borscht, flour, 100, gram);
     }
+    // Opens "Супы" and selects "Борщ" in it; returns the section's item.
+    static QTreeWidgetItem* selectBorscht(CCatalogView* tree) {
+        QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+        tree->expandSection(soupItem);
+        tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
+        return soupItem;
+    }
+
     TestDb t;
     int soups = 0, borscht = 0, flour = 0, gram = 0;
 };
@@ -113,9 +121,7 @@ TEST_F(RecipeEditor, SavingANewRecipeFilesItsLinesAndSelectsIt) {
     CMainFrame frame(t.db);
     frame.show();
     CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
-    tree->expandSection(soupItem);
-    tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
+    QTreeWidgetItem* soupItem = selectBorscht(tree);
     QStringList entries;
     onNextModal([&](QWidget* form) {
         child<QLineEdit>(form, "name")->setText(QStringLiteral("Акрошка"));
@@ -266,10 +272,7 @@ TEST_F(RecipeEditor, LinesCanBeDeletedAndButtonsWaitForASelection) {
     t.addLine(borscht, flour, 0, gram);
     CMainFrame frame(t.db);
     frame.show();
-    CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
-    tree->expandSection(soupItem);
-    tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
+    selectBorscht(frame.catalogView());
     onNextModal([&](QWidget* form) {
         auto lines = child<QListWidget>(form, "lines");
         EXPECT_EQ(lines->item(1)->text(), QStringLiteral("Мука"));

@@ -17,14 +17,7 @@ int TestDb::addSection(const QString& name, int parent) {
 }
 
 int TestDb::addRecipe(const QString& name, int section, const QString& text) {
-    CRecipesset rs(db);
-    rs.open();
-    rs.addNew();
-    rs.Catalog = section;
-    rs.Name = name;
-    rs.Recipe = text;
-    rs.update();
-    return int(rs.lastInsertedId());
+    return recipes::createRecipe(db, section, name, text);
 }
 
 int TestDb::addProduct(const QString& name) {

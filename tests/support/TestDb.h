@@ -16,6 +16,7 @@ public:
     QString dir() const { return m_dir.path(); }
 
     int addSection(const QString& name, int parent = 0);
+    // Saving a recipe also files the lines still waiting with Recipe = 0 under it.
     int addRecipe(const QString& name, int section = 0, const QString& text = {});
     int addProduct(const QString& name);
     int addUnit(const QString& name);
