@@ -4,11 +4,14 @@
 #include "RtfReader.h"
 #include "app/Commands.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTextDocument>
+#include <memory>
 
 CRView::CRView(Database& db, QWidget* parent) : QTextEdit(parent), m_db(db) {
     setObjectName(QStringLiteral("recipeView"));
@@ -48,7 +51,13 @@ void CRView::loadRtf(const QByteArray& rtf) {
 void CRView::printTo(QPrinter* printer) const {
     printer->setPageMargins(QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
                             QPageLayout::Millimeter);
-    document()->print(printer);
+    // Laid out on the printer's own page, the document keeps exactly these margins; left
+    // to itself the text engine would add two centimetres more and page numbers.
+    std::unique_ptr<QTextDocument> copy(document()->clone());
+    copy->setDocumentMargin(0);
+    copy->documentLayout()->setPaintDevice(printer);
+    copy->setPageSize(printer->pageRect(QPrinter::DevicePixel).size());
+    copy->print(printer);
 }
 
 void CRView::print() {
