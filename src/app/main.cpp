@@ -1,13 +1,9 @@
 #include "app/CCookbookApp.h"
 #include "app/Icons.h"
-
-#include <QApplication>
+#include "app/OveltaApplication.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ovelta"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Ovelta"));
-    QApplication::setDesktopFileName(QStringLiteral("ovelta"));
+    OveltaApplication app(argc, argv);
     QApplication::setWindowIcon(applicationIcon());
     CCookbookApp cookbook;
     if (!cookbook.initInstance())

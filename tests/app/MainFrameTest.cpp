@@ -2,13 +2,16 @@
 #include "app/Commands.h"
 #include "app/HelpWindow.h"
 #include "app/Icons.h"
+#include "app/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
 #include "support/TestDb.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
@@ -181,4 +184,22 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
 
     frame.action(57665)->trigger();
     EXPECT_FALSE(frame.isVisible());
+}
+
+TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
+    Prompts::clear();
+    TestDb t;
+    t.addSection(QStringLiteral("Супы"));
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    tree->selectEntry(tree->topLevelItem(0));
+    tree->setFocus();
+    t.db.execScript("DROP TABLE Recipes"); // the section cannot be read any more
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(tree, &right);
+    ASSERT_EQ(Prompts::shown().size(), 1u);
+    EXPECT_TRUE(Prompts::shown()[0].text.startsWith(QStringLiteral("Ошибка базы данных")));
+    EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("Recipes")));
+    EXPECT_TRUE(frame.isVisible());
 }

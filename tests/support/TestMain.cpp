@@ -1,4 +1,5 @@
 #include "app/CCookbookApp.h"
+#include "app/OveltaApplication.h"
 #include "app/Prompts.h"
 
 #include <QApplication>
@@ -7,8 +8,7 @@
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ovelta"));
+    OveltaApplication app(argc, argv);
     initOveltaResources();
     // No test may ever wait for a person to click: every box takes a queued answer.
     Prompts::setTestMode(true);
