@@ -113,18 +113,28 @@ bool CCatalogView::isPlaceholder(const QTreeWidgetItem* item) {
     return item && item->text(0).isEmpty() && itemValue(item) == 0;
 }
 
-void CCatalogView::loadTopLevel() {
-    BusyCursor busy;
-    clear();
+namespace {
+
+// Items for a section's contents as read from the database; sections get a placeholder.
+QList<QTreeWidgetItem*> makeItems(const std::vector<catalog::Entry>& entries) {
     QList<QTreeWidgetItem*> items;
-    for (const catalog::Entry& e : catalog::children(m_db, 0)) {
+    items.reserve(qsizetype(entries.size()));
+    for (const catalog::Entry& e : entries) {
         auto item = new CatalogItem(QStringList{e.name});
         item->setData(0, kValueRole, e.value);
         if (!catalog::isRecipeValue(e.value))
             item->addChild(new CatalogItem(QStringList{QString()}));
         items << item;
     }
-    addTopLevelItems(items);
+    return items;
+}
+
+} // namespace
+
+void CCatalogView::loadTopLevel() {
+    BusyCursor busy;
+    clear();
+    addTopLevelItems(makeItems(catalog::children(m_db, 0)));
     sortChildrenOf(nullptr);
 }
 
@@ -148,18 +158,19 @@ void CCatalogView::sortChildrenOf(QTreeWidgetItem* parent) {
 void CCatalogView::ensureLoaded(QTreeWidgetItem* item) {
     if (!item || item->childCount() == 0 || !isPlaceholder(item->child(0)))
         return;
-    delete item->takeChild(0);
-    const qint32 sectionId = itemValue(item);
+    // Read first: if reading fails, the placeholder stays and the section can be opened
+    // again later.
     BusyCursor busy;
-    QList<QTreeWidgetItem*> items;
-    for (const catalog::Entry& e : catalog::children(m_db, sectionId)) {
-        auto child = new CatalogItem(QStringList{e.name});
-        child->setData(0, kValueRole, e.value);
-        if (!catalog::isRecipeValue(e.value))
-            child->addChild(new CatalogItem(QStringList{QString()}));
-        items << child;
+    std::vector<catalog::Entry> entries;
+    try {
+        entries = catalog::children(m_db, itemValue(item));
+    } catch (...) {
+        const QSignalBlocker quiet(this);
+        item->setExpanded(false);
+        throw;
     }
-    item->addChildren(items);
+    delete item->takeChild(0);
+    item->addChildren(makeItems(entries));
     sortChildrenOf(item);
 }
 
@@ -331,22 +342,28 @@ void CCatalogView::dropAt(const QPoint& pos) {
     if (!Prompts::ask(this, question, QStringLiteral("Перемещение")))
         return;
 
-    const qint32 targetValue = target ? itemValue(target) : 0;
-    auto newItem = new CatalogItem(QStringList{QString()});
-    if (target)
-        target->addChild(newItem);
-    else
-        addTopLevelItem(newItem);
-    MoveItem(newItem, dragged);
-    // Opening the target reads it if it never was; the database does not list the moved
-    // item there yet, so it does not appear twice.
-    if (target) {
-        ensureLoaded(target);
-        target->setExpanded(true);
+    // The database first: if it refuses, the tree still shows the truth.
+    const qint32 value = itemValue(dragged);
+    catalog::fileInSection(m_db, value, target ? itemValue(target) : 0);
+
+    QTreeWidgetItem* moved = nullptr;
+    if (target && target->childCount() > 0 && isPlaceholder(target->child(0))) {
+        // A target never opened reads its contents now, the moved item among them.
+        expandSection(target);
+        moved = findChild(target, value);
     }
-    selectEntry(newItem);
+    if (!moved) {
+        moved = new CatalogItem(QStringList{QString()});
+        if (target)
+            target->addChild(moved);
+        else
+            addTopLevelItem(moved);
+        MoveItem(moved, dragged);
+        if (target)
+            expandSection(target);
+    }
+    selectEntry(moved);
     delete dragged;
-    catalog::fileInSection(m_db, itemValue(newItem), targetValue);
 }
 
 void CCatalogView::mousePressEvent(QMouseEvent* event) {

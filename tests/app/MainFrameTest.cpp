@@ -7,6 +7,7 @@
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -202,4 +203,11 @@ TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
     EXPECT_TRUE(Prompts::shown()[0].text.startsWith(QStringLiteral("Ошибка базы данных")));
     EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("Recipes")));
     EXPECT_TRUE(frame.isVisible());
+    // The section was not spoiled: once the table is back it opens as usual.
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
+    t.db.execScript("CREATE TABLE Recipes (ID INTEGER PRIMARY KEY, Catalog INTEGER, Name TEXT, "
+                    "Recipe TEXT); INSERT INTO Recipes VALUES (1, 1, 'Щи', '')");
+    tree->expandSection(tree->topLevelItem(0));
+    EXPECT_EQ(texts(tree->topLevelItem(0)), QStringList{QStringLiteral("Щи")});
+    EXPECT_TRUE(Prompts::shown().size() == 1u);
 }

@@ -170,6 +170,16 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     tree->expandSection(moved);
     EXPECT_EQ(texts(moved), (QStringList{"Окрошка"}));
     EXPECT_EQ(texts(root), (QStringList{"Пироги", "Супы", "Холодные"}));
+
+    // The database refuses the move: the tree stays as it was.
+    t.db.execScript("CREATE TRIGGER stuck BEFORE UPDATE ON Catalog "
+                    "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END");
+    Prompts::setNextAnswer(Prompts::Yes);
+    tree->beginDrag(moved, tree->visualItemRect(moved).center());
+    EXPECT_THROW(tree->dropAt(tree->visualItemRect(soupItem).center()), DbError);
+    EXPECT_FALSE(tree->isDragging());
+    EXPECT_EQ(texts(root), (QStringList{"Пироги", "Супы", "Холодные"}));
+    EXPECT_EQ(soupItem->childCount(), 0);
 }
 
 TEST_F(CatalogView, RealMouseDragOntoOwnParentKeepsEverything) {
