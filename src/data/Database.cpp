@@ -43,6 +43,9 @@ void Database::open(const QString& path, OpenMode mode) {
     m_db = db;
     m_path = path;
     sqlite3_extended_result_codes(m_db, 1);
+    // Another program reading the file (a backup, say) briefly holds a lock: wait for it
+    // rather than failing the user's command at once.
+    sqlite3_busy_timeout(m_db, 3000);
     // The engine opens a write-protected file for reading only without saying so; every
     // later change would then fail, so such a file is refused up front.
     if (sqlite3_db_readonly(m_db, "main") == 1) {

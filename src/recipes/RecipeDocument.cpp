@@ -29,19 +29,17 @@ QByteArray recipeRtf(const RecipeContent& recipe) {
     doc.reserve(256 + recipe.text.size() + qsizetype(recipe.lines.size()) * 32);
     doc += "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}";
     doc += "{\\f0\\fs28\\b\\i ";
-    rtf::appendText(doc, recipe.name, false);
+    rtf::appendText(doc, recipe.name);
     doc += "}\\par\\par";
     doc += "{\\f0\\fs16\\i ";
-    bool afterWord = false; // the group opener ends in its own delimiter
     for (const RecipeContent::Line& line : recipe.lines) {
-        rtf::appendText(doc, line.product, afterWord);
+        rtf::appendText(doc, line.product);
         if (line.quantity != 0) {
             doc += '\t';
             doc += ' ' + rtf::formatAmount(line.quantity) + ' ';
-            rtf::appendText(doc, line.unit, false);
+            rtf::appendText(doc, line.unit);
         }
         doc += "\\line";
-        afterWord = true;
     }
     doc += "}\\par";
     doc += "{\\f1\\fs22 ";
@@ -50,7 +48,7 @@ QByteArray recipeRtf(const RecipeContent& recipe) {
     for (qsizetype i = 0; i < parts.size(); ++i) {
         if (i > 0)
             doc += "\\line";
-        rtf::appendText(doc, parts[i], i > 0);
+        rtf::appendText(doc, parts[i]);
     }
     doc += "}}";
     return doc;

@@ -64,11 +64,11 @@ bool endsInControlWord(const QByteArray& doc) {
     return slashes % 2 == 1;
 }
 
-void appendText(QByteArray& doc, const QString& text, bool afterControlWord) {
+void appendText(QByteArray& doc, const QString& text) {
     if (text.isEmpty())
         return;
     const QChar first = text.front();
-    if (afterControlWord && first.unicode() < 0x80) {
+    if (first.unicode() < 0x80 && endsInControlWord(doc)) {
         const char c = char(first.unicode());
         if (isAsciiLetter(c) || isDigit(c) || c == '-' || c == ' ')
             doc += ' ';

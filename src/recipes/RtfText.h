@@ -7,10 +7,10 @@
 namespace rtf {
 
 // Appends database text to a document. "\", "{" and "}" are escaped; characters the code
-// page lacks become \uN? so they still show. afterControlWord says the document so far ends
-// in a control word with no delimiter: then a blank is put before text that would
-// otherwise be read as part of that word (a Latin letter, a digit, a hyphen or a blank).
-void appendText(QByteArray& doc, const QString& text, bool afterControlWord);
+// page lacks become \uN? so they still show. Where the document so far ends in a control
+// word, a blank goes before text that would otherwise be read as part of that word (a
+// Latin letter, a digit, a hyphen or a blank).
+void appendText(QByteArray& doc, const QString& text);
 
 // True when the document ends in a control word still waiting for its delimiter.
 bool endsInControlWord(const QByteArray& doc);
