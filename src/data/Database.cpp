@@ -155,10 +155,6 @@ qint64 Database::lastInsertRowId() const {
     return sqlite3_last_insert_rowid(m_db);
 }
 
-int Database::changes() const {
-    return sqlite3_changes(m_db);
-}
-
 bool Database::hasTable(const QString& name) const {
     Statement st(const_cast<Database&>(*this),
                  SqlText("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name=?"));

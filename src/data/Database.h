@@ -41,7 +41,6 @@ public:
     SqlValue scalar(SqlText sql, const SqlValues& params = {});
 
     qint64 lastInsertRowId() const;
-    int changes() const;
     bool hasTable(const QString& name) const; // table or view
     int transactionDepth() const { return m_savepointDepth; }
 

@@ -20,7 +20,6 @@ public:
     // Replaces the whole content with an RTF document.
     void loadRtf(const QByteArray& rtf);
     const QByteArray& documentRtf() const { return m_rtf; }
-    void setCurrentRecipeId(int id) { m_currentRecipe = id; }
 
     // Lays the document out on the printer's page within the margins and prints it.
     void printTo(QPrinter* printer) const;
