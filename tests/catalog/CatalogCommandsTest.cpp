@@ -23,10 +23,6 @@ void answerForm(QString* title, const QString& name, const char* button = "yesBu
     });
 }
 
-qint64 count(Database& db, SqlText sql) {
-    return std::get<qint64>(db.scalar(sql));
-}
-
 class CatalogCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override { Prompts::clear(); }
@@ -78,14 +74,14 @@ TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
     frame.runCommand(131);
     EXPECT_EQ(title, QStringLiteral("Новый подраздел"));
     EXPECT_EQ(cold->childCount(), 1);
-    EXPECT_EQ(count(t.db, "SELECT count(*) FROM Catalog WHERE Name=''"), 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name=''"), 1);
 
     // "Нет" writes nothing.
     tree->clearSelection();
     answerForm(&title, QStringLiteral("Лишний"), "noButton");
     frame.runCommand(131);
     EXPECT_EQ(title, QStringLiteral("Новый раздел"));
-    EXPECT_EQ(count(t.db, "SELECT count(*) FROM Catalog"), 4);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 4);
 }
 
 TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
@@ -116,7 +112,7 @@ TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
     frame.runCommand(132);
     EXPECT_EQ(title, QStringLiteral("Переименовать раздел"));
     EXPECT_EQ(root->child(0)->text(0), QStringLiteral("А"));
-    EXPECT_EQ(count(t.db, "SELECT count(*) FROM Catalog WHERE Name='А'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name='А'"), 1);
 }
 
 TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
@@ -142,7 +138,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     frame.runCommand(133);
     EXPECT_EQ(title, QStringLiteral("Удалить раздел"));
     EXPECT_EQ(byText(root, QStringLiteral("Пусто")), nullptr);
-    EXPECT_EQ(count(t.db, "SELECT count(*) FROM Catalog"), 2);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
 
     // "Отмена" in the choice: nothing changes.
     QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
@@ -154,7 +150,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     frame.runCommand(133);
     EXPECT_EQ(title, QStringLiteral("Удаление раздела"));
     EXPECT_EQ(byText(root, QStringLiteral("Супы")), soupItem);
-    EXPECT_EQ(count(t.db, "SELECT count(*) FROM Catalog"), 2);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
 
     // Move the contents up: children of a top-level section become top-level.
     tree->selectEntry(soupItem);
@@ -169,7 +165,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     ASSERT_NE(coldItem, nullptr);
     ASSERT_NE(byText(root, QStringLiteral("Борщ")), nullptr);
     EXPECT_EQ(catalog::readSection(t.db, cold)->parent, 0);
-    EXPECT_EQ(count(t.db, "SELECT Catalog FROM Recipes WHERE Name='Борщ'"), 0);
+    EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE Name='Борщ'"), 0);
     tree->expandSection(coldItem);
     EXPECT_EQ(coldItem->child(0)->text(0), QStringLiteral("Окрошка"));
 
@@ -181,6 +177,6 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     });
     frame.runCommand(133);
     EXPECT_EQ(byText(root, QStringLiteral("Холодные")), nullptr);
-    EXPECT_EQ(count(t.db, "SELECT count(*) FROM Recipes"), 1);
-    EXPECT_EQ(count(t.db, "SELECT count(*) FROM Ingredients"), 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
 }

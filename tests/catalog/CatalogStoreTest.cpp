@@ -6,11 +6,6 @@
 
 namespace {
 
-qint64 rows(Database& db, SqlText sql) {
-    SqlValue v = db.scalar(sql);
-    return std::get<qint64>(v);
-}
-
 // Soups > (Cold > Okroshka) + Borscht; Pies (elsewhere) > Kulebyaka; Tea at the root.
 struct Kitchen {
     TestDb t;
@@ -49,13 +44,13 @@ TEST(CatalogStore, ChildrenAndItemValues) {
 TEST(CatalogStore, DeletingWithContentsTakesEveryDescendantAndNothingElse) {
     Kitchen k;
     catalog::deleteSection(k.t.db, k.soups, false);
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Catalog"), 1);
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Recipes"), 2);
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Ingredients"), 2);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Catalog"), 1);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Recipes"), 2);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Ingredients"), 2);
     EXPECT_FALSE(catalog::readSection(k.t.db, k.cold));
     EXPECT_TRUE(catalog::readSection(k.t.db, k.pies));
     // The menu tidies itself later; its row stays.
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Menu"), 1);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Menu"), 1);
 }
 
 TEST(CatalogStore, MovingContentsUpKeepsTheirOwnContents) {
@@ -65,15 +60,15 @@ TEST(CatalogStore, MovingContentsUpKeepsTheirOwnContents) {
     ASSERT_TRUE(cold);
     EXPECT_EQ(cold->parent, 0);
     EXPECT_FALSE(catalog::readSection(k.t.db, k.soups));
-    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Борщ'"), 0);
-    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Окрошка'"), k.cold);
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Ingredients"), 5);
+    EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Борщ'"), 0);
+    EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Окрошка'"), k.cold);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Ingredients"), 5);
 
     // One level down: contents go to the deleted section's parent, not the root.
     int inner = k.t.addSection(QStringLiteral("Окрошки"), k.cold);
     int r = k.t.addRecipe(QStringLiteral("На кефире"), inner);
     catalog::deleteSection(k.t.db, inner, true);
-    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='На кефире'"), k.cold);
+    EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='На кефире'"), k.cold);
     EXPECT_GT(r, 0);
 }
 
@@ -83,9 +78,9 @@ TEST(CatalogStore, FailedDeleteLeavesEverythingAndLoopsDoNotHang) {
     k.t.db.execScript("CREATE TRIGGER fail BEFORE DELETE ON Recipes WHEN old.Name='Борщ' "
                       "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END");
     EXPECT_THROW(catalog::deleteSection(k.t.db, k.soups, false), DbError);
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Catalog"), 3);
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Recipes"), 4);
-    EXPECT_EQ(rows(k.t.db, "SELECT count(*) FROM Ingredients"), 5);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Catalog"), 3);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Recipes"), 4);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Ingredients"), 5);
     k.t.db.execScript("DROP TRIGGER fail");
 
     // Two sections that name each other as parent (a damaged file): deletion ends.
@@ -100,7 +95,7 @@ TEST(CatalogStore, FailedDeleteLeavesEverythingAndLoopsDoNotHang) {
 TEST(CatalogStore, FilingRenamingAndCreating) {
     Kitchen k;
     EXPECT_TRUE(catalog::fileInSection(k.t.db, catalog::recipeValue(k.tea), k.pies));
-    EXPECT_EQ(rows(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Чай'"), k.pies);
+    EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Чай'"), k.pies);
     EXPECT_TRUE(catalog::fileInSection(k.t.db, k.cold, 0));
     EXPECT_EQ(catalog::readSection(k.t.db, k.cold)->parent, 0);
     EXPECT_FALSE(catalog::fileInSection(k.t.db, catalog::recipeValue(9999), 0));

@@ -11,32 +11,27 @@ QString textOf(Database& db, SqlText sql, const SqlValues& params = {}) {
     return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
 }
 
-qint64 intOf(Database& db, SqlText sql, const SqlValues& params = {}) {
-    SqlValue v = db.scalar(sql, params);
-    return std::holds_alternative<qint64>(v) ? std::get<qint64>(v) : -1;
-}
-
 } // namespace
 
 TEST(SqlFunctions, UpperCaseLengthAndLikeWorkForCyrillic) {
     TestDb t;
     EXPECT_EQ(textOf(t.db, "SELECT UCase('ёлка Блины')"), QStringLiteral("ЁЛКА БЛИНЫ"));
-    EXPECT_EQ(intOf(t.db, "SELECT Len('Блины с мёдом')"), 13);
-    EXPECT_EQ(intOf(t.db, "SELECT Len('')"), 0);
-    EXPECT_EQ(intOf(t.db, "SELECT 'Блины с мёдом' LIKE '%БЛИНЫ%'"), 1);
-    EXPECT_EQ(intOf(t.db, "SELECT 'ЁЖИК' LIKE 'ёжик'"), 1);
-    EXPECT_EQ(intOf(t.db, "SELECT 'Pancakes' LIKE 'pan%'"), 1);
-    EXPECT_EQ(intOf(t.db, "SELECT 'Блины' LIKE 'Бл_ны'"), 1);
-    EXPECT_EQ(intOf(t.db, "SELECT 'Блины' LIKE 'Бл_'"), 0);
-    EXPECT_EQ(intOf(t.db, "SELECT '' LIKE '_'"), 0);
-    EXPECT_EQ(intOf(t.db, "SELECT '' LIKE '%'"), 1);
-    EXPECT_EQ(intOf(t.db, "SELECT 'суп' LIKE 'борщ'"), 0);
+    EXPECT_EQ(number(t.db, "SELECT Len('Блины с мёдом')"), 13);
+    EXPECT_EQ(number(t.db, "SELECT Len('')"), 0);
+    EXPECT_EQ(number(t.db, "SELECT 'Блины с мёдом' LIKE '%БЛИНЫ%'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT 'ЁЖИК' LIKE 'ёжик'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT 'Pancakes' LIKE 'pan%'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT 'Блины' LIKE 'Бл_ны'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT 'Блины' LIKE 'Бл_'"), 0);
+    EXPECT_EQ(number(t.db, "SELECT '' LIKE '_'"), 0);
+    EXPECT_EQ(number(t.db, "SELECT '' LIKE '%'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT 'суп' LIKE 'борщ'"), 0);
     // A bound text with quotes is just text.
     EXPECT_EQ(
-        intOf(t.db, "SELECT ? LIKE ?", {QStringLiteral("д'Артаньян"), QStringLiteral("%'арт%")}),
+        number(t.db, "SELECT ? LIKE ?", {QStringLiteral("д'Артаньян"), QStringLiteral("%'арт%")}),
         1);
-    EXPECT_EQ(intOf(t.db, "SELECT '50% скидка' LIKE '50!%%' ESCAPE '!'"), 1);
-    EXPECT_EQ(intOf(t.db, "SELECT '505 скидка' LIKE '50!%%' ESCAPE '!'"), 0);
+    EXPECT_EQ(number(t.db, "SELECT '50% скидка' LIKE '50!%%' ESCAPE '!'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT '505 скидка' LIKE '50!%%' ESCAPE '!'"), 0);
     EXPECT_TRUE(std::holds_alternative<std::monostate>(t.db.scalar("SELECT UCase(NULL)")));
 }
 
@@ -75,7 +70,7 @@ TEST(Transactions, NestAndRollBackUnlessCommitted) {
             t.db.exec("INSERT INTO n VALUES (2)");
             // not committed: only this inner part goes
         }
-        EXPECT_EQ(intOf(t.db, "SELECT count(*) FROM n"), 1);
+        EXPECT_EQ(number(t.db, "SELECT count(*) FROM n"), 1);
         {
             Transaction inner(t.db);
             t.db.exec("INSERT INTO n VALUES (3)");

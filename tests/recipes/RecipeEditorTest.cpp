@@ -30,10 +30,6 @@ QString snapshot(Database& db) {
     return out;
 }
 
-qint64 number(Database& db, SqlText sql, const SqlValues& params = {}) {
-    return std::get<qint64>(db.scalar(sql, params));
-}
-
 // In an open line dialog: choose a product (making it first when newProduct is set), the
 // first unit of the list, type the amount and press "Да".
 void fillLine(QWidget* lineForm, const QString& product, bool newProduct, const QString& amount) {

@@ -8,10 +8,6 @@ using namespace recipes;
 
 namespace {
 
-qint64 number(Database& db, SqlText sql, const SqlValues& params = {}) {
-    return std::get<qint64>(db.scalar(sql, params));
-}
-
 bool haveOf(Database& db, int line) {
     return number(db, "SELECT Have FROM Ingredients WHERE ID=?", {qint64(line)}) != 0;
 }

@@ -41,6 +41,11 @@ int TestDb::addLine(int recipe, int product, float quantity, int unit, bool have
     return int(rs.lastInsertedId());
 }
 
+qint64 number(Database& db, SqlText sql, const SqlValues& params) {
+    const SqlValue v = db.scalar(sql, params);
+    return std::holds_alternative<qint64>(v) ? std::get<qint64>(v) : -1;
+}
+
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -23,5 +23,8 @@ public:
     int addLine(int recipe, int product, float quantity, int unit, bool have = false);
 };
 
+// The integer that a query of program SQL answers (-1 when it answers something else).
+qint64 number(Database& db, SqlText sql, const SqlValues& params = {});
+
 // The bytes of a file, for checking that something left it exactly as it was.
 QByteArray fileBytes(const QString& path);
