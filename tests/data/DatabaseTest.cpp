@@ -2,6 +2,7 @@
 #include "data/TextOrder.h"
 #include "support/TestDb.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,7 +136,21 @@ TEST(Database, RefusesWriteProtectedFiles) {
     TestDb t;
     t.db.close();
     QFile::setPermissions(t.path(), QFile::ReadOwner | QFile::ReadUser);
+    // An administrator ignores permissions; an immutable file stops even them.
+    bool immutable = false;
     if (QFileInfo(t.path()).isWritable())
-        GTEST_SKIP() << "running with rights that ignore file permissions";
+        immutable =
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), t.path()}) == 0;
+    struct Undo {
+        QString path;
+        bool on;
+        ~Undo() {
+            if (on)
+                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
+        }
+    } undo{t.path(), immutable};
+    if (QFileInfo(t.path()).isWritable() && !immutable)
+        GTEST_SKIP() << "cannot write-protect a file here";
     EXPECT_THROW(db.open(t.path(), Database::OpenMode::Existing), DbError);
+    EXPECT_FALSE(db.isOpen());
 }
