@@ -10,6 +10,7 @@
 #include <QCollatorSortKey>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -397,6 +398,16 @@ void CCatalogView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     QTreeWidget::mouseReleaseEvent(event);
+}
+
+void CCatalogView::keyPressEvent(QKeyEvent* event) {
+    // Esc gives up a drag: nothing moves.
+    if (m_dragging && event->key() == Qt::Key_Escape) {
+        endDragVisuals();
+        m_draggedItem = nullptr;
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 // --- context menu ----------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "support/Widgets.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
@@ -125,6 +126,15 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     frame.show();
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* root = tree->invisibleRootItem();
+
+    // Esc during a drag gives it up without a question.
+    QTreeWidgetItem* teaItem0 = byText(root, QStringLiteral("Чай"));
+    tree->beginDrag(teaItem0, tree->visualItemRect(teaItem0).center());
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(tree, &esc);
+    EXPECT_FALSE(tree->isDragging());
+    tree->dropAt(tree->visualItemRect(byText(root, QStringLiteral("Пироги"))).center());
+    EXPECT_TRUE(Prompts::shown().empty());
 
     // "No" changes nothing.
     Prompts::setNextAnswer(Prompts::No);
