@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTreeWidgetItemIterator>
 #include <optional>
 
 namespace {
@@ -210,8 +211,18 @@ void CCatalogView::onSelectionChanged() {
     const qint32 value = itemValue(item);
     if (!item || !catalog::isRecipeValue(value) || !m_showRecipe)
         return;
-    if (!m_showRecipe(catalog::recipeIdOf(value)))
-        delete item; // the recipe is gone: so is its item
+    if (m_showRecipe(catalog::recipeIdOf(value)))
+        return;
+    // The recipe is gone, so its item goes too: just after this selection change, since the
+    // code that selected the item may still be using it.
+    QTimer::singleShot(0, this, [this, item, value] {
+        for (QTreeWidgetItemIterator it(this); *it; ++it) {
+            if (*it == item && itemValue(item) == value) {
+                delete item;
+                return;
+            }
+        }
+    });
 }
 
 void CCatalogView::MoveItem(QTreeWidgetItem* newItem, QTreeWidgetItem* source) {

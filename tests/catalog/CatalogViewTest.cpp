@@ -78,6 +78,7 @@ TEST_F(CatalogView, SelectingShowsTheRecipeAndDropsVanishedOnes) {
 
     t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(gone)});
     tree->selectEntry(byText(root, QStringLiteral("Кисель")));
+    QCoreApplication::processEvents();
     EXPECT_EQ(byText(root, QStringLiteral("Кисель")), nullptr);
     EXPECT_EQ(root->childCount(), 1);
     EXPECT_TRUE(Prompts::shown().empty());
