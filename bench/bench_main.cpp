@@ -8,6 +8,7 @@
 #include "catalog/CCatalogView.h"
 #include "data/Schema.h"
 #include "recipes/CRView.h"
+#include "search/SearchStore.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -67,6 +68,22 @@ void BM_ExpandSection5000Recipes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ExpandSection5000Recipes)->Unit(benchmark::kMillisecond);
+
+void BM_FindByName(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(search::findByName(db, QStringLiteral("ка")).size());
+}
+BENCHMARK(BM_FindByName)->Unit(benchmark::kMillisecond);
+
+void BM_FindByProduct(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(search::findByProduct(db, 7).size());
+}
+BENCHMARK(BM_FindByProduct)->Unit(benchmark::kMillisecond);
 
 void BM_StartupToPaintedWindow(benchmark::State& state) {
     for (auto _ : state) {
