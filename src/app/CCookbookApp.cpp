@@ -43,7 +43,14 @@ bool CCookbookApp::initInstance() {
         return false;
     }
 
-    m_mainWindow = std::make_unique<CMainFrame>(m_db);
+    try {
+        m_mainWindow = std::make_unique<CMainFrame>(m_db);
+    } catch (const DbError& e) {
+        // The catalog is read as the window is made: a damaged file stops here, told.
+        m_db.close();
+        Prompts::databaseError(nullptr, e.message());
+        return false;
+    }
     m_mainWindow->show();
     m_mainWindow->activateWindow();
     return true;

@@ -99,6 +99,18 @@ TEST_F(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
     EXPECT_EQ(fileBytes(t.path()), before);
 }
 
+TEST_F(Startup, AnUnreadableCatalogStopsWithAMessageNotACrash) {
+    TestDb t;
+    t.db.execScript("DROP TABLE Recipes; CREATE VIEW Recipes AS SELECT 1/0 AS ID, "
+                    "0 AS Catalog, 'x' AS Name, '' AS Recipe FROM NoSuchTable");
+    t.db.close();
+    CCookbookApp app(t.path());
+    EXPECT_FALSE(app.initInstance());
+    EXPECT_EQ(app.mainWindow(), nullptr);
+    ASSERT_EQ(Prompts::shown().size(), 1u);
+    EXPECT_TRUE(Prompts::shown()[0].text.startsWith(QStringLiteral("Ошибка базы данных")));
+}
+
 TEST_F(Startup, AboutBoxCountsRecipes) {
     TestDb t;
     EXPECT_EQ(CAboutDlg(t.db).countLine(), QStringLiteral("В базе 0 рецептов."));
