@@ -24,9 +24,7 @@ std::vector<Entry> children(Database& db, int sectionId) {
 
 std::optional<Section> readSection(Database& db, int sectionId) {
     CCatalog rs(db);
-    rs.setFilter({"ID=?", sectionId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", sectionId}))
         return std::nullopt;
     return Section{rs.ID, rs.Parent, rs.Name};
 }
@@ -34,9 +32,7 @@ std::optional<Section> readSection(Database& db, int sectionId) {
 bool fileInSection(Database& db, qint32 value, int sectionId) {
     if (isRecipeValue(value)) {
         CRecipesset rs(db);
-        rs.setFilter({"ID=?", recipeIdOf(value)});
-        rs.open();
-        if (rs.isEOF())
+        if (!rs.openFirst({"ID=?", recipeIdOf(value)}))
             return false;
         rs.edit();
         rs.Catalog = sectionId;
@@ -44,9 +40,7 @@ bool fileInSection(Database& db, qint32 value, int sectionId) {
         return true;
     }
     CCatalog rs(db);
-    rs.setFilter({"ID=?", value});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", value}))
         return false;
     rs.edit();
     rs.Parent = sectionId;
@@ -66,9 +60,7 @@ int createSection(Database& db, int parentId, const QString& name) {
 
 void renameSection(Database& db, int sectionId, const QString& name) {
     CCatalog rs(db);
-    rs.setFilter({"ID=?", sectionId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", sectionId}))
         throw DbError(0, QStringLiteral("Раздел %1 не найден в базе").arg(sectionId));
     rs.edit();
     rs.Name = name;
@@ -93,9 +85,7 @@ void deleteRecursively(Database& db, int sectionId, std::set<int>& visited) {
     if (!visited.insert(sectionId).second)
         return;
     CCatalog self(db);
-    self.setFilter({"ID=?", sectionId});
-    self.open();
-    if (self.isEOF())
+    if (!self.openFirst({"ID=?", sectionId}))
         return;
     {
         CCatalog sub(db);
@@ -119,9 +109,7 @@ void deleteRecursively(Database& db, int sectionId, std::set<int>& visited) {
 void deleteSection(Database& db, int sectionId, bool moveContentsUp) {
     Transaction tx(db);
     CCatalog self(db);
-    self.setFilter({"ID=?", sectionId});
-    self.open();
-    if (self.isEOF())
+    if (!self.openFirst({"ID=?", sectionId}))
         return;
     if (moveContentsUp) {
         const int parent = self.Parent;

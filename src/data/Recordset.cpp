@@ -144,6 +144,12 @@ void CRecordset::open() {
         resetFields();
 }
 
+bool CRecordset::openFirst(Filter filter) {
+    m_filter = std::move(filter);
+    open();
+    return !isEOF();
+}
+
 void CRecordset::close() {
     m_open = false;
     m_cells.clear();

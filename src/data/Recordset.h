@@ -58,6 +58,8 @@ public:
     void clearSort() { m_sort.clear(); }
 
     void open();
+    // Opens with this filter; true when a row is current (the lookup of one row by ID).
+    bool openFirst(Filter filter);
     void close();
     void requery();
     bool isOpen() const { return m_open; }

@@ -7,9 +7,7 @@
 
 std::optional<RecipeContent> loadRecipeContent(Database& db, int recipeId) {
     CRecipesset recipe(db);
-    recipe.setFilter({"ID=?", recipeId});
-    recipe.open();
-    if (recipe.isEOF())
+    if (!recipe.openFirst({"ID=?", recipeId}))
         return std::nullopt;
     RecipeContent content;
     content.name = recipe.Name;

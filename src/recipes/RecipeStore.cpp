@@ -12,9 +12,7 @@ namespace recipes {
 
 std::optional<Recipe> readRecipe(Database& db, int recipeId) {
     CRecipesset rs(db);
-    rs.setFilter({"ID=?", recipeId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", recipeId}))
         return std::nullopt;
     return Recipe{rs.ID, rs.Catalog, rs.Name, rs.Recipe};
 }
@@ -41,9 +39,7 @@ int createRecipe(Database& db, int section, const QString& name, const QString& 
 
 void updateRecipe(Database& db, int recipeId, const QString& name, const QString& text) {
     CRecipesset rs(db);
-    rs.setFilter({"ID=?", recipeId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", recipeId}))
         throw DbError(0, QStringLiteral("Рецепт %1 не найден в базе").arg(recipeId));
     rs.edit();
     rs.Name = name;
@@ -53,9 +49,7 @@ void updateRecipe(Database& db, int recipeId, const QString& name, const QString
 
 bool deleteRecipe(Database& db, int recipeId) {
     CRecipesset rs(db);
-    rs.setFilter({"ID=?", recipeId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", recipeId}))
         return false;
     db.exec("DELETE FROM Ingredients WHERE Recipe=?", {qint64(recipeId)});
     rs.remove();
@@ -72,9 +66,7 @@ Line lineFrom(const CIngredientsFull& rs) {
 
 std::optional<Line> readLine(Database& db, int lineId) {
     CIngredientsFull rs(db);
-    rs.setFilter({"ID=?", lineId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", lineId}))
         return std::nullopt;
     return lineFrom(rs);
 }
@@ -122,9 +114,7 @@ int addLine(Database& db, int recipe, int product, float quantity, int unit) {
 void changeLine(Database& db, int lineId, int product, float quantity, int unit,
                 int productAtOpening) {
     CIngredients rs(db);
-    rs.setFilter({"ID=?", lineId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", lineId}))
         throw DbError(0, QStringLiteral("Строка %1 не найдена в базе").arg(lineId));
     rs.edit();
     rs.Ingredient = product;
@@ -137,9 +127,7 @@ void changeLine(Database& db, int lineId, int product, float quantity, int unit,
 
 bool deleteLine(Database& db, int lineId) {
     CIngredients rs(db);
-    rs.setFilter({"ID=?", lineId});
-    rs.open();
-    if (rs.isEOF())
+    if (!rs.openFirst({"ID=?", lineId}))
         return false;
     rs.remove();
     return true;
@@ -194,9 +182,7 @@ std::vector<Entry> dictionary(Database& db, Dictionary which) {
 
 std::optional<QString> entryName(Database& db, Dictionary which, int id) {
     auto rs = openDictionary(db, which);
-    rs->setFilter({"ID=?", id});
-    rs->open();
-    if (rs->isEOF())
+    if (!rs->openFirst({"ID=?", id}))
         return std::nullopt;
     return rs->Name;
 }
@@ -212,9 +198,7 @@ int createEntry(Database& db, Dictionary which, const QString& name) {
 
 void renameEntry(Database& db, Dictionary which, int id, const QString& name) {
     auto rs = openDictionary(db, which);
-    rs->setFilter({"ID=?", id});
-    rs->open();
-    if (rs->isEOF())
+    if (!rs->openFirst({"ID=?", id}))
         throw DbError(0, QStringLiteral("Запись %1 не найдена в базе").arg(id));
     rs->edit();
     rs->Name = name;
@@ -223,9 +207,7 @@ void renameEntry(Database& db, Dictionary which, int id, const QString& name) {
 
 bool deleteEntry(Database& db, Dictionary which, int id) {
     auto rs = openDictionary(db, which);
-    rs->setFilter({"ID=?", id});
-    rs->open();
-    if (rs->isEOF())
+    if (!rs->openFirst({"ID=?", id}))
         return false;
     Transaction tx(db);
     rs->remove();

@@ -33,9 +33,7 @@ std::vector<Found> findByProduct(Database& db, int productId) {
 
 std::optional<std::vector<int>> sectionChain(Database& db, int recipeId) {
     CRecipesset recipe(db);
-    recipe.setFilter({"ID=?", recipeId});
-    recipe.open();
-    if (recipe.isEOF())
+    if (!recipe.openFirst({"ID=?", recipeId}))
         return std::nullopt;
     std::vector<int> chain;
     std::set<int> seen;
