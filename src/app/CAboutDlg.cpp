@@ -1,6 +1,6 @@
 #include "CAboutDlg.h"
 
-#include "Icons.h"
+#include "ui/Icons.h"
 #include "data/Records.h"
 
 #include <QGridLayout>

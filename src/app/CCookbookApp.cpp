@@ -1,7 +1,7 @@
 #include "CCookbookApp.h"
 
 #include "CMainFrame.h"
-#include "Prompts.h"
+#include "ui/Prompts.h"
 #include "data/Schema.h"
 
 #include <QApplication>

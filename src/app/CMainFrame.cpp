@@ -1,14 +1,15 @@
 #include "CMainFrame.h"
 
 #include "CAboutDlg.h"
-#include "Commands.h"
+#include "ui/Commands.h"
 #include "HelpWindow.h"
-#include "Icons.h"
+#include "ui/Icons.h"
 #include "LockKeys.h"
-#include "Prompts.h"
+#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogCommands.h"
 #include "data/DbError.h"
+#include "kitchen/KitchenCommands.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
 #include "search/CFoundListView.h"
@@ -186,6 +187,24 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_FIND_RECIPE, [this] { m_searchCommands->findByName(); });
     setCommandHandler(ID_FIND_BY_PRODUCT, [this] { m_searchCommands->findByProduct(); });
     setCommandHandler(ID_LOCATE_IN_CATALOG, [this] { m_searchCommands->locateInCatalog(); });
+
+    m_kitchenCommands =
+        std::make_unique<KitchenCommands>(m_db, *m_catalog, *m_recipe, *m_found, this);
+    setCommandHandler(ID_PRODUCTS_ON_HAND, [this] { m_kitchenCommands->productsOnHand(); });
+    setCommandHandler(ID_PRODUCTS_ALWAYS, [this] { m_kitchenCommands->productsAlways(); });
+    setCommandHandler(ID_WHAT_TO_COOK, [this] { m_kitchenCommands->whatToCook(); });
+    setCommandHandler(ID_MENU_VIEW, [this] { m_kitchenCommands->showMenu(); });
+    setCommandHandler(ID_MENU_PRODUCT_LIST, [this] { m_kitchenCommands->menuProductList(); });
+    setCommandHandler(ID_MENU_ADD, [this] {
+        using Pane = KitchenCommands::Pane;
+        const Pane panes[] = {Pane::Catalog, Pane::Recipe, Pane::Results};
+        m_kitchenCommands->addToMenu(m_activeColumn >= 0 ? panes[m_activeColumn] : Pane::Other);
+    });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        for (int i = 0; i < 3; ++i)
+            if (now && pane(i) && (pane(i) == now || pane(i)->isAncestorOf(now)))
+                m_activeColumn = i;
+    });
 
     // Printing from the menu always prints the recipe pane, whatever has the focus.
     setCommandHandler(ID_PRINT_RECIPE, [this] { m_recipe->print(); });

@@ -10,6 +10,7 @@ class Database;
 class CatalogCommands;
 class RecipeCommands;
 class SearchCommands;
+class KitchenCommands;
 class CCatalogView;
 class CRView;
 class CFoundListView;
@@ -37,6 +38,8 @@ public:
     QSplitter* splitter() const { return m_splitter; }
     QToolBar* toolBar() const { return m_toolBar; }
     QAction* action(int id) const;
+    // The column of the pane that had the focus last; -1 when none had it yet.
+    int activeColumn() const { return m_activeColumn; }
 
     // Runs the handler of a command; a failing database call ends the command with the
     // engine's message, as every command does.
@@ -77,4 +80,6 @@ private:
     std::unique_ptr<CatalogCommands> m_catalogCommands;
     std::unique_ptr<RecipeCommands> m_recipeCommands;
     std::unique_ptr<SearchCommands> m_searchCommands;
+    std::unique_ptr<KitchenCommands> m_kitchenCommands;
+    int m_activeColumn = -1;
 };

@@ -1,6 +1,6 @@
 #include "OveltaApplication.h"
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 #include "data/DbError.h"
 
 OveltaApplication::OveltaApplication(int& argc, char** argv) : QApplication(argc, argv) {

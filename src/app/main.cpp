@@ -1,5 +1,5 @@
 #include "app/CCookbookApp.h"
-#include "app/Icons.h"
+#include "ui/Icons.h"
 #include "app/OveltaApplication.h"
 
 int main(int argc, char* argv[]) {

@@ -1,9 +1,9 @@
 #include "CCatalogView.h"
 
 #include "CatalogStore.h"
-#include "app/BusyCursor.h"
-#include "app/Commands.h"
-#include "app/Prompts.h"
+#include "ui/BusyCursor.h"
+#include "ui/Commands.h"
+#include "ui/Prompts.h"
 #include "data/TextOrder.h"
 
 #include <QApplication>

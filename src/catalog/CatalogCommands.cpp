@@ -3,7 +3,7 @@
 #include "CCatalogView.h"
 #include "CatalogDialogs.h"
 #include "CatalogStore.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 
 void CatalogCommands::addSection() {
     QTreeWidgetItem* selected = m_tree.selectedEntry();

@@ -1,9 +1,9 @@
 #include "CatalogDialogs.h"
 
 #include "CatalogStore.h"
-#include "app/BusyCursor.h"
-#include "app/DialogButtons.h"
-#include "app/Prompts.h"
+#include "ui/BusyCursor.h"
+#include "ui/DialogButtons.h"
+#include "ui/Prompts.h"
 #include "data/DbError.h"
 
 #include <QDialogButtonBox>

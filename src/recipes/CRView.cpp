@@ -2,7 +2,7 @@
 
 #include "RecipeDocument.h"
 #include "RtfReader.h"
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -37,6 +37,11 @@ bool CRView::ShowRecipe(int recipeId) {
     const QByteArray rtf = recipeId > 0 ? recipeRtf(m_db, recipeId) : QByteArray();
     loadRtf(rtf);
     return !rtf.isEmpty();
+}
+
+void CRView::ShowMenuProductList(const QByteArray& document) {
+    m_currentRecipe = 0;
+    loadRtf(document);
 }
 
 void CRView::loadRtf(const QByteArray& rtf) {

@@ -16,6 +16,8 @@ public:
 
     // Shows the recipe; false (and a blank pane) when there is no such recipe.
     bool ShowRecipe(int recipeId);
+    // Shows the menu's product list (built by the kitchen); no recipe is current then.
+    void ShowMenuProductList(const QByteArray& document);
     int CurrentRecipeId() const { return m_currentRecipe; }
     // Replaces the whole content with an RTF document.
     void loadRtf(const QByteArray& rtf);

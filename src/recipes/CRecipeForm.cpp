@@ -2,8 +2,8 @@
 
 #include "IngredientDialogs.h"
 #include "RecipeStore.h"
-#include "app/DialogButtons.h"
-#include "app/Prompts.h"
+#include "ui/DialogButtons.h"
+#include "ui/Prompts.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "IngredientDialogs.h"
 
-#include "app/DialogButtons.h"
-#include "app/Prompts.h"
-#include "app/SortedListItem.h"
+#include "ui/DialogButtons.h"
+#include "ui/Prompts.h"
+#include "ui/SortedListItem.h"
 #include "data/DbError.h"
 
 #include <QDialogButtonBox>

@@ -2,7 +2,7 @@
 
 #include "CRView.h"
 #include "CRecipeForm.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 

@@ -25,7 +25,7 @@ std::optional<RecipeContent> loadRecipeContent(Database& db, int recipeId) {
 QByteArray recipeRtf(const RecipeContent& recipe) {
     QByteArray doc;
     doc.reserve(256 + recipe.text.size() + qsizetype(recipe.lines.size()) * 32);
-    doc += "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}";
+    doc += rtf::kDocumentHeader;
     doc += "{\\f0\\fs28\\b\\i ";
     rtf::appendText(doc, recipe.name);
     doc += "}\\par\\par";

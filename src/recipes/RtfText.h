@@ -6,6 +6,10 @@
 // Writing text into an RTF document in code page 1251.
 namespace rtf {
 
+// The opening of every document the program writes: character set and the two fonts.
+inline constexpr const char* kDocumentHeader =
+    "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}";
+
 // Appends database text to a document. "\", "{" and "}" are escaped; characters the code
 // page lacks become \uN? so they still show. Where the document so far ends in a control
 // word, a blank goes before text that would otherwise be read as part of that word (a

@@ -1,6 +1,6 @@
 #include "CFindDlg.h"
 
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

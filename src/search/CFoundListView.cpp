@@ -1,6 +1,6 @@
 #include "CFoundListView.h"
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "data/Records.h"
 #include "support/TestDb.h"
 

@@ -1,5 +1,5 @@
 #include "app/CMainFrame.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"

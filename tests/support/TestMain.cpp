@@ -1,6 +1,6 @@
 #include "app/CCookbookApp.h"
 #include "app/OveltaApplication.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,0 +1,103 @@
+#include "KitchenCommands.h"
+
+#include "KitchenDialogs.h"
+#include "KitchenStore.h"
+#include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
+#include "data/Records.h"
+#include "recipes/CRView.h"
+#include "search/CFoundListView.h"
+#include "ui/BusyCursor.h"
+#include "ui/CProgress.h"
+#include "ui/Prompts.h"
+
+void KitchenCommands::productsOnHand() {
+    CProductsList dialog(m_db, m_window);
+    dialog.exec();
+}
+
+void KitchenCommands::productsAlways() {
+    CProductsAlwaysList dialog(m_db, m_window);
+    dialog.exec();
+}
+
+void KitchenCommands::whatToCook() {
+    std::vector<kitchen::Dish> found;
+    {
+        BusyCursor busy;
+        CProgress progress(m_window);
+        progress.place();
+        progress.show();
+        m_results.clearResults();
+        found = kitchen::whatToCook(m_db, progress);
+        m_results.setUpdatesEnabled(false);
+        for (const kitchen::Dish& d : found)
+            m_results.appendResult(d.name, d.recipe);
+        m_results.setUpdatesEnabled(true);
+    }
+    if (found.empty())
+        Prompts::notice(m_window,
+                        QStringLiteral("Не знаю, что можно приготовить из ваших продуктов"));
+}
+
+int KitchenCommands::recipeOf(Pane active) {
+    switch (active) {
+    case Pane::Catalog: {
+        const QTreeWidgetItem* item = m_tree.selectedEntry();
+        const qint32 value = CCatalogView::itemValue(item);
+        if (!item || !catalog::isRecipeValue(value)) {
+            Prompts::error(m_window, QStringLiteral("Не выделен рецепт"));
+            return 0;
+        }
+        return catalog::recipeIdOf(value);
+    }
+    case Pane::Recipe:
+        if (m_view.CurrentRecipeId() == 0) {
+            Prompts::error(m_window, QStringLiteral("Не выделен рецепт"));
+            return 0;
+        }
+        return m_view.CurrentRecipeId();
+    case Pane::Results: {
+        const std::optional<int> row = m_results.selectedRow();
+        if (!row) {
+            Prompts::error(m_window, QStringLiteral("Не выбран рецепт"));
+            return 0;
+        }
+        return m_results.recipeAt(*row);
+    }
+    case Pane::Other:
+        break;
+    }
+    Prompts::notice(m_window, QStringLiteral("Сначала нужно выделить рецепт"));
+    return 0;
+}
+
+void KitchenCommands::addToMenu(Pane active) {
+    const int recipe = recipeOf(active);
+    if (!recipe)
+        return;
+    CRecipesset rs(m_db);
+    // A recipe deleted behind the pane's back cannot go on the menu.
+    if (!rs.openFirst({"ID=?", recipe})) {
+        Prompts::error(m_window, QStringLiteral("Рецепт не найден в базе данных"));
+        return;
+    }
+    CRecipeQuantity dialog(rs.Name, kitchen::menuServings(m_db, recipe).value_or(0), m_window);
+    if (dialog.exec() == QDialog::Accepted)
+        kitchen::setMenuServings(m_db, recipe, dialog.servings());
+}
+
+void KitchenCommands::showMenu() {
+    CMenuForm dialog(m_db, m_window);
+    dialog.exec();
+}
+
+void KitchenCommands::menuProductList() {
+    BusyCursor busy;
+    m_view.ShowMenuProductList(kitchen::menuProductListRtf(m_db));
+    m_results.clearResults();
+    m_results.setUpdatesEnabled(false);
+    for (const kitchen::Dish& d : kitchen::menuDishesByBytes(m_db))
+        m_results.appendResult(d.name, d.recipe);
+    m_results.setUpdatesEnabled(true);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+class Database;
+class Progress;
+
+// The kitchen: products on hand and always present, what can be cooked from them, the
+// menu of dishes and the products the whole menu needs. No widgets here.
+namespace kitchen {
+
+struct Entry {
+    int id = 0;
+    QString name;
+};
+
+// The two lists of products the kitchen has: on hand now, and always present.
+enum class List { OnHand, Always };
+
+// The products of a list, in the order the table holds them.
+std::vector<Entry> listProducts(Database& db, List which);
+
+// Adds the products to the list in one transaction and marks every ingredient line that
+// uses them as available. Products already listed are skipped; the entries actually
+// added come back in the order given.
+std::vector<Entry> addProducts(Database& db, List which, const std::vector<Entry>& products);
+
+// Takes the products off the list in one transaction. A line stays marked as available
+// only while its product is still in the other list.
+void removeProducts(Database& db, List which, const std::vector<int>& products);
+
+struct Dish {
+    int recipe = 0;
+    QString name;
+    int servings = 0;
+};
+
+// The recipes all of whose ingredient lines have their product at hand, in the order of
+// the name search (Russian, ignoring case), recipes of one name by ID. A recipe without
+// lines never qualifies. Progress counts the lines read.
+std::vector<Dish> whatToCook(Database& db, Progress& progress);
+
+// The menu's servings of a recipe, nothing when it is not on the menu.
+std::optional<int> menuServings(Database& db, int recipe);
+// Puts the recipe on the menu with that many servings, or changes its servings.
+void setMenuServings(Database& db, int recipe, int servings);
+void removeDish(Database& db, int recipe);
+void clearMenu(Database& db);
+// Every dish of the menu, in table order; rows whose recipe is gone are deleted first.
+std::vector<Dish> openMenu(Database& db);
+
+// A number of servings as typed: digits only, 1 to 1000000.
+constexpr int kMaxServings = 1000000;
+std::optional<int> parseServings(const QString& text);
+
+// The menu's dishes sorted as the product list sorts them (by their code page 1251
+// bytes); rows whose recipe is gone are left out.
+std::vector<Dish> menuDishesByBytes(Database& db);
+
+// The document of the menu: its dishes, then the products they need in total.
+QByteArray menuProductListRtf(Database& db);
+
+// Ascending by the code page 1251 bytes of the texts; equal texts keep their order.
+bool bytesLess(const QString& a, const QString& b);
+
+} // namespace kitchen
