@@ -209,8 +209,12 @@ template <class T, class Text> void sortByBytes(std::vector<T>& items, Text text
     items = std::move(sorted);
 }
 
+// Lines that give no amount are totalled apart from every unit. An amount given without a
+// unit (unit 0) is still an amount, so it keeps a key of its own rather than being counted
+// as "not given".
+constexpr int kNoAmount = -1;
 struct UnitAmount {
-    int key; // the unit, or 0 for lines that give no amount
+    int key; // the unit, or kNoAmount
     float amount;
 };
 struct ProductTotal {
@@ -228,11 +232,11 @@ QString dictionaryName(Database& db, bool units, int id) {
 QString productLine(Database& db, const ProductTotal& total) {
     QString line = dictionaryName(db, false, total.product) + QStringLiteral(" :");
     for (const UnitAmount& a : total.amounts)
-        if (a.key == 0)
+        if (a.key == kNoAmount)
             line += total.amounts.size() > 1 ? QStringLiteral(" более чем") : QStringLiteral(" ~");
     bool first = true;
     for (const UnitAmount& a : total.amounts) {
-        if (a.key == 0)
+        if (a.key == kNoAmount)
             continue;
         if (!first)
             line += QStringLiteral(" +");
@@ -263,7 +267,7 @@ QByteArray menuProductListRtf(Database& db) {
         while (lines.step()) {
             const int product = int(lines.int64(0));
             const float quantity = float(lines.real(1));
-            const int key = quantity == 0 ? 0 : int(lines.int64(2));
+            const int key = quantity == 0 ? kNoAmount : int(lines.int64(2));
             const float addend = float(double(dish.servings) * double(quantity));
             auto total = std::find_if(totals.begin(), totals.end(),
                                       [&](const ProductTotal& t) { return t.product == product; });

@@ -1,8 +1,10 @@
 #include "app/CCookbookApp.h"
 #include "app/OveltaApplication.h"
+#include "support/Widgets.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 int main(int argc, char* argv[]) {
@@ -13,5 +15,21 @@ int main(int argc, char* argv[]) {
     // No test may ever wait for a person to click: every box takes a queued answer.
     Prompts::setTestMode(true);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+
+    // A dialog that a test waited for and never saw fails the run, even when the test
+    // body ended before the wait ran out.
+    struct UnopenedDialogs : ::testing::EmptyTestEventListener {
+        int missed = 0;
+        void OnTestEnd(const ::testing::TestInfo& info) override {
+            for (const std::string& what : testsupport::takeUnopenedModals()) {
+                std::fprintf(stderr, "FAILED: %s.%s waited for %s, which never opened\n",
+                             info.test_suite_name(), info.name(), what.c_str());
+                ++missed;
+            }
+        }
+    };
+    auto listener = new UnopenedDialogs;
+    ::testing::UnitTest::GetInstance()->listeners().Append(listener);
+    const int result = RUN_ALL_TESTS();
+    return result != 0 || listener->missed != 0 ? 1 : 0;
 }

@@ -7,22 +7,63 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 #include <memory>
+
+namespace testsupport {
+
+// A dialog a test is waiting for. One that never opened fails the test that waited, and
+// its poller stops when that test ends, so it can never act on a later test's dialog.
+struct PendingModal {
+    std::string what;
+    bool done = false;
+};
+inline std::vector<std::shared_ptr<PendingModal>>& pendingModals() {
+    static std::vector<std::shared_ptr<PendingModal>> pending;
+    return pending;
+}
+// Called when a test ends: the names of the dialogs it waited for in vain.
+inline std::vector<std::string> takeUnopenedModals() {
+    std::vector<std::string> missed;
+    for (const auto& p : pendingModals())
+        if (!p->done) {
+            missed.push_back(p->what);
+            p->done = true;
+        }
+    pendingModals().clear();
+    return missed;
+}
+
+} // namespace testsupport
 
 // Acts on the next modal dialog as soon as it is open, from inside its own event loop,
 // the way a person would. Queue the next one from inside act for dialogs that follow.
-inline void onNextModal(std::function<void(QWidget*)> act, QWidget* notThis = nullptr) {
+// When no dialog opens within a few seconds, or the test ends first, the test fails.
+inline void onNextModal(std::function<void(QWidget*)> act, QWidget* notThis = nullptr,
+                        const char* what = "a modal dialog") {
+    auto state = std::make_shared<testsupport::PendingModal>();
+    state->what = what;
+    testsupport::pendingModals().push_back(state);
     auto poll = std::make_shared<std::function<void()>>();
     std::weak_ptr<std::function<void()>> weak = poll;
-    *poll = [act = std::move(act), weak, notThis, tries = 0]() mutable {
+    *poll = [act = std::move(act), weak, notThis, state, tries = 0]() mutable {
+        if (state->done)
+            return;
         QWidget* w = QApplication::activeModalWidget();
         if (w && w != notThis && w->isVisible()) {
+            state->done = true;
             act(w);
             return;
         }
-        if (++tries < 500)
-            if (auto self = weak.lock())
-                QTimer::singleShot(5, [self] { (*self)(); });
+        if (++tries >= 1000) {
+            state->done = true;
+            ADD_FAILURE() << state->what << " never opened";
+            return;
+        }
+        if (auto self = weak.lock())
+            QTimer::singleShot(5, [self] { (*self)(); });
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
 }
@@ -32,9 +73,13 @@ template <class T> T* child(QWidget* w, const char* name) {
 }
 
 inline void click(QWidget* dialog, const char* button) {
-    auto b = child<QAbstractButton>(dialog, button);
-    if (b)
-        b->click();
+    auto b = dialog ? child<QAbstractButton>(dialog, button) : nullptr;
+    if (!b) {
+        ADD_FAILURE() << "no button \"" << button << "\" in "
+                      << (dialog ? dialog->objectName().toStdString() : std::string("nothing"));
+        return;
+    }
+    b->click();
 }
 
 // The child of a tree item (top level when parent is the invisible root) with that text.

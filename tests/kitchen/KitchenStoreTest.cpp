@@ -1,0 +1,241 @@
+#include "kitchen/KitchenStore.h"
+#include "support/TestDb.h"
+#include "ui/Progress.h"
+
+#include <gtest/gtest.h>
+
+using kitchen::List;
+
+namespace {
+
+// Every ingredient line's availability mark, in line order.
+QString marks(Database& db) {
+    const SqlValue v = db.scalar("SELECT group_concat(Have, '') FROM (SELECT Have FROM "
+                                 "Ingredients ORDER BY ID)");
+    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
+}
+
+QString table(Database& db, SqlText sql) {
+    const SqlValue v = db.scalar(sql);
+    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
+}
+
+QStringList names(const std::vector<kitchen::Dish>& dishes) {
+    QStringList out;
+    for (const kitchen::Dish& d : dishes)
+        out << d.name;
+    return out;
+}
+
+struct RecordingProgress : Progress {
+    qint64 high = -1;
+    std::vector<qint64> positions;
+    void setRange(qint64, qint64 h) override { high = h; }
+    void setPosition(qint64 v) override { positions.push_back(v); }
+};
+
+} // namespace
+
+TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
+    TestDb t;
+    const int egg = t.addProduct(QStringLiteral("Яйцо"));
+    const int salt = t.addProduct(QStringLiteral("Соль"));
+    const int milk = t.addProduct(QStringLiteral("Молоко"));
+    const int a = t.addRecipe(QStringLiteral("Омлет"));
+    const int b = t.addRecipe(QStringLiteral("Блины"));
+    t.addLine(a, egg, 2, 0);
+    t.addLine(a, salt, 0, 0);
+    t.addLine(b, egg, 1, 0);
+    t.addLine(b, milk, 1, 0);
+    EXPECT_EQ(marks(t.db), QStringLiteral("0000"));
+
+    const auto added = kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}, {salt, "Соль"}});
+    EXPECT_EQ(added.size(), 2u);
+    EXPECT_EQ(marks(t.db), QStringLiteral("1110"));
+    // Adding again keeps one row and reports nothing new.
+    EXPECT_TRUE(kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}}).empty());
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products WHERE ID=?", {qint64(egg)}), 1);
+
+    kitchen::addProducts(t.db, List::Always, {{egg, "Яйцо"}});
+    // Still always present: the marks stay.
+    kitchen::removeProducts(t.db, List::OnHand, {egg, salt});
+    EXPECT_EQ(marks(t.db), QStringLiteral("1010"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
+    kitchen::removeProducts(t.db, List::Always, {egg, milk}); // milk was never listed
+    EXPECT_EQ(marks(t.db), QStringLiteral("0000"));
+    EXPECT_TRUE(kitchen::listProducts(t.db, List::Always).empty());
+
+    // A failure half-way through leaves both tables and every mark as they were.
+    kitchen::addProducts(t.db, List::Always, {{salt, "Соль"}});
+    t.db.execScript("CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN NEW.ID = 3 "
+                    "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    const QString before = marks(t.db);
+    EXPECT_THROW(kitchen::addProducts(t.db, List::OnHand,
+                                      {{egg, "Яйцо"}, {salt, "Соль"}, {milk, "Молоко"}}),
+                 DbError);
+    EXPECT_EQ(marks(t.db), before);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
+    t.db.execScript("DROP TRIGGER refuse; CREATE TRIGGER refuse BEFORE DELETE ON ProductsAlways "
+                    "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}});
+    const QString listed = marks(t.db);
+    EXPECT_THROW(kitchen::removeProducts(t.db, List::Always, {salt}), DbError);
+    EXPECT_EQ(marks(t.db), listed);
+    EXPECT_EQ(table(t.db, "SELECT group_concat(ID) FROM ProductsAlways"), QString::number(salt));
+}
+
+TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
+    TestDb t;
+    RecordingProgress progress;
+    EXPECT_TRUE(kitchen::whatToCook(t.db, progress).empty());
+
+    const int egg = t.addProduct(QStringLiteral("Яйцо"));
+    const int salt = t.addProduct(QStringLiteral("Соль"));
+    const int caviar = t.addProduct(QStringLiteral("Икра"));
+    const int kg = t.addUnit(QStringLiteral("кг"));
+    const int omelette2 = t.addRecipe(QStringLiteral("омлет"));
+    const int salted = t.addRecipe(QStringLiteral("Яйцо с солью"));
+    const int omelette1 = t.addRecipe(QStringLiteral("Омлет"));
+    const int fancy = t.addRecipe(QStringLiteral("Яйцо с икрой"));
+    t.addRecipe(QStringLiteral("Вода")); // no lines: never listed
+    const int eggs = t.addRecipe(QStringLiteral("Ёлочка из яиц"));
+    for (int r : {omelette2, omelette1, salted, fancy, eggs})
+        t.addLine(r, egg, 1000, kg);
+    t.addLine(salted, salt, 0, 0);
+    t.addLine(fancy, caviar, 1, kg);
+    t.addLine(fancy, salt, 1, kg);
+
+    // Nothing on hand: every mark false, nothing listed.
+    EXPECT_TRUE(kitchen::whatToCook(t.db, progress).empty());
+
+    // Always present alone is enough.
+    kitchen::addProducts(t.db, List::Always, {{egg, "Яйцо"}});
+    kitchen::addProducts(t.db, List::OnHand, {{salt, "Соль"}});
+    const auto found = kitchen::whatToCook(t.db, progress);
+    EXPECT_EQ(names(found), (QStringList{"Ёлочка из яиц", "омлет", "Омлет", "Яйцо с солью"}));
+    ASSERT_EQ(found.size(), 4u);
+    // Two recipes of one name (letter case aside) come in ID order.
+    EXPECT_EQ(found[1].recipe, omelette2);
+    EXPECT_EQ(found[2].recipe, omelette1);
+    // The one that sorts last qualifies once its last product is there.
+    kitchen::addProducts(t.db, List::OnHand, {{caviar, "Икра"}});
+    EXPECT_EQ(names(kitchen::whatToCook(t.db, progress)).back(), QStringLiteral("Яйцо с солью"));
+    EXPECT_EQ(names(kitchen::whatToCook(t.db, progress)).size(), 5);
+
+    EXPECT_EQ(progress.high, 8);
+    ASSERT_FALSE(progress.positions.empty());
+    EXPECT_EQ(progress.positions.back(), 8);
+}
+
+TEST(KitchenStore, MenuKeepsOneRowPerRecipeAndDropsOrphansOnOpening) {
+    TestDb t;
+    const int a = t.addRecipe(QStringLiteral("Щи"));
+    const int b = t.addRecipe(QStringLiteral("Борщ"));
+    EXPECT_FALSE(kitchen::menuServings(t.db, a));
+    kitchen::setMenuServings(t.db, a, 2);
+    kitchen::setMenuServings(t.db, a, 5); // replaces, does not add
+    kitchen::setMenuServings(t.db, b, 1);
+    EXPECT_EQ(kitchen::menuServings(t.db, a), 5);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 2);
+
+    t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (900, 1), (901, 3)");
+    const auto dishes = kitchen::openMenu(t.db);
+    EXPECT_EQ(names(dishes), (QStringList{"Щи", "Борщ"}));
+    EXPECT_EQ(dishes[0].servings, 5);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 2);
+
+    kitchen::removeDish(t.db, a);
+    EXPECT_EQ(names(kitchen::openMenu(t.db)), QStringList{"Борщ"});
+    kitchen::clearMenu(t.db);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
+
+    EXPECT_EQ(kitchen::parseServings(QStringLiteral("1")), 1);
+    EXPECT_EQ(kitchen::parseServings(QStringLiteral("1000000")), 1000000);
+    for (const char* bad : {"0", "1000001", "abc", "", "-3", "2.5", "99999999999"})
+        EXPECT_FALSE(kitchen::parseServings(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
+    TestDb t;
+    const int g = t.addUnit(QStringLiteral("г"));
+    const int pcs = t.addUnit(QStringLiteral("шт"));
+    const int kg = t.addUnit(QStringLiteral("кг"));
+    const int cup = t.addUnit(QStringLiteral("ст"));
+    const int flour = t.addProduct(QStringLiteral("Мука"));
+    const int egg = t.addProduct(QStringLiteral("Яйцо"));
+    const int salt = t.addProduct(QStringLiteral("Соль"));
+    const int sugar = t.addProduct(QStringLiteral("{Сахар}\\"));
+    const int grains = t.addProduct(QStringLiteral("7 злаков"));
+    const int grade = t.addProduct(QStringLiteral("1 сорт"));
+
+    const int blini = t.addRecipe(QStringLiteral("Блины"));
+    t.addLine(blini, flour, 200, g);
+    t.addLine(blini, egg, 2, pcs);
+    t.addLine(blini, salt, 0, g);
+    const int omelette = t.addRecipe(QStringLiteral("Омлет"));
+    t.addLine(omelette, egg, 2, pcs);
+    t.addLine(omelette, salt, 0, pcs);
+    t.addLine(omelette, flour, 10, g);
+    const int hedgehogs = t.addRecipe(QStringLiteral("Ёжики"));
+    t.addLine(hedgehogs, flour, 0.1f, kg);
+    t.addLine(hedgehogs, egg, 0, pcs);
+    t.addLine(hedgehogs, grains, 0, g);
+    t.addLine(hedgehogs, grade, 0, g);
+    const int pie = t.addRecipe(QStringLiteral("apple pie"));
+    t.addLine(pie, sugar, 1, cup);
+    const int small = t.addRecipe(QStringLiteral("блинчики"));
+
+    kitchen::setMenuServings(t.db, blini, 2);
+    kitchen::setMenuServings(t.db, omelette, 3);
+    kitchen::setMenuServings(t.db, hedgehogs, 1);
+    kitchen::setMenuServings(t.db, pie, 1);
+    kitchen::setMenuServings(t.db, small, 1);
+    kitchen::setMenuServings(t.db, 999, 4); // its recipe is gone
+    // On hand or not makes no difference to the list.
+    kitchen::addProducts(t.db, List::OnHand, {{flour, "Мука"}});
+
+    const QByteArray expected =
+        "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}"
+        "{\\f0\\fs22\\b\\i\\ul \xcc\xe5\xed\xfe:}\\par"
+        "{\\f0\\fs16\\i apple pie (1)\\line\xa8\xe6\xe8\xea\xe8 (1)\\line"
+        "\xc1\xeb\xe8\xed\xfb (2)\\line\xce\xec\xeb\xe5\xf2 (3)\\line"
+        "\xe1\xeb\xe8\xed\xf7\xe8\xea\xe8 (1)\\line}\\par"
+        "{\\f0\\fs22\\b\\i\\ul \xcf\xf0\xee\xe4\xf3\xea\xf2\xfb:}\\par"
+        "{\\f0\\fs16\\i 1 \xf1\xee\xf0\xf2 : ~\\line 7 \xe7\xeb\xe0\xea\xee\xe2 : ~\\line"
+        "\\{\xd1\xe0\xf5\xe0\xf0\\}\\\\ : 1 \xf1\xf2\\line"
+        "\xcc\xf3\xea\xe0 : 430 \xe3 + 0.1 \xea\xe3\\line\xd1\xee\xeb\xfc : ~\\line"
+        "\xdf\xe9\xf6\xee : \xe1\xee\xeb\xe5\xe5 \xf7\xe5\xec 10 \xf8\xf2\\line}}";
+    EXPECT_EQ(kitchen::menuProductListRtf(t.db), expected);
+
+    const auto dishes = kitchen::menuDishesByBytes(t.db);
+    EXPECT_EQ(names(dishes),
+              (QStringList{"apple pie", "Ёжики", "Блины", "Омлет", "блинчики"}));
+    EXPECT_EQ(dishes[2].recipe, blini);
+
+    // A product or unit gone from its dictionary still has its line, with no name.
+    t.db.exec("DELETE FROM Menu");
+    kitchen::setMenuServings(t.db, pie, 2);
+    t.db.exec("DELETE FROM Ingredient WHERE ID=?", {qint64(sugar)});
+    t.db.exec("DELETE FROM Units WHERE ID=?", {qint64(cup)});
+    EXPECT_TRUE(kitchen::menuProductListRtf(t.db).endsWith("{\\f0\\fs16\\i  : 2 \\line}}"));
+
+    // An amount without a unit is an amount, not "not given".
+    t.db.exec("DELETE FROM Menu");
+    const int bread = t.addRecipe(QStringLiteral("Bread"));
+    t.addLine(bread, egg, 2, 0);
+    t.addLine(bread, egg, 0, 0);
+    kitchen::setMenuServings(t.db, bread, 3);
+    EXPECT_TRUE(kitchen::menuProductListRtf(t.db).endsWith(
+        "\\i \xdf\xe9\xf6\xee : \xe1\xee\xeb\xe5\xe5 \xf7\xe5\xec 6 \\line}}"));
+
+    // An empty menu: both headings, empty groups.
+    t.db.exec("DELETE FROM Menu");
+    EXPECT_EQ(kitchen::menuProductListRtf(t.db),
+              QByteArray("{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New "
+                         "Roman;}}{\\f0\\fs22\\b\\i\\ul \xcc\xe5\xed\xfe:}\\par{\\f0\\fs16\\i "
+                         "}\\par{\\f0\\fs22\\b\\i\\ul \xcf\xf0\xee\xe4\xf3\xea\xf2\xfb:}\\par"
+                         "{\\f0\\fs16\\i }}"));
+    EXPECT_TRUE(kitchen::bytesLess(QStringLiteral("Ё"), QStringLiteral("А")));
+    EXPECT_TRUE(kitchen::bytesLess(QStringLiteral("Я"), QStringLiteral("а")));
+    EXPECT_FALSE(kitchen::bytesLess(QStringLiteral("а"), QStringLiteral("а")));
+}
