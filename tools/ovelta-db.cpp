@@ -1,14 +1,21 @@
-// ovelta-db: the command-line companion of Ovelta. Makes new collection files and writes
-// recipes out as documents.
+// ovelta-db: the command-line companion of Ovelta. Makes new collection files, writes
+// recipes and the menu's product list out as documents, lists what can be cooked, and
+// imports and exports exchange files.
 
 #include "data/Database.h"
 #include "data/Schema.h"
+#include "exchange/ExchangeStore.h"
+#include "kitchen/KitchenStore.h"
 #include "recipes/RecipeDocument.h"
+#include "ui/Progress.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QSaveFile>
 #include <QStringList>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -18,19 +25,32 @@ void print(FILE* out, const QString& text) {
 }
 
 const char* const kUsage = R"(Использование / usage:
-  ovelta-db create [--version 1.01|2.01|2.02|3.01] FILE
-      Создаёт новый пустой файл коллекции рецептов (по умолчанию версии 3.01).
-      Существующий файл не перезаписывается.
-      Creates a new, empty recipe collection file (version 3.01 unless given).
-      An existing file is never overwritten.
+  ovelta-db create [--version 1.01|2.01|2.02|3.01] [--sample] FILE
+      Создаёт новый файл коллекции рецептов (по умолчанию версии 3.01); с --sample в нём
+      сразу есть стартовая коллекция рецептов. Существующий файл не перезаписывается.
+      Creates a new recipe collection file (version 3.01 unless given); with --sample it
+      holds the starter recipes. An existing file is never overwritten.
   ovelta-db rtf [--db FILE] ID [OUT]
       Записывает рецепт номер ID в виде документа RTF (тот же, что показывает программа)
-      в файл OUT или на стандартный вывод. База — FILE, по умолчанию data.db.
-      Writes recipe ID as the RTF document the program shows, to OUT or standard output,
-      from the collection FILE (data.db unless given).
+      в файл OUT или на стандартный вывод.
+      Writes recipe ID as the RTF document the program shows, to OUT or standard output.
+  ovelta-db menu-rtf [--db FILE] [OUT]
+      Записывает список продуктов для меню документом RTF.
+      Writes the menu's product list as the RTF document the program shows.
+  ovelta-db cook [--db FILE]
+      Перечисляет рецепты, которые можно приготовить из имеющихся продуктов: номер,
+      табуляция, название. Lists what can be cooked: ID, a tab, the name.
+  ovelta-db import [--db FILE] IN
+      Добавляет в коллекцию разделы и рецепты из файла обмена IN (всё или ничего).
+      Adds the sections and recipes of exchange file IN, all or nothing.
+  ovelta-db export [--db FILE] [--section ID] OUT
+      Записывает раздел ID (или всю коллекцию) в файл обмена OUT.
+      Writes section ID (or the whole collection) to exchange file OUT.
   ovelta-db --help
       Эта справка / this help.
 
+База — FILE, по умолчанию data.db в текущей папке.
+The collection is FILE, data.db in the working folder unless given.
 Коды выхода / exit status: 0 успех / success, 1 ошибка / error, 2 неверный вызов / bad usage.
 )";
 
@@ -40,102 +60,275 @@ int usageError(const QString& message) {
     return 2;
 }
 
+int failure(const QString& message) {
+    print(stderr, QStringLiteral("ovelta-db: %1\n").arg(message));
+    return 1;
+}
+
+// One command's options and arguments. Unknown options and a wrong number of
+// arguments are usage errors.
+struct Command {
+    QCommandLineParser parser;
+    QCommandLineOption db{QStringLiteral("db"), QString(), QStringLiteral("FILE"),
+                          QStringLiteral("data.db")};
+
+    Command(bool withDb) {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        if (withDb)
+            parser.addOption(db);
+    }
+    // An error text, empty when the arguments fit.
+    QString parse(const QStringList& args, int minArgs, int maxArgs) {
+        if (!parser.parse(QStringList{QStringLiteral("ovelta-db")} + args))
+            return parser.errorText();
+        const qsizetype n = parser.positionalArguments().size();
+        if (n < minArgs)
+            return QStringLiteral("не хватает аргументов / missing arguments");
+        if (n > maxArgs)
+            return QStringLiteral("лишний аргумент / extra argument: %1")
+                .arg(parser.positionalArguments().value(maxArgs));
+        return {};
+    }
+    QString arg(int i) const { return parser.positionalArguments().value(i); }
+    qsizetype argCount() const { return parser.positionalArguments().size(); }
+};
+
+bool openDb(Database& db, const QString& path, QString& error) {
+    try {
+        db.open(path, Database::OpenMode::Existing);
+        return true;
+    } catch (const DbError& e) {
+        error = QStringLiteral("не могу открыть базу / cannot open %1: %2").arg(path, e.message());
+        return false;
+    }
+}
+
+// Writes bytes to a file, or to standard output when path is empty. A failed write
+// leaves no partial file.
+int writeOut(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        const QString why = out.errorString();
+        out.cancelWriting();
+        return failure(QStringLiteral("не могу записать / cannot write %1: %2").arg(path, why));
+    }
+    return 0;
+}
+
+// Progress on a terminal: a percentage on standard error, rewritten in place.
+class TerminalProgress : public Progress {
+public:
+    explicit TerminalProgress(const char* what) : m_what(what), m_on(isatty(2)) {}
+    ~TerminalProgress() override {
+        if (m_on && m_shown >= 0)
+            std::fputs("\n", stderr);
+    }
+    void setRange(qint64 low, qint64 high) override {
+        m_low = low;
+        m_high = high;
+    }
+    void setPosition(qint64 value) override {
+        if (!m_on)
+            return;
+        const int percent = m_high > m_low ? int((value - m_low) * 100 / (m_high - m_low)) : 100;
+        if (percent == m_shown)
+            return;
+        m_shown = percent;
+        std::fprintf(stderr, "\r%s: %d%%", m_what, percent);
+        std::fflush(stderr);
+    }
+
+private:
+    const char* m_what;
+    bool m_on;
+    qint64 m_low = 0, m_high = 0;
+    int m_shown = -1;
+};
+
+QString importSummary(const exchange::ImportResult& r) {
+    return QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, новых продуктов: %4, новых "
+                          "единиц: %5\n")
+        .arg(r.sections)
+        .arg(r.recipes)
+        .arg(r.lines)
+        .arg(r.newProducts)
+        .arg(r.newUnits);
+}
+
 int create(const QStringList& args) {
-    QString version = schema::currentVersion;
-    QString file;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--version")) {
-            if (i + 1 >= args.size())
-                return usageError(QStringLiteral("после --version нужна версия / "
-                                                 "--version needs a value"));
-            version = args[++i];
-        } else if (a.startsWith(QLatin1String("--version="))) {
-            version = a.mid(10);
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return usageError(QStringLiteral("неизвестный параметр / unknown option: %1").arg(a));
-        } else if (file.isEmpty()) {
-            file = a;
-        } else {
-            return usageError(QStringLiteral("лишний аргумент / extra argument: %1").arg(a));
-        }
-    }
-    if (file.isEmpty())
-        return usageError(QStringLiteral("не указан файл / no file given"));
-    if (!schema::knownVersions().contains(version))
+    Command c(false);
+    QCommandLineOption version(QStringLiteral("version"), QString(), QStringLiteral("V"),
+                               schema::currentVersion);
+    QCommandLineOption sample(QStringLiteral("sample"));
+    c.parser.addOption(version);
+    c.parser.addOption(sample);
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty())
+        return usageError(e);
+    const QString file = c.arg(0);
+    const QString v = c.parser.value(version);
+    if (!schema::knownVersions().contains(v))
         return usageError(QStringLiteral("неизвестная версия / unknown version: %1 (%2)")
-                              .arg(version, schema::knownVersions().join(QStringLiteral(", "))));
-    if (QFile::exists(file)) {
-        print(stderr, QStringLiteral("ovelta-db: файл уже существует, не перезаписываю / "
-                                     "file exists, not overwriting: %1\n")
-                          .arg(file));
-        return 1;
-    }
+                              .arg(v, schema::knownVersions().join(QStringLiteral(", "))));
+    if (c.parser.isSet(sample) && v != schema::currentVersion)
+        return usageError(QStringLiteral("--sample только для версии / only for version %1")
+                              .arg(schema::currentVersion));
+    if (QFile::exists(file))
+        return failure(QStringLiteral("файл уже существует, не перезаписываю / "
+                                      "file exists, not overwriting: %1")
+                           .arg(file));
     Database db;
     try {
         db.open(file, Database::OpenMode::Create);
-        schema::create(db, version);
+        schema::create(db, v);
+        if (c.parser.isSet(sample)) {
+            NoProgress quiet;
+            exchange::importBytes(db, exchange::starterCollection(), quiet);
+        }
         db.close();
     } catch (const DbError& e) {
         db.close();
         QFile::remove(file);
-        print(stderr, QStringLiteral("ovelta-db: не удалось создать / cannot create %1: %2\n")
-                          .arg(file, e.message()));
-        return 1;
+        return failure(QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
+    } catch (const exchange::ExchangeError& e) {
+        db.close();
+        QFile::remove(file);
+        return failure(QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
     }
-    print(stdout, QStringLiteral("Создан файл %1 (версия %2)\n").arg(file, version));
+    print(stdout, QStringLiteral("Создан файл %1 (версия %2)\n").arg(file, v));
     return 0;
 }
 
-int rtfCommand(QStringList args) {
-    QString dbPath = QStringLiteral("data.db");
-    QStringList rest;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--db")) {
-            if (i + 1 >= args.size())
-                return usageError(QStringLiteral("после --db нужен файл / --db needs a file"));
-            dbPath = args[++i];
-        } else if (args[i].startsWith(QLatin1String("--db="))) {
-            dbPath = args[i].mid(5);
-        } else {
-            rest << args[i];
-        }
-    }
-    if (rest.isEmpty() || rest.size() > 2)
-        return usageError(QStringLiteral("нужен номер рецепта / a recipe ID is needed"));
+int rtfCommand(const QStringList& args) {
+    Command c(true);
+    if (QString e = c.parse(args, 1, 2); !e.isEmpty())
+        return usageError(e);
     bool ok = false;
-    const int id = rest[0].toInt(&ok);
+    const int id = c.arg(0).toInt(&ok);
     if (!ok || id <= 0)
-        return usageError(
-            QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(rest[0]));
+        return usageError(QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(c.arg(0)));
     Database db;
+    QString error;
+    if (!openDb(db, c.parser.value(c.db), error))
+        return failure(error);
     QByteArray doc;
     try {
-        db.open(dbPath, Database::OpenMode::Existing);
         doc = recipeRtf(db, id);
     } catch (const DbError& e) {
-        print(stderr, QStringLiteral("ovelta-db: не могу прочитать базу / cannot read %1: %2\n")
-                          .arg(dbPath, e.message()));
-        return 1;
+        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
+                           .arg(c.parser.value(c.db), e.message()));
     }
-    if (doc.isEmpty()) {
-        print(stderr,
-              QStringLiteral("ovelta-db: нет рецепта с номером %1 / no recipe %1\n").arg(id));
-        return 1;
+    if (doc.isEmpty())
+        return failure(QStringLiteral("нет рецепта с номером %1 / no recipe %1").arg(id));
+    return writeOut(c.arg(1), doc);
+}
+
+int menuRtfCommand(const QStringList& args) {
+    Command c(true);
+    if (QString e = c.parse(args, 0, 1); !e.isEmpty())
+        return usageError(e);
+    Database db;
+    QString error;
+    if (!openDb(db, c.parser.value(c.db), error))
+        return failure(error);
+    QByteArray doc;
+    try {
+        doc = kitchen::menuProductListRtf(db);
+    } catch (const DbError& e) {
+        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
+                           .arg(c.parser.value(c.db), e.message()));
     }
-    if (rest.size() == 1) {
-        std::fwrite(doc.constData(), 1, size_t(doc.size()), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+    return writeOut(c.arg(0), doc);
+}
+
+int cookCommand(const QStringList& args) {
+    Command c(true);
+    if (QString e = c.parse(args, 0, 0); !e.isEmpty())
+        return usageError(e);
+    Database db;
+    QString error;
+    if (!openDb(db, c.parser.value(c.db), error))
+        return failure(error);
+    std::vector<kitchen::Dish> found;
+    try {
+        NoProgress quiet;
+        found = kitchen::whatToCook(db, quiet);
+    } catch (const DbError& e) {
+        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
+                           .arg(c.parser.value(c.db), e.message()));
     }
-    QFile out(rest[1]);
-    if (!out.open(QIODevice::WriteOnly) || out.write(doc) != doc.size() || !out.flush()) {
-        print(stderr, QStringLiteral("ovelta-db: не могу записать / cannot write %1: %2\n")
-                          .arg(rest[1], out.errorString()));
-        out.close();
-        out.remove();
-        return 1;
+    if (found.empty()) {
+        print(stderr, QStringLiteral("Не знаю, что можно приготовить из ваших продуктов\n"));
+        return 0;
     }
-    return 0;
+    QString out;
+    for (const kitchen::Dish& d : found)
+        out += QStringLiteral("%1\t%2\n").arg(d.recipe).arg(d.name);
+    print(stdout, out);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int importCommand(const QStringList& args) {
+    Command c(true);
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty())
+        return usageError(e);
+    Database db;
+    QString error;
+    if (!openDb(db, c.parser.value(c.db), error))
+        return failure(error);
+    try {
+        TerminalProgress progress("Импорт");
+        const exchange::ImportResult r = exchange::importFile(db, c.arg(0), progress);
+        print(stdout, importSummary(r));
+        return 0;
+    } catch (const exchange::ExchangeError& e) {
+        return failure(QStringLiteral("%1: %2").arg(c.arg(0), e.message()));
+    } catch (const DbError& e) {
+        return failure(QStringLiteral("%1: %2").arg(c.arg(0), e.message()));
+    }
+}
+
+int exportCommand(const QStringList& args) {
+    Command c(true);
+    QCommandLineOption section(QStringLiteral("section"), QString(), QStringLiteral("ID"));
+    c.parser.addOption(section);
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty())
+        return usageError(e);
+    std::optional<int> id;
+    if (c.parser.isSet(section)) {
+        bool ok = false;
+        id = c.parser.value(section).toInt(&ok);
+        if (!ok || *id <= 0)
+            return usageError(QStringLiteral("неверный номер раздела / bad section ID: %1")
+                                  .arg(c.parser.value(section)));
+    }
+    Database db;
+    QString error;
+    if (!openDb(db, c.parser.value(c.db), error))
+        return failure(error);
+    try {
+        if (id && !db.hasTable(QStringLiteral("Catalog")))
+            return failure(QStringLiteral("Раздел не найден в базе данных"));
+        if (id && std::holds_alternative<std::monostate>(
+                      db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(*id)})))
+            return failure(QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*id));
+        const exchange::ExportResult r = exchange::exportToFile(db, id, c.arg(0));
+        print(stdout, QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено символов: "
+                                     "%4\n")
+                          .arg(r.sections)
+                          .arg(r.recipes)
+                          .arg(r.lines)
+                          .arg(r.replaced));
+        return 0;
+    } catch (const exchange::ExchangeError& e) {
+        return failure(e.message());
+    } catch (const DbError& e) {
+        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
+                           .arg(c.parser.value(c.db), e.message()));
+    }
 }
 
 } // namespace
@@ -155,5 +348,13 @@ int main(int argc, char* argv[]) {
         return create(args);
     if (command == QLatin1String("rtf"))
         return rtfCommand(args);
+    if (command == QLatin1String("menu-rtf"))
+        return menuRtfCommand(args);
+    if (command == QLatin1String("cook"))
+        return cookCommand(args);
+    if (command == QLatin1String("import"))
+        return importCommand(args);
+    if (command == QLatin1String("export"))
+        return exportCommand(args);
     return usageError(QStringLiteral("неизвестная команда / unknown command: %1").arg(command));
 }

@@ -9,6 +9,7 @@
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogCommands.h"
 #include "data/DbError.h"
+#include "exchange/ExchangeCommands.h"
 #include "kitchen/KitchenCommands.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
@@ -205,6 +206,11 @@ void CMainFrame::connectPanes() {
             if (now && pane(i) && (pane(i) == now || pane(i)->isAncestorOf(now)))
                 m_activeColumn = i;
     });
+
+    m_exchangeCommands = std::make_unique<ExchangeCommands>(m_db, *m_catalog, this);
+    setCommandHandler(ID_EXPORT_SECTION, [this] { m_exchangeCommands->exportSection(); });
+    setCommandHandler(ID_EXPORT_ALL, [this] { m_exchangeCommands->exportAll(); });
+    setCommandHandler(ID_IMPORT, [this] { m_exchangeCommands->importFile(); });
 
     // Printing from the menu always prints the recipe pane, whatever has the focus.
     setCommandHandler(ID_PRINT_RECIPE, [this] { m_recipe->print(); });

@@ -11,6 +11,7 @@ class CatalogCommands;
 class RecipeCommands;
 class SearchCommands;
 class KitchenCommands;
+class ExchangeCommands;
 class CCatalogView;
 class CRView;
 class CFoundListView;
@@ -81,5 +82,6 @@ private:
     std::unique_ptr<RecipeCommands> m_recipeCommands;
     std::unique_ptr<SearchCommands> m_searchCommands;
     std::unique_ptr<KitchenCommands> m_kitchenCommands;
+    std::unique_ptr<ExchangeCommands> m_exchangeCommands;
     int m_activeColumn = -1;
 };

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <array>
 #include <vector>
 
 namespace rtf {
@@ -14,9 +15,31 @@ QByteArray toCp1251(const QString& text, bool* ok) {
     return out;
 }
 
+namespace {
+
+// The character of every code page byte, made once: decoding is then a table look-up.
+const std::array<char16_t, 256>& cp1251Chars() {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 0x100; ++b) {
+            QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
+            const QString decoded = decoder.decode(QByteArray(1, char(b)));
+            t[size_t(b)] = decoded.size() == 1 ? decoded[0].unicode() : char16_t(0xFFFD);
+        }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
 QString fromCp1251(const QByteArray& bytes) {
-    QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    const std::array<char16_t, 256>& chars = cp1251Chars();
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        d[i] = QChar(chars[static_cast<unsigned char>(bytes[i])]);
+    return out;
 }
 
 namespace {
@@ -34,9 +57,9 @@ char cp1251Byte(QChar c) {
     static const std::vector<char> table = [] {
         std::vector<char> t(0x10000, 0);
         for (int b = 0; b < 0x100; ++b) {
-            const QString decoded = fromCp1251(QByteArray(1, char(b)));
-            if (decoded.size() == 1 && decoded[0] != QChar::ReplacementCharacter)
-                t[decoded[0].unicode()] = char(b);
+            const char16_t ch = cp1251Chars()[size_t(b)];
+            if (ch != 0xFFFD)
+                t[ch] = char(b);
         }
         return t;
     }();
@@ -44,6 +67,25 @@ char cp1251Byte(QChar c) {
 }
 
 } // namespace
+
+QByteArray toCp1251Lossy(QStringView text, qsizetype* replaced) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const char b = cp1251Byte(c);
+        if (b != 0 || c.unicode() == 0) {
+            out += b;
+            continue;
+        }
+        out += '?';
+        if (replaced)
+            ++*replaced;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+    }
+    return out;
+}
 
 bool endsInControlWord(const QByteArray& doc) {
     // Walk back over a numeric parameter, then letters; a backslash before them (not

@@ -22,6 +22,9 @@ bool endsInControlWord(const QByteArray& doc);
 // Code page 1251 bytes of text, with nullopt-like failure reported through ok.
 QByteArray toCp1251(const QString& text, bool* ok = nullptr);
 QString fromCp1251(const QByteArray& bytes);
+// Code page 1251 bytes with "?" for every character the code page lacks (a pair of
+// UTF-16 halves counts as one character); replaced, when given, grows by their number.
+QByteArray toCp1251Lossy(QStringView text, qsizetype* replaced = nullptr);
 
 // "%g" of a single-precision amount, widened to double, as C's printf writes it.
 QByteArray formatAmount(float amount);

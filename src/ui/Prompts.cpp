@@ -142,10 +142,17 @@ QString Prompts::openFileName(QWidget* parent, const QString& caption, const QSt
 }
 
 QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                              const QString& filter) {
+                              const QString& filter, const QString& defaultSuffix) {
     if (test().on)
         return takeFileName();
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
 }
 
 void Prompts::setTestMode(bool on) {

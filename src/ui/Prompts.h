@@ -28,8 +28,10 @@ public:
 
     static QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                 const QString& filter);
+    // Asks before replacing an existing file; a name typed without an extension gets
+    // defaultSuffix.
     static QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                const QString& filter);
+                                const QString& filter, const QString& defaultSuffix = {});
 
     static QString applicationTitle();
 

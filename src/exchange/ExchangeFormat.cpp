@@ -1,0 +1,178 @@
+#include "ExchangeFormat.h"
+
+#include "data/TextOrder.h"
+#include "recipes/RtfText.h"
+
+#include <QStringDecoder>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace exchange {
+
+void Writer::append(const QByteArray& encoded) {
+    for (char c : encoded) {
+        if (c == '\n')
+            m_bytes += '\r';
+        m_bytes += c;
+    }
+    m_bytes += "\r\n";
+}
+
+void Writer::line(const QString& text) {
+    append(rtf::toCp1251Lossy(text, &m_replaced));
+}
+
+void Writer::line(const char* key, const QString& value) {
+    append(QByteArray(key) + rtf::toCp1251Lossy(value, &m_replaced));
+}
+
+namespace {
+
+bool hasNonAscii(const QByteArray& bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+bool isValidUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    // The decoding runs only when its result becomes a string.
+    const QString decoded = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+} // namespace
+
+Lines::Lines(const QByteArray& bytes) : m_bytes(bytes) {
+    m_utf8 = hasNonAscii(bytes) && isValidUtf8(bytes);
+}
+
+QByteArray Lines::firstLineBytes() const {
+    qsizetype end = m_bytes.indexOf('\n');
+    if (end < 0)
+        end = m_bytes.size();
+    qsizetype len = end;
+    if (end < m_bytes.size() && len > 0 && m_bytes[len - 1] == '\r')
+        --len;
+    return m_bytes.left(len);
+}
+
+bool Lines::next(QString& text, qint64& end) {
+    if (m_pos >= m_bytes.size())
+        return false;
+    qsizetype lf = m_bytes.indexOf('\n', m_pos);
+    const bool hasLf = lf >= 0;
+    if (!hasLf)
+        lf = m_bytes.size();
+    qsizetype len = lf - m_pos;
+    if (hasLf && len > 0 && m_bytes[lf - 1] == '\r')
+        --len;
+    const QByteArrayView raw(m_bytes.constData() + m_pos, len);
+    text = m_utf8 ? QString::fromUtf8(raw) : rtf::fromCp1251(raw.toByteArray());
+    m_pos = hasLf ? lf + 1 : m_bytes.size();
+    end = m_pos;
+    ++m_number;
+    return true;
+}
+
+bool isAcceptedHeader(const QByteArray& firstLine) {
+    return firstLine == kHeader || firstLine == kOtherHeader;
+}
+
+std::optional<float> scanAmount(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto isSpace = [](QChar c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    auto isDigit = [](QChar c) { return c >= '0' && c <= '9'; };
+    while (i < n && isSpace(text[i]))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && isDigit(text[i]))
+        ++i, ++digits;
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && isDigit(text[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < n && isDigit(text[j])) {
+            while (j < n && isDigit(text[j]))
+                ++j;
+            i = j;
+        }
+    }
+    const QByteArray number = text.mid(start, i - start).toLatin1();
+    const double value = std::strtod(number.constData(), nullptr);
+    if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return float(value);
+}
+
+namespace {
+
+bool isCSpace(QChar c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+} // namespace
+
+ProductKey productKey(const QString& importedName) {
+    QString upper = upperCase(importedName);
+    qsizetype b = 0, e = upper.size();
+    while (b < e && isCSpace(upper[b]))
+        ++b;
+    while (e > b && isCSpace(upper[e - 1]))
+        --e;
+    upper = upper.mid(b, e - b);
+    ProductKey key;
+    key.words = upper.split(QLatin1Char(' '));
+    key.length = upper.toUcs4().size();
+    return key;
+}
+
+qsizetype storedTrimmedLength(const QString& storedName) {
+    qsizetype b = 0, e = storedName.size();
+    while (b < e && storedName[b] == ' ')
+        ++b;
+    while (e > b && storedName[e - 1] == ' ')
+        --e;
+    return QStringView(storedName).mid(b, e - b).toUcs4().size();
+}
+
+bool productMatches(const ProductKey& key, const QString& storedName) {
+    if (storedTrimmedLength(storedName) != key.length)
+        return false;
+    const QString upper = upperCase(storedName);
+    for (const QString& word : key.words)
+        if (!upper.contains(word))
+            return false;
+    return true;
+}
+
+bool unitMatches(const QString& importedName, const QString& storedName) {
+    const QList<uint> a = upperCase(importedName).toUcs4();
+    const QList<uint> b = upperCase(storedName).toUcs4();
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i] == '.')
+            continue;
+        if (QChar::toCaseFolded(char32_t(a[i])) != QChar::toCaseFolded(char32_t(b[i])))
+            return false;
+    }
+    return true;
+}
+
+} // namespace exchange

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// The recipe exchange file: plain text in code page 1251, CR LF line ends, one key per
+// line. This part knows only the bytes; reading into and writing from a collection is in
+// ExchangeStore.
+namespace exchange {
+
+inline constexpr const char* kHeader = "Ovelta 2.01";
+inline constexpr const char* kOtherHeader = "Ovelta 2.02";
+inline constexpr const char* kFileFilter = "Файлы рецептов (*.ovl)";
+
+// Collects the bytes of a file line by line. Every LF of a line's text goes out as CR LF,
+// so a stored line break (CR LF) reaches the file as CR CR LF, as other copies of the
+// program write it.
+class Writer {
+public:
+    void line(const QString& text);
+    void line(const char* key, const QString& value);
+    // Characters code page 1251 lacks, written as "?".
+    qsizetype replaced() const { return m_replaced; }
+    QByteArray& bytes() { return m_bytes; }
+
+private:
+    void append(const QByteArray& encoded);
+    QByteArray m_bytes;
+    qsizetype m_replaced = 0;
+};
+
+// The lines of a file as the reader sees them: split at LF, one CR before the LF dropped,
+// decoded as UTF-8 when the file is valid UTF-8 with some non-ASCII text, else as code
+// page 1251.
+class Lines {
+public:
+    explicit Lines(const QByteArray& bytes);
+    bool isUtf8() const { return m_utf8; }
+    // The next line; false at the end of the file. end is the offset just past the line.
+    bool next(QString& text, qint64& end);
+    // The raw bytes of the first line, for the header check.
+    QByteArray firstLineBytes() const;
+    int lineNumber() const { return m_number; }
+
+private:
+    const QByteArray& m_bytes;
+    qsizetype m_pos = 0;
+    bool m_utf8 = false;
+    int m_number = 0;
+};
+
+bool isAcceptedHeader(const QByteArray& firstLine);
+
+// The value of a key line: what stands after as many characters as the key has.
+inline QString valueAfter(const QString& line, const char* key) {
+    return line.mid(qsizetype(qstrlen(key)));
+}
+
+// "%g" input: leading white space, a sign, digits with a point, an exponent; the first
+// character that does not fit ends the number. Nothing when no finite number is there.
+std::optional<float> scanAmount(const QString& text);
+
+// How an imported product name is compared with the stored ones: the upper-case words
+// (split at single blanks) must all occur in the stored upper-case name, and the stored
+// name without outer blanks must be exactly as long as the imported one without outer
+// white space. Letters only, no patterns: "%" and "_" are themselves.
+struct ProductKey {
+    QStringList words;
+    qsizetype length = 0;
+};
+ProductKey productKey(const QString& importedName);
+bool productMatches(const ProductKey& key, const QString& storedName);
+// A stored name's length without outer blanks, as the comparison counts it.
+qsizetype storedTrimmedLength(const QString& storedName);
+
+// An imported unit matches a stored one of the same length that equals it letter by
+// letter, case aside, where each "." of the imported name stands for any one character.
+bool unitMatches(const QString& importedName, const QString& storedName);
+
+} // namespace exchange

@@ -1,0 +1,467 @@
+#include "ExchangeStore.h"
+
+#include "ExchangeFormat.h"
+#include "data/Database.h"
+#include "data/DbError.h"
+#include "recipes/RtfText.h"
+#include "ui/Progress.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+#include <unordered_map>
+#include <unordered_set>
+
+// Resources of a static library are registered by hand, outside any namespace.
+static void initSampleResource() {
+    Q_INIT_RESOURCE(sample);
+}
+
+namespace exchange {
+
+// --- export ----------------------------------------------------------------------------
+
+namespace {
+
+class Exporter {
+public:
+    explicit Exporter(Database& db)
+        : m_db(db), m_section(db, SqlText("SELECT Name FROM Catalog WHERE ID=?")),
+          m_children(db, SqlText("SELECT ID FROM Catalog WHERE Parent=? ORDER BY ID")),
+          m_recipes(db, SqlText("SELECT ID, Name, Recipe FROM Recipes WHERE Catalog=? "
+                                "ORDER BY ID")),
+          m_lines(db, SqlText("SELECT Name, Quantity, Unit FROM IngredientsFull WHERE Recipe=? "
+                              "ORDER BY Seq")) {
+        m_out.line(QString::fromLatin1(kHeader));
+    }
+
+    // A section record with everything below it. Sections are walked with a stack of
+    // their own, so neither deep nesting nor a loop of sections can exhaust anything.
+    void section(int id) {
+        struct Frame {
+            int id;
+            std::vector<int> children;
+            size_t next = 0;
+        };
+        std::vector<Frame> stack;
+        auto open = [&](int sectionId) {
+            if (!m_written.insert(sectionId).second)
+                return;
+            m_section.reset();
+            m_section.bind(1, qint64(sectionId));
+            if (!m_section.step())
+                return;
+            m_out.line("CATALOG=", m_section.text(0));
+            m_section.reset();
+            ++m_result.sections;
+            Frame f{sectionId, {}, 0};
+            m_children.reset();
+            m_children.bind(1, qint64(sectionId));
+            while (m_children.step())
+                f.children.push_back(int(m_children.int64(0)));
+            m_children.reset();
+            stack.push_back(std::move(f));
+        };
+        open(id);
+        while (!stack.empty()) {
+            Frame& top = stack.back();
+            if (top.next < top.children.size()) {
+                open(top.children[top.next++]);
+                continue;
+            }
+            recipesOf(top.id);
+            m_out.line(QStringLiteral("~CATALOG"));
+            stack.pop_back();
+        }
+    }
+
+    void recipesOf(int sectionId) {
+        struct Row {
+            int id;
+            QString name, text;
+        };
+        std::vector<Row> rows;
+        m_recipes.reset();
+        m_recipes.bind(1, qint64(sectionId));
+        while (m_recipes.step())
+            rows.push_back({int(m_recipes.int64(0)), m_recipes.text(1), m_recipes.text(2)});
+        m_recipes.reset();
+        for (const Row& r : rows)
+            recipe(r.id, r.name, r.text);
+    }
+
+    void rootSections() {
+        std::vector<int> top;
+        m_children.reset();
+        m_children.bind(1, qint64(0));
+        while (m_children.step())
+            top.push_back(int(m_children.int64(0)));
+        m_children.reset();
+        for (int id : top)
+            section(id);
+    }
+
+    ExportResult& result() {
+        m_result.replaced = m_out.replaced();
+        return m_result;
+    }
+    QByteArray& bytes() { return m_out.bytes(); }
+
+private:
+    void recipe(int id, const QString& name, const QString& text) {
+        m_out.line("RECIPE=", name);
+        m_lines.reset();
+        m_lines.bind(1, qint64(id));
+        while (m_lines.step()) {
+            m_out.line("INGREDIENT=", m_lines.text(0));
+            m_out.line("QUANTITY=", QString::fromLatin1(rtf::formatAmount(float(m_lines.real(1)))));
+            m_out.line("UNIT=", m_lines.text(2));
+            m_out.line(QStringLiteral("~INGREDIENT"));
+            ++m_result.lines;
+        }
+        m_lines.reset();
+        m_out.line(text);
+        m_out.line(QStringLiteral("~RECIPE"));
+        ++m_result.recipes;
+    }
+
+    Database& m_db;
+    Writer m_out;
+    Statement m_section, m_children, m_recipes, m_lines;
+    std::unordered_set<int> m_written;
+    ExportResult m_result;
+};
+
+} // namespace
+
+QByteArray exportBytes(Database& db, std::optional<int> section, ExportResult* result) {
+    Exporter ex(db);
+    if (section) {
+        ex.section(*section);
+    } else {
+        ex.rootSections();
+        ex.recipesOf(0);
+    }
+    if (result)
+        *result = ex.result();
+    return std::move(ex.bytes());
+}
+
+ExportResult exportToFile(Database& db, std::optional<int> section, const QString& path) {
+    ExportResult result;
+    const QByteArray bytes = exportBytes(db, section, &result);
+    QSaveFile file(path);
+    // The temporary file goes beside the target, so the rename cannot cross devices.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ExchangeError(ExchangeError::Kind::File,
+                            QStringLiteral("Не могу создать файл %1: %2")
+                                .arg(QFileInfo(path).fileName(), file.errorString()));
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        throw ExchangeError(ExchangeError::Kind::File,
+                            QStringLiteral("Не могу записать файл %1: %2")
+                                .arg(QFileInfo(path).fileName(), why));
+    }
+    return result;
+}
+
+// --- import ----------------------------------------------------------------------------
+
+namespace {
+
+std::function<void(int)>& lineHook() {
+    static std::function<void(int)> hook;
+    return hook;
+}
+
+class Importer {
+public:
+    Importer(Database& db, Progress& progress)
+        : m_db(db), m_progress(progress),
+          m_addSection(db, SqlText("INSERT INTO Catalog (Parent, Name) VALUES (?, ?)")),
+          m_addRecipe(db, SqlText("INSERT INTO Recipes (Catalog, Name) VALUES (?, ?)")),
+          m_setText(db, SqlText("UPDATE Recipes SET Recipe=? WHERE ID=?")),
+          m_addLine(db, SqlText("INSERT INTO Ingredients (Recipe, Ingredient, Quantity, Unit, "
+                                "Have) VALUES (?, ?, ?, ?, ?)")),
+          m_addProduct(db, SqlText("INSERT INTO Ingredient (Name) VALUES (?)")),
+          m_addUnit(db, SqlText("INSERT INTO Units (Name) VALUES (?)")),
+          m_cacheProduct(db, SqlText("INSERT INTO Import_Ingredient (Name, ID) VALUES (?, ?)")),
+          m_cacheUnit(db, SqlText("INSERT INTO Import_Units (Name, ID) VALUES (?, ?)")) {
+        Statement products(db, SqlText("SELECT ID, Name FROM Ingredient ORDER BY ID"));
+        while (products.step())
+            rememberProduct(int(products.int64(0)), products.text(1));
+        Statement units(db, SqlText("SELECT ID, Name FROM Units ORDER BY ID"));
+        while (units.step())
+            m_units.push_back({int(units.int64(0)), units.text(1)});
+        Statement available(db, SqlText("SELECT ID FROM Products UNION SELECT ID FROM "
+                                        "ProductsAlways"));
+        while (available.step())
+            m_available.insert(int(available.int64(0)));
+    }
+
+    void run(Lines& lines, qint64 size) {
+        QString text;
+        qint64 end = 0;
+        lines.next(text, end); // the header, checked by the caller
+        while (lines.next(text, end)) {
+            m_line = lines.lineNumber();
+            if (lineHook())
+                lineHook()(m_line);
+            m_position = end;
+            handle(text);
+        }
+        finish();
+        m_progress.setPosition(size);
+    }
+
+    ImportResult& result() { return m_result; }
+    int line() const { return m_line; }
+
+private:
+    struct Line {
+        int product = 0;
+        float quantity = 0;
+        int unit = 0;
+    };
+
+    void handle(const QString& text) {
+        if (m_ingredient) {
+            if (text.contains(QLatin1String("~INGREDIENT")))
+                storeLine();
+            else if (text.contains(QLatin1String("QUANTITY="))) {
+                if (std::optional<float> q = scanAmount(valueAfter(text, "QUANTITY=")))
+                    m_ingredient->quantity = *q;
+            } else if (text.contains(QLatin1String("UNIT=")))
+                m_ingredient->unit = unitFor(valueAfter(text, "UNIT="));
+            return;
+        }
+        if (m_recipe) {
+            if (text.contains(QLatin1String("~RECIPE"))) {
+                storeRecipe();
+            } else if (text.contains(QLatin1String("INGREDIENT="))) {
+                m_ingredient = Line{productFor(valueAfter(text, "INGREDIENT=")), 0, 0};
+            } else {
+                // A stored line break comes as CR CR LF: its CR is part of the line end.
+                QString part = text;
+                if (part.endsWith(QLatin1Char('\r')))
+                    part.chop(1);
+                m_description << part;
+            }
+            return;
+        }
+        const int parent = m_sections.empty() ? 0 : m_sections.back();
+        if (!m_sections.empty() && text.contains(QLatin1String("~CATALOG")))
+            m_sections.pop_back();
+        else if (text.contains(QLatin1String("CATALOG=")))
+            openSection(valueAfter(text, "CATALOG="), parent);
+        else if (text.contains(QLatin1String("RECIPE=")))
+            openRecipe(valueAfter(text, "RECIPE="), parent);
+    }
+
+    void finish() {
+        if (m_ingredient)
+            storeLine();
+        if (m_recipe)
+            storeRecipe();
+        m_sections.clear();
+    }
+
+    void openSection(const QString& name, int parent) {
+        m_progress.setPosition(m_position);
+        m_addSection.reset();
+        m_addSection.bind(1, qint64(parent));
+        m_addSection.bind(2, name);
+        m_addSection.run();
+        const int id = int(m_db.lastInsertRowId());
+        if (parent == 0)
+            m_result.topSections.push_back(id);
+        m_sections.push_back(id);
+        ++m_result.sections;
+    }
+
+    void openRecipe(const QString& name, int section) {
+        m_progress.setPosition(m_position);
+        m_addRecipe.reset();
+        m_addRecipe.bind(1, qint64(section));
+        m_addRecipe.bind(2, name);
+        m_addRecipe.run();
+        m_recipe = int(m_db.lastInsertRowId());
+        if (section == 0)
+            m_result.rootRecipes.push_back(*m_recipe);
+        m_description.clear();
+        ++m_result.recipes;
+    }
+
+    void storeRecipe() {
+        m_setText.reset();
+        m_setText.bind(1, m_description.join(QStringLiteral("\r\n")));
+        m_setText.bind(2, qint64(*m_recipe));
+        m_setText.run();
+        m_recipe.reset();
+        m_description.clear();
+    }
+
+    void storeLine() {
+        const Line& l = *m_ingredient;
+        m_addLine.reset();
+        m_addLine.bind(1, qint64(*m_recipe));
+        m_addLine.bind(2, qint64(l.product));
+        m_addLine.bind(3, double(l.quantity));
+        m_addLine.bind(4, qint64(l.unit));
+        m_addLine.bind(5, qint64(m_available.count(l.product) ? 1 : 0));
+        m_addLine.run();
+        m_ingredient.reset();
+        ++m_result.lines;
+    }
+
+    void rememberProduct(int id, const QString& name) {
+        m_productsByLength[storedTrimmedLength(name)].push_back({id, name});
+    }
+
+    int productFor(const QString& name) {
+        if (auto it = m_productCache.find(name); it != m_productCache.end())
+            return it->second;
+        int id = 0;
+        const ProductKey key = productKey(name);
+        if (auto bucket = m_productsByLength.find(key.length); bucket != m_productsByLength.end())
+            for (const auto& stored : bucket->second)
+                if (productMatches(key, stored.second)) {
+                    id = stored.first;
+                    break;
+                }
+        if (id == 0) {
+            m_addProduct.reset();
+            m_addProduct.bind(1, name);
+            m_addProduct.run();
+            id = int(m_db.lastInsertRowId());
+            rememberProduct(id, name);
+            ++m_result.newProducts;
+        }
+        m_cacheProduct.reset();
+        m_cacheProduct.bind(1, name);
+        m_cacheProduct.bind(2, qint64(id));
+        m_cacheProduct.run();
+        m_productCache.emplace(name, id);
+        return id;
+    }
+
+    int unitFor(const QString& name) {
+        if (auto it = m_unitCache.find(name); it != m_unitCache.end())
+            return it->second;
+        int id = 0;
+        for (const auto& stored : m_units)
+            if (unitMatches(name, stored.second)) {
+                id = stored.first;
+                break;
+            }
+        if (id == 0) {
+            m_addUnit.reset();
+            m_addUnit.bind(1, name);
+            m_addUnit.run();
+            id = int(m_db.lastInsertRowId());
+            m_units.push_back({id, name});
+            ++m_result.newUnits;
+        }
+        m_cacheUnit.reset();
+        m_cacheUnit.bind(1, name);
+        m_cacheUnit.bind(2, qint64(id));
+        m_cacheUnit.run();
+        m_unitCache.emplace(name, id);
+        return id;
+    }
+
+    Database& m_db;
+    Progress& m_progress;
+    Statement m_addSection, m_addRecipe, m_setText, m_addLine, m_addProduct, m_addUnit,
+        m_cacheProduct, m_cacheUnit;
+
+    // The dictionaries as the import matches them, kept in step with what it adds; the
+    // work tables hold the same choices, as the file format's other readers expect.
+    std::unordered_map<qsizetype, std::vector<std::pair<int, QString>>> m_productsByLength;
+    std::vector<std::pair<int, QString>> m_units;
+    std::unordered_map<QString, int> m_productCache, m_unitCache;
+    std::unordered_set<int> m_available;
+
+    std::vector<int> m_sections; // open sections, innermost last
+    std::optional<int> m_recipe;
+    QStringList m_description;
+    std::optional<Line> m_ingredient;
+    qint64 m_position = 0;
+    int m_line = 1;
+    ImportResult m_result;
+};
+
+void emptyWorkTables(Database& db) {
+    db.exec("DELETE FROM Import_Ingredient");
+    db.exec("DELETE FROM Import_Units");
+}
+
+} // namespace
+
+QByteArray starterCollection() {
+    ::initSampleResource();
+    QFile file(QStringLiteral(":/sample/starter.ovl"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void setLineHook(std::function<void(int)> hook) {
+    lineHook() = std::move(hook);
+}
+
+ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progress) {
+    progress.setRange(0, bytes.size());
+    Lines lines(bytes);
+    if (bytes.isEmpty() || !isAcceptedHeader(lines.firstLineBytes()))
+        throw ExchangeError(ExchangeError::Kind::Format,
+                            QStringLiteral("Формат файла не поддерживается"), 1);
+    int line = 1;
+    try {
+        Transaction tx(db);
+        emptyWorkTables(db);
+        Importer importer(db, progress);
+        try {
+            importer.run(lines, bytes.size());
+        } catch (...) {
+            line = importer.line();
+            throw;
+        }
+        emptyWorkTables(db);
+        ImportResult result = std::move(importer.result());
+        tx.commit();
+        return result;
+    } catch (const DbError& e) {
+        // The work tables may hold rows from an import that another program broke off.
+        try {
+            emptyWorkTables(db);
+        } catch (const DbError&) {
+        }
+        throw ExchangeError(ExchangeError::Kind::Data,
+                            QStringLiteral("Строка %1 файла не сохранена: %2. Ничего из файла "
+                                           "не добавлено.")
+                                .arg(line)
+                                .arg(e.message()),
+                            line);
+    }
+}
+
+ImportResult importFile(Database& db, const QString& path, Progress& progress) {
+    QFile file(path);
+    const QString name = QFileInfo(path).fileName();
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        throw ExchangeError(ExchangeError::Kind::File,
+                            QStringLiteral("Не могу открыть файл %1: %2")
+                                .arg(name, QFileInfo(path).isDir()
+                                               ? QStringLiteral("это папка")
+                                               : file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ExchangeError(ExchangeError::Kind::File,
+                            QStringLiteral("Не могу прочитать файл %1: %2")
+                                .arg(name, file.errorString()));
+    return importBytes(db, bytes, progress);
+}
+
+} // namespace exchange
