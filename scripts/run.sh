@@ -10,6 +10,6 @@ data="${XDG_DATA_HOME:-$HOME/.local/share}/ovelta"
 mkdir -p "$data"
 cd "$data"
 if [ ! -e data.db ]; then
-    "$build/bin/ovelta-db" create data.db
+    "$build/bin/ovelta-db" create --sample data.db
 fi
 exec "$build/bin/ovelta" "$@"

@@ -434,8 +434,12 @@ ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progre
         return result;
     } catch (const DbError& e) {
         // The work tables may hold rows from an import that another program broke off.
+        // Only when there is something to delete: an empty write would still touch the file.
         try {
-            emptyWorkTables(db);
+            const SqlValue left = db.scalar("SELECT EXISTS (SELECT 1 FROM Import_Ingredient) "
+                                            "OR EXISTS (SELECT 1 FROM Import_Units)");
+            if (std::holds_alternative<qint64>(left) && std::get<qint64>(left) != 0)
+                emptyWorkTables(db);
         } catch (const DbError&) {
         }
         throw ExchangeError(ExchangeError::Kind::Data,

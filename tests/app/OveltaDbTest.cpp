@@ -85,17 +85,18 @@ TEST(OveltaDb, WritesARecipeDocument) {
     ToolRun run =
         runTool({QStringLiteral("rtf"), QStringLiteral("--db"), t.path(), QString::number(r), out});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    Database db;
-    db.open(t.path(), Database::OpenMode::Existing);
-    EXPECT_EQ(fileBytes(out), recipeRtf(db, r));
-    EXPECT_TRUE(fileBytes(out).startsWith("{\\rtf0\\ansi"));
+    const QByteArray expected =
+        "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}"
+        "{\\f0\\fs28\\b\\i \xc1\xeb\xe8\xed\xfb}\\par\\par{\\f0\\fs16\\i }\\par"
+        "{\\f1\\fs22 \xc6\xe0\xf0\xe8\xf2\xfc}}";
+    EXPECT_EQ(fileBytes(out), expected);
 
     QProcess p; // standard output, database found in the working directory
     p.setWorkingDirectory(t.dir());
     p.start(QStringLiteral(OVELTA_DB_TOOL), {QStringLiteral("rtf"), QString::number(r)});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_EQ(p.readAllStandardOutput(), recipeRtf(db, r));
+    EXPECT_EQ(p.readAllStandardOutput(), expected);
 
     run = runTool({QStringLiteral("rtf"), QStringLiteral("--db"), t.path(), QStringLiteral("999"),
                    out + QStringLiteral(".2")});
@@ -110,4 +111,69 @@ TEST(OveltaDb, WritesARecipeDocument) {
                        t.dir() + QStringLiteral("/none.db"), QStringLiteral("1")})
                   .exitCode,
               1);
+    EXPECT_EQ(runTool({"rtf", "--db", t.path(), "0"}).exitCode, 2);
+    EXPECT_EQ(runTool({"rtf", "--db", t.path(), QString::number(r), out, "extra"}).exitCode, 2);
+    EXPECT_EQ(runTool({"rtf", "--bogus", QString::number(r)}).exitCode, 2);
+}
+
+TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("data.db");
+    ToolRun run = runTool({"create", "--sample", file});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    // Nothing on hand: the message on standard error, nothing on standard output.
+    run = runTool({"cook", "--db", file});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QString());
+    EXPECT_EQ(run.err, QStringLiteral("Не знаю, что можно приготовить из ваших продуктов\n"));
+    {
+        Database db;
+        db.open(file, Database::OpenMode::Existing);
+        EXPECT_GE(number(db, "SELECT count(*) FROM Recipes"), 12);
+        EXPECT_GE(number(db, "SELECT count(*) FROM Catalog WHERE Parent=0"), 3);
+        db.exec("INSERT INTO ProductsAlways SELECT ID FROM Ingredient");
+        db.exec("UPDATE Ingredients SET Have=1");
+        db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name=?",
+                {QStringLiteral("Сырники")});
+    }
+    run = runTool({"cook", "--db", file});
+    EXPECT_EQ(run.exitCode, 0);
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_GE(lines.size(), 12);
+    EXPECT_TRUE(lines.value(0).contains('\t'));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\tСырники\n")));
+
+    run = runTool({"menu-rtf", "--db", file, dir.filePath("menu.rtf")});
+    EXPECT_EQ(run.exitCode, 0);
+    // Сырники (2), then the doubled amounts: 800 г of curd among them.
+    EXPECT_TRUE(fileBytes(dir.filePath("menu.rtf"))
+                    .contains("{\\f0\\fs16\\i \xd1\xfb\xf0\xed\xe8\xea\xe8 (2)\\line}"));
+    EXPECT_TRUE(fileBytes(dir.filePath("menu.rtf")).contains("\xd2\xe2\xee\xf0\xee\xe3 : 800 \xe3"));
+
+    run = runTool({"export", "--db", file, dir.filePath("all.ovl")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(fileBytes(dir.filePath("all.ovl")).startsWith("Ovelta 2.01\r\nCATALOG="));
+    run = runTool({"export", "--db", file, "--section", "999", dir.filePath("none.ovl")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath("none.ovl")));
+
+    const QString other = dir.filePath("other.db");
+    ASSERT_EQ(runTool({"create", other}).exitCode, 0);
+    run = runTool({"import", "--db", other, dir.filePath("all.ovl")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Разделов: 4, рецептов: 15,"))) << run.out.toStdString();
+    run = runTool({"export", "--db", other, dir.filePath("again.ovl")});
+    EXPECT_EQ(fileBytes(dir.filePath("again.ovl")), fileBytes(dir.filePath("all.ovl")));
+
+    QFile bad(dir.filePath("bad.ovl"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("Ovelta 2.01 \r\nRECIPE=x\r\n");
+    bad.close();
+    const QByteArray before = fileBytes(other);
+    run = runTool({"import", "--db", other, dir.filePath("bad.ovl")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Формат файла не поддерживается")));
+    EXPECT_EQ(fileBytes(other), before);
+    EXPECT_EQ(runTool({"import", "--db", other}).exitCode, 2);
 }

@@ -1,0 +1,371 @@
+#include "exchange/ExchangeFormat.h"
+#include "exchange/ExchangeStore.h"
+#include "kitchen/KitchenStore.h"
+#include "recipes/RecipeStore.h"
+#include "support/TestDb.h"
+#include "ui/Progress.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace exchange;
+
+namespace {
+
+// The example section of the file format: Выпечка with an empty Пироги and Блины.
+const QByteArray kExample = "Ovelta 2.01\r\n"
+                            "CATALOG=\xc2\xfb\xef\xe5\xf7\xea\xe0\r\n"
+                            "CATALOG=\xcf\xe8\xf0\xee\xe3\xe8\r\n"
+                            "~CATALOG\r\n"
+                            "RECIPE=\xc1\xeb\xe8\xed\xfb\r\n"
+                            "INGREDIENT=\xcc\xf3\xea\xe0\r\n"
+                            "QUANTITY=200\r\n"
+                            "UNIT=\xe3\r\n"
+                            "~INGREDIENT\r\n"
+                            "\xd1\xec\xe5\xf8\xe0\xf2\xfc.\r\r\n"
+                            "\xc6\xe0\xf0\xe8\xf2\xfc.\r\n"
+                            "~RECIPE\r\n"
+                            "~CATALOG\r\n";
+
+ImportResult importText(Database& db, const QByteArray& bytes) {
+    NoProgress quiet;
+    return importBytes(db, bytes, quiet);
+}
+
+QString column(Database& db, SqlText sql, const SqlValues& params = {}) {
+    const SqlValue v = db.scalar(sql, params);
+    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
+}
+
+// Everything an import could add, to compare before and after.
+QString contents(Database& db) {
+    QString out;
+    for (SqlText sql : {SqlText("SELECT group_concat(ID||':'||Parent||':'||Name,'|') FROM Catalog"),
+                        SqlText("SELECT group_concat(ID||':'||Catalog||':'||Name||':'||Recipe,'|') "
+                                "FROM Recipes"),
+                        SqlText("SELECT group_concat(ID||':'||Recipe||':'||Ingredient||':'||Quantity"
+                                "||':'||Unit||':'||Have,'|') FROM Ingredients"),
+                        SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Ingredient"),
+                        SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Units"),
+                        SqlText("SELECT count(*) FROM Import_Ingredient"),
+                        SqlText("SELECT count(*) FROM Import_Units")}) {
+        const SqlValue v = db.scalar(sql);
+        out += std::holds_alternative<QString>(v)   ? std::get<QString>(v)
+               : std::holds_alternative<qint64>(v) ? QString::number(std::get<qint64>(v))
+                                                   : QString();
+        out += '\n';
+    }
+    return out;
+}
+
+struct RecordingProgress : Progress {
+    qint64 high = -1, last = -1;
+    void setRange(qint64, qint64 h) override { high = h; }
+    void setPosition(qint64 v) override { last = v; }
+};
+
+} // namespace
+
+TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
+    TestDb t;
+    EXPECT_EQ(exportBytes(t.db, std::nullopt), QByteArray("Ovelta 2.01\r\n"));
+
+    const int baking = t.addSection(QStringLiteral("Выпечка"));
+    t.addSection(QStringLiteral("Пироги"), baking);
+    const int flour = t.addProduct(QStringLiteral("Мука"));
+    const int g = t.addUnit(QStringLiteral("г"));
+    const int blini = t.addRecipe(QStringLiteral("Блины"), baking,
+                                  QStringLiteral("Смешать.\r\nЖарить."));
+    t.addLine(blini, flour, 200, g);
+    ExportResult r;
+    EXPECT_EQ(exportBytes(t.db, baking, &r), kExample);
+    EXPECT_EQ(r.sections, 2);
+    EXPECT_EQ(r.recipes, 1);
+    EXPECT_EQ(r.lines, 1);
+    EXPECT_EQ(r.replaced, 0);
+
+    // Root recipes come after every section; a line without a unit has an empty UNIT=;
+    // a recipe without lines has its description alone; amounts are "%g".
+    const int soup = t.addRecipe(QStringLiteral("Soup"), 0, QString());
+    t.addLine(soup, flour, 1.0f / 3, 0);
+    t.addLine(soup, flour, 1.5e6f, g);
+    t.addRecipe(QStringLiteral("Tea"), 0, QStringLiteral("Brew\u20ac"));
+    const QByteArray whole = exportBytes(t.db, std::nullopt, &r);
+    EXPECT_EQ(whole, kExample + "RECIPE=Soup\r\nINGREDIENT=\xcc\xf3\xea\xe0\r\nQUANTITY=0.333333\r\n"
+                                "UNIT=\r\n~INGREDIENT\r\nINGREDIENT=\xcc\xf3\xea\xe0\r\n"
+                                "QUANTITY=1.5e+06\r\nUNIT=\xe3\r\n~INGREDIENT\r\n\r\n~RECIPE\r\n"
+                                "RECIPE=Tea\r\nBrew\x88\r\n~RECIPE\r\n");
+    EXPECT_EQ(r.replaced, 0);
+    t.addRecipe(QStringLiteral("Чай \u4e2d\U0001F375"), 0);
+    exportBytes(t.db, std::nullopt, &r);
+    EXPECT_EQ(r.replaced, 2);
+    EXPECT_TRUE(exportBytes(t.db, std::nullopt).endsWith("RECIPE=\xd7\xe0\xe9 ??\r\n\r\n~RECIPE\r\n"));
+
+    // An empty section, and a section that is not there.
+    const int empty = t.addSection(QStringLiteral("Empty"));
+    EXPECT_EQ(exportBytes(t.db, empty), QByteArray("Ovelta 2.01\r\nCATALOG=Empty\r\n~CATALOG\r\n"));
+    EXPECT_EQ(exportBytes(t.db, 999), QByteArray("Ovelta 2.01\r\n"));
+    // Sections that loop are written once each, not forever.
+    t.db.exec("UPDATE Catalog SET Parent=? WHERE ID=?", {qint64(empty), qint64(baking)});
+    t.db.exec("UPDATE Catalog SET Parent=? WHERE ID=?", {qint64(baking), qint64(empty)});
+    EXPECT_EQ(exportBytes(t.db, empty).count("CATALOG="), 3);
+}
+
+TEST(ExchangeRead, HeaderAndLineQuirks) {
+    TestDb t;
+    const QString before = contents(t.db);
+    for (const QByteArray& bad :
+         {QByteArray(), QByteArray("Ovelta 2.01 \r\nRECIPE=A\r\n"), QByteArray("ovelta 2.01\r\n"),
+          QByteArray("\xef\xbb\xbfOvelta 2.01\r\nRECIPE=A\r\n"), QByteArray("\r\nOvelta 2.01\r\n"),
+          QByteArray("Ovelta 3.01\r\nRECIPE=A\r\n")}) {
+        try {
+            importText(t.db, bad);
+            ADD_FAILURE() << "accepted " << bad.toStdString();
+        } catch (const ExchangeError& e) {
+            EXPECT_EQ(e.kind(), ExchangeError::Kind::Format);
+            EXPECT_EQ(e.message(), QStringLiteral("Формат файла не поддерживается"));
+        }
+    }
+    EXPECT_EQ(contents(t.db), before);
+    // The header alone stores nothing; a file without a last line feed reads the same.
+    EXPECT_EQ(importText(t.db, "Ovelta 2.02").recipes, 0);
+    EXPECT_EQ(contents(t.db), before);
+
+    const ImportResult r = importText(
+        t.db, "Ovelta 2.02\n"
+              "~RECIPE\n"
+              "RECIPE=A\r\n"
+              "INGREDIENT=Salt\r\nQUANTITY=1,5\r\n~INGREDIENT\r\n"
+              "INGREDIENT=Salt\r\nQUANTITY=2\r\nQUANTITY=abc\r\n~INGREDIENT\r\n"
+              "INGREDIENT=Salt\r\nQUANTITY= 1e+002kg\r\nUNIT=g\r\nUNIT=kg\r\n~INGREDIENT\r\n"
+              "INGREDIENT=Salt\r\nQUANTITY=1e999\r\n~INGREDIENT\r\n"
+              "first\r\n"
+              "stop ~RECIPE here\r\n"
+              "after the end\r\n"
+              "My CATALOG=Outer\r\n"
+              "  RECIPE=Indented\r\n"
+              "~CATALOG inside a recipe is description\r\n"
+              "~RECIPE\r\n"
+              "~CATALOG\r\n"
+              "~CATALOG\r\n"
+              "RECIPE=Unfinished\r\n"
+              "line one\r\r\n"
+              "line two");
+    EXPECT_EQ(r.recipes, 3);
+    EXPECT_EQ(r.sections, 1);
+    EXPECT_EQ(r.lines, 4);
+    EXPECT_EQ(column(t.db, "SELECT group_concat(Quantity, ' ') FROM (SELECT Quantity FROM "
+                           "Ingredients ORDER BY ID)"),
+              QStringLiteral("1.0 2.0 100.0 0.0"));
+    // Several UNIT= lines: each is matched, the last counts.
+    EXPECT_EQ(column(t.db, "SELECT group_concat(Name, ',') FROM Units"), QStringLiteral("g,kg"));
+    EXPECT_EQ(column(t.db, "SELECT u.Name FROM Ingredients i JOIN Units u ON u.ID=i.Unit "
+                           "WHERE i.Quantity=100"),
+              QStringLiteral("kg"));
+    EXPECT_EQ(column(t.db, "SELECT Recipe FROM Recipes WHERE Name='A'"), QStringLiteral("first"));
+    // The key's place is fixed: a key later in the line cuts the value there.
+    EXPECT_EQ(column(t.db, "SELECT Name FROM Catalog"), QStringLiteral("OG=Outer"));
+    EXPECT_EQ(column(t.db, "SELECT Name FROM Recipes WHERE Catalog<>0"),
+              QStringLiteral("E=Indented"));
+    EXPECT_EQ(column(t.db, "SELECT Recipe FROM Recipes WHERE Name='Unfinished'"),
+              QStringLiteral("line one\r\nline two"));
+    EXPECT_EQ(r.rootRecipes.size(), 2u);
+    EXPECT_EQ(r.topSections.size(), 1u);
+
+    EXPECT_EQ(scanAmount(QStringLiteral(".5")), 0.5f);
+    EXPECT_EQ(scanAmount(QStringLiteral("-3e")), -3.0f);
+    EXPECT_FALSE(scanAmount(QStringLiteral("e5")));
+    EXPECT_FALSE(scanAmount(QStringLiteral("inf")));
+}
+
+TEST(ExchangeRead, ProductsAndUnitsMatchByTheirRules) {
+    TestDb t;
+    const int salt = t.addProduct(QStringLiteral("Соль"));
+    t.addProduct(QStringLiteral("Соль морская"));
+    const int egg = t.addProduct(QStringLiteral("Яйцо куриное"));
+    const int pct = t.addProduct(QStringLiteral("50 г"));
+    const int spoon = t.addUnit(QStringLiteral("СТ.Л."));
+    t.addUnit(QStringLiteral("ст л"));
+    t.addUnit(QStringLiteral("г."));
+    const int apostrophe = t.addUnit(QStringLiteral("д'ор"));
+    kitchen::addProducts(t.db, kitchen::List::Always, {{salt, "Соль"}});
+
+    QByteArray file = "Ovelta 2.01\r\nRECIPE=R'1\r\n";
+    auto line = [&file](const QByteArray& product, const QByteArray& unit) {
+        file += "INGREDIENT=" + product + "\r\nQUANTITY=1\r\nUNIT=" + unit + "\r\n~INGREDIENT\r\n";
+    };
+    line("\xf1\xee\xeb\xfc", "\xf1\xf2.\xeb.");                   // соль, ст.л.
+    line("\xea\xf3\xf0\xe8\xed\xee\xe5 \xff\xe9\xf6\xee", "\xe3"); // куриное яйцо, г
+    line("\xd1\xee\xeb\xfc \t", "\xe3");                          // "Соль \t", г
+    line("50%", "d'or");
+    line("New  name ", "\xe4'\xee\xf0");
+    for (int i = 0; i < 10; ++i)
+        line("Pepper", "_");
+    file += "~RECIPE\r\n";
+    const ImportResult r = importText(t.db, file);
+    EXPECT_EQ(r.newProducts, 3);
+    EXPECT_EQ(r.newUnits, 3);
+
+    Statement rows(t.db, SqlText("SELECT i.Ingredient, p.Name, i.Unit, u.Name, i.Have FROM "
+                                 "Ingredients i JOIN Ingredient p ON p.ID=i.Ingredient "
+                                 "JOIN Units u ON u.ID=i.Unit ORDER BY i.ID"));
+    std::vector<std::tuple<int, QString, int, QString, int>> got;
+    while (rows.step())
+        got.emplace_back(int(rows.int64(0)), rows.text(1), int(rows.int64(2)), rows.text(3),
+                         int(rows.int64(4)));
+    ASSERT_EQ(got.size(), 15u);
+    EXPECT_EQ(std::get<0>(got[0]), salt);
+    EXPECT_EQ(std::get<2>(got[0]), spoon);
+    EXPECT_EQ(std::get<4>(got[0]), 1); // always present
+    EXPECT_EQ(std::get<0>(got[1]), egg);
+    EXPECT_EQ(std::get<3>(got[1]), QStringLiteral("г")); // "г." is no match for "г"
+    EXPECT_EQ(std::get<4>(got[1]), 0);
+    EXPECT_EQ(std::get<0>(got[2]), salt); // outer white space does not count
+    EXPECT_NE(std::get<0>(got[3]), pct);  // "%" is only itself
+    EXPECT_EQ(std::get<1>(got[3]), QStringLiteral("50%"));
+    EXPECT_EQ(std::get<3>(got[3]), QStringLiteral("d'or"));
+    EXPECT_EQ(std::get<1>(got[4]), QStringLiteral("New  name ")); // kept as written
+    EXPECT_EQ(std::get<2>(got[4]), apostrophe);
+    for (size_t i = 5; i < 15; ++i) {
+        EXPECT_EQ(std::get<0>(got[i]), std::get<0>(got[5]));
+        EXPECT_EQ(std::get<3>(got[i]), QStringLiteral("_"));
+        EXPECT_EQ(std::get<4>(got[i]), 0);
+    }
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Import_Ingredient"), 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Import_Units"), 0);
+
+    // The same file again: new sections and recipes, no new products or units.
+    const ImportResult again = importText(t.db, file);
+    EXPECT_EQ(again.recipes, 1);
+    EXPECT_EQ(again.newProducts, 0);
+    EXPECT_EQ(again.newUnits, 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 2);
+
+    EXPECT_TRUE(unitMatches(QStringLiteral("ст.л."), QStringLiteral("ст,л,")));
+    EXPECT_FALSE(unitMatches(QStringLiteral("ст.л."), QStringLiteral("ст л")));
+    EXPECT_FALSE(unitMatches(QStringLiteral("_"), QStringLiteral("x")));
+    EXPECT_FALSE(productMatches(productKey(QStringLiteral("соль")), QStringLiteral("Соль морская")));
+    EXPECT_TRUE(productMatches(productKey(QStringLiteral(" соль")), QStringLiteral("Соль ")));
+}
+
+TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
+    TestDb t;
+    t.addSection(QStringLiteral("Было"));
+    QByteArray file = "Ovelta 2.01\r\nCATALOG=A\r\n";
+    for (int i = 0; i < 500; ++i)
+        file += "RECIPE=R\r\nINGREDIENT=P" + QByteArray::number(i) +
+                "\r\nQUANTITY=1\r\nUNIT=g\r\n~INGREDIENT\r\ntext\r\n~RECIPE\r\n";
+    file += "~CATALOG\r\n";
+    const int lastLine = int(file.count('\n'));
+    const QString before = contents(t.db);
+    const QByteArray bytesBefore = fileBytes(t.path());
+
+    setLineHook([lastLine](int line) {
+        if (line == lastLine)
+            throw DbError(1, QStringLiteral("forced"));
+    });
+    try {
+        importText(t.db, file);
+        ADD_FAILURE() << "the import went through";
+    } catch (const ExchangeError& e) {
+        EXPECT_EQ(e.kind(), ExchangeError::Kind::Data);
+        EXPECT_EQ(e.line(), lastLine);
+        EXPECT_TRUE(e.message().contains(QString::number(lastLine))) << e.message().toStdString();
+    }
+    EXPECT_EQ(fileBytes(t.path()), bytesBefore);
+    EXPECT_EQ(contents(t.db), before);
+
+    // Rows an interrupted import of another program left in the work tables go too.
+    t.db.exec("INSERT INTO Import_Ingredient (Name, ID) VALUES ('left over', 1)");
+    EXPECT_THROW(importText(t.db, file), ExchangeError);
+    setLineHook({});
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Import_Ingredient"), 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 0);
+
+    // A name the engine refuses (too long) fails the same way, at its line.
+    const QByteArray longName(300, 'x');
+    try {
+        importText(t.db, "Ovelta 2.01\r\nCATALOG=ok\r\nRECIPE=" + longName + "\r\n");
+        ADD_FAILURE() << "a 300-character name was stored";
+    } catch (const ExchangeError& e) {
+        EXPECT_EQ(e.line(), 3);
+    }
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 1);
+
+    // A missing file and a folder are said so, with the file's name.
+    NoProgress quiet;
+    try {
+        importFile(t.db, t.dir() + "/missing.ovl", quiet);
+        ADD_FAILURE();
+    } catch (const ExchangeError& e) {
+        EXPECT_EQ(e.kind(), ExchangeError::Kind::File);
+        EXPECT_TRUE(e.message().contains(QStringLiteral("missing.ovl")));
+    }
+    EXPECT_THROW(importFile(t.db, t.dir(), quiet), ExchangeError);
+}
+
+TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
+    TestDb source;
+    const int a = source.addSection(QStringLiteral("Супы"));
+    const int b = source.addSection(QStringLiteral("Холодные"), a);
+    const int salt = source.addProduct(QStringLiteral("Соль"));
+    const int g = source.addUnit(QStringLiteral("г"));
+    const QString texts[] = {QStringLiteral("Один\r\nДва\r\n"), QString(),
+                             QStringLiteral("\r\n\r\nпусто выше"), QStringLiteral("Мёд {x} \\y")};
+    for (int i = 0; i < 4; ++i) {
+        const int r = source.addRecipe(QStringLiteral("Рецепт %1").arg(i), i % 2 ? b : 0, texts[i]);
+        source.addLine(r, salt, 0.1f * float(i + 1), g);
+    }
+    const QByteArray first = exportBytes(source.db, std::nullopt);
+
+    TestDb target;
+    RecordingProgress progress;
+    importBytes(target.db, first, progress);
+    EXPECT_EQ(progress.high, first.size());
+    EXPECT_EQ(progress.last, first.size());
+    EXPECT_EQ(exportBytes(target.db, std::nullopt), first);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(column(target.db, "SELECT Recipe FROM Recipes WHERE Name=?",
+                         {QStringLiteral("Рецепт %1").arg(i)}),
+                  texts[i]);
+
+    // The same text as UTF-8, with plain CR LF line ends as a person would type it.
+    TestDb utf8;
+    importBytes(utf8.db,
+                QStringLiteral("Ovelta 2.01\r\nRECIPE=Мёд\r\nINGREDIENT=Соль\r\nQUANTITY=2\r\n"
+                               "UNIT=г\r\n~INGREDIENT\r\nОдин\r\nДва\r\n~RECIPE\r\n")
+                    .toUtf8(),
+                progress);
+    EXPECT_EQ(column(utf8.db, "SELECT Name FROM Recipes"), QStringLiteral("Мёд"));
+    EXPECT_EQ(column(utf8.db, "SELECT Recipe FROM Recipes"), QStringLiteral("Один\r\nДва"));
+    EXPECT_EQ(column(utf8.db, "SELECT Name FROM Ingredient"), QStringLiteral("Соль"));
+
+    // The starter collection is a valid file that comes back byte for byte.
+    TestDb starter;
+    const QByteArray shipped = starterCollection();
+    ASSERT_FALSE(shipped.isEmpty());
+    const ImportResult r = importBytes(starter.db, shipped, progress);
+    EXPECT_GE(r.recipes, 12);
+    EXPECT_GE(r.sections, 3);
+    EXPECT_EQ(exportBytes(starter.db, std::nullopt), shipped);
+}
+
+TEST(ExchangeWrite, AFailedExportLeavesNoFileAndKeepsTheOldOne) {
+    TestDb t;
+    t.addRecipe(QStringLiteral("Щи"));
+    const QString path = t.dir() + "/out.ovl";
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents");
+    old.close();
+    exportToFile(t.db, std::nullopt, path);
+    EXPECT_TRUE(fileBytes(path).startsWith("Ovelta 2.01\r\nRECIPE="));
+
+    EXPECT_THROW(exportToFile(t.db, std::nullopt, t.dir() + "/no/such/folder/x.ovl"),
+                 ExchangeError);
+    // A target that is a folder cannot be replaced; nothing is left beside it.
+    const QStringList before = QDir(t.dir()).entryList(QDir::Files);
+    EXPECT_THROW(exportToFile(t.db, std::nullopt, t.dir()), ExchangeError);
+    EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files), before);
+}
