@@ -8,9 +8,15 @@
 #include "catalog/CCatalogView.h"
 #include "data/Schema.h"
 #include "recipes/CRView.h"
+#include "exchange/ExchangeStore.h"
+#include "kitchen/KitchenStore.h"
 #include "search/SearchStore.h"
+#include "ui/Commands.h"
+#include "ui/Progress.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -34,7 +40,17 @@ struct Fixture {
         CollectionSize size;
         size.bigSectionRecipes = 5000;
         info = generateCollection(db, size);
+        // About a third of the products at hand, as a kitchen has them; one product that
+        // 1,000 lines use, for adding to the list.
+        db.exec("INSERT INTO Products SELECT ID FROM Ingredient WHERE ID % 3 = 0");
+        db.exec("UPDATE Ingredients SET Have = (Ingredient % 3 = 0)");
+        db.exec("INSERT INTO Ingredient (Name) VALUES ('Популярный продукт')");
+        popular = int(db.lastInsertRowId());
+        db.exec("UPDATE Ingredients SET Ingredient=? WHERE ID IN "
+                "(SELECT ID FROM Ingredients ORDER BY ID LIMIT 1000)",
+                {qint64(popular)});
     }
+    int popular = 0;
 };
 
 Fixture& fixture() {
@@ -85,6 +101,175 @@ void BM_FindByProduct(benchmark::State& state) {
 }
 BENCHMARK(BM_FindByProduct)->Unit(benchmark::kMillisecond);
 
+// "Что приготовить?" as the user runs it: progress window, scan, results list filled.
+void BM_WhatToCookCommand(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    CMainFrame frame(db);
+    frame.show();
+    Prompts::setTestMode(true); // an empty result's message must not wait for a click
+    for (auto _ : state)
+        frame.runCommand(ID_WHAT_TO_COOK);
+    Prompts::setTestMode(false);
+}
+BENCHMARK(BM_WhatToCookCommand)->Unit(benchmark::kMillisecond);
+
+// The bare pass over the stored query of every line with its recipe, for comparison.
+void BM_IngredientUseScan(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state) {
+        Statement rows(db, SqlText("SELECT ID, Name, Have FROM IngredientUse"));
+        qint64 n = 0;
+        while (rows.step())
+            n += rows.int64(2);
+        benchmark::DoNotOptimize(n);
+    }
+}
+BENCHMARK(BM_IngredientUseScan)->Unit(benchmark::kMillisecond);
+
+void BM_MenuProductList50Dishes(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    CMainFrame frame(db);
+    frame.show();
+    for (auto _ : state)
+        frame.runCommand(ID_MENU_PRODUCT_LIST);
+}
+BENCHMARK(BM_MenuProductList50Dishes)->Unit(benchmark::kMillisecond);
+
+void BM_MenuProductListDocument(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(kitchen::menuProductListRtf(db).size());
+}
+BENCHMARK(BM_MenuProductListDocument)->Unit(benchmark::kMillisecond);
+
+void BM_AddProductUsedBy1000Lines(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    const int product = fixture().popular;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            kitchen::addProducts(db, kitchen::List::OnHand, {{product, QString()}}).size());
+        state.PauseTiming();
+        kitchen::removeProducts(db, kitchen::List::OnHand, {product});
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AddProductUsedBy1000Lines)->Unit(benchmark::kMillisecond);
+
+// Import and export of the whole of L, with the raw baseline the import is held to: the
+// same rows inserted through prepared statements in one transaction.
+void exchangeFigures() {
+    Database source;
+    source.open(fixture().path, Database::OpenMode::Existing);
+    const QByteArray file = exchange::exportBytes(source, std::nullopt);
+
+    auto best = [](int runs, const std::function<qint64()>& once) {
+        qint64 b = -1;
+        for (int i = 0; i < runs; ++i) {
+            const qint64 t = once();
+            if (b < 0 || t < b)
+                b = t;
+        }
+        return double(b) / 1e6;
+    };
+    QTemporaryDir dir;
+    int n = 0;
+    auto freshDb = [&](Database& db) {
+        db.open(dir.filePath(QStringLiteral("i%1.db").arg(n++)), Database::OpenMode::Create);
+        schema::create(db);
+    };
+
+    const double exportMs = best(3, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        exchange::exportToFile(source, std::nullopt, dir.filePath(QStringLiteral("L.ovl")));
+        return timer.nsecsElapsed();
+    });
+
+    const double importMs = best(3, [&] {
+        Database db;
+        freshDb(db);
+        NoProgress quiet;
+        QElapsedTimer timer;
+        timer.start();
+        exchange::importBytes(db, file, quiet);
+        return timer.nsecsElapsed();
+    });
+
+    // The rows as they stand in L, read before the clock starts.
+    struct Rows {
+        std::vector<std::pair<qint64, QString>> names; // products, then units
+        std::vector<std::tuple<qint64, qint64, QString>> sections, recipes;
+        std::vector<std::tuple<qint64, qint64, double, qint64>> lines;
+    } rows;
+    {
+        Statement s(source, SqlText("SELECT ID, Parent, Name FROM Catalog ORDER BY ID"));
+        while (s.step())
+            rows.sections.emplace_back(s.int64(0), s.int64(1), s.text(2));
+        Statement r(source, SqlText("SELECT Catalog, Name, Recipe FROM Recipes ORDER BY ID"));
+        while (r.step())
+            rows.recipes.emplace_back(r.int64(0), 0, r.text(1) + QChar(0) + r.text(2));
+        Statement l(source, SqlText("SELECT Recipe, Ingredient, Quantity, Unit FROM Ingredients"));
+        while (l.step())
+            rows.lines.emplace_back(l.int64(0), l.int64(1), l.real(2), l.int64(3));
+        Statement p(source, SqlText("SELECT ID, Name FROM Ingredient UNION ALL "
+                                    "SELECT ID, Name FROM Units"));
+        while (p.step())
+            rows.names.emplace_back(p.int64(0), p.text(1));
+    }
+    const double baselineMs = best(3, [&] {
+        Database db;
+        freshDb(db);
+        QElapsedTimer timer;
+        timer.start();
+        Transaction tx(db);
+        Statement section(db, SqlText("INSERT INTO Catalog (Parent, Name) VALUES (?, ?)"));
+        for (const auto& [id, parent, name] : rows.sections) {
+            section.reset();
+            section.bind(1, parent);
+            section.bind(2, name);
+            section.run();
+        }
+        Statement recipe(db, SqlText("INSERT INTO Recipes (Catalog, Name, Recipe) VALUES (?, ?, ?)"));
+        for (const auto& [catalog, unused, both] : rows.recipes) {
+            const qsizetype cut = both.indexOf(QChar(0));
+            recipe.reset();
+            recipe.bind(1, catalog);
+            recipe.bind(2, both.left(cut));
+            recipe.bind(3, both.mid(cut + 1));
+            recipe.run();
+        }
+        Statement name(db, SqlText("INSERT INTO Ingredient (Name) VALUES (?)"));
+        for (const auto& [id, text] : rows.names) {
+            name.reset();
+            name.bind(1, text);
+            name.run();
+        }
+        Statement line(db, SqlText("INSERT INTO Ingredients (Recipe, Ingredient, Quantity, Unit, "
+                                   "Have) VALUES (?, ?, ?, ?, 0)"));
+        for (const auto& [r, p, q, u] : rows.lines) {
+            line.reset();
+            line.bind(1, r);
+            line.bind(2, p);
+            line.bind(3, q);
+            line.bind(4, u);
+            line.run();
+        }
+        tx.commit();
+        return timer.nsecsElapsed();
+    });
+    std::printf("\nExchange file of L: %.1f MB, %zu recipes, %zu lines\n",
+                double(file.size()) / 1e6, rows.recipes.size(), rows.lines.size());
+    std::printf("export of the whole collection: %8.1f ms   (target 1000 ms)\n", exportMs);
+    std::printf("import of the file:             %8.1f ms   (target 2000 ms)\n", importMs);
+    std::printf("raw baseline, same rows:        %8.1f ms\n", baselineMs);
+    std::printf("import / baseline:              %8.2f     (target 4)\n", importMs / baselineMs);
+}
+
 void BM_StartupToPaintedWindow(benchmark::State& state) {
     for (auto _ : state) {
         CCookbookApp app(fixture().path);
@@ -134,5 +319,6 @@ int main(int argc, char** argv) {
     fixture();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    exchangeFigures();
     return 0;
 }

@@ -57,6 +57,11 @@ void Database::open(const QString& path, OpenMode mode) {
         // Reading the schema is the first real access: a file that is not a database
         // fails here rather than at some later command.
         scalar("SELECT count(*) FROM sqlite_master");
+        // The kitchen's scans join every ingredient line to its recipe in no useful
+        // order: reading the file through a mapping instead of one system call per page
+        // makes them several times faster. Changes still go through the journal.
+        execRaw("PRAGMA mmap_size=268435456");
+        execRaw("PRAGMA cache_size=-16384");
     } catch (...) {
         close();
         throw;

@@ -136,6 +136,8 @@ private:
 } // namespace
 
 QByteArray exportBytes(Database& db, std::optional<int> section, ExportResult* result) {
+    // One read transaction: the file is locked once, and the export sees one state of it.
+    Transaction reading(db);
     Exporter ex(db);
     if (section) {
         ex.section(*section);

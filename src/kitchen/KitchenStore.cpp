@@ -75,35 +75,43 @@ void removeProducts(Database& db, List which, const std::vector<int>& products) 
 }
 
 std::vector<Dish> whatToCook(Database& db, Progress& progress) {
-    const qint64 total = std::get<qint64>(db.scalar("SELECT count(*) FROM IngredientUse"));
+    // Two sequential passes, the lines and then the recipe names, judge every recipe by
+    // all of its lines with no query per recipe. Joining each line to its recipe in the
+    // engine gives the same answer several times slower, as the lines of one recipe lie
+    // scattered over the file.
+    const qint64 total = std::get<qint64>(db.scalar("SELECT count(*) FROM Ingredients"));
     progress.setRange(0, total);
     const qint64 step = std::max<qint64>(1, total / 50);
 
-    // One pass over the lines; each recipe is judged by all of its lines.
-    struct Candidate {
-        int id;
-        QString name;
-        bool all;
-    };
-    std::vector<Candidate> candidates;
-    std::unordered_map<int, size_t> index;
-    Statement rows(db, SqlText("SELECT ID, Name, Have FROM IngredientUse"));
+    std::unordered_map<int, bool> allAvailable; // recipe -> every line so far available
+    Statement lines(db, SqlText("SELECT Recipe, Have FROM Ingredients"));
     qint64 done = 0;
-    while (rows.step()) {
-        const int id = int(rows.int64(0));
-        auto [it, isNew] = index.try_emplace(id, candidates.size());
-        if (isNew)
-            candidates.push_back({id, rows.text(1), true});
-        if (rows.int64(2) == 0)
-            candidates[it->second].all = false;
+    while (lines.step()) {
+        const int recipe = int(lines.int64(0));
+        const bool have = lines.int64(1) != 0;
+        if (recipe != 0) {
+            auto [it, isNew] = allAvailable.try_emplace(recipe, have);
+            if (!isNew && !have)
+                it->second = false;
+        }
         if (++done % step == 0)
             progress.setPosition(done);
     }
 
+    struct Candidate {
+        int id;
+        QString name;
+    };
     std::vector<Candidate> found;
-    for (Candidate& c : candidates)
-        if (c.all)
-            found.push_back(std::move(c));
+    Statement names(db, SqlText("SELECT ID, Name FROM Recipes"));
+    while (names.step()) {
+        const int id = int(names.int64(0));
+        const auto it = allAvailable.find(id);
+        if (it != allAvailable.end() && it->second)
+            found.push_back({id, names.text(1)});
+    }
+
+    // By name in the Russian order of the name search, then by ID.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(found.size());
     for (const Candidate& c : found)
@@ -180,8 +188,8 @@ std::optional<int> parseServings(const QString& text) {
 }
 
 bool bytesLess(const QString& a, const QString& b) {
-    const QByteArray x = rtf::toCp1251(a);
-    const QByteArray y = rtf::toCp1251(b);
+    const QByteArray x = rtf::toCp1251Lossy(a);
+    const QByteArray y = rtf::toCp1251Lossy(b);
     return std::lexicographical_compare(
         x.begin(), x.end(), y.begin(), y.end(),
         [](char l, char r) { return static_cast<unsigned char>(l) < static_cast<unsigned char>(r); });
@@ -194,7 +202,7 @@ template <class T, class Text> void sortByBytes(std::vector<T>& items, Text text
     std::vector<std::pair<QByteArray, size_t>> keys;
     keys.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i)
-        keys.emplace_back(rtf::toCp1251(text(items[i])), i);
+        keys.emplace_back(rtf::toCp1251Lossy(text(items[i])), i);
     std::stable_sort(keys.begin(), keys.end(), [](const auto& l, const auto& r) {
         return std::lexicographical_compare(
             l.first.begin(), l.first.end(), r.first.begin(), r.first.end(),
@@ -256,6 +264,8 @@ std::vector<Dish> menuDishesByBytes(Database& db) {
 }
 
 QByteArray menuProductListRtf(Database& db) {
+    // One read transaction: the file is locked once, not once per look-up.
+    Transaction reading(db);
     std::vector<QString> dishLines;
     std::vector<ProductTotal> totals;
     Statement lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients "

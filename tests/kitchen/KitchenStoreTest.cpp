@@ -104,6 +104,8 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     t.addLine(salted, salt, 0, 0);
     t.addLine(fancy, caviar, 1, kg);
     t.addLine(fancy, salt, 1, kg);
+    t.addLine(0, egg, 1, kg);   // a line of a recipe still being written
+    t.addLine(999, egg, 1, kg); // a line whose recipe is gone
 
     // Nothing on hand: every mark false, nothing listed.
     EXPECT_TRUE(kitchen::whatToCook(t.db, progress).empty());
@@ -122,9 +124,9 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     EXPECT_EQ(names(kitchen::whatToCook(t.db, progress)).back(), QStringLiteral("Яйцо с солью"));
     EXPECT_EQ(names(kitchen::whatToCook(t.db, progress)).size(), 5);
 
-    EXPECT_EQ(progress.high, 8);
+    EXPECT_EQ(progress.high, 10);
     ASSERT_FALSE(progress.positions.empty());
-    EXPECT_EQ(progress.positions.back(), 8);
+    EXPECT_EQ(progress.positions.back(), 10);
 }
 
 TEST(KitchenStore, MenuKeepsOneRowPerRecipeAndDropsOrphansOnOpening) {
