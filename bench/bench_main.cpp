@@ -8,6 +8,7 @@
 #include "catalog/CCatalogView.h"
 #include "data/Schema.h"
 #include "recipes/CRView.h"
+#include "reference/CDictionaryWork.h"
 #include "exchange/ExchangeStore.h"
 #include "kitchen/KitchenStore.h"
 #include "search/SearchStore.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -49,8 +51,14 @@ struct Fixture {
         db.exec("UPDATE Ingredients SET Ingredient=? WHERE ID IN "
                 "(SELECT ID FROM Ingredients ORDER BY ID LIMIT 1000)",
                 {qint64(popular)});
+        db.exec("INSERT INTO Ingredient (Name) VALUES ('Частый продукт')");
+        frequent = int(db.lastInsertRowId());
+        db.exec("UPDATE Ingredients SET Ingredient=? WHERE ID IN "
+                "(SELECT ID FROM Ingredients ORDER BY ID DESC LIMIT 500)",
+                {qint64(frequent)});
     }
     int popular = 0;
+    int frequent = 0; // used by 500 lines
 };
 
 Fixture& fixture() {
@@ -159,6 +167,41 @@ void BM_AddProductUsedBy1000Lines(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_AddProductUsedBy1000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_ProductWorkOpen(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state) {
+        CIngredientWork dialog(db);
+        dialog.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(dialog.entries()->count());
+    }
+}
+BENCHMARK(BM_ProductWorkOpen)->Unit(benchmark::kMillisecond);
+
+// Moving to a product that 500 lines use, which fills the usage list with them.
+void BM_ProductWorkMove(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    CIngredientWork dialog(db);
+    dialog.show();
+    QListWidget* list = dialog.entries();
+    int frequentRow = -1;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->data(Qt::UserRole).toInt() == fixture().frequent)
+            frequentRow = i;
+    for (auto _ : state) {
+        list->setCurrentRow(frequentRow);
+        QApplication::processEvents();
+        state.PauseTiming();
+        list->setCurrentRow(frequentRow == 0 ? 1 : 0);
+        state.ResumeTiming();
+    }
+    if (dialog.usage()->count() == 0)
+        state.SkipWithError("the usage list stayed empty");
+}
+BENCHMARK(BM_ProductWorkMove)->Unit(benchmark::kMillisecond);
 
 // Import and export of the whole of L, with the raw baseline the import is held to: the
 // same rows inserted through prepared statements in one transaction.

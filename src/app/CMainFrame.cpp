@@ -12,6 +12,8 @@
 #include "exchange/ExchangeCommands.h"
 #include "kitchen/KitchenCommands.h"
 #include "recipes/CRView.h"
+#include "recipes/RecipeStore.h"
+#include "reference/CDictionaryWork.h"
 #include "recipes/RecipeCommands.h"
 #include "search/CFoundListView.h"
 #include "search/SearchCommands.h"
@@ -181,6 +183,7 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_ADD_RECIPE_ROOT, [this] { m_recipeCommands->addToRoot(); });
     setCommandHandler(ID_EDIT_RECIPE, [this] { m_recipeCommands->editSelected(); });
     setCommandHandler(ID_DELETE_RECIPE, [this] { m_recipeCommands->deleteSelected(); });
+    m_recipeCommands->setRecipeChanged([this](int id) { recipeChanged(id); });
 
     m_found->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });
     m_found->setCommandRunner([this](int id) { runCommand(id); });
@@ -211,6 +214,23 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_EXPORT_SECTION, [this] { m_exchangeCommands->exportSection(); });
     setCommandHandler(ID_EXPORT_ALL, [this] { m_exchangeCommands->exportAll(); });
     setCommandHandler(ID_IMPORT, [this] { m_exchangeCommands->importFile(); });
+
+    auto keepDictionary = [this](CDictionaryWork& dialog) {
+        dialog.setRecipeChanged([this](int id) { recipeChanged(id); });
+        dialog.setNamesChanged([this] {
+            if (const int shown = m_recipe->CurrentRecipeId())
+                m_recipe->ShowRecipe(shown);
+        });
+        dialog.exec();
+    };
+    setCommandHandler(ID_PRODUCT_WORK, [this, keepDictionary] {
+        CIngredientWork dialog(m_db, this);
+        keepDictionary(dialog);
+    });
+    setCommandHandler(ID_UNIT_WORK, [this, keepDictionary] {
+        CUnitWork dialog(m_db, this);
+        keepDictionary(dialog);
+    });
 
     // Printing from the menu always prints the recipe pane, whatever has the focus.
     setCommandHandler(ID_PRINT_RECIPE, [this] { m_recipe->print(); });
@@ -253,6 +273,23 @@ void CMainFrame::runCommand(int id) {
     } catch (const DbError& e) {
         Prompts::databaseError(this, e.message());
     }
+}
+
+void CMainFrame::recipeChanged(int recipeId) {
+    const std::optional<recipes::Recipe> recipe = recipes::readRecipe(m_db, recipeId);
+    if (!recipe) {
+        m_found->removeRecipe(recipeId);
+        // Nothing stays selected that the view no longer shows.
+        if (m_recipe->CurrentRecipeId() == recipeId || m_recipe->CurrentRecipeId() == 0)
+            m_catalog->clearSelection();
+        if (m_recipe->CurrentRecipeId() == recipeId)
+            m_recipe->ShowRecipe(0);
+        return;
+    }
+    m_catalog->renameRecipe(recipeId, recipe->name);
+    m_found->renameRecipe(recipeId, recipe->name);
+    if (m_recipe->CurrentRecipeId() == recipeId)
+        m_recipe->ShowRecipe(recipeId);
 }
 
 std::array<int, 3> CMainFrame::columnWidths(int clientWidth) {

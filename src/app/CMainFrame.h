@@ -47,6 +47,9 @@ public:
     void runCommand(int id);
     void setCommandHandler(int id, std::function<void()> handler);
 
+    // Brings every pane in step with a recipe that was renamed, changed or deleted.
+    void recipeChanged(int recipeId);
+
     // The widths the columns are given for a client width: 3/8, 3/8 and 2/8; 0 marks a
     // column below the minimum width, which is not shown.
     static std::array<int, 3> columnWidths(int clientWidth);

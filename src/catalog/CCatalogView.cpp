@@ -157,6 +157,20 @@ void CCatalogView::sortChildrenOf(QTreeWidgetItem* parent) {
     (parent ? parent : invisibleRootItem())->sortChildren(0, Qt::AscendingOrder);
 }
 
+void CCatalogView::renameRecipe(int recipeId, const QString& name) {
+    const qint32 value = catalog::recipeValue(recipeId);
+    std::vector<QTreeWidgetItem*> found;
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if (itemValue(*it) == value)
+            found.push_back(*it);
+    for (QTreeWidgetItem* item : found) {
+        if (item->text(0) == name)
+            continue;
+        item->setText(0, name);
+        sortChildrenOf(item->parent());
+    }
+}
+
 void CCatalogView::ensureLoaded(QTreeWidgetItem* item) {
     if (!item || item->childCount() == 0 || !isPlaceholder(item->child(0)))
         return;

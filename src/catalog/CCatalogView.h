@@ -40,6 +40,8 @@ public:
     void expandSection(QTreeWidgetItem* item);
     QTreeWidgetItem* selectedEntry() const;
     void selectEntry(QTreeWidgetItem* item);
+    // Gives every loaded item of that recipe its new name, in its sorted place.
+    void renameRecipe(int recipeId, const QString& name);
     // Finds the loaded child of parent (top level when null) carrying value.
     QTreeWidgetItem* findChild(QTreeWidgetItem* parent, qint32 value) const;
 

@@ -55,6 +55,8 @@ void RecipeCommands::editSelected() {
     m_tree.sortChildrenOf(item->parent());
     m_tree.selectEntry(item);
     m_view.ShowRecipe(recipe);
+    if (m_recipeChanged)
+        m_recipeChanged(recipe);
 }
 
 void RecipeCommands::deleteSelected() {
@@ -67,4 +69,6 @@ void RecipeCommands::deleteSelected() {
         return;
     delete item;
     m_view.ShowRecipe(0);
+    if (m_recipeChanged)
+        m_recipeChanged(recipe);
 }

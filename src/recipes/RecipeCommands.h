@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class CCatalogView;
 class CRView;
 class Database;
@@ -17,6 +19,9 @@ public:
     void editSelected();
     void deleteSelected();
 
+    // Told after a recipe was renamed or deleted, so other panes can follow.
+    void setRecipeChanged(std::function<void(int)> f) { m_recipeChanged = std::move(f); }
+
 private:
     void addIn(class QTreeWidgetItem* sectionItem, int section);
     class QTreeWidgetItem* selectedRecipe(); // null after telling the user why
@@ -25,4 +30,5 @@ private:
     CCatalogView& m_tree;
     CRView& m_view;
     QWidget* m_window;
+    std::function<void(int)> m_recipeChanged;
 };

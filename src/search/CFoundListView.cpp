@@ -37,6 +37,20 @@ void CFoundListView::appendResult(const QString& name, int recipeId) {
     addTopLevelItem(item);
 }
 
+void CFoundListView::renameRecipe(int recipeId, const QString& name) {
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (recipeAt(i) == recipeId)
+            topLevelItem(i)->setText(0, name);
+}
+
+void CFoundListView::removeRecipe(int recipeId) {
+    // Not a choice of the user: removing rows shows nothing.
+    const QSignalBlocker blocker(this);
+    for (int i = topLevelItemCount() - 1; i >= 0; --i)
+        if (recipeAt(i) == recipeId)
+            delete takeTopLevelItem(i);
+}
+
 int CFoundListView::recipeAt(int row) const {
     QTreeWidgetItem* item = topLevelItem(row);
     return item ? item->data(0, Qt::UserRole).toInt() : 0;

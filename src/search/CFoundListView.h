@@ -19,6 +19,9 @@ public:
 
     void clearResults();
     void appendResult(const QString& name, int recipeId);
+    // Keeps the rows of a recipe true to the database: a new name, or no rows at all.
+    void renameRecipe(int recipeId, const QString& name);
+    void removeRecipe(int recipeId);
     int rowCount() const { return topLevelItemCount(); }
     int recipeAt(int row) const;
     std::optional<int> selectedRow() const;

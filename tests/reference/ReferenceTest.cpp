@@ -1,0 +1,246 @@
+#include "app/CMainFrame.h"
+#include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
+#include "kitchen/KitchenStore.h"
+#include "recipes/CRView.h"
+#include "reference/CDictionaryWork.h"
+#include "reference/ReferenceStore.h"
+#include "search/CFoundListView.h"
+#include "support/TestDb.h"
+#include "support/Widgets.h"
+#include "ui/Commands.h"
+#include "ui/Prompts.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using recipes::Dictionary;
+
+namespace {
+
+QStringList listTexts(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+QString selectedText(QListWidget* list) {
+    const auto selected = list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.front()->text();
+}
+
+bool enabled(QWidget* dialog, const char* name) {
+    auto b = child<QPushButton>(dialog, name);
+    EXPECT_TRUE(b) << "no button " << name;
+    return b && b->isEnabled();
+}
+
+// The same behaviour for both dictionaries, with what differs as data.
+struct Case {
+    Dictionary which;
+    int command;
+    const char* title;
+};
+
+class DictionaryWork : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override { Prompts::clear(); }
+    void TearDown() override { Prompts::clear(); }
+
+    int addEntry(TestDb& t, const char* name) {
+        return GetParam().which == Dictionary::Products ? t.addProduct(QString::fromUtf8(name))
+                                                        : t.addUnit(QString::fromUtf8(name));
+    }
+    // A line of the recipe that uses the entry, and something else for the other field.
+    void use(TestDb& t, int recipe, int entry, int other) {
+        if (GetParam().which == Dictionary::Products)
+            t.addLine(recipe, entry, 1, other);
+        else
+            t.addLine(recipe, other, 1, entry);
+    }
+};
+
+} // namespace
+
+TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
+    TestDb t;
+    const int used = addEntry(t, "Мука");
+    const int spare = addEntry(t, "банка");
+    addEntry(t, "Яйцо");
+    const int other = GetParam().which == Dictionary::Products ? t.addUnit("г") : t.addProduct("Соль");
+    const int blini = t.addRecipe(QStringLiteral("Блины"));
+    const int cake = t.addRecipe(QStringLiteral("Бисквит"));
+    use(t, blini, used, other);
+    use(t, cake, used, other);
+    use(t, blini, used, other); // twice in one recipe: listed twice
+    if (GetParam().which == Dictionary::Products)
+        kitchen::addProducts(t.db, kitchen::List::OnHand, {{spare, "банка"}});
+    CMainFrame frame(t.db);
+    frame.show();
+
+    bool seen = false;
+    onNextModal([&](QWidget* dialog) {
+        seen = true;
+        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8(GetParam().title));
+        auto entries = child<QListWidget>(dialog, "entries");
+        auto usage = child<QListWidget>(dialog, "usage");
+        ASSERT_TRUE(entries && usage);
+        // Russian order, letter case aside; the first entry selected with its uses.
+        EXPECT_EQ(listTexts(entries), (QStringList{"банка", "Мука", "Яйцо"}));
+        EXPECT_EQ(selectedText(entries), QStringLiteral("банка"));
+        EXPECT_EQ(usage->count(), 0);
+        EXPECT_TRUE(enabled(dialog, "deleteButton"));
+
+        entries->setCurrentRow(1);
+        EXPECT_EQ(listTexts(usage), (QStringList{"Бисквит", "Блины", "Блины"}));
+        EXPECT_FALSE(enabled(dialog, "deleteButton"));
+        click(dialog, "deleteButton");
+        EXPECT_EQ(listTexts(entries).size(), 3);
+
+        // "Изменить рецепт" with no recipe chosen says so.
+        click(dialog, "editRecipeButton");
+        ASSERT_FALSE(Prompts::shown().empty());
+        EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Выберите рецепт"));
+        EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
+
+        // Rename: the entry moves to its sorted place and stays selected.
+        entries->setCurrentRow(0);
+        onNextModal(
+            [](QWidget* form) {
+                auto name = child<QLineEdit>(form, "name");
+                ASSERT_TRUE(name);
+                name->setText(QStringLiteral("ящик"));
+                click(form, "yesButton");
+            },
+            dialog, "the rename dialog");
+        click(dialog, "changeButton");
+        EXPECT_EQ(listTexts(entries), (QStringList{"Мука", "Яйцо", "ящик"}));
+        EXPECT_EQ(selectedText(entries), QStringLiteral("ящик"));
+
+        // Delete: gone from the list, nothing selected, no uses shown, buttons off.
+        onNextModal([](QWidget* form) { click(form, "yesButton"); }, dialog, "the delete dialog");
+        click(dialog, "deleteButton");
+        EXPECT_EQ(listTexts(entries), (QStringList{"Мука", "Яйцо"}));
+        EXPECT_TRUE(entries->selectedItems().isEmpty());
+        EXPECT_EQ(usage->count(), 0);
+        EXPECT_FALSE(enabled(dialog, "deleteButton"));
+        EXPECT_FALSE(enabled(dialog, "changeButton"));
+
+        // A new entry is selected at once, unused.
+        onNextModal(
+            [](QWidget* form) {
+                child<QLineEdit>(form, "name")->setText(QStringLiteral("Ананас"));
+                click(form, "yesButton");
+            },
+            dialog, "the new-entry dialog");
+        click(dialog, "addButton");
+        EXPECT_EQ(selectedText(entries), QStringLiteral("Ананас"));
+        EXPECT_EQ(usage->count(), 0);
+        EXPECT_TRUE(enabled(dialog, "deleteButton"));
+        click(dialog, "exitButton");
+    });
+    frame.runCommand(GetParam().command);
+    EXPECT_TRUE(seen);
+    if (GetParam().which == Dictionary::Products) {
+        EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
+    } else {
+        // Deleting a unit touches no other table.
+        EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 3);
+    }
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Ingredient=? OR Unit=?",
+                     {qint64(spare), qint64(spare)}),
+              0);
+}
+
+TEST_P(DictionaryWork, RenamingARecipeThereRenamesItEverywhere) {
+    TestDb t;
+    const int section = t.addSection(QStringLiteral("Выпечка"));
+    const int entry = addEntry(t, "Мука");
+    const int other = GetParam().which == Dictionary::Products ? t.addUnit("г") : t.addProduct("Соль");
+    const int blini = t.addRecipe(QStringLiteral("Блины"), section);
+    use(t, blini, entry, other);
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* sectionItem = tree->findChild(nullptr, section);
+    ASSERT_TRUE(sectionItem);
+    tree->expandSection(sectionItem);
+    tree->selectEntry(tree->findChild(sectionItem, catalog::recipeValue(blini)));
+    frame.foundListView()->appendResult(QStringLiteral("Блины"), blini);
+    ASSERT_EQ(frame.recipeView()->CurrentRecipeId(), blini);
+
+    onNextModal([&](QWidget* dialog) {
+        auto usage = child<QListWidget>(dialog, "usage");
+        ASSERT_TRUE(usage);
+        ASSERT_EQ(usage->count(), 1);
+        usage->setCurrentRow(0);
+        onNextModal(
+            [](QWidget* form) {
+                auto name = child<QLineEdit>(form, "name");
+                ASSERT_TRUE(name);
+                name->setText(QStringLiteral("Блинчики"));
+                click(form, "yesButton");
+            },
+            dialog, "the recipe editor");
+        click(dialog, "editRecipeButton");
+        EXPECT_EQ(listTexts(usage), QStringList{"Блинчики"});
+
+        // Renaming the entry itself shows at once in the recipe view behind.
+        onNextModal(
+            [](QWidget* form) {
+                child<QLineEdit>(form, "name")->setText(QStringLiteral("Зерно"));
+                click(form, "yesButton");
+            },
+            dialog, "the rename dialog");
+        click(dialog, "changeButton");
+        EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Зерно")))
+            << frame.recipeView()->toPlainText().toStdString();
+        click(dialog, "exitButton");
+    });
+    frame.runCommand(GetParam().command);
+    EXPECT_EQ(texts(sectionItem), QStringList{"Блинчики"});
+    EXPECT_EQ(texts(frame.foundListView()->invisibleRootItem()), QStringList{"Блинчики"});
+    EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith(QStringLiteral("Блинчики")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, DictionaryWork,
+                         ::testing::Values(Case{Dictionary::Products, ID_PRODUCT_WORK, "Продукты"},
+                                           Case{Dictionary::Units, ID_UNIT_WORK, "Единицы"}),
+                         [](const auto& param) {
+                             return param.param.which == Dictionary::Products ? "Products"
+                                                                             : "Units";
+                         });
+
+TEST(DictionaryWorkEmpty, OpensWithBothListsEmptyAndNothingSelected) {
+    TestDb t;
+    CIngredientWork dialog(t.db);
+    EXPECT_EQ(dialog.entries()->count(), 0);
+    EXPECT_EQ(dialog.usage()->count(), 0);
+    EXPECT_TRUE(dialog.entries()->selectedItems().isEmpty());
+    EXPECT_FALSE(child<QPushButton>(&dialog, "deleteButton")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(&dialog, "changeButton")->isEnabled());
+}
+
+TEST(ReferenceStore, UsageListsEveryLineOfEveryRecipe) {
+    TestDb t;
+    const int salt = t.addProduct(QStringLiteral("Соль"));
+    const int g = t.addUnit(QStringLiteral("г"));
+    const int a = t.addRecipe(QStringLiteral("Суп"));
+    const int b = t.addRecipe(QStringLiteral("Каша"));
+    t.addLine(a, salt, 1, g);
+    t.addLine(b, salt, 1, 0);
+    t.addLine(a, salt, 2, g);
+    t.addLine(0, salt, 2, g); // a recipe still being written is no use yet
+    auto ids = [](const std::vector<reference::Use>& uses) {
+        std::vector<int> out;
+        for (const auto& u : uses)
+            out.push_back(u.recipe);
+        return out;
+    };
+    EXPECT_EQ(ids(reference::usage(t.db, Dictionary::Products, salt)), (std::vector<int>{a, b, a}));
+    EXPECT_EQ(ids(reference::usage(t.db, Dictionary::Units, g)), (std::vector<int>{a, a}));
+    EXPECT_TRUE(reference::usage(t.db, Dictionary::Units, 999).empty());
+}
