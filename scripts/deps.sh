@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6printsupport6
     libgl-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core
+    fonts-dejavu-core qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QShortcut>
@@ -318,8 +319,15 @@ void CMainFrame::applyColumnWidths() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_splitter && event->type() == QEvent::Resize)
+    // The proportions come back whenever the window's width changes, and on the first
+    // show; a width the user dragged survives the toolbar or status bar coming and going.
+    if (watched == m_splitter && event->type() == QEvent::Show)
         applyColumnWidths();
+    if (watched == m_splitter && event->type() == QEvent::Resize) {
+        auto resize = static_cast<QResizeEvent*>(event);
+        if (resize->size().width() != resize->oldSize().width())
+            applyColumnWidths();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

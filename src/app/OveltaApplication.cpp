@@ -3,10 +3,21 @@
 #include "ui/Prompts.h"
 #include "data/DbError.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 OveltaApplication::OveltaApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Ovelta"));
-    setApplicationDisplayName(QStringLiteral("Ovelta"));
+    // No display name: the window system would append it to every window title.
     setDesktopFileName(QStringLiteral("ovelta"));
+    // Qt's own texts (standard buttons, print dialogs, text field menus) in Russian,
+    // whatever the system's language.
+    m_qtTranslator = new QTranslator(this);
+    if (m_qtTranslator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                             QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(m_qtTranslator);
 }
 
 bool OveltaApplication::notify(QObject* receiver, QEvent* event) {

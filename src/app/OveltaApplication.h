@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 // The application object. A failure that escapes an event handler (a database error while
 // a section opens or an item is dropped, say) ends that one action with a message, as
@@ -10,4 +11,9 @@ class OveltaApplication : public QApplication {
 public:
     OveltaApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+    // True when Qt's Russian texts were found and are in use.
+    bool hasRussianQtTexts() const { return !m_qtTranslator->isEmpty(); }
+
+private:
+    QTranslator* m_qtTranslator = nullptr;
 };

@@ -48,6 +48,10 @@ TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
     CMainFrame frame(t.db);
     frame.show();
     QSplitter* splitter = frame.splitter();
+    QCoreApplication::processEvents();
+    // The first show already has the proportions.
+    EXPECT_EQ(splitter->sizes()[0], splitter->width() * 3 / 8);
+    EXPECT_EQ(splitter->sizes()[1], splitter->width() * 3 / 8);
     // Resize the window until the splitter (its client area) has the width wanted.
     auto setClientWidth = [&](int width) {
         for (int i = 0; i < 3 && splitter->width() != width; ++i) {
@@ -62,14 +66,25 @@ TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
     EXPECT_EQ(sizes[1], 300);
     EXPECT_EQ(sizes[0] + sizes[1] + sizes[2] + 2 * splitter->handleWidth(), 800);
 
-    // A user's dragging lasts until the next resize.
+    // A user's dragging lasts until the next resize, whatever bars come and go.
     splitter->setSizes({100, 500, sizes[2]});
+    const int height = splitter->height();
+    frame.action(ID_VIEW_TOOLBAR)->trigger();
+    frame.action(ID_VIEW_STATUS_BAR)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_GT(splitter->height(), height);
+    EXPECT_EQ(splitter->sizes()[0], 100);
+    frame.action(ID_VIEW_TOOLBAR)->trigger();
+    frame.action(ID_VIEW_STATUS_BAR)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(splitter->height(), height);
+    EXPECT_EQ(splitter->sizes()[0], 100);
     setClientWidth(808);
     EXPECT_EQ(splitter->sizes()[0], 303);
 
     // The bars have widths of their own; without them the window gets this narrow.
-    frame.runCommand(59392);
-    frame.runCommand(59393);
+    frame.runCommand(ID_VIEW_TOOLBAR);
+    frame.runCommand(ID_VIEW_STATUS_BAR);
     setClientWidth(80);
     sizes = splitter->sizes();
     EXPECT_EQ(sizes[0], 0);

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 class Startup : public ::testing::Test {
@@ -135,4 +136,10 @@ TEST_F(Startup, AboutBoxCountsRecipes) {
     frame.runCommand(57664);
     EXPECT_TRUE(closed);
     EXPECT_EQ(shownCount, QStringLiteral("В базе 2 рецептов."));
+}
+
+TEST(Language, QtsOwnTextsAreRussian) {
+    // The standard buttons of every message box and file dialog.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
 }
