@@ -265,12 +265,16 @@ bool CCatalogView::CanDrag(QTreeWidgetItem*) const {
 
 // --- dragging --------------------------------------------------------------------------
 
+QTreeWidgetItem* CCatalogView::itemOf(const QPersistentModelIndex& index) const {
+    return index.isValid() ? itemFromIndex(index) : nullptr;
+}
+
 void CCatalogView::beginDrag(QTreeWidgetItem* item, const QPoint& pos) {
     if (m_dragging || !item || isPlaceholder(item) || !CanDrag(item))
         return;
     viewport()->grabMouse();
     m_dragging = true;
-    m_draggedItem = item;
+    m_draggedItem = QPersistentModelIndex(indexFromItem(item));
     selectEntry(item);
 
     m_dragImage = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
@@ -311,7 +315,8 @@ void CCatalogView::updateDragVisuals(const QPoint& pos, bool refused) {
 void CCatalogView::dragMoveTo(const QPoint& pos) {
     if (m_dragging) {
         QTreeWidgetItem* over = viewport()->rect().contains(pos) ? itemAt(pos) : nullptr;
-        const bool refused = over && !CanDrop(m_draggedItem, over);
+        QTreeWidgetItem* dragged = itemOf(m_draggedItem);
+        const bool refused = over && (!dragged || !CanDrop(dragged, over));
         updateDragVisuals(pos, refused);
     }
     // Scrolling while the pointer is held above or below the tree.
@@ -355,9 +360,9 @@ void CCatalogView::endDragVisuals() {
 void CCatalogView::dropAt(const QPoint& pos) {
     if (!m_dragging)
         return;
-    QTreeWidgetItem* dragged = m_draggedItem;
+    QTreeWidgetItem* dragged = itemOf(m_draggedItem);
     endDragVisuals();
-    m_draggedItem = nullptr;
+    m_draggedItem = QPersistentModelIndex();
     // Outside the tree counts as empty space: the root.
     QTreeWidgetItem* target = viewport()->rect().contains(pos) ? itemAt(pos) : nullptr;
     if (!dragged || !CanDrop(dragged, target))
@@ -395,7 +400,7 @@ void CCatalogView::dropAt(const QPoint& pos) {
 void CCatalogView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_pressPos = event->position().toPoint();
-        m_pressItem = itemAt(m_pressPos);
+        m_pressItem = QPersistentModelIndex(indexAt(m_pressPos));
     }
     QTreeWidget::mousePressEvent(event);
 }
@@ -406,10 +411,11 @@ void CCatalogView::mouseMoveEvent(QMouseEvent* event) {
         dragMoveTo(pos);
         return;
     }
-    if ((event->buttons() & Qt::LeftButton) && m_pressItem &&
+    QTreeWidgetItem* pressed = itemOf(m_pressItem);
+    if ((event->buttons() & Qt::LeftButton) && pressed &&
         (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
-        beginDrag(m_pressItem, m_pressPos);
-        m_pressItem = nullptr;
+        m_pressItem = QPersistentModelIndex();
+        beginDrag(pressed, m_pressPos);
         dragMoveTo(pos);
         return;
     }
@@ -417,7 +423,7 @@ void CCatalogView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CCatalogView::mouseReleaseEvent(QMouseEvent* event) {
-    m_pressItem = nullptr;
+    m_pressItem = QPersistentModelIndex();
     if (m_dragging && event->button() == Qt::LeftButton) {
         dropAt(event->position().toPoint());
         return;
@@ -429,7 +435,7 @@ void CCatalogView::keyPressEvent(QKeyEvent* event) {
     // Esc gives up a drag: nothing moves.
     if (m_dragging && event->key() == Qt::Key_Escape) {
         endDragVisuals();
-        m_draggedItem = nullptr;
+        m_draggedItem = QPersistentModelIndex();
         return;
     }
     QTreeWidget::keyPressEvent(event);

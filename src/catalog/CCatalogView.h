@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QPoint>
 #include <QTreeWidget>
 #include <functional>
@@ -79,14 +80,17 @@ private:
     std::function<bool(int)> m_showRecipe;
     std::function<void(int)> m_runCommand;
 
-    QTreeWidgetItem* m_draggedItem = nullptr;
+    // Items can be deleted while the mouse is down (a recipe found gone, say): they are
+    // held by index, which forgets a deleted item, never by pointer.
+    QTreeWidgetItem* itemOf(const QPersistentModelIndex& index) const;
+    QPersistentModelIndex m_draggedItem;
     bool m_dragging = false;
     qint8 m_scrollDirection = 0;
     bool m_markRefused = false;
     QTimer* m_scrollTimer = nullptr;
     QLabel* m_dragImage = nullptr;
     QPoint m_pressPos;
-    QTreeWidgetItem* m_pressItem = nullptr;
+    QPersistentModelIndex m_pressItem;
 };
 
 // The two 16 by 16 drag pictures: 0 the dragged item (and the mark where a drop is

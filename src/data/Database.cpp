@@ -22,8 +22,23 @@ Database::~Database() {
 }
 
 void Database::check(int rc) const {
-    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
+    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        noteFailure();
         throw DbError(rc, engineMessage(m_db, rc));
+    }
+}
+
+void Database::noteFailure() const {
+    // Some errors (a full disk, say) make the engine roll back the whole transaction by
+    // itself. Every later statement would then run outside it and be kept at once.
+    if (m_db && m_savepointDepth > 0 && sqlite3_get_autocommit(m_db))
+        m_transactionLost = true;
+}
+
+void Database::requireLiveTransaction() const {
+    if (m_transactionLost)
+        throw DbError(SQLITE_ABORT, QStringLiteral("the transaction was rolled back by the "
+                                                   "database engine after an error"));
 }
 
 void Database::open(const QString& path, OpenMode mode) {
@@ -75,6 +90,7 @@ void Database::close() {
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_savepointDepth = 0;
+    m_transactionLost = false;
 }
 
 void Database::finalizeAll() {
@@ -139,11 +155,13 @@ void Database::exec(SqlText sql, const SqlValues& params) {
 void Database::execRaw(const char* sql) {
     if (!m_db)
         throw DbError(SQLITE_MISUSE, QStringLiteral("database is not open"));
+    requireLiveTransaction();
     char* error = nullptr;
     int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
         QString message = error ? QString::fromUtf8(error) : engineMessage(m_db, rc);
         sqlite3_free(error);
+        noteFailure();
         throw DbError(rc, message);
     }
 }
@@ -202,6 +220,7 @@ void Statement::bindAll(const SqlValues& values) {
 }
 
 bool Statement::step() {
+    m_db.requireLiveTransaction();
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
@@ -210,6 +229,7 @@ bool Statement::step() {
     // The statement's own error is reported by reset, with the engine's message.
     QString message = QString::fromUtf8(sqlite3_errmsg(m_db.handle()));
     sqlite3_reset(m_stmt);
+    m_db.noteFailure();
     throw DbError(rc, message);
 }
 
@@ -295,6 +315,8 @@ void Transaction::rollback() {
         return;
     m_active = false;
     --m_db.m_savepointDepth;
+    if (m_db.m_savepointDepth == 0)
+        m_db.m_transactionLost = false;
     if (sqlite3_get_autocommit(m_db.handle()))
         return; // the engine already rolled everything back (a fatal error)
     if (m_name.empty())

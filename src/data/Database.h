@@ -43,6 +43,10 @@ public:
     qint64 lastInsertRowId() const;
     bool hasTable(const QString& name) const; // table or view
     int transactionDepth() const { return m_savepointDepth; }
+    // True once the engine itself rolled back the open transaction after an error. Every
+    // statement is refused from then on until the transaction is rolled back here too,
+    // so nothing meant to be undoable is kept behind the user's back.
+    bool transactionLost() const { return m_transactionLost; }
 
     // Throws DbError with the engine's message when rc is an error code.
     void check(int rc) const;
@@ -52,6 +56,8 @@ private:
     friend class Transaction;
     friend class CRecordset;
     void execRaw(const char* sql);
+    void noteFailure() const;
+    void requireLiveTransaction() const;
     struct CachedStatement {
         sqlite3_stmt* stmt = nullptr;
         bool inUse = false;
@@ -64,6 +70,7 @@ private:
     QString m_path;
     std::unordered_map<std::string, CachedStatement> m_cache;
     int m_savepointDepth = 0;
+    mutable bool m_transactionLost = false;
 };
 
 // A lease of a prepared statement. When the cached copy is already in use (a statement

@@ -121,9 +121,23 @@ void CRecipeForm::appendEntry(const QString& text, int lineId) {
     item->setData(Qt::UserRole, lineId);
 }
 
+bool CRecipeForm::closeIfTransactionLost() {
+    if (!m_transaction || !m_db.transactionLost())
+        return false;
+    // The engine already undid the whole visit; the rollback here only says so.
+    m_transaction->rollback();
+    m_transaction.reset();
+    Prompts::error(this, QStringLiteral("Изменения рецепта сохранить не удалось: база данных "
+                                        "отменила их после ошибки. Рецепт остался таким, каким "
+                                        "был до открытия редактора."));
+    QDialog::reject();
+    return true;
+}
+
 void CRecipeForm::addLine() {
     CIngredientsForm form(m_db, CIngredientsForm::Add, 0, m_recipe, this);
-    if (form.exec() != QDialog::Accepted)
+    const int result = form.exec();
+    if (closeIfTransactionLost() || result != QDialog::Accepted)
         return;
     appendEntry(recipes::lineText(form.productName(), form.amount(), form.unitName()), form.line());
     m_lines->setCurrentRow(m_lines->count() - 1);
@@ -141,7 +155,8 @@ void CRecipeForm::changeLine() {
     const int row = m_lines->row(item);
     CIngredientsForm form(m_db, CIngredientsForm::Change, item->data(Qt::UserRole).toInt(),
                           m_recipe, this);
-    if (form.exec() != QDialog::Accepted)
+    const int result = form.exec();
+    if (closeIfTransactionLost() || result != QDialog::Accepted)
         return;
     item->setText(recipes::lineText(form.productName(), form.amount(), form.unitName()));
     m_lines->setCurrentRow(row);
@@ -154,17 +169,20 @@ void CRecipeForm::deleteLine() {
     const int row = m_lines->row(item);
     CIngredientsForm form(m_db, CIngredientsForm::Delete, item->data(Qt::UserRole).toInt(),
                           m_recipe, this);
-    if (form.exec() != QDialog::Accepted)
+    const int result = form.exec();
+    if (closeIfTransactionLost() || result != QDialog::Accepted)
         return;
     delete m_lines->takeItem(row);
-    if (row < m_lines->count())
-        m_lines->setCurrentRow(row);
+    // No line is chosen for the user: a second "Удалить" must not take another one.
+    m_lines->clearSelection();
+    m_lines->setCurrentItem(nullptr);
 }
 
 void CRecipeForm::confirm() {
     const QString name = m_name->text();
     const QString text = toStored(m_text->toPlainText());
-    if (name.isEmpty()) {
+    // A recipe without a name (an import can make one) can still be deleted.
+    if (m_mode != Delete && name.isEmpty()) {
         Prompts::message(this, QStringLiteral("Необходимо заполнить название рецепта"), QString(),
                          Prompts::Icon::None, Prompts::Buttons::Ok);
         m_name->setFocus();
@@ -199,6 +217,8 @@ void CRecipeForm::confirm() {
         m_transaction->commit();
         m_recipe = recipe;
     } catch (const DbError& e) {
+        if (closeIfTransactionLost())
+            return;
         Prompts::databaseError(this, e.message());
         return;
     }

@@ -35,6 +35,9 @@ private:
     void changeLine();
     void deleteLine();
     void confirm();
+    // After an error that made the engine drop the visit's transaction: says so, closes
+    // the editor and returns true.
+    bool closeIfTransactionLost();
     void appendEntry(const QString& text, int lineId);
     class QListWidgetItem* selectedLine() const;
 

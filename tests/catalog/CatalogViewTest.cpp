@@ -224,3 +224,34 @@ TEST_F(CatalogView, RealMouseDragOntoOwnParentKeepsEverything) {
     EXPECT_EQ(t.db.scalar("SELECT Catalog FROM Recipes WHERE ID=?", {qint64(borscht)}),
               SqlValue(qint64(soups)));
 }
+
+TEST_F(CatalogView, PressingARecipeThatIsGoneNeverDragsIt) {
+    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int borscht = t.addRecipe(QStringLiteral("Борщ"), soups);
+    t.addRecipe(QStringLiteral("Щи"), soups);
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+    ASSERT_TRUE(soupItem);
+    tree->expandSection(soupItem);
+    QTreeWidgetItem* item = tree->findChild(soupItem, catalog::recipeValue(borscht));
+    ASSERT_TRUE(item);
+    // Another copy of the program deletes it behind the tree's back.
+    t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(borscht)});
+    QWidget* vp = tree->viewport();
+    const QPoint from = tree->visualItemRect(item).center();
+    auto send = [vp](QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, pos, vp->mapToGlobal(pos),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    QCoreApplication::processEvents(); // the gone item is removed now
+    EXPECT_EQ(texts(soupItem), QStringList{"Щи"});
+    send(QEvent::MouseMove, from + QPoint(0, 30), Qt::LeftButton);
+    EXPECT_FALSE(tree->isDragging());
+    send(QEvent::MouseButtonRelease, from + QPoint(0, 30), Qt::NoButton);
+    EXPECT_TRUE(Prompts::shown().empty());
+}

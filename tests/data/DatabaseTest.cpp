@@ -154,3 +154,31 @@ TEST(Database, RefusesWriteProtectedFiles) {
     EXPECT_THROW(db.open(t.path(), Database::OpenMode::Existing), DbError);
     EXPECT_FALSE(db.isOpen());
 }
+
+TEST(Transaction, AnEngineRollbackIsNoticedAndNothingRunsOutsideIt) {
+    TestDb t;
+    const qint64 before = number(t.db, "SELECT count(*) FROM Recipes");
+    t.db.exec("INSERT INTO Units (Name) VALUES ('x')");
+    {
+        Transaction tx(t.db);
+        t.db.exec("INSERT INTO Recipes (Name) VALUES ('kept only with the transaction')");
+        // The file may not grow: a large write fails with "database or disk is full".
+        t.db.execScript("PRAGMA max_page_count=1");
+        bool failed = false;
+        try {
+            t.db.exec("INSERT INTO Recipes (Name, Recipe) VALUES ('big', ?)",
+                      {QString(60000, QLatin1Char('x'))});
+        } catch (const DbError&) {
+            failed = true;
+        }
+        ASSERT_TRUE(failed);
+        ASSERT_TRUE(t.db.transactionLost());
+        // Nothing may now be kept at once behind the user's back.
+        EXPECT_THROW(t.db.exec("DELETE FROM Units"), DbError);
+        EXPECT_THROW(Transaction inner(t.db), DbError);
+    }
+    EXPECT_FALSE(t.db.transactionLost());
+    t.db.execScript("PRAGMA max_page_count=1073741823");
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), before);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Units"), 1);
+}

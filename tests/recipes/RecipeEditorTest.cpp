@@ -1,8 +1,10 @@
 #include "app/CMainFrame.h"
+#include "ui/Commands.h"
 #include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
+#include "search/CFoundListView.h"
 #include "recipes/IngredientDialogs.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
@@ -272,7 +274,7 @@ TEST_F(RecipeEditor, LinesCanBeDeletedAndButtonsWaitForASelection) {
     onNextModal([&](QWidget* form) {
         auto lines = child<QListWidget>(form, "lines");
         EXPECT_EQ(lines->item(1)->text(), QStringLiteral("Мука"));
-        lines->setCurrentRow(0);
+        lines->setCurrentRow(1); // the last line
         onNextModal(
             [](QWidget* line) {
                 EXPECT_EQ(line->windowTitle(), QStringLiteral("Удаление продукта"));
@@ -282,15 +284,15 @@ TEST_F(RecipeEditor, LinesCanBeDeletedAndButtonsWaitForASelection) {
             form);
         click(form, "deleteButton");
         EXPECT_EQ(lines->count(), 1);
-        EXPECT_EQ(lines->currentRow(), 0);
-        lines->clearSelection();
-        click(form, "changeButton"); // nothing selected: no dialog opens
+        // Nothing is chosen for the user after a deletion: no dialog opens now.
+        EXPECT_TRUE(lines->selectedItems().isEmpty());
+        click(form, "changeButton");
         click(form, "deleteButton");
         click(form, "yesButton");
     });
     frame.runCommand(137);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
-    EXPECT_EQ(number(t.db, "SELECT Quantity = 0 FROM Ingredients"), 1);
+    EXPECT_EQ(number(t.db, "SELECT Quantity = 0 FROM Ingredients"), 0);
 }
 
 TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
@@ -344,4 +346,69 @@ TEST(NameDialogs, DeletingAProductTakesItOffBothKitchenLists) {
     onNextModal([](QWidget* w) { click(w, "yesButton"); }); // an empty name is allowed
     ASSERT_EQ(unit.exec(), QDialog::Accepted);
     EXPECT_GT(unit.entry(), 0);
+}
+
+TEST_F(RecipeEditor, AnEngineRollbackClosesTheEditorAndKeepsNothing) {
+    CMainFrame frame(t.db);
+    frame.show();
+    QTreeWidgetItem* soupItem = selectBorscht(frame.catalogView());
+    const QString before = snapshot(t.db);
+    bool told = false;
+    onNextModal([&](QWidget* form) {
+        // A line written during the visit, then a save that finds the disk full.
+        onNextModal(
+            [](QWidget* line) { fillLine(line, QStringLiteral("Свёкла"), true, QStringLiteral("2")); },
+            form, "the line dialog");
+        click(form, "addButton");
+        EXPECT_NE(snapshot(t.db), before);
+        child<QLineEdit>(form, "name")->setText(QStringLiteral("Борщ украинский"));
+        child<QPlainTextEdit>(form, "text")->setPlainText(QString(60000, QLatin1Char('x')));
+        t.db.execScript("PRAGMA max_page_count=1");
+        click(form, "yesButton");
+        told = !Prompts::shown().empty() &&
+               Prompts::shown().back().text.startsWith(
+                   QStringLiteral("Изменения рецепта сохранить не удалось"));
+        EXPECT_FALSE(form->isVisible());
+    });
+    frame.runCommand(ID_EDIT_RECIPE);
+    t.db.execScript("PRAGMA max_page_count=1073741823");
+    EXPECT_TRUE(told);
+    EXPECT_EQ(snapshot(t.db), before);
+    EXPECT_EQ(texts(soupItem), QStringList{"Борщ"});
+    EXPECT_FALSE(t.db.transactionLost());
+    EXPECT_EQ(t.db.transactionDepth(), 0);
+}
+
+TEST_F(RecipeEditor, ARecipeWithoutANameCanBeDeleted) {
+    t.db.exec("UPDATE Recipes SET Name='' WHERE ID=?", {qint64(borscht)});
+    CMainFrame frame(t.db);
+    frame.show();
+    QTreeWidgetItem* soupItem = byText(frame.catalogView()->invisibleRootItem(), "Супы");
+    ASSERT_TRUE(soupItem);
+    frame.catalogView()->expandSection(soupItem);
+    ASSERT_EQ(soupItem->childCount(), 1);
+    frame.catalogView()->selectEntry(soupItem->child(0));
+    frame.foundListView()->appendResult(QString(), borscht);
+    onNextModal([](QWidget* form) { click(form, "yesButton"); });
+    frame.runCommand(ID_DELETE_RECIPE);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 0);
+    EXPECT_EQ(soupItem->childCount(), 0);
+    // Its row in the results goes too, and nothing stays selected.
+    EXPECT_EQ(frame.foundListView()->rowCount(), 0);
+    EXPECT_FALSE(frame.catalogView()->selectedEntry());
+}
+
+TEST_F(RecipeEditor, RenamingKeepsTheResultsListTrue) {
+    CMainFrame frame(t.db);
+    frame.show();
+    selectBorscht(frame.catalogView());
+    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
+    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
+    onNextModal([](QWidget* form) {
+        child<QLineEdit>(form, "name")->setText(QStringLiteral("Борщ зелёный"));
+        click(form, "yesButton");
+    });
+    frame.runCommand(ID_EDIT_RECIPE);
+    EXPECT_EQ(texts(frame.foundListView()->invisibleRootItem()),
+              (QStringList{"Борщ зелёный", "Борщ зелёный"}));
 }
