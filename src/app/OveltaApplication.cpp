@@ -2,6 +2,7 @@
 
 #include "ui/Prompts.h"
 #include "data/DbError.h"
+#include "ui/DialogPlacement.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -11,6 +12,7 @@ OveltaApplication::OveltaApplication(int& argc, char** argv) : QApplication(argc
     setApplicationName(QStringLiteral("Ovelta"));
     // No display name: the window system would append it to every window title.
     setDesktopFileName(QStringLiteral("ovelta"));
+    installEventFilter(new DialogPlacement(this));
     // Qt's own texts (standard buttons, print dialogs, text field menus) in Russian,
     // whatever the system's language.
     m_qtTranslator = new QTranslator(this);

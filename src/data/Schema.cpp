@@ -165,7 +165,10 @@ UpgradeResult upgrade(Database& db) {
     };
     step("1.01", "2.01");
     step("2.01", "2.02");
-    if (step("2.02", "3.01"))
+    step("2.02", "3.01");
+    // A file may already hold the menu (made by hand, or an upgrade done elsewhere), or a
+    // current file may lack it: the menu is made whenever it is missing.
+    if (version == currentVersion && !db.hasTable(QStringLiteral("Menu")))
         db.execScript(kMenu);
     reg.close();
     tx.commit();

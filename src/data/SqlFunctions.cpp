@@ -17,11 +17,14 @@ const QCollator& russianCollator() {
 
 namespace {
 
+// Letter case aside, and ё read as е, as Russian readers write it either way.
 std::u32string foldedUcs4(QStringView text) {
     std::u32string out;
     out.reserve(size_t(text.size()));
-    for (char32_t c : text.toUcs4())
-        out.push_back(QChar::toCaseFolded(c));
+    for (char32_t c : text.toUcs4()) {
+        c = QChar::toCaseFolded(c);
+        out.push_back(c == U'ё' ? U'е' : c);
+    }
     return out;
 }
 

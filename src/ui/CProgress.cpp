@@ -8,6 +8,7 @@
 CProgress::CProgress(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint), m_owner(owner) {
     setObjectName(QStringLiteral("progressWindow"));
+    setProperty("placesItself", true);
     setWindowTitle(QStringLiteral("Выполнение..."));
     setModal(false);
     m_bar = new QProgressBar(this);

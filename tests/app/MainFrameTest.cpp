@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -225,4 +227,24 @@ TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
     tree->expandSection(tree->topLevelItem(0));
     EXPECT_EQ(texts(tree->topLevelItem(0)), QStringList{QStringLiteral("Щи")});
     EXPECT_TRUE(Prompts::shown().size() == 1u);
+}
+
+TEST(MainFrame, DialogsOpenCentredOverTheWindowTheyBelongTo) {
+    TestDb t;
+    CMainFrame frame(t.db);
+    frame.setGeometry(60, 40, 700, 500); // inside the 800 by 600 screen of the tests
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    // A dialog whose owner is hidden, as the section-deletion choice is.
+    QWidget hiddenOwner(&frame, Qt::Window);
+    QDialog dialog(&hiddenOwner);
+    dialog.resize(200, 100);
+    QPoint centre;
+    QTimer::singleShot(0, &dialog, [&] {
+        centre = dialog.frameGeometry().center();
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_LE((centre - frame.frameGeometry().center()).manhattanLength(), 4)
+        << centre.x() << "," << centre.y();
 }

@@ -71,7 +71,7 @@ TEST_F(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
         EXPECT_TRUE(Prompts::shown().empty());
     }
     for (const char* version : {"3.01", "0.9", ""}) {
-        TestDb t(QStringLiteral("2.02"));
+        TestDb t(QString::fromLatin1(*version == '3' ? "3.01" : "2.02"));
         if (*version)
             t.db.exec("UPDATE Register SET Value=?", {QString::fromLatin1(version)});
         else
@@ -88,7 +88,8 @@ TEST_F(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
 
 TEST_F(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
     TestDb t(QStringLiteral("2.02"));
-    t.db.execScript("CREATE TABLE Menu (Something TEXT)");
+    t.db.execScript("CREATE TRIGGER refuse BEFORE UPDATE ON Register WHEN NEW.Value='3.01' "
+                    "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     t.db.close();
     const QByteArray before = fileBytes(t.path());
     CCookbookApp app(t.path());
@@ -96,7 +97,7 @@ TEST_F(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
     EXPECT_EQ(app.mainWindow(), nullptr);
     ASSERT_EQ(Prompts::shown().size(), 1u);
     EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("Не удалось обновить")));
-    EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("Menu")));
+    EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("refused")));
     EXPECT_EQ(fileBytes(t.path()), before);
 }
 

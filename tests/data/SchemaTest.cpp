@@ -52,8 +52,8 @@ TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
 }
 
 TEST(Schema, UpgradeLeavesCurrentUnknownAndMissingVersionsAlone) {
-    for (const QString& version : {QStringLiteral("3.01"), QStringLiteral("2.02 "),
-                                   QStringLiteral("1.1"), QStringLiteral("4.00")}) {
+    for (const QString& version :
+         {QStringLiteral("2.02 "), QStringLiteral("1.1"), QStringLiteral("4.00")}) {
         TestDb t(QStringLiteral("2.02"));
         setVersion(t.db, version);
         schema::UpgradeResult r = schema::upgrade(t.db);
@@ -67,10 +67,28 @@ TEST(Schema, UpgradeLeavesCurrentUnknownAndMissingVersionsAlone) {
     EXPECT_FALSE(none.db.hasTable(QStringLiteral("Menu")));
 }
 
+TEST(Schema, TheMenuIsMadeExactlyWhenItIsMissing) {
+    // A 2.02 file that already has a menu opens, and keeps its dishes.
+    TestDb old(QStringLiteral("2.02"));
+    const int soup = old.addRecipe(QStringLiteral("Щи"));
+    old.db.execScript("CREATE TABLE Menu (Recipe INTEGER, Quantity INTEGER, PRIMARY KEY(Recipe))");
+    old.db.exec("INSERT INTO Menu VALUES (?, 3)", {qint64(soup)});
+    EXPECT_EQ(schema::upgrade(old.db).to, QStringLiteral("3.01"));
+    EXPECT_EQ(number(old.db, "SELECT Quantity FROM Menu"), 3);
+    EXPECT_EQ(schema::upgrade(old.db).to, QStringLiteral("3.01")); // a second start too
+
+    // A current file without one gets it.
+    TestDb current(QStringLiteral("2.02"));
+    setVersion(current.db, QStringLiteral("3.01"));
+    EXPECT_FALSE(schema::upgrade(current.db).changed());
+    EXPECT_TRUE(current.db.hasTable(QStringLiteral("Menu")));
+}
+
 TEST(Schema, FailedUpgradeLeavesTheFileAsItWas) {
     TestDb t(QStringLiteral("1.01"));
-    // Someone made a Menu table by hand: the last step cannot create it.
-    t.db.execScript("CREATE TABLE Menu (x TEXT)");
+    // The version cannot be written: the last step fails after the first ones ran.
+    t.db.execScript("CREATE TRIGGER refuse BEFORE UPDATE ON Register WHEN NEW.Value='3.01' "
+                    "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     EXPECT_THROW(schema::upgrade(t.db), DbError);
     EXPECT_EQ(versionOf(t.db), QStringLiteral("1.01"));
     EXPECT_EQ(t.db.transactionDepth(), 0);

@@ -50,6 +50,14 @@ TEST(SearchStore, NameSearchFindsAnywhereIgnoringCaseSortedByName) {
     EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("ТОРТ"))), (QStringList{"Торт"}));
     EXPECT_TRUE(search::findByName(t.db, QStringLiteral("каша")).empty());
     EXPECT_EQ(names(search::findByName(t.db, QStringLiteral(" "))).size(), 4);
+    // е and ё are one letter to a Russian reader, both ways and in both cases.
+    t.addRecipe(QStringLiteral("Киёр"));
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("мед"))), QStringList{"Блины с мёдом"});
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("МЁД"))), QStringList{"Блины с мёдом"});
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("киер"))), QStringList{"Киёр"});
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("КИЁР"))), QStringList{"Киёр"});
+    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("к_ёр"))), QStringList{"Киёр"});
+    EXPECT_TRUE(search::findByName(t.db, QStringLiteral("кеёр")).empty());
 }
 
 TEST(SearchStore, ProductSearchListsEveryUseAndChainsEndAtTheTop) {
