@@ -12,7 +12,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 #include <cstdio>
 #include <unistd.h>
@@ -110,12 +109,9 @@ int writeOut(const QString& path, const QByteArray& bytes) {
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        const QString why = out.errorString();
-        out.cancelWriting();
+    QString why;
+    if (!exchange::writeWholeFile(path, bytes, &why))
         return failure(QStringLiteral("не могу записать / cannot write %1: %2").arg(path, why));
-    }
     return 0;
 }
 

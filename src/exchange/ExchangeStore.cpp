@@ -150,23 +150,30 @@ QByteArray exportBytes(Database& db, std::optional<int> section, ExportResult* r
     return std::move(ex.bytes());
 }
 
-ExportResult exportToFile(Database& db, std::optional<int> section, const QString& path) {
-    ExportResult result;
-    const QByteArray bytes = exportBytes(db, section, &result);
+bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* why) {
     QSaveFile file(path);
     // The temporary file goes beside the target, so the rename cannot cross devices.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ExchangeError(ExchangeError::Kind::File,
-                            QStringLiteral("Не могу создать файл %1: %2")
-                                .arg(QFileInfo(path).fileName(), file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString why = file.errorString();
+    // Unbuffered: a write the disk refuses fails here, not unseen in a later flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError ||
+        !file.commit()) {
+        if (why)
+            *why = file.errorString();
         file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+ExportResult exportToFile(Database& db, std::optional<int> section, const QString& path) {
+    ExportResult result;
+    const QByteArray bytes = exportBytes(db, section, &result);
+    QString why;
+    if (!writeWholeFile(path, bytes, &why))
         throw ExchangeError(ExchangeError::Kind::File,
                             QStringLiteral("Не могу записать файл %1: %2")
                                 .arg(QFileInfo(path).fileName(), why));
-    }
     return result;
 }
 

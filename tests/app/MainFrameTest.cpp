@@ -137,8 +137,8 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
                                    151,   146, 0, 143, 144, 147, 0,   157, 160, 161, 0,   57664}));
 
     // Prompts and tooltips come from one string; commands without one have neither.
-    EXPECT_EQ(frame.action(57665)->statusTip(), QStringLiteral("Выход из программы"));
-    EXPECT_EQ(frame.action(57665)->toolTip(), QStringLiteral("Выход"));
+    EXPECT_EQ(frame.action(ID_APP_EXIT)->statusTip(), QStringLiteral("Выход из программы"));
+    EXPECT_EQ(frame.action(ID_APP_EXIT)->toolTip(), QStringLiteral("Выход"));
     EXPECT_EQ(frame.action(136)->statusTip(), QStringLiteral("Добавить рецепт"));
     EXPECT_EQ(frame.action(160)->statusTip(), QStringLiteral("Добавить выделенный рецепт в меню"));
     EXPECT_EQ(frame.action(139)->statusTip(), QString());
@@ -175,32 +175,51 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
     }
     EXPECT_EQ(indicators, (QStringList{"CAP", "NUM", "SCRL"}));
 
-    frame.action(59392)->trigger();
+    frame.action(ID_VIEW_TOOLBAR)->trigger();
     EXPECT_FALSE(frame.toolBar()->isVisible());
-    EXPECT_FALSE(frame.action(59392)->isChecked());
-    frame.action(59392)->trigger();
+    EXPECT_FALSE(frame.action(ID_VIEW_TOOLBAR)->isChecked());
+    frame.action(ID_VIEW_TOOLBAR)->trigger();
     EXPECT_TRUE(frame.toolBar()->isVisible());
-    frame.action(59393)->trigger();
+    frame.action(ID_VIEW_STATUS_BAR)->trigger();
     EXPECT_FALSE(frame.statusBar()->isVisible());
-    EXPECT_FALSE(frame.action(59393)->isChecked());
+    EXPECT_FALSE(frame.action(ID_VIEW_STATUS_BAR)->isChecked());
 
-    frame.action(57667)->trigger();
+    frame.action(ID_HELP_FINDER)->trigger();
     auto help = frame.findChild<HelpWindow*>(QStringLiteral("helpWindow"));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Ovelta")));
     EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Что приготовить?")));
 
-    frame.runCommand(57669);
+    frame.runCommand(ID_CONTEXT_HELP);
     EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
     QWhatsThis::leaveWhatsThisMode();
 
-    // Ctrl+Tab's command walks the panes.
+    // Ctrl+Tab walks the panes forwards, Ctrl+Shift+Tab backwards, round the ends.
+    QApplication::setActiveWindow(&frame);
+    frame.activateWindow();
     frame.catalogView()->setFocus();
-    frame.runCommand(57680);
-    EXPECT_TRUE(frame.recipeView()->hasFocus() || !frame.isActiveWindow());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), frame.catalogView());
+    auto press = [&](Qt::KeyboardModifiers modifiers, int key) {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
+        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(QApplication::focusWidget(), &down);
+        QApplication::sendEvent(QApplication::focusWidget(), &up);
+        QCoreApplication::processEvents();
+    };
+    press(Qt::ControlModifier, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), frame.recipeView());
+    press(Qt::ControlModifier, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), frame.foundListView());
+    press(Qt::ControlModifier, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), frame.catalogView());
+    press(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), frame.foundListView());
+    frame.runCommand(ID_PREV_PANE);
+    EXPECT_EQ(QApplication::focusWidget(), frame.recipeView());
 
-    frame.action(57665)->trigger();
+    frame.action(ID_APP_EXIT)->trigger();
     EXPECT_FALSE(frame.isVisible());
 }
 

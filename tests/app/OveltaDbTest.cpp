@@ -3,6 +3,7 @@
 #include "recipes/RecipeDocument.h"
 #include "support/TestDb.h"
 
+#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -176,4 +177,25 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("Формат файла не поддерживается")));
     EXPECT_EQ(fileBytes(other), before);
     EXPECT_EQ(runTool({"import", "--db", other}).exitCode, 2);
+}
+
+TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
+    // The shell limits the size of files the tool may write, as a full disk would.
+    auto limited = [](const QString& dir, int kilobytes, const QStringList& args) {
+        QProcess p;
+        p.setWorkingDirectory(dir);
+        QString command = QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(kilobytes);
+        p.start(QStringLiteral("/bin/sh"), QStringList{"-c", command, QStringLiteral(OVELTA_DB_TOOL)} + args);
+        p.waitForFinished(30000);
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QTemporaryDir dir;
+    EXPECT_EQ(limited(dir.path(), 40, {"create", "--sample", "data.db"}), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+    // A retry with room to spare does not meet "file exists".
+    ASSERT_EQ(runTool({"create", "--sample", dir.filePath("data.db")}).exitCode, 0);
+
+    EXPECT_EQ(limited(dir.path(), 0, {"rtf", "1", "out.rtf"}), 1);
+    EXPECT_EQ(limited(dir.path(), 0, {"export", "out.ovl"}), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"data.db"});
 }

@@ -1,6 +1,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
+#include "ui/Commands.h"
 #include "ui/Prompts.h"
 #include "data/Records.h"
 #include "support/TestDb.h"
@@ -134,7 +135,7 @@ TEST_F(Startup, AboutBoxCountsRecipes) {
         close->click();
         closed = true;
     });
-    frame.runCommand(57664);
+    frame.runCommand(ID_APP_ABOUT);
     EXPECT_TRUE(closed);
     EXPECT_EQ(shownCount, QStringLiteral("В базе 2 рецептов."));
 }

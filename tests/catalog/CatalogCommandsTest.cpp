@@ -1,4 +1,5 @@
 #include "app/CMainFrame.h"
+#include "ui/Commands.h"
 #include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogDialogs.h"
@@ -41,7 +42,7 @@ TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
 
     QString title;
     answerForm(&title, QStringLiteral("Напитки"));
-    frame.runCommand(130); // nothing selected: top level
+    frame.runCommand(ID_ADD_SECTION); // nothing selected: top level
     EXPECT_EQ(title, QStringLiteral("Новый раздел"));
     QTreeWidgetItem* drinks = byText(root, QStringLiteral("Напитки"));
     ASSERT_NE(drinks, nullptr);
@@ -55,7 +56,7 @@ TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
     tree->expandSection(soupItem);
     tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
     answerForm(&title, QStringLiteral("Холодные"));
-    frame.runCommand(130);
+    frame.runCommand(ID_ADD_SECTION);
     EXPECT_EQ(title, QStringLiteral("Новый подраздел"));
     QTreeWidgetItem* cold = byText(soupItem, QStringLiteral("Холодные"));
     ASSERT_NE(cold, nullptr);
@@ -63,7 +64,7 @@ TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
 
     // "Add subsection" with a recipe selected is refused.
     tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
-    frame.runCommand(131);
+    frame.runCommand(ID_ADD_SUBSECTION);
     ASSERT_EQ(Prompts::shown().size(), 1u);
     EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Не возможно создать подраздел"));
     EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Ошибка"));
@@ -71,7 +72,7 @@ TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
     // Inside a section; an empty name and a repeated name are both fine.
     tree->selectEntry(cold);
     answerForm(&title, QString(""));
-    frame.runCommand(131);
+    frame.runCommand(ID_ADD_SUBSECTION);
     EXPECT_EQ(title, QStringLiteral("Новый подраздел"));
     EXPECT_EQ(cold->childCount(), 1);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name=''"), 1);
@@ -79,7 +80,7 @@ TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
     // "Нет" writes nothing.
     tree->clearSelection();
     answerForm(&title, QStringLiteral("Лишний"), "noButton");
-    frame.runCommand(131);
+    frame.runCommand(ID_ADD_SUBSECTION);
     EXPECT_EQ(title, QStringLiteral("Новый раздел"));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 4);
 }
@@ -93,12 +94,12 @@ TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* root = tree->invisibleRootItem();
 
-    frame.runCommand(132);
+    frame.runCommand(ID_RENAME_SECTION);
     EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не выделен раздел"));
     tree->selectEntry(byText(root, QStringLiteral("Г")));
-    frame.runCommand(132);
+    frame.runCommand(ID_RENAME_SECTION);
     EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не возможно редактирование раздела"));
-    frame.runCommand(133);
+    frame.runCommand(ID_DELETE_SECTION);
     EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не возможно удаление раздела"));
 
     tree->selectEntry(byText(root, QStringLiteral("В")));
@@ -109,7 +110,7 @@ TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
         child<QLineEdit>(w, "name")->setText(QStringLiteral("А"));
         child<QPushButton>(w, "yesButton")->click();
     });
-    frame.runCommand(132);
+    frame.runCommand(ID_RENAME_SECTION);
     EXPECT_EQ(title, QStringLiteral("Переименовать раздел"));
     EXPECT_EQ(root->child(0)->text(0), QStringLiteral("А"));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name='А'"), 1);
@@ -135,7 +136,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
         EXPECT_FALSE(child<QLineEdit>(w, "name")->isEnabled());
         child<QPushButton>(w, "yesButton")->click();
     });
-    frame.runCommand(133);
+    frame.runCommand(ID_DELETE_SECTION);
     EXPECT_EQ(title, QStringLiteral("Удалить раздел"));
     EXPECT_EQ(byText(root, QStringLiteral("Пусто")), nullptr);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
@@ -147,7 +148,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
         title = w->windowTitle();
         child<QPushButton>(w, "cancelButton")->click();
     });
-    frame.runCommand(133);
+    frame.runCommand(ID_DELETE_SECTION);
     EXPECT_EQ(title, QStringLiteral("Удаление раздела"));
     EXPECT_EQ(byText(root, QStringLiteral("Супы")), soupItem);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
@@ -159,7 +160,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
         child<QPushButton>(choice, "deleteButton")->click();
         onNextModal([&](QWidget* form) { child<QPushButton>(form, "yesButton")->click(); }, choice);
     });
-    frame.runCommand(133);
+    frame.runCommand(ID_DELETE_SECTION);
     EXPECT_EQ(byText(root, QStringLiteral("Супы")), nullptr);
     QTreeWidgetItem* coldItem = byText(root, QStringLiteral("Холодные"));
     ASSERT_NE(coldItem, nullptr);
@@ -175,7 +176,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
         child<QPushButton>(choice, "deleteButton")->click();
         onNextModal([&](QWidget* form) { child<QPushButton>(form, "yesButton")->click(); }, choice);
     });
-    frame.runCommand(133);
+    frame.runCommand(ID_DELETE_SECTION);
     EXPECT_EQ(byText(root, QStringLiteral("Холодные")), nullptr);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);

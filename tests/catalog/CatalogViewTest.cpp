@@ -9,7 +9,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -254,4 +257,40 @@ TEST_F(CatalogView, PressingARecipeThatIsGoneNeverDragsIt) {
     EXPECT_FALSE(tree->isDragging());
     send(QEvent::MouseButtonRelease, from + QPoint(0, 30), Qt::NoButton);
     EXPECT_TRUE(Prompts::shown().empty());
+}
+
+TEST_F(CatalogView, DraggingNearAnEdgeScrollsTowardsIt) {
+    for (int i = 0; i < 200; ++i)
+        t.addSection(QStringLiteral("Раздел %1").arg(i, 3, 10, QLatin1Char('0')));
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QScrollBar* bar = tree->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 20);
+    bar->setValue(bar->maximum() / 2);
+    const int middle = bar->value();
+    QTreeWidgetItem* item = tree->itemAt(QPoint(5, 5));
+    ASSERT_TRUE(item);
+    tree->beginDrag(item, QPoint(5, 5));
+
+    auto waitForTicks = [] {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 350)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
+    tree->dragMoveTo(QPoint(5, -10)); // above the tree: towards the top
+    waitForTicks();
+    EXPECT_LT(bar->value(), middle);
+    const int higher = bar->value();
+    tree->dragMoveTo(QPoint(5, tree->viewport()->height() + 10)); // below: towards the end
+    waitForTicks();
+    EXPECT_GT(bar->value(), higher);
+    tree->dragMoveTo(QPoint(5, tree->viewport()->height() / 2)); // inside: it stops
+    const int stopped = bar->value();
+    waitForTicks();
+    EXPECT_EQ(bar->value(), stopped);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(tree, &esc);
+    EXPECT_FALSE(tree->isDragging());
 }

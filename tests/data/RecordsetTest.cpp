@@ -207,6 +207,13 @@ TEST(Recordset, EditDeleteAndWalkTogether) {
     rs.requery();
     rs.moveLast();
     EXPECT_EQ(rs.Name, QStringLiteral("Булка"));
+    // A row changed during the walk reads back as written when the walk returns to it.
+    rs.edit();
+    rs.Name = QStringLiteral("Батон");
+    rs.update();
+    rs.Name.clear();
+    rs.moveLast();
+    EXPECT_EQ(rs.Name, QStringLiteral("Батон"));
 
     // Stored queries refuse changes.
     CIngredientsFull view(t.db);

@@ -101,4 +101,15 @@ TEST(Schema, EngineEnforcesTheTextLimits) {
     EXPECT_THROW(t.addRecipe(QStringLiteral("x"), 0, QString(65536, QLatin1Char('x'))), DbError);
     CRecipesset rs(t.db);
     EXPECT_EQ(rs.count(), 1);
+    // Every other name column holds 255 characters and refuses the 256th.
+    const QString longest(255, QChar(0x0439)), tooLong(256, QChar(0x0439));
+    EXPECT_NO_THROW(t.addSection(longest));
+    EXPECT_THROW(t.addSection(tooLong), DbError);
+    EXPECT_NO_THROW(t.addProduct(longest));
+    EXPECT_THROW(t.addProduct(tooLong), DbError);
+    EXPECT_NO_THROW(t.addUnit(longest));
+    EXPECT_THROW(t.addUnit(tooLong), DbError);
+    EXPECT_NO_THROW(t.db.exec("INSERT INTO Import_Units (Name, ID) VALUES (?, 1)", {longest}));
+    EXPECT_THROW(t.db.exec("INSERT INTO Import_Ingredient (Name, ID) VALUES (?, 1)", {tooLong}),
+                 DbError);
 }

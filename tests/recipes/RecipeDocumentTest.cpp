@@ -121,6 +121,17 @@ TEST(RtfReader, StylesLandOnTheRightCharacters) {
     EXPECT_EQ(h.find(QStringLiteral("plain")).charFormat().fontWeight(), int(QFont::Normal));
     EXPECT_TRUE(h.find(QStringLiteral("under")).charFormat().fontUnderline());
     EXPECT_FALSE(h.find(QStringLiteral("off")).charFormat().fontUnderline());
+
+    // \plain ends bold, italic and underline at once.
+    QTextDocument p;
+    readRtf("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\f0\\b\\i\\ul Loud\\plain  quiet}}", &p);
+    const QTextCharFormat loud = p.find(QStringLiteral("Loud")).charFormat();
+    EXPECT_EQ(loud.fontWeight(), int(QFont::Bold));
+    EXPECT_TRUE(loud.fontItalic());
+    const QTextCharFormat quiet = p.find(QStringLiteral("quiet")).charFormat();
+    EXPECT_NE(quiet.fontWeight(), int(QFont::Bold));
+    EXPECT_FALSE(quiet.fontItalic());
+    EXPECT_FALSE(quiet.fontUnderline());
 }
 
 TEST(RtfReader, SkipsWhatItDoesNotKnowWithoutLosingText) {

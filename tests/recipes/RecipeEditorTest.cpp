@@ -4,6 +4,7 @@
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
+#include "recipes/CRecipeForm.h"
 #include "search/CFoundListView.h"
 #include "recipes/IngredientDialogs.h"
 #include "support/TestDb.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,8 +50,8 @@ void fillLine(QWidget* lineForm, const QString& product, bool newProduct, const 
                     picker);
                 click(picker, "newButton");
                 EXPECT_EQ(list->currentItem()->text(), product);
-                EXPECT_TRUE(child<QWidget>(picker, "chooseButton")->hasFocus() ||
-                            !picker->isActiveWindow());
+                // The focus waits on "Выбрать", whether or not the window is active.
+                EXPECT_EQ(picker->focusWidget(), child<QWidget>(picker, "chooseButton"));
             } else {
                 auto found = list->findItems(product, Qt::MatchExactly);
                 ASSERT_EQ(found.size(), 1);
@@ -110,7 +112,7 @@ TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTrace) {
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 3);
         click(form, "noButton");
     });
-    frame.runCommand(139);
+    frame.runCommand(ID_ADD_RECIPE_ROOT);
     EXPECT_EQ(snapshot(t.db), before);
     EXPECT_EQ(t.db.transactionDepth(), 0);
 }
@@ -137,7 +139,7 @@ TEST_F(RecipeEditor, SavingANewRecipeFilesItsLinesAndSelectsIt) {
             entries << lines->item(i)->text();
         click(form, "yesButton");
     });
-    frame.runCommand(136); // a recipe is selected: the new one goes into its section
+    frame.runCommand(ID_ADD_RECIPE); // a recipe is selected: the new one goes into its section
     EXPECT_EQ(entries, (QStringList{"Мука 2.5 г", "Мука"}));
 
     const int id = int(number(t.db, "SELECT max(ID) FROM Recipes"));
@@ -158,7 +160,7 @@ TEST_F(RecipeEditor, SavingANewRecipeFilesItsLinesAndSelectsIt) {
         child<QLineEdit>(form, "name")->setText(QStringLiteral("  "));
         click(form, "yesButton");
     });
-    frame.runCommand(136);
+    frame.runCommand(ID_ADD_RECIPE);
     EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE Name='  '"), 0);
     EXPECT_NE(byText(tree->invisibleRootItem(), QStringLiteral("  ")), nullptr);
 }
@@ -195,7 +197,7 @@ TEST_F(RecipeEditor, EmptyNameAndBadAmountsKeepTheDialogsOpen) {
         EXPECT_EQ(child<QListWidget>(form, "lines")->item(0)->text(), QStringLiteral("Мука 2.5 г"));
         click(form, "noButton");
     });
-    frame.runCommand(139);
+    frame.runCommand(ID_ADD_RECIPE_ROOT);
     for (const Prompts::Shown& s : Prompts::shown())
         messages << s.text;
     ASSERT_EQ(messages.size(), 6);
@@ -216,11 +218,11 @@ TEST_F(RecipeEditor, EditRenamesResortsAndReshowsAndDeleteClears) {
     frame.show();
     CCatalogView* tree = frame.catalogView();
 
-    frame.runCommand(137);
+    frame.runCommand(ID_EDIT_RECIPE);
     EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не выделен рецепт"));
     QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
     tree->selectEntry(soupItem);
-    frame.runCommand(138);
+    frame.runCommand(ID_DELETE_RECIPE);
     EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Выберите рецепт"));
     EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
 
@@ -245,7 +247,7 @@ TEST_F(RecipeEditor, EditRenamesResortsAndReshowsAndDeleteClears) {
         child<QLineEdit>(form, "name")->setText(QStringLiteral("Я борщ"));
         click(form, "yesButton");
     });
-    frame.runCommand(137);
+    frame.runCommand(ID_EDIT_RECIPE);
     EXPECT_EQ(soupItem->child(1), item);
     EXPECT_EQ(item->text(0), QStringLiteral("Я борщ"));
     EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith(QStringLiteral("Я борщ")));
@@ -257,7 +259,7 @@ TEST_F(RecipeEditor, EditRenamesResortsAndReshowsAndDeleteClears) {
         EXPECT_FALSE(child<QWidget>(form, "addButton")->isEnabled());
         click(form, "yesButton");
     });
-    frame.runCommand(138);
+    frame.runCommand(ID_DELETE_RECIPE);
     EXPECT_EQ(soupItem->childCount(), 1);
     EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), 0);
     EXPECT_TRUE(frame.recipeView()->toPlainText().isEmpty());
@@ -290,7 +292,7 @@ TEST_F(RecipeEditor, LinesCanBeDeletedAndButtonsWaitForASelection) {
         click(form, "deleteButton");
         click(form, "yesButton");
     });
-    frame.runCommand(137);
+    frame.runCommand(ID_EDIT_RECIPE);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
     EXPECT_EQ(number(t.db, "SELECT Quantity = 0 FROM Ingredients"), 0);
 }
@@ -411,4 +413,81 @@ TEST_F(RecipeEditor, RenamingKeepsTheResultsListTrue) {
     frame.runCommand(ID_EDIT_RECIPE);
     EXPECT_EQ(texts(frame.foundListView()->invisibleRootItem()),
               (QStringList{"Борщ зелёный", "Борщ зелёный"}));
+}
+
+TEST_F(RecipeEditor, TheMethodHoldsExactly65535Characters) {
+    CMainFrame frame(t.db);
+    frame.show();
+    selectBorscht(frame.catalogView());
+    bool refused = false;
+    onNextModal([&](QWidget* form) {
+        auto text = child<QPlainTextEdit>(form, "text");
+        ASSERT_TRUE(text);
+        text->setPlainText(QString(CRecipeForm::kMaxTextLength + 1, QLatin1Char('x')));
+        click(form, "yesButton");
+        refused = form->isVisible() && !Prompts::shown().empty() &&
+                  Prompts::shown().back().text.startsWith(QStringLiteral("Описание слишком длинное"));
+        // Line breaks count as stored: two characters each.
+        text->setPlainText(QString(CRecipeForm::kMaxTextLength - 1, QLatin1Char('x')) + "\n");
+        click(form, "yesButton");
+        EXPECT_TRUE(form->isVisible());
+        text->setPlainText(QString(CRecipeForm::kMaxTextLength, QLatin1Char('x')));
+        click(form, "yesButton");
+    });
+    frame.runCommand(ID_EDIT_RECIPE);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(number(t.db, "SELECT length(Recipe) FROM Recipes WHERE ID=?", {qint64(borscht)}),
+              65535);
+}
+
+TEST_F(RecipeEditor, ALineGetsANewMarkOnlyWhenItsProductChanges) {
+    const int salt = t.addProduct(QStringLiteral("Соль"));
+    t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(salt)});
+    // A stored mark that no longer fits the lists stays while the product stays.
+    const int line = t.addLine(borscht, flour, 5, gram, /*have=*/true);
+    auto edit = [&](const std::function<void(QWidget*)>& act) {
+        CIngredientsForm form(t.db, CIngredientsForm::Change, line, borscht);
+        bool opened = false;
+        onNextModal([&](QWidget* w) {
+            opened = true;
+            act(w);
+        });
+        form.exec();
+        EXPECT_TRUE(opened);
+    };
+    auto have = [&] { return number(t.db, "SELECT Have FROM Ingredients WHERE ID=?", {qint64(line)}); };
+    auto pick = [](QWidget* dialog, const QString& product) {
+        onNextModal(
+            [product](QWidget* picker) {
+                auto list = child<QListWidget>(picker, "list");
+                ASSERT_TRUE(list);
+                const auto found = list->findItems(product, Qt::MatchExactly);
+                ASSERT_EQ(found.size(), 1);
+                list->setCurrentItem(found[0]);
+                click(picker, "chooseButton");
+            },
+            dialog, "the product picker");
+        click(dialog, "productButton");
+    };
+
+    edit([](QWidget* w) {
+        child<QLineEdit>(w, "amount")->setText(QStringLiteral("7"));
+        click(w, "yesButton");
+    });
+    EXPECT_EQ(have(), 1);
+    edit([&](QWidget* w) {
+        pick(w, QStringLiteral("Мука")); // the same product again
+        click(w, "yesButton");
+    });
+    EXPECT_EQ(have(), 1);
+    edit([&](QWidget* w) {
+        pick(w, QStringLiteral("Соль")); // on hand
+        click(w, "yesButton");
+    });
+    EXPECT_EQ(have(), 1);
+    edit([&](QWidget* w) {
+        pick(w, QStringLiteral("Мука")); // in neither list
+        click(w, "yesButton");
+    });
+    EXPECT_EQ(have(), 0);
 }

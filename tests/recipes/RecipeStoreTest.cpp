@@ -96,10 +96,27 @@ TEST(RecipeStore, DictionariesSortInRussianAndDeletedProductsLeaveTheKitchen) {
     for (const Entry& e : dictionary(t.db, Dictionary::Products))
         names << e.name;
     EXPECT_EQ(names, (QStringList{"абрикосы", "Баранина", "Ёрш", "есть", "яйца"}));
+    // Names that differ only in letter case keep the order they were made in.
+    for (const char* n : {"Соль", "соль", "СОЛЬ", "Сахар"})
+        createEntry(t.db, Dictionary::Units, QString::fromUtf8(n));
+    names.clear();
+    for (const Entry& e : dictionary(t.db, Dictionary::Units))
+        names << e.name;
+    EXPECT_EQ(names, (QStringList{"Сахар", "Соль", "соль", "СОЛЬ"}));
+    for (const Entry& e : dictionary(t.db, Dictionary::Units))
+        deleteEntry(t.db, Dictionary::Units, e.id);
 
     int salt = createEntry(t.db, Dictionary::Products, QStringLiteral("Соль"));
     t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(salt)});
     t.db.exec("INSERT INTO ProductsAlways (ID) VALUES (?)", {qint64(salt)});
+    // A failure half-way leaves the dictionary and both lists as they were.
+    t.db.execScript("CREATE TRIGGER refuse BEFORE DELETE ON ProductsAlways "
+                    "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    EXPECT_THROW(deleteEntry(t.db, Dictionary::Products, salt), DbError);
+    EXPECT_EQ(entryName(t.db, Dictionary::Products, salt), QStringLiteral("Соль"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM ProductsAlways"), 1);
+    t.db.execScript("DROP TRIGGER refuse");
     EXPECT_TRUE(deleteEntry(t.db, Dictionary::Products, salt));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM ProductsAlways"), 0);

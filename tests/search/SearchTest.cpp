@@ -1,4 +1,5 @@
 #include "app/CMainFrame.h"
+#include "ui/Commands.h"
 #include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "recipes/CRView.h"
@@ -119,19 +120,19 @@ TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBeha
         child<QLineEdit>(w, "text")->setText(QStringLiteral("блин"));
         click(w, "findButton");
     });
-    frame.runCommand(145);
+    frame.runCommand(ID_FIND_RECIPE);
     EXPECT_EQ(Prompts::shown().at(0).text, QStringLiteral("Введите строку для поиска"));
     EXPECT_EQ(rows(list), (QStringList{"Блинный торт", "Блины с мёдом"}));
     EXPECT_EQ(list->recipeAt(1), deep);
     EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), 0); // filling shows nothing
 
     onNextModal([](QWidget* w) { click(w, "cancelButton"); });
-    frame.runCommand(145);
+    frame.runCommand(ID_FIND_RECIPE);
     EXPECT_EQ(list->rowCount(), 2);
 
     Prompts::clear();
     searchFor(QStringLiteral("компот"));
-    frame.runCommand(145);
+    frame.runCommand(ID_FIND_RECIPE);
     EXPECT_EQ(list->rowCount(), 0);
     ASSERT_EQ(Prompts::shown().size(), 1u);
     EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("По данному запросу ничего не найдено"));
@@ -139,7 +140,7 @@ TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBeha
 
     // Two recipes of one name are two rows; each shows its own recipe.
     searchFor(QStringLiteral("щи"));
-    frame.runCommand(145);
+    frame.runCommand(ID_FIND_RECIPE);
     ASSERT_EQ(list->rowCount(), 2);
     list->setCurrentItem(list->topLevelItem(0));
     const int first = frame.recipeView()->CurrentRecipeId();
@@ -161,11 +162,11 @@ TEST_F(SearchCommandsTest, ProductSearchAndContextMenu) {
         l->setCurrentItem(l->findItems(QStringLiteral("Яйцо"), Qt::MatchExactly).at(0));
         click(picker, "chooseButton");
     });
-    frame.runCommand(151);
+    frame.runCommand(ID_FIND_BY_PRODUCT);
     EXPECT_EQ(rows(list), (QStringList{"Блины с мёдом", "Блины с мёдом"}));
 
     onNextModal([](QWidget* picker) { click(picker, "cancelButton"); });
-    frame.runCommand(151);
+    frame.runCommand(ID_FIND_BY_PRODUCT);
     EXPECT_EQ(list->rowCount(), 2);
 
     // A right click on a row selects it, shows it and offers four commands.
@@ -192,7 +193,7 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     CFoundListView* list = frame.foundListView();
     CCatalogView* tree = frame.catalogView();
 
-    frame.runCommand(146);
+    frame.runCommand(ID_LOCATE_IN_CATALOG);
     EXPECT_EQ(Prompts::shown().back().text,
               QStringLiteral("Не выбран рецепт в списке результатов поиска"));
     EXPECT_EQ(Prompts::shown().back().icon, Prompts::Icon::Error);
@@ -201,7 +202,7 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     list->appendResult(QStringLiteral("Блинный торт"), root);
     list->appendResult(QStringLiteral("Удалённый"), 9999);
     list->setCurrentItem(list->topLevelItem(0));
-    frame.runCommand(146);
+    frame.runCommand(ID_LOCATE_IN_CATALOG);
     QTreeWidgetItem* selected = tree->selectedEntry();
     ASSERT_NE(selected, nullptr);
     EXPECT_EQ(selected->text(0), QStringLiteral("Блины с мёдом"));
@@ -212,7 +213,7 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
 
     tree->collapseAll();
     list->setCurrentItem(list->topLevelItem(1));
-    frame.runCommand(146);
+    frame.runCommand(ID_LOCATE_IN_CATALOG);
     ASSERT_NE(tree->selectedEntry(), nullptr);
     EXPECT_EQ(tree->selectedEntry()->text(0), QStringLiteral("Блинный торт"));
     EXPECT_EQ(tree->selectedEntry()->parent(), nullptr);
@@ -222,7 +223,7 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     const size_t messages = Prompts::shown().size();
     tree->clearSelection();
     list->setCurrentItem(list->topLevelItem(2));
-    frame.runCommand(146);
+    frame.runCommand(ID_LOCATE_IN_CATALOG);
     EXPECT_EQ(tree->selectedEntry(), nullptr);
     EXPECT_EQ(Prompts::shown().size(), messages);
 }
