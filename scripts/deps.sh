@@ -7,6 +7,7 @@ packages=(
     libgl-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core qt6-translations-l10n
+    clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace exchange {
 
@@ -79,6 +80,100 @@ bool Lines::next(QString& text, qint64& end) {
 
 bool isAcceptedHeader(const QByteArray& firstLine) {
     return firstLine == kHeader || firstLine == kOtherHeader;
+}
+
+namespace {
+
+class Reading {
+public:
+    explicit Reading(ReaderSink& sink) : m_sink(sink) {}
+
+    void handle(const QString& text) {
+        if (m_ingredient) {
+            if (text.contains(QLatin1String("~INGREDIENT"))) {
+                storeLine();
+            } else if (text.contains(QLatin1String("QUANTITY="))) {
+                if (std::optional<float> q = scanAmount(valueAfter(text, "QUANTITY=")))
+                    m_ingredient->quantity = *q;
+            } else if (text.contains(QLatin1String("UNIT="))) {
+                m_ingredient->unit = m_sink.unit(valueAfter(text, "UNIT="));
+            }
+            return;
+        }
+        if (m_recipe) {
+            if (text.contains(QLatin1String("~RECIPE"))) {
+                storeRecipe();
+            } else if (text.contains(QLatin1String("INGREDIENT="))) {
+                m_ingredient = Line{m_sink.product(valueAfter(text, "INGREDIENT=")), 0, 0};
+            } else {
+                // A stored line break comes as CR CR LF: its CR is part of the line end.
+                QString part = text;
+                if (part.endsWith(QLatin1Char('\r')))
+                    part.chop(1);
+                m_description << part;
+            }
+            return;
+        }
+        const int parent = m_sections.empty() ? 0 : m_sections.back();
+        if (!m_sections.empty() && text.contains(QLatin1String("~CATALOG"))) {
+            m_sections.pop_back();
+        } else if (text.contains(QLatin1String("CATALOG="))) {
+            m_sections.push_back(m_sink.section(valueAfter(text, "CATALOG="), parent));
+        } else if (text.contains(QLatin1String("RECIPE="))) {
+            m_recipe = m_sink.recipe(valueAfter(text, "RECIPE="), parent);
+            m_description.clear();
+        }
+    }
+
+    void finish() {
+        if (m_ingredient)
+            storeLine();
+        if (m_recipe)
+            storeRecipe();
+        m_sections.clear();
+    }
+
+private:
+    struct Line {
+        int product = 0;
+        float quantity = 0;
+        int unit = 0;
+    };
+
+    void storeLine() {
+        const Line l = *m_ingredient;
+        m_ingredient.reset();
+        m_sink.line(*m_recipe, l.product, l.quantity, l.unit);
+    }
+
+    void storeRecipe() {
+        const int recipe = *m_recipe;
+        m_recipe.reset();
+        m_sink.description(recipe, m_description.join(QStringLiteral("\r\n")));
+        m_description.clear();
+    }
+
+    ReaderSink& m_sink;
+    // Open sections, innermost last. A list, not the call stack: however deep a file
+    // nests its sections, reading it cannot run out of stack.
+    std::vector<int> m_sections;
+    std::optional<int> m_recipe;
+    QStringList m_description;
+    std::optional<Line> m_ingredient;
+};
+
+} // namespace
+
+void read(Lines& lines, ReaderSink& sink) {
+    Reading reading(sink);
+    QString text;
+    qint64 end = 0;
+    lines.next(text, end); // the header
+    while (lines.next(text, end)) {
+        sink.reached(lines.lineNumber(), end);
+        reading.handle(text);
+    }
+    reading.finish();
 }
 
 std::optional<float> scanAmount(const QString& text) {

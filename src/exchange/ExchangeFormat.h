@@ -54,6 +54,34 @@ private:
 
 bool isAcceptedHeader(const QByteArray& firstLine);
 
+// Where the reader puts what it recognises. Identifiers are the sink's own: the reader
+// only hands them back (a section's as the parent of what it holds, a recipe's with its
+// lines and description).
+class ReaderSink {
+public:
+    virtual ~ReaderSink() = default;
+    virtual int section(const QString& name, int parent) = 0; // parent 0: the top
+    virtual int recipe(const QString& name, int section) = 0; // section 0: the root
+    virtual int product(const QString& name) = 0;
+    virtual int unit(const QString& name) = 0;
+    // A finished ingredient line; quantity and unit are 0 when the block gave none.
+    virtual void line(int recipe, int product, float quantity, int unit) = 0;
+    // A recipe's whole description, once the recipe ends.
+    virtual void description(int recipe, const QString& text) = 0;
+    // The reader is about to handle a line: its number and the offset just past it.
+    virtual void reached(int lineNumber, qint64 offset) {
+        Q_UNUSED(lineNumber);
+        Q_UNUSED(offset);
+    }
+};
+
+// Reads every line after the header (checked by the caller) in the four contexts of the
+// format: the first key text that occurs anywhere in a line decides, values are taken
+// from fixed positions, and the end of the file closes whatever is open. A description
+// line loses the carriage return of a stored line break, and the lines are joined with
+// CR LF, so a description comes back exactly as it was stored.
+void read(Lines& lines, ReaderSink& sink);
+
 // The value of a key line: what stands after as many characters as the key has.
 inline QString valueAfter(const QString& line, const char* key) {
     return line.mid(qsizetype(qstrlen(key)));

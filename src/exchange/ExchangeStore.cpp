@@ -27,7 +27,7 @@ namespace {
 class Exporter {
 public:
     explicit Exporter(Database& db)
-        : m_db(db), m_section(db, SqlText("SELECT Name FROM Catalog WHERE ID=?")),
+        : m_section(db, SqlText("SELECT Name FROM Catalog WHERE ID=?")),
           m_children(db, SqlText("SELECT ID FROM Catalog WHERE Parent=? ORDER BY ID")),
           m_recipes(db, SqlText("SELECT ID, Name, Recipe FROM Recipes WHERE Catalog=? "
                                 "ORDER BY ID")),
@@ -126,7 +126,6 @@ private:
         ++m_result.recipes;
     }
 
-    Database& m_db;
     Writer m_out;
     Statement m_section, m_children, m_recipes, m_lines;
     std::unordered_set<int> m_written;
@@ -186,7 +185,7 @@ std::function<void(int)>& lineHook() {
     return hook;
 }
 
-class Importer {
+class Importer : public ReaderSink {
 public:
     Importer(Database& db, Progress& progress)
         : m_db(db), m_progress(progress),
@@ -211,74 +210,17 @@ public:
             m_available.insert(int(available.int64(0)));
     }
 
-    void run(Lines& lines, qint64 size) {
-        QString text;
-        qint64 end = 0;
-        lines.next(text, end); // the header, checked by the caller
-        while (lines.next(text, end)) {
-            m_line = lines.lineNumber();
-            if (lineHook())
-                lineHook()(m_line);
-            m_position = end;
-            handle(text);
-        }
-        finish();
-        m_progress.setPosition(size);
-    }
-
     ImportResult& result() { return m_result; }
-    int line() const { return m_line; }
+    int lineNumber() const { return m_line; }
 
-private:
-    struct Line {
-        int product = 0;
-        float quantity = 0;
-        int unit = 0;
-    };
-
-    void handle(const QString& text) {
-        if (m_ingredient) {
-            if (text.contains(QLatin1String("~INGREDIENT")))
-                storeLine();
-            else if (text.contains(QLatin1String("QUANTITY="))) {
-                if (std::optional<float> q = scanAmount(valueAfter(text, "QUANTITY=")))
-                    m_ingredient->quantity = *q;
-            } else if (text.contains(QLatin1String("UNIT=")))
-                m_ingredient->unit = unitFor(valueAfter(text, "UNIT="));
-            return;
-        }
-        if (m_recipe) {
-            if (text.contains(QLatin1String("~RECIPE"))) {
-                storeRecipe();
-            } else if (text.contains(QLatin1String("INGREDIENT="))) {
-                m_ingredient = Line{productFor(valueAfter(text, "INGREDIENT=")), 0, 0};
-            } else {
-                // A stored line break comes as CR CR LF: its CR is part of the line end.
-                QString part = text;
-                if (part.endsWith(QLatin1Char('\r')))
-                    part.chop(1);
-                m_description << part;
-            }
-            return;
-        }
-        const int parent = m_sections.empty() ? 0 : m_sections.back();
-        if (!m_sections.empty() && text.contains(QLatin1String("~CATALOG")))
-            m_sections.pop_back();
-        else if (text.contains(QLatin1String("CATALOG=")))
-            openSection(valueAfter(text, "CATALOG="), parent);
-        else if (text.contains(QLatin1String("RECIPE=")))
-            openRecipe(valueAfter(text, "RECIPE="), parent);
+    void reached(int lineNumber, qint64 offset) override {
+        m_line = lineNumber;
+        m_position = offset;
+        if (lineHook())
+            lineHook()(m_line);
     }
 
-    void finish() {
-        if (m_ingredient)
-            storeLine();
-        if (m_recipe)
-            storeRecipe();
-        m_sections.clear();
-    }
-
-    void openSection(const QString& name, int parent) {
+    int section(const QString& name, int parent) override {
         m_progress.setPosition(m_position);
         m_addSection.reset();
         m_addSection.bind(1, qint64(parent));
@@ -287,50 +229,42 @@ private:
         const int id = int(m_db.lastInsertRowId());
         if (parent == 0)
             m_result.topSections.push_back(id);
-        m_sections.push_back(id);
         ++m_result.sections;
+        return id;
     }
 
-    void openRecipe(const QString& name, int section) {
+    int recipe(const QString& name, int section) override {
         m_progress.setPosition(m_position);
         m_addRecipe.reset();
         m_addRecipe.bind(1, qint64(section));
         m_addRecipe.bind(2, name);
         m_addRecipe.run();
-        m_recipe = int(m_db.lastInsertRowId());
+        const int id = int(m_db.lastInsertRowId());
         if (section == 0)
-            m_result.rootRecipes.push_back(*m_recipe);
-        m_description.clear();
+            m_result.rootRecipes.push_back(id);
         ++m_result.recipes;
+        return id;
     }
 
-    void storeRecipe() {
+    void description(int recipe, const QString& text) override {
         m_setText.reset();
-        m_setText.bind(1, m_description.join(QStringLiteral("\r\n")));
-        m_setText.bind(2, qint64(*m_recipe));
+        m_setText.bind(1, text);
+        m_setText.bind(2, qint64(recipe));
         m_setText.run();
-        m_recipe.reset();
-        m_description.clear();
     }
 
-    void storeLine() {
-        const Line& l = *m_ingredient;
+    void line(int recipe, int product, float quantity, int unit) override {
         m_addLine.reset();
-        m_addLine.bind(1, qint64(*m_recipe));
-        m_addLine.bind(2, qint64(l.product));
-        m_addLine.bind(3, double(l.quantity));
-        m_addLine.bind(4, qint64(l.unit));
-        m_addLine.bind(5, qint64(m_available.count(l.product) ? 1 : 0));
+        m_addLine.bind(1, qint64(recipe));
+        m_addLine.bind(2, qint64(product));
+        m_addLine.bind(3, double(quantity));
+        m_addLine.bind(4, qint64(unit));
+        m_addLine.bind(5, qint64(m_available.count(product) ? 1 : 0));
         m_addLine.run();
-        m_ingredient.reset();
         ++m_result.lines;
     }
 
-    void rememberProduct(int id, const QString& name) {
-        m_productsByLength[storedTrimmedLength(name)].push_back({id, name});
-    }
-
-    int productFor(const QString& name) {
+    int product(const QString& name) override {
         if (auto it = m_productCache.find(name); it != m_productCache.end())
             return it->second;
         int id = 0;
@@ -357,7 +291,7 @@ private:
         return id;
     }
 
-    int unitFor(const QString& name) {
+    int unit(const QString& name) override {
         if (auto it = m_unitCache.find(name); it != m_unitCache.end())
             return it->second;
         int id = 0;
@@ -382,6 +316,11 @@ private:
         return id;
     }
 
+private:
+    void rememberProduct(int id, const QString& name) {
+        m_productsByLength[storedTrimmedLength(name)].push_back({id, name});
+    }
+
     Database& m_db;
     Progress& m_progress;
     Statement m_addSection, m_addRecipe, m_setText, m_addLine, m_addProduct, m_addUnit,
@@ -394,10 +333,6 @@ private:
     std::unordered_map<QString, int> m_productCache, m_unitCache;
     std::unordered_set<int> m_available;
 
-    std::vector<int> m_sections; // open sections, innermost last
-    std::optional<int> m_recipe;
-    QStringList m_description;
-    std::optional<Line> m_ingredient;
     qint64 m_position = 0;
     int m_line = 1;
     ImportResult m_result;
@@ -432,11 +367,12 @@ ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progre
         emptyWorkTables(db);
         Importer importer(db, progress);
         try {
-            importer.run(lines, bytes.size());
+            read(lines, importer);
         } catch (...) {
-            line = importer.line();
+            line = importer.lineNumber();
             throw;
         }
+        progress.setPosition(bytes.size());
         emptyWorkTables(db);
         ImportResult result = std::move(importer.result());
         tx.commit();

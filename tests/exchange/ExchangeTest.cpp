@@ -369,3 +369,22 @@ TEST(ExchangeWrite, AFailedExportLeavesNoFileAndKeepsTheOldOne) {
     EXPECT_THROW(exportToFile(t.db, std::nullopt, t.dir()), ExchangeError);
     EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files), before);
 }
+
+TEST(ExchangeRead, EverySeedAndRegressionFileReadsWithoutHarm) {
+    // The fuzzers' seeds and every input they ever found trouble with live here.
+    const QDir dir(QStringLiteral(OVELTA_TEST_DATA "/fuzz/exchange"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_GE(files.size(), 5);
+    for (const QString& name : files) {
+        TestDb t;
+        NoProgress quiet;
+        try {
+            const ImportResult r = importFile(t.db, dir.filePath(name), quiet);
+            EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), r.recipes) << name.toStdString();
+        } catch (const ExchangeError& e) {
+            EXPECT_EQ(e.kind(), ExchangeError::Kind::Format) << name.toStdString();
+        }
+        EXPECT_EQ(t.db.transactionDepth(), 0);
+        EXPECT_EQ(number(t.db, "SELECT count(*) FROM Import_Ingredient"), 0);
+    }
+}

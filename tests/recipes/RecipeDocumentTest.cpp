@@ -5,6 +5,8 @@
 #include "recipes/RtfText.h"
 #include "support/TestDb.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -186,4 +188,17 @@ TEST(RecipeView, PrintsWithHalfInchMargins) {
     const QByteArray bytes = fileBytes(pdf);
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_GT(bytes.size(), 1000);
+}
+
+TEST(RtfReader, EverySeedAndRegressionFileReadsWithoutHarm) {
+    const QDir dir(QStringLiteral(OVELTA_TEST_DATA "/fuzz/rtf"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_GE(files.size(), 3);
+    for (const QString& name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QTextDocument doc;
+        readRtf(f.readAll(), &doc);
+        EXPECT_FALSE(doc.toPlainText().contains(QStringLiteral("\\rtf"))) << name.toStdString();
+    }
 }

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds one libFuzzer target with AddressSanitizer and UBSan and runs it for a while on
+# its seed corpus: scripts/fuzz.sh fuzz_exchange 60 (or fuzz_rtf). A crash leaves its
+# input as crash-* in the working folder; add it to tests/data/fuzz as a regression file.
+set -euo pipefail
+target="${1:?usage: scripts/fuzz.sh fuzz_exchange|fuzz_rtf SECONDS}"
+seconds="${2:-60}"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/deps.sh"
+case "$target" in
+    fuzz_exchange) corpus="$root/tests/data/fuzz/exchange" ;;
+    fuzz_rtf) corpus="$root/tests/data/fuzz/rtf" ;;
+    *) echo "unknown target: $target" >&2; exit 2 ;;
+esac
+build="${OVELTA_FUZZ_DIR:-$root/build-fuzz}"
+flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    -DOVELTA_BUILD_TESTS=OFF -DOVELTA_BUILD_BENCH=OFF -DOVELTA_BUILD_FUZZERS=ON \
+    -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+cmake --build "$build" --target "$target"
+# New inputs it finds go to a scratch folder; the corpus in git stays as it is.
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+"$build/bin/$target" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 "$work" "$corpus"

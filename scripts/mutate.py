@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Puts small, realistic faults into the sources one at a time and runs the tests after
+each: a fault that no test notices marks a gap in the tests. Run from a scratch copy of
+the repository (it edits files in place and restores them):
+
+    git worktree add /tmp/mut HEAD && cd /tmp/mut && python3 scripts/mutate.py
+
+Prints each fault as CAUGHT or MISSED and the share caught."""
+import os, subprocess, sys
+
+# (file, text as it stands, text with the fault, what the fault is)
+FAULTS = [
+    ("src/data/Database.cpp", 'db.execRaw("BEGIN");', 'db.execRaw("SAVEPOINT x");', "outer transaction as savepoint"),
+    ("src/data/Database.cpp", "    if (m_db && m_savepointDepth > 0 && sqlite3_get_autocommit(m_db))\n        m_transactionLost = true;", "", "engine rollback unnoticed"),
+    ("src/data/Recordset.cpp", "        size_t base = m_pos * size_t(m_stride) + 1;", "        size_t base = m_pos * size_t(m_stride) + 2;", "walk copy out of step"),
+    ("src/data/SqlFunctions.cpp", "out.push_back(c == U'ё' ? U'е' : c);", "out.push_back(c);", "ё not read as е"),
+    ("src/data/SqlFunctions.cpp", "c.setCaseSensitivity(Qt::CaseInsensitive);", "c.setCaseSensitivity(Qt::CaseSensitive);", "case-sensitive order"),
+    ("src/data/Schema.cpp", "    if (version == currentVersion && !db.hasTable(QStringLiteral(\"Menu\")))", "    if (version == currentVersion)", "menu made twice"),
+    ("src/data/Schema.cpp", "CHECK (length(Recipe) <= 65535)", "CHECK (length(Recipe) <= 65536)", "method limit off by one"),
+    ("src/data/Schema.cpp", "Name TEXT NOT NULL DEFAULT '' CHECK (length(Name) <= 255));\nCREATE TABLE Units", "Name TEXT NOT NULL DEFAULT '');\nCREATE TABLE Units", "product name unlimited"),
+    ("src/kitchen/KitchenStore.cpp", '        db.exec("UPDATE Ingredients SET Have=1 WHERE Ingredient=? AND Have<>1", {qint64(p.id)});', "", "adding does not mark lines"),
+    ("src/kitchen/KitchenStore.cpp", "        if (!listed(db, other(which), id))", "        if (true)", "removal ignores the other list"),
+    ("src/kitchen/KitchenStore.cpp", "        if (listed(db, which, p.id))\n            continue;", "", "added twice"),
+    ("src/kitchen/KitchenStore.cpp", "            if (!isNew && !have)", "            if (!isNew && have)", "what to cook inverted"),
+    ("src/kitchen/KitchenStore.cpp", "        return c != 0 ? c < 0 : found[a].id < found[b].id;", "        return c != 0 ? c < 0 : found[a].id > found[b].id;", "same names in reverse ID order"),
+    ("src/kitchen/KitchenStore.cpp", "    const qint64 step = std::max<qint64>(1, total / 50);", "    const qint64 step = std::max<qint64>(1, total);", "progress set once"),
+    ("src/kitchen/KitchenStore.cpp", "            const float addend = float(double(dish.servings) * double(quantity));", "            const float addend = float(quantity);", "servings ignored"),
+    ("src/kitchen/KitchenStore.cpp", '            line += total.amounts.size() > 1 ? QStringLiteral(" более чем") : QStringLiteral(" ~");', '            line += QStringLiteral(" ~");', "no 'более чем'"),
+    ("src/kitchen/KitchenStore.cpp", '            line += QStringLiteral(" +");', '            line += QStringLiteral(" ");', "no plus between units"),
+    ("src/kitchen/KitchenStore.cpp", "                return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);", "                return a < b;", "signed byte order"),
+    ("src/kitchen/KitchenStore.cpp", '    db.exec("DELETE FROM Menu WHERE Recipe NOT IN (SELECT ID FROM Recipes)");', "", "orphans kept"),
+    ("src/kitchen/KitchenStore.cpp", "    if (n < 1 || n > kMaxServings)", "    if (n < 0 || n > kMaxServings)", "zero servings accepted"),
+    ("src/kitchen/KitchenStore.cpp", '        dishLines.push_back(QStringLiteral("%1 (%2)").arg(dish.name).arg(dish.servings));', '        dishLines.push_back(QStringLiteral("%1(%2)").arg(dish.name).arg(dish.servings));', "dish line format"),
+    ("src/kitchen/KitchenDialogs.cpp", "    m_list->setColumnWidth(0, std::max(0, client - kServingsColumnWidth));", "    m_list->setColumnWidth(0, client);", "column width"),
+    ("src/kitchen/KitchenDialogs.cpp", '    if (!Prompts::ask(this, QStringLiteral("Очистить меню?")))\n        return;', "", "clear without asking"),
+    ("src/kitchen/KitchenCommands.cpp", '            Prompts::error(m_window, QStringLiteral("Не выбран рецепт"));', '            Prompts::error(m_window, QStringLiteral("Не выделен рецепт"));', "wrong pane message"),
+    ("src/kitchen/KitchenCommands.cpp", "    m_results.clearResults();\n    m_results.setUpdatesEnabled(false);\n    for (const kitchen::Dish& d : kitchen::menuDishesByBytes(m_db))", "    m_results.setUpdatesEnabled(false);\n    for (const kitchen::Dish& d : kitchen::menuDishesByBytes(m_db))", "results not cleared"),
+    ("src/exchange/ExchangeFormat.cpp", "        if (c == '\\n')\n            m_bytes += '\\r';", "", "LF not written as CR LF"),
+    ("src/exchange/ExchangeFormat.cpp", "    return firstLine == kHeader || firstLine == kOtherHeader;", "    return firstLine.trimmed() == kHeader || firstLine == kOtherHeader;", "header trimmed"),
+    ("src/exchange/ExchangeFormat.cpp", "    if (hasLf && len > 0 && m_bytes[lf - 1] == '\\r')\n        --len;", "", "CR kept"),
+    ("src/exchange/ExchangeFormat.cpp", "    if (i < n && text[i] == '.') {", "    if (i < n && (text[i] == '.' || text[i] == ',')) {", "comma as point"),
+    ("src/exchange/ExchangeFormat.cpp", "    if (storedTrimmedLength(storedName) != key.length)\n        return false;", "", "length not compared"),
+    ("src/exchange/ExchangeFormat.cpp", "        if (a[i] == '.')\n            continue;", "", "point not a wildcard"),
+    ("src/exchange/ExchangeFormat.cpp", "    m_utf8 = hasNonAscii(bytes) && isValidUtf8(bytes);", "    m_utf8 = false;", "never UTF-8"),
+    ("src/exchange/ExchangeStore.cpp", "                if (part.endsWith(QLatin1Char('\\r')))\n                    part.chop(1);", "", "description CR kept"),
+    ("src/exchange/ExchangeStore.cpp", "        if (!m_sections.empty() && text.contains(QLatin1String(\"~CATALOG\")))", "        if (!m_sections.empty() && text.startsWith(QLatin1String(\"~CATALOG\")))", "end marker at start only"),
+    ("src/exchange/ExchangeStore.cpp", "        m_addLine.bind(5, qint64(m_available.count(l.product) ? 1 : 0));", "        m_addLine.bind(5, qint64(0));", "imported lines never available"),
+    ("src/exchange/ExchangeStore.cpp", "        if (auto it = m_productCache.find(name); it != m_productCache.end())\n            return it->second;", "", "no product cache"),
+    ("src/exchange/ExchangeStore.cpp", "        emptyWorkTables(db);\n        ImportResult result", "        ImportResult result", "work tables kept"),
+    ("src/exchange/ExchangeStore.cpp", "            recipesOf(top.id);\n            m_out.line(QStringLiteral(\"~CATALOG\"));", "            m_out.line(QStringLiteral(\"~CATALOG\"));\n            recipesOf(top.id);", "recipes after end"),
+    ("src/exchange/ExchangeStore.cpp", "        ex.rootSections();\n        ex.recipesOf(0);", "        ex.recipesOf(0);\n        ex.rootSections();", "root recipes first"),
+    ("src/exchange/ExchangeStore.cpp", "            m_out.line(\"UNIT=\", m_lines.text(2));", "            m_out.line(\"UNIT=\", m_lines.text(0));", "unit takes product name"),
+    ("src/exchange/ExchangeCommands.cpp", "    m_tree.sortChildrenOf(nullptr);", "", "top level not sorted"),
+    ("src/exchange/ExchangeCommands.cpp", "    if (!item || catalog::isRecipeValue(value)) {", "    if (!item) {", "recipe exported as section"),
+    ("src/reference/CDictionaryWork.cpp", "    m_delete->setEnabled(selected && m_usageEmpty);", "    m_delete->setEnabled(selected);", "used entry deletable"),
+    ("src/reference/CDictionaryWork.cpp", "    m_entries->setCurrentItem(item);\n    m_entries->scrollToItem(item);\n    if (m_namesChanged)", "    m_entries->scrollToItem(item);\n    if (m_namesChanged)", "renamed not selected"),
+    ("src/reference/CDictionaryWork.cpp", "    if (m_recipeChanged)\n        m_recipeChanged(recipe);", "", "tree not told of rename"),
+    ("src/reference/ReferenceStore.cpp", 'SELECT ID, Name FROM UnitUse WHERE Unit=? ORDER BY Seq', 'SELECT DISTINCT ID, Name FROM UnitUse WHERE Unit=?', "uses listed once"),
+    ("src/app/CMainFrame.cpp", "    m_found->renameRecipe(recipeId, recipe->name);", "", "results keep old name"),
+    ("src/app/CMainFrame.cpp", "        m_found->removeRecipe(recipeId);", "", "results keep deleted"),
+    ("src/app/CMainFrame.cpp", "        if (resize->size().width() != resize->oldSize().width())", "        if (true)", "drag lost on bar change"),
+    ("src/app/CMainFrame.cpp", "            next->setFocus(Qt::ShortcutFocusReason);", "            pane((index + 1) % 3)->setFocus(Qt::ShortcutFocusReason);", "backward pane goes forward"),
+    ("src/app/OveltaApplication.cpp", "        installTranslator(m_qtTranslator);", "", "no Russian Qt texts"),
+    ("src/ui/DialogPlacement.cpp", "                dialog->move(centredOver(owner, dialog->frameGeometry().size()));", "", "dialogs not placed"),
+    ("src/ui/CProgress.cpp", "    if (value == m_high)\n        v = m_bar->maximum();", "", "bar not full at end"),
+    ("src/ui/CProgress.cpp", "    return {ownerTopLeft.x() + (clientWidth - own.width()) / 2,", "    return {ownerTopLeft.x() + std::max(0, clientWidth - own.width()) / 2,", "no negative offset"),
+    ("src/recipes/CRecipeForm.cpp", "    if (m_mode != Delete && name.isEmpty()) {", "    if (name.isEmpty()) {", "unnamed recipe undeletable"),
+    ("src/recipes/CRecipeForm.cpp", "    m_lines->clearSelection();\n    m_lines->setCurrentItem(nullptr);", "    if (m_lines->count() > 0)\n        m_lines->setCurrentRow(m_lines->count() - 1);", "a line chosen after deletion"),
+    ("src/recipes/CRecipeForm.cpp", "    if (text.size() > kMaxTextLength) {", "    if (text.size() >= kMaxTextLength) {", "method limit off by one in editor"),
+    ("src/recipes/IngredientDialogs.cpp", "            recipes::changeLine(m_db, m_line, m_product, m_amount, m_unit, m_productAtOpening);", "            recipes::changeLine(m_db, m_line, m_product, m_amount, m_unit, m_product);", "wrong product at opening"),
+    ("src/recipes/RecipeStore.cpp", "    Transaction tx(db);\n    rs->remove();", "    rs->remove();", "product deletion not atomic"),
+    ("src/recipes/RtfText.cpp", "        if (isAsciiLetter(c) || isDigit(c) || c == '-' || c == ' ')", "        if (isAsciiLetter(c) || c == '-' || c == ' ')", "digit not delimited"),
+    ("src/catalog/CCatalogView.cpp", "        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);", "        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);", "scrolls the wrong way"),
+    ("src/search/SearchStore.cpp", '    rs.setSort("Name COLLATE RU");', "", "results unsorted"),
+    ("tools/ovelta-db.cpp", "    if (!ok || id <= 0)\n        return usageError(QStringLiteral(\"неверный номер рецепта", "    if (!ok || id < 0)\n        return usageError(QStringLiteral(\"неверный номер рецепта", "recipe 0 accepted"),
+    ("tools/ovelta-db.cpp", "        QFile::remove(file);\n        return failure(QStringLiteral(\"не удалось создать / cannot create %1: %2\").arg(file, e.message()));\n    } catch (const exchange::ExchangeError& e) {", "        return failure(QStringLiteral(\"не удалось создать / cannot create %1: %2\").arg(file, e.message()));\n    } catch (const exchange::ExchangeError& e) {", "half-made file left"),
+    ("tools/ovelta-db.cpp", '        print(stderr, QStringLiteral("Не знаю, что можно приготовить из ваших продуктов\\n"));\n        return 0;', '        return 0;', "cook silent"),
+]
+
+def run(cmd):
+    return subprocess.run(cmd, shell=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+
+def main():
+    caught = missed = 0
+    for path, old, new, what in FAULTS:
+        if not old or old == new:
+            continue
+        text = open(path, encoding="utf-8").read()
+        if text.count(old) != 1:
+            print(f"SKIPPED {path}: {what} (text found {text.count(old)} times)")
+            continue
+        open(path, "w", encoding="utf-8").write(text.replace(old, new))
+        try:
+            if run("cmake --build build") != 0:
+                print(f"NOBUILD {path}: {what}")
+                continue
+            failed = run("QT_QPA_PLATFORM=offscreen ctest --test-dir build -j2 --timeout 60") != 0
+            print(("CAUGHT " if failed else "MISSED ") + f"{path}: {what}", flush=True)
+            caught += failed
+            missed += not failed
+        finally:
+            open(path, "w", encoding="utf-8").write(text)
+    run("cmake --build build")
+    total = caught + missed
+    print(f"{caught} of {total} faults caught ({100 * caught // max(1, total)}%)")
+    return 0
+
+if __name__ == "__main__":
+    sys.exit(main())
