@@ -17,9 +17,27 @@ CCookbookApp::CCookbookApp(QString databasePath) : m_path(std::move(databasePath
 CCookbookApp::~CCookbookApp() {
     m_mainWindow.reset();
     m_db.close();
+    m_lock.reset(); // unlocks
 }
 
 bool CCookbookApp::initInstance() {
+    m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
+    // Only a live copy holds the lock: one that was killed leaves it to be taken over.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError) {
+        qint64 pid = 0;
+        QString host, application;
+        m_lock->getLockInfo(&pid, &host, &application);
+        Prompts::message(nullptr,
+                         QStringLiteral("Коллекция рецептов %1 уже открыта другой копией "
+                                        "программы (процесс %2). Закройте её и запустите "
+                                        "программу снова.")
+                             .arg(m_path)
+                             .arg(pid),
+                         QStringLiteral("Ошибка"), Prompts::Icon::Error, Prompts::Buttons::Ok);
+        m_lock.reset();
+        return false;
+    }
     try {
         m_db.open(m_path, Database::OpenMode::Existing);
         if (!schema::missingTables(m_db).isEmpty())

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 
+#include <QLockFile>
 #include <QString>
 #include <memory>
 
@@ -22,6 +23,9 @@ public:
 
 private:
     QString m_path;
+    // One copy of the program per collection: a second would see a tree the first keeps
+    // changing, and its editor would wait on the first one's unfinished work.
+    std::unique_ptr<QLockFile> m_lock;
     Database m_db;
     std::unique_ptr<CMainFrame> m_mainWindow;
 };

@@ -7,10 +7,36 @@ namespace {
 
 constexpr size_t kMaxCachedStatements = 200;
 
+// The engine's own words, after a Russian sentence for the failures a user can meet and
+// act on.
 QString engineMessage(sqlite3* db, int rc) {
-    if (db)
-        return QString::fromUtf8(sqlite3_errmsg(db));
-    return QString::fromUtf8(sqlite3_errstr(rc));
+    const QString engine = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    const char* russian = nullptr;
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        russian = "База данных занята другой программой. Попробуйте ещё раз немного позже.";
+        break;
+    case SQLITE_FULL:
+        russian = "На диске не хватает места.";
+        break;
+    case SQLITE_READONLY:
+        russian = "Файл базы данных защищён от записи.";
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        russian = "Файл базы данных повреждён или не является базой данных.";
+        break;
+    case SQLITE_IOERR:
+        russian = "Ошибка чтения или записи файла базы данных.";
+        break;
+    case SQLITE_CANTOPEN:
+        russian = "Не удаётся открыть файл базы данных.";
+        break;
+    default:
+        return engine;
+    }
+    return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(russian), engine);
 }
 
 } // namespace
@@ -159,7 +185,9 @@ void Database::execRaw(const char* sql) {
     char* error = nullptr;
     int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
-        QString message = error ? QString::fromUtf8(error) : engineMessage(m_db, rc);
+        QString message = engineMessage(m_db, rc);
+        if (error && (rc & 0xff) == SQLITE_ERROR)
+            message = QString::fromUtf8(error);
         sqlite3_free(error);
         noteFailure();
         throw DbError(rc, message);
@@ -227,7 +255,7 @@ bool Statement::step() {
     if (rc == SQLITE_DONE)
         return false;
     // The statement's own error is reported by reset, with the engine's message.
-    QString message = QString::fromUtf8(sqlite3_errmsg(m_db.handle()));
+    QString message = engineMessage(m_db.handle(), rc);
     sqlite3_reset(m_stmt);
     m_db.noteFailure();
     throw DbError(rc, message);

@@ -1,0 +1,200 @@
+#include "app/CCookbookApp.h"
+#include "app/CMainFrame.h"
+#include "exchange/ExchangeStore.h"
+#include "kitchen/KitchenStore.h"
+#include "recipes/RecipeDocument.h"
+#include "search/SearchStore.h"
+#include "support/TestDb.h"
+#include "ui/Progress.h"
+#include "ui/Prompts.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Hostile : public ::testing::Test {
+protected:
+    void SetUp() override { Prompts::clear(); }
+    void TearDown() override { Prompts::clear(); }
+};
+
+QString lastMessage() {
+    return Prompts::shown().empty() ? QString() : Prompts::shown().back().text;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Texts that have broken programs before: quotes, patterns, escapes, braces, control
+// characters, and characters code page 1251 lacks (one beyond 16 bits among them).
+const QStringList kNasty = {
+    QStringLiteral("д'Артаньян \"Пирог\""), QStringLiteral("50% _скидка_"),
+    QStringLiteral("C:\\путь\\{файл}"),     QStringLiteral("таб\tи\x01\x07звонок"),
+    QStringLiteral("中文 \U0001F375 ∑"),     QStringLiteral("'; DROP TABLE Recipes; --"),
+};
+
+} // namespace
+
+TEST_F(Hostile, TwoCopiesOnOneCollection) {
+    TestDb t;
+    t.db.close();
+    CCookbookApp first(t.path());
+    ASSERT_TRUE(first.initInstance());
+    {
+        CCookbookApp second(t.path());
+        EXPECT_FALSE(second.initInstance());
+        EXPECT_EQ(second.mainWindow(), nullptr);
+        EXPECT_TRUE(lastMessage().contains(QStringLiteral("уже открыта другой копией")))
+            << lastMessage().toStdString();
+    }
+    // The companion tool meets the first copy's unfinished work: it waits briefly, then
+    // says so in Russian, and the first copy's work is not touched.
+    Transaction visit(first.database());
+    first.database().exec("INSERT INTO Recipes (Name) VALUES ('пишется')");
+    writeFile(t.dir() + "/one.ovl", "Ovelta 2.01\r\nRECIPE=Чужой\r\n~RECIPE\r\n");
+    QProcess tool;
+    QElapsedTimer timer;
+    timer.start();
+    tool.start(QStringLiteral(OVELTA_DB_TOOL), {"import", "--db", t.path(), t.dir() + "/one.ovl"});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_GE(timer.elapsed(), 2000);
+    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains(QStringLiteral("занята")));
+    visit.commit();
+    EXPECT_EQ(number(first.database(), "SELECT count(*) FROM Recipes"), 1);
+}
+
+TEST_F(Hostile, BadCollectionFilesAreRefusedWithAMessage) {
+    QTemporaryDir dir;
+    auto refused = [](const QString& path) {
+        Prompts::clear();
+        CCookbookApp app(path);
+        const bool started = app.initInstance();
+        return !started && app.mainWindow() == nullptr && !Prompts::shown().empty();
+    };
+    // Missing, not a database, truncated, a folder.
+    EXPECT_TRUE(refused(dir.filePath("missing.db")));
+    writeFile(dir.filePath("text.db"), "это не база данных, а просто текст\n");
+    EXPECT_TRUE(refused(dir.filePath("text.db")));
+    {
+        TestDb t;
+        for (int i = 0; i < 200; ++i)
+            t.addRecipe(QStringLiteral("Рецепт %1").arg(i), 0, QString(500, 'x'));
+        t.db.close();
+        QByteArray bytes = fileBytes(t.path());
+        bytes.truncate(bytes.size() / 3);
+        writeFile(dir.filePath("truncated.db"), bytes);
+    }
+    QDir(dir.path()).mkdir("folder.db");
+    EXPECT_TRUE(refused(dir.filePath("folder.db")));
+    // A truncated file may open; then reading it must not crash, only fail politely.
+    {
+        Prompts::clear();
+        CCookbookApp app(dir.filePath("truncated.db"));
+        if (app.initInstance()) {
+            try {
+                search::findByName(app.database(), QStringLiteral("Рецепт"));
+            } catch (const DbError& e) {
+                EXPECT_FALSE(e.message().isEmpty());
+            }
+        } else {
+            EXPECT_FALSE(Prompts::shown().empty());
+        }
+    }
+    // A view gone missing.
+    TestDb t;
+    t.db.execScript("DROP VIEW IngredientUse");
+    t.db.close();
+    EXPECT_TRUE(refused(t.path()));
+    // Read-only.
+    TestDb ro;
+    ro.db.close();
+    QFile::setPermissions(ro.path(), QFileDevice::ReadOwner);
+    if (::geteuid() != 0) // the administrator may write to anything
+        EXPECT_TRUE(refused(ro.path()));
+}
+
+TEST_F(Hostile, NastyTextsGoEverywhereAndComeBackAsTyped) {
+    TestDb t;
+    for (const QString& text : kNasty) {
+        const int section = t.addSection(text);
+        const int product = t.addProduct(text);
+        const int unit = t.addUnit(text);
+        const int recipe = t.addRecipe(text, section, text + "\r\n" + text);
+        t.addLine(recipe, product, 1.5f, unit);
+        kitchen::addProducts(t.db, kitchen::List::OnHand, {{product, text}});
+        kitchen::setMenuServings(t.db, recipe, 2);
+        EXPECT_FALSE(recipeRtf(t.db, recipe).isEmpty());
+        // The name search takes the text as typed, patterns and all.
+        EXPECT_FALSE(search::findByName(t.db, text).empty()) << text.toStdString();
+    }
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), kNasty.size());
+    NoProgress quiet;
+    EXPECT_EQ(kitchen::whatToCook(t.db, quiet).size(), size_t(kNasty.size()));
+    EXPECT_FALSE(kitchen::menuProductListRtf(t.db).isEmpty());
+
+    // Through the exchange file and back: everything the code page holds comes back.
+    exchange::ExportResult out;
+    const QByteArray file = exchange::exportBytes(t.db, std::nullopt, &out);
+    EXPECT_GT(out.replaced, 0);
+    TestDb copy;
+    exchange::importBytes(copy.db, file, quiet);
+    EXPECT_EQ(number(copy.db, "SELECT count(*) FROM Recipes"), kNasty.size());
+    EXPECT_EQ(std::get<QString>(copy.db.scalar("SELECT Name FROM Recipes ORDER BY ID LIMIT 1")),
+              kNasty[0]);
+}
+
+TEST_F(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
+    TestDb t;
+    t.addRecipe(QStringLiteral("Своё"));
+    NoProgress quiet;
+    auto rejects = [&](const QString& path, exchange::ExchangeError::Kind kind) {
+        try {
+            exchange::importFile(t.db, path, quiet);
+        } catch (const exchange::ExchangeError& e) {
+            EXPECT_EQ(e.kind(), kind) << path.toStdString();
+            EXPECT_FALSE(e.message().isEmpty());
+            return true;
+        }
+        return false;
+    };
+    const QString dir = t.dir();
+    writeFile(dir + "/bom.ovl", "\xef\xbb\xbfOvelta 2.01\r\nRECIPE=x\r\n");
+    EXPECT_TRUE(rejects(dir + "/bom.ovl", exchange::ExchangeError::Kind::Format));
+    QByteArray garbage(100000, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 7919) % 251);
+    writeFile(dir + "/garbage.ovl", garbage);
+    EXPECT_TRUE(rejects(dir + "/garbage.ovl", exchange::ExchangeError::Kind::Format));
+    writeFile(dir + "/empty.ovl", QByteArray());
+    EXPECT_TRUE(rejects(dir + "/empty.ovl", exchange::ExchangeError::Kind::Format));
+    EXPECT_TRUE(rejects(dir, exchange::ExchangeError::Kind::File));
+    EXPECT_TRUE(rejects(dir + "/vanished.ovl", exchange::ExchangeError::Kind::File));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
+
+    // A line of a megabyte, and a name far over the column's limit: the line is named.
+    const QByteArray megabyte(1 << 20, 'a');
+    writeFile(dir + "/long.ovl", "Ovelta 2.01\r\nRECIPE=ok\r\n" + megabyte + "\r\n~RECIPE\r\n");
+    try {
+        exchange::importFile(t.db, dir + "/long.ovl", quiet);
+        ADD_FAILURE() << "a description of a megabyte was stored";
+    } catch (const exchange::ExchangeError& e) {
+        EXPECT_EQ(e.line(), 4); // where the recipe ends and its description is stored
+    }
+    writeFile(dir + "/longname.ovl", "Ovelta 2.01\r\nCATALOG=" + megabyte + "\r\n");
+    try {
+        exchange::importFile(t.db, dir + "/longname.ovl", quiet);
+        ADD_FAILURE() << "a name of a megabyte was stored";
+    } catch (const exchange::ExchangeError& e) {
+        EXPECT_EQ(e.line(), 2);
+    }
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 0);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
+}
