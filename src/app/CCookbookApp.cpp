@@ -5,6 +5,7 @@
 #include "data/Schema.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 void initOveltaResources() {
     Q_INIT_RESOURCE(ovelta);
@@ -39,12 +40,20 @@ bool CCookbookApp::initInstance() {
         return false;
     }
     try {
+        if (!QFileInfo::exists(m_path))
+            throw DbError(0, QStringLiteral("такого файла нет"));
         m_db.open(m_path, Database::OpenMode::Existing);
-        if (!schema::missingTables(m_db).isEmpty())
-            throw DbError(0, QStringLiteral("not a collection file"));
-    } catch (const DbError&) {
+        const QStringList missing = schema::missingTables(m_db);
+        if (!missing.isEmpty())
+            throw DbError(0, QStringLiteral("это не коллекция рецептов: нет %1")
+                                 .arg(missing.join(QStringLiteral(", "))));
+    } catch (const DbError& e) {
         m_db.close();
-        Prompts::message(nullptr, QStringLiteral("Не могу подключиться к базе данных"),
+        // Started from the applications menu, this window is all the user sees: it says
+        // which file and why.
+        Prompts::message(nullptr,
+                         QStringLiteral("Не могу подключиться к базе данных\n\n%1:\n%2")
+                             .arg(QFileInfo(m_path).absoluteFilePath(), e.message()),
                          QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
         return false;
     }

@@ -4,7 +4,9 @@
 #include "support/TestDb.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -198,4 +200,28 @@ TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
     EXPECT_EQ(limited(dir.path(), 0, {"rtf", "1", "out.rtf"}), 1);
     EXPECT_EQ(limited(dir.path(), 0, {"export", "out.ovl"}), 1);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"data.db"});
+}
+
+TEST(Launcher, FirstRunMakesTheStarterCollectionAndStartsTheProgram) {
+    QTemporaryDir home;
+    const QString launcher = QFileInfo(QStringLiteral(OVELTA_DB_TOOL)).dir().filePath("ovelta-launch");
+    ASSERT_TRUE(QFileInfo(launcher).isExecutable()) << launcher.toStdString();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", home.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(launcher, {});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    const QString db = home.filePath("ovelta/data.db");
+    const QString lock = db + ".lock";
+    // The program is up once it holds its collection.
+    for (int i = 0; i < 200 && !QFile::exists(lock); ++i)
+        QThread::msleep(50);
+    EXPECT_TRUE(QFile::exists(lock)) << "the program did not start on the new collection";
+    p.kill();
+    p.waitForFinished(10000);
+    Database d;
+    d.open(db, Database::OpenMode::Existing);
+    EXPECT_GE(number(d, "SELECT count(*) FROM Recipes"), 12);
 }
