@@ -1,0 +1,109 @@
+// Every window of the program on a small screen (1024 by 600) and on a HiDPI screen at
+// scale factor 2: it must fit the screen and show every button whole. The screen comes
+// from the environment the test runs in (see tests/CMakeLists.txt).
+
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+#include "app/HelpWindow.h"
+#include "catalog/CatalogDialogs.h"
+#include "kitchen/KitchenDialogs.h"
+#include "recipes/CRecipeForm.h"
+#include "recipes/IngredientDialogs.h"
+#include "reference/CDictionaryWork.h"
+#include "search/CFindDlg.h"
+#include "support/TestDb.h"
+#include "ui/CProgress.h"
+#include "ui/Commands.h"
+#include "ui/Icons.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QScreen>
+#include <QToolBar>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+void expectFits(QWidget* w, const char* what) {
+    w->show();
+    QApplication::processEvents();
+    const QRect screen = w->screen()->availableGeometry();
+    EXPECT_LE(w->frameGeometry().width(), screen.width()) << what;
+    EXPECT_LE(w->frameGeometry().height(), screen.height()) << what;
+    EXPECT_TRUE(screen.contains(w->frameGeometry())) << what << " lies off the screen";
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+        if (!b->isVisibleTo(w) || b->text().isEmpty())
+            continue;
+        const QRect inWindow(b->mapTo(w, QPoint(0, 0)), b->size());
+        EXPECT_TRUE(w->rect().contains(inWindow))
+            << what << ": button \"" << b->text().toStdString() << "\" is cut off";
+        EXPECT_GE(b->width(), b->minimumSizeHint().width())
+            << what << ": button \"" << b->text().toStdString() << "\" is squeezed";
+    }
+    w->hide();
+}
+
+} // namespace
+
+TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LE(screen.width(), 1024) << "the test runs on a small screen";
+    TestDb t;
+    const int section = t.addSection(QStringLiteral("Супы"));
+    const int recipe = t.addRecipe(QStringLiteral("Борщ"), section, QStringLiteral("Варить"));
+    const int product = t.addProduct(QStringLiteral("Свёкла"));
+    t.addLine(recipe, product, 2, 0);
+
+    CMainFrame frame(t.db);
+    frame.showMaximized();
+    QApplication::processEvents();
+    expectFits(&frame, "main window");
+    frame.show();
+
+    using Make = std::function<std::unique_ptr<QWidget>()>;
+    const std::vector<std::pair<const char*, Make>> windows = {
+        {"about", [&] { return std::make_unique<CAboutDlg>(t.db, &frame); }},
+        {"help", [&] { return std::make_unique<HelpWindow>(&frame); }},
+        {"section", [&] { return std::make_unique<CCatalogForm>(t.db, CCatalogForm::New, 0, 0, &frame); }},
+        {"section deletion", [&] { return std::make_unique<CDeleteCatalogDlg>(&frame); }},
+        {"recipe editor", [&] { return std::make_unique<CRecipeForm>(t.db, CRecipeForm::Edit, recipe, 0, &frame); }},
+        {"line", [&] { return std::make_unique<CIngredientsForm>(t.db, CIngredientsForm::Change, 1, recipe, &frame); }},
+        {"product picker", [&] { return std::make_unique<CIngredientList>(t.db, &frame); }},
+        {"unit picker", [&] { return std::make_unique<CUnitList>(t.db, &frame); }},
+        {"products picker", [&] { return std::make_unique<CIngredientListM>(t.db, &frame); }},
+        {"product name", [&] { return std::make_unique<CIngredientForm>(t.db, CNameForm::New, 0, &frame); }},
+        {"unit name", [&] { return std::make_unique<CUnitForm>(t.db, CNameForm::New, 0, &frame); }},
+        {"find", [&] { return std::make_unique<CFindDlg>(&frame); }},
+        {"on hand", [&] { return std::make_unique<CProductsList>(t.db, &frame); }},
+        {"always present", [&] { return std::make_unique<CProductsAlwaysList>(t.db, &frame); }},
+        {"servings", [&] { return std::make_unique<CRecipeQuantity>(QStringLiteral("Борщ"), 2, &frame); }},
+        {"menu", [&] { return std::make_unique<CMenuForm>(t.db, &frame); }},
+        {"products", [&] { return std::make_unique<CIngredientWork>(t.db, &frame); }},
+        {"units", [&] { return std::make_unique<CUnitWork>(t.db, &frame); }},
+        {"progress", [&] {
+             auto p = std::make_unique<CProgress>(&frame);
+             p->place();
+             return p;
+         }},
+    };
+    for (const auto& [what, make] : windows) {
+        std::unique_ptr<QWidget> w = make();
+        expectFits(w.get(), what);
+    }
+}
+
+TEST(ScreenFit, ToolbarPicturesAreDrawnForTheScreensPixels) {
+    TestDb t;
+    CMainFrame frame(t.db);
+    frame.show();
+    const qreal ratio = frame.devicePixelRatioF();
+    for (QAction* a : frame.toolBar()->actions()) {
+        if (a->isSeparator())
+            continue;
+        const QPixmap p = a->icon().pixmap(frame.toolBar()->iconSize(), ratio);
+        // A picture scaled up from 16 pixels would look blurred at scale 2.
+        EXPECT_GE(p.width(), int(frame.toolBar()->iconSize().width() * ratio)) << a->text().toStdString();
+    }
+}
