@@ -14,6 +14,8 @@
 #include <QDialog>
 #include <QTimer>
 #include <QHeaderView>
+#include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -266,4 +268,24 @@ TEST(MainFrame, DialogsOpenCentredOverTheWindowTheyBelongTo) {
     dialog.exec();
     EXPECT_LE((centre - frame.frameGeometry().center()).manhattanLength(), 4)
         << centre.x() << "," << centre.y();
+}
+
+TEST(Guide, ExplainsEveryCommandWithItsPictures) {
+    QFile file(QStringLiteral(":/help/index.html"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    for (const CommandInfo& info : commandTable()) {
+        const QString text = QString::fromUtf8(info.menuText).remove(QLatin1Char('&'));
+        if (info.id >= ID_FILE_PRINT && info.id != ID_FILE_PRINT_PREVIEW && info.id != ID_APP_EXIT &&
+            info.id != ID_APP_ABOUT && info.id != ID_VIEW_TOOLBAR && info.id != ID_VIEW_STATUS_BAR &&
+            info.id != ID_HELP_FINDER)
+            continue; // editing and pane keys, told in the table of keys
+        EXPECT_TRUE(html.contains(text)) << "the guide does not mention " << text.toStdString();
+    }
+    for (const char* picture : {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png",
+                                "import.png"}) {
+        EXPECT_TRUE(html.contains(QString::fromLatin1(picture))) << picture;
+        const QImage image(QStringLiteral(":/help/") + QString::fromLatin1(picture));
+        EXPECT_FALSE(image.isNull()) << picture << " is not shipped";
+    }
 }

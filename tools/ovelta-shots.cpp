@@ -1,0 +1,140 @@
+// ovelta-shots: takes the pictures of the user guide. Opens the main window on a new
+// collection with the starter recipes, goes through the screens the guide explains, and
+// saves each as a PNG in the folder given. Every picture is checked to have the expected
+// size and to show something (not one flat colour). Run by scripts/screenshots.sh.
+
+#include "app/CCookbookApp.h"
+#include "app/CMainFrame.h"
+#include "app/OveltaApplication.h"
+#include "catalog/CCatalogView.h"
+#include "data/Database.h"
+#include "data/Schema.h"
+#include "exchange/ExchangeStore.h"
+#include "kitchen/KitchenStore.h"
+#include "ui/CProgress.h"
+#include "ui/Commands.h"
+#include "ui/Progress.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString outDir;
+int failures = 0;
+
+// Saves a picture of a window and checks it.
+void save(QWidget* w, const char* name) {
+    const QImage image = w->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4)
+            colours.insert(image.pixel(x, y));
+    const bool ok = image.width() >= 150 && image.height() >= 40 && colours.size() > 4;
+    const QString path = QDir(outDir).filePath(QString::fromLatin1(name));
+    if (!ok || !image.save(path)) {
+        std::fprintf(stderr, "picture %s is wrong: %dx%d, %d colours\n", name, image.width(),
+                     image.height(), int(colours.size()));
+        ++failures;
+        return;
+    }
+    std::printf("%s %dx%d\n", qPrintable(path), image.width(), image.height());
+}
+
+// Acts on the next modal dialog once it is open.
+void onDialog(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(300, [act] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            act(w);
+        else
+            ++failures;
+    });
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    OveltaApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: ovelta-shots OUTDIR\n");
+        return 2;
+    }
+    outDir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outDir);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.db"));
+    {
+        Database db;
+        db.open(path, Database::OpenMode::Create);
+        schema::create(db);
+        NoProgress quiet;
+        exchange::importBytes(db, exchange::starterCollection(), quiet);
+        // A kitchen that has the usual things, and a menu of two dishes.
+        db.exec("INSERT INTO ProductsAlways SELECT ID FROM Ingredient WHERE Name NOT IN "
+                "('Говядина на кости', 'Квас', 'Курица', 'Колбаса варёная', 'Тыква')");
+        db.exec("UPDATE Ingredients SET Have = Ingredient IN (SELECT ID FROM ProductsAlways)");
+        db.exec("INSERT INTO Menu SELECT ID, 4 FROM Recipes WHERE Name='Блины на молоке'");
+        db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name='Винегрет'");
+    }
+    CCookbookApp cookbook(path);
+    if (!cookbook.initInstance())
+        return 1;
+    CMainFrame* frame = cookbook.mainWindow();
+    frame->resize(1100, 640);
+    CCatalogView* tree = frame->catalogView();
+
+    QTimer::singleShot(500, [&] {
+        // A recipe in the main window.
+        QTreeWidgetItem* baking = tree->topLevelItem(0);
+        tree->expandSection(baking);
+        tree->selectEntry(baking->child(0));
+        QApplication::processEvents();
+        save(frame, "main.png");
+
+        // The recipe editor over it.
+        onDialog([](QWidget* editor) {
+            save(editor, "editor.png");
+            QMetaObject::invokeMethod(editor, "reject", Qt::QueuedConnection);
+        });
+        frame->runCommand(ID_EDIT_RECIPE);
+
+        // What to cook.
+        frame->runCommand(ID_WHAT_TO_COOK);
+        QApplication::processEvents();
+        save(frame, "cook.png");
+
+        // The menu's product list.
+        frame->runCommand(ID_MENU_PRODUCT_LIST);
+        QApplication::processEvents();
+        save(frame, "menu.png");
+
+        // The menu dialog.
+        onDialog([](QWidget* menu) {
+            save(menu, "menu-dialog.png");
+            QMetaObject::invokeMethod(menu, "reject", Qt::QueuedConnection);
+        });
+        frame->runCommand(ID_MENU_VIEW);
+
+        // The progress window, as an import shows it part of the way through a file.
+        {
+            CProgress progress(frame);
+            progress.place();
+            progress.show();
+            progress.setRange(0, 100);
+            progress.setPosition(40);
+            QApplication::processEvents();
+            save(&progress, "import.png");
+        }
+        QApplication::quit();
+    });
+    QApplication::exec();
+    return failures == 0 ? 0 : 1;
+}
