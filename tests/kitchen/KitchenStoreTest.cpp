@@ -127,6 +127,15 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     EXPECT_EQ(progress.high, 10);
     ASSERT_FALSE(progress.positions.empty());
     EXPECT_EQ(progress.positions.back(), 10);
+
+    // On a long run the bar moves about fifty times, not once per line nor only at the end.
+    for (int i = 0; i < 990; ++i)
+        t.addLine(eggs, egg, 1, kg);
+    RecordingProgress many;
+    kitchen::whatToCook(t.db, many);
+    EXPECT_GE(many.positions.size(), 45u);
+    EXPECT_LE(many.positions.size(), 60u);
+    EXPECT_EQ(many.positions.back(), 1000);
 }
 
 TEST(KitchenStore, MenuKeepsOneRowPerRecipeAndDropsOrphansOnOpening) {
