@@ -7,10 +7,10 @@
 #include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "data/Schema.h"
-#include "recipes/CRView.h"
-#include "reference/CDictionaryWork.h"
 #include "exchange/ExchangeStore.h"
 #include "kitchen/KitchenStore.h"
+#include "recipes/CRView.h"
+#include "reference/CDictionaryWork.h"
 #include "search/SearchStore.h"
 #include "ui/Commands.h"
 #include "ui/Progress.h"
@@ -277,7 +277,8 @@ void exchangeFigures() {
             section.bind(2, name);
             section.run();
         }
-        Statement recipe(db, SqlText("INSERT INTO Recipes (Catalog, Name, Recipe) VALUES (?, ?, ?)"));
+        Statement recipe(db,
+                         SqlText("INSERT INTO Recipes (Catalog, Name, Recipe) VALUES (?, ?, ?)"));
         for (const auto& [catalog, unused, both] : rows.recipes) {
             const qsizetype cut = both.indexOf(QChar(0));
             recipe.reset();

@@ -188,11 +188,13 @@ int create(const QStringList& args) {
     } catch (const DbError& e) {
         db.close();
         QFile::remove(file);
-        return failure(QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
+        return failure(
+            QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
     } catch (const exchange::ExchangeError& e) {
         db.close();
         QFile::remove(file);
-        return failure(QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
+        return failure(
+            QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
     }
     print(stdout, QStringLiteral("Создан файл %1 (версия %2)\n").arg(file, v));
     return 0;
@@ -205,7 +207,8 @@ int rtfCommand(const QStringList& args) {
     bool ok = false;
     const int id = c.arg(0).toInt(&ok);
     if (!ok || id <= 0)
-        return usageError(QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(c.arg(0)));
+        return usageError(
+            QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(c.arg(0)));
     Database db;
     QString error;
     if (!openDb(db, c.parser.value(c.db), error))
@@ -310,7 +313,8 @@ int exportCommand(const QStringList& args) {
             return failure(QStringLiteral("Раздел не найден в базе данных"));
         if (id && std::holds_alternative<std::monostate>(
                       db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(*id)})))
-            return failure(QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*id));
+            return failure(
+                QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*id));
         const exchange::ExportResult r = exchange::exportToFile(db, id, c.arg(0));
         print(stdout, QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено символов: "
                                      "%4\n")

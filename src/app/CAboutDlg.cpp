@@ -1,7 +1,7 @@
 #include "CAboutDlg.h"
 
-#include "ui/Icons.h"
 #include "data/Records.h"
+#include "ui/Icons.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "CCookbookApp.h"
 
 #include "CMainFrame.h"
-#include "ui/Prompts.h"
 #include "data/Schema.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
 #include <QFileInfo>

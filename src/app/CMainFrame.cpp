@@ -1,29 +1,29 @@
 #include "CMainFrame.h"
 
 #include "CAboutDlg.h"
-#include "ui/Commands.h"
 #include "HelpWindow.h"
-#include "ui/Icons.h"
 #include "LockKeys.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogCommands.h"
 #include "data/DbError.h"
 #include "exchange/ExchangeCommands.h"
 #include "kitchen/KitchenCommands.h"
 #include "recipes/CRView.h"
+#include "recipes/RecipeCommands.h"
 #include "recipes/RecipeStore.h"
 #include "reference/CDictionaryWork.h"
-#include "recipes/RecipeCommands.h"
 #include "search/CFoundListView.h"
 #include "search/SearchCommands.h"
+#include "ui/Commands.h"
+#include "ui/Icons.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QResizeEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>

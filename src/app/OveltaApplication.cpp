@@ -1,8 +1,8 @@
 #include "OveltaApplication.h"
 
-#include "ui/Prompts.h"
 #include "data/DbError.h"
 #include "ui/DialogPlacement.h"
+#include "ui/Prompts.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

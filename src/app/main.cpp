@@ -1,6 +1,6 @@
 #include "app/CCookbookApp.h"
-#include "ui/Icons.h"
 #include "app/OveltaApplication.h"
+#include "ui/Icons.h"
 
 int main(int argc, char* argv[]) {
     OveltaApplication app(argc, argv);

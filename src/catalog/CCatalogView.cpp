@@ -1,10 +1,10 @@
 #include "CCatalogView.h"
 
 #include "CatalogStore.h"
+#include "data/TextOrder.h"
 #include "ui/BusyCursor.h"
 #include "ui/Commands.h"
 #include "ui/Prompts.h"
-#include "data/TextOrder.h"
 
 #include <QApplication>
 #include <QCollatorSortKey>

@@ -1,10 +1,10 @@
 #include "CatalogDialogs.h"
 
 #include "CatalogStore.h"
+#include "data/DbError.h"
 #include "ui/BusyCursor.h"
 #include "ui/DialogButtons.h"
 #include "ui/Prompts.h"
-#include "data/DbError.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

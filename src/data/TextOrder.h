@@ -18,5 +18,6 @@ inline QString upperCase(const QString& text) {
 }
 
 // Matches text against a LIKE pattern ("%" any run, "_" one character), ignoring letter
-// case for every alphabet and reading ё as е. escape, when not null, makes the next pattern character literal.
+// case for every alphabet and reading ё as е. escape, when not null, makes the next pattern
+// character literal.
 bool likeMatch(QStringView pattern, QStringView text, char32_t escape = 0);

@@ -63,8 +63,8 @@ void ExchangeCommands::exportTo(int section, bool whole) {
     exchange::ExportResult result;
     try {
         BusyCursor busy;
-        result = exchange::exportToFile(m_db, whole ? std::nullopt : std::optional<int>(section),
-                                        path);
+        result =
+            exchange::exportToFile(m_db, whole ? std::nullopt : std::optional<int>(section), path);
     } catch (const exchange::ExchangeError& e) {
         Prompts::error(m_window, e.message());
         return;

@@ -170,9 +170,9 @@ ExportResult exportToFile(Database& db, std::optional<int> section, const QStrin
     const QByteArray bytes = exportBytes(db, section, &result);
     QString why;
     if (!writeWholeFile(path, bytes, &why))
-        throw ExchangeError(ExchangeError::Kind::File,
-                            QStringLiteral("Не могу записать файл %1: %2")
-                                .arg(QFileInfo(path).fileName(), why));
+        throw ExchangeError(
+            ExchangeError::Kind::File,
+            QStringLiteral("Не могу записать файл %1: %2").arg(QFileInfo(path).fileName(), why));
     return result;
 }
 
@@ -402,14 +402,13 @@ ImportResult importFile(Database& db, const QString& path, Progress& progress) {
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         throw ExchangeError(ExchangeError::Kind::File,
                             QStringLiteral("Не могу открыть файл %1: %2")
-                                .arg(name, QFileInfo(path).isDir()
-                                               ? QStringLiteral("это папка")
-                                               : file.errorString()));
+                                .arg(name, QFileInfo(path).isDir() ? QStringLiteral("это папка")
+                                                                   : file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw ExchangeError(ExchangeError::Kind::File,
-                            QStringLiteral("Не могу прочитать файл %1: %2")
-                                .arg(name, file.errorString()));
+        throw ExchangeError(
+            ExchangeError::Kind::File,
+            QStringLiteral("Не могу прочитать файл %1: %2").arg(name, file.errorString()));
     return importBytes(db, bytes, progress);
 }
 

@@ -113,9 +113,9 @@ CRecipeQuantity::CRecipeQuantity(const QString& title, int servings, QWidget* pa
 void CRecipeQuantity::confirm() {
     const std::optional<int> n = kitchen::parseServings(m_edit->text());
     if (!n) {
-        Prompts::message(this,
-                         QStringLiteral("Введите целое число от 1 до %1.").arg(kitchen::kMaxServings),
-                         QString(), Prompts::Icon::Warning, Prompts::Buttons::Ok);
+        Prompts::message(
+            this, QStringLiteral("Введите целое число от 1 до %1.").arg(kitchen::kMaxServings),
+            QString(), Prompts::Icon::Warning, Prompts::Buttons::Ok);
         m_edit->setFocus();
         m_edit->selectAll();
         return;
@@ -160,9 +160,8 @@ CMenuForm::CMenuForm(Database& db, QWidget* parent) : QDialog(parent), m_db(db) 
     m_list->header()->setSectionsClickable(false);
     m_list->header()->setSectionsMovable(false);
     // Grid lines between the cells, as a report list draws them.
-    m_list->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid palette(mid); "
-        "border-bottom: 1px solid palette(mid); }"));
+    m_list->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid palette(mid); "
+                                         "border-bottom: 1px solid palette(mid); }"));
 
     auto buttons = new QDialogButtonBox(Qt::Vertical, this);
     QPushButton* change = addDialogButton(buttons, QStringLiteral("&Изменить количество"),

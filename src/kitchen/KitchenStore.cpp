@@ -190,9 +190,9 @@ std::optional<int> parseServings(const QString& text) {
 bool bytesLess(const QString& a, const QString& b) {
     const QByteArray x = rtf::toCp1251Lossy(a);
     const QByteArray y = rtf::toCp1251Lossy(b);
-    return std::lexicographical_compare(
-        x.begin(), x.end(), y.begin(), y.end(),
-        [](char l, char r) { return static_cast<unsigned char>(l) < static_cast<unsigned char>(r); });
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char l, char r) {
+        return static_cast<unsigned char>(l) < static_cast<unsigned char>(r);
+    });
 }
 
 namespace {
@@ -205,8 +205,7 @@ template <class T, class Text> void sortByBytes(std::vector<T>& items, Text text
         keys.emplace_back(rtf::toCp1251Lossy(text(items[i])), i);
     std::stable_sort(keys.begin(), keys.end(), [](const auto& l, const auto& r) {
         return std::lexicographical_compare(
-            l.first.begin(), l.first.end(), r.first.begin(), r.first.end(),
-            [](char a, char b) {
+            l.first.begin(), l.first.end(), r.first.begin(), r.first.end(), [](char a, char b) {
                 return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
             });
     });

@@ -1,9 +1,9 @@
 #include "IngredientDialogs.h"
 
+#include "data/DbError.h"
 #include "ui/DialogButtons.h"
 #include "ui/Prompts.h"
 #include "ui/SortedListItem.h"
-#include "data/DbError.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -2,9 +2,9 @@
 
 #include "CRView.h"
 #include "CRecipeForm.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
+#include "ui/Prompts.h"
 
 void RecipeCommands::addIn(QTreeWidgetItem* sectionItem, int section) {
     m_tree.expandSection(sectionItem);

@@ -106,8 +106,8 @@ void CDictionaryWork::updateButtons() {
 
 namespace {
 
-std::unique_ptr<CNameForm> nameForm(Database& db, Dictionary which, CNameForm::Mode mode,
-                                    int entry, QWidget* parent) {
+std::unique_ptr<CNameForm> nameForm(Database& db, Dictionary which, CNameForm::Mode mode, int entry,
+                                    QWidget* parent) {
     if (which == Dictionary::Products)
         return std::make_unique<CIngredientForm>(db, mode, entry, parent);
     return std::make_unique<CUnitForm>(db, mode, entry, parent);

@@ -3,11 +3,11 @@
 #include "CFindDlg.h"
 #include "CFoundListView.h"
 #include "SearchStore.h"
-#include "ui/BusyCursor.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "recipes/IngredientDialogs.h"
+#include "ui/BusyCursor.h"
+#include "ui/Prompts.h"
 
 void SearchCommands::showResults(const std::function<std::vector<search::Found>()>& query) {
     m_results.clearResults();

@@ -31,8 +31,10 @@ QPoint DialogPlacement::centredOver(const QWidget* owner, const QSize& dialogFra
     // Never off the screen, where its buttons could not be reached.
     if (const QScreen* screen = owner->screen()) {
         const QRect area = screen->availableGeometry();
-        topLeft.setX(qBound(area.left(), topLeft.x(), qMax(area.left(), area.right() - dialogFrame.width())));
-        topLeft.setY(qBound(area.top(), topLeft.y(), qMax(area.top(), area.bottom() - dialogFrame.height())));
+        topLeft.setX(qBound(area.left(), topLeft.x(),
+                            qMax(area.left(), area.right() - dialogFrame.width())));
+        topLeft.setY(qBound(area.top(), topLeft.y(),
+                            qMax(area.top(), area.bottom() - dialogFrame.height())));
     }
     return topLeft;
 }

@@ -1,20 +1,19 @@
 #include "app/CMainFrame.h"
-#include "ui/Commands.h"
 #include "app/HelpWindow.h"
-#include "ui/Icons.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
+#include "ui/Commands.h"
+#include "ui/Icons.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
-#include <QTimer>
-#include <QHeaderView>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +21,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
 #include <gtest/gtest.h>
@@ -276,14 +276,14 @@ TEST(Guide, ExplainsEveryCommandWithItsPictures) {
     const QString html = QString::fromUtf8(file.readAll());
     for (const CommandInfo& info : commandTable()) {
         const QString text = QString::fromUtf8(info.menuText).remove(QLatin1Char('&'));
-        if (info.id >= ID_FILE_PRINT && info.id != ID_FILE_PRINT_PREVIEW && info.id != ID_APP_EXIT &&
-            info.id != ID_APP_ABOUT && info.id != ID_VIEW_TOOLBAR && info.id != ID_VIEW_STATUS_BAR &&
-            info.id != ID_HELP_FINDER)
+        if (info.id >= ID_FILE_PRINT && info.id != ID_FILE_PRINT_PREVIEW &&
+            info.id != ID_APP_EXIT && info.id != ID_APP_ABOUT && info.id != ID_VIEW_TOOLBAR &&
+            info.id != ID_VIEW_STATUS_BAR && info.id != ID_HELP_FINDER)
             continue; // editing and pane keys, told in the table of keys
         EXPECT_TRUE(html.contains(text)) << "the guide does not mention " << text.toStdString();
     }
-    for (const char* picture : {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png",
-                                "import.png"}) {
+    for (const char* picture :
+         {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png", "import.png"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(picture))) << picture;
         const QImage image(QStringLiteral(":/help/") + QString::fromLatin1(picture));
         EXPECT_FALSE(image.isNull()) << picture << " is not shipped";

@@ -152,7 +152,8 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     // Сырники (2), then the doubled amounts: 800 г of curd among them.
     EXPECT_TRUE(fileBytes(dir.filePath("menu.rtf"))
                     .contains("{\\f0\\fs16\\i \xd1\xfb\xf0\xed\xe8\xea\xe8 (2)\\line}"));
-    EXPECT_TRUE(fileBytes(dir.filePath("menu.rtf")).contains("\xd2\xe2\xee\xf0\xee\xe3 : 800 \xe3"));
+    EXPECT_TRUE(
+        fileBytes(dir.filePath("menu.rtf")).contains("\xd2\xe2\xee\xf0\xee\xe3 : 800 \xe3"));
 
     run = runTool({"export", "--db", file, dir.filePath("all.ovl")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -165,7 +166,8 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     ASSERT_EQ(runTool({"create", other}).exitCode, 0);
     run = runTool({"import", "--db", other, dir.filePath("all.ovl")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Разделов: 4, рецептов: 15,"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Разделов: 4, рецептов: 15,")))
+        << run.out.toStdString();
     run = runTool({"export", "--db", other, dir.filePath("again.ovl")});
     EXPECT_EQ(fileBytes(dir.filePath("again.ovl")), fileBytes(dir.filePath("all.ovl")));
 
@@ -186,8 +188,10 @@ TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
     auto limited = [](const QString& dir, int kilobytes, const QStringList& args) {
         QProcess p;
         p.setWorkingDirectory(dir);
-        QString command = QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(kilobytes);
-        p.start(QStringLiteral("/bin/sh"), QStringList{"-c", command, QStringLiteral(OVELTA_DB_TOOL)} + args);
+        QString command =
+            QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(kilobytes);
+        p.start(QStringLiteral("/bin/sh"),
+                QStringList{"-c", command, QStringLiteral(OVELTA_DB_TOOL)} + args);
         p.waitForFinished(30000);
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
@@ -204,7 +208,8 @@ TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
 
 TEST(Launcher, FirstRunMakesTheStarterCollectionAndStartsTheProgram) {
     QTemporaryDir home;
-    const QString launcher = QFileInfo(QStringLiteral(OVELTA_DB_TOOL)).dir().filePath("ovelta-launch");
+    const QString launcher =
+        QFileInfo(QStringLiteral(OVELTA_DB_TOOL)).dir().filePath("ovelta-launch");
     ASSERT_TRUE(QFileInfo(launcher).isExecutable()) << launcher.toStdString();
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -1,16 +1,16 @@
 #include "app/CAboutDlg.h"
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
-#include "ui/Commands.h"
-#include "ui/Prompts.h"
 #include "data/Records.h"
 #include "support/TestDb.h"
+#include "ui/Commands.h"
+#include "ui/Prompts.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 class Startup : public ::testing::Test {

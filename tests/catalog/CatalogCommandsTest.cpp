@@ -1,11 +1,11 @@
 #include "app/CMainFrame.h"
-#include "ui/Commands.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogDialogs.h"
 #include "catalog/CatalogStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
+#include "ui/Commands.h"
+#include "ui/Prompts.h"
 
 #include <QLineEdit>
 #include <QPushButton>

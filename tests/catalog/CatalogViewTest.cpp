@@ -1,16 +1,15 @@
 #include "app/CMainFrame.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <gtest/gtest.h>

@@ -41,17 +41,18 @@ QString column(Database& db, SqlText sql, const SqlValues& params = {}) {
 // Everything an import could add, to compare before and after.
 QString contents(Database& db) {
     QString out;
-    for (SqlText sql : {SqlText("SELECT group_concat(ID||':'||Parent||':'||Name,'|') FROM Catalog"),
-                        SqlText("SELECT group_concat(ID||':'||Catalog||':'||Name||':'||Recipe,'|') "
-                                "FROM Recipes"),
-                        SqlText("SELECT group_concat(ID||':'||Recipe||':'||Ingredient||':'||Quantity"
-                                "||':'||Unit||':'||Have,'|') FROM Ingredients"),
-                        SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Ingredient"),
-                        SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Units"),
-                        SqlText("SELECT count(*) FROM Import_Ingredient"),
-                        SqlText("SELECT count(*) FROM Import_Units")}) {
+    for (SqlText sql :
+         {SqlText("SELECT group_concat(ID||':'||Parent||':'||Name,'|') FROM Catalog"),
+          SqlText("SELECT group_concat(ID||':'||Catalog||':'||Name||':'||Recipe,'|') "
+                  "FROM Recipes"),
+          SqlText("SELECT group_concat(ID||':'||Recipe||':'||Ingredient||':'||Quantity"
+                  "||':'||Unit||':'||Have,'|') FROM Ingredients"),
+          SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Ingredient"),
+          SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Units"),
+          SqlText("SELECT count(*) FROM Import_Ingredient"),
+          SqlText("SELECT count(*) FROM Import_Units")}) {
         const SqlValue v = db.scalar(sql);
-        out += std::holds_alternative<QString>(v)   ? std::get<QString>(v)
+        out += std::holds_alternative<QString>(v)  ? std::get<QString>(v)
                : std::holds_alternative<qint64>(v) ? QString::number(std::get<qint64>(v))
                                                    : QString();
         out += '\n';
@@ -75,8 +76,8 @@ TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
     t.addSection(QStringLiteral("Пироги"), baking);
     const int flour = t.addProduct(QStringLiteral("Мука"));
     const int g = t.addUnit(QStringLiteral("г"));
-    const int blini = t.addRecipe(QStringLiteral("Блины"), baking,
-                                  QStringLiteral("Смешать.\r\nЖарить."));
+    const int blini =
+        t.addRecipe(QStringLiteral("Блины"), baking, QStringLiteral("Смешать.\r\nЖарить."));
     t.addLine(blini, flour, 200, g);
     ExportResult r;
     EXPECT_EQ(exportBytes(t.db, baking, &r), kExample);
@@ -92,15 +93,17 @@ TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
     t.addLine(soup, flour, 1.5e6f, g);
     t.addRecipe(QStringLiteral("Tea"), 0, QStringLiteral("Brew\u20ac"));
     const QByteArray whole = exportBytes(t.db, std::nullopt, &r);
-    EXPECT_EQ(whole, kExample + "RECIPE=Soup\r\nINGREDIENT=\xcc\xf3\xea\xe0\r\nQUANTITY=0.333333\r\n"
-                                "UNIT=\r\n~INGREDIENT\r\nINGREDIENT=\xcc\xf3\xea\xe0\r\n"
-                                "QUANTITY=1.5e+06\r\nUNIT=\xe3\r\n~INGREDIENT\r\n\r\n~RECIPE\r\n"
-                                "RECIPE=Tea\r\nBrew\x88\r\n~RECIPE\r\n");
+    EXPECT_EQ(whole, kExample +
+                         "RECIPE=Soup\r\nINGREDIENT=\xcc\xf3\xea\xe0\r\nQUANTITY=0.333333\r\n"
+                         "UNIT=\r\n~INGREDIENT\r\nINGREDIENT=\xcc\xf3\xea\xe0\r\n"
+                         "QUANTITY=1.5e+06\r\nUNIT=\xe3\r\n~INGREDIENT\r\n\r\n~RECIPE\r\n"
+                         "RECIPE=Tea\r\nBrew\x88\r\n~RECIPE\r\n");
     EXPECT_EQ(r.replaced, 0);
     t.addRecipe(QStringLiteral("Чай \u4e2d\U0001F375"), 0);
     exportBytes(t.db, std::nullopt, &r);
     EXPECT_EQ(r.replaced, 2);
-    EXPECT_TRUE(exportBytes(t.db, std::nullopt).endsWith("RECIPE=\xd7\xe0\xe9 ??\r\n\r\n~RECIPE\r\n"));
+    EXPECT_TRUE(
+        exportBytes(t.db, std::nullopt).endsWith("RECIPE=\xd7\xe0\xe9 ??\r\n\r\n~RECIPE\r\n"));
 
     // An empty section, and a section that is not there.
     const int empty = t.addSection(QStringLiteral("Empty"));
@@ -195,9 +198,9 @@ TEST(ExchangeRead, ProductsAndUnitsMatchByTheirRules) {
     auto line = [&file](const QByteArray& product, const QByteArray& unit) {
         file += "INGREDIENT=" + product + "\r\nQUANTITY=1\r\nUNIT=" + unit + "\r\n~INGREDIENT\r\n";
     };
-    line("\xf1\xee\xeb\xfc", "\xf1\xf2.\xeb.");                   // соль, ст.л.
+    line("\xf1\xee\xeb\xfc", "\xf1\xf2.\xeb.");                    // соль, ст.л.
     line("\xea\xf3\xf0\xe8\xed\xee\xe5 \xff\xe9\xf6\xee", "\xe3"); // куриное яйцо, г
-    line("\xd1\xee\xeb\xfc \t", "\xe3");                          // "Соль \t", г
+    line("\xd1\xee\xeb\xfc \t", "\xe3");                           // "Соль \t", г
     line("50%", "d'or");
     line("New  name ", "\xe4'\xee\xf0");
     for (int i = 0; i < 10; ++i)
@@ -245,7 +248,8 @@ TEST(ExchangeRead, ProductsAndUnitsMatchByTheirRules) {
     EXPECT_TRUE(unitMatches(QStringLiteral("ст.л."), QStringLiteral("ст,л,")));
     EXPECT_FALSE(unitMatches(QStringLiteral("ст.л."), QStringLiteral("ст л")));
     EXPECT_FALSE(unitMatches(QStringLiteral("_"), QStringLiteral("x")));
-    EXPECT_FALSE(productMatches(productKey(QStringLiteral("соль")), QStringLiteral("Соль морская")));
+    EXPECT_FALSE(
+        productMatches(productKey(QStringLiteral("соль")), QStringLiteral("Соль морская")));
     EXPECT_TRUE(productMatches(productKey(QStringLiteral(" соль")), QStringLiteral("Соль ")));
 }
 
@@ -380,7 +384,8 @@ TEST(ExchangeRead, EverySeedAndRegressionFileReadsWithoutHarm) {
         NoProgress quiet;
         try {
             const ImportResult r = importFile(t.db, dir.filePath(name), quiet);
-            EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), r.recipes) << name.toStdString();
+            EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), r.recipes)
+                << name.toStdString();
         } catch (const ExchangeError& e) {
             EXPECT_EQ(e.kind(), ExchangeError::Kind::Format) << name.toStdString();
         }

@@ -70,9 +70,9 @@ TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
     t.db.execScript("CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN NEW.ID = 3 "
                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     const QString before = marks(t.db);
-    EXPECT_THROW(kitchen::addProducts(t.db, List::OnHand,
-                                      {{egg, "Яйцо"}, {salt, "Соль"}, {milk, "Молоко"}}),
-                 DbError);
+    EXPECT_THROW(
+        kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}, {salt, "Соль"}, {milk, "Молоко"}}),
+        DbError);
     EXPECT_EQ(marks(t.db), before);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
     t.db.execScript("DROP TRIGGER refuse; CREATE TRIGGER refuse BEFORE DELETE ON ProductsAlways "
@@ -219,8 +219,7 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
     EXPECT_EQ(kitchen::menuProductListRtf(t.db), expected);
 
     const auto dishes = kitchen::menuDishesByBytes(t.db);
-    EXPECT_EQ(names(dishes),
-              (QStringList{"apple pie", "Ёжики", "Блины", "Омлет", "блинчики"}));
+    EXPECT_EQ(names(dishes), (QStringList{"apple pie", "Ёжики", "Блины", "Омлет", "блинчики"}));
     EXPECT_EQ(dishes[2].recipe, blini);
 
     // A product or unit gone from its dictionary still has its line, with no name.

@@ -142,8 +142,8 @@ TEST_F(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     // From the tree: the number dialog is titled with the recipe, refuses 0 and too many.
     focusPane(frame, tree);
     tree->expandSection(tree->findChild(nullptr, section));
-    tree->selectEntry(tree->findChild(tree->findChild(nullptr, section),
-                                      catalog::recipeValue(soup)));
+    tree->selectEntry(
+        tree->findChild(tree->findChild(nullptr, section), catalog::recipeValue(soup)));
     bool asked = false;
     onNextModal([&](QWidget* dialog) {
         asked = true;

@@ -1,14 +1,14 @@
 #include "app/CMainFrame.h"
-#include "ui/Commands.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
 #include "recipes/CRecipeForm.h"
-#include "search/CFoundListView.h"
 #include "recipes/IngredientDialogs.h"
+#include "search/CFoundListView.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
+#include "ui/Commands.h"
+#include "ui/Prompts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -359,7 +359,9 @@ TEST_F(RecipeEditor, AnEngineRollbackClosesTheEditorAndKeepsNothing) {
     onNextModal([&](QWidget* form) {
         // A line written during the visit, then a save that finds the disk full.
         onNextModal(
-            [](QWidget* line) { fillLine(line, QStringLiteral("Свёкла"), true, QStringLiteral("2")); },
+            [](QWidget* line) {
+                fillLine(line, QStringLiteral("Свёкла"), true, QStringLiteral("2"));
+            },
             form, "the line dialog");
         click(form, "addButton");
         EXPECT_NE(snapshot(t.db), before);
@@ -367,9 +369,8 @@ TEST_F(RecipeEditor, AnEngineRollbackClosesTheEditorAndKeepsNothing) {
         child<QPlainTextEdit>(form, "text")->setPlainText(QString(60000, QLatin1Char('x')));
         t.db.execScript("PRAGMA max_page_count=1");
         click(form, "yesButton");
-        told = !Prompts::shown().empty() &&
-               Prompts::shown().back().text.startsWith(
-                   QStringLiteral("Изменения рецепта сохранить не удалось"));
+        told = !Prompts::shown().empty() && Prompts::shown().back().text.startsWith(QStringLiteral(
+                                                "Изменения рецепта сохранить не удалось"));
         EXPECT_FALSE(form->isVisible());
     });
     frame.runCommand(ID_EDIT_RECIPE);
@@ -425,8 +426,9 @@ TEST_F(RecipeEditor, TheMethodHoldsExactly65535Characters) {
         ASSERT_TRUE(text);
         text->setPlainText(QString(CRecipeForm::kMaxTextLength + 1, QLatin1Char('x')));
         click(form, "yesButton");
-        refused = form->isVisible() && !Prompts::shown().empty() &&
-                  Prompts::shown().back().text.startsWith(QStringLiteral("Описание слишком длинное"));
+        refused =
+            form->isVisible() && !Prompts::shown().empty() &&
+            Prompts::shown().back().text.startsWith(QStringLiteral("Описание слишком длинное"));
         // Line breaks count as stored: two characters each.
         text->setPlainText(QString(CRecipeForm::kMaxTextLength - 1, QLatin1Char('x')) + "\n");
         click(form, "yesButton");
@@ -455,7 +457,9 @@ TEST_F(RecipeEditor, ALineGetsANewMarkOnlyWhenItsProductChanges) {
         form.exec();
         EXPECT_TRUE(opened);
     };
-    auto have = [&] { return number(t.db, "SELECT Have FROM Ingredients WHERE ID=?", {qint64(line)}); };
+    auto have = [&] {
+        return number(t.db, "SELECT Have FROM Ingredients WHERE ID=?", {qint64(line)});
+    };
     auto pick = [](QWidget* dialog, const QString& product) {
         onNextModal(
             [product](QWidget* picker) {

@@ -70,7 +70,8 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
     const int used = addEntry(t, "Мука");
     const int spare = addEntry(t, "банка");
     addEntry(t, "Яйцо");
-    const int other = GetParam().which == Dictionary::Products ? t.addUnit("г") : t.addProduct("Соль");
+    const int other =
+        GetParam().which == Dictionary::Products ? t.addUnit("г") : t.addProduct("Соль");
     const int blini = t.addRecipe(QStringLiteral("Блины"));
     const int cake = t.addRecipe(QStringLiteral("Бисквит"));
     use(t, blini, used, other);
@@ -159,7 +160,8 @@ TEST_P(DictionaryWork, RenamingARecipeThereRenamesItEverywhere) {
     TestDb t;
     const int section = t.addSection(QStringLiteral("Выпечка"));
     const int entry = addEntry(t, "Мука");
-    const int other = GetParam().which == Dictionary::Products ? t.addUnit("г") : t.addProduct("Соль");
+    const int other =
+        GetParam().which == Dictionary::Products ? t.addUnit("г") : t.addProduct("Соль");
     const int blini = t.addRecipe(QStringLiteral("Блины"), section);
     use(t, blini, entry, other);
     CMainFrame frame(t.db);
@@ -211,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(Both, DictionaryWork,
                                            Case{Dictionary::Units, ID_UNIT_WORK, "Единицы"}),
                          [](const auto& param) {
                              return param.param.which == Dictionary::Products ? "Products"
-                                                                             : "Units";
+                                                                              : "Units";
                          });
 
 TEST(DictionaryWorkEmpty, OpensWithBothListsEmptyAndNothingSelected) {

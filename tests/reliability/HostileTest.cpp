@@ -37,7 +37,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 const QStringList kNasty = {
     QStringLiteral("д'Артаньян \"Пирог\""), QStringLiteral("50% _скидка_"),
     QStringLiteral("C:\\путь\\{файл}"),     QStringLiteral("таб\tи\x01\x07звонок"),
-    QStringLiteral("中文 \U0001F375 ∑"),     QStringLiteral("'; DROP TABLE Recipes; --"),
+    QStringLiteral("中文 \U0001F375 ∑"),    QStringLiteral("'; DROP TABLE Recipes; --"),
 };
 
 } // namespace

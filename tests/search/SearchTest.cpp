@@ -1,12 +1,12 @@
 #include "app/CMainFrame.h"
-#include "ui/Commands.h"
-#include "ui/Prompts.h"
 #include "catalog/CCatalogView.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
 #include "search/SearchStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
+#include "ui/Commands.h"
+#include "ui/Prompts.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>

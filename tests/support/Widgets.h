@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
-#include <memory>
 
 namespace testsupport {
 

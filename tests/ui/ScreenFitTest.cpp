@@ -66,23 +66,32 @@ TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
     const std::vector<std::pair<const char*, Make>> windows = {
         {"about", [&] { return std::make_unique<CAboutDlg>(t.db, &frame); }},
         {"help", [&] { return std::make_unique<HelpWindow>(&frame); }},
-        {"section", [&] { return std::make_unique<CCatalogForm>(t.db, CCatalogForm::New, 0, 0, &frame); }},
+        {"section",
+         [&] { return std::make_unique<CCatalogForm>(t.db, CCatalogForm::New, 0, 0, &frame); }},
         {"section deletion", [&] { return std::make_unique<CDeleteCatalogDlg>(&frame); }},
-        {"recipe editor", [&] { return std::make_unique<CRecipeForm>(t.db, CRecipeForm::Edit, recipe, 0, &frame); }},
-        {"line", [&] { return std::make_unique<CIngredientsForm>(t.db, CIngredientsForm::Change, 1, recipe, &frame); }},
+        {"recipe editor",
+         [&] { return std::make_unique<CRecipeForm>(t.db, CRecipeForm::Edit, recipe, 0, &frame); }},
+        {"line",
+         [&] {
+             return std::make_unique<CIngredientsForm>(t.db, CIngredientsForm::Change, 1, recipe,
+                                                       &frame);
+         }},
         {"product picker", [&] { return std::make_unique<CIngredientList>(t.db, &frame); }},
         {"unit picker", [&] { return std::make_unique<CUnitList>(t.db, &frame); }},
         {"products picker", [&] { return std::make_unique<CIngredientListM>(t.db, &frame); }},
-        {"product name", [&] { return std::make_unique<CIngredientForm>(t.db, CNameForm::New, 0, &frame); }},
+        {"product name",
+         [&] { return std::make_unique<CIngredientForm>(t.db, CNameForm::New, 0, &frame); }},
         {"unit name", [&] { return std::make_unique<CUnitForm>(t.db, CNameForm::New, 0, &frame); }},
         {"find", [&] { return std::make_unique<CFindDlg>(&frame); }},
         {"on hand", [&] { return std::make_unique<CProductsList>(t.db, &frame); }},
         {"always present", [&] { return std::make_unique<CProductsAlwaysList>(t.db, &frame); }},
-        {"servings", [&] { return std::make_unique<CRecipeQuantity>(QStringLiteral("Борщ"), 2, &frame); }},
+        {"servings",
+         [&] { return std::make_unique<CRecipeQuantity>(QStringLiteral("Борщ"), 2, &frame); }},
         {"menu", [&] { return std::make_unique<CMenuForm>(t.db, &frame); }},
         {"products", [&] { return std::make_unique<CIngredientWork>(t.db, &frame); }},
         {"units", [&] { return std::make_unique<CUnitWork>(t.db, &frame); }},
-        {"progress", [&] {
+        {"progress",
+         [&] {
              auto p = std::make_unique<CProgress>(&frame);
              p->place();
              return p;
@@ -104,6 +113,7 @@ TEST(ScreenFit, ToolbarPicturesAreDrawnForTheScreensPixels) {
             continue;
         const QPixmap p = a->icon().pixmap(frame.toolBar()->iconSize(), ratio);
         // A picture scaled up from 16 pixels would look blurred at scale 2.
-        EXPECT_GE(p.width(), int(frame.toolBar()->iconSize().width() * ratio)) << a->text().toStdString();
+        EXPECT_GE(p.width(), int(frame.toolBar()->iconSize().width() * ratio))
+            << a->text().toStdString();
     }
 }
