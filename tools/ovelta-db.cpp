@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QStringList>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -200,6 +201,21 @@ int create(const QStringList& args) {
     return 0;
 }
 
+// Opens the collection the command names and runs its work on it; a failure to open or
+// to read ends the command with the reason.
+int onCollection(Command& c, const std::function<int(Database&)>& work) {
+    Database db;
+    QString error;
+    if (!openDb(db, c.parser.value(c.db), error))
+        return failure(error);
+    try {
+        return work(db);
+    } catch (const DbError& e) {
+        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
+                           .arg(c.parser.value(c.db), e.message()));
+    }
+}
+
 int rtfCommand(const QStringList& args) {
     Command c(true);
     if (QString e = c.parse(args, 1, 2); !e.isEmpty())
@@ -209,85 +225,54 @@ int rtfCommand(const QStringList& args) {
     if (!ok || id <= 0)
         return usageError(
             QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(c.arg(0)));
-    Database db;
-    QString error;
-    if (!openDb(db, c.parser.value(c.db), error))
-        return failure(error);
-    QByteArray doc;
-    try {
-        doc = recipeRtf(db, id);
-    } catch (const DbError& e) {
-        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
-                           .arg(c.parser.value(c.db), e.message()));
-    }
-    if (doc.isEmpty())
-        return failure(QStringLiteral("нет рецепта с номером %1 / no recipe %1").arg(id));
-    return writeOut(c.arg(1), doc);
+    return onCollection(c, [&](Database& db) {
+        const QByteArray doc = recipeRtf(db, id);
+        if (doc.isEmpty())
+            return failure(QStringLiteral("нет рецепта с номером %1 / no recipe %1").arg(id));
+        return writeOut(c.arg(1), doc);
+    });
 }
 
 int menuRtfCommand(const QStringList& args) {
     Command c(true);
     if (QString e = c.parse(args, 0, 1); !e.isEmpty())
         return usageError(e);
-    Database db;
-    QString error;
-    if (!openDb(db, c.parser.value(c.db), error))
-        return failure(error);
-    QByteArray doc;
-    try {
-        doc = kitchen::menuProductListRtf(db);
-    } catch (const DbError& e) {
-        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
-                           .arg(c.parser.value(c.db), e.message()));
-    }
-    return writeOut(c.arg(0), doc);
+    return onCollection(
+        c, [&](Database& db) { return writeOut(c.arg(0), kitchen::menuProductListRtf(db)); });
 }
 
 int cookCommand(const QStringList& args) {
     Command c(true);
     if (QString e = c.parse(args, 0, 0); !e.isEmpty())
         return usageError(e);
-    Database db;
-    QString error;
-    if (!openDb(db, c.parser.value(c.db), error))
-        return failure(error);
-    std::vector<kitchen::Dish> found;
-    try {
+    return onCollection(c, [&](Database& db) {
         NoProgress quiet;
-        found = kitchen::whatToCook(db, quiet);
-    } catch (const DbError& e) {
-        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
-                           .arg(c.parser.value(c.db), e.message()));
-    }
-    if (found.empty()) {
-        print(stderr, QStringLiteral("Не знаю, что можно приготовить из ваших продуктов\n"));
-        return 0;
-    }
-    QString out;
-    for (const kitchen::Dish& d : found)
-        out += QStringLiteral("%1\t%2\n").arg(d.recipe).arg(d.name);
-    print(stdout, out);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+        const std::vector<kitchen::Dish> found = kitchen::whatToCook(db, quiet);
+        if (found.empty()) {
+            print(stderr, QStringLiteral("Не знаю, что можно приготовить из ваших продуктов\n"));
+            return 0;
+        }
+        QString out;
+        for (const kitchen::Dish& d : found)
+            out += QStringLiteral("%1\t%2\n").arg(d.recipe).arg(d.name);
+        print(stdout, out);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    });
 }
 
 int importCommand(const QStringList& args) {
     Command c(true);
     if (QString e = c.parse(args, 1, 1); !e.isEmpty())
         return usageError(e);
-    Database db;
-    QString error;
-    if (!openDb(db, c.parser.value(c.db), error))
-        return failure(error);
-    try {
-        TerminalProgress progress("Импорт");
-        const exchange::ImportResult r = exchange::importFile(db, c.arg(0), progress);
-        print(stdout, importSummary(r));
-        return 0;
-    } catch (const exchange::ExchangeError& e) {
-        return failure(QStringLiteral("%1: %2").arg(c.arg(0), e.message()));
-    } catch (const DbError& e) {
-        return failure(QStringLiteral("%1: %2").arg(c.arg(0), e.message()));
-    }
+    return onCollection(c, [&](Database& db) {
+        try {
+            TerminalProgress progress("Импорт");
+            print(stdout, importSummary(exchange::importFile(db, c.arg(0), progress)));
+            return 0;
+        } catch (const exchange::ExchangeError& e) {
+            return failure(QStringLiteral("%1: %2").arg(c.arg(0), e.message()));
+        }
+    });
 }
 
 int exportCommand(const QStringList& args) {
@@ -304,31 +289,24 @@ int exportCommand(const QStringList& args) {
             return usageError(QStringLiteral("неверный номер раздела / bad section ID: %1")
                                   .arg(c.parser.value(section)));
     }
-    Database db;
-    QString error;
-    if (!openDb(db, c.parser.value(c.db), error))
-        return failure(error);
-    try {
-        if (id && !db.hasTable(QStringLiteral("Catalog")))
-            return failure(QStringLiteral("Раздел не найден в базе данных"));
+    return onCollection(c, [&](Database& db) {
         if (id && std::holds_alternative<std::monostate>(
                       db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(*id)})))
             return failure(
                 QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*id));
-        const exchange::ExportResult r = exchange::exportToFile(db, id, c.arg(0));
-        print(stdout, QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено символов: "
-                                     "%4\n")
-                          .arg(r.sections)
-                          .arg(r.recipes)
-                          .arg(r.lines)
-                          .arg(r.replaced));
-        return 0;
-    } catch (const exchange::ExchangeError& e) {
-        return failure(e.message());
-    } catch (const DbError& e) {
-        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
-                           .arg(c.parser.value(c.db), e.message()));
-    }
+        try {
+            const exchange::ExportResult r = exchange::exportToFile(db, id, c.arg(0));
+            print(stdout, QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено "
+                                         "символов: %4\n")
+                              .arg(r.sections)
+                              .arg(r.recipes)
+                              .arg(r.lines)
+                              .arg(r.replaced));
+            return 0;
+        } catch (const exchange::ExchangeError& e) {
+            return failure(e.message());
+        }
+    });
 }
 
 } // namespace

@@ -16,6 +16,14 @@
 
 namespace {
 
+// A mouse event on the tree's viewport, as a person's hand gives it.
+void sendMouse(QWidget* vp, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, pos, vp->mapToGlobal(pos),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                  Qt::NoModifier);
+    QApplication::sendEvent(vp, &e);
+}
+
 class CatalogView : public ::testing::Test {
 protected:
     void SetUp() override { Prompts::clear(); }
@@ -208,10 +216,7 @@ TEST_F(CatalogView, RealMouseDragOntoOwnParentKeepsEverything) {
     const QPoint from = tree->visualItemRect(item).center();
     const QPoint to = tree->visualItemRect(soupItem).center();
     auto send = [vp](QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
-        QMouseEvent e(type, pos, vp->mapToGlobal(pos),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
-                      Qt::NoModifier);
-        QApplication::sendEvent(vp, &e);
+        sendMouse(vp, type, pos, buttons);
     };
     Prompts::setNextAnswer(Prompts::Yes);
     send(QEvent::MouseButtonPress, from, Qt::LeftButton);
@@ -244,10 +249,7 @@ TEST_F(CatalogView, PressingARecipeThatIsGoneNeverDragsIt) {
     QWidget* vp = tree->viewport();
     const QPoint from = tree->visualItemRect(item).center();
     auto send = [vp](QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
-        QMouseEvent e(type, pos, vp->mapToGlobal(pos),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
-                      Qt::NoModifier);
-        QApplication::sendEvent(vp, &e);
+        sendMouse(vp, type, pos, buttons);
     };
     send(QEvent::MouseButtonPress, from, Qt::LeftButton);
     QCoreApplication::processEvents(); // the gone item is removed now

@@ -5,15 +5,6 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-namespace {
-
-QString textOf(Database& db, SqlText sql, const SqlValues& params = {}) {
-    SqlValue v = db.scalar(sql, params);
-    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
-}
-
-} // namespace
-
 TEST(SqlFunctions, UpperCaseLengthAndLikeWorkForCyrillic) {
     TestDb t;
     EXPECT_EQ(textOf(t.db, "SELECT UCase('ёлка Блины')"), QStringLiteral("ЁЛКА БЛИНЫ"));

@@ -33,33 +33,6 @@ ImportResult importText(Database& db, const QByteArray& bytes) {
     return importBytes(db, bytes, quiet);
 }
 
-QString column(Database& db, SqlText sql, const SqlValues& params = {}) {
-    const SqlValue v = db.scalar(sql, params);
-    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
-}
-
-// Everything an import could add, to compare before and after.
-QString contents(Database& db) {
-    QString out;
-    for (SqlText sql :
-         {SqlText("SELECT group_concat(ID||':'||Parent||':'||Name,'|') FROM Catalog"),
-          SqlText("SELECT group_concat(ID||':'||Catalog||':'||Name||':'||Recipe,'|') "
-                  "FROM Recipes"),
-          SqlText("SELECT group_concat(ID||':'||Recipe||':'||Ingredient||':'||Quantity"
-                  "||':'||Unit||':'||Have,'|') FROM Ingredients"),
-          SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Ingredient"),
-          SqlText("SELECT group_concat(ID||':'||Name,'|') FROM Units"),
-          SqlText("SELECT count(*) FROM Import_Ingredient"),
-          SqlText("SELECT count(*) FROM Import_Units")}) {
-        const SqlValue v = db.scalar(sql);
-        out += std::holds_alternative<QString>(v)  ? std::get<QString>(v)
-               : std::holds_alternative<qint64>(v) ? QString::number(std::get<qint64>(v))
-                                                   : QString();
-        out += '\n';
-    }
-    return out;
-}
-
 struct RecordingProgress : Progress {
     qint64 high = -1, last = -1;
     void setRange(qint64, qint64 h) override { high = h; }
@@ -117,7 +90,7 @@ TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
 
 TEST(ExchangeRead, HeaderAndLineQuirks) {
     TestDb t;
-    const QString before = contents(t.db);
+    const QString before = snapshot(t.db);
     for (const QByteArray& bad :
          {QByteArray(), QByteArray("Ovelta 2.01 \r\nRECIPE=A\r\n"), QByteArray("ovelta 2.01\r\n"),
           QByteArray("\xef\xbb\xbfOvelta 2.01\r\nRECIPE=A\r\n"), QByteArray("\r\nOvelta 2.01\r\n"),
@@ -130,10 +103,10 @@ TEST(ExchangeRead, HeaderAndLineQuirks) {
             EXPECT_EQ(e.message(), QStringLiteral("Формат файла не поддерживается"));
         }
     }
-    EXPECT_EQ(contents(t.db), before);
+    EXPECT_EQ(snapshot(t.db), before);
     // The header alone stores nothing; a file without a last line feed reads the same.
     EXPECT_EQ(importText(t.db, "Ovelta 2.02").recipes, 0);
-    EXPECT_EQ(contents(t.db), before);
+    EXPECT_EQ(snapshot(t.db), before);
 
     const ImportResult r = importText(
         t.db, "Ovelta 2.02\n"
@@ -158,20 +131,20 @@ TEST(ExchangeRead, HeaderAndLineQuirks) {
     EXPECT_EQ(r.recipes, 3);
     EXPECT_EQ(r.sections, 1);
     EXPECT_EQ(r.lines, 4);
-    EXPECT_EQ(column(t.db, "SELECT group_concat(Quantity, ' ') FROM (SELECT Quantity FROM "
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(Quantity, ' ') FROM (SELECT Quantity FROM "
                            "Ingredients ORDER BY ID)"),
               QStringLiteral("1.0 2.0 100.0 0.0"));
     // Several UNIT= lines: each is matched, the last counts.
-    EXPECT_EQ(column(t.db, "SELECT group_concat(Name, ',') FROM Units"), QStringLiteral("g,kg"));
-    EXPECT_EQ(column(t.db, "SELECT u.Name FROM Ingredients i JOIN Units u ON u.ID=i.Unit "
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(Name, ',') FROM Units"), QStringLiteral("g,kg"));
+    EXPECT_EQ(textOf(t.db, "SELECT u.Name FROM Ingredients i JOIN Units u ON u.ID=i.Unit "
                            "WHERE i.Quantity=100"),
               QStringLiteral("kg"));
-    EXPECT_EQ(column(t.db, "SELECT Recipe FROM Recipes WHERE Name='A'"), QStringLiteral("first"));
+    EXPECT_EQ(textOf(t.db, "SELECT Recipe FROM Recipes WHERE Name='A'"), QStringLiteral("first"));
     // The key's place is fixed: a key later in the line cuts the value there.
-    EXPECT_EQ(column(t.db, "SELECT Name FROM Catalog"), QStringLiteral("OG=Outer"));
-    EXPECT_EQ(column(t.db, "SELECT Name FROM Recipes WHERE Catalog<>0"),
+    EXPECT_EQ(textOf(t.db, "SELECT Name FROM Catalog"), QStringLiteral("OG=Outer"));
+    EXPECT_EQ(textOf(t.db, "SELECT Name FROM Recipes WHERE Catalog<>0"),
               QStringLiteral("E=Indented"));
-    EXPECT_EQ(column(t.db, "SELECT Recipe FROM Recipes WHERE Name='Unfinished'"),
+    EXPECT_EQ(textOf(t.db, "SELECT Recipe FROM Recipes WHERE Name='Unfinished'"),
               QStringLiteral("line one\r\nline two"));
     EXPECT_EQ(r.rootRecipes.size(), 2u);
     EXPECT_EQ(r.topSections.size(), 1u);
@@ -262,7 +235,7 @@ TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
                 "\r\nQUANTITY=1\r\nUNIT=g\r\n~INGREDIENT\r\ntext\r\n~RECIPE\r\n";
     file += "~CATALOG\r\n";
     const int lastLine = int(file.count('\n'));
-    const QString before = contents(t.db);
+    const QString before = snapshot(t.db);
     const QByteArray bytesBefore = fileBytes(t.path());
 
     setLineHook([lastLine](int line) {
@@ -278,7 +251,7 @@ TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
         EXPECT_TRUE(e.message().contains(QString::number(lastLine))) << e.message().toStdString();
     }
     EXPECT_EQ(fileBytes(t.path()), bytesBefore);
-    EXPECT_EQ(contents(t.db), before);
+    EXPECT_EQ(snapshot(t.db), before);
 
     // Rows an interrupted import of another program left in the work tables go too.
     t.db.exec("INSERT INTO Import_Ingredient (Name, ID) VALUES ('left over', 1)");
@@ -330,7 +303,7 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
     EXPECT_EQ(progress.last, first.size());
     EXPECT_EQ(exportBytes(target.db, std::nullopt), first);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(column(target.db, "SELECT Recipe FROM Recipes WHERE Name=?",
+        EXPECT_EQ(textOf(target.db, "SELECT Recipe FROM Recipes WHERE Name=?",
                          {QStringLiteral("Рецепт %1").arg(i)}),
                   texts[i]);
 
@@ -341,9 +314,9 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
                                "UNIT=г\r\n~INGREDIENT\r\nОдин\r\nДва\r\n~RECIPE\r\n")
                     .toUtf8(),
                 progress);
-    EXPECT_EQ(column(utf8.db, "SELECT Name FROM Recipes"), QStringLiteral("Мёд"));
-    EXPECT_EQ(column(utf8.db, "SELECT Recipe FROM Recipes"), QStringLiteral("Один\r\nДва"));
-    EXPECT_EQ(column(utf8.db, "SELECT Name FROM Ingredient"), QStringLiteral("Соль"));
+    EXPECT_EQ(textOf(utf8.db, "SELECT Name FROM Recipes"), QStringLiteral("Мёд"));
+    EXPECT_EQ(textOf(utf8.db, "SELECT Recipe FROM Recipes"), QStringLiteral("Один\r\nДва"));
+    EXPECT_EQ(textOf(utf8.db, "SELECT Name FROM Ingredient"), QStringLiteral("Соль"));
 
     // The starter collection is a valid file that comes back byte for byte.
     TestDb starter;

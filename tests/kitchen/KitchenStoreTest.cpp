@@ -10,14 +10,8 @@ namespace {
 
 // Every ingredient line's availability mark, in line order.
 QString marks(Database& db) {
-    const SqlValue v = db.scalar("SELECT group_concat(Have, '') FROM (SELECT Have FROM "
-                                 "Ingredients ORDER BY ID)");
-    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
-}
-
-QString table(Database& db, SqlText sql) {
-    const SqlValue v = db.scalar(sql);
-    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
+    return textOf(db,
+                  "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients ORDER BY ID)");
 }
 
 QStringList names(const std::vector<kitchen::Dish>& dishes) {
@@ -81,7 +75,7 @@ TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
     const QString listed = marks(t.db);
     EXPECT_THROW(kitchen::removeProducts(t.db, List::Always, {salt}), DbError);
     EXPECT_EQ(marks(t.db), listed);
-    EXPECT_EQ(table(t.db, "SELECT group_concat(ID) FROM ProductsAlways"), QString::number(salt));
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(ID) FROM ProductsAlways"), QString::number(salt));
 }
 
 TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {

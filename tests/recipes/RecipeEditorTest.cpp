@@ -19,21 +19,6 @@
 
 namespace {
 
-// Everything the editor can touch, as text, to compare before and after.
-QString snapshot(Database& db) {
-    QString out;
-    for (SqlText sql :
-         {SqlText("SELECT group_concat(ID||':'||Catalog||':'||Name, '|') FROM Recipes"),
-          SqlText("SELECT group_concat(ID||':'||Recipe||':'||Ingredient||':'||"
-                  "Quantity||':'||Unit||':'||Have, '|') FROM Ingredients"),
-          SqlText("SELECT group_concat(ID||':'||Name, '|') FROM Ingredient"),
-          SqlText("SELECT group_concat(ID||':'||Name, '|') FROM Units")}) {
-        SqlValue v = db.scalar(sql);
-        out += (std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString()) + "\n";
-    }
-    return out;
-}
-
 // In an open line dialog: choose a product (making it first when newProduct is set), the
 // first unit of the list, type the amount and press "Да".
 void fillLine(QWidget* lineForm, const QString& product, bool newProduct, const QString& amount) {

@@ -13,8 +13,7 @@ namespace {
 QString integrity(const QString& path) {
     Database db;
     db.open(path, Database::OpenMode::Existing);
-    const SqlValue v = db.scalar("PRAGMA integrity_check");
-    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QString();
+    return textOf(db, "PRAGMA integrity_check");
 }
 
 qint64 count(const QString& path, SqlText sql) {

@@ -46,6 +46,35 @@ qint64 number(Database& db, SqlText sql, const SqlValues& params) {
     return std::holds_alternative<qint64>(v) ? std::get<qint64>(v) : -1;
 }
 
+QString textOf(Database& db, SqlText sql, const SqlValues& params) {
+    const SqlValue v = db.scalar(sql, params);
+    if (const QString* text = std::get_if<QString>(&v))
+        return *text;
+    if (const qint64* n = std::get_if<qint64>(&v))
+        return QString::number(*n);
+    if (const double* d = std::get_if<double>(&v))
+        return QString::number(*d);
+    return QString();
+}
+
+QString snapshot(Database& db) {
+    QString out;
+    for (SqlText sql :
+         {SqlText("SELECT group_concat(ID||':'||Parent||':'||Name, '|') FROM Catalog"),
+          SqlText(
+              "SELECT group_concat(ID||':'||Catalog||':'||Name||':'||Recipe, '|') FROM Recipes"),
+          SqlText("SELECT group_concat(ID||':'||Recipe||':'||Ingredient||':'||Quantity||':'||"
+                  "Unit||':'||Have, '|') FROM Ingredients"),
+          SqlText("SELECT group_concat(ID||':'||Name, '|') FROM Ingredient"),
+          SqlText("SELECT group_concat(ID||':'||Name, '|') FROM Units"),
+          SqlText("SELECT group_concat(ID, '|') FROM Products"),
+          SqlText("SELECT group_concat(ID, '|') FROM ProductsAlways"),
+          SqlText("SELECT count(*) FROM Import_Ingredient"),
+          SqlText("SELECT count(*) FROM Import_Units")})
+        out += textOf(db, sql) + QLatin1Char('\n');
+    return out;
+}
+
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -26,5 +26,11 @@ public:
 // The integer that a query of program SQL answers (-1 when it answers something else).
 qint64 number(Database& db, SqlText sql, const SqlValues& params = {});
 
+// What a query of program SQL answers, as text (a number written out, nothing as empty).
+QString textOf(Database& db, SqlText sql, const SqlValues& params = {});
+
+// Every row a command could write, as text, to compare a collection before and after.
+QString snapshot(Database& db);
+
 // The bytes of a file, for checking that something left it exactly as it was.
 QByteArray fileBytes(const QString& path);
