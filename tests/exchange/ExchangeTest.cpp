@@ -123,7 +123,7 @@ TEST(ExchangeRead, HeaderAndLineQuirks) {
               "  RECIPE=Indented\r\n"
               "~CATALOG inside a recipe is description\r\n"
               "~RECIPE\r\n"
-              "~CATALOG\r\n"
+              "  ~CATALOG, anywhere in the line, ends the section\r\n"
               "~CATALOG\r\n"
               "RECIPE=Unfinished\r\n"
               "line one\r\r\n"
@@ -179,7 +179,19 @@ TEST(ExchangeRead, ProductsAndUnitsMatchByTheirRules) {
     for (int i = 0; i < 10; ++i)
         line("Pepper", "_");
     file += "~RECIPE\r\n";
+    // While the file is read, each distinct name stands once in the work tables.
+    qint64 cachedProducts = -1, cachedUnits = -1;
+    const int lastLine = int(file.count('\n'));
+    setLineHook([&](int lineNumber) {
+        if (lineNumber == lastLine) {
+            cachedProducts = number(t.db, "SELECT count(*) FROM Import_Ingredient");
+            cachedUnits = number(t.db, "SELECT count(*) FROM Import_Units");
+        }
+    });
     const ImportResult r = importText(t.db, file);
+    setLineHook({});
+    EXPECT_EQ(cachedProducts, 6);
+    EXPECT_EQ(cachedUnits, 5);
     EXPECT_EQ(r.newProducts, 3);
     EXPECT_EQ(r.newUnits, 3);
 
