@@ -152,6 +152,7 @@ TEST(ExchangeRead, HeaderAndLineQuirks) {
     EXPECT_EQ(scanAmount(QStringLiteral(".5")), 0.5f);
     EXPECT_EQ(scanAmount(QStringLiteral("-3e")), -3.0f);
     EXPECT_FALSE(scanAmount(QStringLiteral("e5")));
+    EXPECT_FALSE(scanAmount(QStringLiteral(",5"))); // a comma is no decimal point
     EXPECT_FALSE(scanAmount(QStringLiteral("inf")));
 }
 
