@@ -69,7 +69,7 @@ FAULTS = [
     ("src/recipes/CRecipeForm.cpp", "    m_lines->clearSelection();\n    m_lines->setCurrentItem(nullptr);", "    if (m_lines->count() > 0)\n        m_lines->setCurrentRow(m_lines->count() - 1);", "a line chosen after deletion"),
     ("src/recipes/CRecipeForm.cpp", "    if (text.size() > kMaxTextLength) {", "    if (text.size() >= kMaxTextLength) {", "method limit off by one in editor"),
     ("src/recipes/IngredientDialogs.cpp", "            recipes::changeLine(m_db, m_line, m_product, m_amount, m_unit, m_productAtOpening);", "            recipes::changeLine(m_db, m_line, m_product, m_amount, m_unit, m_product);", "wrong product at opening"),
-    ("src/recipes/RecipeStore.cpp", "    Transaction tx(db);\n    rs->remove();", "    rs->remove();", "product deletion not atomic"),
+    ("src/recipes/RecipeStore.cpp", "    Transaction tx(db);\n    rs->remove();", "    Transaction tx(db);\n    tx.commit();\n    rs->remove();", "product deletion not atomic"),
     ("src/recipes/RtfText.cpp", "        if (isAsciiLetter(c) || isDigit(c) || c == '-' || c == ' ')", "        if (isAsciiLetter(c) || c == '-' || c == ' ')", "digit not delimited"),
     ("src/catalog/CCatalogView.cpp", "        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);", "        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);", "scrolls the wrong way"),
     ("src/search/SearchStore.cpp", '    rs.setSort("Name COLLATE RU");', "", "results unsorted"),
