@@ -124,7 +124,6 @@ TEST(ExchangeRead, HeaderAndLineQuirks) {
               "~CATALOG inside a recipe is description\r\n"
               "~RECIPE\r\n"
               "  ~CATALOG, anywhere in the line, ends the section\r\n"
-              "~CATALOG\r\n"
               "RECIPE=Unfinished\r\n"
               "line one\r\r\n"
               "line two");
