@@ -117,8 +117,9 @@ TEST_F(Hostile, BadCollectionFilesAreRefusedWithAMessage) {
     TestDb ro;
     ro.db.close();
     QFile::setPermissions(ro.path(), QFileDevice::ReadOwner);
-    if (::geteuid() != 0) // the administrator may write to anything
+    if (::geteuid() != 0) { // the administrator may write to anything
         EXPECT_TRUE(refused(ro.path()));
+    }
 }
 
 TEST_F(Hostile, NastyTextsGoEverywhereAndComeBackAsTyped) {
