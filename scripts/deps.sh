@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when some are missing.
+# "deps.sh fuzz" adds the compiler the fuzz targets are built with.
 set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
@@ -7,9 +8,11 @@ packages=(
     libgl-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core qt6-translations-l10n
-    clang-14 libclang-rt-14-dev
     dpkg-dev desktop-file-utils appstream
 )
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -6,7 +6,7 @@ set -euo pipefail
 target="${1:?usage: scripts/fuzz.sh fuzz_exchange|fuzz_rtf SECONDS}"
 seconds="${2:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" fuzz
 case "$target" in
     fuzz_exchange) corpus="$root/tests/data/fuzz/exchange" ;;
     fuzz_rtf) corpus="$root/tests/data/fuzz/rtf" ;;
