@@ -194,10 +194,13 @@ public:
           m_setText(db, SqlText("UPDATE Recipes SET Recipe=? WHERE ID=?")),
           m_addLine(db, SqlText("INSERT INTO Ingredients (Recipe, Ingredient, Quantity, Unit, "
                                 "Have) VALUES (?, ?, ?, ?, ?)")),
-          m_addProduct(db, SqlText("INSERT INTO Ingredient (Name) VALUES (?)")),
-          m_addUnit(db, SqlText("INSERT INTO Units (Name) VALUES (?)")),
-          m_cacheProduct(db, SqlText("INSERT INTO Import_Ingredient (Name, ID) VALUES (?, ?)")),
-          m_cacheUnit(db, SqlText("INSERT INTO Import_Units (Name, ID) VALUES (?, ?)")) {
+          m_products{
+              Statement(db, SqlText("INSERT INTO Ingredient (Name) VALUES (?)")),
+              Statement(db, SqlText("INSERT INTO Import_Ingredient (Name, ID) VALUES (?, ?)")),
+              {}},
+          m_unitNames{Statement(db, SqlText("INSERT INTO Units (Name) VALUES (?)")),
+                      Statement(db, SqlText("INSERT INTO Import_Units (Name, ID) VALUES (?, ?)")),
+                      {}} {
         Statement products(db, SqlText("SELECT ID, Name FROM Ingredient ORDER BY ID"));
         while (products.step())
             rememberProduct(int(products.int64(0)), products.text(1));
@@ -265,72 +268,80 @@ public:
     }
 
     int product(const QString& name) override {
-        if (auto it = m_productCache.find(name); it != m_productCache.end())
-            return it->second;
-        int id = 0;
-        const ProductKey key = productKey(name);
-        if (auto bucket = m_productsByLength.find(key.length); bucket != m_productsByLength.end())
-            for (const auto& stored : bucket->second)
-                if (productMatches(key, stored.second)) {
-                    id = stored.first;
-                    break;
-                }
-        if (id == 0) {
-            m_addProduct.reset();
-            m_addProduct.bind(1, name);
-            m_addProduct.run();
-            id = int(m_db.lastInsertRowId());
-            rememberProduct(id, name);
-            ++m_result.newProducts;
-        }
-        m_cacheProduct.reset();
-        m_cacheProduct.bind(1, name);
-        m_cacheProduct.bind(2, qint64(id));
-        m_cacheProduct.run();
-        m_productCache.emplace(name, id);
-        return id;
+        return choose(
+            m_products, name, m_result.newProducts,
+            [&] {
+                const ProductKey key = productKey(name);
+                const auto bucket = m_productsByLength.find(key.length);
+                if (bucket != m_productsByLength.end())
+                    for (const auto& stored : bucket->second)
+                        if (productMatches(key, stored.second))
+                            return stored.first;
+                return 0;
+            },
+            [&](int id) { rememberProduct(id, name); });
     }
 
     int unit(const QString& name) override {
-        if (auto it = m_unitCache.find(name); it != m_unitCache.end())
-            return it->second;
-        int id = 0;
-        for (const auto& stored : m_units)
-            if (unitMatches(name, stored.second)) {
-                id = stored.first;
-                break;
-            }
-        if (id == 0) {
-            m_addUnit.reset();
-            m_addUnit.bind(1, name);
-            m_addUnit.run();
-            id = int(m_db.lastInsertRowId());
-            m_units.push_back({id, name});
-            ++m_result.newUnits;
-        }
-        m_cacheUnit.reset();
-        m_cacheUnit.bind(1, name);
-        m_cacheUnit.bind(2, qint64(id));
-        m_cacheUnit.run();
-        m_unitCache.emplace(name, id);
-        return id;
+        return choose(
+            m_unitNames, name, m_result.newUnits,
+            [&] {
+                for (const auto& stored : m_units)
+                    if (unitMatches(name, stored.second))
+                        return stored.first;
+                return 0;
+            },
+            [&](int id) {
+                m_units.push_back({id, name});
+            });
     }
 
 private:
+    // How the names of one dictionary met in the file are decided: the choice made for each
+    // name (also kept in the work table), and the statements that add a new entry and
+    // record a choice.
+    struct NameChoices {
+        Statement add;
+        Statement record;
+        std::unordered_map<QString, int> chosen;
+    };
+
+    // The entry for a name as written: the one chosen before, else the first stored entry
+    // that matches, else a new one.
+    template <class Match, class Made>
+    int choose(NameChoices& names, const QString& name, int& created, Match match, Made made) {
+        if (auto it = names.chosen.find(name); it != names.chosen.end())
+            return it->second;
+        int id = match();
+        if (id == 0) {
+            names.add.reset();
+            names.add.bind(1, name);
+            names.add.run();
+            id = int(m_db.lastInsertRowId());
+            made(id);
+            ++created;
+        }
+        names.record.reset();
+        names.record.bind(1, name);
+        names.record.bind(2, qint64(id));
+        names.record.run();
+        names.chosen.emplace(name, id);
+        return id;
+    }
+
     void rememberProduct(int id, const QString& name) {
         m_productsByLength[storedTrimmedLength(name)].push_back({id, name});
     }
 
     Database& m_db;
     Progress& m_progress;
-    Statement m_addSection, m_addRecipe, m_setText, m_addLine, m_addProduct, m_addUnit,
-        m_cacheProduct, m_cacheUnit;
+    Statement m_addSection, m_addRecipe, m_setText, m_addLine;
+    NameChoices m_products, m_unitNames;
 
     // The dictionaries as the import matches them, kept in step with what it adds; the
     // work tables hold the same choices, as the file format's other readers expect.
     std::unordered_map<qsizetype, std::vector<std::pair<int, QString>>> m_productsByLength;
     std::vector<std::pair<int, QString>> m_units;
-    std::unordered_map<QString, int> m_productCache, m_unitCache;
     std::unordered_set<int> m_available;
 
     qint64 m_position = 0;

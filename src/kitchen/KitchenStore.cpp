@@ -2,13 +2,12 @@
 
 #include "data/Records.h"
 #include "data/TextOrder.h"
+#include "recipes/RecipeStore.h"
 #include "recipes/RtfText.h"
 #include "ui/Progress.h"
 
-#include <QCollatorSortKey>
 #include <QRegularExpression>
 #include <algorithm>
-#include <numeric>
 #include <unordered_map>
 
 namespace kitchen {
@@ -98,36 +97,18 @@ std::vector<Dish> whatToCook(Database& db, Progress& progress) {
             progress.setPosition(done);
     }
 
-    struct Candidate {
-        int id;
-        QString name;
-    };
-    std::vector<Candidate> found;
-    Statement names(db, SqlText("SELECT ID, Name FROM Recipes"));
+    std::vector<Dish> found;
+    Statement names(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
     while (names.step()) {
         const int id = int(names.int64(0));
         const auto it = allAvailable.find(id);
         if (it != allAvailable.end() && it->second)
-            found.push_back({id, names.text(1)});
+            found.push_back({id, names.text(1), 0});
     }
-
-    // By name in the Russian order of the name search, then by ID.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(found.size());
-    for (const Candidate& c : found)
-        keys.push_back(russianCollator().sortKey(c.name));
-    std::vector<size_t> order(found.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int c = keys[a].compare(keys[b]);
-        return c != 0 ? c < 0 : found[a].id < found[b].id;
-    });
-    std::vector<Dish> out;
-    out.reserve(found.size());
-    for (size_t i : order)
-        out.push_back({found[i].id, std::move(found[i].name), 0});
+    // By name in the Russian order of the name search; recipes of one name stay in ID order.
+    sortRussian(found, [](const Dish& d) { return d.name; });
     progress.setPosition(total);
-    return out;
+    return found;
 }
 
 std::optional<int> menuServings(Database& db, int recipe) {
@@ -187,33 +168,18 @@ std::optional<int> parseServings(const QString& text) {
     return n;
 }
 
+// QByteArray compares its bytes unsigned, as the code page orders them.
 bool bytesLess(const QString& a, const QString& b) {
-    const QByteArray x = rtf::toCp1251Lossy(a);
-    const QByteArray y = rtf::toCp1251Lossy(b);
-    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char l, char r) {
-        return static_cast<unsigned char>(l) < static_cast<unsigned char>(r);
-    });
+    return rtf::toCp1251Lossy(a) < rtf::toCp1251Lossy(b);
 }
 
 namespace {
 
 // Sorts by code page 1251 bytes, keeping equal texts in their order.
 template <class T, class Text> void sortByBytes(std::vector<T>& items, Text text) {
-    std::vector<std::pair<QByteArray, size_t>> keys;
-    keys.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        keys.emplace_back(rtf::toCp1251Lossy(text(items[i])), i);
-    std::stable_sort(keys.begin(), keys.end(), [](const auto& l, const auto& r) {
-        return std::lexicographical_compare(
-            l.first.begin(), l.first.end(), r.first.begin(), r.first.end(), [](char a, char b) {
-                return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
-            });
-    });
-    std::vector<T> sorted;
-    sorted.reserve(items.size());
-    for (const auto& k : keys)
-        sorted.push_back(std::move(items[k.second]));
-    items = std::move(sorted);
+    stableSortByKey(
+        items, [&text](const T& item) { return rtf::toCp1251Lossy(text(item)); },
+        std::less<QByteArray>());
 }
 
 // Lines that give no amount are totalled apart from every unit. An amount given without a
@@ -229,15 +195,14 @@ struct ProductTotal {
     std::vector<UnitAmount> amounts;
 };
 
-QString dictionaryName(Database& db, bool units, int id) {
-    const SqlValue v = units ? db.scalar("SELECT Name FROM Units WHERE ID=?", {qint64(id)})
-                             : db.scalar("SELECT Name FROM Ingredient WHERE ID=?", {qint64(id)});
-    const QString* name = std::get_if<QString>(&v);
-    return name ? *name : QString();
+// A product or unit whose row is gone still has its line, with no name.
+QString dictionaryName(Database& db, recipes::Dictionary which, int id) {
+    return recipes::entryName(db, which, id).value_or(QString());
 }
 
 QString productLine(Database& db, const ProductTotal& total) {
-    QString line = dictionaryName(db, false, total.product) + QStringLiteral(" :");
+    QString line =
+        dictionaryName(db, recipes::Dictionary::Products, total.product) + QStringLiteral(" :");
     for (const UnitAmount& a : total.amounts)
         if (a.key == kNoAmount)
             line += total.amounts.size() > 1 ? QStringLiteral(" более чем") : QStringLiteral(" ~");
@@ -249,7 +214,7 @@ QString productLine(Database& db, const ProductTotal& total) {
             line += QStringLiteral(" +");
         first = false;
         line += QLatin1Char(' ') + QString::fromLatin1(rtf::formatAmount(a.amount)) +
-                QLatin1Char(' ') + dictionaryName(db, true, a.key);
+                QLatin1Char(' ') + dictionaryName(db, recipes::Dictionary::Units, a.key);
     }
     return line;
 }

@@ -116,12 +116,15 @@ CPickerList::CPickerList(Database& db, Dictionary which, bool multiple, QWidget*
     resize(420, 360);
 }
 
+std::unique_ptr<CNameForm> makeNameForm(Database& db, Dictionary which, CNameForm::Mode mode,
+                                        int entry, QWidget* parent) {
+    if (which == Dictionary::Products)
+        return std::make_unique<CIngredientForm>(db, mode, entry, parent);
+    return std::make_unique<CUnitForm>(db, mode, entry, parent);
+}
+
 void CPickerList::createNew() {
-    std::unique_ptr<CNameForm> form;
-    if (m_which == Dictionary::Products)
-        form = std::make_unique<CIngredientForm>(m_db, CNameForm::New, 0, this);
-    else
-        form = std::make_unique<CUnitForm>(m_db, CNameForm::New, 0, this);
+    std::unique_ptr<CNameForm> form = makeNameForm(m_db, m_which, CNameForm::New, 0, this);
     if (form->exec() != QDialog::Accepted)
         return;
     auto item = new SortedListItem(form->name(), form->entry());

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <memory>
 
 class Database;
 class QLabel;
@@ -46,6 +47,10 @@ public:
     CUnitForm(Database& db, Mode mode, int entry = 0, QWidget* parent = nullptr)
         : CNameForm(db, recipes::Dictionary::Units, mode, entry, parent) {}
 };
+
+// The name dialog of the dictionary given.
+std::unique_ptr<CNameForm> makeNameForm(Database& db, recipes::Dictionary which,
+                                        CNameForm::Mode mode, int entry, QWidget* parent);
 
 // A list of products or units to choose from, sorted, with a button that makes a new one.
 class CPickerList : public QDialog {

@@ -164,20 +164,8 @@ std::vector<Entry> dictionary(Database& db, Dictionary which) {
     std::vector<Entry> out;
     for (; !rs->isEOF(); rs->moveNext())
         out.push_back({rs->ID, rs->Name});
-    std::vector<QCollatorSortKey> keys;
-    std::vector<size_t> order(out.size());
-    keys.reserve(out.size());
-    for (size_t i = 0; i < out.size(); ++i) {
-        keys.push_back(russianCollator().sortKey(out[i].name));
-        order[i] = i;
-    }
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
-    std::vector<Entry> sorted;
-    sorted.reserve(out.size());
-    for (size_t i : order)
-        sorted.push_back(std::move(out[i]));
-    return sorted;
+    sortRussian(out, [](const Entry& e) { return e.name; });
+    return out;
 }
 
 std::optional<QString> entryName(Database& db, Dictionary which, int id) {

@@ -104,19 +104,8 @@ void CDictionaryWork::updateButtons() {
     m_delete->setEnabled(selected && m_usageEmpty);
 }
 
-namespace {
-
-std::unique_ptr<CNameForm> nameForm(Database& db, Dictionary which, CNameForm::Mode mode, int entry,
-                                    QWidget* parent) {
-    if (which == Dictionary::Products)
-        return std::make_unique<CIngredientForm>(db, mode, entry, parent);
-    return std::make_unique<CUnitForm>(db, mode, entry, parent);
-}
-
-} // namespace
-
 void CDictionaryWork::addEntry() {
-    auto form = nameForm(m_db, m_which, CNameForm::New, 0, this);
+    auto form = makeNameForm(m_db, m_which, CNameForm::New, 0, this);
     if (form->exec() != QDialog::Accepted)
         return;
     auto item = new SortedListItem(form->name(), form->entry());
@@ -130,7 +119,7 @@ void CDictionaryWork::renameEntry() {
     const int entry = selectedEntry();
     if (!entry)
         return;
-    auto form = nameForm(m_db, m_which, CNameForm::Rename, entry, this);
+    auto form = makeNameForm(m_db, m_which, CNameForm::Rename, entry, this);
     if (form->exec() != QDialog::Accepted)
         return;
     delete m_entries->selectedItems().front();
@@ -146,7 +135,7 @@ void CDictionaryWork::deleteEntry() {
     const int entry = selectedEntry();
     if (!entry || !m_usageEmpty)
         return;
-    auto form = nameForm(m_db, m_which, CNameForm::Delete, entry, this);
+    auto form = makeNameForm(m_db, m_which, CNameForm::Delete, entry, this);
     if (form->exec() != QDialog::Accepted)
         return;
     {
