@@ -27,13 +27,6 @@ protected:
     }
 };
 
-QStringList listTexts(QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
 // Gives the window the focus as a person's click would, and the pane the focus inside it.
 void focusPane(CMainFrame& frame, QWidget* pane) {
     QApplication::setActiveWindow(&frame);

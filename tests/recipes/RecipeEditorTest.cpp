@@ -29,8 +29,7 @@ void fillLine(QWidget* lineForm, const QString& product, bool newProduct, const 
                 onNextModal(
                     [=](QWidget* nameForm) {
                         EXPECT_EQ(nameForm->windowTitle(), QStringLiteral("Новый продукт"));
-                        child<QLineEdit>(nameForm, "name")->setText(product);
-                        click(nameForm, "yesButton");
+                        enterAndConfirm(nameForm, "name", product);
                     },
                     picker);
                 click(picker, "newButton");
@@ -48,8 +47,7 @@ void fillLine(QWidget* lineForm, const QString& product, bool newProduct, const 
     click(lineForm, "productButton");
     onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, lineForm);
     click(lineForm, "unitButton");
-    child<QLineEdit>(lineForm, "amount")->setText(amount);
-    click(lineForm, "yesButton");
+    enterAndConfirm(lineForm, "amount", amount);
 }
 
 class RecipeEditor : public ::testing::Test {
@@ -141,10 +139,7 @@ TEST_F(RecipeEditor, SavingANewRecipeFilesItsLinesAndSelectsIt) {
 
     // Nothing selected: the root.
     tree->clearSelection();
-    onNextModal([&](QWidget* form) {
-        child<QLineEdit>(form, "name")->setText(QStringLiteral("  "));
-        click(form, "yesButton");
-    });
+    onNextModal([&](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("  ")); });
     frame.runCommand(ID_ADD_RECIPE);
     EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE Name='  '"), 0);
     EXPECT_NE(byText(tree->invisibleRootItem(), QStringLiteral("  ")), nullptr);
@@ -223,14 +218,12 @@ TEST_F(RecipeEditor, EditRenamesResortsAndReshowsAndDeleteClears) {
             [](QWidget* line) {
                 EXPECT_EQ(line->windowTitle(), QStringLiteral("Изменение продукта"));
                 EXPECT_EQ(child<QLabel>(line, "productName")->text(), QStringLiteral("Мука"));
-                child<QLineEdit>(line, "amount")->setText(QStringLiteral("150"));
-                click(line, "yesButton");
+                enterAndConfirm(line, "amount", QStringLiteral("150"));
             },
             form);
         click(form, "changeButton");
         EXPECT_EQ(lines->item(0)->text(), QStringLiteral("Мука 150 г"));
-        child<QLineEdit>(form, "name")->setText(QStringLiteral("Я борщ"));
-        click(form, "yesButton");
+        enterAndConfirm(form, "name", QStringLiteral("Я борщ"));
     });
     frame.runCommand(ID_EDIT_RECIPE);
     EXPECT_EQ(soupItem->child(1), item);
@@ -297,11 +290,7 @@ TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
         shown->item(2)->setSelected(true); // Яблоки
         shown->item(0)->setSelected(true); // Вишня
         onNextModal(
-            [](QWidget* name) {
-                child<QLineEdit>(name, "name")->setText(QStringLiteral("Абрикосы"));
-                click(name, "yesButton");
-            },
-            w);
+            [](QWidget* name) { enterAndConfirm(name, "name", QStringLiteral("Абрикосы")); }, w);
         click(w, "newButton");
         EXPECT_EQ(shown->selectedItems().size(), 3);
         click(w, "chooseButton");
@@ -392,10 +381,8 @@ TEST_F(RecipeEditor, RenamingKeepsTheResultsListTrue) {
     selectBorscht(frame.catalogView());
     frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
     frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
-    onNextModal([](QWidget* form) {
-        child<QLineEdit>(form, "name")->setText(QStringLiteral("Борщ зелёный"));
-        click(form, "yesButton");
-    });
+    onNextModal(
+        [](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("Борщ зелёный")); });
     frame.runCommand(ID_EDIT_RECIPE);
     EXPECT_EQ(texts(frame.foundListView()->invisibleRootItem()),
               (QStringList{"Борщ зелёный", "Борщ зелёный"}));
@@ -459,10 +446,7 @@ TEST_F(RecipeEditor, ALineGetsANewMarkOnlyWhenItsProductChanges) {
         click(dialog, "productButton");
     };
 
-    edit([](QWidget* w) {
-        child<QLineEdit>(w, "amount")->setText(QStringLiteral("7"));
-        click(w, "yesButton");
-    });
+    edit([](QWidget* w) { enterAndConfirm(w, "amount", QStringLiteral("7")); });
     EXPECT_EQ(have(), 1);
     edit([&](QWidget* w) {
         pick(w, QStringLiteral("Мука")); // the same product again

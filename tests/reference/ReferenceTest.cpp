@@ -20,13 +20,6 @@ using recipes::Dictionary;
 
 namespace {
 
-QStringList listTexts(QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
 QString selectedText(QListWidget* list) {
     const auto selected = list->selectedItems();
     return selected.isEmpty() ? QString() : selected.front()->text();
@@ -109,14 +102,8 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
 
         // Rename: the entry moves to its sorted place and stays selected.
         entries->setCurrentRow(0);
-        onNextModal(
-            [](QWidget* form) {
-                auto name = child<QLineEdit>(form, "name");
-                ASSERT_TRUE(name);
-                name->setText(QStringLiteral("ящик"));
-                click(form, "yesButton");
-            },
-            dialog, "the rename dialog");
+        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("ящик")); },
+                    dialog, "the rename dialog");
         click(dialog, "changeButton");
         EXPECT_EQ(listTexts(entries), (QStringList{"Мука", "Яйцо", "ящик"}));
         EXPECT_EQ(selectedText(entries), QStringLiteral("ящик"));
@@ -131,12 +118,8 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
         EXPECT_FALSE(enabled(dialog, "changeButton"));
 
         // A new entry is selected at once, unused.
-        onNextModal(
-            [](QWidget* form) {
-                child<QLineEdit>(form, "name")->setText(QStringLiteral("Ананас"));
-                click(form, "yesButton");
-            },
-            dialog, "the new-entry dialog");
+        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("Ананас")); },
+                    dialog, "the new-entry dialog");
         click(dialog, "addButton");
         EXPECT_EQ(selectedText(entries), QStringLiteral("Ананас"));
         EXPECT_EQ(usage->count(), 0);
@@ -180,23 +163,14 @@ TEST_P(DictionaryWork, RenamingARecipeThereRenamesItEverywhere) {
         ASSERT_EQ(usage->count(), 1);
         usage->setCurrentRow(0);
         onNextModal(
-            [](QWidget* form) {
-                auto name = child<QLineEdit>(form, "name");
-                ASSERT_TRUE(name);
-                name->setText(QStringLiteral("Блинчики"));
-                click(form, "yesButton");
-            },
+            [](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("Блинчики")); },
             dialog, "the recipe editor");
         click(dialog, "editRecipeButton");
         EXPECT_EQ(listTexts(usage), QStringList{"Блинчики"});
 
         // Renaming the entry itself shows at once in the recipe view behind.
-        onNextModal(
-            [](QWidget* form) {
-                child<QLineEdit>(form, "name")->setText(QStringLiteral("Зерно"));
-                click(form, "yesButton");
-            },
-            dialog, "the rename dialog");
+        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("Зерно")); },
+                    dialog, "the rename dialog");
         click(dialog, "changeButton");
         EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Зерно")))
             << frame.recipeView()->toPlainText().toStdString();

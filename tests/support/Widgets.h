@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
@@ -80,6 +82,22 @@ inline void click(QWidget* dialog, const char* button) {
         return;
     }
     b->click();
+}
+
+// Types a text into a dialog's line edit and presses "Да".
+inline void enterAndConfirm(QWidget* dialog, const char* field, const QString& text) {
+    auto edit = child<QLineEdit>(dialog, field);
+    ASSERT_TRUE(edit) << "no field \"" << field << "\"";
+    edit->setText(text);
+    click(dialog, "yesButton");
+}
+
+// The texts of a list box, top to bottom.
+inline QStringList listTexts(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
 }
 
 // The child of a tree item (top level when parent is the invisible root) with that text.
