@@ -2,8 +2,8 @@
 #include "exchange/ExchangeStore.h"
 #include "kitchen/KitchenStore.h"
 #include "recipes/RecipeStore.h"
+#include "support/RecordingProgress.h"
 #include "support/TestDb.h"
-#include "ui/Progress.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,12 +32,6 @@ ImportResult importText(Database& db, const QByteArray& bytes) {
     NoProgress quiet;
     return importBytes(db, bytes, quiet);
 }
-
-struct RecordingProgress : Progress {
-    qint64 high = -1, last = -1;
-    void setRange(qint64, qint64 h) override { high = h; }
-    void setPosition(qint64 v) override { last = v; }
-};
 
 } // namespace
 
@@ -312,7 +306,7 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
     RecordingProgress progress;
     importBytes(target.db, first, progress);
     EXPECT_EQ(progress.high, first.size());
-    EXPECT_EQ(progress.last, first.size());
+    EXPECT_EQ(progress.last(), first.size());
     EXPECT_EQ(exportBytes(target.db, std::nullopt), first);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(textOf(target.db, "SELECT Recipe FROM Recipes WHERE Name=?",

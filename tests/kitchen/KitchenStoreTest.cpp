@@ -1,6 +1,6 @@
 #include "kitchen/KitchenStore.h"
+#include "support/RecordingProgress.h"
 #include "support/TestDb.h"
-#include "ui/Progress.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +20,6 @@ QStringList names(const std::vector<kitchen::Dish>& dishes) {
         out << d.name;
     return out;
 }
-
-struct RecordingProgress : Progress {
-    qint64 high = -1;
-    std::vector<qint64> positions;
-    void setRange(qint64, qint64 h) override { high = h; }
-    void setPosition(qint64 v) override { positions.push_back(v); }
-};
 
 } // namespace
 

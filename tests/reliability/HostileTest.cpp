@@ -3,7 +3,9 @@
 #include "exchange/ExchangeStore.h"
 #include "kitchen/KitchenStore.h"
 #include "recipes/RecipeDocument.h"
+#include "recipes/RtfText.h"
 #include "search/SearchStore.h"
+#include "support/RecordingProgress.h"
 #include "support/TestDb.h"
 #include "ui/Progress.h"
 #include "ui/Prompts.h"
@@ -12,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,6 +33,14 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// Bytes of every value in no useful order, NUL and line ends among them.
+QByteArray noise(qsizetype size) {
+    QByteArray block(251, '\0');
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char((i * 7919) % 251);
+    return block.repeated(int(size / block.size()) + 1).left(size);
 }
 
 // Texts that have broken programs before: quotes, patterns, escapes, braces, control
@@ -169,10 +180,7 @@ TEST_F(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
     const QString dir = t.dir();
     writeFile(dir + "/bom.ovl", "\xef\xbb\xbfOvelta 2.01\r\nRECIPE=x\r\n");
     EXPECT_TRUE(rejects(dir + "/bom.ovl", exchange::ExchangeError::Kind::Format));
-    QByteArray garbage(100000, '\0');
-    for (int i = 0; i < garbage.size(); ++i)
-        garbage[i] = char((i * 7919) % 251);
-    writeFile(dir + "/garbage.ovl", garbage);
+    writeFile(dir + "/garbage.ovl", noise(100000));
     EXPECT_TRUE(rejects(dir + "/garbage.ovl", exchange::ExchangeError::Kind::Format));
     writeFile(dir + "/empty.ovl", QByteArray());
     EXPECT_TRUE(rejects(dir + "/empty.ovl", exchange::ExchangeError::Kind::Format));
@@ -198,4 +206,59 @@ TEST_F(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
     }
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 0);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
+}
+
+// A hundred megabytes: a whole collection's worth goes in whole, with the bar moving
+// forward to the end; garbage of that size is refused at its first line; a fault in the
+// very last line of such a file leaves nothing of it behind.
+TEST_F(Hostile, AHundredMegabyteFileGoesInWholeOrNotAtAll) {
+    TestDb t;
+    t.addRecipe(QStringLiteral("Своё"));
+    const QString dir = t.dir();
+    const qint64 hundredMegabytes = 100LL << 20;
+
+    QByteArray recipe =
+        rtf::toCp1251(QStringLiteral("RECIPE=Пирог\r\nINGREDIENT=Мука\r\nQUANTITY=200\r\n"
+                                     "UNIT=г\r\n~INGREDIENT\r\n"));
+    const QByteArray step = rtf::toCp1251(QStringLiteral("Замесить тесто и дать постоять. "));
+    for (int i = 0; i < 10; ++i)
+        recipe += step.repeated(30) + "\r\n";
+    recipe += "~RECIPE\r\n";
+    const int copies = int(hundredMegabytes / recipe.size()) + 1;
+    const QByteArray body = "Ovelta 2.01\r\n" + rtf::toCp1251(QStringLiteral("CATALOG=Много\r\n")) +
+                            recipe.repeated(copies) + "~CATALOG\r\n";
+    ASSERT_GE(body.size(), hundredMegabytes);
+
+    writeFile(dir + "/big.ovl", body);
+    RecordingProgress progress;
+    const exchange::ImportResult r = exchange::importFile(t.db, dir + "/big.ovl", progress);
+    EXPECT_EQ(r.recipes, copies);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), copies + 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), copies);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient"), 1);
+    EXPECT_EQ(progress.high, body.size());
+    EXPECT_EQ(progress.last(), body.size());
+    EXPECT_TRUE(std::is_sorted(progress.positions.begin(), progress.positions.end()));
+    EXPECT_EQ(std::get<QString>(t.db.scalar("PRAGMA integrity_check")), QStringLiteral("ok"));
+
+    writeFile(dir + "/garbage.ovl", noise(hundredMegabytes));
+    try {
+        exchange::importFile(t.db, dir + "/garbage.ovl", progress);
+        ADD_FAILURE() << "garbage of a hundred megabytes was taken for an exchange file";
+    } catch (const exchange::ExchangeError& e) {
+        EXPECT_EQ(e.kind(), exchange::ExchangeError::Kind::Format);
+    }
+
+    // The same file again, now with a name over the column's limit in its last line.
+    const QByteArray tooLong = "CATALOG=" + QByteArray(70000, 'a') + "\r\n";
+    writeFile(dir + "/big.ovl", body + tooLong);
+    try {
+        exchange::importFile(t.db, dir + "/big.ovl", progress);
+        ADD_FAILURE() << "a name over the limit was stored";
+    } catch (const exchange::ExchangeError& e) {
+        EXPECT_EQ(e.kind(), exchange::ExchangeError::Kind::Data);
+        EXPECT_EQ(e.line(), body.count('\n') + 1);
+    }
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), copies + 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 1);
 }
