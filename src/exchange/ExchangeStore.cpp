@@ -409,12 +409,22 @@ ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progre
 
 ImportResult importFile(Database& db, const QString& path, Progress& progress) {
     QFile file(path);
-    const QString name = QFileInfo(path).fileName();
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        throw ExchangeError(ExchangeError::Kind::File,
-                            QStringLiteral("Не могу открыть файл %1: %2")
-                                .arg(name, QFileInfo(path).isDir() ? QStringLiteral("это папка")
-                                                                   : file.errorString()));
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    auto cannotOpen = [&](const QString& why) {
+        return ExchangeError(ExchangeError::Kind::File,
+                             QStringLiteral("Не могу открыть файл %1: %2").arg(name, why));
+    };
+    if (info.isDir())
+        throw cannotOpen(QStringLiteral("это папка"));
+    // A device or a pipe may never end, and reading one would fill the memory or hang.
+    if (info.exists() && !info.isFile())
+        throw cannotOpen(QStringLiteral("это не обычный файл"));
+    if (info.size() > kMaxImportBytes)
+        throw cannotOpen(
+            QStringLiteral("файл больше %1 МБ, это не файл обмена").arg(kMaxImportBytes >> 20));
+    if (!file.open(QIODevice::ReadOnly))
+        throw cannotOpen(file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ExchangeError(

@@ -64,6 +64,9 @@ private:
 // not one of the two accepted ones is Kind::Format. Progress counts bytes.
 ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progress);
 ImportResult importFile(Database& db, const QString& path, Progress& progress);
+// A file is read whole. One this large is no collection anybody keeps (ten thousand recipes
+// with ten lines each export to 10 MB), and holding it would cost gigabytes of memory.
+inline constexpr qint64 kMaxImportBytes = qint64(1) << 30;
 
 // The starter collection that a new user's first start shows: an exchange file of our
 // own household recipes, shipped inside the program.

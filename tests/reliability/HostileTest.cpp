@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -186,6 +187,23 @@ TEST_F(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
     EXPECT_TRUE(rejects(dir + "/empty.ovl", exchange::ExchangeError::Kind::Format));
     EXPECT_TRUE(rejects(dir, exchange::ExchangeError::Kind::File));
     EXPECT_TRUE(rejects(dir + "/vanished.ovl", exchange::ExchangeError::Kind::File));
+    // Reading any of these would never end, or would take gigabytes: each is refused unread.
+    EXPECT_TRUE(rejects(QStringLiteral("/dev/zero"), exchange::ExchangeError::Kind::File));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir + "/pipe.ovl").constData(), 0600), 0);
+    EXPECT_TRUE(rejects(dir + "/pipe.ovl", exchange::ExchangeError::Kind::File));
+    QFile huge(dir + "/huge.ovl");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write("Ovelta 2.01\r\n");
+    ASSERT_TRUE(huge.resize(exchange::kMaxImportBytes + 1)); // sparse: no disk is used
+    huge.close();
+    EXPECT_TRUE(rejects(dir + "/huge.ovl", exchange::ExchangeError::Kind::File));
+    try {
+        exchange::importFile(t.db, dir + "/huge.ovl", quiet);
+    } catch (const exchange::ExchangeError& e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Не могу открыть файл huge.ovl: файл больше 1024 МБ, это не "
+                                 "файл обмена"));
+    }
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
 
     // A line of a megabyte, and a name far over the column's limit: the line is named.
