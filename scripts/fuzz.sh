@@ -7,9 +7,11 @@ target="${1:?usage: scripts/fuzz.sh fuzz_exchange|fuzz_rtf SECONDS}"
 seconds="${2:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh" fuzz
+# Recipe documents are short: inputs past 4 KB only slow the RTF reader's run down, where
+# an exchange file's sections and recipes need room to nest.
 case "$target" in
-    fuzz_exchange) corpus="$root/tests/data/fuzz/exchange" ;;
-    fuzz_rtf) corpus="$root/tests/data/fuzz/rtf" ;;
+    fuzz_exchange) corpus="$root/tests/data/fuzz/exchange" max_len=16384 ;;
+    fuzz_rtf) corpus="$root/tests/data/fuzz/rtf" max_len=4096 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 build="${OVELTA_FUZZ_DIR:-$root/build-fuzz}"
@@ -22,6 +24,10 @@ cmake --build "$build" --target "$target"
 # New inputs it finds go to a scratch folder; the corpus in git stays as it is.
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-"$build/bin/$target" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+# Qt keeps objects to the end of the process, so leaks are not looked for. Allocation
+# stacks (they only lengthen a report) and the fill of new blocks go too: together they
+# cost a third of the speed. Overflows and use after free are caught as before.
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=0:malloc_context_size=0:max_malloc_fill_size=0
+"$build/bin/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 "$work" "$corpus"
