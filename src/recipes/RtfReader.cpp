@@ -63,6 +63,9 @@ public:
     void run() {
         m_cursor.document()->clear();
         m_cursor = QTextCursor(m_cursor.document());
+        // One edit block: otherwise every insertion lays out its paragraph again to place
+        // the cursor, and a long method takes seconds.
+        m_cursor.beginEditBlock();
         m_stack.push_back(GroupState());
         while (m_pos < m_in.size()) {
             const char c = m_in[m_pos++];
@@ -89,6 +92,7 @@ public:
             }
         }
         flush();
+        m_cursor.endEditBlock();
     }
 
 private:
