@@ -178,6 +178,12 @@ int create(const QStringList& args) {
                                       "file exists, not overwriting: %1")
                            .arg(file));
     Database db;
+    // A half-made collection is worse than none.
+    auto giveUp = [&](const QString& why) {
+        db.close();
+        QFile::remove(file);
+        return failure(QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, why));
+    };
     try {
         db.open(file, Database::OpenMode::Create);
         schema::create(db, v);
@@ -187,15 +193,9 @@ int create(const QStringList& args) {
         }
         db.close();
     } catch (const DbError& e) {
-        db.close();
-        QFile::remove(file);
-        return failure(
-            QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
+        return giveUp(e.message());
     } catch (const exchange::ExchangeError& e) {
-        db.close();
-        QFile::remove(file);
-        return failure(
-            QStringLiteral("не удалось создать / cannot create %1: %2").arg(file, e.message()));
+        return giveUp(e.message());
     }
     print(stdout, QStringLiteral("Создан файл %1 (версия %2)\n").arg(file, v));
     return 0;

@@ -24,7 +24,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
-#include <functional>
 
 namespace {
 
@@ -49,14 +48,26 @@ void save(QWidget* w, const char* name) {
     std::printf("%s %dx%d\n", qPrintable(path), image.width(), image.height());
 }
 
-// Acts on the next modal dialog once it is open.
-void onDialog(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(300, [act] {
-        if (QWidget* w = QApplication::activeModalWidget())
-            act(w);
-        else
+// Runs a command that opens a dialog, and takes the dialog's picture before closing it.
+void saveDialog(CMainFrame* frame, int command, const char* name) {
+    QTimer::singleShot(300, [name] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) {
+            std::fprintf(stderr, "no dialog for picture %s\n", name);
             ++failures;
+            return;
+        }
+        save(dialog, name);
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     });
+    frame->runCommand(command);
+}
+
+// Runs a command that changes the main window, and takes the window's picture.
+void saveAfter(CMainFrame* frame, int command, const char* name) {
+    frame->runCommand(command);
+    QApplication::processEvents();
+    save(frame, name);
 }
 
 } // namespace
@@ -99,29 +110,10 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         save(frame, "main.png");
 
-        // The recipe editor over it.
-        onDialog([](QWidget* editor) {
-            save(editor, "editor.png");
-            QMetaObject::invokeMethod(editor, "reject", Qt::QueuedConnection);
-        });
-        frame->runCommand(ID_EDIT_RECIPE);
-
-        // What to cook.
-        frame->runCommand(ID_WHAT_TO_COOK);
-        QApplication::processEvents();
-        save(frame, "cook.png");
-
-        // The menu's product list.
-        frame->runCommand(ID_MENU_PRODUCT_LIST);
-        QApplication::processEvents();
-        save(frame, "menu.png");
-
-        // The menu dialog.
-        onDialog([](QWidget* menu) {
-            save(menu, "menu-dialog.png");
-            QMetaObject::invokeMethod(menu, "reject", Qt::QueuedConnection);
-        });
-        frame->runCommand(ID_MENU_VIEW);
+        saveDialog(frame, ID_EDIT_RECIPE, "editor.png");    // the recipe editor over it
+        saveAfter(frame, ID_WHAT_TO_COOK, "cook.png");      // what to cook
+        saveAfter(frame, ID_MENU_PRODUCT_LIST, "menu.png"); // the menu's product list
+        saveDialog(frame, ID_MENU_VIEW, "menu-dialog.png"); // the menu dialog
 
         // The progress window, as an import shows it part of the way through a file.
         {

@@ -194,13 +194,13 @@ public:
           m_setText(db, SqlText("UPDATE Recipes SET Recipe=? WHERE ID=?")),
           m_addLine(db, SqlText("INSERT INTO Ingredients (Recipe, Ingredient, Quantity, Unit, "
                                 "Have) VALUES (?, ?, ?, ?, ?)")),
-          m_products{
+          m_productChoices{
               Statement(db, SqlText("INSERT INTO Ingredient (Name) VALUES (?)")),
               Statement(db, SqlText("INSERT INTO Import_Ingredient (Name, ID) VALUES (?, ?)")),
               {}},
-          m_unitNames{Statement(db, SqlText("INSERT INTO Units (Name) VALUES (?)")),
-                      Statement(db, SqlText("INSERT INTO Import_Units (Name, ID) VALUES (?, ?)")),
-                      {}} {
+          m_unitChoices{Statement(db, SqlText("INSERT INTO Units (Name) VALUES (?)")),
+                        Statement(db, SqlText("INSERT INTO Import_Units (Name, ID) VALUES (?, ?)")),
+                        {}} {
         Statement products(db, SqlText("SELECT ID, Name FROM Ingredient ORDER BY ID"));
         while (products.step())
             rememberProduct(int(products.int64(0)), products.text(1));
@@ -269,7 +269,7 @@ public:
 
     int product(const QString& name) override {
         return choose(
-            m_products, name, m_result.newProducts,
+            m_productChoices, name, m_result.newProducts,
             [&] {
                 const ProductKey key = productKey(name);
                 const auto bucket = m_productsByLength.find(key.length);
@@ -284,7 +284,7 @@ public:
 
     int unit(const QString& name) override {
         return choose(
-            m_unitNames, name, m_result.newUnits,
+            m_unitChoices, name, m_result.newUnits,
             [&] {
                 for (const auto& stored : m_units)
                     if (unitMatches(name, stored.second))
@@ -336,7 +336,7 @@ private:
     Database& m_db;
     Progress& m_progress;
     Statement m_addSection, m_addRecipe, m_setText, m_addLine;
-    NameChoices m_products, m_unitNames;
+    NameChoices m_productChoices, m_unitChoices;
 
     // The dictionaries as the import matches them, kept in step with what it adds; the
     // work tables hold the same choices, as the file format's other readers expect.

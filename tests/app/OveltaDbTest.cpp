@@ -171,10 +171,7 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     run = runTool({"export", "--db", other, dir.filePath("again.ovl")});
     EXPECT_EQ(fileBytes(dir.filePath("again.ovl")), fileBytes(dir.filePath("all.ovl")));
 
-    QFile bad(dir.filePath("bad.ovl"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("Ovelta 2.01 \r\nRECIPE=x\r\n");
-    bad.close();
+    writeFile(dir.filePath("bad.ovl"), "Ovelta 2.01 \r\nRECIPE=x\r\n");
     const QByteArray before = fileBytes(other);
     run = runTool({"import", "--db", other, dir.filePath("bad.ovl")});
     EXPECT_EQ(run.exitCode, 1);

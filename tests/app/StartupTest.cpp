@@ -38,11 +38,7 @@ TEST_F(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
     expectRefused("missing");
     EXPECT_FALSE(QFile::exists(path)) << "a missing file must not be created";
 
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Блины: мука, молоко, яйца\n");
-    }
+    writeFile(path, "Блины: мука, молоко, яйца\n");
     const QByteArray text = fileBytes(path);
     expectRefused("not a database");
     EXPECT_EQ(fileBytes(path), text);

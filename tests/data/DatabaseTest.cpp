@@ -112,11 +112,7 @@ TEST(Database, RefusesMissingAndForeignFiles) {
     EXPECT_FALSE(QFile::exists(missing)) << "opening must never create the file";
 
     const QString text = dir.filePath(QStringLiteral("notes.db"));
-    {
-        QFile f(text);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-    }
+    writeFile(text, QByteArray(4096, 'x'));
     EXPECT_THROW(db.open(text, Database::OpenMode::Existing), DbError);
     EXPECT_FALSE(db.isOpen());
     EXPECT_THROW(db.open(text, Database::OpenMode::Create), DbError);

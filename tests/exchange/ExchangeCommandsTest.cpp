@@ -23,12 +23,6 @@ protected:
     }
 };
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 } // namespace
 
 TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {

@@ -338,10 +338,7 @@ TEST(ExchangeWrite, AFailedExportLeavesNoFileAndKeepsTheOldOne) {
     TestDb t;
     t.addRecipe(QStringLiteral("Щи"));
     const QString path = t.dir() + "/out.ovl";
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old contents");
-    old.close();
+    writeFile(path, "old contents");
     exportToFile(t.db, std::nullopt, path);
     EXPECT_TRUE(fileBytes(path).startsWith("Ovelta 2.01\r\nRECIPE="));
 

@@ -48,10 +48,7 @@ TEST(CrashSafety, AKilledImportStoresAllOfTheFileOrNone) {
     }
     file += "~CATALOG\r\n";
     const QString path = t.dir() + "/big.ovl";
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(file);
-    out.close();
+    writeFile(path, file);
     t.db.close();
 
     // How long a whole import takes here, to kill it early, half-way and near the end.

@@ -6,6 +6,7 @@
 #include "recipes/RecipeStore.h"
 
 #include <QFile>
+#include <gtest/gtest.h>
 
 TestDb::TestDb(const QString& version) {
     db.open(path(), Database::OpenMode::Create);
@@ -78,4 +79,10 @@ QString snapshot(Database& db) {
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
 }

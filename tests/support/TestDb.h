@@ -34,3 +34,6 @@ QString snapshot(Database& db);
 
 // The bytes of a file, for checking that something left it exactly as it was.
 QByteArray fileBytes(const QString& path);
+
+// Makes a file of exactly these bytes; a failure fails the test.
+void writeFile(const QString& path, const QByteArray& bytes);
