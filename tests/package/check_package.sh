@@ -23,7 +23,10 @@ for d in libqt6widgets6 libsqlite3-0 qt6-qpa-plugins qt6-translations-l10n; do
     case "$depends" in *"$d"*) ;; *) echo "Depends lacks $d: $depends"; fail=1 ;; esac
 done
 [ "$(dpkg-deb -f "$deb" Section)" = utils ] || { echo "section is not utils"; fail=1; }
-dpkg-deb -f "$deb" Description | grep -q 'кулинарная книга' || { echo "no Russian description"; fail=1; }
+# Read the field whole first: grep -q would stop at its match, and under pipefail dpkg-deb
+# dying of SIGPIPE on the rest would fail the check at random.
+description="$(dpkg-deb -f "$deb" Description)"
+case "$description" in *'кулинарная книга'*) ;; *) echo "no Russian description"; fail=1 ;; esac
 if command -v desktop-file-validate >/dev/null; then
     out="$(desktop-file-validate "$work/root/usr/share/applications/ovelta.desktop" 2>&1)" || fail=1
     [ -z "$out" ] || { echo "$out"; fail=1; }
