@@ -218,7 +218,7 @@ TEST(Launcher, FirstRunMakesTheStarterCollectionAndStartsTheProgram) {
     const QString db = home.filePath("ovelta/data.db");
     const QString lock = db + ".lock";
     // The program is up once it holds its collection.
-    for (int i = 0; i < 200 && !QFile::exists(lock); ++i)
+    for (int i = 0; i < 600 && !QFile::exists(lock); ++i)
         QThread::msleep(50);
     EXPECT_TRUE(QFile::exists(lock)) << "the program did not start on the new collection";
     p.kill();
