@@ -274,26 +274,24 @@ TEST_F(CatalogView, DraggingNearAnEdgeScrollsTowardsIt) {
     ASSERT_TRUE(item);
     tree->beginDrag(item, QPoint(5, 5));
 
-    // Scrolling runs on a timer: wait for it to move the bar, for as long as a busy machine
-    // may need, rather than for a fixed number of ticks.
-    auto scrollsUntil = [bar](auto moved) {
+    // Scrolling runs on a timer: run events until the bar has moved, for as long as a busy
+    // machine may need, rather than for a fixed number of ticks.
+    auto runEventsUntil = [](auto done, int ms) {
         QElapsedTimer timer;
         timer.start();
-        while (!moved(bar->value()) && timer.elapsed() < 5000)
+        while (!done() && timer.elapsed() < ms)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return bar->value();
     };
     tree->dragMoveTo(QPoint(5, -10)); // above the tree: towards the top
-    const int higher = scrollsUntil([middle](int v) { return v < middle; });
-    EXPECT_LT(higher, middle);
+    runEventsUntil([&] { return bar->value() < middle; }, 5000);
+    EXPECT_LT(bar->value(), middle);
+    const int higher = bar->value();
     tree->dragMoveTo(QPoint(5, tree->viewport()->height() + 10)); // below: towards the end
-    EXPECT_GT(scrollsUntil([higher](int v) { return v > higher; }), higher);
+    runEventsUntil([&] { return bar->value() > higher; }, 5000);
+    EXPECT_GT(bar->value(), higher);
     tree->dragMoveTo(QPoint(5, tree->viewport()->height() / 2)); // inside: it stops
     const int stopped = bar->value();
-    QElapsedTimer still;
-    still.start();
-    while (still.elapsed() < 350)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    runEventsUntil([] { return false; }, 350);
     EXPECT_EQ(bar->value(), stopped);
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(tree, &esc);
