@@ -8,7 +8,7 @@ packages=(
     libgl-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core qt6-translations-l10n
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream lintian
 )
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)

@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${OVELTA_PACKAGE_DIR:-$root/build-package}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DOVELTA_BUILD_TESTS=OFF -DOVELTA_BUILD_BENCH=OFF
-cmake --build "$build" --target ovelta ovelta-db
+cmake --build "$build" --target ovelta ovelta-db compressed_docs
 (cd "$build" && cpack -G DEB)
 cp "$build"/ovelta_*_amd64.deb "$root/"
 ls -1 "$root"/ovelta_*_amd64.deb

@@ -13,7 +13,9 @@ for f in usr/bin/ovelta usr/bin/ovelta-db usr/bin/ovelta-launch \
          usr/share/applications/ovelta.desktop \
          usr/share/metainfo/org.ovelta.Ovelta.metainfo.xml \
          usr/share/icons/hicolor/scalable/apps/ovelta.svg \
-         usr/share/man/man1/ovelta-db.1 \
+         usr/share/man/man1/ovelta.1.gz usr/share/man/man1/ovelta-db.1.gz \
+         usr/share/man/man1/ovelta-launch.1.gz \
+         usr/share/doc/ovelta/copyright usr/share/doc/ovelta/changelog.gz \
          usr/share/doc/ovelta/guide/index.html; do
     if [ ! -e "$work/root/$f" ]; then echo "missing from the package: $f"; fail=1; fi
 done
@@ -34,6 +36,12 @@ fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.ovelta.Ovelta.metainfo.xml" \
         >/dev/null || { echo "metainfo does not validate"; fail=1; }
+fi
+# Debian's own checker, when it is there (scripts/deps.sh installs it): not one error or
+# warning.
+if command -v lintian >/dev/null; then
+    out="$(lintian --fail-on error,warning "$deb" 2>/dev/null)" || fail=1
+    case "$out" in *"E: "* | *"W: "*) echo "$out"; fail=1 ;; esac
 fi
 # The companion tool from the package runs and makes a collection with the starter recipes.
 "$work/root/usr/bin/ovelta-db" create --sample "$work/data.db" >/dev/null || fail=1
