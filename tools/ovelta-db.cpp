@@ -12,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 #include <cstdio>
 #include <functional>
@@ -49,8 +50,8 @@ const char* const kUsage = R"(Использование / usage:
   ovelta-db --help
       Эта справка / this help.
 
-База — FILE, по умолчанию data.db в текущей папке.
-The collection is FILE, data.db in the working folder unless given.
+База — FILE, по умолчанию data.db в текущей папке; --db FILE можно указать и перед командой.
+The collection is FILE, data.db in the working folder unless given; --db may also come first.
 Коды выхода / exit status: 0 успех / success, 1 ошибка / error, 2 неверный вызов / bad usage.
 )";
 
@@ -63,6 +64,23 @@ int usageError(const QString& message) {
 int failure(const QString& message) {
     print(stderr, QStringLiteral("ovelta-db: %1\n").arg(message));
     return 1;
+}
+
+// QCommandLineParser says what is wrong in English only; the tool speaks Russian first and
+// keeps the English beside it, as its usage text does.
+QString parseError(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("неизвестный параметр / unknown option: --%1").arg(unknown.first());
+    const QString english = parser.errorText();
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'"));
+    static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.*)'"));
+    if (const QRegularExpressionMatch m = missing.match(english); m.hasMatch())
+        return QStringLiteral("нет значения после / missing value after %1").arg(m.captured(1));
+    if (const QRegularExpressionMatch m = unexpected.match(english); m.hasMatch())
+        return QStringLiteral("лишнее значение после / unexpected value after %1")
+            .arg(m.captured(1));
+    return QStringLiteral("неверный вызов / %1").arg(english);
 }
 
 // One command's options and arguments. Unknown options and a wrong number of
@@ -80,7 +98,7 @@ struct Command {
     // An error text, empty when the arguments fit.
     QString parse(const QStringList& args, int minArgs, int maxArgs) {
         if (!parser.parse(QStringList{QStringLiteral("ovelta-db")} + args))
-            return parser.errorText();
+            return parseError(parser);
         const qsizetype n = parser.positionalArguments().size();
         if (n < minArgs)
             return QStringLiteral("не хватает аргументов / missing arguments");
@@ -120,9 +138,12 @@ int writeOut(const QString& path, const QByteArray& bytes) {
 class TerminalProgress : public Progress {
 public:
     explicit TerminalProgress(const char* what) : m_what(what), m_on(isatty(2)) {}
-    ~TerminalProgress() override {
+    ~TerminalProgress() override { finish(); }
+    // Ends the progress line, so that what is printed next starts on a line of its own.
+    void finish() {
         if (m_on && m_shown >= 0)
             std::fputs("\n", stderr);
+        m_shown = -1;
     }
     void setRange(qint64 low, qint64 high) override {
         m_low = low;
@@ -145,16 +166,6 @@ private:
     qint64 m_low = 0, m_high = 0;
     int m_shown = -1;
 };
-
-QString importSummary(const exchange::ImportResult& r) {
-    return QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, новых продуктов: %4, новых "
-                          "единиц: %5\n")
-        .arg(r.sections)
-        .arg(r.recipes)
-        .arg(r.lines)
-        .arg(r.newProducts)
-        .arg(r.newUnits);
-}
 
 int create(const QStringList& args) {
     Command c(false);
@@ -254,7 +265,7 @@ int cookCommand(const QStringList& args) {
         }
         QString out;
         for (const kitchen::Dish& d : found)
-            out += QStringLiteral("%1\t%2\n").arg(d.recipe).arg(d.name);
+            out += QStringLiteral("%1\t%2\n").arg(QString::number(d.recipe), d.name);
         print(stdout, out);
         return std::fflush(stdout) == 0 ? 0 : 1;
     });
@@ -267,7 +278,9 @@ int importCommand(const QStringList& args) {
     return onCollection(c, [&](Database& db) {
         try {
             TerminalProgress progress("Импорт");
-            print(stdout, importSummary(exchange::importFile(db, c.arg(0), progress)));
+            const exchange::ImportResult r = exchange::importFile(db, c.arg(0), progress);
+            progress.finish();
+            print(stdout, exchange::importSummary(r) + QLatin1Char('\n'));
             return 0;
         } catch (const exchange::ExchangeError& e) {
             return failure(QStringLiteral("%1: %2").arg(c.arg(0), e.message()));
@@ -296,12 +309,12 @@ int exportCommand(const QStringList& args) {
                 QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*id));
         try {
             const exchange::ExportResult r = exchange::exportToFile(db, id, c.arg(0));
-            print(stdout, QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено "
-                                         "символов: %4\n")
-                              .arg(r.sections)
-                              .arg(r.recipes)
-                              .arg(r.lines)
-                              .arg(r.replaced));
+            QStringList out{QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено "
+                                           "символов: %4")
+                                .arg(QString::number(r.sections), QString::number(r.recipes),
+                                     QString::number(r.lines), QString::number(r.replaced))};
+            out << exchange::exportWarnings(r);
+            print(stdout, out.join(QLatin1Char('\n')) + QLatin1Char('\n'));
             return 0;
         } catch (const exchange::ExchangeError& e) {
             return failure(e.message());
@@ -314,9 +327,22 @@ int exportCommand(const QStringList& args) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
+    // "--db FILE" may stand before the command as well as after it.
+    QStringList leading;
+    auto isDb = [](const QString& a) {
+        return a == QLatin1String("--db") || a == QLatin1String("-db");
+    };
+    while (!args.isEmpty() &&
+           (isDb(args.first()) || args.first().startsWith(QLatin1String("--db=")))) {
+        const bool separate = isDb(args.first());
+        leading << args.takeFirst();
+        if (separate && !args.isEmpty())
+            leading << args.takeFirst();
+    }
     if (args.isEmpty())
         return usageError(QStringLiteral("не указана команда / no command given"));
     const QString command = args.takeFirst();
+    args = leading + args;
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         print(stdout, QString::fromUtf8(kUsage));

@@ -78,6 +78,18 @@ TEST(OveltaDb, ExplainsBadUsage) {
     r = runTool({QStringLiteral("create"), dir.filePath(QStringLiteral("no/such/dir/x.db"))});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.err.isEmpty());
+
+    // The option parser's complaints in Russian, the English beside them.
+    r = runTool({"cook", "--missing"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith(
+        QStringLiteral("ovelta-db: неизвестный параметр / unknown option: --missing\n")))
+        << r.err.toStdString();
+    r = runTool({"cook", "--db"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith(
+        QStringLiteral("ovelta-db: нет значения после / missing value after --db\n")))
+        << r.err.toStdString();
 }
 
 TEST(OveltaDb, WritesARecipeDocument) {
@@ -164,10 +176,24 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
 
     const QString other = dir.filePath("other.db");
     ASSERT_EQ(runTool({"create", other}).exitCode, 0);
-    run = runTool({"import", "--db", other, dir.filePath("all.ovl")});
+    // "--db" before the command as well as after it.
+    run = runTool({"--db", other, "import", dir.filePath("all.ovl")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith(QStringLiteral("Разделов: 4, рецептов: 15,")))
         << run.out.toStdString();
+    // On a terminal the progress line ends before the summary starts.
+    ASSERT_EQ(runTool({"create", dir.filePath("third.db")}).exitCode, 0);
+    QProcess terminal;
+    terminal.start(QStringLiteral("script"),
+                   {"-q", "-e", "-c",
+                    QStringLiteral("'%1' import --db '%2' '%3'")
+                        .arg(QStringLiteral(OVELTA_DB_TOOL), dir.filePath("third.db"),
+                             dir.filePath("all.ovl")),
+                    "/dev/null"});
+    ASSERT_TRUE(terminal.waitForFinished(30000));
+    const QString screen = QString::fromUtf8(terminal.readAllStandardOutput());
+    EXPECT_TRUE(screen.contains(QStringLiteral("Импорт: 100%\r\nРазделов: 4")))
+        << screen.toStdString();
     run = runTool({"export", "--db", other, dir.filePath("again.ovl")});
     EXPECT_EQ(fileBytes(dir.filePath("again.ovl")), fileBytes(dir.filePath("all.ovl")));
 
