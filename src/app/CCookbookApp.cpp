@@ -33,8 +33,7 @@ bool CCookbookApp::initInstance() {
                          QStringLiteral("Коллекция рецептов %1 уже открыта другой копией "
                                         "программы (процесс %2). Закройте её и запустите "
                                         "программу снова.")
-                             .arg(m_path)
-                             .arg(pid),
+                             .arg(m_path, QString::number(pid)),
                          QStringLiteral("Ошибка"), Prompts::Icon::Error, Prompts::Buttons::Ok);
         m_lock.reset();
         return false;

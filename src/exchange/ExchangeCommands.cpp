@@ -10,6 +10,9 @@
 #include "ui/CProgress.h"
 #include "ui/Prompts.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 namespace {
 
 const QString kExport = QStringLiteral("Экспорт");
@@ -21,6 +24,21 @@ QString fileFilter() {
 
 void tell(QWidget* window, const QString& text, const QString& caption) {
     Prompts::message(window, text, caption, Prompts::Icon::None, Prompts::Buttons::Ok);
+}
+
+// Exchange files are the user's own documents, not the program's data: the dialogs start
+// in the documents folder, where the program's working folder would be a hidden one.
+QString documentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// The file an export suggests: named after the section, or after the program for all.
+QString suggestedExportPath(const QString& sectionName) {
+    QString name = sectionName.trimmed();
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = QStringLiteral("Ovelta");
+    return QDir(documentsFolder()).filePath(name + QStringLiteral(".ovl"));
 }
 
 } // namespace
@@ -42,7 +60,7 @@ void ExchangeCommands::exportSection() {
         tell(m_window, QStringLiteral("Экспорт отменен"), kExport);
         return;
     }
-    exportTo(value, false);
+    exportTo(value, false, section->name);
 }
 
 void ExchangeCommands::exportAll() {
@@ -50,12 +68,12 @@ void ExchangeCommands::exportAll() {
         tell(m_window, QStringLiteral("Экспорт отменен"), kExport);
         return;
     }
-    exportTo(0, true);
+    exportTo(0, true, QString());
 }
 
-void ExchangeCommands::exportTo(int section, bool whole) {
-    const QString path =
-        Prompts::saveFileName(m_window, kExport, QString(), fileFilter(), QStringLiteral("ovl"));
+void ExchangeCommands::exportTo(int section, bool whole, const QString& sectionName) {
+    const QString path = Prompts::saveFileName(m_window, kExport, suggestedExportPath(sectionName),
+                                               fileFilter(), QStringLiteral("ovl"));
     if (path.isEmpty()) {
         tell(m_window, QStringLiteral("Экспорт отменен"), kExport);
         return;
@@ -69,15 +87,13 @@ void ExchangeCommands::exportTo(int section, bool whole) {
         Prompts::error(m_window, e.message());
         return;
     }
-    QString text = QStringLiteral("Экспорт завершен");
-    if (result.replaced > 0)
-        text += QStringLiteral("\nСимволов, которых нет в кодировке 1251, заменено на «?»: %1")
-                    .arg(result.replaced);
-    tell(m_window, text, kExport);
+    QStringList text{QStringLiteral("Экспорт завершен")};
+    text << exchange::exportWarnings(result);
+    tell(m_window, text.join(QLatin1Char('\n')), kExport);
 }
 
 void ExchangeCommands::importFile() {
-    const QString path = Prompts::openFileName(m_window, kImport, QString(), fileFilter());
+    const QString path = Prompts::openFileName(m_window, kImport, documentsFolder(), fileFilter());
     if (path.isEmpty()) {
         tell(m_window, QStringLiteral("Импорт отменен"), kImport);
         return;
@@ -90,13 +106,10 @@ void ExchangeCommands::importFile() {
         BusyCursor busy;
         result = exchange::importFile(m_db, path, progress);
     } catch (const exchange::ExchangeError& e) {
-        if (e.kind() == exchange::ExchangeError::Kind::Format)
-            Prompts::error(m_window, QStringLiteral("Формат файла не поддерживается"));
-        else
-            Prompts::error(m_window, e.message());
+        Prompts::error(m_window, e.message());
         return;
     }
-    tell(m_window, QStringLiteral("Импорт завершен"), kImport);
+    tell(m_window, QStringLiteral("Импорт завершен\n") + exchange::importSummary(result), kImport);
     if (result.topSections.empty() && result.rootRecipes.empty())
         return;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class CCatalogView;
 class Database;
 class QWidget;
@@ -15,7 +17,7 @@ public:
     void importFile();
 
 private:
-    void exportTo(int section, bool whole);
+    void exportTo(int section, bool whole, const QString& sectionName);
 
     Database& m_db;
     CCatalogView& m_tree;

@@ -3,7 +3,6 @@
 #include "data/TextOrder.h"
 #include "recipes/RtfText.h"
 
-#include <QStringDecoder>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -37,17 +36,12 @@ bool hasNonAscii(const QByteArray& bytes) {
     return false;
 }
 
-bool isValidUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    // The decoding runs only when its result becomes a string.
-    const QString decoded = decoder.decode(bytes);
-    return !decoder.hasError();
-}
-
 } // namespace
 
 Lines::Lines(const QByteArray& bytes) : m_bytes(bytes) {
-    m_utf8 = hasNonAscii(bytes) && isValidUtf8(bytes);
+    // Checked in place: decoding a large file only to learn whether it decodes would hold
+    // twice its size in memory for nothing.
+    m_utf8 = hasNonAscii(bytes) && QByteArrayView(bytes).isValidUtf8();
 }
 
 QByteArray Lines::firstLineBytes() const {
@@ -96,7 +90,10 @@ public:
                 if (std::optional<float> q = scanAmount(valueAfter(text, "QUANTITY=")))
                     m_ingredient->quantity = *q;
             } else if (text.contains(QLatin1String("UNIT="))) {
-                m_ingredient->unit = m_sink.unit(valueAfter(text, "UNIT="));
+                // The writer gives a line without a unit an empty value: it comes back
+                // without one, not with a unit that has no name.
+                const QString unit = valueAfter(text, "UNIT=");
+                m_ingredient->unit = unit.isEmpty() ? 0 : m_sink.unit(unit);
             }
             return;
         }
@@ -174,6 +171,30 @@ void read(Lines& lines, ReaderSink& sink) {
         reading.handle(text);
     }
     reading.finish();
+}
+
+bool readsBack(LinePlace place, QStringView text) {
+    auto has = [text](const char* key) { return text.contains(QLatin1String(key)); };
+    switch (place) {
+    case LinePlace::RecipeAtRoot:
+        return !has("CATALOG=");
+    case LinePlace::RecipeInSection:
+        return !has("CATALOG=") && !has("~CATALOG");
+    case LinePlace::Product:
+        return !has("~RECIPE");
+    case LinePlace::Unit:
+        return !has("~INGREDIENT") && !has("QUANTITY=");
+    case LinePlace::DescriptionLine:
+        return !has("~RECIPE") && !has("INGREDIENT=");
+    }
+    return true;
+}
+
+bool descriptionReadsBack(QStringView text) {
+    for (QStringView line : text.split(QLatin1Char('\n')))
+        if (!readsBack(LinePlace::DescriptionLine, line))
+            return false;
+    return true;
 }
 
 std::optional<float> scanAmount(const QString& text) {

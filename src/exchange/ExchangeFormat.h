@@ -87,6 +87,20 @@ inline QString valueAfter(const QString& line, const char* key) {
     return line.mid(qsizetype(qstrlen(key)));
 }
 
+// Whether text written after a key reads back whole: false when the line also holds a key
+// text that the reader looks for first where that line stands, so that the line is read
+// as something else. The format has no escaping, so such text cannot be carried.
+enum class LinePlace {
+    RecipeAtRoot,    // "RECIPE=" + name, outside every section
+    RecipeInSection, // "RECIPE=" + name, inside a section
+    Product,         // "INGREDIENT=" + name
+    Unit,            // "UNIT=" + name
+    DescriptionLine, // one line of a description
+};
+bool readsBack(LinePlace place, QStringView text);
+// The same for a whole description, line by line as the writer splits it.
+bool descriptionReadsBack(QStringView text);
+
 // "%g" input: leading white space, a sign, digits with a point, an exponent; the first
 // character that does not fit ends the number. Nothing when no finite number is there.
 std::optional<float> scanAmount(const QString& text);

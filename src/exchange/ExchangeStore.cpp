@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
+#include <sqlite3.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -70,13 +71,13 @@ public:
                 open(top.children[top.next++]);
                 continue;
             }
-            recipesOf(top.id);
+            recipesOf(top.id, true);
             m_out.line(QStringLiteral("~CATALOG"));
             stack.pop_back();
         }
     }
 
-    void recipesOf(int sectionId) {
+    void recipesOf(int sectionId, bool inSection) {
         struct Row {
             int id;
             QString name, text;
@@ -88,7 +89,7 @@ public:
             rows.push_back({int(m_recipes.int64(0)), m_recipes.text(1), m_recipes.text(2)});
         m_recipes.reset();
         for (const Row& r : rows)
-            recipe(r.id, r.name, r.text);
+            recipe(r.id, r.name, r.text, inSection);
     }
 
     void rootSections() {
@@ -109,21 +110,29 @@ public:
     QByteArray& bytes() { return m_out.bytes(); }
 
 private:
-    void recipe(int id, const QString& name, const QString& text) {
+    void recipe(int id, const QString& name, const QString& text, bool inSection) {
         m_out.line("RECIPE=", name);
+        bool whole =
+            readsBack(inSection ? LinePlace::RecipeInSection : LinePlace::RecipeAtRoot, name) &&
+            descriptionReadsBack(text);
         m_lines.reset();
         m_lines.bind(1, qint64(id));
         while (m_lines.step()) {
-            m_out.line("INGREDIENT=", m_lines.text(0));
+            const QString product = m_lines.text(0), unit = m_lines.text(2);
+            m_out.line("INGREDIENT=", product);
             m_out.line("QUANTITY=", QString::fromLatin1(rtf::formatAmount(float(m_lines.real(1)))));
-            m_out.line("UNIT=", m_lines.text(2));
+            m_out.line("UNIT=", unit);
             m_out.line(QStringLiteral("~INGREDIENT"));
+            whole =
+                whole && readsBack(LinePlace::Product, product) && readsBack(LinePlace::Unit, unit);
             ++m_result.lines;
         }
         m_lines.reset();
         m_out.line(text);
         m_out.line(QStringLiteral("~RECIPE"));
         ++m_result.recipes;
+        if (!whole && m_result.cutShort++ == 0)
+            m_result.firstCutShort = name;
     }
 
     Writer m_out;
@@ -142,11 +151,23 @@ QByteArray exportBytes(Database& db, std::optional<int> section, ExportResult* r
         ex.section(*section);
     } else {
         ex.rootSections();
-        ex.recipesOf(0);
+        ex.recipesOf(0, false);
     }
     if (result)
         *result = ex.result();
     return std::move(ex.bytes());
+}
+
+QStringList exportWarnings(const ExportResult& result) {
+    QStringList lines;
+    if (result.replaced > 0)
+        lines << QStringLiteral("Символов, которых нет в кодировке 1251, заменено на «?»: %1")
+                     .arg(result.replaced);
+    if (result.cutShort > 0)
+        lines << QStringLiteral("Рецептов, которые не прочитаются из файла целиком: %1 (первый — "
+                                "«%2»): в названии или тексте есть служебное слово формата.")
+                     .arg(QString::number(result.cutShort), result.firstCutShort);
+    return lines;
 }
 
 bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* why) {
@@ -224,6 +245,7 @@ public:
     }
 
     int section(const QString& name, int parent) override {
+        checkLength(QStringLiteral("название раздела"), name, kMaxNameLength);
         m_progress.setPosition(m_position);
         m_addSection.reset();
         m_addSection.bind(1, qint64(parent));
@@ -237,6 +259,7 @@ public:
     }
 
     int recipe(const QString& name, int section) override {
+        checkLength(QStringLiteral("название рецепта"), name, kMaxNameLength);
         m_progress.setPosition(m_position);
         m_addRecipe.reset();
         m_addRecipe.bind(1, qint64(section));
@@ -250,6 +273,7 @@ public:
     }
 
     void description(int recipe, const QString& text) override {
+        checkLength(QStringLiteral("описание рецепта"), text, kMaxTextLength);
         m_setText.reset();
         m_setText.bind(1, text);
         m_setText.bind(2, qint64(recipe));
@@ -268,6 +292,7 @@ public:
     }
 
     int product(const QString& name) override {
+        checkLength(QStringLiteral("название продукта"), name, kMaxNameLength);
         return choose(
             m_productChoices, name, m_result.newProducts,
             [&] {
@@ -283,6 +308,7 @@ public:
     }
 
     int unit(const QString& name) override {
+        checkLength(QStringLiteral("название единицы"), name, kMaxNameLength);
         return choose(
             m_unitChoices, name, m_result.newUnits,
             [&] {
@@ -297,6 +323,21 @@ public:
     }
 
 private:
+    static constexpr qsizetype kMaxNameLength = 255;
+    static constexpr qsizetype kMaxTextLength = 65535;
+
+    // The collection's limits, said in words rather than in the engine's English.
+    static void checkLength(const QString& what, const QString& text, qsizetype limit) {
+        if (text.size() <= limit)
+            return;
+        const qsizetype length = text.toUcs4().size(); // the engine counts characters
+        if (length <= limit)
+            return;
+        throw DbError(SQLITE_CONSTRAINT, QStringLiteral("%1 «%2…» длиннее %3 знаков (в нём %4)")
+                                             .arg(what, text.left(40), QString::number(limit),
+                                                  QString::number(length)));
+    }
+
     // How the names of one dictionary met in the file are decided: the choice made for each
     // name (also kept in the work table), and the statements that add a new entry and
     // record a choice.
@@ -349,12 +390,43 @@ private:
     ImportResult m_result;
 };
 
+// Failures of the engine or the disk rather than of what a line of the file holds: the
+// line that happened to be read then is no help to the user.
+bool isEngineFailure(int code) {
+    switch (code & 0xff) {
+    case SQLITE_PERM:
+    case SQLITE_ABORT:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_INTERRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+    case SQLITE_NOTADB:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void emptyWorkTables(Database& db) {
     db.exec("DELETE FROM Import_Ingredient");
     db.exec("DELETE FROM Import_Units");
 }
 
 } // namespace
+
+QString importSummary(const ImportResult& r) {
+    return QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, новых продуктов: %4, новых "
+                          "единиц: %5; файл прочитан в кодировке %6")
+        .arg(QString::number(r.sections), QString::number(r.recipes), QString::number(r.lines),
+             QString::number(r.newProducts), QString::number(r.newUnits),
+             r.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("1251"));
+}
 
 QByteArray starterCollection() {
     ::initSampleResource();
@@ -368,11 +440,13 @@ void setLineHook(std::function<void(int)> hook) {
 
 ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progress) {
     progress.setRange(0, bytes.size());
+    if (bytes.isEmpty())
+        throw ExchangeError(ExchangeError::Kind::Format, QStringLiteral("Файл пуст"), 1);
     Lines lines(bytes);
-    if (bytes.isEmpty() || !isAcceptedHeader(lines.firstLineBytes()))
+    if (!isAcceptedHeader(lines.firstLineBytes()))
         throw ExchangeError(ExchangeError::Kind::Format,
                             QStringLiteral("Формат файла не поддерживается"), 1);
-    int line = 1;
+    int line = 0; // the line being read when a failure came; 0 before and after reading
     try {
         Transaction tx(db);
         emptyWorkTables(db);
@@ -386,6 +460,7 @@ ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progre
         progress.setPosition(bytes.size());
         emptyWorkTables(db);
         ImportResult result = std::move(importer.result());
+        result.utf8 = lines.isUtf8();
         tx.commit();
         return result;
     } catch (const DbError& e) {
@@ -398,12 +473,15 @@ ImportResult importBytes(Database& db, const QByteArray& bytes, Progress& progre
                 emptyWorkTables(db);
         } catch (const DbError&) {
         }
+        if (line > 0 && !isEngineFailure(e.code()))
+            throw ExchangeError(ExchangeError::Kind::Data,
+                                QStringLiteral("Строка %1 файла не сохранена: %2. Ничего из файла "
+                                               "не добавлено.")
+                                    .arg(QString::number(line), e.message()),
+                                line);
         throw ExchangeError(ExchangeError::Kind::Data,
-                            QStringLiteral("Строка %1 файла не сохранена: %2. Ничего из файла "
-                                           "не добавлено.")
-                                .arg(line)
-                                .arg(e.message()),
-                            line);
+                            QStringLiteral("Импорт не выполнен: %1\nНичего из файла не добавлено.")
+                                .arg(e.message()));
     }
 }
 

@@ -18,7 +18,15 @@ struct ExportResult {
     int recipes = 0;
     int lines = 0;
     qsizetype replaced = 0; // characters the code page lacks, written as "?"
+    // Recipes holding a key text of the format in a name or a description line: the file
+    // cannot carry them, and reading it back would cut them short.
+    int cutShort = 0;
+    QString firstCutShort;
 };
+
+// What the user is told beyond "Экспорт завершен": a line for each kind of loss, none when
+// the file carries everything.
+QStringList exportWarnings(const ExportResult& result);
 
 // The file for one section with everything below it, or (nullopt) for the whole
 // collection. A section that is not there gives just the header.
@@ -40,7 +48,11 @@ struct ImportResult {
     int lines = 0;
     int newProducts = 0;
     int newUnits = 0;
+    bool utf8 = false; // the file was read as UTF-8 rather than code page 1251
 };
+
+// What an import read, in one line, as the program and the companion tool both say it.
+QString importSummary(const ImportResult& result);
 
 // A failure that names what went wrong, and for an import the line of the file.
 class ExchangeError : public std::runtime_error {

@@ -235,7 +235,8 @@ QByteArray menuProductListRtf(Database& db) {
     Statement lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients "
                                 "WHERE Recipe=? ORDER BY ID"));
     for (const Dish& dish : readMenu(db)) {
-        dishLines.push_back(QStringLiteral("%1 (%2)").arg(dish.name).arg(dish.servings));
+        dishLines.push_back(
+            QStringLiteral("%1 (%2)").arg(dish.name, QString::number(dish.servings)));
         lines.reset();
         lines.bind(1, qint64(dish.recipe));
         while (lines.step()) {

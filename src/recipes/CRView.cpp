@@ -51,6 +51,7 @@ void CRView::loadRtf(const QByteArray& rtf) {
         return;
     }
     readRtf(rtf, document());
+    alignTabStops(document());
 }
 
 void CRView::printTo(QPrinter* printer) const {

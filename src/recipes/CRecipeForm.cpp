@@ -192,8 +192,7 @@ void CRecipeForm::confirm() {
         Prompts::message(this,
                          QStringLiteral("Описание слишком длинное: %1 знаков, а помещается не "
                                         "больше %2. Сократите его.")
-                             .arg(text.size())
-                             .arg(kMaxTextLength),
+                             .arg(QString::number(text.size()), QString::number(kMaxTextLength)),
                          QString(), Prompts::Icon::None, Prompts::Buttons::Ok);
         m_text->setFocus();
         return;

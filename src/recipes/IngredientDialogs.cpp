@@ -1,5 +1,6 @@
 #include "IngredientDialogs.h"
 
+#include "RtfText.h"
 #include "data/DbError.h"
 #include "ui/DialogButtons.h"
 #include "ui/Prompts.h"
@@ -244,7 +245,7 @@ CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe
         }
     }
     m_productLabel->setText(m_productName);
-    m_amountEdit->setText(QString::asprintf("%g", double(m_amount)));
+    m_amountEdit->setText(QString::fromLatin1(rtf::formatAmount(m_amount)));
     m_unitLabel->setText(m_unitName);
     m_amountEdit->setFocus();
 }

@@ -1,5 +1,6 @@
 #include "RecipeStore.h"
 
+#include "RtfText.h"
 #include "data/Records.h"
 #include "data/TextOrder.h"
 
@@ -84,8 +85,8 @@ std::vector<Line> recipeLines(Database& db, int recipeId) {
 QString lineText(const QString& product, float quantity, const QString& unit) {
     if (quantity == 0)
         return product;
-    return QString::asprintf("%s %g %s", product.toUtf8().constData(), double(quantity),
-                             unit.toUtf8().constData());
+    return QStringLiteral("%1 %2 %3")
+        .arg(product, QString::fromLatin1(rtf::formatAmount(quantity)), unit);
 }
 
 bool productAvailable(Database& db, int productId) {

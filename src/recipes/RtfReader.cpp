@@ -3,8 +3,11 @@
 #include "RtfText.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -343,4 +346,43 @@ private:
 void readRtf(const QByteArray& rtf, QTextDocument* document) {
     Reader reader(rtf, document);
     reader.run();
+}
+
+void alignTabStops(QTextDocument* document) {
+    // The widest text that stands before a tab on any line, in the units tab positions
+    // are given in (pixels at the screen's resolution, scaled for a printer by the layout).
+    qreal widest = -1;
+    qreal gap = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        qreal lineWidth = 0;
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QFont font = fragment.charFormat().font().resolve(document->defaultFont());
+            const QFontMetricsF metrics(font);
+            const QString text = fragment.text();
+            qsizetype start = 0;
+            for (qsizetype i = 0; i <= text.size(); ++i) {
+                const bool end = i == text.size();
+                if (!end && text[i] != QLatin1Char('\t') && text[i] != QChar::LineSeparator)
+                    continue;
+                lineWidth += metrics.horizontalAdvance(text.mid(start, i - start));
+                start = i + 1;
+                if (end)
+                    break;
+                if (text[i] == QLatin1Char('\t')) {
+                    widest = std::max(widest, lineWidth);
+                    gap = std::max(gap, metrics.horizontalAdvance(QStringLiteral("  ")));
+                }
+                lineWidth = 0;
+            }
+        }
+    }
+    if (widest < 0)
+        return;
+    // On the blocks themselves, so that a copy of the document (for printing) keeps them.
+    QTextBlockFormat format;
+    format.setTabPositions({QTextOption::Tab(std::ceil(widest + gap), QTextOption::LeftTab)});
+    QTextCursor cursor(document);
+    cursor.select(QTextCursor::Document);
+    cursor.mergeBlockFormat(format);
 }

@@ -10,3 +10,8 @@ class QTextDocument;
 // (unknown control words, \* destinations, colour tables) is passed over without losing
 // the text around it.
 void readRtf(const QByteArray& rtf, QTextDocument* document);
+
+// Sets one tab stop just past the widest text that stands before a tab on any line, so
+// that what follows the tabs (a recipe's amounts) starts in one column however long the
+// names before them are.
+void alignTabStops(QTextDocument* document);

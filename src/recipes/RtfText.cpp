@@ -137,7 +137,16 @@ void appendText(QByteArray& doc, const QString& text) {
 
 QByteArray formatAmount(float amount) {
     // Qt's own formatter: the C "%g" whatever the user's locale says about decimal points.
-    return QString::asprintf("%g", double(amount)).toLatin1();
+    QByteArray text = QString::asprintf("%g", double(amount)).toLatin1();
+    // The files and documents of other copies of the program carry three exponent digits
+    // ("1e+006"), where this library writes two.
+    const qsizetype e = text.indexOf('e');
+    if (e >= 0) {
+        const qsizetype digits = text.size() - (e + 2);
+        if (digits < 3)
+            text.insert(e + 2, QByteArray(3 - digits, '0'));
+    }
+    return text;
 }
 
 } // namespace rtf

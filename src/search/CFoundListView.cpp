@@ -13,8 +13,10 @@ CFoundListView::CFoundListView(Database& db, QWidget* parent) : QTreeWidget(pare
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header()->setSectionsClickable(false);
     header()->setSortIndicatorShown(false);
-    header()->setStretchLastSection(false);
-    setColumnWidth(0, 1024);
+    // The one column is as wide as the pane: a long name is elided, never scrolled to.
+    header()->setStretchLastSection(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
     setRootIsDecorated(false);
     setSortingEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);

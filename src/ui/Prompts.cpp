@@ -12,6 +12,7 @@ struct TestState {
     std::deque<Prompts::Answer> answers;
     std::deque<QString> fileNames;
     std::vector<Prompts::Shown> shown;
+    std::vector<QString> starts;
 };
 
 TestState& test() {
@@ -136,15 +137,19 @@ void Prompts::databaseError(QWidget* parent, const QString& engineMessage) {
 
 QString Prompts::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                               const QString& filter) {
-    if (test().on)
+    if (test().on) {
+        test().starts.push_back(dir);
         return takeFileName();
+    }
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
 QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                               const QString& filter, const QString& defaultSuffix) {
-    if (test().on)
+    if (test().on) {
+        test().starts.push_back(dir);
         return takeFileName();
+    }
     QFileDialog dialog(parent, caption, dir, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -167,10 +172,14 @@ void Prompts::setNextFileName(const QString& fileName) {
 const std::vector<Prompts::Shown>& Prompts::shown() {
     return test().shown;
 }
+const std::vector<QString>& Prompts::fileDialogStarts() {
+    return test().starts;
+}
 
 void Prompts::clear() {
     auto& t = test();
     t.answers.clear();
     t.fileNames.clear();
     t.shown.clear();
+    t.starts.clear();
 }

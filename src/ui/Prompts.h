@@ -48,5 +48,7 @@ public:
     static void setNextAnswer(Answer answer);
     static void setNextFileName(const QString& fileName);
     static const std::vector<Shown>& shown();
+    // The folder or file each file dialog was opened on, in order.
+    static const std::vector<QString>& fileDialogStarts();
     static void clear();
 };

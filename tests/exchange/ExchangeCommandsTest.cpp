@@ -7,6 +7,7 @@
 #include "ui/Prompts.h"
 
 #include <QFile>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,6 +63,9 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     Prompts::setNextFileName(out);
     frame.runCommand(ID_EXPORT_SECTION);
     EXPECT_EQ(last(), QStringLiteral("Экспорт завершен"));
+    // The save dialog opens in the documents folder, on a name after the section.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(Prompts::fileDialogStarts().back(), documents + QStringLiteral("/Супы.ovl"));
     EXPECT_EQ(lastCaption(), QStringLiteral("Экспорт"));
     EXPECT_TRUE(fileBytes(out).startsWith("Ovelta 2.01\r\nCATALOG=\xd1\xf3\xef\xfb\r\n"));
 
@@ -72,6 +76,7 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
               QStringLiteral("Экспортировать всё содержание?"));
     EXPECT_EQ(last(), QStringLiteral("Экспорт завершен\nСимволов, которых нет в кодировке 1251, "
                                      "заменено на «?»: 1"));
+    EXPECT_EQ(Prompts::fileDialogStarts().back(), documents + QStringLiteral("/Ovelta.ovl"));
     EXPECT_TRUE(fileBytes(out).endsWith("RECIPE=\xd7\xe0\xe9 ?\r\n\r\n~RECIPE\r\n"));
 
     // A section deleted behind the tree's back.
@@ -97,6 +102,15 @@ TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
     frame.runCommand(ID_IMPORT);
     EXPECT_EQ(last(), QStringLiteral("Импорт отменен"));
     EXPECT_EQ(lastCaption(), QStringLiteral("Импорт"));
+    EXPECT_EQ(Prompts::fileDialogStarts(), std::vector<QString>{QStandardPaths::writableLocation(
+                                               QStandardPaths::DocumentsLocation)});
+
+    const QString empty = t.dir() + "/empty.ovl";
+    writeFile(empty, "");
+    Prompts::setNextFileName(empty);
+    frame.runCommand(ID_IMPORT);
+    EXPECT_EQ(last(), QStringLiteral("Файл пуст"));
+    EXPECT_EQ(lastCaption(), QStringLiteral("Ошибка"));
 
     const QString bad = t.dir() + "/bad.ovl";
     writeFile(bad, "Ovelta 2.01 \r\nRECIPE=x\r\n");
@@ -111,7 +125,9 @@ TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
                     "RECIPE=inner\r\n~RECIPE\r\n~CATALOG\r\nCATALOG=А-раздел\r\n~CATALOG\r\n");
     Prompts::setNextFileName(good);
     frame.runCommand(ID_IMPORT);
-    EXPECT_EQ(last(), QStringLiteral("Импорт завершен"));
+    EXPECT_EQ(last(), QStringLiteral("Импорт завершен\nРазделов: 2, рецептов: 2, строк: 0, новых "
+                                     "продуктов: 0, новых единиц: 0; файл прочитан в кодировке "
+                                     "UTF-8"));
     EXPECT_EQ(texts(tree->invisibleRootItem()),
               (QStringList{"А-раздел", "Б-раздел", "В-раздел", "Я-рецепт"}));
     QTreeWidgetItem* selected = tree->selectedEntry();

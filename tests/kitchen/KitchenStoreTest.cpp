@@ -225,6 +225,12 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
     EXPECT_TRUE(kitchen::menuProductListRtf(t.db).endsWith(
         "\\i \xdf\xe9\xf6\xee : \xe1\xee\xeb\xe5\xe5 \xf7\xe5\xec 6 \\line}}"));
 
+    // A recipe's name is never a pattern: "%2" in it stays as typed.
+    t.db.exec("DELETE FROM Menu");
+    kitchen::setMenuServings(t.db, t.addRecipe(QStringLiteral("Напиток 1%2")), 3);
+    EXPECT_TRUE(kitchen::menuProductListRtf(t.db).contains(
+        "{\\f0\\fs16\\i \xcd\xe0\xef\xe8\xf2\xee\xea 1%2 (3)\\line}"));
+
     // An empty menu: both headings, empty groups.
     t.db.exec("DELETE FROM Menu");
     EXPECT_EQ(kitchen::menuProductListRtf(t.db),

@@ -8,8 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -55,7 +58,10 @@ TEST(RecipeDocument, AmountsEmptyPartsAndLineBreaks) {
     EXPECT_EQ(products(0.5f), cp("Мука") + "\t 0.5 " + cp("г"));
     EXPECT_EQ(products(0.1f), cp("Мука") + "\t 0.1 " + cp("г"));
     EXPECT_EQ(products(1.0f / 3), cp("Мука") + "\t 0.333333 " + cp("г"));
-    EXPECT_EQ(products(1e6f), cp("Мука") + "\t 1e+06 " + cp("г"));
+    // Three exponent digits, as other copies of the program write them.
+    EXPECT_EQ(products(1e6f), cp("Мука") + "\t 1e+006 " + cp("г"));
+    EXPECT_EQ(products(0.00001f), cp("Мука") + "\t 1e-005 " + cp("г"));
+    EXPECT_EQ(products(-2.5e-7f), cp("Мука") + "\t -2.5e-007 " + cp("г"));
     EXPECT_EQ(products(0), cp("Мука"));
 
     QByteArray empty = recipeRtf(recipe("Т", {}, ""));
@@ -168,6 +174,33 @@ TEST(RecipeView, ShowsRecipesAndBlanksForMissingOnes) {
     EXPECT_FALSE(view.ShowRecipe(0));
     EXPECT_EQ(view.CurrentRecipeId(), 0);
     EXPECT_TRUE(view.toPlainText().isEmpty());
+}
+
+TEST(RecipeView, AmountsStartInOneColumnWhateverTheNamesLength) {
+    TestDb t;
+    const int r = t.addRecipe(QStringLiteral("Пирог"), 0, QStringLiteral("Испечь"));
+    const int g = t.addUnit(QStringLiteral("г"));
+    t.addLine(r, t.addProduct(QStringLiteral("Соль")), 1, g);
+    t.addLine(r, t.addProduct(QStringLiteral("Мука пшеничная высшего сорта для выпечки")), 200, g);
+    t.addLine(r, t.addProduct(QStringLiteral("Яйцо")), 2, g);
+    CRView view(t.db);
+    view.ShowRecipe(r);
+    // A copy, as printing lays it out: the tab stop must travel with the document.
+    std::unique_ptr<QTextDocument> doc(view.document()->clone());
+    doc->setTextWidth(2000);
+    doc->size(); // lays it out
+    std::vector<qreal> amountX;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        for (qsizetype i = text.indexOf('\t'); i >= 0; i = text.indexOf('\t', i + 1)) {
+            const QTextLine line = block.layout()->lineForTextPosition(int(i + 1));
+            ASSERT_TRUE(line.isValid());
+            amountX.push_back(line.cursorToX(int(i + 1)));
+        }
+    }
+    ASSERT_EQ(amountX.size(), 3u);
+    EXPECT_EQ(amountX[0], amountX[1]);
+    EXPECT_EQ(amountX[2], amountX[1]);
 }
 
 TEST(RecipeView, PrintsWithHalfInchMargins) {

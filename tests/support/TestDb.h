@@ -4,6 +4,12 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <ostream>
+
+// Failures show strings as text, not as arrays of UTF-16 units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // A fresh collection in a temporary folder, made by the same code as `ovelta-db create`.
 class TestDb {
