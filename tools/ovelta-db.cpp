@@ -38,9 +38,16 @@ const char* const kUsage = R"(Использование / usage:
   ovelta-db menu-rtf [--db FILE] [OUT]
       Записывает список продуктов для меню документом RTF.
       Writes the menu's product list as the RTF document the program shows.
-  ovelta-db cook [--db FILE]
+  ovelta-db cook [--db FILE] [--missing N]
       Перечисляет рецепты, которые можно приготовить из имеющихся продуктов: номер,
       табуляция, название. Lists what can be cooked: ID, a tab, the name.
+      С --missing N (1-3) — рецепты, которым не хватает не больше N продуктов: номер,
+      название, сколько не хватает и чего, через табуляцию.
+      With --missing N (1-3): recipes lacking at most N products: ID, name, how many
+      and which, tab-separated.
+  ovelta-db shopping-list [--db FILE] [OUT]
+      Записывает список покупок (UTF-8, продукт на строку) в OUT или на стандартный вывод.
+      Writes the shopping list as UTF-8 text, a product a line.
   ovelta-db import [--db FILE] IN
       Добавляет в коллекцию разделы и рецепты из файла обмена IN (всё или ничего).
       Adds the sections and recipes of exchange file IN, all or nothing.
@@ -201,6 +208,7 @@ int create(const QStringList& args) {
         if (c.parser.isSet(sample)) {
             NoProgress quiet;
             exchange::importBytes(db, exchange::starterCollection(), quiet);
+            kitchen::addHouseholdStaples(db);
         }
         db.close();
     } catch (const DbError& e) {
@@ -254,8 +262,31 @@ int menuRtfCommand(const QStringList& args) {
 
 int cookCommand(const QStringList& args) {
     Command c(true);
+    QCommandLineOption missing(QStringLiteral("missing"), QString(), QStringLiteral("N"));
+    c.parser.addOption(missing);
     if (QString e = c.parse(args, 0, 0); !e.isEmpty())
         return usageError(e);
+    int maxMissing = -1;
+    if (c.parser.isSet(missing)) {
+        bool ok = false;
+        maxMissing = c.parser.value(missing).toInt(&ok);
+        if (!ok || maxMissing < 1 || maxMissing > kitchen::kMaxMissing)
+            return usageError(
+                QStringLiteral("--missing: число от 1 до 3 / a number from 1 to 3: %1")
+                    .arg(c.parser.value(missing)));
+    }
+    if (maxMissing > 0)
+        return onCollection(c, [&](Database& db) {
+            NoProgress quiet;
+            QString out;
+            for (const kitchen::MissingDish& d : kitchen::whatIsMissing(db, maxMissing, quiet))
+                out +=
+                    QStringLiteral("%1\t%2\t%3\t%4\n")
+                        .arg(QString::number(d.recipe), d.name, QString::number(d.missing.size()),
+                             d.missing.join(QStringLiteral(", ")));
+            print(stdout, out);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        });
     return onCollection(c, [&](Database& db) {
         NoProgress quiet;
         const std::vector<kitchen::Dish> found = kitchen::whatToCook(db, quiet);
@@ -268,6 +299,15 @@ int cookCommand(const QStringList& args) {
             out += QStringLiteral("%1\t%2\n").arg(QString::number(d.recipe), d.name);
         print(stdout, out);
         return std::fflush(stdout) == 0 ? 0 : 1;
+    });
+}
+
+int shoppingListCommand(const QStringList& args) {
+    Command c(true);
+    if (QString e = c.parse(args, 0, 1); !e.isEmpty())
+        return usageError(e);
+    return onCollection(c, [&](Database& db) {
+        return writeOut(c.arg(0), kitchen::shoppingListText(db).toUtf8());
     });
 }
 
@@ -356,6 +396,8 @@ int main(int argc, char* argv[]) {
         return menuRtfCommand(args);
     if (command == QLatin1String("cook"))
         return cookCommand(args);
+    if (command == QLatin1String("shopping-list"))
+        return shoppingListCommand(args);
     if (command == QLatin1String("import"))
         return importCommand(args);
     if (command == QLatin1String("export"))

@@ -94,6 +94,10 @@ int main(int argc, char* argv[]) {
         db.exec("UPDATE Ingredients SET Have = Ingredient IN (SELECT ID FROM ProductsAlways)");
         db.exec("INSERT INTO Menu SELECT ID, 4 FROM Recipes WHERE Name='Блины на молоке'");
         db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name='Винегрет'");
+        db.exec("INSERT INTO ShoppingList (Product, Added) SELECT ID, 1 FROM Ingredient "
+                "WHERE Name IN ('Курица', 'Квас', 'Тыква')");
+        db.exec("INSERT INTO ShoppingList (Product, Added, Bought) SELECT ID, 1, 1 FROM "
+                "Ingredient WHERE Name='Колбаса варёная'");
     }
     CCookbookApp cookbook(path);
     if (!cookbook.initInstance())
@@ -110,10 +114,12 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         save(frame, "main.png");
 
-        saveDialog(frame, ID_EDIT_RECIPE, "editor.png");    // the recipe editor over it
-        saveAfter(frame, ID_WHAT_TO_COOK, "cook.png");      // what to cook
-        saveAfter(frame, ID_MENU_PRODUCT_LIST, "menu.png"); // the menu's product list
-        saveDialog(frame, ID_MENU_VIEW, "menu-dialog.png"); // the menu dialog
+        saveDialog(frame, ID_EDIT_RECIPE, "editor.png");      // the recipe editor over it
+        saveAfter(frame, ID_WHAT_TO_COOK, "cook.png");        // what to cook
+        saveAfter(frame, ID_MENU_PRODUCT_LIST, "menu.png");   // the menu's product list
+        saveDialog(frame, ID_MENU_VIEW, "menu-dialog.png");   // the menu dialog
+        saveDialog(frame, ID_WHAT_IS_MISSING, "missing.png"); // what is missing
+        saveDialog(frame, ID_SHOPPING_LIST, "shopping.png");  // the shopping list
 
         // The progress window, as an import shows it part of the way through a file.
         {

@@ -199,6 +199,8 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_PRODUCTS_ALWAYS, [this] { m_kitchenCommands->productsAlways(); });
     setCommandHandler(ID_WHAT_TO_COOK, [this] { m_kitchenCommands->whatToCook(); });
     setCommandHandler(ID_MENU_VIEW, [this] { m_kitchenCommands->showMenu(); });
+    setCommandHandler(ID_WHAT_IS_MISSING, [this] { m_kitchenCommands->whatIsMissing(); });
+    setCommandHandler(ID_SHOPPING_LIST, [this] { m_kitchenCommands->shoppingList(); });
     setCommandHandler(ID_MENU_PRODUCT_LIST, [this] { m_kitchenCommands->menuProductList(); });
     setCommandHandler(ID_MENU_ADD, [this] {
         using Pane = KitchenCommands::Pane;

@@ -94,6 +94,12 @@ JOIN Recipes r ON r.ID = i.Recipe;
 constexpr const char* kMenu =
     "CREATE TABLE Menu (Recipe INTEGER, Quantity INTEGER, PRIMARY KEY(Recipe))";
 
+// Products to buy: added by hand, or a mark on a product the menu needs (bought, or
+// cleared from the list until the menu changes).
+constexpr const char* kShoppingList =
+    "CREATE TABLE ShoppingList (Product INTEGER PRIMARY KEY, Added INTEGER NOT NULL DEFAULT 0, "
+    "Bought INTEGER NOT NULL DEFAULT 0, Cleared INTEGER NOT NULL DEFAULT 0)";
+
 } // namespace
 
 QStringList knownVersions() {
@@ -133,8 +139,10 @@ void create(Database& db, const QString& version) {
         throw DbError(0, QStringLiteral("unknown schema version: %1").arg(version));
     Transaction tx(db);
     db.execScript(kTables);
-    if (version == currentVersion)
+    if (version == currentVersion) {
         db.execScript(kMenu);
+        db.execScript(kShoppingList);
+    }
     CRegister reg(db);
     reg.open();
     reg.addNew();
@@ -170,6 +178,8 @@ UpgradeResult upgrade(Database& db) {
     // current file may lack it: the menu is made whenever it is missing.
     if (version == currentVersion && !db.hasTable(QStringLiteral("Menu")))
         db.execScript(kMenu);
+    if (version == currentVersion && !db.hasTable(QStringLiteral("ShoppingList")))
+        db.execScript(kShoppingList);
     reg.close();
     tx.commit();
     result.to = version;

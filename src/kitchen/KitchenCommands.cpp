@@ -76,15 +76,7 @@ void KitchenCommands::addToMenu(Pane active) {
     const int recipe = recipeOf(active);
     if (!recipe)
         return;
-    CRecipesset rs(m_db);
-    // A recipe deleted behind the pane's back cannot go on the menu.
-    if (!rs.openFirst({"ID=?", recipe})) {
-        Prompts::error(m_window, QStringLiteral("Рецепт не найден в базе данных"));
-        return;
-    }
-    CRecipeQuantity dialog(rs.Name, kitchen::menuServings(m_db, recipe).value_or(0), m_window);
-    if (dialog.exec() == QDialog::Accepted)
-        kitchen::setMenuServings(m_db, recipe, dialog.servings());
+    askServings(recipe, m_window);
 }
 
 void KitchenCommands::showMenu() {
@@ -100,4 +92,30 @@ void KitchenCommands::menuProductList() {
     for (const kitchen::Dish& d : kitchen::menuDishesByBytes(m_db))
         m_results.appendResult(d.name, d.recipe);
     m_results.setUpdatesEnabled(true);
+}
+
+void KitchenCommands::whatIsMissing() {
+    CMissingList dialog(m_db, m_window);
+    QObject::connect(&dialog, &CMissingList::recipeChosen, &m_view,
+                     [this](int recipe) { m_view.ShowRecipe(recipe); });
+    QObject::connect(&dialog, &CMissingList::addToMenuRequested, &dialog,
+                     [this, &dialog](int recipe) { askServings(recipe, &dialog); });
+    dialog.exec();
+}
+
+void KitchenCommands::shoppingList() {
+    CShoppingList dialog(m_db, m_window);
+    dialog.exec();
+}
+
+void KitchenCommands::askServings(int recipe, QWidget* parent) {
+    CRecipesset rs(m_db);
+    // A recipe deleted behind the pane's back cannot go on the menu.
+    if (!rs.openFirst({"ID=?", recipe})) {
+        Prompts::error(parent, QStringLiteral("Рецепт не найден в базе данных"));
+        return;
+    }
+    CRecipeQuantity dialog(rs.Name, kitchen::menuServings(m_db, recipe).value_or(0), parent);
+    if (dialog.exec() == QDialog::Accepted)
+        kitchen::setMenuServings(m_db, recipe, dialog.servings());
 }

@@ -23,9 +23,13 @@ public:
     void addToMenu(Pane active);
     void showMenu();
     void menuProductList();
+    void whatIsMissing();
+    void shoppingList();
 
 private:
     int recipeOf(Pane active); // 0 after telling the user why there is none
+    // The servings dialog for a recipe, and the menu row it confirms.
+    void askServings(int recipe, QWidget* parent);
 
     Database& m_db;
     CCatalogView& m_tree;

@@ -4,16 +4,27 @@
 #include "data/TextOrder.h"
 #include "recipes/IngredientDialogs.h"
 #include "ui/BusyCursor.h"
+#include "ui/CProgress.h"
 #include "ui/DialogButtons.h"
 #include "ui/Prompts.h"
 #include "ui/SortedListItem.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRegularExpressionValidator>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -242,4 +253,190 @@ void CMenuForm::clearMenu() {
     BusyCursor busy;
     kitchen::clearMenu(m_db);
     m_list->clear();
+}
+
+// --- what is missing ------------------------------------------------------------------
+
+CMissingList::CMissingList(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
+    setObjectName(QStringLiteral("missingList"));
+    setWindowTitle(QStringLiteral("Чего не хватает?"));
+    m_max = new QSpinBox(this);
+    m_max->setObjectName(QStringLiteral("maxMissing"));
+    m_max->setRange(1, kitchen::kMaxMissing);
+    m_max->setValue(2);
+    auto maxLabel = new QLabel(QStringLiteral("Не хватает &не больше продуктов:"), this);
+    maxLabel->setBuddy(m_max);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("list"));
+    m_list->setUniformItemSizes(true);
+    m_list->setWordWrap(false);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("status"));
+
+    auto buttons = new QDialogButtonBox(Qt::Vertical, this);
+    QPushButton* toMenu = addDialogButton(buttons, QStringLiteral("Добавить в &меню"),
+                                          QDialogButtonBox::ActionRole, "addToMenuButton");
+    QPushButton* toList = addDialogButton(buttons, QStringLiteral("В &список покупок"),
+                                          QDialogButtonBox::ActionRole, "shoppingButton");
+    addDialogButton(buttons, QStringLiteral("Выход"), QDialogButtonBox::RejectRole, "exitButton");
+    connect(toMenu, &QPushButton::clicked, this, [this] {
+        if (std::optional<kitchen::MissingDish> dish = chosen())
+            emit addToMenuRequested(dish->recipe);
+    });
+    connect(toList, &QPushButton::clicked, this, &CMissingList::addToShoppingList);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && size_t(row) < m_rows.size())
+            emit recipeChosen(m_rows[size_t(row)].recipe);
+    });
+    connect(m_max, &QSpinBox::valueChanged, this, &CMissingList::reload);
+
+    auto top = new QHBoxLayout;
+    top->addWidget(maxLabel);
+    top->addWidget(m_max);
+    top->addStretch(1);
+    auto left = new QVBoxLayout;
+    left->addLayout(top);
+    left->addWidget(m_list, 1);
+    left->addWidget(m_status);
+    auto layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addWidget(buttons);
+    resize(560, 380);
+    reload();
+}
+
+void CMissingList::reload() {
+    {
+        BusyCursor busy;
+        CProgress progress(this);
+        progress.place();
+        progress.show();
+        m_rows = kitchen::whatIsMissing(m_db, m_max->value(), progress);
+    }
+    const QSignalBlocker blocker(m_list);
+    m_list->clear();
+    for (const kitchen::MissingDish& dish : m_rows)
+        m_list->addItem(kitchen::missingText(dish));
+    m_status->setText(m_rows.empty() ? QStringLiteral("Таких рецептов нет")
+                                     : QStringLiteral("Рецептов: %1").arg(m_rows.size()));
+}
+
+std::optional<kitchen::MissingDish> CMissingList::chosen() {
+    const int row = m_list->currentRow();
+    if (row < 0 || size_t(row) >= m_rows.size() || !m_list->currentItem()->isSelected()) {
+        Prompts::error(this, QStringLiteral("Не выбран рецепт"));
+        return std::nullopt;
+    }
+    return m_rows[size_t(row)];
+}
+
+void CMissingList::addToShoppingList() {
+    const std::optional<kitchen::MissingDish> dish = chosen();
+    if (!dish)
+        return;
+    if (dish->missingIds.empty()) {
+        m_status->setText(QStringLiteral("Для «%1» всё есть").arg(dish->name));
+        return;
+    }
+    kitchen::addToShoppingList(m_db, dish->missingIds);
+    m_status->setText(QStringLiteral("В список покупок: %1").arg(dish->missing.join(", ")));
+}
+
+// --- the shopping list ------------------------------------------------------------------
+
+CShoppingList::CShoppingList(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
+    setObjectName(QStringLiteral("shoppingList"));
+    setWindowTitle(QStringLiteral("Список покупок"));
+    auto hint = new QLabel(QStringLiteral("Отметьте, что &куплено:"), this);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("list"));
+    hint->setBuddy(m_list);
+
+    auto buttons = new QDialogButtonBox(Qt::Vertical, this);
+    struct Button {
+        const char* text;
+        const char* name;
+        void (CShoppingList::*slot)();
+    };
+    const Button actions[] = {
+        {"&Очистить купленное", "clearButton", &CShoppingList::clearBought},
+        {"Куплено — в &наличии", "onHandButton", &CShoppingList::boughtToOnHand},
+        {"&Копировать", "copyButton", &CShoppingList::copy},
+        {"&Печать", "printButton", &CShoppingList::print},
+        {"&Сохранить…", "saveButton", &CShoppingList::save},
+    };
+    for (const Button& b : actions) {
+        QPushButton* button = addDialogButton(buttons, QString::fromUtf8(b.text),
+                                              QDialogButtonBox::ActionRole, b.name);
+        connect(button, &QPushButton::clicked, this, b.slot);
+    }
+    addDialogButton(buttons, QStringLiteral("Выход"), QDialogButtonBox::RejectRole, "exitButton");
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_list, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        kitchen::setBought(m_db, item->data(Qt::UserRole).toInt(),
+                           item->checkState() == Qt::Checked);
+    });
+
+    auto left = new QVBoxLayout;
+    left->addWidget(hint);
+    left->addWidget(m_list, 1);
+    auto layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addWidget(buttons);
+    resize(480, 360);
+    reload();
+}
+
+void CShoppingList::reload() {
+    const QSignalBlocker blocker(m_list);
+    m_list->clear();
+    for (const kitchen::ShoppingItem& item : kitchen::shoppingList(m_db)) {
+        auto row = new QListWidgetItem(item.text, m_list);
+        row->setData(Qt::UserRole, item.product);
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(item.bought ? Qt::Checked : Qt::Unchecked);
+        row->setToolTip(QStringLiteral("куплено"));
+    }
+}
+
+void CShoppingList::clearBought() {
+    kitchen::clearBought(m_db);
+    reload();
+}
+
+void CShoppingList::boughtToOnHand() {
+    BusyCursor busy;
+    kitchen::boughtToOnHand(m_db);
+    reload();
+}
+
+void CShoppingList::copy() {
+    QGuiApplication::clipboard()->setText(kitchen::shoppingListText(m_db));
+}
+
+void CShoppingList::print() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Печать"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("Список покупок\n\n") + kitchen::shoppingListText(m_db));
+    doc.print(&printer);
+}
+
+void CShoppingList::save() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString path =
+        Prompts::saveFileName(this, QStringLiteral("Сохранить список покупок"),
+                              QDir(documents).filePath(QStringLiteral("Список покупок.txt")),
+                              QStringLiteral("Текст (*.txt)"), QStringLiteral("txt"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const QByteArray bytes = kitchen::shoppingListText(m_db).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        Prompts::error(this, QStringLiteral("Не могу записать файл %1: %2")
+                                 .arg(QFileInfo(path).fileName(), file.errorString()));
 }

@@ -5,8 +5,10 @@
 #include <QDialog>
 
 class Database;
+class QLabel;
 class QLineEdit;
 class QListWidget;
+class QSpinBox;
 class QTreeWidget;
 
 // A list of products the kitchen has, with "Добавить" and "Удалить". The on-hand and the
@@ -78,4 +80,48 @@ private:
 
     Database& m_db;
     QTreeWidget* m_list;
+};
+
+// "Чего не хватает?": the recipes that lack at most one, two or three products, and what
+// they lack. A chosen row shows its recipe; its missing products go to the shopping list.
+class CMissingList : public QDialog {
+    Q_OBJECT
+public:
+    explicit CMissingList(Database& db, QWidget* parent = nullptr);
+    QListWidget* list() const { return m_list; }
+    void reload();
+
+signals:
+    void recipeChosen(int recipe);
+    void addToMenuRequested(int recipe);
+
+private:
+    // The chosen row, nullopt after telling the user nothing is chosen.
+    std::optional<kitchen::MissingDish> chosen();
+    void addToShoppingList();
+
+    Database& m_db;
+    QSpinBox* m_max;
+    QListWidget* m_list;
+    QLabel* m_status;
+    std::vector<kitchen::MissingDish> m_rows;
+};
+
+// "Список покупок": what to buy, with a check box for each row bought.
+class CShoppingList : public QDialog {
+    Q_OBJECT
+public:
+    explicit CShoppingList(Database& db, QWidget* parent = nullptr);
+    QListWidget* list() const { return m_list; }
+
+private:
+    void reload();
+    void clearBought();
+    void boughtToOnHand();
+    void copy();
+    void print();
+    void save();
+
+    Database& m_db;
+    QListWidget* m_list;
 };

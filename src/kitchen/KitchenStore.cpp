@@ -8,7 +8,9 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <array>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace kitchen {
 
@@ -20,6 +22,17 @@ bool listed(Database& db, List which, int product) {
             ? db.scalar("SELECT 1 FROM Products WHERE ID=? LIMIT 1", {qint64(product)})
             : db.scalar("SELECT 1 FROM ProductsAlways WHERE ID=? LIMIT 1", {qint64(product)});
     return !std::holds_alternative<std::monostate>(found);
+}
+
+// Files from before the shopping list lack its table until the program's start-up adds it.
+bool hasShoppingList(Database& db) {
+    return db.hasTable(QStringLiteral("ShoppingList"));
+}
+
+// A changed menu needs its products again, also those cleared from the list before.
+void menuChanged(Database& db) {
+    if (hasShoppingList(db))
+        db.exec("DELETE FROM ShoppingList WHERE Added=0 AND Cleared=1");
 }
 
 List other(List which) {
@@ -39,6 +52,18 @@ std::vector<Entry> listProducts(Database& db, List which) {
     for (; !rs->isEOF(); rs->moveNext())
         out.push_back({rs->ID, rs->Name});
     return out;
+}
+
+void addHouseholdStaples(Database& db) {
+    std::vector<Entry> staples;
+    for (const char* name :
+         {"Соль", "Вода", "Сахар", "Масло растительное", "Перец", "Перец чёрный молотый"}) {
+        const SqlValue id = db.scalar("SELECT ID FROM Ingredient WHERE Name=? ORDER BY ID LIMIT 1",
+                                      {QString::fromUtf8(name)});
+        if (const qint64* found = std::get_if<qint64>(&id))
+            staples.push_back({int(*found), QString::fromUtf8(name)});
+    }
+    addProducts(db, List::Always, staples);
 }
 
 std::vector<Entry> addProducts(Database& db, List which, const std::vector<Entry>& products) {
@@ -73,42 +98,147 @@ void removeProducts(Database& db, List which, const std::vector<int>& products) 
     tx.commit();
 }
 
-std::vector<Dish> whatToCook(Database& db, Progress& progress) {
-    // Two sequential passes, the lines and then the recipe names, judge every recipe by
-    // all of its lines with no query per recipe. Joining each line to its recipe in the
-    // engine gives the same answer several times slower, as the lines of one recipe lie
-    // scattered over the file.
+namespace {
+
+// What one pass over the lines learns of each recipe: whether it has lines at all, and the
+// first few distinct products it lacks (one more than asked, to know it lacks too many).
+struct Tally {
+    bool hasLines = false;
+    quint8 count = 0;
+    std::array<int, kMaxMissing + 1> missing{};
+};
+
+// The tally of every recipe, looked up by ID. Recipes are indexed by ID in a plain array:
+// a million lines cost a million array steps, several times less than a hash look-up each.
+// Only a file whose identifiers are far apart (edited by hand) needs the hash.
+class Tallies {
+public:
+    explicit Tallies(Database& db) {
+        const SqlValue maxId = db.scalar("SELECT max(ID) FROM Recipes");
+        m_top = std::holds_alternative<qint64>(maxId) ? std::get<qint64>(maxId) : 0;
+        const qint64 count = std::get<qint64>(db.scalar("SELECT count(*) FROM Recipes"));
+        m_dense = m_top <= 8 * count + 4096;
+        if (m_dense) {
+            m_tally.resize(size_t(m_top) + 1);
+            return;
+        }
+        Statement ids(db, SqlText("SELECT ID FROM Recipes"));
+        while (ids.step())
+            m_index.emplace(ids.int64(0), m_index.size());
+        m_tally.resize(m_index.size());
+    }
+    // Nothing for lines of no recipe, or of one that is gone.
+    Tally* find(qint64 recipe) {
+        if (m_dense)
+            return recipe > 0 && recipe <= m_top ? &m_tally[size_t(recipe)] : nullptr;
+        const auto it = m_index.find(recipe);
+        return it == m_index.end() ? nullptr : &m_tally[it->second];
+    }
+
+private:
+    qint64 m_top = 0;
+    bool m_dense = true;
+    std::vector<Tally> m_tally;
+    std::unordered_map<qint64, size_t> m_index;
+};
+
+Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
+    Tallies tally(db);
     const qint64 total = std::get<qint64>(db.scalar("SELECT count(*) FROM Ingredients"));
     progress.setRange(0, total);
     const qint64 step = std::max<qint64>(1, total / 50);
-
-    std::unordered_map<int, bool> allAvailable; // recipe -> every line so far available
-    Statement lines(db, SqlText("SELECT Recipe, Have FROM Ingredients"));
+    // The availability mark is kept true exactly while the product is on hand or always
+    // present, so the lines alone answer.
+    Statement lines(db, SqlText("SELECT Recipe, Ingredient, Have FROM Ingredients"));
+    const size_t limit = size_t(maxMissing) + 1;
     qint64 done = 0;
     while (lines.step()) {
-        const int recipe = int(lines.int64(0));
-        const bool have = lines.int64(1) != 0;
-        if (recipe != 0) {
-            auto [it, isNew] = allAvailable.try_emplace(recipe, have);
-            if (!isNew && !have)
-                it->second = false;
-        }
         if (++done % step == 0)
             progress.setPosition(done);
+        Tally* t = tally.find(lines.int64(0));
+        if (!t)
+            continue;
+        t->hasLines = true;
+        if (lines.int64(2) != 0 || t->count >= limit)
+            continue;
+        const int product = int(lines.int64(1));
+        const auto end = t->missing.begin() + t->count;
+        if (std::find(t->missing.begin(), end, product) == end)
+            t->missing[t->count++] = product;
     }
+    progress.setPosition(total);
+    return tally;
+}
 
+} // namespace
+
+std::vector<Dish> whatToCook(Database& db, Progress& progress) {
+    Tallies tally = tallyLines(db, 0, progress);
     std::vector<Dish> found;
     Statement names(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
     while (names.step()) {
-        const int id = int(names.int64(0));
-        const auto it = allAvailable.find(id);
-        if (it != allAvailable.end() && it->second)
-            found.push_back({id, names.text(1), 0});
+        const Tally* t = tally.find(names.int64(0));
+        if (t && t->hasLines && t->count == 0)
+            found.push_back({int(names.int64(0)), names.text(1), 0});
     }
     // By name in the Russian order of the name search; recipes of one name stay in ID order.
     sortRussian(found, [](const Dish& d) { return d.name; });
-    progress.setPosition(total);
     return found;
+}
+
+std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& progress) {
+    maxMissing = std::clamp(maxMissing, 0, kMaxMissing);
+    Tallies tally = tallyLines(db, maxMissing, progress);
+    struct Found {
+        int recipe;
+        QString name;
+        const Tally* tally;
+    };
+    std::vector<Found> found;
+    Statement names(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
+    while (names.step()) {
+        const Tally* t = tally.find(names.int64(0));
+        if (t && t->hasLines && t->count <= maxMissing)
+            found.push_back({int(names.int64(0)), names.text(1), t});
+    }
+    sortRussian(found, [](const Found& f) { return f.name; });
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.tally->count < b.tally->count;
+    });
+
+    std::unordered_map<int, QString> productNames;
+    for (const Found& f : found)
+        for (int i = 0; i < f.tally->count; ++i)
+            productNames.emplace(f.tally->missing[size_t(i)], QString());
+    if (!productNames.empty()) {
+        Statement products(db, SqlText("SELECT ID, Name FROM Ingredient"));
+        while (products.step())
+            if (auto it = productNames.find(int(products.int64(0))); it != productNames.end())
+                it->second = products.text(1);
+    }
+    std::vector<MissingDish> out;
+    out.reserve(found.size());
+    for (const Found& f : found) {
+        std::vector<std::pair<QString, int>> missing;
+        for (int i = 0; i < f.tally->count; ++i) {
+            const int product = f.tally->missing[size_t(i)];
+            missing.emplace_back(productNames[product], product);
+        }
+        sortRussian(missing, [](const auto& m) { return m.first; });
+        MissingDish dish{f.recipe, f.name, {}, {}};
+        for (const auto& [name, id] : missing) {
+            dish.missing << name;
+            dish.missingIds.push_back(id);
+        }
+        out.push_back(std::move(dish));
+    }
+    return out;
+}
+
+QString missingText(const MissingDish& dish) {
+    if (dish.missing.isEmpty())
+        return dish.name;
+    return QStringLiteral("%1 — нет: %2").arg(dish.name, dish.missing.join(QStringLiteral(", ")));
 }
 
 std::optional<int> menuServings(Database& db, int recipe) {
@@ -121,18 +251,25 @@ std::optional<int> menuServings(Database& db, int recipe) {
 }
 
 void setMenuServings(Database& db, int recipe, int servings) {
+    Transaction tx(db);
     db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, ?) "
             "ON CONFLICT (Recipe) DO UPDATE SET Quantity=excluded.Quantity",
             {qint64(recipe), qint64(servings)});
+    menuChanged(db);
+    tx.commit();
 }
 
 void removeDish(Database& db, int recipe) {
+    Transaction tx(db);
     db.exec("DELETE FROM Menu WHERE Recipe=?", {qint64(recipe)});
+    menuChanged(db);
+    tx.commit();
 }
 
 void clearMenu(Database& db) {
     Transaction tx(db);
     db.exec("DELETE FROM Menu");
+    menuChanged(db);
     tx.commit();
 }
 
@@ -227,9 +364,16 @@ std::vector<Dish> menuDishesByBytes(Database& db) {
     return dishes;
 }
 
-QByteArray menuProductListRtf(Database& db) {
-    // One read transaction: the file is locked once, not once per look-up.
-    Transaction reading(db);
+namespace {
+
+struct ProductLine {
+    int product;
+    QString text;
+};
+
+// The menu's products totalled over every dish, a line each in the order of their bytes;
+// the dishes' own lines too when asked for.
+std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* dishLinesOut) {
     std::vector<QString> dishLines;
     std::vector<ProductTotal> totals;
     Statement lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients "
@@ -258,13 +402,25 @@ QByteArray menuProductListRtf(Database& db) {
                 amount->amount = amount->amount + addend;
         }
     }
-    std::vector<QString> productLines;
+    std::vector<ProductLine> productLines;
     productLines.reserve(totals.size());
     for (const ProductTotal& t : totals)
-        productLines.push_back(productLine(db, t));
-    auto self = [](const QString& s) { return s; };
-    sortByBytes(dishLines, self);
-    sortByBytes(productLines, self);
+        productLines.push_back({t.product, productLine(db, t)});
+    sortByBytes(productLines, [](const ProductLine& l) { return l.text; });
+    if (dishLinesOut) {
+        sortByBytes(dishLines, [](const QString& s) { return s; });
+        *dishLinesOut = std::move(dishLines);
+    }
+    return productLines;
+}
+
+} // namespace
+
+QByteArray menuProductListRtf(Database& db) {
+    // One read transaction: the file is locked once, not once per look-up.
+    Transaction reading(db);
+    std::vector<QString> dishLines;
+    const std::vector<ProductLine> productLines = menuProductLines(db, &dishLines);
 
     QByteArray doc;
     doc += rtf::kDocumentHeader;
@@ -281,12 +437,100 @@ QByteArray menuProductListRtf(Database& db) {
     rtf::appendText(doc, QStringLiteral("Продукты:"));
     doc += "}\\par";
     doc += "{\\f0\\fs16\\i ";
-    for (const QString& line : productLines) {
-        rtf::appendText(doc, line);
+    for (const ProductLine& line : productLines) {
+        rtf::appendText(doc, line.text);
         doc += "\\line";
     }
     doc += "}}";
     return doc;
+}
+
+// --- the shopping list -------------------------------------------------------------------
+
+std::vector<ShoppingItem> shoppingList(Database& db) {
+    Transaction reading(db);
+    const bool stored = hasShoppingList(db);
+    struct Row {
+        bool added, bought, cleared;
+    };
+    std::unordered_map<int, Row> rows;
+    if (stored) {
+        Statement st(db, SqlText("SELECT Product, Added, Bought, Cleared FROM ShoppingList"));
+        while (st.step())
+            rows[int(st.int64(0))] = {st.int64(1) != 0, st.int64(2) != 0, st.int64(3) != 0};
+    }
+    std::unordered_set<int> available;
+    Statement have(db, SqlText("SELECT ID FROM Products UNION SELECT ID FROM ProductsAlways"));
+    while (have.step())
+        available.insert(int(have.int64(0)));
+
+    std::vector<ShoppingItem> out;
+    std::unordered_set<int> shown;
+    for (const ProductLine& line : menuProductLines(db, nullptr)) {
+        const auto row = rows.find(line.product);
+        if (available.count(line.product) || (row != rows.end() && row->second.cleared))
+            continue;
+        out.push_back({line.product, line.text, row != rows.end() && row->second.bought, true});
+        shown.insert(line.product);
+    }
+    std::vector<ShoppingItem> added;
+    for (const auto& [product, row] : rows)
+        if (row.added && !row.cleared && !shown.count(product))
+            added.push_back({product, dictionaryName(db, recipes::Dictionary::Products, product),
+                             row.bought, false});
+    std::sort(added.begin(), added.end(),
+              [](const ShoppingItem& a, const ShoppingItem& b) { return a.product < b.product; });
+    sortByBytes(added, [](const ShoppingItem& i) { return i.text; });
+    out.insert(out.end(), added.begin(), added.end());
+    return out;
+}
+
+void addToShoppingList(Database& db, const std::vector<int>& products) {
+    Transaction tx(db);
+    for (int product : products)
+        db.exec("INSERT INTO ShoppingList (Product, Added) VALUES (?, 1) "
+                "ON CONFLICT (Product) DO UPDATE SET Added=1, Cleared=0",
+                {qint64(product)});
+    tx.commit();
+}
+
+void setBought(Database& db, int product, bool bought) {
+    db.exec("INSERT INTO ShoppingList (Product, Bought) VALUES (?, ?) "
+            "ON CONFLICT (Product) DO UPDATE SET Bought=excluded.Bought",
+            {qint64(product), qint64(bought ? 1 : 0)});
+}
+
+void clearBought(Database& db) {
+    Transaction tx(db);
+    // A product the menu needs would come straight back: it stays, marked as cleared.
+    db.exec("DELETE FROM ShoppingList WHERE Bought=1 AND Added=1 AND Product NOT IN "
+            "(SELECT Ingredient FROM Ingredients WHERE Recipe IN (SELECT Recipe FROM Menu))");
+    db.exec("UPDATE ShoppingList SET Cleared=1, Added=0, Bought=0 WHERE Bought=1");
+    tx.commit();
+}
+
+std::vector<int> boughtToOnHand(Database& db) {
+    Transaction tx(db);
+    std::vector<Entry> bought;
+    for (const ShoppingItem& item : shoppingList(db))
+        if (item.bought)
+            bought.push_back({item.product, item.text});
+    addProducts(db, List::OnHand, bought);
+    std::vector<int> moved;
+    for (const Entry& e : bought) {
+        db.exec("DELETE FROM ShoppingList WHERE Product=?", {qint64(e.id)});
+        moved.push_back(e.id);
+    }
+    tx.commit();
+    return moved;
+}
+
+QString shoppingListText(Database& db) {
+    QString text;
+    for (const ShoppingItem& item : shoppingList(db))
+        if (!item.bought)
+            text += item.text + QLatin1Char('\n');
+    return text;
 }
 
 } // namespace kitchen

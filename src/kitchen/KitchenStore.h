@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,10 @@ std::vector<Entry> addProducts(Database& db, List which, const std::vector<Entry
 // only while its product is still in the other list.
 void removeProducts(Database& db, List which, const std::vector<int>& products);
 
+// What every kitchen has, among the products the collection knows: made always present
+// for a new user, so that the kitchen's questions have answers from the first start.
+void addHouseholdStaples(Database& db);
+
 struct Dish {
     int recipe = 0;
     QString name;
@@ -42,6 +47,22 @@ struct Dish {
 // the name search (Russian, ignoring case), recipes of one name by ID. A recipe without
 // lines never qualifies. Progress counts the lines read.
 std::vector<Dish> whatToCook(Database& db, Progress& progress);
+
+// A recipe that lacks a few products: those that are neither on hand nor always present,
+// each named once however many lines use it, in the Russian order of the name search.
+struct MissingDish {
+    int recipe = 0;
+    QString name;
+    QStringList missing;         // names, in the Russian order
+    std::vector<int> missingIds; // the same products' identifiers, in the same order
+};
+constexpr int kMaxMissing = 3;
+// The recipes that lack at most maxMissing (0 to 3) products: by the number lacking, then
+// in the order of the name search, then by ID. Recipes without lines are not listed.
+// Progress counts the lines read.
+std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& progress);
+// "Борщ домашний — нет: свёкла, сметана", or the name alone when nothing is missing.
+QString missingText(const MissingDish& dish);
 
 // The menu's servings of a recipe, nothing when it is not on the menu.
 std::optional<int> menuServings(Database& db, int recipe);
@@ -65,5 +86,27 @@ QByteArray menuProductListRtf(Database& db);
 
 // Ascending by the code page 1251 bytes of the texts; equal texts keep their order.
 bool bytesLess(const QString& a, const QString& b);
+
+// The shopping list: the products the menu needs that are neither on hand nor always
+// present, as the menu's product list words them, then the products added by hand, each by
+// its name alone. Rows keep whether they were bought until they are cleared.
+struct ShoppingItem {
+    int product = 0;
+    QString text;
+    bool bought = false;
+    bool fromMenu = false;
+};
+std::vector<ShoppingItem> shoppingList(Database& db);
+// Adds products by hand; those already there stay as they are.
+void addToShoppingList(Database& db, const std::vector<int>& products);
+void setBought(Database& db, int product, bool bought);
+// Takes the bought rows off the list. A product the menu needs comes back only when the
+// menu changes.
+void clearBought(Database& db);
+// Puts the bought products on hand (marking their lines available) and takes them off
+// the list, in one transaction. The products moved come back.
+std::vector<int> boughtToOnHand(Database& db);
+// The rows not yet bought, one a line, as plain text.
+QString shoppingListText(Database& db);
 
 } // namespace kitchen

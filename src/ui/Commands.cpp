@@ -35,6 +35,9 @@ const CommandInfo kCommands[] = {
      "Добавить выделенный рецепт в меню\nДобавить выделенный рецепт в меню", nullptr},
     {ID_MENU_PRODUCT_LIST, "Список продуктов для меню",
      "Список продуктов для меню\nСписок продуктов для меню", nullptr},
+    {ID_WHAT_IS_MISSING, "Чего не хватает?",
+     "Рецепты, для которых не хватает одного-трёх продуктов\nЧего не хватает?", nullptr},
+    {ID_SHOPPING_LIST, "Список покупок", "Список покупок\nСписок покупок", nullptr},
     {ID_PRODUCT_WORK, "Работа с продуктами", nullptr, nullptr},
     {ID_UNIT_WORK, "Работа с единицами", nullptr, nullptr},
     {ID_VIEW_TOOLBAR, "Панель инструментов",
@@ -51,8 +54,9 @@ const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL,
 const int kCatalog[] = {ID_ADD_SECTION, ID_ADD_SUBSECTION, ID_RENAME_SECTION, ID_DELETE_SECTION};
 const int kRecipes[] = {ID_ADD_RECIPE, ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE};
 const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_LOCATE_IN_CATALOG};
-const int kKitchen[] = {ID_WHAT_TO_COOK, ID_PRODUCTS_ON_HAND, ID_PRODUCTS_ALWAYS,  0,
-                        ID_MENU_VIEW,    ID_MENU_ADD,         ID_MENU_PRODUCT_LIST};
+const int kKitchen[] = {
+    ID_WHAT_TO_COOK, ID_WHAT_IS_MISSING, ID_PRODUCTS_ON_HAND,  ID_PRODUCTS_ALWAYS, 0,
+    ID_MENU_VIEW,    ID_MENU_ADD,        ID_MENU_PRODUCT_LIST, ID_SHOPPING_LIST};
 const int kService[] = {ID_PRODUCT_WORK, ID_UNIT_WORK};
 const int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
 const int kHelp[] = {ID_HELP_FINDER, 0, ID_APP_ABOUT};
@@ -79,6 +83,7 @@ const int kToolbar[] = {ID_APP_EXIT,
                         ID_LOCATE_IN_CATALOG,
                         0,
                         ID_WHAT_TO_COOK,
+                        ID_WHAT_IS_MISSING,
                         ID_PRODUCTS_ON_HAND,
                         ID_PRODUCTS_ALWAYS,
                         0,

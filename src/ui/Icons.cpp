@@ -215,6 +215,14 @@ void drawCommand(QPainter& p, int id) {
     case ID_WHAT_TO_COOK:
         pot(p);
         break;
+    case ID_WHAT_IS_MISSING:
+        pot(p);
+        plus(p);
+        break;
+    case ID_SHOPPING_LIST:
+        basket(p);
+        tick(p);
+        break;
     case ID_PRODUCTS_ON_HAND:
         basket(p);
         break;

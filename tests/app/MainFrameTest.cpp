@@ -125,9 +125,9 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
                                      "Добавить рецепт в корневой раздел", "Изменить рецепт",
                                      "Удалить рецепт"}));
     EXPECT_EQ(items[3], (QStringList{"Найти рецепт", "Поиск по продукту", "Найти в содержании"}));
-    EXPECT_EQ(items[4],
-              (QStringList{"Что приготовить?", "Продукты в наличии", "Постоянные продукты", "-",
-                           "Меню", "Добавить в меню", "Список продуктов для меню"}));
+    EXPECT_EQ(items[4], (QStringList{"Что приготовить?", "Чего не хватает?", "Продукты в наличии",
+                                     "Постоянные продукты", "-", "Меню", "Добавить в меню",
+                                     "Список продуктов для меню", "Список покупок"}));
     EXPECT_EQ(items[5], (QStringList{"Работа с продуктами", "Работа с единицами"}));
     EXPECT_EQ(items[6], (QStringList{"Панель инструментов", "Панель состояния"}));
     EXPECT_EQ(items[7], (QStringList{"Справка", "-", "О программе..."}));
@@ -135,8 +135,8 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
     QList<int> buttons;
     for (QAction* a : frame.toolBar()->actions())
         buttons << (a->isSeparator() ? 0 : a->data().toInt());
-    EXPECT_EQ(buttons, (QList<int>{57665, 150, 0, 130, 131, 132, 133, 0,   136, 137, 138, 0,    145,
-                                   151,   146, 0, 143, 144, 147, 0,   157, 160, 161, 0,   57664}));
+    EXPECT_EQ(buttons, (QList<int>{57665, 150, 0, 130, 131, 132, 133, 0, 136, 137, 138, 0, 145,
+                                   151,   146, 0, 143, 162, 144, 147, 0, 157, 160, 161, 0, 57664}));
 
     // Prompts and tooltips come from one string; commands without one have neither.
     EXPECT_EQ(frame.action(ID_APP_EXIT)->statusTip(), QStringLiteral("Выход из программы"));
@@ -284,8 +284,8 @@ TEST(Guide, ExplainsEveryCommandWithItsPictures) {
             continue; // editing and pane keys, told in the table of keys
         EXPECT_TRUE(html.contains(text)) << "the guide does not mention " << text.toStdString();
     }
-    for (const char* picture :
-         {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png", "import.png"}) {
+    for (const char* picture : {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png",
+                                "import.png", "missing.png", "shopping.png"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(picture))) << picture;
         const QImage image(QStringLiteral(":/help/") + QString::fromLatin1(picture));
         EXPECT_FALSE(image.isNull()) << picture << " is not shipped";

@@ -80,10 +80,10 @@ TEST(OveltaDb, ExplainsBadUsage) {
     EXPECT_FALSE(r.err.isEmpty());
 
     // The option parser's complaints in Russian, the English beside them.
-    r = runTool({"cook", "--missing"});
+    r = runTool({"cook", "--bogus"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.startsWith(
-        QStringLiteral("ovelta-db: неизвестный параметр / unknown option: --missing\n")))
+        QStringLiteral("ovelta-db: неизвестный параметр / unknown option: --bogus\n")))
         << r.err.toStdString();
     r = runTool({"cook", "--db"});
     EXPECT_EQ(r.exitCode, 2);
@@ -179,7 +179,7 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     // "--db" before the command as well as after it.
     run = runTool({"--db", other, "import", dir.filePath("all.ovl")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Разделов: 4, рецептов: 15,")))
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Разделов: 5, рецептов: 17,")))
         << run.out.toStdString();
     // On a terminal the progress line ends before the summary starts.
     ASSERT_EQ(runTool({"create", dir.filePath("third.db")}).exitCode, 0);
@@ -192,7 +192,7 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
                     "/dev/null"});
     ASSERT_TRUE(terminal.waitForFinished(30000));
     const QString screen = QString::fromUtf8(terminal.readAllStandardOutput());
-    EXPECT_TRUE(screen.contains(QStringLiteral("Импорт: 100%\r\nРазделов: 4")))
+    EXPECT_TRUE(screen.contains(QStringLiteral("Импорт: 100%\r\nРазделов: 5")))
         << screen.toStdString();
     run = runTool({"export", "--db", other, dir.filePath("again.ovl")});
     EXPECT_EQ(fileBytes(dir.filePath("again.ovl")), fileBytes(dir.filePath("all.ovl")));
@@ -252,4 +252,32 @@ TEST(Launcher, FirstRunMakesTheStarterCollectionAndStartsTheProgram) {
     Database d;
     d.open(db, Database::OpenMode::Existing);
     EXPECT_GE(number(d, "SELECT count(*) FROM Recipes"), 12);
+}
+
+TEST(OveltaDb, ListsWhatIsMissingAndWritesTheShoppingList) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("data.db");
+    ASSERT_EQ(runTool({"create", "--sample", file}).exitCode, 0);
+    ToolRun run = runTool({"cook", "--db", file, "--missing", "2"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tЯичница-глазунья\t1\tЯйцо куриное")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(
+        QStringLiteral("\tКаша гречневая рассыпчатая\t2\tКрупа гречневая, Масло сливочное")))
+        << lines[1].toStdString();
+    EXPECT_EQ(runTool({"cook", "--db", file, "--missing", "4"}).exitCode, 2);
+    {
+        Database db;
+        db.open(file, Database::OpenMode::Existing);
+        db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name=?",
+                {QStringLiteral("Яичница-глазунья")});
+        db.exec("INSERT INTO ShoppingList (Product, Added) SELECT ID, 1 FROM Ingredient "
+                "WHERE Name=?",
+                {QStringLiteral("Мёд")});
+    }
+    run = runTool({"shopping-list", "--db", file});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringLiteral("Яйцо куриное : 6 шт\nМёд\n"));
 }

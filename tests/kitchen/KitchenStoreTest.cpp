@@ -1,8 +1,10 @@
 #include "kitchen/KitchenStore.h"
+#include "exchange/ExchangeStore.h"
 #include "support/RecordingProgress.h"
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 using kitchen::List;
 
@@ -241,4 +243,128 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
     EXPECT_TRUE(kitchen::bytesLess(QStringLiteral("Ё"), QStringLiteral("А")));
     EXPECT_TRUE(kitchen::bytesLess(QStringLiteral("Я"), QStringLiteral("а")));
     EXPECT_FALSE(kitchen::bytesLess(QStringLiteral("а"), QStringLiteral("а")));
+}
+
+TEST(KitchenStore, WhatIsMissingNamesEachLackingProductOnceInOrder) {
+    TestDb t;
+    const int g = t.addUnit(QStringLiteral("г"));
+    auto product = [&](const char* name) { return t.addProduct(QString::fromUtf8(name)); };
+    const int beet = product("свёкла"), cream = product("сметана"), salt = product("Соль");
+    const int cabbage = product("Капуста"), meat = product("Говядина"), dill = product("укроп");
+    const int water = product("Вода");
+    auto recipe = [&](const char* name, std::initializer_list<int> products) {
+        const int r = t.addRecipe(QString::fromUtf8(name));
+        for (int p : products)
+            t.addLine(r, p, 1, g);
+        return r;
+    };
+    const int borscht = recipe("Борщ домашний", {beet, cream, salt, beet, water});
+    const int shchi = recipe("Щи", {cabbage, meat, dill, cream, salt});
+    const int tea = recipe("чай", {water});
+    const int ice = recipe("Ёжики", {meat});
+    const int brine = recipe("Рассол", {salt, water});
+    recipe("Пусто", {});
+    const int second = recipe("Борщ домашний", {beet, salt});
+    // Salt both on hand and always present; water always present.
+    kitchen::addProducts(t.db, List::OnHand, {{salt, "Соль"}});
+    kitchen::addProducts(t.db, List::Always, {{salt, "Соль"}, {water, "Вода"}});
+
+    auto rows = [&](int n) {
+        NoProgress quiet;
+        QStringList out;
+        for (const kitchen::MissingDish& d : kitchen::whatIsMissing(t.db, n, quiet))
+            out << QString::number(d.recipe) + QLatin1Char(' ') + kitchen::missingText(d);
+        return out;
+    };
+    const QString b = QString::number(borscht), b2 = QString::number(second);
+    EXPECT_EQ(rows(1),
+              (QStringList{QString::number(brine) + " Рассол", QString::number(tea) + " чай",
+                           b2 + " Борщ домашний — нет: свёкла",
+                           QString::number(ice) + " Ёжики — нет: Говядина"}));
+    // The same beet twice counts once; "свёкла" and "сметана" in the Russian order.
+    EXPECT_EQ(rows(2).mid(4), QStringList{b + " Борщ домашний — нет: свёкла, сметана"});
+    EXPECT_EQ(rows(3).size(), 5);
+    // Four lacking is too many even for three.
+    kitchen::removeProducts(t.db, List::OnHand, {salt});
+    EXPECT_EQ(rows(3).size(), 5);
+    kitchen::removeProducts(t.db, List::Always, {salt});
+    EXPECT_FALSE(rows(3).join('|').contains(QString::number(shchi) + " "));
+    EXPECT_EQ(rows(1).first(), QString::number(tea) + " чай");
+
+    std::vector<int> ids;
+    NoProgress quiet;
+    for (const kitchen::MissingDish& d : kitchen::whatIsMissing(t.db, 3, quiet))
+        if (d.recipe == borscht)
+            ids = d.missingIds;
+    // The identifiers follow the names' order, which ignores letter case.
+    EXPECT_EQ(ids, (std::vector<int>{beet, cream, salt}));
+}
+
+TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
+    auto t = std::make_unique<TestDb>();
+    const int g = t->addUnit(QStringLiteral("г"));
+    const int flour = t->addProduct(QStringLiteral("Мука"));
+    const int egg = t->addProduct(QStringLiteral("Яйцо"));
+    const int salt = t->addProduct(QStringLiteral("Соль"));
+    const int pepper = t->addProduct(QStringLiteral("Перец"));
+    const int milk = t->addProduct(QStringLiteral("Молоко"));
+    const int blini = t->addRecipe(QStringLiteral("Блины"));
+    t->addLine(blini, flour, 200, g);
+    t->addLine(blini, egg, 2, 0);
+    t->addLine(blini, salt, 0, g);
+    t->addLine(blini, pepper, 0, g);
+    kitchen::addProducts(t->db, List::Always, {{salt, "Соль"}});
+    kitchen::setMenuServings(t->db, blini, 2);
+    kitchen::addToShoppingList(t->db, {milk, flour});
+
+    auto rows = [&] {
+        QStringList out;
+        for (const kitchen::ShoppingItem& i : kitchen::shoppingList(t->db))
+            out << (i.bought ? "+" : "-") + i.text;
+        return out;
+    };
+    // The menu's lines as the product list words them, then the added products by name;
+    // flour, added and needed by the menu, stands once with its amount.
+    EXPECT_EQ(rows(), (QStringList{"-Мука : 400 г", "-Перец : ~", "-Яйцо : 4 ", "-Молоко"}));
+    EXPECT_EQ(kitchen::shoppingListText(t->db),
+              QStringLiteral("Мука : 400 г\nПерец : ~\nЯйцо : 4 \nМолоко\n"));
+
+    kitchen::setBought(t->db, pepper, true);
+    kitchen::setBought(t->db, milk, true);
+    EXPECT_EQ(kitchen::shoppingListText(t->db), QStringLiteral("Мука : 400 г\nЯйцо : 4 \n"));
+    // The list is in the collection: it outlives the program.
+    const QString path = t->path();
+    t->db.close();
+    t->db.open(path, Database::OpenMode::Existing);
+    EXPECT_EQ(rows(), (QStringList{"-Мука : 400 г", "+Перец : ~", "-Яйцо : 4 ", "+Молоко"}));
+
+    // Cleared rows go; one the menu needs stays away until the menu changes.
+    kitchen::clearBought(t->db);
+    EXPECT_EQ(rows(), (QStringList{"-Мука : 400 г", "-Яйцо : 4 "}));
+    kitchen::setMenuServings(t->db, blini, 1);
+    EXPECT_EQ(rows(), (QStringList{"-Мука : 200 г", "-Перец : ~", "-Яйцо : 2 "}));
+
+    // Bought and put on hand: off the list, on hand, and every line of it marked available.
+    kitchen::setBought(t->db, flour, true);
+    EXPECT_EQ(kitchen::boughtToOnHand(t->db), std::vector<int>{flour});
+    EXPECT_EQ(rows(), (QStringList{"-Перец : ~", "-Яйцо : 2 "}));
+    EXPECT_EQ(kitchen::listProducts(t->db, List::OnHand).size(), 1u);
+    EXPECT_EQ(number(t->db, "SELECT Have FROM Ingredients WHERE Ingredient=?", {qint64(flour)}), 1);
+}
+
+TEST(KitchenStore, HouseholdStaplesBecomeAlwaysPresent) {
+    TestDb t;
+    NoProgress quiet;
+    exchange::importBytes(t.db, exchange::starterCollection(), quiet);
+    kitchen::addHouseholdStaples(t.db);
+    QStringList always;
+    for (const kitchen::Entry& e : kitchen::listProducts(t.db, List::Always))
+        always << e.name;
+    always.sort();
+    EXPECT_EQ(always, (QStringList{"Вода", "Масло растительное", "Сахар", "Соль"}));
+    // A fresh start has something to show: recipes that lack only one or two products.
+    const auto missing = kitchen::whatIsMissing(t.db, 2, quiet);
+    ASSERT_GE(missing.size(), 2u);
+    EXPECT_EQ(kitchen::missingText(missing.front()),
+              QStringLiteral("Яичница-глазунья — нет: Яйцо куриное"));
 }

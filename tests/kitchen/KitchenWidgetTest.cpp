@@ -10,6 +10,8 @@
 #include "ui/Commands.h"
 #include "ui/Prompts.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -299,4 +301,60 @@ TEST(Progress, CentresOverTheOwnerAndFillsAtTheEnd) {
     progress.setRange(0, 0);
     progress.setPosition(0);
     EXPECT_EQ(progress.bar()->value(), progress.bar()->maximum());
+}
+
+TEST_F(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) {
+    TestDb t;
+    const int g = t.addUnit(QStringLiteral("г"));
+    const int egg = t.addProduct(QStringLiteral("Яйцо"));
+    const int milk = t.addProduct(QStringLiteral("Молоко"));
+    const int omelette = t.addRecipe(QStringLiteral("Омлет"));
+    t.addLine(omelette, egg, 2, g);
+    t.addLine(omelette, milk, 50, g);
+    CMainFrame frame(t.db);
+    frame.show();
+    bool seen = false;
+    onNextModal(
+        [&](QWidget* dialog) {
+            seen = true;
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Чего не хватает?"));
+            QListWidget* list = child<QListWidget>(dialog, "list");
+            ASSERT_TRUE(list);
+            EXPECT_EQ(listTexts(list), QStringList{"Омлет — нет: Молоко, Яйцо"});
+            click(dialog, "shoppingButton"); // nothing chosen yet
+            EXPECT_EQ(lastMessage(), QStringLiteral("Не выбран рецепт"));
+            list->setCurrentRow(0);
+            EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), omelette);
+            click(dialog, "shoppingButton");
+            onNextModal(
+                [&](QWidget* servings) {
+                    child<QLineEdit>(servings, "servings")->setText(QStringLiteral("3"));
+                    click(servings, "yesButton");
+                    click(dialog, "exitButton");
+                },
+                dialog, "the servings dialog");
+            click(dialog, "addToMenuButton");
+        },
+        nullptr, "Чего не хватает?");
+    frame.runCommand(ID_WHAT_IS_MISSING);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(kitchen::menuServings(t.db, omelette), 3);
+
+    // The shopping list: the menu's amounts, checked rows go on hand.
+    onNextModal(
+        [&](QWidget* dialog) {
+            QListWidget* list = child<QListWidget>(dialog, "list");
+            ASSERT_TRUE(list);
+            EXPECT_EQ(listTexts(list), (QStringList{"Молоко : 150 г", "Яйцо : 6 г"}));
+            list->item(1)->setCheckState(Qt::Checked);
+            click(dialog, "onHandButton");
+            EXPECT_EQ(listTexts(list), QStringList{"Молоко : 150 г"});
+            click(dialog, "copyButton");
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Молоко : 150 г\n"));
+            click(dialog, "exitButton");
+        },
+        nullptr, "Список покупок");
+    frame.runCommand(ID_SHOPPING_LIST);
+    ASSERT_EQ(kitchen::listProducts(t.db, kitchen::List::OnHand).size(), 1u);
+    EXPECT_EQ(kitchen::listProducts(t.db, kitchen::List::OnHand)[0].id, egg);
 }
