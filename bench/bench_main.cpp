@@ -1,5 +1,7 @@
 // Benchmarks of the targets the program is held to, on the generated collection L.
 // Run: build/bin/ovelta-bench (QT_QPA_PLATFORM=offscreen is set when none is given).
+// XL, ten times L (100,000 recipes, 1,000,000 lines): build/bin/ovelta-bench --xl, or
+// OVELTA_BENCH_XL=1 in the environment.
 // Peak memory: build/bin/ovelta-generate /tmp/L.db && build/bin/ovelta-bench --memory /tmp/L.db
 
 #include "CollectionGenerator.h"
@@ -29,7 +31,10 @@
 
 namespace {
 
-// One collection L for all benchmarks, made once.
+// 1 for L, 10 for XL.
+int scale = 1;
+
+// One collection L (or XL) for all benchmarks, made once.
 struct Fixture {
     QTemporaryDir dir;
     QString path;
@@ -40,6 +45,10 @@ struct Fixture {
         db.open(path, Database::OpenMode::Create);
         schema::create(db);
         CollectionSize size;
+        size.recipes *= scale;
+        size.lines *= scale;
+        size.products *= scale;
+        size.sections *= scale;
         size.bigSectionRecipes = 5000;
         info = generateCollection(db, size);
         // About a third of the products at hand, as a kitchen has them; one product that
@@ -135,6 +144,39 @@ void BM_IngredientUseScan(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_IngredientUseScan)->Unit(benchmark::kMillisecond);
+
+// "Чего не хватает?" with up to three products lacking, as the dialog fills its list.
+void BM_WhatIsMissing3(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state) {
+        NoProgress quiet;
+        benchmark::DoNotOptimize(kitchen::whatIsMissing(db, 3, quiet).size());
+    }
+}
+BENCHMARK(BM_WhatIsMissing3)->Unit(benchmark::kMillisecond);
+
+// The floor under both kitchen questions: one pass over the lines in the engine.
+void BM_LinesScanFloor(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state) {
+        Statement rows(db, SqlText("SELECT Recipe, Ingredient, Have FROM Ingredients"));
+        qint64 n = 0;
+        while (rows.step())
+            n += rows.int64(0) + rows.int64(2);
+        benchmark::DoNotOptimize(n);
+    }
+}
+BENCHMARK(BM_LinesScanFloor)->Unit(benchmark::kMillisecond);
+
+void BM_ShoppingList50Dishes(benchmark::State& state) {
+    Database db;
+    db.open(fixture().path, Database::OpenMode::Existing);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(kitchen::shoppingList(db).size());
+}
+BENCHMARK(BM_ShoppingList50Dishes)->Unit(benchmark::kMillisecond);
 
 void BM_MenuProductList50Dishes(benchmark::State& state) {
     Database db;
@@ -306,7 +348,7 @@ void exchangeFigures() {
         tx.commit();
         return timer.nsecsElapsed();
     });
-    std::printf("\nExchange file of L: %.1f MB, %zu recipes, %zu lines\n",
+    std::printf("\nExchange file of %s: %.1f MB, %zu recipes, %zu lines\n", scale == 1 ? "L" : "XL",
                 double(file.size()) / 1e6, rows.recipes.size(), rows.lines.size());
     std::printf("export of the whole collection: %8.1f ms   (target 1000 ms)\n", exportMs);
     std::printf("import of the file:             %8.1f ms   (target 2000 ms)\n", importMs);
@@ -359,6 +401,15 @@ int main(int argc, char** argv) {
     initOveltaResources();
     if (argc == 3 && std::strcmp(argv[1], "--memory") == 0)
         return peakMemory(QString::fromLocal8Bit(argv[2]));
+    if (argc >= 2 && std::strcmp(argv[1], "--xl") == 0) {
+        scale = 10;
+        for (int i = 1; i + 1 < argc; ++i)
+            argv[i] = argv[i + 1];
+        --argc;
+    }
+    if (qEnvironmentVariableIntValue("OVELTA_BENCH_XL") != 0)
+        scale = 10;
+    std::printf("Collection %s\n", scale == 1 ? "L" : "XL");
     benchmark::Initialize(&argc, argv);
     fixture();
     benchmark::RunSpecifiedBenchmarks();

@@ -24,6 +24,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -41,8 +43,59 @@ CMainFrame::CMainFrame(Database& db, QWidget* parent) : QMainWindow(parent), m_d
     createStatusBar();
     createPanes();
     createAccelerators();
+    setShortcuts();
     connectPanes();
-    resize(1000, 700);
+    // The first size fits the screen it opens on, with room for the window's frame.
+    const QRect screen = this->screen()->availableGeometry();
+    resize(std::min(1000, screen.width() * 9 / 10), std::min(700, screen.height() * 85 / 100));
+    restoreSettings();
+}
+
+void CMainFrame::setShortcuts() {
+    // Keys of the whole window.
+    m_actions[ID_PRINT_RECIPE]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_actions[ID_APP_EXIT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // Keys the tree handles itself, shown in the menus so that they can be learned there.
+    const std::pair<int, QKeySequence> treeKeys[] = {
+        {ID_DELETE_RECIPE, QKeySequence(Qt::Key_Delete)},
+        {ID_DELETE_SECTION, QKeySequence(Qt::Key_Delete)},
+        {ID_EDIT_RECIPE, QKeySequence(Qt::Key_Return)},
+        {ID_RENAME_SECTION, QKeySequence(Qt::Key_F2)},
+        {ID_ADD_RECIPE, QKeySequence(Qt::Key_Insert)},
+        {ID_HELP_FINDER, QKeySequence(Qt::Key_F1)},
+    };
+    for (const auto& [id, keys] : treeKeys) {
+        m_actions[id]->setShortcut(keys);
+        m_actions[id]->setShortcutContext(Qt::WidgetShortcut);
+    }
+}
+
+void CMainFrame::saveSettings() const {
+    QSettings settings;
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("window/state"), saveState());
+    settings.setValue(QStringLiteral("window/panes"), m_splitter->saveState());
+    settings.setValue(QStringLiteral("window/statusBar"), statusBar()->isVisibleTo(this));
+}
+
+void CMainFrame::restoreSettings() {
+    QSettings settings;
+    // A geometry from another screen is brought back onto this one by Qt itself.
+    if (settings.contains(QStringLiteral("window/geometry")))
+        restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    if (settings.contains(QStringLiteral("window/state"))) {
+        restoreState(settings.value(QStringLiteral("window/state")).toByteArray());
+        m_actions[ID_VIEW_TOOLBAR]->setChecked(!m_toolBar->isHidden());
+    }
+    const bool statusShown = settings.value(QStringLiteral("window/statusBar"), true).toBool();
+    statusBar()->setVisible(statusShown);
+    m_actions[ID_VIEW_STATUS_BAR]->setChecked(statusShown);
+    m_restoredPanes = settings.value(QStringLiteral("window/panes")).toByteArray();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    saveSettings();
+    QMainWindow::closeEvent(event);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -164,6 +217,12 @@ void CMainFrame::createPanes() {
     for (int i = 0; i < 3; ++i)
         m_splitter->widget(i)->setMinimumWidth(1);
     m_splitter->setSizes({200, 400, 200});
+    // The pane that has the keyboard is framed in the highlight colour.
+    m_splitter->setStyleSheet(QStringLiteral(
+        "#catalogView, #recipeView, #foundListView { border: 1px solid palette(mid); "
+        "margin: 1px; }"
+        "#catalogView:focus, #recipeView:focus, #foundListView:focus { border: 2px solid "
+        "palette(highlight); margin: 0px; }"));
     m_splitter->installEventFilter(this);
     setCentralWidget(m_splitter);
 }
@@ -323,8 +382,15 @@ void CMainFrame::applyColumnWidths() {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     // The proportions come back whenever the window's width changes, and on the first
     // show; a width the user dragged survives the toolbar or status bar coming and going.
-    if (watched == m_splitter && event->type() == QEvent::Show)
+    if (watched == m_splitter && event->type() == QEvent::Show) {
         applyColumnWidths();
+        // The widths the user left win over the proportions, until the window's width
+        // changes again.
+        if (!m_restoredPanes.isEmpty()) {
+            m_splitter->restoreState(m_restoredPanes);
+            m_restoredPanes.clear();
+        }
+    }
     if (watched == m_splitter && event->type() == QEvent::Resize) {
         auto resize = static_cast<QResizeEvent*>(event);
         if (resize->size().width() != resize->oldSize().width())

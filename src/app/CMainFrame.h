@@ -55,8 +55,14 @@ public:
     static std::array<int, 3> columnWidths(int clientWidth);
     void applyColumnWidths();
 
+    // Where the window was left: size, place, pane widths, toolbar and status bar. Kept
+    // in the user's settings when the window closes, and taken back when it opens.
+    void saveSettings() const;
+    void restoreSettings();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createActions();
@@ -70,6 +76,7 @@ private:
     void focusPane(int step);
     void showAbout();
     void showHelp();
+    void setShortcuts();
 
     Database& m_db;
     std::map<int, QAction*> m_actions;
@@ -78,6 +85,7 @@ private:
     CCatalogView* m_catalog = nullptr;
     CRView* m_recipe = nullptr;
     CFoundListView* m_found = nullptr;
+    QByteArray m_restoredPanes; // pane widths to take back once the window is shown
     QToolBar* m_toolBar = nullptr;
     std::array<QLabel*, 3> m_lockLabels{};
     HelpWindow* m_help = nullptr;

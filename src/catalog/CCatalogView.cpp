@@ -438,6 +438,49 @@ void CCatalogView::keyPressEvent(QKeyEvent* event) {
         m_draggedItem = QPersistentModelIndex();
         return;
     }
+    // The keys a file manager's tree has, reaching the same commands as the menus.
+    const QTreeWidgetItem* item = selectedEntry();
+    if (isPlaceholder(item))
+        item = nullptr;
+    const bool recipe = item && catalog::isRecipeValue(itemValue(item));
+    auto run = [this, event](int id) {
+        event->accept();
+        if (m_runCommand)
+            m_runCommand(id);
+    };
+    const bool plain =
+        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        if (item && plain)
+            return run(recipe ? ID_DELETE_RECIPE : ID_DELETE_SECTION);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (recipe && plain)
+            return run(ID_EDIT_RECIPE);
+        break;
+    case Qt::Key_F2:
+        if (item && plain)
+            return run(recipe ? ID_EDIT_RECIPE : ID_RENAME_SECTION);
+        break;
+    case Qt::Key_Insert:
+        if (plain)
+            return run(item ? ID_ADD_RECIPE : ID_ADD_RECIPE_ROOT);
+        break;
+    case Qt::Key_F10:
+        // The Menu key comes as a context-menu event of its own; Shift+F10 does not.
+        if (event->modifiers() == Qt::ShiftModifier) {
+            event->accept();
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                                   mapToGlobal(QPoint(0, 0)));
+            contextMenuEvent(&menu);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     QTreeWidget::keyPressEvent(event);
 }
 

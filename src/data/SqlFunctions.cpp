@@ -30,6 +30,12 @@ std::u32string foldedUcs4(QStringView text) {
 
 } // namespace
 
+QString searchFolded(QStringView text) {
+    QString out = text.toString().toCaseFolded();
+    out.replace(QChar(0x0451), QChar(0x0435)); // ё -> е
+    return out;
+}
+
 bool likeMatch(QStringView patternText, QStringView textView, char32_t escape) {
     const std::u32string p = foldedUcs4(patternText);
     const std::u32string t = foldedUcs4(textView);

@@ -4,6 +4,9 @@
 #include "RtfReader.h"
 #include "ui/Commands.h"
 
+#include <QScreen>
+#include <algorithm>
+
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QPageLayout>
@@ -19,16 +22,19 @@ CRView::CRView(Database& db, QWidget* parent) : QTextEdit(parent), m_db(db) {
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setLineWrapMode(QTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
+}
 
-    auto addCommand = [this](int id, const QKeySequence& keys, auto handler) {
-        auto action = new QAction(this);
-        action->setData(id);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    };
-    addCommand(ID_FILE_PRINT, QKeySequence(Qt::CTRL | Qt::Key_P), [this] { print(); });
+namespace {
+
+std::function<bool(QPrinter*)>& printDialogForTests() {
+    static std::function<bool(QPrinter*)> dialog;
+    return dialog;
+}
+
+} // namespace
+
+void CRView::setPrintDialogForTests(std::function<bool(QPrinter*)> dialog) {
+    printDialogForTests() = std::move(dialog);
 }
 
 bool CRView::ShowRecipe(int recipeId) {
@@ -68,10 +74,15 @@ void CRView::printTo(QPrinter* printer) const {
 
 void CRView::print() {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Печать"));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (printDialogForTests()) {
+        if (!printDialogForTests()(&printer))
+            return;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Печать"));
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
     printTo(&printer);
 }
 
@@ -84,6 +95,8 @@ void CRView::printPreview() {
     preview.setWindowTitle(QStringLiteral("Предварительный просмотр"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { printTo(p); });
-    preview.resize(800, 900);
+    // A page's shape where the screen allows, never beyond what the screen shows.
+    const QRect screen = this->screen()->availableGeometry();
+    preview.resize(std::min(800, screen.width() * 9 / 10), std::min(900, screen.height() * 9 / 10));
     preview.exec();
 }

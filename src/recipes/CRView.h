@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QTextEdit>
+#include <functional>
 
 class Database;
 class QPrinter;
@@ -27,6 +28,10 @@ public:
     void printTo(QPrinter* printer) const;
     void print();        // the print dialog first
     void printPreview(); // the page as it will print
+
+    // For tests: stands in for the print dialog. It may set the printer up (to a file,
+    // say) and answers whether to print.
+    static void setPrintDialogForTests(std::function<bool(QPrinter*)> dialog);
 
 private:
     Database& m_db;

@@ -7,6 +7,7 @@
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,11 +43,11 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("text"));
     m_text->setTabChangesFocus(true);
-    auto add = new QPushButton(QStringLiteral("Добавить"), this);
+    auto add = new QPushButton(QStringLiteral("&Добавить"), this);
     add->setObjectName(QStringLiteral("addButton"));
-    auto change = new QPushButton(QStringLiteral("Изменить"), this);
+    auto change = new QPushButton(QStringLiteral("&Изменить"), this);
     change->setObjectName(QStringLiteral("changeButton"));
-    auto remove = new QPushButton(QStringLiteral("Удалить"), this);
+    auto remove = new QPushButton(QStringLiteral("&Удалить"), this);
     remove->setObjectName(QStringLiteral("deleteButton"));
     for (QPushButton* b : {add, change, remove})
         b->setAutoDefault(false);
@@ -81,6 +82,8 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     connect(add, &QPushButton::clicked, this, &CRecipeForm::addLine);
     connect(change, &QPushButton::clicked, this, &CRecipeForm::changeLine);
     connect(remove, &QPushButton::clicked, this, &CRecipeForm::deleteLine);
+    // In the list of lines: Insert adds one, Enter changes the chosen one, Delete deletes it.
+    m_lines->installEventFilter(this);
     connect(m_lines, &QListWidget::itemDoubleClicked, this, [this] {
         if (m_mode != Delete)
             changeLine();
@@ -108,6 +111,42 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     }
     // Everything from here on is one unit of work.
     m_transaction = std::make_unique<Transaction>(m_db);
+    connect(m_name, &QLineEdit::textEdited, this, [this] { m_changed = true; });
+    connect(m_text, &QPlainTextEdit::textChanged, this, [this] { m_changed = true; });
+}
+
+bool CRecipeForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_lines && event->type() == QEvent::KeyPress && m_mode != Delete) {
+        const auto key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            switch (key->key()) {
+            case Qt::Key_Insert:
+                addLine();
+                return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                changeLine();
+                return true;
+            case Qt::Key_Delete:
+                deleteLine();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CRecipeForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_changed &&
+        m_mode != Delete) {
+        event->accept();
+        if (Prompts::ask(this, QStringLiteral("Отменить изменения рецепта?")))
+            reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 CRecipeForm::~CRecipeForm() = default; // an open transaction rolls back here
@@ -139,8 +178,11 @@ void CRecipeForm::addLine() {
     const int result = form.exec();
     if (closeIfTransactionLost() || result != QDialog::Accepted)
         return;
+    m_changed = true;
     appendEntry(recipes::lineText(form.productName(), form.amount(), form.unitName()), form.line());
     m_lines->setCurrentRow(m_lines->count() - 1);
+    // Ready for the next line: Insert adds it.
+    m_lines->setFocus();
 }
 
 QListWidgetItem* CRecipeForm::selectedLine() const {
@@ -158,6 +200,7 @@ void CRecipeForm::changeLine() {
     const int result = form.exec();
     if (closeIfTransactionLost() || result != QDialog::Accepted)
         return;
+    m_changed = true;
     item->setText(recipes::lineText(form.productName(), form.amount(), form.unitName()));
     m_lines->setCurrentRow(row);
 }
@@ -172,6 +215,7 @@ void CRecipeForm::deleteLine() {
     const int result = form.exec();
     if (closeIfTransactionLost() || result != QDialog::Accepted)
         return;
+    m_changed = true;
     delete m_lines->takeItem(row);
     // No line is chosen for the user: a second "Удалить" must not take another one.
     m_lines->clearSelection();

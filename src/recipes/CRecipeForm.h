@@ -30,6 +30,11 @@ public:
 
     void reject() override;
 
+protected:
+    // Escape after a change asks before the changes are undone.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void addLine();
     void changeLine();
@@ -49,4 +54,5 @@ private:
     QListWidget* m_lines;
     QPlainTextEdit* m_text;
     std::unique_ptr<Transaction> m_transaction;
+    bool m_changed = false;
 };

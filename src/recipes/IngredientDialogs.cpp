@@ -2,13 +2,16 @@
 
 #include "RtfText.h"
 #include "data/DbError.h"
+#include "data/TextOrder.h"
 #include "ui/DialogButtons.h"
+#include "ui/NameCompleter.h"
 #include "ui/Prompts.h"
 #include "ui/SortedListItem.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -56,6 +59,10 @@ QString CNameForm::name() const {
     return m_name->text();
 }
 
+void CNameForm::setName(const QString& name) {
+    m_name->setText(name);
+}
+
 void CNameForm::confirm() {
     try {
         switch (m_mode) {
@@ -82,6 +89,11 @@ CPickerList::CPickerList(Database& db, Dictionary which, bool multiple, QWidget*
     : QDialog(parent), m_db(db), m_which(which) {
     const bool products = which == Dictionary::Products;
     setWindowTitle(products ? QStringLiteral("Продукты") : QStringLiteral("Единицы"));
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(QStringLiteral("filter"));
+    m_filter->setPlaceholderText(QStringLiteral("Часть названия"));
+    m_filter->setClearButtonEnabled(true);
+    m_filter->installEventFilter(this);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("list"));
     m_list->setSortingEnabled(true);
@@ -111,10 +123,56 @@ CPickerList::CPickerList(Database& db, Dictionary which, bool multiple, QWidget*
             accept();
     });
 
+    connect(m_filter, &QLineEdit::textChanged, this, &CPickerList::applyFilter);
+
+    auto filterLabel = new QLabel(QStringLiteral("&Найти:"), this);
+    filterLabel->setBuddy(m_filter);
+    auto filterRow = new QHBoxLayout;
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(m_filter, 1);
+    auto left = new QVBoxLayout;
+    left->addLayout(filterRow);
+    left->addWidget(m_list, 1);
     auto layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(left, 1);
     layout->addWidget(buttons);
     resize(420, 360);
+    m_filter->setFocus();
+}
+
+void CPickerList::applyFilter(const QString& text) {
+    const QString part = searchFolded(text.trimmed());
+    QListWidgetItem* firstShown = nullptr;
+    for (int row = 0; row < m_list->count(); ++row) {
+        QListWidgetItem* item = m_list->item(row);
+        const bool shown = part.isEmpty() || searchFolded(item->text()).contains(part);
+        item->setHidden(!shown);
+        if (shown && !firstShown)
+            firstShown = item;
+    }
+    // What "Выбрать" takes is always a row the user can see.
+    QListWidgetItem* current = m_list->currentItem();
+    if (m_list->selectionMode() == QAbstractItemView::SingleSelection &&
+        (!current || current->isHidden()))
+        m_list->setCurrentItem(firstShown);
+}
+
+bool CPickerList::eventFilter(QObject* watched, QEvent* event) {
+    // Down from the filter goes into the list, on its first row shown.
+    if (watched == m_filter && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+        m_list->setFocus();
+        QListWidgetItem* current = m_list->currentItem();
+        if (!current || current->isHidden()) {
+            for (int row = 0; row < m_list->count(); ++row)
+                if (!m_list->item(row)->isHidden()) {
+                    m_list->setCurrentRow(row);
+                    break;
+                }
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 std::unique_ptr<CNameForm> makeNameForm(Database& db, Dictionary which, CNameForm::Mode mode,
@@ -189,36 +247,40 @@ CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe
     const char* titles[] = {"Добавление продукта", "Изменение продукта", "Удаление продукта"};
     setWindowTitle(QString::fromUtf8(titles[mode]));
 
-    m_productLabel = new QLabel(this);
-    m_productLabel->setObjectName(QStringLiteral("productName"));
-    m_productLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_productLabel->setMinimumWidth(220);
+    m_productEdit = new QLineEdit(this);
+    m_productEdit->setObjectName(QStringLiteral("productName"));
+    m_productEdit->setMinimumWidth(220);
+    m_productEdit->setMaxLength(255);
     auto productButton = new QPushButton(QStringLiteral(">"), this);
     productButton->setObjectName(QStringLiteral("productButton"));
     productButton->setToolTip(QStringLiteral("Выбрать продукт"));
     productButton->setAutoDefault(false);
     m_amountEdit = new QLineEdit(this);
     m_amountEdit->setObjectName(QStringLiteral("amount"));
-    m_unitLabel = new QLabel(this);
-    m_unitLabel->setObjectName(QStringLiteral("unitName"));
-    m_unitLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_unitEdit = new QLineEdit(this);
+    m_unitEdit->setObjectName(QStringLiteral("unitName"));
+    m_unitEdit->setMaxLength(255);
     auto unitButton = new QPushButton(QStringLiteral(">"), this);
     unitButton->setObjectName(QStringLiteral("unitButton"));
     unitButton->setToolTip(QStringLiteral("Выбрать единицу измерения"));
     unitButton->setAutoDefault(false);
 
     auto productRow = new QHBoxLayout;
-    productRow->addWidget(m_productLabel, 1);
+    productRow->addWidget(m_productEdit, 1);
     productRow->addWidget(productButton);
     auto unitRow = new QHBoxLayout;
-    unitRow->addWidget(m_unitLabel, 1);
+    unitRow->addWidget(m_unitEdit, 1);
     unitRow->addWidget(unitButton);
     auto form = new QFormLayout;
-    form->addRow(QStringLiteral("Наименование:"), productRow);
+    auto productLabel = new QLabel(QStringLiteral("&Наименование:"), this);
+    productLabel->setBuddy(m_productEdit);
+    form->addRow(productLabel, productRow);
     auto amountLabel = new QLabel(QStringLiteral("&Количество:"), this);
     amountLabel->setBuddy(m_amountEdit);
     form->addRow(amountLabel, m_amountEdit);
-    form->addRow(QStringLiteral("Единицы измерения:"), unitRow);
+    auto unitLabel = new QLabel(QStringLiteral("&Единицы измерения:"), this);
+    unitLabel->setBuddy(m_unitEdit);
+    form->addRow(unitLabel, unitRow);
 
     QDialogButtonBox* buttons = yesNoButtons(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CIngredientsForm::confirm);
@@ -233,6 +295,20 @@ CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe
         productButton->setEnabled(false);
         unitButton->setEnabled(false);
         m_amountEdit->setEnabled(false);
+        m_productEdit->setReadOnly(true);
+        m_unitEdit->setReadOnly(true);
+    } else {
+        // Names can be typed as well as picked: completion offers the dictionaries'.
+        auto names = [this](Dictionary which) {
+            QStringList out;
+            for (const recipes::Entry& e : recipes::dictionary(m_db, which))
+                out << e.name;
+            std::vector<QString> sorted(out.begin(), out.end());
+            sortRussian(sorted, [](const QString& s) { return s; });
+            return QStringList(sorted.begin(), sorted.end());
+        };
+        m_productCompleter = new NameCompleter(m_productEdit, names(Dictionary::Products));
+        m_unitCompleter = new NameCompleter(m_unitEdit, names(Dictionary::Units));
     }
     if (mode != Add) {
         if (std::optional<recipes::Line> l = recipes::readLine(m_db, m_line)) {
@@ -244,10 +320,14 @@ CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe
             m_unitName = l->unitName;
         }
     }
-    m_productLabel->setText(m_productName);
+    m_productEdit->setText(m_productName);
     m_amountEdit->setText(QString::fromLatin1(rtf::formatAmount(m_amount)));
-    m_unitLabel->setText(m_unitName);
-    m_amountEdit->setFocus();
+    m_unitEdit->setText(m_unitName);
+    // A new line starts with its product; a line being changed, with its amount.
+    if (mode == Add)
+        m_productEdit->setFocus();
+    else
+        m_amountEdit->setFocus();
 }
 
 void CIngredientsForm::pickProduct() {
@@ -256,7 +336,7 @@ void CIngredientsForm::pickProduct() {
         return;
     m_product = picker.id();
     m_productName = picker.name();
-    m_productLabel->setText(m_productName);
+    m_productEdit->setText(m_productName);
 }
 
 void CIngredientsForm::pickUnit() {
@@ -265,7 +345,7 @@ void CIngredientsForm::pickUnit() {
         return;
     m_unit = picker.id();
     m_unitName = picker.name();
-    m_unitLabel->setText(m_unitName);
+    m_unitEdit->setText(m_unitName);
 }
 
 void CIngredientsForm::confirm() {
@@ -273,24 +353,29 @@ void CIngredientsForm::confirm() {
         std::optional<float> amount = recipes::parseAmount(m_amountEdit->text());
         if (!amount) {
             Prompts::message(this,
-                             QStringLiteral("Введите количество числом, с точкой перед дробной "
-                                            "частью, например 0.5 (0 — количество не указано)"),
+                             QStringLiteral("Введите количество числом, например 0,5 или 0.5 "
+                                            "(0 — количество не указано)"),
                              QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
             m_amountEdit->setFocus();
             m_amountEdit->selectAll();
             return;
         }
         m_amount = *amount;
-        if (m_productName.isEmpty()) {
+        if (m_productEdit->text().trimmed().isEmpty()) {
             Prompts::message(this, QStringLiteral("Заполните наименование продукта"),
                              QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
+            m_productEdit->setFocus();
             return;
         }
-        if (m_unitName.isEmpty()) {
+        if (m_unitEdit->text().trimmed().isEmpty()) {
             Prompts::message(this, QStringLiteral("Заполните единицы измерения"),
                              QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
+            m_unitEdit->setFocus();
             return;
         }
+        if (!resolve(Dictionary::Products, m_productEdit, m_product, m_productName) ||
+            !resolve(Dictionary::Units, m_unitEdit, m_unit, m_unitName))
+            return;
     }
     try {
         switch (m_mode) {
@@ -309,4 +394,43 @@ void CIngredientsForm::confirm() {
         return;
     }
     accept();
+}
+
+bool CIngredientsForm::resolve(Dictionary which, QLineEdit* edit, int& id, QString& name) {
+    const QString typed = edit->text();
+    if (id != 0 && typed == name)
+        return true; // as picked or as it was
+    const QString key = searchFolded(typed.trimmed());
+    int found = 0;
+    QString foundName;
+    for (const recipes::Entry& e : recipes::dictionary(m_db, which)) {
+        if (searchFolded(e.name.trimmed()) != key)
+            continue;
+        if (!found || e.name == typed) {
+            found = e.id;
+            foundName = e.name;
+        }
+        if (e.name == typed)
+            break;
+    }
+    if (!found) {
+        // A name the dictionary lacks is offered as a new entry, with the same checks as
+        // "Ввести новый".
+        std::unique_ptr<CNameForm> form = makeNameForm(m_db, which, CNameForm::New, 0, this);
+        form->setName(typed.trimmed());
+        if (form->exec() != QDialog::Accepted) {
+            edit->setFocus();
+            return false;
+        }
+        found = form->entry();
+        foundName = form->name();
+        NameCompleter* completer =
+            which == Dictionary::Products ? m_productCompleter : m_unitCompleter;
+        if (completer)
+            completer->addName(foundName);
+    }
+    id = found;
+    name = foundName;
+    edit->setText(name);
+    return true;
 }

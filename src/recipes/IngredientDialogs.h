@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class NameCompleter;
 
 // The name dialog of a product or a unit: new, rename or delete one dictionary entry.
 class CNameForm : public QDialog {
@@ -20,6 +21,8 @@ public:
 
     int entry() const { return m_entry; }
     QString name() const;
+    // A new entry's name to start from (the one the user typed elsewhere).
+    void setName(const QString& name);
 
 protected:
     CNameForm(Database& db, recipes::Dictionary which, Mode mode, int entry, QWidget* parent);
@@ -57,18 +60,22 @@ class CPickerList : public QDialog {
     Q_OBJECT
 public:
     QListWidget* list() const { return m_list; }
+    QLineEdit* filter() const { return m_filter; }
 
 protected:
     CPickerList(Database& db, recipes::Dictionary which, bool multiple, QWidget* parent);
     virtual bool choose() = 0; // false keeps the picker open
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     Database& m_db;
     recipes::Dictionary m_which;
+    QLineEdit* m_filter;
     QListWidget* m_list;
     QPushButton* m_choose;
 
 private:
     void createNew();
+    void applyFilter(const QString& text);
 };
 
 // Choose one entry.
@@ -134,6 +141,9 @@ private:
     void pickProduct();
     void pickUnit();
     void confirm();
+    // The entry a typed name stands for: the one chosen, else one of that name (case and
+    // ё aside), else a new one made through the name dialog. False when there is none.
+    bool resolve(recipes::Dictionary which, QLineEdit* edit, int& id, QString& name);
 
     Database& m_db;
     Mode m_mode;
@@ -145,7 +155,9 @@ private:
     QString m_productName;
     float m_amount = 0;
     QString m_unitName;
-    QLabel* m_productLabel;
+    QLineEdit* m_productEdit;
     QLineEdit* m_amountEdit;
-    QLabel* m_unitLabel;
+    QLineEdit* m_unitEdit;
+    NameCompleter* m_productCompleter = nullptr;
+    NameCompleter* m_unitCompleter = nullptr;
 };

@@ -138,7 +138,10 @@ std::optional<float> parseAmount(const QString& text) {
     static const QRegularExpression number(
         QStringLiteral("^[ \\t]*([+]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?)"
                        "[ \\t]*$"));
-    const QRegularExpressionMatch m = number.match(text);
+    // A Russian writes a decimal comma; a point still reads as it always did.
+    QString typed = text;
+    typed.replace(QLatin1Char(','), QLatin1Char('.'));
+    const QRegularExpressionMatch m = number.match(typed);
     if (!m.hasMatch())
         return std::nullopt;
     bool ok = false;

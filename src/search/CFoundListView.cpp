@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 
 CFoundListView::CFoundListView(Database& db, QWidget* parent) : QTreeWidget(parent), m_db(db) {
@@ -84,6 +85,18 @@ QMenu* CFoundListView::buildContextMenu(QWidget* parent) {
         add(ID_MENU_ADD, "Добавить в меню");
     }
     return menu;
+}
+
+void CFoundListView::keyPressEvent(QKeyEvent* event) {
+    // The Menu key comes as a context-menu event of its own; Shift+F10 does not.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        event->accept();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                               mapToGlobal(QPoint(0, 0)));
+        contextMenuEvent(&menu);
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void CFoundListView::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 #include "app/HelpWindow.h"
 #include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
 #include "support/TestDb.h"
@@ -18,8 +19,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -290,4 +293,91 @@ TEST(Guide, ExplainsEveryCommandWithItsPictures) {
         const QImage image(QStringLiteral(":/help/") + QString::fromLatin1(picture));
         EXPECT_FALSE(image.isNull()) << picture << " is not shipped";
     }
+}
+
+TEST(MainFrame, TreeKeysReachTheirCommandsAndCtrlPPrintsFromAnywhere) {
+    TestDb t;
+    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int borscht = t.addRecipe(QStringLiteral("Борщ"), soups, QStringLiteral("Варить"));
+    CMainFrame frame(t.db);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    CCatalogView* tree = frame.catalogView();
+    std::vector<int> ran;
+    for (int id : {ID_DELETE_RECIPE, ID_DELETE_SECTION, ID_EDIT_RECIPE, ID_RENAME_SECTION,
+                   ID_ADD_RECIPE, ID_ADD_RECIPE_ROOT})
+        frame.setCommandHandler(id, [&ran, id] { ran.push_back(id); });
+    auto press = [&](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, mods);
+        QApplication::sendEvent(tree, &event);
+    };
+    QTreeWidgetItem* section = tree->findChild(nullptr, soups);
+    ASSERT_TRUE(section);
+    tree->selectEntry(section);
+    for (int key : {Qt::Key_Delete, Qt::Key_F2, Qt::Key_Insert})
+        press(key);
+    tree->expandSection(section);
+    tree->selectEntry(tree->findChild(section, catalog::recipeValue(borscht)));
+    for (int key : {Qt::Key_Delete, Qt::Key_Return, Qt::Key_F2})
+        press(key);
+    EXPECT_EQ(ran, (std::vector<int>{ID_DELETE_SECTION, ID_RENAME_SECTION, ID_ADD_RECIPE,
+                                     ID_DELETE_RECIPE, ID_EDIT_RECIPE, ID_EDIT_RECIPE}));
+
+    // Shift+F10 opens the context menu of the selected recipe.
+    QStringList menuTexts;
+    QTimer::singleShot(50, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            for (QAction* a : popup->actions())
+                menuTexts << a->text();
+            popup->close();
+        }
+    });
+    press(Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(menuTexts.value(0), QStringLiteral("Изменить рецепт")) << "no context menu";
+
+    // Ctrl+P with the tree in focus prints the recipe pane, through the print dialog.
+    frame.recipeView()->ShowRecipe(borscht);
+    tree->setFocus();
+    int printed = 0;
+    CRView::setPrintDialogForTests([&](QPrinter* printer) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(t.dir() + "/printed.pdf");
+        ++printed;
+        return true;
+    });
+    QTest::keyClick(tree, Qt::Key_P, Qt::ControlModifier);
+    CRView::setPrintDialogForTests({});
+    EXPECT_EQ(printed, 1);
+    EXPECT_TRUE(fileBytes(t.dir() + "/printed.pdf").startsWith("%PDF"));
+    // The menus say which keys do what.
+    EXPECT_EQ(frame.action(ID_PRINT_RECIPE)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_EQ(frame.action(ID_DELETE_RECIPE)->shortcut(), QKeySequence(Qt::Key_Delete));
+}
+
+TEST(MainFrame, TheWindowOpensWhereItWasLeft) {
+    TestDb t;
+    QRect left;
+    {
+        CMainFrame frame(t.db);
+        frame.show();
+        frame.setGeometry(40, 30, 700, 420);
+        frame.action(ID_VIEW_STATUS_BAR)->trigger(); // hidden
+        QApplication::processEvents();
+        frame.splitter()->setSizes({100, 300, 290});
+        QApplication::processEvents();
+        left = frame.geometry();
+        frame.close();
+    }
+    CMainFrame again(t.db);
+    again.show();
+    QApplication::processEvents();
+    EXPECT_EQ(again.geometry(), left);
+    EXPECT_FALSE(again.statusBar()->isVisible());
+    EXPECT_FALSE(again.action(ID_VIEW_STATUS_BAR)->isChecked());
+    EXPECT_EQ(again.splitter()->sizes().value(0), 100);
+    // A new width brings the proportions back.
+    again.resize(800, 420);
+    QApplication::processEvents();
+    EXPECT_EQ(again.splitter()->sizes().value(0),
+              CMainFrame::columnWidths(again.splitter()->width())[0]);
 }

@@ -8,8 +8,10 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
+#include "ui/NameCompleter.h"
 #include "ui/Prompts.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -157,7 +159,7 @@ TEST_F(RecipeEditor, EmptyNameAndBadAmountsKeepTheDialogsOpen) {
                 auto amount = child<QLineEdit>(line, "amount");
                 EXPECT_EQ(amount->text(), QStringLiteral("0"));
                 click(line, "yesButton"); // no product yet
-                for (const char* bad : {"", "1,5", "abc"}) {
+                for (const char* bad : {"", "1,5,0", "abc"}) {
                     amount->setText(QString::fromUtf8(bad));
                     click(line, "yesButton");
                     EXPECT_TRUE(line->isVisible()) << bad;
@@ -217,7 +219,7 @@ TEST_F(RecipeEditor, EditRenamesResortsAndReshowsAndDeleteClears) {
         onNextModal(
             [](QWidget* line) {
                 EXPECT_EQ(line->windowTitle(), QStringLiteral("Изменение продукта"));
-                EXPECT_EQ(child<QLabel>(line, "productName")->text(), QStringLiteral("Мука"));
+                EXPECT_EQ(child<QLineEdit>(line, "productName")->text(), QStringLiteral("Мука"));
                 enterAndConfirm(line, "amount", QStringLiteral("150"));
             },
             form);
@@ -463,4 +465,108 @@ TEST_F(RecipeEditor, ALineGetsANewMarkOnlyWhenItsProductChanges) {
         click(w, "yesButton");
     });
     EXPECT_EQ(have(), 0);
+}
+
+TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
+    QLineEdit edit;
+    NameCompleter completer(&edit, {"Мёд", "Мука", "Сметана", "ст.л.", "ч.л.", "МЕДВЕЖЬЯ лапа"});
+    EXPECT_EQ(completer.matches(QStringLiteral("мед")), (QStringList{"Мёд", "МЕДВЕЖЬЯ лапа"}));
+    EXPECT_EQ(completer.matches(QStringLiteral("ст.л")), QStringList{"ст.л."});
+    EXPECT_EQ(completer.matches(QStringLiteral("ета")), QStringList{"Сметана"});
+    EXPECT_EQ(completer.matches(QStringLiteral("  ")), QStringList());
+
+    TestDb t;
+    for (const char* name : {"Мёд", "Майонез", "Мука", "Медь"})
+        t.addProduct(QString::fromUtf8(name));
+    CIngredientList picker(t.db);
+    picker.show();
+    QApplication::setActiveWindow(&picker);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), picker.filter()) << "the filter has the focus";
+    picker.filter()->setText(QStringLiteral("МЕД"));
+    QStringList shown;
+    for (int i = 0; i < picker.list()->count(); ++i)
+        if (!picker.list()->item(i)->isHidden())
+            shown << picker.list()->item(i)->text();
+    EXPECT_EQ(shown, (QStringList{"Мёд", "Медь"}));
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(picker.filter(), &down);
+    EXPECT_EQ(QApplication::focusWidget(), picker.list());
+    ASSERT_TRUE(picker.list()->currentItem());
+    EXPECT_EQ(picker.list()->currentItem()->text(), QStringLiteral("Мёд"));
+    picker.list()->setCurrentRow(picker.list()->row(picker.list()->findItems("Медь", {})[0]));
+    click(&picker, "chooseButton");
+    EXPECT_EQ(picker.result(), QDialog::Accepted);
+    EXPECT_EQ(picker.name(), QStringLiteral("Медь"));
+}
+
+TEST(NameTyping, TypedNamesAndACommaAmountMakeALineWithoutAPicker) {
+    TestDb t;
+    const int honey = t.addProduct(QStringLiteral("Мёд"));
+    const int spoon = t.addUnit(QStringLiteral("ст.л."));
+    const int recipe = t.addRecipe(QStringLiteral("Чай"));
+    // A known name typed in other letters, a comma amount.
+    {
+        CIngredientsForm form(t.db, CIngredientsForm::Add, 0, recipe);
+        form.show();
+        EXPECT_EQ(form.focusWidget(), child<QLineEdit>(&form, "productName"));
+        child<QLineEdit>(&form, "productName")->setText(QStringLiteral("мед"));
+        child<QLineEdit>(&form, "unitName")->setText(QStringLiteral("СТ.Л."));
+        enterAndConfirm(&form, "amount", QStringLiteral("1,5"));
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(textOf(t.db, "SELECT Ingredient || ' ' || Quantity || ' ' || Unit FROM Ingredients"),
+              QStringLiteral("%1 1.5 %2").arg(QString::number(honey), QString::number(spoon)));
+
+    // A new name: the name dialog, filled in; "Нет" there stores nothing and keeps the line.
+    CIngredientsForm form(t.db, CIngredientsForm::Add, 0, recipe);
+    form.show();
+    child<QLineEdit>(&form, "productName")->setText(QStringLiteral("Лимон"));
+    child<QLineEdit>(&form, "unitName")->setText(QStringLiteral("ст.л."));
+    child<QLineEdit>(&form, "amount")->setText(QStringLiteral("2"));
+    onNextModal(
+        [&](QWidget* nameForm) {
+            EXPECT_EQ(nameForm->windowTitle(), QStringLiteral("Новый продукт"));
+            EXPECT_EQ(child<QLineEdit>(nameForm, "name")->text(), QStringLiteral("Лимон"));
+            click(nameForm, "noButton");
+        },
+        &form, "the product name dialog");
+    click(&form, "yesButton");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient"), 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
+    onNextModal([&](QWidget* nameForm) { click(nameForm, "yesButton"); }, &form,
+                "the product name dialog");
+    click(&form, "yesButton");
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(textOf(t.db,
+                     "SELECT p.Name FROM Ingredients i JOIN Ingredient p ON "
+                     "p.ID=i.Ingredient WHERE i.ID=?",
+                     {qint64(form.line())}),
+              QStringLiteral("Лимон"));
+}
+
+TEST_F(RecipeEditor, EscapeAfterAChangeAsksAndNoKeepsTheChanges) {
+    CRecipeForm form(t.db, CRecipeForm::Edit, borscht, 0);
+    form.show();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    child<QLineEdit>(&form, "name")->setText(QStringLiteral("Борщ украинский"));
+    emit child<QLineEdit>(&form, "name")->textEdited(QStringLiteral("Борщ украинский"));
+    Prompts::setNextAnswer(Prompts::No);
+    QApplication::sendEvent(&form, &escape);
+    ASSERT_FALSE(Prompts::shown().empty());
+    EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Отменить изменения рецепта?"));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(child<QLineEdit>(&form, "name")->text(), QStringLiteral("Борщ украинский"));
+    Prompts::setNextAnswer(Prompts::Yes);
+    QApplication::sendEvent(&form, &escape);
+    EXPECT_FALSE(form.isVisible());
+
+    // Without a change it closes at once, asking nothing.
+    Prompts::clear();
+    CRecipeForm unchanged(t.db, CRecipeForm::Edit, borscht, 0);
+    unchanged.show();
+    QApplication::sendEvent(&unchanged, &escape);
+    EXPECT_FALSE(unchanged.isVisible());
+    EXPECT_TRUE(Prompts::shown().empty());
 }

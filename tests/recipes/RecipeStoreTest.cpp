@@ -47,14 +47,17 @@ TEST(RecipeStore, AvailabilityMarkFollowsTheKitchenListsOnlyWhenTheProductChange
     EXPECT_FALSE(readLine(t.db, caviarLine));
 }
 
-TEST(RecipeStore, AmountsAreNumbersWithAPoint) {
+TEST(RecipeStore, AmountsAreNumbersWithAPointOrAComma) {
     EXPECT_EQ(parseAmount(QStringLiteral("0")), 0.0f);
     EXPECT_EQ(parseAmount(QStringLiteral(" 2.5\t")), 2.5f);
     EXPECT_EQ(parseAmount(QStringLiteral("200")), 200.0f);
     EXPECT_EQ(parseAmount(QStringLiteral(".5")), 0.5f);
     EXPECT_EQ(parseAmount(QStringLiteral("1e3")), 1000.0f);
     EXPECT_EQ(parseAmount(QStringLiteral("0.1")), 0.1f);
-    for (const char* bad : {"", " ", "1,5", "abc", "1.5кг", "-2", "1e40", "nan", "inf", "1 2"})
+    EXPECT_EQ(parseAmount(QStringLiteral("150,5")), 150.5f);
+    EXPECT_EQ(parseAmount(QStringLiteral(",5")), 0.5f);
+    for (const char* bad :
+         {"", " ", "1,5,0", "1,000.5", "abc", "1.5кг", "-2", "1e40", "nan", "inf", "1 2"})
         EXPECT_FALSE(parseAmount(QString::fromUtf8(bad))) << bad;
 
     EXPECT_EQ(lineText(QStringLiteral("Мука"), 200, QStringLiteral("г")),
@@ -62,6 +65,10 @@ TEST(RecipeStore, AmountsAreNumbersWithAPoint) {
     EXPECT_EQ(lineText(QStringLiteral("Соль"), 0, QStringLiteral("г")), QStringLiteral("Соль"));
     EXPECT_EQ(lineText(QStringLiteral("Сахар"), 1.0f / 3, QStringLiteral("ст.")),
               QStringLiteral("Сахар 0.333333 ст."));
+    // The editor's line list writes exponents as the documents and files do, and leaves
+    // "%" in a name alone.
+    EXPECT_EQ(lineText(QStringLiteral("Вода 1%2"), 2e6f, QStringLiteral("мл")),
+              QStringLiteral("Вода 1%2 2e+006 мл"));
 }
 
 TEST(RecipeStore, NewRecipeTakesItsPendingLinesAndDeletingLeavesTheMenu) {
