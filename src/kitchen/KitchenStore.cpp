@@ -116,8 +116,8 @@ public:
     explicit Tallies(Database& db) {
         const SqlValue maxId = db.scalar("SELECT max(ID) FROM Recipes");
         m_top = std::holds_alternative<qint64>(maxId) ? std::get<qint64>(maxId) : 0;
-        const qint64 count = std::get<qint64>(db.scalar("SELECT count(*) FROM Recipes"));
-        m_dense = m_top <= 8 * count + 4096;
+        m_count = std::get<qint64>(db.scalar("SELECT count(*) FROM Recipes"));
+        m_dense = m_top <= 8 * m_count + 4096;
         if (m_dense) {
             m_tally.resize(size_t(m_top) + 1);
             return;
@@ -126,6 +126,23 @@ public:
         while (ids.step())
             m_index.emplace(ids.int64(0), m_index.size());
         m_tally.resize(m_index.size());
+    }
+    qint64 recipeCount() const { return m_count; }
+    // The recipes whose tally passes, in ID order; a recipe that is gone may be among them
+    // (its lines outlived it) and is left out when the names are read.
+    template <class Passes> std::vector<std::pair<qint64, const Tally*>> select(Passes passes) {
+        std::vector<std::pair<qint64, const Tally*>> out;
+        if (m_dense) {
+            for (qint64 id = 1; id <= m_top; ++id)
+                if (passes(m_tally[size_t(id)]))
+                    out.emplace_back(id, &m_tally[size_t(id)]);
+            return out;
+        }
+        for (const auto& [id, index] : m_index)
+            if (passes(m_tally[index]))
+                out.emplace_back(id, &m_tally[index]);
+        std::sort(out.begin(), out.end());
+        return out;
     }
     // Nothing for lines of no recipe, or of one that is gone.
     Tally* find(qint64 recipe) {
@@ -137,6 +154,7 @@ public:
 
 private:
     qint64 m_top = 0;
+    qint64 m_count = 0;
     bool m_dense = true;
     std::vector<Tally> m_tally;
     std::unordered_map<qint64, size_t> m_index;
@@ -177,17 +195,44 @@ Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
     return tally;
 }
 
+// The names of the chosen recipes, in the order given, those that are gone left out. A few
+// are looked up one by one; many are read in one pass, which costs the same for any number.
+template <class Row, class Make>
+std::vector<Row> withNames(Database& db, const std::vector<std::pair<qint64, const Tally*>>& chosen,
+                           qint64 recipeCount, Make make) {
+    std::vector<Row> out;
+    out.reserve(chosen.size());
+    if (qint64(chosen.size()) * 20 < recipeCount) {
+        Statement name(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
+        for (const auto& [id, tally] : chosen) {
+            name.reset();
+            name.bind(1, id);
+            if (name.step())
+                out.push_back(make(id, name.text(0), tally));
+        }
+        return out;
+    }
+    Statement names(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
+    auto next = chosen.begin();
+    while (names.step() && next != chosen.end()) {
+        const qint64 id = names.int64(0);
+        while (next != chosen.end() && next->first < id)
+            ++next;
+        if (next != chosen.end() && next->first == id)
+            out.push_back(make(id, names.text(1), next->second));
+    }
+    return out;
+}
+
 } // namespace
 
 std::vector<Dish> whatToCook(Database& db, Progress& progress) {
     Tallies tally = tallyLines(db, 0, progress);
-    std::vector<Dish> found;
-    Statement names(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
-    while (names.step()) {
-        const Tally* t = tally.find(names.int64(0));
-        if (t && t->hasLines && t->count == 0)
-            found.push_back({int(names.int64(0)), names.text(1), 0});
-    }
+    std::vector<Dish> found =
+        withNames<Dish>(db, tally.select([](const Tally& t) { return t.hasLines && t.count == 0; }),
+                        tally.recipeCount(), [](qint64 id, const QString& name, const Tally*) {
+                            return Dish{int(id), name, 0};
+                        });
     // By name in the Russian order of the name search; recipes of one name stay in ID order.
     sortRussian(found, [](const Dish& d) { return d.name; });
     return found;
@@ -201,13 +246,12 @@ std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& p
         QString name;
         const Tally* tally;
     };
-    std::vector<Found> found;
-    Statement names(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
-    while (names.step()) {
-        const Tally* t = tally.find(names.int64(0));
-        if (t && t->hasLines && t->count <= maxMissing)
-            found.push_back({int(names.int64(0)), names.text(1), t});
-    }
+    std::vector<Found> found = withNames<Found>(
+        db,
+        tally.select([maxMissing](const Tally& t) { return t.hasLines && t.count <= maxMissing; }),
+        tally.recipeCount(), [](qint64 id, const QString& name, const Tally* t) {
+            return Found{int(id), name, t};
+        });
     sortRussian(found, [](const Found& f) { return f.name; });
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return a.tally->count < b.tally->count;

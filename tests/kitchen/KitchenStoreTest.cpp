@@ -298,6 +298,16 @@ TEST(KitchenStore, WhatIsMissingNamesEachLackingProductOnceInOrder) {
             ids = d.missingIds;
     // The identifiers follow the names' order, which ignores letter case.
     EXPECT_EQ(ids, (std::vector<int>{beet, cream, salt}));
+
+    // A recipe gone with its lines left behind is not listed; nor when the few listed
+    // among many recipes are looked up one by one.
+    const int gone = recipe("Ушедший", {water});
+    t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(gone)});
+    const QStringList before = rows(2);
+    EXPECT_FALSE(before.join('|').contains(QStringLiteral("Ушедший")));
+    for (int i = 0; i < 200; ++i)
+        t.addRecipe(QStringLiteral("Без строк"));
+    EXPECT_EQ(rows(2), before);
 }
 
 TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
