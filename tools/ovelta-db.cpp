@@ -7,6 +7,8 @@
 #include "exchange/ExchangeStore.h"
 #include "kitchen/KitchenStore.h"
 #include "recipes/RecipeDocument.h"
+#include "search/SearchStore.h"
+#include "search/TextIndex.h"
 #include "ui/Progress.h"
 
 #include <QCommandLineParser>
@@ -45,6 +47,11 @@ const char* const kUsage = R"(Использование / usage:
       название, сколько не хватает и чего, через табуляцию.
       With --missing N (1-3): recipes lacking at most N products: ID, name, how many
       and which, tab-separated.
+  ovelta-db find [--db FILE] [--text] TEXT
+      Ищет рецепты, как поле поиска программы: по части названия или (с --text) по
+      словам названия, продуктов и описания в любой форме. Номер, табуляция, название.
+      Finds recipes as the program's search box does: by part of the name, or (--text) by
+      the words of names, products and methods in any form. ID, a tab, the name.
   ovelta-db shopping-list [--db FILE] [OUT]
       Записывает список покупок (UTF-8, продукт на строку) в OUT или на стандартный вывод.
       Writes the shopping list as UTF-8 text, a product a line.
@@ -302,6 +309,32 @@ int cookCommand(const QStringList& args) {
     });
 }
 
+int findCommand(const QStringList& args) {
+    Command c(true);
+    QCommandLineOption text(QStringLiteral("text"));
+    c.parser.addOption(text);
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty())
+        return usageError(e);
+    return onCollection(c, [&](Database& db) {
+        std::vector<search::Found> found;
+        if (c.parser.isSet(text)) {
+            // As the program does: the recipes changed since the index was last brought up
+            // to date are indexed first.
+            TerminalProgress progress("Индекс");
+            search::refreshTextIndex(db, progress);
+            progress.finish();
+            found = search::findByText(db, c.arg(0));
+        } else {
+            found = search::findByNameAsTyped(db, c.arg(0));
+        }
+        QString out;
+        for (const search::Found& f : found)
+            out += QStringLiteral("%1\t%2\n").arg(QString::number(f.recipe), f.name);
+        print(stdout, out);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    });
+}
+
 int shoppingListCommand(const QStringList& args) {
     Command c(true);
     if (QString e = c.parse(args, 0, 1); !e.isEmpty())
@@ -396,6 +429,8 @@ int main(int argc, char* argv[]) {
         return menuRtfCommand(args);
     if (command == QLatin1String("cook"))
         return cookCommand(args);
+    if (command == QLatin1String("find"))
+        return findCommand(args);
     if (command == QLatin1String("shopping-list"))
         return shoppingListCommand(args);
     if (command == QLatin1String("import"))

@@ -13,6 +13,7 @@
 #include "recipes/RecipeStore.h"
 #include "reference/CDictionaryWork.h"
 #include "search/CFoundListView.h"
+#include "search/CSearchBox.h"
 #include "search/SearchCommands.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
@@ -165,6 +166,9 @@ void CMainFrame::createToolBar() {
         else
             m_toolBar->addAction(m_actions.at(id));
     }
+    m_toolBar->addSeparator();
+    m_searchBox = new CSearchBox(m_toolBar);
+    m_toolBar->addWidget(m_searchBox);
     // Hiding the bar from its own context menu keeps the check mark true.
     connect(m_toolBar, &QToolBar::visibilityChanged, this, [this](bool visible) {
         if (!isHidden())
@@ -251,6 +255,25 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_FIND_RECIPE, [this] { m_searchCommands->findByName(); });
     setCommandHandler(ID_FIND_BY_PRODUCT, [this] { m_searchCommands->findByProduct(); });
     setCommandHandler(ID_LOCATE_IN_CATALOG, [this] { m_searchCommands->locateInCatalog(); });
+    setCommandHandler(ID_FIND_TEXT, [this] {
+        m_searchBox->setInText(true);
+        m_searchBox->takeFocus();
+    });
+    connect(m_searchBox, &CSearchBox::searchRequested, this,
+            [this](const QString& text, bool inText) {
+                try {
+                    m_searchCommands->searchAsTyped(text, inText);
+                } catch (const DbError& e) {
+                    Prompts::databaseError(this, e.message());
+                }
+            });
+    connect(m_searchBox, &CSearchBox::resultsWanted, this, [this] {
+        if (m_found->rowCount() == 0)
+            return;
+        m_found->setFocus(Qt::ShortcutFocusReason);
+        if (!m_found->selectedRow())
+            m_found->selectRow(0);
+    });
 
     m_kitchenCommands =
         std::make_unique<KitchenCommands>(m_db, *m_catalog, *m_recipe, *m_found, this);
@@ -310,6 +333,12 @@ void CMainFrame::createAccelerators() {
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ID_PREV_PANE);
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), ID_PREV_PANE);
     shortcut(QKeySequence(Qt::Key_F1), ID_HELP);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_K)}) {
+        auto s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, [this] { m_searchBox->takeFocus(); });
+    }
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), ID_CONTEXT_HELP);
 }
 

@@ -15,6 +15,7 @@ class ExchangeCommands;
 class CCatalogView;
 class CRView;
 class CFoundListView;
+class CSearchBox;
 class HelpWindow;
 class QLabel;
 class QSplitter;
@@ -37,6 +38,7 @@ public:
     CRView* recipeView() const { return m_recipe; }
     CFoundListView* foundListView() const { return m_found; }
     QSplitter* splitter() const { return m_splitter; }
+    CSearchBox* searchBox() const { return m_searchBox; }
     QToolBar* toolBar() const { return m_toolBar; }
     QAction* action(int id) const;
     // The column of the pane that had the focus last; -1 when none had it yet.
@@ -86,6 +88,7 @@ private:
     CRView* m_recipe = nullptr;
     CFoundListView* m_found = nullptr;
     QByteArray m_restoredPanes; // pane widths to take back once the window is shown
+    CSearchBox* m_searchBox = nullptr;
     QToolBar* m_toolBar = nullptr;
     std::array<QLabel*, 3> m_lockLabels{};
     HelpWindow* m_help = nullptr;

@@ -1,6 +1,9 @@
 #include "Database.h"
 
+#include "FullTextTokenizer.h"
+
 #include <QFileInfo>
+#include <atomic>
 #include <sqlite3.h>
 
 namespace {
@@ -83,6 +86,8 @@ void Database::open(const QString& path, OpenMode mode) {
     }
     m_db = db;
     m_path = path;
+    static std::atomic<quint64> openings{0};
+    m_serial = ++openings;
     sqlite3_extended_result_codes(m_db, 1);
     // Another program reading the file (a backup, say) briefly holds a lock: wait for it
     // rather than failing the user's command at once.
@@ -95,6 +100,7 @@ void Database::open(const QString& path, OpenMode mode) {
     }
     try {
         registerSqlFunctions(m_db);
+        registerRussianTokenizer(m_db);
         // Reading the schema is the first real access: a file that is not a database
         // fails here rather than at some later command.
         scalar("SELECT count(*) FROM sqlite_master");

@@ -32,6 +32,9 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     sqlite3* handle() const { return m_db; }
     const QString& path() const { return m_path; }
+    // A number no other opening of any connection in this process had: caches of what a
+    // connection read can tell whether they still belong to it.
+    quint64 serial() const { return m_serial; }
 
     // Runs one statement of program SQL with its parameters bound, to completion.
     void exec(SqlText sql, const SqlValues& params = {});
@@ -68,6 +71,7 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_path;
+    quint64 m_serial = 0;
     std::unordered_map<std::string, CachedStatement> m_cache;
     int m_savepointDepth = 0;
     mutable bool m_transactionLost = false;

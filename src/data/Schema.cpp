@@ -100,6 +100,47 @@ constexpr const char* kShoppingList =
     "CREATE TABLE ShoppingList (Product INTEGER PRIMARY KEY, Added INTEGER NOT NULL DEFAULT 0, "
     "Bought INTEGER NOT NULL DEFAULT 0, Cleared INTEGER NOT NULL DEFAULT 0)";
 
+// The full-text index of the recipes, and the list of recipes whose text changed since it
+// was last brought up to date. The triggers only note which recipes changed, in plain SQL:
+// a file changed by the sqlite3 shell or an older copy of the program is caught up later,
+// and none of them needs the program's tokenizer. The index itself is written by the
+// program alone (search/TextIndex).
+constexpr const char* kTextIndex = R"sql(
+CREATE VIRTUAL TABLE RecipeText USING fts5(Body, tokenize='ovelta_ru');
+CREATE TABLE RecipeTextDirty (Recipe INTEGER PRIMARY KEY);
+CREATE TRIGGER RecipeTextRecipeAdded AFTER INSERT ON Recipes BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (NEW.ID);
+END;
+CREATE TRIGGER RecipeTextRecipeChanged AFTER UPDATE OF ID, Name, Recipe ON Recipes BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (OLD.ID);
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (NEW.ID);
+END;
+CREATE TRIGGER RecipeTextRecipeDeleted AFTER DELETE ON Recipes BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (OLD.ID);
+END;
+CREATE TRIGGER RecipeTextLineAdded AFTER INSERT ON Ingredients WHEN NEW.Recipe <> 0 BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (NEW.Recipe);
+END;
+CREATE TRIGGER RecipeTextLineChanged AFTER UPDATE OF Recipe, Ingredient ON Ingredients BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (OLD.Recipe);
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (NEW.Recipe);
+END;
+CREATE TRIGGER RecipeTextLineDeleted AFTER DELETE ON Ingredients BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty VALUES (OLD.Recipe);
+END;
+CREATE TRIGGER RecipeTextProductRenamed AFTER UPDATE OF Name ON Ingredient BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty SELECT Recipe FROM Ingredients WHERE Ingredient = NEW.ID;
+END;
+)sql";
+
+// Adds the index to a file that has none, every recipe waiting to be indexed.
+void addTextIndex(Database& db) {
+    if (db.hasTable(QStringLiteral("RecipeTextDirty")))
+        return;
+    db.execScript(kTextIndex);
+    db.exec("INSERT OR IGNORE INTO RecipeTextDirty SELECT ID FROM Recipes");
+}
+
 } // namespace
 
 QStringList knownVersions() {
@@ -142,6 +183,7 @@ void create(Database& db, const QString& version) {
     if (version == currentVersion) {
         db.execScript(kMenu);
         db.execScript(kShoppingList);
+        addTextIndex(db);
     }
     CRegister reg(db);
     reg.open();
@@ -180,6 +222,8 @@ UpgradeResult upgrade(Database& db) {
         db.execScript(kMenu);
     if (version == currentVersion && !db.hasTable(QStringLiteral("ShoppingList")))
         db.execScript(kShoppingList);
+    if (version == currentVersion)
+        addTextIndex(db);
     reg.close();
     tx.commit();
     result.to = version;

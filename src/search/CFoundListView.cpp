@@ -7,10 +7,72 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-CFoundListView::CFoundListView(Database& db, QWidget* parent) : QTreeWidget(parent), m_db(db) {
+// --- the rows ------------------------------------------------------------------------
+
+int FoundModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant FoundModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return m_rows[size_t(index.row())].first;
+    if (role == Qt::UserRole)
+        return m_rows[size_t(index.row())].second;
+    return {};
+}
+
+QVariant FoundModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return QStringLiteral("Результаты поиска");
+    return {};
+}
+
+void FoundModel::setRows(std::vector<std::pair<QString, int>> rows) {
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void FoundModel::append(const QString& name, int recipe) {
+    const int row = int(m_rows.size());
+    beginInsertRows({}, row, row);
+    m_rows.emplace_back(name, recipe);
+    endInsertRows();
+}
+
+int FoundModel::recipeAt(int row) const {
+    return row >= 0 && size_t(row) < m_rows.size() ? m_rows[size_t(row)].second : 0;
+}
+
+QString FoundModel::nameAt(int row) const {
+    return row >= 0 && size_t(row) < m_rows.size() ? m_rows[size_t(row)].first : QString();
+}
+
+void FoundModel::rename(int recipe, const QString& name) {
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].second == recipe) {
+            m_rows[i].first = name;
+            emit dataChanged(index(int(i)), index(int(i)));
+        }
+}
+
+void FoundModel::remove(int recipe) {
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i)
+        if (m_rows[size_t(i)].second == recipe) {
+            beginRemoveRows({}, i, i);
+            m_rows.erase(m_rows.begin() + i);
+            endRemoveRows();
+        }
+}
+
+// --- the view --------------------------------------------------------------------------
+
+CFoundListView::CFoundListView(Database& db, QWidget* parent)
+    : QTreeView(parent), m_db(db), m_model(new FoundModel(this)) {
     setObjectName(QStringLiteral("foundListView"));
-    setColumnCount(1);
-    setHeaderLabels({QStringLiteral("Результаты поиска")});
+    setModel(m_model);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header()->setSectionsClickable(false);
     header()->setSortIndicatorShown(false);
@@ -19,51 +81,69 @@ CFoundListView::CFoundListView(Database& db, QWidget* parent) : QTreeWidget(pare
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideRight);
     setRootIsDecorated(false);
+    setItemsExpandable(false);
     setSortingEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(true);
+    // Every row the same height: the view lays out tens of thousands of rows at no cost.
     setUniformRowHeights(true);
     setContextMenuPolicy(Qt::DefaultContextMenu);
-    connect(this, &QTreeWidget::itemSelectionChanged, this, &CFoundListView::onSelectionChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CFoundListView::onSelectionChanged);
 }
 
 void CFoundListView::clearResults() {
     // Emptying the list is not a choice of the user: it shows nothing.
-    const QSignalBlocker blocker(this);
-    clear();
+    const QSignalBlocker blocker(selectionModel());
+    m_model->setRows({});
 }
 
 void CFoundListView::appendResult(const QString& name, int recipeId) {
-    auto item = new QTreeWidgetItem(QStringList{name});
-    item->setData(0, Qt::UserRole, recipeId);
-    addTopLevelItem(item);
+    m_model->append(name, recipeId);
+}
+
+void CFoundListView::setResults(std::vector<std::pair<QString, int>> rows) {
+    const QSignalBlocker blocker(selectionModel());
+    m_model->setRows(std::move(rows));
+}
+
+void CFoundListView::showFound(const std::vector<search::Found>& found) {
+    std::vector<std::pair<QString, int>> rows;
+    rows.reserve(found.size());
+    for (const search::Found& f : found)
+        rows.emplace_back(f.name, f.recipe);
+    setResults(std::move(rows));
 }
 
 void CFoundListView::renameRecipe(int recipeId, const QString& name) {
-    for (int i = 0; i < topLevelItemCount(); ++i)
-        if (recipeAt(i) == recipeId)
-            topLevelItem(i)->setText(0, name);
+    m_model->rename(recipeId, name);
 }
 
 void CFoundListView::removeRecipe(int recipeId) {
     // Not a choice of the user: removing rows shows nothing.
-    const QSignalBlocker blocker(this);
-    for (int i = topLevelItemCount() - 1; i >= 0; --i)
-        if (recipeAt(i) == recipeId)
-            delete takeTopLevelItem(i);
+    const QSignalBlocker blocker(selectionModel());
+    m_model->remove(recipeId);
 }
 
-int CFoundListView::recipeAt(int row) const {
-    QTreeWidgetItem* item = topLevelItem(row);
-    return item ? item->data(0, Qt::UserRole).toInt() : 0;
+QStringList CFoundListView::texts() const {
+    QStringList out;
+    for (int i = 0; i < m_model->rowCount(); ++i)
+        out << m_model->nameAt(i);
+    return out;
 }
 
 std::optional<int> CFoundListView::selectedRow() const {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
+    const QModelIndexList selected = selectionModel()->selectedRows();
     if (selected.isEmpty())
         return std::nullopt;
-    return indexOfTopLevelItem(selected.front());
+    return selected.front().row();
+}
+
+void CFoundListView::selectRow(int row) {
+    const QModelIndex index = m_model->index(row);
+    setCurrentIndex(index);
+    selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
 }
 
 void CFoundListView::onSelectionChanged() {
@@ -96,18 +176,18 @@ void CFoundListView::keyPressEvent(QKeyEvent* event) {
         contextMenuEvent(&menu);
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
 void CFoundListView::contextMenuEvent(QContextMenuEvent* event) {
     QPoint pos = event->pos();
     if (event->reason() == QContextMenuEvent::Keyboard) {
-        if (QTreeWidgetItem* current = currentItem())
-            pos = visualItemRect(current).center();
-    } else if (QTreeWidgetItem* under = itemAt(pos)) {
+        if (currentIndex().isValid())
+            pos = visualRect(currentIndex()).center();
+    } else if (const QModelIndex under = indexAt(pos); under.isValid()) {
         // The row under the pointer becomes the one selected (and shown); over no row
         // the earlier selection stays.
-        setCurrentItem(under);
+        selectRow(under.row());
     }
     QMenu* menu = buildContextMenu(this);
     QAction* chosen = menu->exec(viewport()->mapToGlobal(pos));

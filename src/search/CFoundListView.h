@@ -1,15 +1,40 @@
 #pragma once
 
-#include <QTreeWidget>
+#include "SearchStore.h"
+
+#include <QAbstractListModel>
+#include <QTreeView>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class Database;
 class QMenu;
 
+// The rows of the results list: recipe names with their identifiers, in the order found.
+// A plain list behind a view, so that tens of thousands of rows cost no widget each.
+class FoundModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void setRows(std::vector<std::pair<QString, int>> rows);
+    void append(const QString& name, int recipe);
+    int recipeAt(int row) const;
+    QString nameAt(int row) const;
+    void rename(int recipe, const QString& name);
+    void remove(int recipe);
+
+private:
+    std::vector<std::pair<QString, int>> m_rows;
+};
+
 // The search results: recipe names in the order they were found, in the right pane.
 // Choosing a row shows its recipe; the list itself never sorts and keeps duplicates.
-class CFoundListView : public QTreeWidget {
+class CFoundListView : public QTreeView {
     Q_OBJECT
 public:
     explicit CFoundListView(Database& db, QWidget* parent = nullptr);
@@ -19,12 +44,18 @@ public:
 
     void clearResults();
     void appendResult(const QString& name, int recipeId);
+    // Replaces every row at once.
+    void setResults(std::vector<std::pair<QString, int>> rows);
+    void showFound(const std::vector<search::Found>& found);
     // Keeps the rows of a recipe true to the database: a new name, or no rows at all.
     void renameRecipe(int recipeId, const QString& name);
     void removeRecipe(int recipeId);
-    int rowCount() const { return topLevelItemCount(); }
-    int recipeAt(int row) const;
+    int rowCount() const { return m_model->rowCount(); }
+    int recipeAt(int row) const { return m_model->recipeAt(row); }
+    QString textAt(int row) const { return m_model->nameAt(row); }
+    QStringList texts() const;
     std::optional<int> selectedRow() const;
+    void selectRow(int row);
 
     // The context menu as it stands now: every action carries its command identifier.
     QMenu* buildContextMenu(QWidget* parent);
@@ -37,6 +68,7 @@ private:
     void onSelectionChanged();
 
     Database& m_db;
+    FoundModel* m_model;
     std::function<bool(int)> m_showRecipe;
     std::function<void(int)> m_runCommand;
 };

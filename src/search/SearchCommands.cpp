@@ -3,10 +3,12 @@
 #include "CFindDlg.h"
 #include "CFoundListView.h"
 #include "SearchStore.h"
+#include "TextIndex.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "recipes/IngredientDialogs.h"
 #include "ui/BusyCursor.h"
+#include "ui/CProgress.h"
 #include "ui/Prompts.h"
 
 void SearchCommands::showResults(const std::function<std::vector<search::Found>()>& query) {
@@ -21,10 +23,34 @@ void SearchCommands::showResults(const std::function<std::vector<search::Found>(
                          QStringLiteral("Поиск"), Prompts::Icon::None, Prompts::Buttons::Ok);
         return;
     }
-    m_results.setUpdatesEnabled(false);
-    for (const search::Found& f : found)
-        m_results.appendResult(f.name, f.recipe);
-    m_results.setUpdatesEnabled(true);
+    m_results.showFound(found);
+}
+
+void SearchCommands::searchAsTyped(const QString& text, bool inText) {
+    if (text.trimmed().isEmpty()) {
+        m_results.clearResults();
+        return;
+    }
+    if (inText)
+        catchUpTextIndex();
+    m_results.showFound(inText ? search::findByText(m_db, text, true)
+                               : search::findByNameAsTyped(m_db, text));
+}
+
+void SearchCommands::catchUpTextIndex() {
+    const qint64 backlog = search::textIndexBacklog(m_db);
+    if (backlog == 0)
+        return;
+    BusyCursor busy;
+    if (backlog < 2000) {
+        NoProgress quiet;
+        search::refreshTextIndex(m_db, quiet);
+        return;
+    }
+    CProgress progress(m_window);
+    progress.place();
+    progress.show();
+    search::refreshTextIndex(m_db, progress);
 }
 
 void SearchCommands::findByName() {

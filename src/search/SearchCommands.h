@@ -20,6 +20,12 @@ public:
     void findByName();
     void findByProduct();
     void locateInCatalog();
+    // What the search box asks for as the user types: the rows it finds, quietly (an empty
+    // text or no match empties the list).
+    void searchAsTyped(const QString& text, bool inText);
+    // Before a search in the texts: the recipes changed since the index was last brought up
+    // to date are indexed again, with the progress window when there are many.
+    void catchUpTextIndex();
 
 private:
     // Empties the list, runs the query, and lists what it found (or says nothing was).

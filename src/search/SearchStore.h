@@ -16,6 +16,9 @@ struct Found {
 // Recipes whose name contains the text, in alphabetical order. The text is a LIKE
 // pattern as typed: "%" any run of characters, "_" any one; letter case is ignored.
 std::vector<Found> findByName(Database& db, const QString& text);
+// The same, with the text as typed: "%" and "_" are themselves; ё is read as е. Nothing
+// for an empty text.
+std::vector<Found> findByNameAsTyped(Database& db, const QString& text);
 
 // Recipes that use a product, one row per line that uses it, in alphabetical order.
 std::vector<Found> findByProduct(Database& db, int productId);

@@ -25,6 +25,8 @@ const CommandInfo kCommands[] = {
     {ID_DELETE_RECIPE, "Удалить рецепт", "Удалить рецепт\nУдалить рецепт", nullptr},
     {ID_FIND_RECIPE, "Найти рецепт", "Найти рецепт\nНайти рецепт", "edit-find"},
     {ID_FIND_BY_PRODUCT, "Поиск по продукту", "Поиск по продукту\nПоиск по продукту", nullptr},
+    {ID_FIND_TEXT, "Поиск в тексте",
+     "Найти рецепты по словам названия, продуктов и описания\nПоиск в тексте", nullptr},
     {ID_LOCATE_IN_CATALOG, "Найти в содержании", "Найти в содержании\nНайти в содержании", nullptr},
     {ID_WHAT_TO_COOK, "Что приготовить?", "Что приготовить?\nЧто приготовить?", nullptr},
     {ID_PRODUCTS_ON_HAND, "Продукты в наличии", "Продукты в наличии\nПродукты в наличии", nullptr},
@@ -53,7 +55,7 @@ const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL,
                      0,         ID_APP_EXIT};
 const int kCatalog[] = {ID_ADD_SECTION, ID_ADD_SUBSECTION, ID_RENAME_SECTION, ID_DELETE_SECTION};
 const int kRecipes[] = {ID_ADD_RECIPE, ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE};
-const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_LOCATE_IN_CATALOG};
+const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_FIND_TEXT, ID_LOCATE_IN_CATALOG};
 const int kKitchen[] = {
     ID_WHAT_TO_COOK, ID_WHAT_IS_MISSING, ID_PRODUCTS_ON_HAND,  ID_PRODUCTS_ALWAYS, 0,
     ID_MENU_VIEW,    ID_MENU_ADD,        ID_MENU_PRODUCT_LIST, ID_SHOPPING_LIST};

@@ -4,6 +4,7 @@
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
+#include "search/CSearchBox.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
@@ -127,7 +128,8 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
     EXPECT_EQ(items[2], (QStringList{"Добавить рецепт в выделенный раздел",
                                      "Добавить рецепт в корневой раздел", "Изменить рецепт",
                                      "Удалить рецепт"}));
-    EXPECT_EQ(items[3], (QStringList{"Найти рецепт", "Поиск по продукту", "Найти в содержании"}));
+    EXPECT_EQ(items[3], (QStringList{"Найти рецепт", "Поиск по продукту", "Поиск в тексте",
+                                     "Найти в содержании"}));
     EXPECT_EQ(items[4], (QStringList{"Что приготовить?", "Чего не хватает?", "Продукты в наличии",
                                      "Постоянные продукты", "-", "Меню", "Добавить в меню",
                                      "Список продуктов для меню", "Список покупок"}));
@@ -138,8 +140,12 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
     QList<int> buttons;
     for (QAction* a : frame.toolBar()->actions())
         buttons << (a->isSeparator() ? 0 : a->data().toInt());
-    EXPECT_EQ(buttons, (QList<int>{57665, 150, 0, 130, 131, 132, 133, 0, 136, 137, 138, 0, 145,
-                                   151,   146, 0, 143, 162, 144, 147, 0, 157, 160, 161, 0, 57664}));
+    EXPECT_EQ(buttons,
+              (QList<int>{57665, 150, 0,   130, 131, 132, 133, 0,   136, 137, 138, 0,     145, 151,
+                          146,   0,   143, 162, 144, 147, 0,   157, 160, 161, 0,   57664, 0,   0}));
+    // After the buttons, the search box.
+    EXPECT_EQ(frame.toolBar()->widgetForAction(frame.toolBar()->actions().last()),
+              static_cast<QWidget*>(frame.searchBox()));
 
     // Prompts and tooltips come from one string; commands without one have neither.
     EXPECT_EQ(frame.action(ID_APP_EXIT)->statusTip(), QStringLiteral("Выход из программы"));
@@ -165,7 +171,8 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
     EXPECT_EQ(frame.pane(2), frame.foundListView());
     EXPECT_EQ(frame.catalogView()->topLevelItemCount(), 0);
     EXPECT_TRUE(frame.recipeView()->isReadOnly());
-    EXPECT_EQ(frame.foundListView()->headerItem()->text(0), QStringLiteral("Результаты поиска"));
+    EXPECT_EQ(frame.foundListView()->model()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("Результаты поиска"));
     // The results' one column follows the pane: no sideways scrolling.
     EXPECT_EQ(frame.foundListView()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(frame.foundListView()->columnWidth(0), frame.foundListView()->viewport()->width());

@@ -2,7 +2,9 @@
 #include "catalog/CCatalogView.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
+#include "search/CSearchBox.h"
 #include "search/SearchStore.h"
+#include "search/TextIndex.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
@@ -12,7 +14,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -24,7 +28,7 @@ QStringList names(const std::vector<search::Found>& found) {
 }
 
 QStringList rows(CFoundListView* list) {
-    return texts(list->invisibleRootItem());
+    return list->texts();
 }
 
 void searchFor(const QString& text) {
@@ -142,9 +146,9 @@ TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBeha
     searchFor(QStringLiteral("щи"));
     frame.runCommand(ID_FIND_RECIPE);
     ASSERT_EQ(list->rowCount(), 2);
-    list->setCurrentItem(list->topLevelItem(0));
+    list->selectRow(0);
     const int first = frame.recipeView()->CurrentRecipeId();
-    list->setCurrentItem(list->topLevelItem(1));
+    list->selectRow(1);
     const int second = frame.recipeView()->CurrentRecipeId();
     EXPECT_NE(first, second);
     EXPECT_TRUE((first == twin1 && second == twin2) || (first == twin2 && second == twin1));
@@ -179,7 +183,7 @@ TEST_F(SearchCommandsTest, ProductSearchAndContextMenu) {
             shownMenu->close();
         }
     });
-    const QPoint at = list->visualItemRect(list->topLevelItem(1)).center();
+    const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(list->viewport(), &event);
     EXPECT_EQ(list->selectedRow(), 1);
@@ -201,7 +205,7 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     list->appendResult(QStringLiteral("Блины с мёдом"), deep);
     list->appendResult(QStringLiteral("Блинный торт"), root);
     list->appendResult(QStringLiteral("Удалённый"), 9999);
-    list->setCurrentItem(list->topLevelItem(0));
+    list->selectRow(0);
     frame.runCommand(ID_LOCATE_IN_CATALOG);
     QTreeWidgetItem* selected = tree->selectedEntry();
     ASSERT_NE(selected, nullptr);
@@ -212,7 +216,7 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     EXPECT_EQ(selected->parent()->parent()->parent()->text(0), QStringLiteral("Выпечка"));
 
     tree->collapseAll();
-    list->setCurrentItem(list->topLevelItem(1));
+    list->selectRow(1);
     frame.runCommand(ID_LOCATE_IN_CATALOG);
     ASSERT_NE(tree->selectedEntry(), nullptr);
     EXPECT_EQ(tree->selectedEntry()->text(0), QStringLiteral("Блинный торт"));
@@ -222,8 +226,123 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     // Out of step: the row's recipe is gone. Nothing is selected anew, nothing said.
     const size_t messages = Prompts::shown().size();
     tree->clearSelection();
-    list->setCurrentItem(list->topLevelItem(2));
+    list->selectRow(2);
     frame.runCommand(ID_LOCATE_IN_CATALOG);
     EXPECT_EQ(tree->selectedEntry(), nullptr);
     EXPECT_EQ(Prompts::shown().size(), messages);
+}
+
+TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryChange) {
+    TestDb t;
+    for (const char* n : {"Скидка 50%", "Суп", "суп_2", "Щи", "Ёжики"})
+        t.addRecipe(QString::fromUtf8(n));
+    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("%"))),
+              QStringList{"Скидка 50%"});
+    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("П_"))), QStringList{"суп_2"});
+    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("ежи"))), QStringList{"Ёжики"});
+    EXPECT_TRUE(search::findByNameAsTyped(t.db, QString()).empty());
+    // This connection's renames, additions and deletions, at once.
+    t.db.exec("UPDATE Recipes SET Name='Суп гороховый' WHERE Name='Суп'");
+    const int added = t.addRecipe(QStringLiteral("Суп-лапша"));
+    t.db.exec("DELETE FROM Recipes WHERE Name='суп_2'");
+    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("суп"))),
+              (QStringList{"Суп гороховый", "Суп-лапша"}));
+    // A change that is rolled back leaves the names as they were.
+    {
+        Transaction tx(t.db);
+        t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(added)});
+        EXPECT_EQ(search::findByNameAsTyped(t.db, QStringLiteral("лапша")).size(), 0u);
+    }
+    EXPECT_EQ(search::findByNameAsTyped(t.db, QStringLiteral("лапша")).size(), 1u);
+    // Another connection's change, to the same file.
+    {
+        Database other;
+        other.open(t.path(), Database::OpenMode::Existing);
+        other.exec("UPDATE Recipes SET Name='Щи суточные' WHERE Name='Щи'");
+    }
+    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("суточ"))),
+              QStringList{"Щи суточные"});
+}
+
+TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
+    TestDb t;
+    const int kefir = t.addProduct(QStringLiteral("Кефир"));
+    const int flour = t.addProduct(QStringLiteral("Мука"));
+    const int blini = t.addRecipe(QStringLiteral("Блины на кефире"), 0, QStringLiteral("Жарить."));
+    const int oladyi = t.addRecipe(QStringLiteral("Оладьи"), 0, QStringLiteral("Замесить тесто."));
+    t.addLine(oladyi, kefir, 1, 0);
+    t.addLine(oladyi, flour, 1, 0);
+    t.addRecipe(QStringLiteral("Пирог"), 0, QStringLiteral("Испечь с кефиром и мукой."));
+    auto find = [&](const char* words) {
+        return names(search::findByText(t.db, QString::fromUtf8(words)));
+    };
+    EXPECT_EQ(find("блины кефир"), QStringList{"Блины на кефире"});
+    // A product counts as much as the method; every word must be there.
+    EXPECT_EQ(find("кефиром"), (QStringList{"Блины на кефире", "Оладьи", "Пирог"}));
+    EXPECT_EQ(find("мука кефир"), (QStringList{"Оладьи", "Пирог"}));
+    EXPECT_TRUE(find("кефир ананас").empty());
+    EXPECT_TRUE(find("\"*: ()").empty()); // no words, and nothing read as query syntax
+    EXPECT_EQ(names(search::findByText(t.db, QStringLiteral("замес"), true)),
+              QStringList{"Оладьи"});
+
+    // A change rolled back leaves no trace; a product renamed renames it in every recipe.
+    {
+        Transaction tx(t.db);
+        t.db.exec("UPDATE Recipes SET Recipe='Ананас' WHERE ID=?", {qint64(blini)});
+    }
+    EXPECT_TRUE(find("ананас").empty());
+    EXPECT_EQ(find("жарить"), QStringList{"Блины на кефире"});
+    t.db.exec("UPDATE Ingredient SET Name='Ряженка' WHERE ID=?", {qint64(kefir)});
+    EXPECT_EQ(find("ряженка"), QStringList{"Оладьи"});
+    // A change made without the program, by a connection that has none of its functions.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(t.path().toUtf8().constData(), &raw), SQLITE_OK);
+    sqlite3_busy_timeout(raw, 3000);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(raw,
+                           "UPDATE Recipes SET Recipe='Подавать с вареньем' WHERE Name='Пирог';"
+                           "DELETE FROM Recipes WHERE Name='Оладьи';"
+                           "INSERT INTO Recipes (Name) VALUES ('Варенье вишнёвое');",
+                           nullptr, nullptr, &error),
+              SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(raw);
+    EXPECT_EQ(search::textIndexBacklog(t.db), 3);
+    EXPECT_EQ(find("варенье"), (QStringList{"Варенье вишнёвое", "Пирог"}));
+    EXPECT_TRUE(find("ряженка").empty());
+    EXPECT_EQ(search::textIndexBacklog(t.db), 0);
+}
+
+TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
+    for (const char* n : {"Борщ", "Щи", "Суп с фрикадельками", "Суп-пюре"})
+        t.addRecipe(QString::fromUtf8(n), 0, QStringLiteral("Варить на медленном огне."));
+    CMainFrame frame(t.db);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    CSearchBox* box = frame.searchBox();
+    QTest::keyClick(frame.catalogView(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), box->field());
+    // Letter by letter, as typed (the test library types Latin letters only).
+    auto type = [box](const QString& text) {
+        for (QChar c : text)
+            box->field()->insert(QString(c));
+    };
+    type(QStringLiteral("суп"));
+    EXPECT_EQ(rows(frame.foundListView()), (QStringList{"Суп с фрикадельками", "Суп-пюре"}));
+    type(QStringLiteral("-"));
+    EXPECT_EQ(rows(frame.foundListView()), QStringList{"Суп-пюре"});
+    QTest::keyClick(box->field(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), frame.foundListView());
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), frame.foundListView()->recipeAt(0));
+    box->takeFocus();
+    QTest::keyClick(box->field(), Qt::Key_Escape);
+    EXPECT_TRUE(box->field()->text().isEmpty());
+    EXPECT_EQ(frame.foundListView()->rowCount(), 0);
+    // In the texts: "Поиск в тексте" turns the box to words of the methods.
+    frame.runCommand(ID_FIND_TEXT);
+    EXPECT_TRUE(box->inText());
+    type(QStringLiteral("медленно"));
+    EXPECT_EQ(frame.foundListView()->rowCount(), 4);
+    EXPECT_TRUE(Prompts::shown().empty()) << "the box never asks or tells anything";
 }
