@@ -325,8 +325,8 @@ TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
     EXPECT_EQ(QApplication::focusWidget(), box->field());
     // Letter by letter, as typed (the test library types Latin letters only).
     auto type = [box](const QString& text) {
-        for (QChar c : text)
-            box->field()->insert(QString(c));
+        for (QChar letter : text)
+            box->field()->insert(QString(letter));
     };
     type(QStringLiteral("суп"));
     EXPECT_EQ(rows(frame.foundListView()), (QStringList{"Суп с фрикадельками", "Суп-пюре"}));
