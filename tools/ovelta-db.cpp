@@ -318,8 +318,10 @@ int findCommand(const QStringList& args) {
     return onCollection(c, [&](Database& db) {
         std::vector<search::Found> found;
         if (c.parser.isSet(text)) {
-            // As the program does: the recipes changed since the index was last brought up
-            // to date are indexed first.
+            // As the program does at start-up: the file brought to the current version (with
+            // the index when it has none), and the recipes changed since the index was last
+            // brought up to date indexed first.
+            schema::upgrade(db);
             TerminalProgress progress("Индекс");
             search::refreshTextIndex(db, progress);
             progress.finish();

@@ -2,6 +2,9 @@
 
 #include "CMainFrame.h"
 #include "data/Schema.h"
+#include "search/TextIndex.h"
+#include "ui/BusyCursor.h"
+#include "ui/CProgress.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
@@ -79,5 +82,19 @@ bool CCookbookApp::initInstance() {
     }
     m_mainWindow->show();
     m_mainWindow->activateWindow();
+    // Recipes changed while the program was closed (a file of an older version, the sqlite3
+    // shell) are indexed for the search in the texts now, with progress, not at the first
+    // search. A failure here costs only that search, which catches up again.
+    if (search::textIndexBacklog(m_db) > 0) {
+        try {
+            BusyCursor busy;
+            CProgress progress(m_mainWindow.get());
+            progress.place();
+            progress.show();
+            search::refreshTextIndex(m_db, progress);
+        } catch (const DbError& e) {
+            Prompts::databaseError(m_mainWindow.get(), e.message());
+        }
+    }
     return true;
 }

@@ -10,13 +10,22 @@
 
 namespace exchange {
 
-void Writer::append(const QByteArray& encoded) {
-    for (char c : encoded) {
-        if (c == '\n')
-            m_bytes += '\r';
-        m_bytes += c;
+void Writer::append(QByteArrayView encoded) {
+    // Whole runs between line feeds at once: most lines have none.
+    qsizetype from = 0;
+    for (qsizetype lf = encoded.indexOf('\n'); lf >= 0; lf = encoded.indexOf('\n', from)) {
+        m_bytes.append(encoded.sliced(from, lf - from));
+        m_bytes += "\r\n";
+        from = lf + 1;
     }
+    m_bytes.append(encoded.sliced(from));
     m_bytes += "\r\n";
+}
+
+void Writer::line(const char* key, const QByteArray& encoded, qsizetype replaced) {
+    m_bytes.append(key);
+    append(encoded);
+    m_replaced += replaced;
 }
 
 void Writer::line(const QString& text) {
@@ -24,7 +33,8 @@ void Writer::line(const QString& text) {
 }
 
 void Writer::line(const char* key, const QString& value) {
-    append(QByteArray(key) + rtf::toCp1251Lossy(value, &m_replaced));
+    m_bytes.append(key);
+    append(rtf::toCp1251Lossy(value, &m_replaced));
 }
 
 namespace {

@@ -22,12 +22,14 @@ class Writer {
 public:
     void line(const QString& text);
     void line(const char* key, const QString& value);
+    // A value encoded before (a name met many times), with the characters it replaced.
+    void line(const char* key, const QByteArray& encoded, qsizetype replaced);
     // Characters code page 1251 lacks, written as "?".
     qsizetype replaced() const { return m_replaced; }
     QByteArray& bytes() { return m_bytes; }
 
 private:
-    void append(const QByteArray& encoded);
+    void append(QByteArrayView encoded);
     QByteArray m_bytes;
     qsizetype m_replaced = 0;
 };

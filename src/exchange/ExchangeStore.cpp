@@ -27,14 +27,27 @@ namespace {
 
 class Exporter {
 public:
-    explicit Exporter(Database& db)
-        : m_section(db, SqlText("SELECT Name FROM Catalog WHERE ID=?")),
+    // With a sink the file is written as it is made, a megabyte at a time, so that memory
+    // stays the same whatever the collection's size; without one it collects the bytes.
+    explicit Exporter(Database& db, QIODevice* sink = nullptr)
+        : m_sink(sink), m_section(db, SqlText("SELECT Name FROM Catalog WHERE ID=?")),
           m_children(db, SqlText("SELECT ID FROM Catalog WHERE Parent=? ORDER BY ID")),
           m_recipes(db, SqlText("SELECT ID, Name, Recipe FROM Recipes WHERE Catalog=? "
                                 "ORDER BY ID")),
-          m_lines(db, SqlText("SELECT Name, Quantity, Unit FROM IngredientsFull WHERE Recipe=? "
-                              "ORDER BY Seq")) {
+          m_lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients WHERE Recipe=? "
+                              "ORDER BY ID")),
+          m_productName(db, SqlText("SELECT Name FROM Ingredient WHERE ID=?")),
+          m_unitName(db, SqlText("SELECT Name FROM Units WHERE ID=?")) {
         m_out.line(QString::fromLatin1(kHeader));
+    }
+
+    // Sends what is collected to the sink. Throws ExchangeError when the sink refuses it.
+    void flush() {
+        if (!m_sink || m_out.bytes().isEmpty())
+            return;
+        if (m_sink->write(m_out.bytes()) != m_out.bytes().size())
+            throw ExchangeError(ExchangeError::Kind::File, m_sink->errorString());
+        m_out.bytes().clear();
     }
 
     // A section record with everything below it. Sections are walked with a stack of
@@ -110,6 +123,28 @@ public:
     QByteArray& bytes() { return m_out.bytes(); }
 
 private:
+    // A product's or a unit's name as the file carries it, encoded once however many lines
+    // use it. A name that is gone is empty, as the stored queries give it.
+    struct Name {
+        QByteArray encoded;
+        qsizetype replaced = 0;
+        bool readsBack = true;
+    };
+    const Name& nameOf(std::unordered_map<qint64, Name>& cache, Statement& query, qint64 id,
+                       LinePlace place) {
+        auto it = cache.find(id);
+        if (it != cache.end())
+            return it->second;
+        query.reset();
+        query.bind(1, id);
+        const QString text = query.step() ? query.text(0) : QString();
+        query.reset();
+        Name name;
+        name.encoded = rtf::toCp1251Lossy(text, &name.replaced);
+        name.readsBack = readsBack(place, text);
+        return cache.emplace(id, std::move(name)).first->second;
+    }
+
     void recipe(int id, const QString& name, const QString& text, bool inSection) {
         m_out.line("RECIPE=", name);
         bool whole =
@@ -118,13 +153,14 @@ private:
         m_lines.reset();
         m_lines.bind(1, qint64(id));
         while (m_lines.step()) {
-            const QString product = m_lines.text(0), unit = m_lines.text(2);
-            m_out.line("INGREDIENT=", product);
-            m_out.line("QUANTITY=", QString::fromLatin1(rtf::formatAmount(float(m_lines.real(1)))));
-            m_out.line("UNIT=", unit);
-            m_out.line(QStringLiteral("~INGREDIENT"));
-            whole =
-                whole && readsBack(LinePlace::Product, product) && readsBack(LinePlace::Unit, unit);
+            const Name& product =
+                nameOf(m_products, m_productName, m_lines.int64(0), LinePlace::Product);
+            const Name& unit = nameOf(m_units, m_unitName, m_lines.int64(2), LinePlace::Unit);
+            m_out.line("INGREDIENT=", product.encoded, product.replaced);
+            m_out.line("QUANTITY=", rtf::formatAmount(float(m_lines.real(1))), 0);
+            m_out.line("UNIT=", unit.encoded, unit.replaced);
+            m_out.line("~INGREDIENT", QByteArray(), 0);
+            whole = whole && product.readsBack && unit.readsBack;
             ++m_result.lines;
         }
         m_lines.reset();
@@ -133,13 +169,31 @@ private:
         ++m_result.recipes;
         if (!whole && m_result.cutShort++ == 0)
             m_result.firstCutShort = name;
+        if (m_out.bytes().size() >= kFlushBytes)
+            flush();
     }
 
+    static constexpr qsizetype kFlushBytes = 1 << 20;
+    QIODevice* m_sink;
     Writer m_out;
-    Statement m_section, m_children, m_recipes, m_lines;
+    Statement m_section, m_children, m_recipes, m_lines, m_productName, m_unitName;
+    std::unordered_map<qint64, Name> m_products, m_units;
     std::unordered_set<int> m_written;
     ExportResult m_result;
 };
+
+} // namespace
+
+namespace {
+
+void exportInto(Exporter& ex, std::optional<int> section) {
+    if (section) {
+        ex.section(*section);
+    } else {
+        ex.rootSections();
+        ex.recipesOf(0, false);
+    }
+}
 
 } // namespace
 
@@ -147,12 +201,7 @@ QByteArray exportBytes(Database& db, std::optional<int> section, ExportResult* r
     // One read transaction: the file is locked once, and the export sees one state of it.
     Transaction reading(db);
     Exporter ex(db);
-    if (section) {
-        ex.section(*section);
-    } else {
-        ex.rootSections();
-        ex.recipesOf(0, false);
-    }
+    exportInto(ex, section);
     if (result)
         *result = ex.result();
     return std::move(ex.bytes());
@@ -187,13 +236,30 @@ bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* why) 
 }
 
 ExportResult exportToFile(Database& db, std::optional<int> section, const QString& path) {
-    ExportResult result;
-    const QByteArray bytes = exportBytes(db, section, &result);
-    QString why;
-    if (!writeWholeFile(path, bytes, &why))
-        throw ExchangeError(
+    QSaveFile file(path);
+    // The temporary file goes beside the target, so the rename cannot cross devices.
+    file.setDirectWriteFallback(false);
+    auto cannotWrite = [&](const QString& why) {
+        file.cancelWriting();
+        return ExchangeError(
             ExchangeError::Kind::File,
             QStringLiteral("Не могу записать файл %1: %2").arg(QFileInfo(path).fileName(), why));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        throw cannotWrite(file.errorString());
+    ExportResult result;
+    try {
+        // One read transaction: the export sees one state of the collection.
+        Transaction reading(db);
+        Exporter ex(db, &file);
+        exportInto(ex, section);
+        ex.flush();
+        result = ex.result();
+    } catch (const ExchangeError& e) {
+        throw cannotWrite(e.message());
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError || !file.commit())
+        throw cannotWrite(file.errorString());
     return result;
 }
 
