@@ -1,0 +1,468 @@
+#include "RecipeReader.h"
+
+#include "IngredientLine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <gumbo.h>
+#include <memory>
+#include <vector>
+
+namespace intake {
+
+namespace {
+
+// --- HTML, through the gumbo parser -------------------------------------------------
+
+struct GumboDeleter {
+    void operator()(GumboOutput* output) const {
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+};
+using Parsed = std::unique_ptr<GumboOutput, GumboDeleter>;
+
+// How deep the page's elements nest, counted on the bytes alone, up to limit: the parser
+// spends time with every element in proportion to the depth it stands at, so a page of
+// thousands of nested elements (a few hundred kilobytes) would keep it busy for minutes.
+bool nestsDeeperThan(const QByteArray& html, int limit) {
+    static const char* const kVoid[] = {"area", "base", "br", "col", "embed", "hr", "img",
+                                        "input", "link", "meta", "param", "source", "track",
+                                        "wbr", "!", "?"};
+    int depth = 0;
+    const qsizetype n = html.size();
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if (html[i] != '<')
+            continue;
+        if (html[i + 1] == '/') {
+            depth = std::max(0, depth - 1);
+            continue;
+        }
+        const char c = html[i + 1];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '!' || c == '?'))
+            continue;
+        qsizetype end = i + 1;
+        while (end < n && html[end] != '>' && html[end] != ' ' && html[end] != '/' &&
+               html[end] != '\n' && html[end] != '\t')
+            ++end;
+        const QByteArray tag = html.mid(i + 1, end - i - 1).toLower();
+        bool isVoid = false;
+        for (const char* v : kVoid)
+            isVoid = isVoid || tag == v || (tag.startsWith('!') && qstrcmp(v, "!") == 0);
+        if (isVoid)
+            continue;
+        const qsizetype close = html.indexOf('>', end);
+        if (close > 0 && html[close - 1] == '/')
+            continue; // <x/>
+        if (++depth > limit)
+            return true;
+    }
+    return false;
+}
+
+Parsed parseHtml(const QByteArray& html) {
+    GumboOptions options = kGumboDefaultOptions;
+    // Errors are not wanted, and recording each one copies the parser's state: with many
+    // unclosed elements that alone would take gigabytes.
+    options.max_errors = 0;
+    return Parsed(gumbo_parse_with_options(&options, html.constData(), size_t(html.size())));
+}
+
+QString attribute(const GumboNode* node, const char* name) {
+    if (node->type != GUMBO_NODE_ELEMENT)
+        return {};
+    const GumboAttribute* a = gumbo_get_attribute(&node->v.element.attributes, name);
+    return a ? QString::fromUtf8(a->value) : QString();
+}
+
+bool isBlock(GumboTag tag) {
+    switch (tag) {
+    case GUMBO_TAG_P:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_BR:
+    case GUMBO_TAG_TR:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_OL:
+    case GUMBO_TAG_UL:
+    case GUMBO_TAG_SECTION:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The text below a node, blocks on lines of their own. The tree is walked with a stack of
+// its own: however deep a page nests, no call stack runs out.
+QString textOf(const GumboNode* root) {
+    QString out;
+    std::vector<std::pair<const GumboNode*, bool>> stack{{root, false}}; // node, leaving
+    while (!stack.empty()) {
+        auto [node, leaving] = stack.back();
+        stack.pop_back();
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE ||
+            node->type == GUMBO_NODE_CDATA) {
+            out += QString::fromUtf8(node->v.text.text);
+            continue;
+        }
+        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT)
+            continue;
+        const GumboVector* children = node->type == GUMBO_NODE_ELEMENT
+                                          ? &node->v.element.children
+                                          : &node->v.document.children;
+        const bool block = node->type == GUMBO_NODE_ELEMENT && isBlock(node->v.element.tag);
+        if (leaving) {
+            if (block)
+                out += QLatin1Char('\n');
+            continue;
+        }
+        if (node->type == GUMBO_NODE_ELEMENT &&
+            (node->v.element.tag == GUMBO_TAG_SCRIPT || node->v.element.tag == GUMBO_TAG_STYLE))
+            continue;
+        if (block)
+            out += QLatin1Char('\n');
+        stack.push_back({node, true});
+        for (unsigned i = children->length; i > 0; --i)
+            stack.push_back({static_cast<const GumboNode*>(children->data[i - 1]), false});
+    }
+    return out;
+}
+
+// Every element below root, in document order.
+template <class Visit> void eachElement(const GumboNode* root, Visit visit) {
+    std::vector<const GumboNode*> stack{root};
+    while (!stack.empty()) {
+        const GumboNode* node = stack.back();
+        stack.pop_back();
+        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT)
+            continue;
+        if (node->type == GUMBO_NODE_ELEMENT && !visit(node))
+            continue; // the visitor took this element whole
+        const GumboVector* children = node->type == GUMBO_NODE_ELEMENT
+                                          ? &node->v.element.children
+                                          : &node->v.document.children;
+        for (unsigned i = children->length; i > 0; --i)
+            stack.push_back(static_cast<const GumboNode*>(children->data[i - 1]));
+    }
+}
+
+QStringList lines(const QString& text) {
+    QStringList out;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString t = line.simplified();
+        if (!t.isEmpty())
+            out << t;
+    }
+    return out;
+}
+
+// --- schema.org Recipe in JSON ------------------------------------------------------
+
+bool isRecipeType(const QJsonValue& type) {
+    auto is = [](const QString& t) {
+        return t == QLatin1String("Recipe") || t.endsWith(QLatin1String("/Recipe")) ||
+               t == QLatin1String("schema:Recipe");
+    };
+    if (type.isString())
+        return is(type.toString());
+    if (type.isArray())
+        for (const QJsonValue& t : type.toArray())
+            if (t.isString() && is(t.toString()))
+                return true;
+    return false;
+}
+
+// Every Recipe object in a JSON value: at its top, in arrays, under "@graph", and nested in
+// other objects ("mainEntity"), in document order.
+void collectRecipes(const QJsonValue& value, std::vector<QJsonObject>& out, int depth = 0) {
+    if (depth > 64)
+        return;
+    if (value.isArray()) {
+        for (const QJsonValue& v : value.toArray())
+            collectRecipes(v, out, depth + 1);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject object = value.toObject();
+    if (isRecipeType(object.value(QLatin1String("@type")))) {
+        out.push_back(object);
+        return;
+    }
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (it->isArray() || it->isObject())
+            collectRecipes(*it, out, depth + 1);
+}
+
+QString jsonText(const QJsonValue& value) {
+    if (value.isString())
+        return plainText(value.toString()).simplified();
+    if (value.isObject()) {
+        const QJsonObject o = value.toObject();
+        return jsonText(o.contains(QLatin1String("text")) ? o.value(QLatin1String("text"))
+                                                           : o.value(QLatin1String("name")));
+    }
+    return {};
+}
+
+void addSteps(const QJsonValue& value, QStringList& method, int depth = 0) {
+    if (depth > 16)
+        return;
+    if (value.isString()) {
+        method << lines(plainText(value.toString()));
+        return;
+    }
+    if (value.isArray()) {
+        for (const QJsonValue& v : value.toArray())
+            addSteps(v, method, depth + 1);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject o = value.toObject();
+    const QString type = o.value(QLatin1String("@type")).toString();
+    if (type.endsWith(QLatin1String("HowToSection")) ||
+        o.contains(QLatin1String("itemListElement"))) {
+        const QString name = jsonText(o.value(QLatin1String("name")));
+        if (!name.isEmpty())
+            method << name;
+        addSteps(o.value(QLatin1String("itemListElement")), method, depth + 1);
+        return;
+    }
+    const QString text = jsonText(o.contains(QLatin1String("text")) ? o.value(QLatin1String("text"))
+                                                                     : o.value(QLatin1String("name")));
+    if (!text.isEmpty())
+        method << text;
+}
+
+ReadRecipe fromJson(const QJsonObject& recipe) {
+    ReadRecipe out;
+    out.title = jsonText(recipe.value(QLatin1String("name")));
+    QJsonValue ingredients = recipe.value(QLatin1String("recipeIngredient"));
+    if (ingredients.isUndefined())
+        ingredients = recipe.value(QLatin1String("ingredients"));
+    if (ingredients.isString())
+        out.ingredients = lines(plainText(ingredients.toString()));
+    for (const QJsonValue& v : ingredients.toArray()) {
+        const QString line = jsonText(v);
+        if (!line.isEmpty())
+            out.ingredients << line;
+    }
+    addSteps(recipe.value(QLatin1String("recipeInstructions")), out.method);
+    return out;
+}
+
+QString severalNotice(size_t found) {
+    return found > 1 ? QStringLiteral("В файле рецептов: %1; взят первый.").arg(found) : QString();
+}
+
+ReadRecipe firstOf(const std::vector<QJsonObject>& recipes) {
+    ReadRecipe r = fromJson(recipes.front());
+    r.notice = severalNotice(recipes.size());
+    return r;
+}
+
+void requireSomething(const ReadRecipe& r, const QString& where) {
+    if (r.title.isEmpty() && r.ingredients.isEmpty() && r.method.isEmpty())
+        throw IntakeError(QStringLiteral("%1 нет рецепта").arg(where));
+}
+
+// --- microdata ----------------------------------------------------------------------
+
+bool isRecipeScope(const GumboNode* node) {
+    return node->type == GUMBO_NODE_ELEMENT &&
+           gumbo_get_attribute(&node->v.element.attributes, "itemscope") &&
+           attribute(node, "itemtype").contains(QLatin1String("schema.org/Recipe"));
+}
+
+ReadRecipe fromMicrodata(const GumboNode* scope) {
+    ReadRecipe out;
+    eachElement(scope, [&](const GumboNode* node) {
+        if (node != scope && isRecipeScope(node))
+            return false; // a recipe inside the recipe is another one
+        const QString prop = attribute(node, "itemprop");
+        if (prop == QLatin1String("name") && out.title.isEmpty()) {
+            out.title = textOf(node).simplified();
+            return false;
+        }
+        if (prop == QLatin1String("recipeIngredient") || prop == QLatin1String("ingredients")) {
+            const QString line = textOf(node).simplified();
+            if (!line.isEmpty())
+                out.ingredients << line;
+            return false;
+        }
+        if (prop == QLatin1String("recipeInstructions")) {
+            out.method << lines(textOf(node));
+            return false;
+        }
+        return true;
+    });
+    return out;
+}
+
+} // namespace
+
+QString plainText(const QString& html) {
+    if (!html.contains(QLatin1Char('<')) && !html.contains(QLatin1Char('&')))
+        return html;
+    const QByteArray bytes = html.toUtf8();
+    if (nestsDeeperThan(bytes, 500))
+        return html.simplified();
+    const Parsed parsed = parseHtml(bytes);
+    return textOf(parsed->root).trimmed();
+}
+
+ReadRecipe readJson(const QByteArray& json) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (doc.isNull())
+        throw IntakeError(QStringLiteral("файл JSON повреждён: %1").arg(error.errorString()));
+    std::vector<QJsonObject> recipes;
+    collectRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), recipes);
+    if (recipes.empty())
+        throw IntakeError(QStringLiteral("в файле JSON нет рецепта (schema.org Recipe)"));
+    ReadRecipe r = firstOf(recipes);
+    requireSomething(r, QStringLiteral("в файле JSON"));
+    return r;
+}
+
+ReadRecipe readHtml(const QByteArray& html) {
+    if (nestsDeeperThan(html, 500))
+        throw IntakeError(QStringLiteral("страница устроена слишком сложно: элементы вложены "
+                                         "друг в друга больше 500 раз"));
+    const Parsed parsed = parseHtml(html);
+    // JSON-LD first, from every block of the page; then microdata.
+    std::vector<QJsonObject> recipes;
+    std::vector<const GumboNode*> scopes;
+    eachElement(parsed->root, [&](const GumboNode* node) {
+        if (node->v.element.tag == GUMBO_TAG_SCRIPT &&
+            attribute(node, "type").trimmed().toLower() == QLatin1String("application/ld+json")) {
+            QByteArray json; // a script's text is its text children as they stand
+            const GumboVector& children = node->v.element.children;
+            for (unsigned i = 0; i < children.length; ++i) {
+                auto child = static_cast<const GumboNode*>(children.data[i]);
+                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
+                    json += child->v.text.text;
+            }
+            const QJsonDocument doc = QJsonDocument::fromJson(json);
+            if (!doc.isNull())
+                collectRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()),
+                               recipes);
+            return false;
+        }
+        if (isRecipeScope(node)) {
+            scopes.push_back(node);
+            return false;
+        }
+        return true;
+    });
+    ReadRecipe r;
+    if (!recipes.empty())
+        r = firstOf(recipes);
+    else if (!scopes.empty()) {
+        r = fromMicrodata(scopes.front());
+        r.notice = severalNotice(scopes.size());
+    } else
+        throw IntakeError(QStringLiteral("на странице нет рецепта в разметке schema.org "
+                                         "(JSON-LD или микроданные)"));
+    requireSomething(r, QStringLiteral("на странице"));
+    return r;
+}
+
+ReadRecipe readText(const QString& text) {
+    QStringList all;
+    for (const QString& line : text.left(int(kMaxIntakeBytes)).split(QLatin1Char('\n')))
+        all << line.simplified();
+    ReadRecipe r;
+    qsizetype i = 0;
+    while (i < all.size() && all[i].isEmpty())
+        ++i;
+    if (i == all.size())
+        throw IntakeError(QStringLiteral("текст пуст"));
+    r.title = all[i++];
+    static const QRegularExpression ingredientsHeading(
+        QStringLiteral("^(ингредиенты|продукты|состав|вам понадобится)\\s*:?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression methodHeading(
+        QStringLiteral("^(приготовление|способ приготовления|как приготовить|рецепт|шаги|"
+                       "инструкция)\\s*:?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    // Where the ingredients start: after their heading, else at once.
+    qsizetype start = i;
+    for (qsizetype j = i; j < all.size(); ++j)
+        if (ingredientsHeading.match(all[j]).hasMatch()) {
+            start = j + 1;
+            break;
+        }
+    const bool headed = start != i;
+    qsizetype j = start;
+    for (; j < all.size(); ++j) {
+        const QString& line = all[j];
+        if (methodHeading.match(line).hasMatch()) {
+            ++j;
+            break;
+        }
+        if (line.isEmpty()) {
+            if (!r.ingredients.isEmpty())
+                break;
+            continue;
+        }
+        // Without a heading, ingredients are the lines that read as ingredient lines.
+        const ParsedLine parsed = parseLine(line);
+        if (!headed && parsed.amount == 0 && parsed.unit.isEmpty())
+            break;
+        r.ingredients << line;
+    }
+    for (; j < all.size(); ++j)
+        if (!all[j].isEmpty() && !methodHeading.match(all[j]).hasMatch())
+            r.method << all[j];
+    if (r.ingredients.isEmpty() && r.method.isEmpty())
+        throw IntakeError(QStringLiteral("в тексте нет ни продуктов, ни описания"));
+    return r;
+}
+
+ReadRecipe readFile(const QString& path) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    auto cannot = [&](const QString& why) {
+        return IntakeError(QStringLiteral("Не могу прочитать рецепт из файла %1: %2").arg(name, why));
+    };
+    if (!info.exists())
+        throw cannot(QStringLiteral("файла нет"));
+    if (!info.isFile())
+        throw cannot(QStringLiteral("это не обычный файл"));
+    if (info.size() > kMaxIntakeBytes)
+        throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw cannot(file.errorString());
+    const QByteArray bytes = file.read(kMaxIntakeBytes + 1);
+    if (bytes.size() > kMaxIntakeBytes)
+        throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
+    const QString suffix = info.suffix().toLower();
+    const QByteArray head = bytes.left(512).trimmed().toLower();
+    try {
+        if (suffix == QLatin1String("json") ||
+            (suffix != QLatin1String("txt") && (head.startsWith('{') || head.startsWith('['))))
+            return readJson(bytes);
+        if (suffix == QLatin1String("html") || suffix == QLatin1String("htm") ||
+            head.startsWith("<!doctype") || head.startsWith("<html"))
+            return readHtml(bytes);
+        // Text: UTF-8, or code page 1251 as older Russian notebooks wrote it.
+        const QString text = QByteArrayView(bytes).isValidUtf8()
+                                 ? QString::fromUtf8(bytes)
+                                 : QStringDecoder("windows-1251").decode(bytes);
+        return readText(text);
+    } catch (const IntakeError& e) {
+        throw cannot(e.message());
+    }
+}
+
+} // namespace intake

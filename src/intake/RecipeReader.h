@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+// Recipes as other programs and sites publish them: a web page saved from a browser
+// (schema.org Recipe in JSON-LD, or in microdata), a schema.org Recipe JSON file, or plain
+// text with a title, a block of ingredients and the method. No widgets, no database here.
+namespace intake {
+
+struct ReadRecipe {
+    QString title;
+    QStringList ingredients; // one line each, as written
+    QStringList method;      // one step a line; a section's name is a line of its own
+    QString notice;          // what the user should know ("several recipes, the first taken")
+};
+
+// Why nothing could be read, in Russian.
+class IntakeError : public std::runtime_error {
+public:
+    explicit IntakeError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Files past this size are no recipe anybody saved: refused before they are read.
+inline constexpr qint64 kMaxIntakeBytes = 10 * 1024 * 1024;
+
+ReadRecipe readHtml(const QByteArray& html);
+ReadRecipe readJson(const QByteArray& json);
+ReadRecipe readText(const QString& text);
+// By the file's extension (.html, .htm, .json, .txt), else by what it starts with.
+ReadRecipe readFile(const QString& path);
+
+// Text of a string that may hold HTML tags and entities, as a reader sees it.
+QString plainText(const QString& html);
+
+} // namespace intake

@@ -1,0 +1,190 @@
+#include "intake/IngredientLine.h"
+#include "intake/IntakeStore.h"
+#include "intake/RecipeReader.h"
+#include "data/DbError.h"
+#include "support/TestDb.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace intake;
+
+namespace {
+
+struct LineCase {
+    const char* line;
+    const char* product;
+    float amount;
+    const char* unit;
+};
+
+// Lines as Russian sites and notebooks write them, and what each must give.
+const LineCase kLines[] = {
+    {"Мука пшеничная — 200 г", "Мука пшеничная", 200, "г"},
+    {"200 г муки", "муки", 200, "г"},
+    {"2 ст. л. сахара", "сахара", 2, "ст.л."},
+    {"Яйца — 3 шт.", "Яйца", 3, "шт"},
+    {"Соль — по вкусу", "Соль", 0, "по вкусу"},
+    {"0,5 л молока", "молока", 0.5f, "л"},
+    {"1/2 стакана кефира", "кефира", 0.5f, "стакан"},
+    {"1½ ч. л. соды", "соды", 1.5f, "ч.л."},
+    {"2-3 зубчика чеснока", "чеснока", 2, "зубчик"},
+    {"щепотка соли", "соли", 1, "щепотка"},
+    {"Лавровый лист — 2 шт.", "Лавровый лист", 2, "шт"},
+    {"Молоко — 500 мл", "Молоко", 500, "мл"},
+    {"Сахар: 100 г", "Сахар", 100, "г"},
+    {"Масло сливочное – 50 г", "Масло сливочное", 50, "г"},
+    {"Картофель — 4 шт", "Картофель", 4, "шт"},
+    {"Морковь - 1 шт.", "Морковь", 1, "шт"},
+    {"3 яйца", "яйца", 3, ""},
+    {"Лук репчатый — 1 головка", "Лук репчатый", 1, "головка"},
+    {"Сметана — 2 столовые ложки", "Сметана", 2, "ст.л."},
+    {"1 чайная ложка разрыхлителя", "разрыхлителя", 1, "ч.л."},
+    {"Вода — 1,5 литра", "Вода", 1.5f, "л"},
+    {"Говядина — 0.5 кг", "Говядина", 0.5f, "кг"},
+    {"300 гр. фарша", "фарша", 300, "г"},
+    {"Рис — 1 стакан", "Рис", 1, "стакан"},
+    {"Укроп — 1 пучок", "Укроп", 1, "пучок"},
+    {"Перец черный молотый — по вкусу", "Перец черный молотый", 0, "по вкусу"},
+    {"Сыр твердый 150 г", "Сыр твердый", 150, "г"},
+    {"Кефир 250 мл", "Кефир", 250, "мл"},
+    {"Томатная паста — 2 ст.л.", "Томатная паста", 2, "ст.л."},
+    {"Ванильный сахар — 1 упаковка", "Ванильный сахар", 1, "упаковка"},
+    {"1 банка горошка", "горошка", 1, "банка"},
+    {"2 ст.л. растительного масла", "растительного масла", 2, "ст.л."},
+    {"Чеснок — 2-3 зубчика", "Чеснок", 2, "зубчик"},
+    {"Мёд — 1 ч. л.", "Мёд", 1, "ч.л."},
+    {"Соль", "Соль", 0, ""},
+    {"Зелень для подачи", "Зелень для подачи", 0, ""},
+    {"Мука — сколько возьмёт тесто", "Мука — сколько возьмёт тесто", 0, ""},
+    {"Яблоки — 3-4 шт.", "Яблоки", 3, "шт"},
+    {"1 1/2 стакана муки", "муки", 1.5f, "стакан"},
+    {"¼ ч. л. соли", "соли", 0.25f, "ч.л."},
+    {"Курица — 1 кг", "Курица", 1, "кг"},
+    {"Огурцы свежие — 2 шт.", "Огурцы свежие", 2, "шт"},
+    {"Творог 9% — 400 г", "Творог 9%", 400, "г"},
+    {"Сода — на кончике ножа", "Сода — на кончике ножа", 0, ""},
+    {"50 грамм сливочного масла", "сливочного масла", 50, "г"},
+    {"Корица — щепотка", "Корица", 1, "щепотка"},
+    {"2 веточки розмарина", "розмарина", 2, "веточка"},
+    {"Лимон — 1/2 шт.", "Лимон", 0.5f, "шт"},
+    {"Сливки 20% — 200 мл", "Сливки 20%", 200, "мл"},
+    {"Петрушка — 1 пучок", "Петрушка", 1, "пучок"},
+    {"Молоко — 1/0 стакана", "Молоко — 1/0 стакана", 0, ""},
+    {"  — 100 г", "", 0, ""},
+};
+
+} // namespace
+
+TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
+    for (const LineCase& c : kLines) {
+        const ParsedLine p = parseLine(QString::fromUtf8(c.line));
+        EXPECT_EQ(p.product, QString::fromUtf8(c.product)) << c.line;
+        EXPECT_FLOAT_EQ(p.amount, c.amount) << c.line;
+        EXPECT_EQ(p.unit, QString::fromUtf8(c.unit)) << c.line;
+    }
+    // A line of a megabyte is read in part, without harm.
+    EXPECT_EQ(parseLine(QString(1 << 20, QLatin1Char('x'))).product.size(), 500);
+    EXPECT_EQ(usualUnit(QStringLiteral("Столовая ложка")), QStringLiteral("ст.л."));
+    EXPECT_EQ(usualUnit(QStringLiteral("ложка")), QString());
+}
+
+TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
+    const QString dir = QStringLiteral(OVELTA_TEST_DATA "/intake/");
+    ReadRecipe r = readFile(dir + "jsonld.html");
+    EXPECT_EQ(r.title, QStringLiteral("Блины на кефире & мёде"));
+    EXPECT_EQ(r.ingredients, (QStringList{"Кефир — 500 мл", "2 яйца", "Мука пшеничная — 250 г",
+                                          "Соль — по вкусу"}));
+    EXPECT_EQ(r.method, (QStringList{"Смешать кефир с яйцами.",
+                                     QString::fromUtf8("Всыпать муку, перемешать до гладкости."),
+                                     "Жарить на горячей сковороде."}));
+    EXPECT_TRUE(r.notice.isEmpty());
+
+    // @graph, a type array, a second block, sections whose names stay as lines.
+    r = readFile(dir + "graph.html");
+    EXPECT_EQ(r.title, QStringLiteral("Борщ"));
+    EXPECT_EQ(r.method, (QStringList{"Бульон", "Сварить бульон.", "Зажарка", "Обжарить свёклу.",
+                                     "Добавить в бульон."}));
+    r = readFile(dir + "microdata.html");
+    EXPECT_EQ(r.title, QStringLiteral("Сырники"));
+    EXPECT_EQ(r.ingredients, (QStringList{"Творог — 400 г", "1 яйцо", "2 ст. л. сахара"}));
+    EXPECT_EQ(r.method, (QStringList{"Размять творог.", "Сформовать и обжарить."}));
+    r = readFile(dir + "two.html");
+    EXPECT_EQ(r.title, QStringLiteral("Первый"));
+    EXPECT_EQ(r.method, QStringList{"Вскипятить."});
+    EXPECT_EQ(r.notice, QStringLiteral("В файле рецептов: 2; взят первый."));
+    r = readFile(dir + "export.json");
+    EXPECT_EQ(r.ingredients.size(), 4);
+    EXPECT_EQ(r.method, (QStringList{"Смешать всё.", "Жарить на масле."}));
+    r = readFile(dir + "headed.txt");
+    EXPECT_EQ(r.title, QStringLiteral("Каша гречневая"));
+    EXPECT_EQ(r.ingredients.size(), 3);
+    EXPECT_EQ(r.method, (QStringList{"Промыть крупу.", "Залить водой и варить 20 минут."}));
+    r = readFile(dir + "plain.txt");
+    EXPECT_EQ(r.ingredients, (QStringList{"3 яйца", "100 мл молока", "щепотка соли"}));
+    EXPECT_EQ(r.method.size(), 2);
+
+    // What holds no recipe says why, naming the file.
+    for (const char* bad : {"norecipe.html", "broken.json", "missing.html"}) {
+        try {
+            readFile(dir + bad);
+            ADD_FAILURE() << bad << " was read";
+        } catch (const IntakeError& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromLatin1(bad))) << e.message().toStdString();
+        }
+    }
+    // Garbage, a nesting of a hundred thousand elements, and JSON nested past any sense.
+    EXPECT_THROW(readHtml(QByteArray(5000, '\x01')), IntakeError);
+    EXPECT_THROW(readHtml(QByteArray("<div>").repeated(100000)), IntakeError);
+    EXPECT_THROW(readJson(QByteArray("[").repeated(100000)), IntakeError);
+    EXPECT_THROW(readText(QStringLiteral("  \n\n")), IntakeError);
+}
+
+TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
+    TestDb t;
+    const int flour = t.addProduct(QStringLiteral("Мука пшеничная"));
+    const int sugar = t.addProduct(QStringLiteral("Сахар"));
+    const int egg = t.addProduct(QStringLiteral("Яйцо"));
+    t.addProduct(QStringLiteral("Масло сливочное"));
+    t.addProduct(QStringLiteral("Масло растительное"));
+    const int spoon = t.addUnit(QStringLiteral("ст. л."));
+    const int pcs = t.addUnit(QStringLiteral("шт."));
+    const Matcher m(t.db);
+    EXPECT_EQ(m.productFor(QStringLiteral("сахара")), sugar);
+    EXPECT_EQ(m.productFor(QStringLiteral("яйца")), egg);
+    EXPECT_EQ(m.productFor(QStringLiteral("муки")), flour); // the only flour there is
+    EXPECT_EQ(m.productFor(QStringLiteral("масла")), 0);    // two kinds: neither is guessed
+    EXPECT_EQ(m.unitFor(QStringLiteral("ст.л.")), spoon);   // the collection's own spelling
+    EXPECT_EQ(m.unitFor(QStringLiteral("шт")), pcs);
+    EXPECT_EQ(m.unitFor(QStringLiteral("г")), 0);
+    const MatchedLine line = m.match(parseLine(QStringLiteral("2 столовые ложки сахара")));
+    EXPECT_EQ(line.productId, sugar);
+    EXPECT_EQ(line.unit, QStringLiteral("ст. л."));
+    EXPECT_EQ(Matcher::newProductName(QStringLiteral("корицы молотой")),
+              QStringLiteral("Корицы молотой"));
+
+    // New names are made once however many lines use them; lines follow the kitchen lists.
+    t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(sugar)});
+    std::vector<MatchedLine> lines{m.match(parseLine(QStringLiteral("Сахар — 100 г"))),
+                                   m.match(parseLine(QStringLiteral("Корица — 1 ч. л."))),
+                                   m.match(parseLine(QStringLiteral("корица — 2 г")))};
+    const QString before = snapshot(t.db);
+    const int recipe = storeRecipe(t.db, 0, QStringLiteral("Пирог"), lines,
+                                   {QStringLiteral("Смешать."), QStringLiteral("Испечь.")});
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Корица'"), 1);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Units WHERE Name='г'"), 1);
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients "
+                           "WHERE Recipe=? ORDER BY ID)",
+                     {qint64(recipe)}),
+              QStringLiteral("100"));
+    EXPECT_EQ(textOf(t.db, "SELECT Recipe FROM Recipes WHERE ID=?", {qint64(recipe)}),
+              QStringLiteral("Смешать.\r\nИспечь."));
+    // A failure half-way stores nothing: a title too long for the collection.
+    t.db.exec("DELETE FROM Ingredients WHERE Recipe=?", {qint64(recipe)});
+    t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(recipe)});
+    t.db.exec("DELETE FROM Ingredient WHERE Name='Корица'");
+    t.db.exec("DELETE FROM Units WHERE Name IN ('г', 'ч.л.')");
+    EXPECT_EQ(snapshot(t.db), before);
+    EXPECT_THROW(storeRecipe(t.db, 0, QString(300, QLatin1Char('x')), lines, {}), DbError);
+    EXPECT_EQ(snapshot(t.db), before);
+}
