@@ -5,6 +5,8 @@
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "exchange/ExchangeStore.h"
+#include "intake/IntakeStore.h"
+#include "intake/RecipeReader.h"
 #include "kitchen/KitchenStore.h"
 #include "recipes/RecipeDocument.h"
 #include "search/SearchStore.h"
@@ -14,6 +16,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 #include <cstdio>
@@ -47,6 +50,12 @@ const char* const kUsage = R"(Использование / usage:
       название, сколько не хватает и чего, через табуляцию.
       With --missing N (1-3): recipes lacking at most N products: ID, name, how many
       and which, tab-separated.
+  ovelta-db import-recipe [--db FILE] [--section ID] FILE
+      Добавляет рецепт из сохранённой веб-страницы (.html), файла schema.org Recipe (.json)
+      или текста (.txt); продукты и единицы сопоставляются с имеющимися. Печатает номер
+      и название нового рецепта.
+      Adds a recipe from a saved web page, a schema.org Recipe JSON file or text, its
+      products and units matched to the collection's; prints the new recipe's ID and name.
   ovelta-db find [--db FILE] [--text] TEXT
       Ищет рецепты, как поле поиска программы: по части названия или (с --text) по
       словам названия, продуктов и описания в любой форме. Номер, табуляция, название.
@@ -309,6 +318,47 @@ int cookCommand(const QStringList& args) {
     });
 }
 
+int importRecipeCommand(const QStringList& args) {
+    Command c(true);
+    QCommandLineOption section(QStringLiteral("section"), QString(), QStringLiteral("ID"));
+    c.parser.addOption(section);
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty())
+        return usageError(e);
+    int sectionId = 0;
+    if (c.parser.isSet(section)) {
+        bool ok = false;
+        sectionId = c.parser.value(section).toInt(&ok);
+        if (!ok || sectionId <= 0)
+            return usageError(QStringLiteral("неверный номер раздела / bad section ID: %1")
+                                  .arg(c.parser.value(section)));
+    }
+    return onCollection(c, [&](Database& db) {
+        if (sectionId && std::holds_alternative<std::monostate>(
+                             db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(sectionId)})))
+            return failure(
+                QStringLiteral("Раздел не найден в базе данных / no section %1").arg(sectionId));
+        try {
+            const intake::ReadRecipe read = intake::readFile(c.arg(0));
+            const intake::Matcher matcher(db);
+            std::vector<intake::MatchedLine> lines;
+            for (const QString& line : read.ingredients) {
+                const intake::ParsedLine parsed = intake::parseLine(line);
+                if (!parsed.product.isEmpty())
+                    lines.push_back(matcher.match(parsed));
+            }
+            const QString title =
+                read.title.isEmpty() ? QFileInfo(c.arg(0)).completeBaseName() : read.title;
+            const int id = intake::storeRecipe(db, sectionId, title, lines, read.method);
+            if (!read.notice.isEmpty())
+                print(stderr, read.notice + QLatin1Char('\n'));
+            print(stdout, QStringLiteral("%1\t%2\n").arg(QString::number(id), title));
+            return 0;
+        } catch (const intake::IntakeError& e) {
+            return failure(e.message());
+        }
+    });
+}
+
 int findCommand(const QStringList& args) {
     Command c(true);
     QCommandLineOption text(QStringLiteral("text"));
@@ -431,6 +481,8 @@ int main(int argc, char* argv[]) {
         return menuRtfCommand(args);
     if (command == QLatin1String("cook"))
         return cookCommand(args);
+    if (command == QLatin1String("import-recipe"))
+        return importRecipeCommand(args);
     if (command == QLatin1String("find"))
         return findCommand(args);
     if (command == QLatin1String("shopping-list"))

@@ -10,12 +10,14 @@
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "exchange/ExchangeStore.h"
+#include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenStore.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"
 #include "ui/Progress.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
@@ -70,6 +72,16 @@ void saveAfter(CMainFrame* frame, int command, const char* name) {
     save(frame, name);
 }
 
+// A recipe page as a cooking site publishes it, for the picture of the intake dialog.
+const QByteArray kSamplePage = R"(<html><head><script type="application/ld+json">
+{"@type": "Recipe", "name": "Оладьи на кефире",
+ "recipeIngredient": ["Кефир — 500 мл", "2 яйца", "Мука — 250 г", "1 ст. л. сахара",
+                      "0,5 ч. л. соды", "Соль — по вкусу", "Изюм — 50 г"],
+ "recipeInstructions": [{"@type": "HowToStep", "text": "Смешать кефир, яйца, сахар и соль."},
+                        {"@type": "HowToStep", "text": "Всыпать муку с содой, добавить изюм."},
+                        {"@type": "HowToStep", "text": "Жарить на разогретой сковороде."}]}
+</script></head><body></body></html>)";
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -120,6 +132,21 @@ int main(int argc, char* argv[]) {
         saveDialog(frame, ID_MENU_VIEW, "menu-dialog.png");   // the menu dialog
         saveDialog(frame, ID_WHAT_IS_MISSING, "missing.png"); // what is missing
         saveDialog(frame, ID_SHOPPING_LIST, "shopping.png");  // the shopping list
+        // A saved page read for checking.
+        {
+            CIntakeDlg intake(frame->database(), 0, QString(), frame);
+            const QString page = QDir(outDir).filePath(QStringLiteral("page.html"));
+            QFile file(page);
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(kSamplePage);
+                file.close();
+            }
+            intake.loadFile(page);
+            QFile::remove(page);
+            intake.show();
+            QApplication::processEvents();
+            save(&intake, "intake.png");
+        }
 
         // The progress window, as an import shows it part of the way through a file.
         {

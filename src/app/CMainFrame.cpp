@@ -7,6 +7,7 @@
 #include "catalog/CatalogCommands.h"
 #include "data/DbError.h"
 #include "exchange/ExchangeCommands.h"
+#include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenCommands.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
@@ -20,10 +21,13 @@
 #include "ui/Prompts.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSettings>
@@ -92,6 +96,41 @@ void CMainFrame::restoreSettings() {
     statusBar()->setVisible(statusShown);
     m_actions[ID_VIEW_STATUS_BAR]->setChecked(statusShown);
     m_restoredPanes = settings.value(QStringLiteral("window/panes")).toByteArray();
+}
+
+namespace {
+
+// The first local file of a drop that is not an exchange file (those go through "Импорт").
+QString droppedRecipeFile(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() &&
+            !url.toLocalFile().endsWith(QLatin1String(".ovl"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    return {};
+}
+
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedRecipeFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = droppedRecipeFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the dialog must not run inside the drag's own loop.
+    QTimer::singleShot(0, this, [this, path] {
+        try {
+            importRecipe(m_db, *m_catalog, this, path);
+        } catch (const DbError& e) {
+            Prompts::databaseError(this, e.message());
+        }
+    });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -241,6 +280,9 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_ADD_SUBSECTION, [this] { m_catalogCommands->addSubsection(); });
     setCommandHandler(ID_RENAME_SECTION, [this] { m_catalogCommands->renameSection(); });
     setCommandHandler(ID_DELETE_SECTION, [this] { m_catalogCommands->deleteSection(); });
+    setCommandHandler(ID_IMPORT_RECIPE, [this] { importRecipe(m_db, *m_catalog, this); });
+    // A saved page, a recipe file or a text file dropped on the window is read the same way.
+    setAcceptDrops(true);
 
     m_recipeCommands = std::make_unique<RecipeCommands>(m_db, *m_catalog, *m_recipe, this);
     setCommandHandler(ID_ADD_RECIPE, [this] { m_recipeCommands->addToSelectedSection(); });

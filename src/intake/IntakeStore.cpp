@@ -46,9 +46,8 @@ int Matcher::productFor(const QString& name) const {
     // "Мука" for "Мука пшеничная", when that is the only flour there is.
     int only = 0;
     for (const Product& p : m_products) {
-        const bool holdsAll = std::all_of(stems.begin(), stems.end(), [&p](const QString& s) {
-            return p.stems.contains(s);
-        });
+        const bool holdsAll = std::all_of(stems.begin(), stems.end(),
+                                          [&p](const QString& s) { return p.stems.contains(s); });
         if (!holdsAll)
             continue;
         if (only != 0)
@@ -95,6 +94,21 @@ MatchedLine Matcher::match(const ParsedLine& line) const {
     return out;
 }
 
+MatchedLine Matcher::matchEdited(const QString& product, float amount, const QString& unit) const {
+    MatchedLine out = match(ParsedLine{product, amount, QString()});
+    out.unit = unit.simplified();
+    for (const auto& [id, name] : m_units)
+        if (name == out.unit)
+            out.unitId = id;
+    if (out.unitId == 0 && !out.unit.isEmpty()) {
+        out.unitId = unitFor(usualUnit(out.unit));
+        for (const auto& [id, name] : m_units)
+            if (id == out.unitId && out.unitId != 0)
+                out.unit = name;
+    }
+    return out;
+}
+
 int storeRecipe(Database& db, int section, const QString& title,
                 const std::vector<MatchedLine>& lines, const QStringList& method) {
     Transaction tx(db);
@@ -114,11 +128,12 @@ int storeRecipe(Database& db, int section, const QString& title,
     for (const MatchedLine& l : lines) {
         if (l.product.trimmed().isEmpty())
             continue;
-        rows.emplace_back(entry(recipes::Dictionary::Products, l.productId, l.product, madeProducts),
-                          l.amount, entry(recipes::Dictionary::Units, l.unitId, l.unit, madeUnits));
+        rows.emplace_back(
+            entry(recipes::Dictionary::Products, l.productId, l.product, madeProducts), l.amount,
+            entry(recipes::Dictionary::Units, l.unitId, l.unit, madeUnits));
     }
-    const int recipe = recipes::createRecipe(db, section, title.trimmed(),
-                                             method.join(QStringLiteral("\r\n")));
+    const int recipe =
+        recipes::createRecipe(db, section, title.trimmed(), method.join(QStringLiteral("\r\n")));
     for (const auto& [product, amount, unit] : rows)
         recipes::addLine(db, recipe, product, amount, unit);
     tx.commit();

@@ -12,11 +12,11 @@ class Database;
 namespace intake {
 
 struct MatchedLine {
-    QString product;  // the collection's name, or the name a new product will have
+    QString product;   // the collection's name, or the name a new product will have
     int productId = 0; // 0: a new product
     float amount = 0;
-    QString unit;     // the collection's spelling, or a new unit's; empty for none
-    int unitId = 0;   // 0: a new unit, or none when unit is empty
+    QString unit;   // the collection's spelling, or a new unit's; empty for none
+    int unitId = 0; // 0: a new unit, or none when unit is empty
 };
 
 // Matches against the dictionaries as they stand when it is made.
@@ -24,6 +24,9 @@ class Matcher {
 public:
     explicit Matcher(Database& db);
     MatchedLine match(const ParsedLine& line) const;
+    // A line as the user left it in the dialog: names as typed, matched the same way, a
+    // unit by its exact name first.
+    MatchedLine matchEdited(const QString& product, float amount, const QString& unit) const;
     // A product by the Russian forms of its words: the one whose words have the same
     // stems; else the only one that holds them all; else nothing (0).
     int productFor(const QString& name) const;

@@ -18,6 +18,10 @@ const CommandInfo kCommands[] = {
     {ID_RENAME_SECTION, "Переименовать раздел", "Переименовать раздел\nПереименовать раздел",
      nullptr},
     {ID_DELETE_SECTION, "Удалить раздел", "Удалить раздел\nУдалить раздел", nullptr},
+    {ID_IMPORT_RECIPE, "Рецепт из файла или текста",
+     "Добавить рецепт из сохранённой веб-страницы, файла или текста\nРецепт из файла или "
+     "текста",
+     nullptr},
     {ID_ADD_RECIPE, "Добавить рецепт в выделенный раздел", "Добавить рецепт\nДобавить рецепт",
      "document-new"},
     {ID_ADD_RECIPE_ROOT, "Добавить рецепт в корневой раздел", nullptr, nullptr},
@@ -53,7 +57,8 @@ const CommandInfo kCommands[] = {
 const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL,
                      0,         ID_PRINT_RECIPE,   ID_FILE_PRINT_PREVIEW,
                      0,         ID_APP_EXIT};
-const int kCatalog[] = {ID_ADD_SECTION, ID_ADD_SUBSECTION, ID_RENAME_SECTION, ID_DELETE_SECTION};
+const int kCatalog[] = {ID_ADD_SECTION,  ID_ADD_SUBSECTION, ID_RENAME_SECTION, ID_DELETE_SECTION, 0,
+                        ID_IMPORT_RECIPE};
 const int kRecipes[] = {ID_ADD_RECIPE, ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE};
 const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_FIND_TEXT, ID_LOCATE_IN_CATALOG};
 const int kKitchen[] = {

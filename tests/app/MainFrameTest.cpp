@@ -123,8 +123,9 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
     EXPECT_EQ(items[0],
               (QStringList{"Импорт", "Экспорт раздела", "Экспорт всего содержания", "-",
                            "Печать на принтер", "Предварительный просмотр", "-", "Выход"}));
-    EXPECT_EQ(items[1], (QStringList{"Добавить раздел", "Добавить подраздел",
-                                     "Переименовать раздел", "Удалить раздел"}));
+    EXPECT_EQ(items[1],
+              (QStringList{"Добавить раздел", "Добавить подраздел", "Переименовать раздел",
+                           "Удалить раздел", "-", "Рецепт из файла или текста"}));
     EXPECT_EQ(items[2], (QStringList{"Добавить рецепт в выделенный раздел",
                                      "Добавить рецепт в корневой раздел", "Изменить рецепт",
                                      "Удалить рецепт"}));
@@ -295,7 +296,7 @@ TEST(Guide, ExplainsEveryCommandWithItsPictures) {
         EXPECT_TRUE(html.contains(text)) << "the guide does not mention " << text.toStdString();
     }
     for (const char* picture : {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png",
-                                "import.png", "missing.png", "shopping.png"}) {
+                                "import.png", "missing.png", "shopping.png", "intake.png"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(picture))) << picture;
         const QImage image(QStringLiteral(":/help/") + QString::fromLatin1(picture));
         EXPECT_FALSE(image.isNull()) << picture << " is not shipped";

@@ -1,10 +1,16 @@
+#include "app/CMainFrame.h"
+#include "catalog/CCatalogView.h"
+#include "data/DbError.h"
+#include "intake/CIntakeDlg.h"
 #include "intake/IngredientLine.h"
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
-#include "data/DbError.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 using namespace intake;
@@ -130,7 +136,8 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
             readFile(dir + bad);
             ADD_FAILURE() << bad << " was read";
         } catch (const IntakeError& e) {
-            EXPECT_TRUE(e.message().contains(QString::fromLatin1(bad))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromLatin1(bad)))
+                << e.message().toStdString();
         }
     }
     // Garbage, a nesting of a hundred thousand elements, and JSON nested past any sense.
@@ -173,8 +180,9 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
                                    {QStringLiteral("Смешать."), QStringLiteral("Испечь.")});
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Корица'"), 1);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Units WHERE Name='г'"), 1);
-    EXPECT_EQ(textOf(t.db, "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients "
-                           "WHERE Recipe=? ORDER BY ID)",
+    EXPECT_EQ(textOf(t.db,
+                     "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients "
+                     "WHERE Recipe=? ORDER BY ID)",
                      {qint64(recipe)}),
               QStringLiteral("100"));
     EXPECT_EQ(textOf(t.db, "SELECT Recipe FROM Recipes WHERE ID=?", {qint64(recipe)}),
@@ -187,4 +195,55 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
     EXPECT_EQ(snapshot(t.db), before);
     EXPECT_THROW(storeRecipe(t.db, 0, QString(300, QLatin1Char('x')), lines, {}), DbError);
     EXPECT_EQ(snapshot(t.db), before);
+}
+
+TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
+    TestDb t;
+    const int soups = t.addSection(QStringLiteral("Выпечка"));
+    t.addProduct(QStringLiteral("Кефир"));
+    CMainFrame frame(t.db);
+    frame.show();
+    frame.catalogView()->selectEntry(frame.catalogView()->findChild(nullptr, soups));
+    const QString page = QStringLiteral(OVELTA_TEST_DATA "/intake/jsonld.html");
+    const QString before = snapshot(t.db);
+    onNextModal(
+        [&](QWidget* dialog) {
+            EXPECT_EQ(child<QLineEdit>(dialog, "title")->text(),
+                      QStringLiteral("Блины на кефире & мёде"));
+            EXPECT_EQ(child<QLabel>(dialog, "section")->text(), QStringLiteral("Выпечка"));
+            QTableWidget* lines = child<QTableWidget>(dialog, "lines");
+            ASSERT_TRUE(lines);
+            ASSERT_EQ(lines->rowCount(), 4);
+            EXPECT_EQ(lines->item(0, 0)->text(), QStringLiteral("Кефир"));
+            EXPECT_FALSE(lines->item(0, 0)->font().bold()); // the collection's own
+            EXPECT_TRUE(lines->item(1, 0)->font().bold());  // "Яйца": new
+            click(dialog, "cancelButton");
+        },
+        nullptr, "the intake dialog");
+    importRecipe(t.db, *frame.catalogView(), &frame, page);
+    EXPECT_EQ(snapshot(t.db), before);
+
+    // Edited in the table, then saved: in the section, shown in the tree and selected.
+    onNextModal(
+        [&](QWidget* dialog) {
+            QTableWidget* lines = child<QTableWidget>(dialog, "lines");
+            ASSERT_TRUE(lines);
+            lines->item(1, 0)->setText(QStringLiteral("Яйцо куриное"));
+            lines->item(1, 1)->setText(QStringLiteral("2,5"));
+            click(dialog, "saveButton");
+        },
+        nullptr, "the intake dialog");
+    importRecipe(t.db, *frame.catalogView(), &frame, page);
+    const qint64 recipe = number(t.db, "SELECT ID FROM Recipes WHERE Catalog=?", {qint64(soups)});
+    ASSERT_GT(recipe, 0);
+    EXPECT_EQ(textOf(t.db,
+                     "SELECT group_concat(Name || ' ' || Quantity || ' ' || Unit, '|') FROM "
+                     "(SELECT * FROM IngredientsFull WHERE Recipe=? ORDER BY Seq)",
+                     {recipe}),
+              QStringLiteral("Кефир 500.0 мл|Яйцо куриное 2.5 |Мука пшеничная 250.0 г|Соль 0.0 "
+                             "по вкусу"));
+    ASSERT_TRUE(frame.catalogView()->selectedEntry());
+    EXPECT_EQ(frame.catalogView()->selectedEntry()->text(0),
+              QStringLiteral("Блины на кефире & мёде"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Кефир'"), 1);
 }

@@ -6,6 +6,7 @@
 #include "app/CMainFrame.h"
 #include "app/HelpWindow.h"
 #include "catalog/CatalogDialogs.h"
+#include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenDialogs.h"
 #include "recipes/CRecipeForm.h"
 #include "recipes/IngredientDialogs.h"
@@ -90,6 +91,7 @@ TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
         {"menu", [&] { return std::make_unique<CMenuForm>(t.db, &frame); }},
         {"what is missing", [&] { return std::make_unique<CMissingList>(t.db, &frame); }},
         {"shopping list", [&] { return std::make_unique<CShoppingList>(t.db, &frame); }},
+        {"recipe intake", [&] { return std::make_unique<CIntakeDlg>(t.db, 0, QString(), &frame); }},
         {"products", [&] { return std::make_unique<CIngredientWork>(t.db, &frame); }},
         {"units", [&] { return std::make_unique<CUnitWork>(t.db, &frame); }},
         {"progress",

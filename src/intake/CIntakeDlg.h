@@ -1,0 +1,51 @@
+#pragma once
+
+#include "IntakeStore.h"
+#include "RecipeReader.h"
+
+#include <QDialog>
+#include <memory>
+
+class Database;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTableWidget;
+class CCatalogView;
+
+// "Рецепт из файла или текста": a recipe read from a saved page, a JSON file or pasted
+// text, shown for checking before anything is stored. "Сохранить" stores it in one
+// transaction; "Отмена" stores nothing.
+class CIntakeDlg : public QDialog {
+    Q_OBJECT
+public:
+    CIntakeDlg(Database& db, int section, const QString& sectionName, QWidget* parent = nullptr);
+
+    // Reads a file into the dialog; false (after telling the user why) when it holds no
+    // recipe.
+    bool loadFile(const QString& path);
+    void loadText(const QString& text);
+    int recipe() const { return m_recipe; }
+    QString title() const;
+    QTableWidget* lines() const { return m_lines; }
+
+private:
+    void display(const intake::ReadRecipe& read);
+    void chooseFile();
+    void readPasted();
+    void save();
+
+    Database& m_db;
+    int m_section;
+    std::unique_ptr<intake::Matcher> m_matcher;
+    QLineEdit* m_title;
+    QTableWidget* m_lines;
+    QPlainTextEdit* m_method;
+    QPlainTextEdit* m_source;
+    QLabel* m_notice;
+    int m_recipe = 0;
+};
+
+// The command: the dialog over the section selected in the tree, and the new recipe put
+// into the tree and selected.
+void importRecipe(Database& db, CCatalogView& tree, QWidget* window, const QString& path = {});
