@@ -234,7 +234,9 @@ TEST_F(Kitchen, MenuDialogSortsDropsOrphansAndAsksBeforeClearing) {
         click(dialog, "exitButton");
     });
     frame.runCommand(ID_MENU_VIEW);
-    EXPECT_EQ(number(t.db, "SELECT group_concat(Recipe||'x'||Quantity) FROM Menu"), -1);
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(Recipe || 'x' || Quantity, ' ') FROM "
+                           "(SELECT * FROM Menu ORDER BY Recipe)"),
+              QStringLiteral("%1x2 %2x7").arg(QString::number(a), QString::number(c)));
     EXPECT_EQ(kitchen::menuServings(t.db, c), 7);
     EXPECT_FALSE(kitchen::menuServings(t.db, b));
     EXPECT_FALSE(kitchen::menuServings(t.db, 500));
