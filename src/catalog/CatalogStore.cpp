@@ -7,18 +7,17 @@
 namespace catalog {
 
 std::vector<Entry> children(Database& db, int sectionId) {
+    // The names and identifiers alone: a record set of recipes would read every method too,
+    // which a section of thousands of recipes (the top of a large collection) pays for.
     std::vector<Entry> out;
-    CCatalog sections(db);
-    sections.setFilter({"Parent=?", sectionId});
-    sections.open();
-    for (; !sections.isEOF(); sections.moveNext())
-        out.push_back({sections.Name, sections.ID});
-    sections.close();
-    CRecipesset recipes(db);
-    recipes.setFilter({"Catalog=?", sectionId});
-    recipes.open();
-    for (; !recipes.isEOF(); recipes.moveNext())
-        out.push_back({recipes.Name, recipeValue(recipes.ID)});
+    Statement sections(db, SqlText("SELECT ID, Name FROM Catalog WHERE Parent=? ORDER BY ID"));
+    sections.bind(1, qint64(sectionId));
+    while (sections.step())
+        out.push_back({sections.text(1), qint32(sections.int64(0))});
+    Statement recipes(db, SqlText("SELECT ID, Name FROM Recipes WHERE Catalog=? ORDER BY ID"));
+    recipes.bind(1, qint64(sectionId));
+    while (recipes.step())
+        out.push_back({recipes.text(1), recipeValue(int(recipes.int64(0)))});
     return out;
 }
 
