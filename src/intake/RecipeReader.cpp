@@ -30,33 +30,32 @@ using Parsed = std::unique_ptr<GumboOutput, GumboDeleter>;
 // spends time with every element in proportion to the depth it stands at, so a page of
 // thousands of nested elements (a few hundred kilobytes) would keep it busy for minutes.
 bool nestsDeeperThan(const QByteArray& html, int limit) {
-    static const char* const kVoid[] = {"area", "base", "br", "col", "embed", "hr", "img",
-                                        "input", "link", "meta", "param", "source", "track",
-                                        "wbr", "!", "?"};
+    static const char* const kVoid[] = {"area",  "base", "br",   "col",   "embed",  "hr",    "img",
+                                        "input", "link", "meta", "param", "source", "track", "wbr"};
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
     int depth = 0;
+    const char* p = html.constData();
     const qsizetype n = html.size();
     for (qsizetype i = 0; i + 1 < n; ++i) {
-        if (html[i] != '<')
+        if (p[i] != '<')
             continue;
-        if (html[i + 1] == '/') {
+        if (p[i + 1] == '/') {
             depth = std::max(0, depth - 1);
             continue;
         }
-        const char c = html[i + 1];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '!' || c == '?'))
-            continue;
+        if (!isLetter(p[i + 1]))
+            continue; // comments, doctypes, "a < b" in text
         qsizetype end = i + 1;
-        while (end < n && html[end] != '>' && html[end] != ' ' && html[end] != '/' &&
-               html[end] != '\n' && html[end] != '\t')
+        while (end < n && (isLetter(p[end]) || (p[end] >= '0' && p[end] <= '9')))
             ++end;
-        const QByteArray tag = html.mid(i + 1, end - i - 1).toLower();
+        const QByteArrayView tag(p + i + 1, end - i - 1);
         bool isVoid = false;
         for (const char* v : kVoid)
-            isVoid = isVoid || tag == v || (tag.startsWith('!') && qstrcmp(v, "!") == 0);
+            isVoid = isVoid || tag.compare(QByteArrayView(v), Qt::CaseInsensitive) == 0;
         if (isVoid)
             continue;
         const qsizetype close = html.indexOf('>', end);
-        if (close > 0 && html[close - 1] == '/')
+        if (close > 0 && p[close - 1] == '/')
             continue; // <x/>
         if (++depth > limit)
             return true;
@@ -114,9 +113,8 @@ QString textOf(const GumboNode* root) {
         }
         if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT)
             continue;
-        const GumboVector* children = node->type == GUMBO_NODE_ELEMENT
-                                          ? &node->v.element.children
-                                          : &node->v.document.children;
+        const GumboVector* children = node->type == GUMBO_NODE_ELEMENT ? &node->v.element.children
+                                                                       : &node->v.document.children;
         const bool block = node->type == GUMBO_NODE_ELEMENT && isBlock(node->v.element.tag);
         if (leaving) {
             if (block)
@@ -145,9 +143,8 @@ template <class Visit> void eachElement(const GumboNode* root, Visit visit) {
             continue;
         if (node->type == GUMBO_NODE_ELEMENT && !visit(node))
             continue; // the visitor took this element whole
-        const GumboVector* children = node->type == GUMBO_NODE_ELEMENT
-                                          ? &node->v.element.children
-                                          : &node->v.document.children;
+        const GumboVector* children = node->type == GUMBO_NODE_ELEMENT ? &node->v.element.children
+                                                                       : &node->v.document.children;
         for (unsigned i = children->length; i > 0; --i)
             stack.push_back(static_cast<const GumboNode*>(children->data[i - 1]));
     }
@@ -207,7 +204,7 @@ QString jsonText(const QJsonValue& value) {
     if (value.isObject()) {
         const QJsonObject o = value.toObject();
         return jsonText(o.contains(QLatin1String("text")) ? o.value(QLatin1String("text"))
-                                                           : o.value(QLatin1String("name")));
+                                                          : o.value(QLatin1String("name")));
     }
     return {};
 }
@@ -236,8 +233,9 @@ void addSteps(const QJsonValue& value, QStringList& method, int depth = 0) {
         addSteps(o.value(QLatin1String("itemListElement")), method, depth + 1);
         return;
     }
-    const QString text = jsonText(o.contains(QLatin1String("text")) ? o.value(QLatin1String("text"))
-                                                                     : o.value(QLatin1String("name")));
+    const QString text =
+        jsonText(o.contains(QLatin1String("text")) ? o.value(QLatin1String("text"))
+                                                   : o.value(QLatin1String("name")));
     if (!text.isEmpty())
         method << text;
 }
@@ -432,7 +430,8 @@ ReadRecipe readFile(const QString& path) {
     const QFileInfo info(path);
     const QString name = info.fileName();
     auto cannot = [&](const QString& why) {
-        return IntakeError(QStringLiteral("Не могу прочитать рецепт из файла %1: %2").arg(name, why));
+        return IntakeError(
+            QStringLiteral("Не могу прочитать рецепт из файла %1: %2").arg(name, why));
     };
     if (!info.exists())
         throw cannot(QStringLiteral("файла нет"));
