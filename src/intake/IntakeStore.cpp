@@ -6,8 +6,10 @@
 #include "exchange/ExchangeFormat.h"
 #include "recipes/RecipeStore.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <hunspell/hunspell.h>
 
 namespace intake {
 
@@ -16,6 +18,51 @@ namespace {
 RussianStemmer& stemmer() {
     static RussianStemmer s;
     return s;
+}
+
+} // namespace
+
+namespace {
+
+// The Russian dictionary (Debian's hunspell-ru), when it is installed: it knows that "муки"
+// is a form of "мука". Without it new names stay as written.
+class Dictionary {
+public:
+    Dictionary() {
+        const char* aff = "/usr/share/hunspell/ru_RU.aff";
+        const char* dic = "/usr/share/hunspell/ru_RU.dic";
+        if (QFileInfo::exists(QString::fromLatin1(aff)) &&
+            QFileInfo::exists(QString::fromLatin1(dic)))
+            m_handle = Hunspell_create(aff, dic);
+    }
+    ~Dictionary() {
+        if (m_handle)
+            Hunspell_destroy(m_handle);
+    }
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
+
+    // The dictionary forms of a word, lower case; none when the dictionary lacks it.
+    QStringList forms(const QString& word) const {
+        QStringList out;
+        if (!m_handle)
+            return out;
+        char** list = nullptr;
+        const int n = Hunspell_stem(m_handle, &list, word.toLower().toUtf8().constData());
+        for (int i = 0; i < n; ++i)
+            out << QString::fromUtf8(list[i]);
+        if (list)
+            Hunspell_free_list(m_handle, &list, n);
+        return out;
+    }
+
+private:
+    Hunhandle* m_handle = nullptr;
+};
+
+const Dictionary& dictionary() {
+    static const Dictionary d;
+    return d;
 }
 
 } // namespace
@@ -73,6 +120,18 @@ int Matcher::unitFor(const QString& usual) const {
 
 QString Matcher::newProductName(const QString& written) {
     QString name = written.simplified();
+    // One word is put in its dictionary form ("муки" becomes "мука"); in a phrase the words
+    // agree with each other, which a word-by-word dictionary would break.
+    static const QRegularExpression oneWord(QStringLiteral("^\\p{L}+$"));
+    if (oneWord.match(name).hasMatch()) {
+        QString best;
+        for (const QString& form : dictionary().forms(name))
+            if (form.left(2) == name.left(2).toLower() &&
+                (best.isEmpty() || form.size() < best.size()))
+                best = form;
+        if (!best.isEmpty())
+            name = best;
+    }
     if (!name.isEmpty())
         name[0] = name[0].toUpper();
     return name;

@@ -167,6 +167,10 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
     const MatchedLine line = m.match(parseLine(QStringLiteral("2 столовые ложки сахара")));
     EXPECT_EQ(line.productId, sugar);
     EXPECT_EQ(line.unit, QStringLiteral("ст. л."));
+    // A new product's name: one word in its dictionary form, a phrase as written.
+    EXPECT_EQ(Matcher::newProductName(QStringLiteral("муки")), QStringLiteral("Мука"));
+    EXPECT_EQ(Matcher::newProductName(QStringLiteral("яйца")), QStringLiteral("Яйцо"));
+    EXPECT_EQ(Matcher::newProductName(QStringLiteral("соли")), QStringLiteral("Соль"));
     EXPECT_EQ(Matcher::newProductName(QStringLiteral("корицы молотой")),
               QStringLiteral("Корицы молотой"));
 
