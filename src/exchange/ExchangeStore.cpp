@@ -34,8 +34,10 @@ public:
           m_children(db, SqlText("SELECT ID FROM Catalog WHERE Parent=? ORDER BY ID")),
           m_recipes(db, SqlText("SELECT ID, Name, Recipe FROM Recipes WHERE Catalog=? "
                                 "ORDER BY ID")),
-          m_lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients WHERE Recipe=? "
-                              "ORDER BY ID")),
+          m_lines(db,
+                  SqlText("SELECT i.Recipe, i.Ingredient, i.Quantity, i.Unit FROM Ingredients i "
+                          "JOIN Recipes r ON r.ID = i.Recipe WHERE r.Catalog=? "
+                          "ORDER BY i.Recipe, i.ID")),
           m_productName(db, SqlText("SELECT Name FROM Ingredient WHERE ID=?")),
           m_unitName(db, SqlText("SELECT Name FROM Units WHERE ID=?")) {
         m_out.line(QString::fromLatin1(kHeader));
@@ -101,6 +103,15 @@ public:
         while (m_recipes.step())
             rows.push_back({int(m_recipes.int64(0)), m_recipes.text(1), m_recipes.text(2)});
         m_recipes.reset();
+        // The lines of every recipe of the section in one query, not one query a recipe:
+        // a hundred thousand recipes cost a hundred thousand round trips otherwise.
+        m_sectionLines.clear();
+        m_lines.reset();
+        m_lines.bind(1, qint64(sectionId));
+        while (m_lines.step())
+            m_sectionLines[int(m_lines.int64(0))].push_back(
+                {m_lines.int64(1), float(m_lines.real(2)), m_lines.int64(3)});
+        m_lines.reset();
         for (const Row& r : rows)
             recipe(r.id, r.name, r.text, inSection);
     }
@@ -150,20 +161,16 @@ private:
         bool whole =
             readsBack(inSection ? LinePlace::RecipeInSection : LinePlace::RecipeAtRoot, name) &&
             descriptionReadsBack(text);
-        m_lines.reset();
-        m_lines.bind(1, qint64(id));
-        while (m_lines.step()) {
-            const Name& product =
-                nameOf(m_products, m_productName, m_lines.int64(0), LinePlace::Product);
-            const Name& unit = nameOf(m_units, m_unitName, m_lines.int64(2), LinePlace::Unit);
+        for (const LineRow& l : m_sectionLines[id]) {
+            const Name& product = nameOf(m_products, m_productName, l.product, LinePlace::Product);
+            const Name& unit = nameOf(m_units, m_unitName, l.unit, LinePlace::Unit);
             m_out.line("INGREDIENT=", product.encoded, product.replaced);
-            m_out.line("QUANTITY=", rtf::formatAmount(float(m_lines.real(1))), 0);
+            m_out.line("QUANTITY=", rtf::formatAmount(l.quantity), 0);
             m_out.line("UNIT=", unit.encoded, unit.replaced);
             m_out.line("~INGREDIENT", QByteArray(), 0);
             whole = whole && product.readsBack && unit.readsBack;
             ++m_result.lines;
         }
-        m_lines.reset();
         m_out.line(text);
         m_out.line(QStringLiteral("~RECIPE"));
         ++m_result.recipes;
@@ -174,6 +181,12 @@ private:
     }
 
     static constexpr qsizetype kFlushBytes = 1 << 20;
+    struct LineRow {
+        qint64 product;
+        float quantity;
+        qint64 unit;
+    };
+    std::unordered_map<int, std::vector<LineRow>> m_sectionLines;
     QIODevice* m_sink;
     Writer m_out;
     Statement m_section, m_children, m_recipes, m_lines, m_productName, m_unitName;
