@@ -201,10 +201,8 @@ bool readsBack(LinePlace place, QStringView text) {
 }
 
 bool descriptionReadsBack(QStringView text) {
-    for (QStringView line : text.split(QLatin1Char('\n')))
-        if (!readsBack(LinePlace::DescriptionLine, line))
-            return false;
-    return true;
+    // The keys hold no line break: one in the text is one in some line.
+    return readsBack(LinePlace::DescriptionLine, text);
 }
 
 std::optional<float> scanAmount(const QString& text) {

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace rtf {
@@ -136,6 +137,9 @@ void appendText(QByteArray& doc, const QString& text) {
 }
 
 QByteArray formatAmount(float amount) {
+    // Whole amounts below a million, the most of them, print as the integer they are.
+    if (amount >= 0 && amount < 1e6f && amount == std::trunc(amount) && !std::signbit(amount))
+        return QByteArray::number(qint64(amount));
     // Qt's own formatter: the C "%g" whatever the user's locale says about decimal points.
     QByteArray text = QString::asprintf("%g", double(amount)).toLatin1();
     // The files and documents of other copies of the program carry three exponent digits
