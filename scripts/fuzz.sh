@@ -12,7 +12,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 case "$target" in
     fuzz_exchange) corpus="$root/tests/data/fuzz/exchange" max_len=16384 ;;
     fuzz_rtf) corpus="$root/tests/data/fuzz/rtf" max_len=4096 ;;
-    fuzz_intake) corpus="$root/tests/data/fuzz/intake" max_len=16384 ;;
+    fuzz_intake) corpus="$root/tests/data/intake" max_len=16384 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 build="${OVELTA_FUZZ_DIR:-$root/build-fuzz}"

@@ -295,13 +295,7 @@ CMissingList::CMissingList(Database& db, QWidget* parent) : QDialog(parent), m_d
     top->addWidget(maxLabel);
     top->addWidget(m_max);
     top->addStretch(1);
-    auto left = new QVBoxLayout;
-    left->addLayout(top);
-    left->addWidget(m_list, 1);
-    left->addWidget(m_status);
-    auto layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addWidget(buttons);
+    listWithButtons(this, {top}, m_list, {m_status}, buttons);
     resize(560, 380);
     reload();
 }
@@ -378,12 +372,7 @@ CShoppingList::CShoppingList(Database& db, QWidget* parent) : QDialog(parent), m
                            item->checkState() == Qt::Checked);
     });
 
-    auto left = new QVBoxLayout;
-    left->addWidget(hint);
-    left->addWidget(m_list, 1);
-    auto layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addWidget(buttons);
+    listWithButtons(this, {hint}, m_list, {}, buttons);
     resize(480, 360);
     reload();
 }

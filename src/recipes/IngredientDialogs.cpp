@@ -130,12 +130,7 @@ CPickerList::CPickerList(Database& db, Dictionary which, bool multiple, QWidget*
     auto filterRow = new QHBoxLayout;
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(m_filter, 1);
-    auto left = new QVBoxLayout;
-    left->addLayout(filterRow);
-    left->addWidget(m_list, 1);
-    auto layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addWidget(buttons);
+    listWithButtons(this, {filterRow}, m_list, {}, buttons);
     resize(420, 360);
     m_filter->setFocus();
 }

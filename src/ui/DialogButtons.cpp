@@ -1,6 +1,8 @@
 #include "DialogButtons.h"
 
 #include <QDialog>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
 QPushButton* addDialogButton(QDialogButtonBox* box, const QString& text,
                              QDialogButtonBox::ButtonRole role, const char* objectName) {
@@ -16,4 +18,23 @@ QDialogButtonBox* yesNoButtons(QDialog* dialog) {
     addDialogButton(box, QStringLiteral("Нет"), QDialogButtonBox::RejectRole, "noButton");
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return box;
+}
+
+void listWithButtons(QWidget* dialog, std::initializer_list<QObject*> above, QWidget* list,
+                     std::initializer_list<QObject*> below, QWidget* buttons) {
+    auto column = new QVBoxLayout;
+    auto add = [column](QObject* part) {
+        if (auto layout = qobject_cast<QLayout*>(part))
+            column->addLayout(layout);
+        else if (auto widget = qobject_cast<QWidget*>(part))
+            column->addWidget(widget);
+    };
+    for (QObject* part : above)
+        add(part);
+    column->addWidget(list, 1);
+    for (QObject* part : below)
+        add(part);
+    auto layout = new QHBoxLayout(dialog);
+    layout->addLayout(column, 1);
+    layout->addWidget(buttons);
 }

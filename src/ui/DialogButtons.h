@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <initializer_list>
 
 class QDialog;
 
@@ -12,3 +13,8 @@ QPushButton* addDialogButton(QDialogButtonBox* box, const QString& text,
 // The "Да" / "Нет" row of the entry dialogs: "Да" is the default and emits accepted();
 // "Нет" (and Esc) reject the dialog.
 QDialogButtonBox* yesNoButtons(QDialog* dialog);
+
+// The layout of the list dialogs: what stands above the list (widgets or layouts), the list
+// taking the room, what stands below it, and the column of buttons on the right.
+void listWithButtons(QWidget* dialog, std::initializer_list<QObject*> above, QWidget* list,
+                     std::initializer_list<QObject*> below, QWidget* buttons);
