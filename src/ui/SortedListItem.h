@@ -10,11 +10,11 @@
 // sort key is made once per text, so long lists fill quickly.
 class SortedListItem : public QListWidgetItem {
 public:
-    SortedListItem(const QString& text, int id) : QListWidgetItem(text) {
+    SortedListItem(const QString& text, int id) : QListWidgetItem(text), m_id(id) {
         setData(Qt::UserRole, id);
     }
 
-    int id() const { return data(Qt::UserRole).toInt(); }
+    int id() const { return m_id; }
 
     void setData(int role, const QVariant& value) override {
         if (role == Qt::DisplayRole || role == Qt::EditRole)
@@ -33,5 +33,6 @@ private:
             m_key.emplace(russianCollator().sortKey(text()));
         return *m_key;
     }
+    int m_id;
     mutable std::optional<QCollatorSortKey> m_key;
 };
