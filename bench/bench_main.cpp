@@ -211,6 +211,19 @@ void BM_IntakePage2MB(benchmark::State& state) {
 }
 BENCHMARK(BM_IntakePage2MB)->Unit(benchmark::kMillisecond);
 
+// The same page with its recipe declared at the end of the body: the whole page is parsed.
+void BM_IntakePage2MBRecipeInBody(benchmark::State& state) {
+    QByteArray page = "<html><head><title>Пирог</title></head><body>";
+    while (page.size() < 2 * 1024 * 1024)
+        page += "<div class=\"comment\"><p>Отличный рецепт, спасибо! Пеку каждые выходные.</p>"
+                "<a href=\"/user/1\">Читатель</a></div>\n";
+    page += "<script type=\"application/ld+json\">{\"@type\": \"Recipe\", \"name\": \"Пирог\", "
+            "\"recipeIngredient\": [\"Мука — 200 г\"]}</script></body></html>";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(intake::readHtml(page).ingredients.size());
+}
+BENCHMARK(BM_IntakePage2MBRecipeInBody)->Unit(benchmark::kMillisecond);
+
 // Matching 50 lines against a dictionary of 5,000 products, the stems of all of them
 // taken when the dialog opens.
 void BM_IntakeMatch5000Products(benchmark::State& state) {

@@ -331,15 +331,18 @@ ReadRecipe readJson(const QByteArray& json) {
     return r;
 }
 
-ReadRecipe readHtml(const QByteArray& html) {
-    if (nestsDeeperThan(html, 500))
-        throw IntakeError(QStringLiteral("страница устроена слишком сложно: элементы вложены "
-                                         "друг в друга больше 500 раз"));
-    const Parsed parsed = parseHtml(html);
-    // JSON-LD first, from every block of the page; then microdata.
+namespace {
+
+// The recipes a parsed page declares: its JSON-LD blocks, in order, and its microdata
+// recipe scopes.
+struct Declared {
     std::vector<QJsonObject> recipes;
     std::vector<const GumboNode*> scopes;
-    eachElement(parsed->root, [&](const GumboNode* node) {
+};
+
+Declared declaredIn(const GumboNode* root) {
+    Declared out;
+    eachElement(root, [&](const GumboNode* node) {
         if (node->v.element.tag == GUMBO_TAG_SCRIPT &&
             attribute(node, "type").trimmed().toLower() == QLatin1String("application/ld+json")) {
             QByteArray json; // a script's text is its text children as they stand
@@ -352,26 +355,52 @@ ReadRecipe readHtml(const QByteArray& html) {
             const QJsonDocument doc = QJsonDocument::fromJson(json);
             if (!doc.isNull())
                 collectRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()),
-                               recipes);
+                               out.recipes);
             return false;
         }
         if (isRecipeScope(node)) {
-            scopes.push_back(node);
+            out.scopes.push_back(node);
             return false;
         }
         return true;
     });
+    return out;
+}
+
+ReadRecipe fromDeclared(const Declared& found) {
     ReadRecipe r;
-    if (!recipes.empty())
-        r = firstOf(recipes);
-    else if (!scopes.empty()) {
-        r = fromMicrodata(scopes.front());
-        r.notice = severalNotice(scopes.size());
-    } else
+    if (!found.recipes.empty()) {
+        r = firstOf(found.recipes);
+    } else if (!found.scopes.empty()) {
+        r = fromMicrodata(found.scopes.front());
+        r.notice = severalNotice(found.scopes.size());
+    } else {
         throw IntakeError(QStringLiteral("на странице нет рецепта в разметке schema.org "
                                          "(JSON-LD или микроданные)"));
+    }
     requireSomething(r, QStringLiteral("на странице"));
     return r;
+}
+
+} // namespace
+
+ReadRecipe readHtml(const QByteArray& html) {
+    if (nestsDeeperThan(html, 500))
+        throw IntakeError(QStringLiteral("страница устроена слишком сложно: элементы вложены "
+                                         "друг в друга больше 500 раз"));
+    // Cooking sites put the recipe's JSON-LD in the page's head; the rest of a saved page
+    // (comments, advertisements) is most of its megabytes and most of the parsing time. So
+    // the head is read first, and the whole page only when the head declares no recipe.
+    const qsizetype headEnd =
+        html.indexOf("</head>") >= 0 ? html.indexOf("</head>") : html.indexOf("</HEAD>");
+    if (headEnd > 0 && headEnd < html.size() / 2) {
+        const Parsed head = parseHtml(html.left(headEnd));
+        const Declared inHead = declaredIn(head->root);
+        if (!inHead.recipes.empty())
+            return fromDeclared(inHead);
+    }
+    const Parsed parsed = parseHtml(html);
+    return fromDeclared(declaredIn(parsed->root));
 }
 
 ReadRecipe readText(const QString& text) {

@@ -111,6 +111,10 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
     EXPECT_EQ(r.title, QStringLiteral("Борщ"));
     EXPECT_EQ(r.method, (QStringList{"Бульон", "Сварить бульон.", "Зажарка", "Обжарить свёклу.",
                                      "Добавить в бульон."}));
+    // A head that declares no recipe: the body is read too.
+    r = readFile(dir + "bodyld.html");
+    EXPECT_EQ(r.title, QStringLiteral("Окрошка на кефире"));
+    EXPECT_EQ(r.ingredients.size(), 2);
     r = readFile(dir + "microdata.html");
     EXPECT_EQ(r.title, QStringLiteral("Сырники"));
     EXPECT_EQ(r.ingredients, (QStringList{"Творог — 400 г", "1 яйцо", "2 ст. л. сахара"}));
