@@ -295,6 +295,9 @@ TEST(Guide, ExplainsEveryCommandWithItsPictures) {
             continue; // editing and pane keys, told in the table of keys
         EXPECT_TRUE(html.contains(text)) << "the guide does not mention " << text.toStdString();
     }
+    // The menu's number is how many times a dish is cooked, not how many it serves.
+    EXPECT_FALSE(html.contains(QStringLiteral("спрашивает число порций")));
+    EXPECT_TRUE(html.contains(QStringLiteral("«Количество блюд»: сколько раз вы приготовите")));
     for (const char* picture : {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png",
                                 "import.png", "missing.png", "shopping.png", "intake.png"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(picture))) << picture;
