@@ -50,7 +50,7 @@ FAULTS = [
     ("src/exchange/ExchangeStore.cpp", "        emptyWorkTables(db);\n        ImportResult result", "        ImportResult result", "work tables kept"),
     ("src/exchange/ExchangeStore.cpp", "            recipesOf(top.id, true);\n            m_out.line(QStringLiteral(\"~CATALOG\"));", "            m_out.line(QStringLiteral(\"~CATALOG\"));\n            recipesOf(top.id, true);", "recipes after end"),
     ("src/exchange/ExchangeStore.cpp", "        ex.rootSections();\n        ex.recipesOf(0, false);", "        ex.recipesOf(0, false);\n        ex.rootSections();", "root recipes first"),
-    ("src/exchange/ExchangeStore.cpp", "nameOf(m_units, m_unitName, m_lines.int64(2), LinePlace::Unit)", "nameOf(m_units, m_unitName, m_lines.int64(0), LinePlace::Unit)", "unit takes product's number"),
+    ("src/exchange/ExchangeStore.cpp", "nameOf(m_units, m_unitName, l.unit, LinePlace::Unit)", "nameOf(m_units, m_unitName, l.product, LinePlace::Unit)", "unit takes product's number"),
     ("src/exchange/ExchangeCommands.cpp", "    m_tree.sortChildrenOf(nullptr);", "", "top level not sorted"),
     ("src/exchange/ExchangeCommands.cpp", "    if (!item || catalog::isRecipeValue(value)) {", "    if (!item) {", "recipe exported as section"),
     ("src/reference/CDictionaryWork.cpp", "    m_delete->setEnabled(selected && m_usageEmpty);", "    m_delete->setEnabled(selected);", "used entry deletable"),
