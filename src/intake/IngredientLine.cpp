@@ -88,9 +88,9 @@ QString withPlainFractions(QString text) {
 // An amount at the start of text: "200", "0,5", "1.5", "1/2", "1 1/2", "2-3" (the first).
 // Returns the value and the length read; 0 length when there is none.
 std::pair<float, qsizetype> amountAt(const QString& text) {
-    static const QRegularExpression number(QStringLiteral(
-        "^(\\d+)(?:[.,](\\d+))?(?:\\s+(\\d+)\\s*/\\s*(\\d+)|\\s*/\\s*(\\d+))?"
-        "(?:\\s*[-\u2013\u2014]\\s*\\d+(?:[.,]\\d+)?)?"));
+    static const QRegularExpression number(
+        QStringLiteral("^(\\d+)(?:[.,](\\d+))?(?:\\s+(\\d+)\\s*/\\s*(\\d+)|\\s*/\\s*(\\d+))?"
+                       "(?:\\s*[-\u2013\u2014]\\s*\\d+(?:[.,]\\d+)?)?"));
     const QRegularExpressionMatch m = number.match(text);
     if (!m.hasMatch())
         return {0, 0};
@@ -143,7 +143,8 @@ bool readLeading(const QString& text, ParsedLine& out) {
 // "Мука пшеничная — 200 г", "Яйца: 3 шт.", "Соль — по вкусу", "Молоко 200 мл".
 bool readTrailing(const QString& text, ParsedLine& out) {
     // The part after the last dash or colon, else the text after the name's last word.
-    static const QRegularExpression separator(QStringLiteral("\\s[-\u2013\u2014]\\s|[\u2013\u2014:]"));
+    static const QRegularExpression separator(
+        QStringLiteral("\\s[-\u2013\u2014]\\s|[\u2013\u2014:]"));
     qsizetype cut = -1;
     qsizetype cutLength = 0;
     for (auto it = separator.globalMatch(text); it.hasNext();) {
@@ -157,7 +158,8 @@ bool readTrailing(const QString& text, ParsedLine& out) {
         quantity = text.mid(cut + cutLength).trimmed();
     } else {
         // No separator: a number near the end starts the quantity.
-        static const QRegularExpression lastNumber(QStringLiteral("\\s(\\d[\\d.,/\\s\u2013\u2014-]*\\D*)$"));
+        static const QRegularExpression lastNumber(
+            QStringLiteral("\\s(\\d[\\d.,/\\s\u2013\u2014-]*\\D*)$"));
         const QRegularExpressionMatch m = lastNumber.match(text);
         if (!m.hasMatch())
             return false;
@@ -203,7 +205,8 @@ ParsedLine parseLine(const QString& line) {
     }
     // Nothing read as an amount or a unit: the line is the product's name, if it has one.
     const QString name = cleanName(text);
-    if (name.isEmpty() || !std::any_of(name.begin(), name.end(), [](QChar c) { return c.isLetter(); }))
+    if (name.isEmpty() ||
+        !std::any_of(name.begin(), name.end(), [](QChar c) { return c.isLetter(); }))
         return {};
     return ParsedLine{name, 0, QString()};
 }

@@ -10,8 +10,8 @@ namespace intake {
 
 struct ParsedLine {
     QString product;
-    float amount = 0;  // 0: no amount given, or none that could be read
-    QString unit;      // a unit's usual spelling ("ст.л.", "г"); empty when none was read
+    float amount = 0; // 0: no amount given, or none that could be read
+    QString unit;     // a unit's usual spelling ("ст.л.", "г"); empty when none was read
 };
 
 // Reads a line. An amount it cannot read is 0, never a guess; a word it does not know as a
