@@ -4,6 +4,7 @@
 
 #include "data/Database.h"
 #include "data/Schema.h"
+#include "data/WholeFile.h"
 #include "exchange/ExchangeStore.h"
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
@@ -21,6 +22,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -113,10 +115,25 @@ struct Command {
     QCommandLineOption db{QStringLiteral("db"), QString(), QStringLiteral("FILE"),
                           QStringLiteral("data.db")};
 
-    Command(bool withDb) {
+    QCommandLineOption section{QStringLiteral("section"), QString(), QStringLiteral("ID")};
+
+    explicit Command(bool withDb, bool withSection = false) {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         if (withDb)
             parser.addOption(db);
+        if (withSection)
+            parser.addOption(section);
+    }
+    // "--section ID": the number when given; an error text when ID is no section number.
+    QString readSection(std::optional<int>& id) const {
+        if (!parser.isSet(section))
+            return {};
+        bool ok = false;
+        id = parser.value(section).toInt(&ok);
+        if (!ok || *id <= 0)
+            return QStringLiteral("неверный номер раздела / bad section ID: %1")
+                .arg(parser.value(section));
+        return {};
     }
     // An error text, empty when the arguments fit.
     QString parse(const QStringList& args, int minArgs, int maxArgs) {
@@ -133,6 +150,18 @@ struct Command {
     QString arg(int i) const { return parser.positionalArguments().value(i); }
     qsizetype argCount() const { return parser.positionalArguments().size(); }
 };
+
+// True for no section, or one the collection has.
+bool sectionExists(Database& db, std::optional<int> section) {
+    return !section || !std::holds_alternative<std::monostate>(
+                           db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(*section)}));
+}
+
+// Prints the rows a command lists; 1 when standard output refuses them.
+int printRows(const QString& rows) {
+    print(stdout, rows);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
 
 bool openDb(Database& db, const QString& path, QString& error) {
     try {
@@ -152,7 +181,7 @@ int writeOut(const QString& path, const QByteArray& bytes) {
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     QString why;
-    if (!exchange::writeWholeFile(path, bytes, &why))
+    if (!writeWholeFile(path, bytes, &why))
         return failure(QStringLiteral("не могу записать / cannot write %1: %2").arg(path, why));
     return 0;
 }
@@ -300,8 +329,7 @@ int cookCommand(const QStringList& args) {
                     QStringLiteral("%1\t%2\t%3\t%4\n")
                         .arg(QString::number(d.recipe), d.name, QString::number(d.missing.size()),
                              d.missing.join(QStringLiteral(", ")));
-            print(stdout, out);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return printRows(out);
         });
     return onCollection(c, [&](Database& db) {
         NoProgress quiet;
@@ -313,39 +341,24 @@ int cookCommand(const QStringList& args) {
         QString out;
         for (const kitchen::Dish& d : found)
             out += QStringLiteral("%1\t%2\n").arg(QString::number(d.recipe), d.name);
-        print(stdout, out);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        return printRows(out);
     });
 }
 
 int importRecipeCommand(const QStringList& args) {
-    Command c(true);
-    QCommandLineOption section(QStringLiteral("section"), QString(), QStringLiteral("ID"));
-    c.parser.addOption(section);
-    if (QString e = c.parse(args, 1, 1); !e.isEmpty())
+    Command c(true, true);
+    std::optional<int> section;
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(section)).isEmpty())
         return usageError(e);
-    int sectionId = 0;
-    if (c.parser.isSet(section)) {
-        bool ok = false;
-        sectionId = c.parser.value(section).toInt(&ok);
-        if (!ok || sectionId <= 0)
-            return usageError(QStringLiteral("неверный номер раздела / bad section ID: %1")
-                                  .arg(c.parser.value(section)));
-    }
     return onCollection(c, [&](Database& db) {
-        if (sectionId && std::holds_alternative<std::monostate>(
-                             db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(sectionId)})))
+        if (!sectionExists(db, section))
             return failure(
-                QStringLiteral("Раздел не найден в базе данных / no section %1").arg(sectionId));
+                QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*section));
+        const int sectionId = section.value_or(0);
         try {
             const intake::ReadRecipe read = intake::readFile(c.arg(0));
-            const intake::Matcher matcher(db);
-            std::vector<intake::MatchedLine> lines;
-            for (const QString& line : read.ingredients) {
-                const intake::ParsedLine parsed = intake::parseLine(line);
-                if (!parsed.product.isEmpty())
-                    lines.push_back(matcher.match(parsed));
-            }
+            const std::vector<intake::MatchedLine> lines =
+                intake::Matcher(db).matchLines(read.ingredients);
             const QString title =
                 read.title.isEmpty() ? QFileInfo(c.arg(0)).completeBaseName() : read.title;
             const int id = intake::storeRecipe(db, sectionId, title, lines, read.method);
@@ -382,8 +395,7 @@ int findCommand(const QStringList& args) {
         QString out;
         for (const search::Found& f : found)
             out += QStringLiteral("%1\t%2\n").arg(QString::number(f.recipe), f.name);
-        print(stdout, out);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        return printRows(out);
     });
 }
 
@@ -414,22 +426,12 @@ int importCommand(const QStringList& args) {
 }
 
 int exportCommand(const QStringList& args) {
-    Command c(true);
-    QCommandLineOption section(QStringLiteral("section"), QString(), QStringLiteral("ID"));
-    c.parser.addOption(section);
-    if (QString e = c.parse(args, 1, 1); !e.isEmpty())
-        return usageError(e);
+    Command c(true, true);
     std::optional<int> id;
-    if (c.parser.isSet(section)) {
-        bool ok = false;
-        id = c.parser.value(section).toInt(&ok);
-        if (!ok || *id <= 0)
-            return usageError(QStringLiteral("неверный номер раздела / bad section ID: %1")
-                                  .arg(c.parser.value(section)));
-    }
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(id)).isEmpty())
+        return usageError(e);
     return onCollection(c, [&](Database& db) {
-        if (id && std::holds_alternative<std::monostate>(
-                      db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(*id)})))
+        if (!sectionExists(db, id))
             return failure(
                 QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*id));
         try {

@@ -197,6 +197,23 @@ void CCatalogView::expandSection(QTreeWidgetItem* item) {
     item->setExpanded(true);
 }
 
+QTreeWidgetItem* CCatalogView::selectedSection() const {
+    QTreeWidgetItem* item = selectedEntry();
+    // A selected recipe stands for the section that holds it.
+    if (item && catalog::isRecipeValue(itemValue(item)))
+        item = item->parent();
+    return item;
+}
+
+QTreeWidgetItem* CCatalogView::addRecipeEntry(QTreeWidgetItem* section, const QString& name,
+                                              int recipe) {
+    expandSection(section);
+    QTreeWidgetItem* item = insertEntry(section, name, catalog::recipeValue(recipe), false);
+    sortChildrenOf(section);
+    selectEntry(item);
+    return item;
+}
+
 QTreeWidgetItem* CCatalogView::selectedEntry() const {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? nullptr : selected.front();

@@ -40,6 +40,11 @@ public:
     // Loads and opens a section (nothing for null).
     void expandSection(QTreeWidgetItem* item);
     QTreeWidgetItem* selectedEntry() const;
+    // The section a new recipe goes into: the one selected, or the one holding the selected
+    // recipe; nullptr for the root.
+    QTreeWidgetItem* selectedSection() const;
+    // A new recipe's item under a section's item (nullptr: the root), sorted in and selected.
+    QTreeWidgetItem* addRecipeEntry(QTreeWidgetItem* section, const QString& name, int recipe);
     void selectEntry(QTreeWidgetItem* item);
     // Gives every loaded item of that recipe its new name, in its sorted place.
     void renameRecipe(int recipeId, const QString& name);

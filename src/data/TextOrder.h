@@ -49,10 +49,6 @@ inline QString upperCase(const QString& text) {
 // A name as the program searches it: letter case folded and ё read as е, as Russian
 // readers write it either way.
 QString searchFolded(QStringView text);
-// Whether text holds part anywhere, by that rule.
-inline bool containsFolded(QStringView text, QStringView part) {
-    return searchFolded(text).contains(searchFolded(part));
-}
 
 // Matches text against a LIKE pattern ("%" any run, "_" one character), ignoring letter
 // case for every alphabet and reading ё as е. escape, when not null, makes the next pattern

@@ -32,10 +32,6 @@ QStringList exportWarnings(const ExportResult& result);
 // collection. A section that is not there gives just the header.
 QByteArray exportBytes(Database& db, std::optional<int> section, ExportResult* result = nullptr);
 
-// Writes bytes to a file all at once or not at all: beside the target first, put in place
-// only when every byte reached the disk. False, with the reason, when it could not.
-bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* why);
-
 // Writes the file beside the target first and puts it in place only when complete.
 // Throws ExchangeError (with the reason in Russian) when it cannot; nothing is left then.
 ExportResult exportToFile(Database& db, std::optional<int> section, const QString& path);

@@ -114,11 +114,8 @@ void CIntakeDlg::display(const intake::ReadRecipe& read) {
     m_title->setText(read.title);
     m_lines->setRowCount(0);
     int newOnes = 0;
-    for (const QString& text : read.ingredients) {
-        const intake::ParsedLine parsed = intake::parseLine(text);
-        if (parsed.product.isEmpty())
-            continue;
-        const intake::MatchedLine m = m_matcher->match(parsed);
+    for (const intake::MatchedLine& m : m_matcher->matchLines(read.ingredients)) {
+        const QString& text = m.written;
         const int row = m_lines->rowCount();
         m_lines->insertRow(row);
         auto product = new QTableWidgetItem(m.product);
@@ -219,19 +216,12 @@ void CIntakeDlg::save() {
 }
 
 void importRecipe(Database& db, CCatalogView& tree, QWidget* window, const QString& path) {
-    QTreeWidgetItem* item = tree.selectedEntry();
-    // A selected recipe stands for the section that holds it.
-    if (item && catalog::isRecipeValue(CCatalogView::itemValue(item)))
-        item = item->parent();
+    QTreeWidgetItem* item = tree.selectedSection();
     const int section = item ? CCatalogView::itemValue(item) : 0;
     CIntakeDlg dialog(db, section, item ? item->text(0) : QString(), window);
     if (!path.isEmpty() && !dialog.loadFile(path))
         return;
     if (dialog.exec() != QDialog::Accepted)
         return;
-    tree.expandSection(item);
-    QTreeWidgetItem* added = tree.insertEntry(item, dialog.title().trimmed(),
-                                              catalog::recipeValue(dialog.recipe()), false);
-    tree.sortChildrenOf(item);
-    tree.selectEntry(added);
+    tree.addRecipeEntry(item, dialog.title().trimmed(), dialog.recipe());
 }

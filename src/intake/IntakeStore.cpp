@@ -153,6 +153,18 @@ MatchedLine Matcher::match(const ParsedLine& line) const {
     return out;
 }
 
+std::vector<MatchedLine> Matcher::matchLines(const QStringList& written) const {
+    std::vector<MatchedLine> out;
+    for (const QString& text : written) {
+        const ParsedLine parsed = parseLine(text);
+        if (parsed.product.isEmpty())
+            continue;
+        out.push_back(match(parsed));
+        out.back().written = text;
+    }
+    return out;
+}
+
 MatchedLine Matcher::matchEdited(const QString& product, float amount, const QString& unit) const {
     MatchedLine out = match(ParsedLine{product, amount, QString()});
     out.unit = unit.simplified();

@@ -15,8 +15,9 @@ struct MatchedLine {
     QString product;   // the collection's name, or the name a new product will have
     int productId = 0; // 0: a new product
     float amount = 0;
-    QString unit;   // the collection's spelling, or a new unit's; empty for none
-    int unitId = 0; // 0: a new unit, or none when unit is empty
+    QString unit;    // the collection's spelling, or a new unit's; empty for none
+    int unitId = 0;  // 0: a new unit, or none when unit is empty
+    QString written; // the line as the recipe wrote it
 };
 
 // Matches against the dictionaries as they stand when it is made.
@@ -24,6 +25,9 @@ class Matcher {
 public:
     explicit Matcher(Database& db);
     MatchedLine match(const ParsedLine& line) const;
+    // Every line of a recipe as written, parsed and matched; lines that name no product
+    // are left out.
+    std::vector<MatchedLine> matchLines(const QStringList& written) const;
     // A line as the user left it in the dialog: names as typed, matched the same way, a
     // unit by its exact name first.
     MatchedLine matchEdited(const QString& product, float amount, const QString& unit) const;

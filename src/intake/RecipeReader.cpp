@@ -233,9 +233,7 @@ void addSteps(const QJsonValue& value, QStringList& method, int depth = 0) {
         addSteps(o.value(QLatin1String("itemListElement")), method, depth + 1);
         return;
     }
-    const QString text =
-        jsonText(o.contains(QLatin1String("text")) ? o.value(QLatin1String("text"))
-                                                   : o.value(QLatin1String("name")));
+    const QString text = jsonText(o);
     if (!text.isEmpty())
         method << text;
 }

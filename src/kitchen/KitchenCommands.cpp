@@ -11,6 +11,19 @@
 #include "ui/CProgress.h"
 #include "ui/Prompts.h"
 
+namespace {
+
+// The results list holds exactly these dishes, in this order.
+void listDishes(CFoundListView& results, const std::vector<kitchen::Dish>& dishes) {
+    std::vector<std::pair<QString, int>> rows;
+    rows.reserve(dishes.size());
+    for (const kitchen::Dish& d : dishes)
+        rows.emplace_back(d.name, d.recipe);
+    results.setResults(std::move(rows));
+}
+
+} // namespace
+
 void KitchenCommands::productsOnHand() {
     CProductsList dialog(m_db, m_window);
     dialog.exec();
@@ -30,10 +43,7 @@ void KitchenCommands::whatToCook() {
         progress.show();
         m_results.clearResults();
         found = kitchen::whatToCook(m_db, progress);
-        m_results.setUpdatesEnabled(false);
-        for (const kitchen::Dish& d : found)
-            m_results.appendResult(d.name, d.recipe);
-        m_results.setUpdatesEnabled(true);
+        listDishes(m_results, found);
     }
     if (found.empty())
         Prompts::notice(m_window,
@@ -87,11 +97,7 @@ void KitchenCommands::showMenu() {
 void KitchenCommands::menuProductList() {
     BusyCursor busy;
     m_view.ShowMenuProductList(kitchen::menuProductListRtf(m_db));
-    m_results.clearResults();
-    m_results.setUpdatesEnabled(false);
-    for (const kitchen::Dish& d : kitchen::menuDishesByBytes(m_db))
-        m_results.appendResult(d.name, d.recipe);
-    m_results.setUpdatesEnabled(true);
+    listDishes(m_results, kitchen::menuDishesByBytes(m_db));
 }
 
 void KitchenCommands::whatIsMissing() {

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/TextOrder.h"
+#include "data/WholeFile.h"
 #include "recipes/IngredientDialogs.h"
 #include "ui/BusyCursor.h"
 #include "ui/CProgress.h"
@@ -21,7 +22,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTextDocument>
@@ -423,9 +423,9 @@ void CShoppingList::save() {
                               QStringLiteral("Текст (*.txt)"), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    const QByteArray bytes = kitchen::shoppingListText(m_db).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        Prompts::error(this, QStringLiteral("Не могу записать файл %1: %2")
-                                 .arg(QFileInfo(path).fileName(), file.errorString()));
+    QString why;
+    if (!writeWholeFile(path, kitchen::shoppingListText(m_db).toUtf8(), &why))
+        Prompts::error(
+            this,
+            QStringLiteral("Не могу записать файл %1: %2").arg(QFileInfo(path).fileName(), why));
 }

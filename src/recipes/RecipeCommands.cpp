@@ -11,17 +11,11 @@ void RecipeCommands::addIn(QTreeWidgetItem* sectionItem, int section) {
     CRecipeForm form(m_db, CRecipeForm::New, 0, section, m_window);
     if (form.exec() != QDialog::Accepted)
         return;
-    QTreeWidgetItem* item =
-        m_tree.insertEntry(sectionItem, form.name(), catalog::recipeValue(form.recipe()), false);
-    m_tree.sortChildrenOf(sectionItem);
-    m_tree.selectEntry(item);
+    m_tree.addRecipeEntry(sectionItem, form.name(), form.recipe());
 }
 
 void RecipeCommands::addToSelectedSection() {
-    QTreeWidgetItem* item = m_tree.selectedEntry();
-    // A selected recipe stands for the section that holds it.
-    if (item && catalog::isRecipeValue(CCatalogView::itemValue(item)))
-        item = item->parent();
+    QTreeWidgetItem* item = m_tree.selectedSection();
     const int section = item ? CCatalogView::itemValue(item) : 0;
     addIn(item, section);
 }
