@@ -34,7 +34,7 @@ FAULTS = [
     ("src/kitchen/KitchenDialogs.cpp", "    m_list->setColumnWidth(0, std::max(0, client - kServingsColumnWidth));", "    m_list->setColumnWidth(0, client);", "column width"),
     ("src/kitchen/KitchenDialogs.cpp", '    if (!Prompts::ask(this, QStringLiteral("Очистить меню?")))\n        return;', "", "clear without asking"),
     ("src/kitchen/KitchenCommands.cpp", '            Prompts::error(m_window, QStringLiteral("Не выбран рецепт"));', '            Prompts::error(m_window, QStringLiteral("Не выделен рецепт"));', "wrong pane message"),
-    ("src/kitchen/KitchenCommands.cpp", "    m_results.clearResults();\n    m_results.setUpdatesEnabled(false);\n    for (const kitchen::Dish& d : kitchen::menuDishesByBytes(m_db))", "    m_results.setUpdatesEnabled(false);\n    for (const kitchen::Dish& d : kitchen::menuDishesByBytes(m_db))", "results not cleared"),
+    ("src/kitchen/KitchenCommands.cpp", "    results.setResults(std::move(rows));", "    for (const auto& r : rows)\n        results.appendResult(r.first, r.second);", "results not cleared"),
     ("src/exchange/ExchangeFormat.cpp", "        m_bytes += \"\\r\\n\";\n        from = lf + 1;", "        m_bytes += \"\\n\";\n        from = lf + 1;", "LF not written as CR LF"),
     ("src/exchange/ExchangeFormat.cpp", "    return firstLine == kHeader || firstLine == kOtherHeader;", "    return firstLine.trimmed() == kHeader || firstLine == kOtherHeader;", "header trimmed"),
     ("src/exchange/ExchangeFormat.cpp", "    if (hasLf && len > 0 && m_bytes[lf - 1] == '\\r')\n        --len;", "", "CR kept"),
