@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <limits>
 
 TestDb::TestDb(const QString& version) {
     db.open(path(), Database::OpenMode::Create);
@@ -42,9 +43,31 @@ int TestDb::addLine(int recipe, int product, float quantity, int unit, bool have
     return int(rs.lastInsertedId());
 }
 
+int TestDb::product(const QString& name) {
+    const SqlValue id = db.scalar("SELECT ID FROM Ingredient WHERE Name=?", {name});
+    return std::holds_alternative<qint64>(id) ? int(std::get<qint64>(id)) : addProduct(name);
+}
+
+int TestDb::unit(const QString& name) {
+    const SqlValue id = db.scalar("SELECT ID FROM Units WHERE Name=?", {name});
+    return std::holds_alternative<qint64>(id) ? int(std::get<qint64>(id)) : addUnit(name);
+}
+
+int TestDb::recipe(const QString& name, std::initializer_list<Line> lines, int section,
+                   const QString& text) {
+    const int id = addRecipe(name, section, text);
+    for (const Line& l : lines)
+        addLine(id, product(l.product), l.amount, l.unit.isEmpty() ? 0 : unit(l.unit), l.have);
+    return id;
+}
+
 qint64 number(Database& db, SqlText sql, const SqlValues& params) {
     const SqlValue v = db.scalar(sql, params);
-    return std::holds_alternative<qint64>(v) ? std::get<qint64>(v) : -1;
+    if (const qint64* n = std::get_if<qint64>(&v))
+        return *n;
+    // A sentinel here could equal what a test expects and hide a fault.
+    ADD_FAILURE() << "not an integer: " << sql.c_str();
+    return std::numeric_limits<qint64>::min();
 }
 
 QString textOf(Database& db, SqlText sql, const SqlValues& params) {

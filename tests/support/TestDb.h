@@ -27,9 +27,22 @@ public:
     int addProduct(const QString& name);
     int addUnit(const QString& name);
     int addLine(int recipe, int product, float quantity, int unit, bool have = false);
+
+    // The one way to build a test collection in a line or two: a recipe with its lines,
+    // whose products and units are found by name or made on first use.
+    struct Line {
+        QString product;
+        float amount = 0;
+        QString unit = {};
+        bool have = false;
+    };
+    int recipe(const QString& name, std::initializer_list<Line> lines = {}, int section = 0,
+               const QString& text = {});
+    int product(const QString& name);
+    int unit(const QString& name);
 };
 
-// The integer that a query of program SQL answers (-1 when it answers something else).
+// The integer that a query of program SQL answers; anything else fails the test.
 qint64 number(Database& db, SqlText sql, const SqlValues& params = {});
 
 // What a query of program SQL answers, as text (a number written out, nothing as empty).

@@ -70,8 +70,12 @@ inline void onNextModal(std::function<void(QWidget*)> act, QWidget* notThis = nu
     QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
+// A named widget of a dialog; one that is missing fails the test.
 template <class T> T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(QString::fromLatin1(name));
+    T* found = w ? w->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+    if (!found)
+        ADD_FAILURE() << "no widget \"" << name << "\"";
+    return found;
 }
 
 inline void click(QWidget* dialog, const char* button) {
