@@ -27,15 +27,9 @@ QStringList names(const std::vector<kitchen::Dish>& dishes) {
 
 TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
     TestDb t;
-    const int egg = t.addProduct(QStringLiteral("Яйцо"));
-    const int salt = t.addProduct(QStringLiteral("Соль"));
-    const int milk = t.addProduct(QStringLiteral("Молоко"));
-    const int a = t.addRecipe(QStringLiteral("Омлет"));
-    const int b = t.addRecipe(QStringLiteral("Блины"));
-    t.addLine(a, egg, 2, 0);
-    t.addLine(a, salt, 0, 0);
-    t.addLine(b, egg, 1, 0);
-    t.addLine(b, milk, 1, 0);
+    t.recipe("Омлет", {{"Яйцо", 2}, {"Соль"}});
+    t.recipe("Блины", {{"Яйцо", 1}, {"Молоко", 1}});
+    const int egg = t.product("Яйцо"), salt = t.product("Соль"), milk = t.product("Молоко");
     EXPECT_EQ(marks(t.db), QStringLiteral("0000"));
 
     const auto added = kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}, {salt, "Соль"}});
@@ -78,21 +72,13 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     RecordingProgress progress;
     EXPECT_TRUE(kitchen::whatToCook(t.db, progress).empty());
 
-    const int egg = t.addProduct(QStringLiteral("Яйцо"));
-    const int salt = t.addProduct(QStringLiteral("Соль"));
-    const int caviar = t.addProduct(QStringLiteral("Икра"));
-    const int kg = t.addUnit(QStringLiteral("кг"));
-    const int omelette2 = t.addRecipe(QStringLiteral("омлет"));
-    const int salted = t.addRecipe(QStringLiteral("Яйцо с солью"));
-    const int omelette1 = t.addRecipe(QStringLiteral("Омлет"));
-    const int fancy = t.addRecipe(QStringLiteral("Яйцо с икрой"));
+    const int omelette2 = t.recipe("омлет", {{"Яйцо", 1000, "кг"}});
+    t.recipe("Яйцо с солью", {{"Яйцо", 1000, "кг"}, {"Соль"}});
+    const int omelette1 = t.recipe("Омлет", {{"Яйцо", 1000, "кг"}});
+    t.recipe("Яйцо с икрой", {{"Яйцо", 1000, "кг"}, {"Икра", 1, "кг"}, {"Соль", 1, "кг"}});
     t.addRecipe(QStringLiteral("Вода")); // no lines: never listed
-    const int eggs = t.addRecipe(QStringLiteral("Ёлочка из яиц"));
-    for (int r : {omelette2, omelette1, salted, fancy, eggs})
-        t.addLine(r, egg, 1000, kg);
-    t.addLine(salted, salt, 0, 0);
-    t.addLine(fancy, caviar, 1, kg);
-    t.addLine(fancy, salt, 1, kg);
+    const int eggs = t.recipe("Ёлочка из яиц", {{"Яйцо", 1000, "кг"}});
+    const int egg = t.product("Яйцо"), salt = t.product("Соль"), kg = t.unit("кг");
     t.addLine(0, egg, 1, kg);   // a line of a recipe still being written
     t.addLine(999, egg, 1, kg); // a line whose recipe is gone
 
@@ -109,7 +95,7 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     EXPECT_EQ(found[1].recipe, omelette2);
     EXPECT_EQ(found[2].recipe, omelette1);
     // The one that sorts last qualifies once its last product is there.
-    kitchen::addProducts(t.db, List::OnHand, {{caviar, "Икра"}});
+    kitchen::addProducts(t.db, List::OnHand, {{t.product("Икра"), "Икра"}});
     EXPECT_EQ(names(kitchen::whatToCook(t.db, progress)).back(), QStringLiteral("Яйцо с солью"));
     EXPECT_EQ(names(kitchen::whatToCook(t.db, progress)).size(), 5);
 
@@ -129,8 +115,7 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
 
 TEST(KitchenStore, MenuKeepsOneRowPerRecipeAndDropsOrphansOnOpening) {
     TestDb t;
-    const int a = t.addRecipe(QStringLiteral("Щи"));
-    const int b = t.addRecipe(QStringLiteral("Борщ"));
+    const int a = t.recipe("Щи"), b = t.recipe("Борщ");
     EXPECT_FALSE(kitchen::menuServings(t.db, a));
     kitchen::setMenuServings(t.db, a, 2);
     kitchen::setMenuServings(t.db, a, 5); // replaces, does not add
@@ -157,34 +142,15 @@ TEST(KitchenStore, MenuKeepsOneRowPerRecipeAndDropsOrphansOnOpening) {
 
 TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
     TestDb t;
-    const int g = t.addUnit(QStringLiteral("г"));
-    const int pcs = t.addUnit(QStringLiteral("шт"));
-    const int kg = t.addUnit(QStringLiteral("кг"));
-    const int cup = t.addUnit(QStringLiteral("ст"));
-    const int flour = t.addProduct(QStringLiteral("Мука"));
-    const int egg = t.addProduct(QStringLiteral("Яйцо"));
-    const int salt = t.addProduct(QStringLiteral("Соль"));
-    const int sugar = t.addProduct(QStringLiteral("{Сахар}\\"));
-    const int grains = t.addProduct(QStringLiteral("7 злаков"));
-    const int grade = t.addProduct(QStringLiteral("1 сорт"));
-
-    const int blini = t.addRecipe(QStringLiteral("Блины"));
-    t.addLine(blini, flour, 200, g);
-    t.addLine(blini, egg, 2, pcs);
-    t.addLine(blini, salt, 0, g);
-    const int omelette = t.addRecipe(QStringLiteral("Омлет"));
-    t.addLine(omelette, egg, 2, pcs);
-    t.addLine(omelette, salt, 0, pcs);
-    t.addLine(omelette, flour, 10, g);
-    const int hedgehogs = t.addRecipe(QStringLiteral("Ёжики"));
-    t.addLine(hedgehogs, flour, 0.1f, kg);
-    t.addLine(hedgehogs, egg, 0, pcs);
-    t.addLine(hedgehogs, grains, 0, g);
-    t.addLine(hedgehogs, grade, 0, g);
-    const int pie = t.addRecipe(QStringLiteral("apple pie"));
-    t.addLine(pie, sugar, 1, cup);
-    const int small = t.addRecipe(QStringLiteral("блинчики"));
-
+    const int blini = t.recipe("Блины", {{"Мука", 200, "г"}, {"Яйцо", 2, "шт"}, {"Соль", 0, "г"}});
+    const int omelette =
+        t.recipe("Омлет", {{"Яйцо", 2, "шт"}, {"Соль", 0, "шт"}, {"Мука", 10, "г"}});
+    const int hedgehogs = t.recipe(
+        "Ёжики",
+        {{"Мука", 0.1f, "кг"}, {"Яйцо", 0, "шт"}, {"7 злаков", 0, "г"}, {"1 сорт", 0, "г"}});
+    const int pie = t.recipe("apple pie", {{"{Сахар}\\", 1, "ст"}});
+    const int small = t.recipe("блинчики");
+    const int flour = t.product("Мука"), egg = t.product("Яйцо");
     kitchen::setMenuServings(t.db, blini, 2);
     kitchen::setMenuServings(t.db, omelette, 3);
     kitchen::setMenuServings(t.db, hedgehogs, 1);
@@ -214,16 +180,13 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
     // A product or unit gone from its dictionary still has its line, with no name.
     t.db.exec("DELETE FROM Menu");
     kitchen::setMenuServings(t.db, pie, 2);
-    t.db.exec("DELETE FROM Ingredient WHERE ID=?", {qint64(sugar)});
-    t.db.exec("DELETE FROM Units WHERE ID=?", {qint64(cup)});
+    t.db.exec("DELETE FROM Ingredient WHERE ID=?", {t.product("{Сахар}\\")});
+    t.db.exec("DELETE FROM Units WHERE ID=?", {t.unit("ст")});
     EXPECT_TRUE(kitchen::menuProductListRtf(t.db).endsWith("{\\f0\\fs16\\i  : 2 \\line}}"));
 
     // An amount without a unit is an amount, not "not given".
     t.db.exec("DELETE FROM Menu");
-    const int bread = t.addRecipe(QStringLiteral("Bread"));
-    t.addLine(bread, egg, 2, 0);
-    t.addLine(bread, egg, 0, 0);
-    kitchen::setMenuServings(t.db, bread, 3);
+    kitchen::setMenuServings(t.db, t.recipe("Bread", {{"Яйцо", 2}, {"Яйцо", 0}}), 3);
     EXPECT_TRUE(kitchen::menuProductListRtf(t.db).endsWith(
         "\\i \xdf\xe9\xf6\xee : \xe1\xee\xeb\xe5\xe5 \xf7\xe5\xec 6 \\line}}"));
 
@@ -247,24 +210,20 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
 
 TEST(KitchenStore, WhatIsMissingNamesEachLackingProductOnceInOrder) {
     TestDb t;
-    const int g = t.addUnit(QStringLiteral("г"));
-    auto product = [&](const char* name) { return t.addProduct(QString::fromUtf8(name)); };
-    const int beet = product("свёкла"), cream = product("сметана"), salt = product("Соль");
-    const int cabbage = product("Капуста"), meat = product("Говядина"), dill = product("укроп");
-    const int water = product("Вода");
-    auto recipe = [&](const char* name, std::initializer_list<int> products) {
+    auto recipe = [&](const char* name, std::initializer_list<const char*> products) {
         const int r = t.addRecipe(QString::fromUtf8(name));
-        for (int p : products)
-            t.addLine(r, p, 1, g);
+        for (const char* p : products)
+            t.addLine(r, t.product(QString::fromUtf8(p)), 1, t.unit("г"));
         return r;
     };
-    const int borscht = recipe("Борщ домашний", {beet, cream, salt, beet, water});
-    const int shchi = recipe("Щи", {cabbage, meat, dill, cream, salt});
-    const int tea = recipe("чай", {water});
-    const int ice = recipe("Ёжики", {meat});
-    const int brine = recipe("Рассол", {salt, water});
+    const int borscht = recipe("Борщ домашний", {"свёкла", "сметана", "Соль", "свёкла", "Вода"});
+    const int shchi = recipe("Щи", {"Капуста", "Говядина", "укроп", "сметана", "Соль"});
+    const int tea = recipe("чай", {"Вода"});
+    const int ice = recipe("Ёжики", {"Говядина"});
+    const int brine = recipe("Рассол", {"Соль", "Вода"});
     recipe("Пусто", {});
-    const int second = recipe("Борщ домашний", {beet, salt});
+    const int second = recipe("Борщ домашний", {"свёкла", "Соль"});
+    const int salt = t.product("Соль"), water = t.product("Вода");
     // Salt both on hand and always present; water always present.
     kitchen::addProducts(t.db, List::OnHand, {{salt, "Соль"}});
     kitchen::addProducts(t.db, List::Always, {{salt, "Соль"}, {water, "Вода"}});
@@ -297,11 +256,11 @@ TEST(KitchenStore, WhatIsMissingNamesEachLackingProductOnceInOrder) {
         if (d.recipe == borscht)
             ids = d.missingIds;
     // The identifiers follow the names' order, which ignores letter case.
-    EXPECT_EQ(ids, (std::vector<int>{beet, cream, salt}));
+    EXPECT_EQ(ids, (std::vector<int>{t.product("свёкла"), t.product("сметана"), salt}));
 
     // A recipe gone with its lines left behind is not listed; nor when the few listed
     // among many recipes are looked up one by one.
-    const int gone = recipe("Ушедший", {water});
+    const int gone = recipe("Ушедший", {"Вода"});
     t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(gone)});
     const QStringList before = rows(2);
     EXPECT_FALSE(before.join('|').contains(QStringLiteral("Ушедший")));
@@ -312,17 +271,10 @@ TEST(KitchenStore, WhatIsMissingNamesEachLackingProductOnceInOrder) {
 
 TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
     auto t = std::make_unique<TestDb>();
-    const int g = t->addUnit(QStringLiteral("г"));
-    const int flour = t->addProduct(QStringLiteral("Мука"));
-    const int egg = t->addProduct(QStringLiteral("Яйцо"));
-    const int salt = t->addProduct(QStringLiteral("Соль"));
-    const int pepper = t->addProduct(QStringLiteral("Перец"));
-    const int milk = t->addProduct(QStringLiteral("Молоко"));
-    const int blini = t->addRecipe(QStringLiteral("Блины"));
-    t->addLine(blini, flour, 200, g);
-    t->addLine(blini, egg, 2, 0);
-    t->addLine(blini, salt, 0, g);
-    t->addLine(blini, pepper, 0, g);
+    const int blini =
+        t->recipe("Блины", {{"Мука", 200, "г"}, {"Яйцо", 2}, {"Соль", 0, "г"}, {"Перец", 0, "г"}});
+    const int flour = t->product("Мука"), salt = t->product("Соль"), pepper = t->product("Перец");
+    const int milk = t->product("Молоко");
     kitchen::addProducts(t->db, List::Always, {{salt, "Соль"}});
     kitchen::setMenuServings(t->db, blini, 2);
     kitchen::addToShoppingList(t->db, {milk, flour});
