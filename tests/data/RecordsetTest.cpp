@@ -12,10 +12,6 @@ TEST(Recordset, EmptyFilterResultIsAtEndAtOnce) {
     rs.setFilter({"Parent=?", 42});
     rs.open();
     EXPECT_TRUE(rs.isEOF());
-    int loops = 0;
-    for (; !rs.isEOF(); rs.moveNext())
-        ++loops;
-    EXPECT_EQ(loops, 0);
     EXPECT_EQ(rs.ID, 0);
     EXPECT_EQ(rs.Name, QString());
     rs.moveLast(); // harmless on an empty result
@@ -93,14 +89,15 @@ TEST(Recordset, MenuHoldsOneRowPerRecipe) {
     TestDb t;
     CMenuset menu(t.db);
     menu.open();
-    menu.addNew();
-    menu.Recipe = 7;
-    menu.Quantity = 2;
-    menu.update();
-    menu.addNew();
-    menu.Recipe = 7;
-    menu.Quantity = 5;
-    EXPECT_THROW(menu.update(), DbError);
+    for (int servings : {2, 5}) {
+        menu.addNew();
+        menu.Recipe = 7;
+        menu.Quantity = servings;
+        if (servings == 5)
+            EXPECT_THROW(menu.update(), DbError);
+        else
+            menu.update();
+    }
     menu.requery();
     ASSERT_FALSE(menu.isEOF());
     EXPECT_EQ(menu.Quantity, 2);
@@ -117,25 +114,6 @@ TEST(Recordset, HostileTextRoundTripsThroughEveryTextColumnAndFilter) {
     int product = t.addProduct(nasty);
     int unit = t.addUnit(nasty);
     t.addLine(recipe, product, 1, unit);
-
-    CRegister reg(t.db);
-    reg.open();
-    reg.addNew();
-    reg.Name = nasty;
-    reg.Value = nasty;
-    reg.update();
-    CImport_Ingredient ii(t.db);
-    ii.open();
-    ii.addNew();
-    ii.Name = nasty;
-    ii.ID = product;
-    ii.update();
-    CImport_Units iu(t.db);
-    iu.open();
-    iu.addNew();
-    iu.Name = nasty;
-    iu.ID = unit;
-    iu.update();
 
     CCatalog c(t.db);
     c.setFilter({"Name=?", nasty});
@@ -158,15 +136,6 @@ TEST(Recordset, HostileTextRoundTripsThroughEveryTextColumnAndFilter) {
     u.setFilter(Filter{"UCase(Name) LIKE ?", nasty.toUpper()});
     u.open();
     EXPECT_EQ(u.ID, unit);
-    reg.setFilter({"Name=?", nasty});
-    reg.requery();
-    EXPECT_EQ(reg.Value, nasty);
-    ii.setFilter({"Name=?", nasty});
-    ii.requery();
-    EXPECT_EQ(ii.ID, product);
-    iu.setFilter({"Name=?", nasty});
-    iu.requery();
-    EXPECT_EQ(iu.ID, unit);
 
     CIngredientsFull full(t.db);
     full.setFilter({"Recipe=?", recipe});
@@ -204,9 +173,16 @@ TEST(Recordset, EditDeleteAndWalkTogether) {
         if (rs.Name == QStringLiteral("Кекс"))
             rs.remove();
     EXPECT_EQ(rs.count(), 2);
-    rs.requery();
+    // Deleted rows are never visited again, as the last row nor by a later step.
     rs.moveLast();
     EXPECT_EQ(rs.Name, QStringLiteral("Булка"));
+    rs.remove();
+    rs.moveLast();
+    EXPECT_EQ(rs.Name, QStringLiteral("Пирог"));
+    rs.moveNext();
+    EXPECT_TRUE(rs.isEOF());
+    rs.requery();
+    rs.moveLast();
     // A row changed during the walk reads back as written when the walk returns to it.
     rs.edit();
     rs.Name = QStringLiteral("Батон");
