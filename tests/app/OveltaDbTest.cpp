@@ -64,15 +64,27 @@ TEST(OveltaDb, CreatesCollectionsAtEachVersionAndNeverOverwrites) {
 TEST(OveltaDb, ExplainsBadUsage) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("x.db"));
-    ToolRun r = runTool(
-        {QStringLiteral("create"), QStringLiteral("--version"), QStringLiteral("5.0"), file});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("5.0")));
+    // Every misuse ends with code 2 and a word on standard error, and makes no file.
+    const QStringList misuses[] = {
+        {},
+        {"frobnicate"},
+        {"create"},
+        {"create", "--version", "5.0", file},
+        {"rtf", "--db", file, "abc"},
+        {"rtf", "--db", file, "0"},
+        {"rtf", "--db", file, "1", "out.rtf", "extra"},
+        {"rtf", "--bogus", "1"},
+        {"cook", "--db", file, "--missing", "4"},
+        {"cook", "--db", file, "--missing", "0"},
+        {"import", "--db", file},
+    };
+    for (const QStringList& args : misuses) {
+        const ToolRun r = runTool(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(r.err.isEmpty()) << args.join(' ').toStdString();
+    }
     EXPECT_FALSE(QFile::exists(file));
-    EXPECT_EQ(runTool({}).exitCode, 2);
-    EXPECT_EQ(runTool({QStringLiteral("frobnicate")}).exitCode, 2);
-    EXPECT_EQ(runTool({QStringLiteral("create")}).exitCode, 2);
-    r = runTool({QStringLiteral("--help")});
+    ToolRun r = runTool({QStringLiteral("--help")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.contains(QStringLiteral("create")));
     r = runTool({QStringLiteral("create"), dir.filePath(QStringLiteral("no/such/dir/x.db"))});
@@ -80,16 +92,10 @@ TEST(OveltaDb, ExplainsBadUsage) {
     EXPECT_FALSE(r.err.isEmpty());
 
     // The option parser's complaints in Russian, the English beside them.
-    r = runTool({"cook", "--bogus"});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.startsWith(
-        QStringLiteral("ovelta-db: неизвестный параметр / unknown option: --bogus\n")))
-        << r.err.toStdString();
-    r = runTool({"cook", "--db"});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.startsWith(
-        QStringLiteral("ovelta-db: нет значения после / missing value after --db\n")))
-        << r.err.toStdString();
+    EXPECT_TRUE(runTool({"cook", "--bogus"}).err.startsWith(
+        QStringLiteral("ovelta-db: неизвестный параметр / unknown option: --bogus\n")));
+    EXPECT_TRUE(runTool({"cook", "--db"}).err.startsWith(
+        QStringLiteral("ovelta-db: нет значения после / missing value after --db\n")));
 }
 
 TEST(OveltaDb, WritesARecipeDocument) {
@@ -118,17 +124,7 @@ TEST(OveltaDb, WritesARecipeDocument) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("999")));
     EXPECT_FALSE(QFile::exists(out + QStringLiteral(".2")));
-    EXPECT_EQ(
-        runTool({QStringLiteral("rtf"), QStringLiteral("--db"), t.path(), QStringLiteral("abc")})
-            .exitCode,
-        2);
-    EXPECT_EQ(runTool({QStringLiteral("rtf"), QStringLiteral("--db"),
-                       t.dir() + QStringLiteral("/none.db"), QStringLiteral("1")})
-                  .exitCode,
-              1);
-    EXPECT_EQ(runTool({"rtf", "--db", t.path(), "0"}).exitCode, 2);
-    EXPECT_EQ(runTool({"rtf", "--db", t.path(), QString::number(r), out, "extra"}).exitCode, 2);
-    EXPECT_EQ(runTool({"rtf", "--bogus", QString::number(r)}).exitCode, 2);
+    EXPECT_EQ(runTool({"rtf", "--db", t.dir() + "/none.db", "1"}).exitCode, 1);
 }
 
 TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
@@ -203,7 +199,6 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Формат файла не поддерживается")));
     EXPECT_EQ(fileBytes(other), before);
-    EXPECT_EQ(runTool({"import", "--db", other}).exitCode, 2);
 }
 
 TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
@@ -267,7 +262,6 @@ TEST(OveltaDb, ListsWhatIsMissingAndWritesTheShoppingList) {
     EXPECT_TRUE(lines[1].endsWith(
         QStringLiteral("\tКаша гречневая рассыпчатая\t2\tКрупа гречневая, Масло сливочное")))
         << lines[1].toStdString();
-    EXPECT_EQ(runTool({"cook", "--db", file, "--missing", "4"}).exitCode, 2);
     {
         Database db;
         db.open(file, Database::OpenMode::Existing);
