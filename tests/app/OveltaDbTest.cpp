@@ -92,10 +92,12 @@ TEST(OveltaDb, ExplainsBadUsage) {
     EXPECT_FALSE(r.err.isEmpty());
 
     // The option parser's complaints in Russian, the English beside them.
-    EXPECT_TRUE(runTool({"cook", "--bogus"}).err.startsWith(
-        QStringLiteral("ovelta-db: неизвестный параметр / unknown option: --bogus\n")));
-    EXPECT_TRUE(runTool({"cook", "--db"}).err.startsWith(
-        QStringLiteral("ovelta-db: нет значения после / missing value after --db\n")));
+    EXPECT_TRUE(runTool({"cook", "--bogus"})
+                    .err.startsWith(QStringLiteral(
+                        "ovelta-db: неизвестный параметр / unknown option: --bogus\n")));
+    EXPECT_TRUE(runTool({"cook", "--db"})
+                    .err.startsWith(QStringLiteral(
+                        "ovelta-db: нет значения после / missing value after --db\n")));
 }
 
 TEST(OveltaDb, WritesARecipeDocument) {

@@ -2,16 +2,19 @@
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
 #include "data/Records.h"
+#include "search/SearchStore.h"
 #include "support/TestDb.h"
 #include "ui/Commands.h"
 #include "ui/Prompts.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 class Startup : public ::testing::Test {
 protected:
@@ -21,26 +24,26 @@ protected:
 TEST_F(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("data.db"));
-    auto expectRefused = [&](const char* what) {
+    auto expectRefused = [&](const char* what, const QString& file) {
         Prompts::clear();
-        CCookbookApp app(path);
+        CCookbookApp app(file);
         EXPECT_FALSE(app.initInstance()) << what;
         EXPECT_EQ(app.mainWindow(), nullptr) << what;
         ASSERT_EQ(Prompts::shown().size(), 1u) << what;
         // The message names the file, for a user who started the program from a menu.
         EXPECT_TRUE(Prompts::shown()[0].text.startsWith(
-            QStringLiteral("Не могу подключиться к базе данных\n\n") + path))
+            QStringLiteral("Не могу подключиться к базе данных\n\n") + file))
             << Prompts::shown()[0].text.toStdString();
         EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Ошибка"));
         EXPECT_EQ(Prompts::shown()[0].icon, Prompts::Icon::None);
     };
 
-    expectRefused("missing");
+    expectRefused("missing", path);
     EXPECT_FALSE(QFile::exists(path)) << "a missing file must not be created";
 
     writeFile(path, "Блины: мука, молоко, яйца\n");
     const QByteArray text = fileBytes(path);
-    expectRefused("not a database");
+    expectRefused("not a database", path);
     EXPECT_EQ(fileBytes(path), text);
 
     QFile::remove(path);
@@ -49,7 +52,31 @@ TEST_F(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
         db.open(path, Database::OpenMode::Create);
         db.execScript("CREATE TABLE Register (Name TEXT, Value TEXT)");
     }
-    expectRefused("lacks the tables");
+    expectRefused("lacks the tables", path);
+    QDir(dir.path()).mkdir("folder.db");
+    expectRefused("a folder", dir.filePath("folder.db"));
+    TestDb t;
+    t.db.execScript("DROP VIEW IngredientUse");
+    t.db.close();
+    expectRefused("a view gone", t.path());
+    TestDb ro;
+    ro.db.close();
+    QFile::setPermissions(ro.path(), QFileDevice::ReadOwner);
+    if (::geteuid() != 0) // the administrator may write to anything
+        expectRefused("read-only", ro.path());
+
+    // A truncated file may open; then reading it must not crash, only fail politely.
+    TestDb whole;
+    for (int i = 0; i < 200; ++i)
+        whole.addRecipe(QStringLiteral("Рецепт %1").arg(i), 0, QString(500, 'x'));
+    whole.db.close();
+    writeFile(path, fileBytes(whole.path()).chopped(fileBytes(whole.path()).size() * 2 / 3));
+    Prompts::clear();
+    CCookbookApp app(path);
+    if (app.initInstance())
+        EXPECT_THROW(search::findByName(app.database(), QStringLiteral("Рецепт")), DbError);
+    else
+        EXPECT_FALSE(Prompts::shown().empty());
 }
 
 TEST_F(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {

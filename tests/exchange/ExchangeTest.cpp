@@ -193,11 +193,12 @@ TEST(ExchangeRead, ProductsAndUnitsMatchByTheirRules) {
     // Matched names come back as the collection spells them: "соль" is the salt (always
     // present), "г." no match for "г", outer white space does not count, "%" is only itself,
     // a new name is kept as written.
-    EXPECT_EQ(textOf(t.db, "SELECT group_concat(row, '|') FROM (SELECT p.Name || ':' || u.Name "
-                           "|| ':' || i.Have AS row FROM Ingredients i JOIN Ingredient p ON "
-                           "p.ID=i.Ingredient JOIN Units u ON u.ID=i.Unit ORDER BY i.ID)"),
-              QStringLiteral("Соль:СТ.Л.:1|Яйцо куриное:г:0|Соль:г:1|50%:d'or:0|New  name :д'ор:0|") +
-                  QStringLiteral("Pepper:_:0|").repeated(9) + QStringLiteral("Pepper:_:0"));
+    EXPECT_EQ(
+        textOf(t.db, "SELECT group_concat(row, '|') FROM (SELECT p.Name || ':' || u.Name "
+                     "|| ':' || i.Have AS row FROM Ingredients i JOIN Ingredient p ON "
+                     "p.ID=i.Ingredient JOIN Units u ON u.ID=i.Unit ORDER BY i.ID)"),
+        QStringLiteral("Соль:СТ.Л.:1|Яйцо куриное:г:0|Соль:г:1|50%:d'or:0|New  name :д'ор:0|") +
+            QStringLiteral("Pepper:_:0|").repeated(9) + QStringLiteral("Pepper:_:0"));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Import_Ingredient"), 0);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Import_Units"), 0);
 
