@@ -169,9 +169,9 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
 
     selectBorscht();
     QTreeWidgetItem* item = tree->selectedEntry();
-    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
-    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
     frame.foundListView()->appendResult(QString(), unnamed);
+    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
+    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
     onNextModal([&](QWidget* form) {
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Изменить рецепт"));
         auto lines = child<QListWidget>(form, "lines");
@@ -207,7 +207,7 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
     EXPECT_EQ(tree->selectedEntry(), item);
     EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith(QStringLiteral("Я борщ")));
     EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Мука\t 150 г")));
-    EXPECT_EQ(frame.foundListView()->texts(), (QStringList{"Я борщ", "Я борщ", ""}));
+    EXPECT_EQ(frame.foundListView()->texts(), (QStringList{"", "Я борщ", "Я борщ"}));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
 
     // A recipe without a name (an import can make one) can still be deleted.
