@@ -26,10 +26,6 @@ protected:
     void TearDown() override { Prompts::clear(); }
 };
 
-QString said() {
-    return Prompts::shown().empty() ? QString() : Prompts::shown().back().text;
-}
-
 // Gives the window the focus as a person's click would, and the pane the focus inside it.
 void focusPane(CMainFrame& frame, QWidget* pane) {
     QApplication::setActiveWindow(&frame);
@@ -37,12 +33,6 @@ void focusPane(CMainFrame& frame, QWidget* pane) {
     pane->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), pane) << "the pane did not take the focus";
-}
-
-// Runs a command whose dialog act handles.
-void withDialog(CMainFrame& frame, int command, const std::function<void(QWidget*)>& act) {
-    onNextModal(act, nullptr, "the command's dialog");
-    frame.runCommand(command);
 }
 
 } // namespace
@@ -59,7 +49,7 @@ TEST_F(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Продукты в наличии"));
         auto list = child<QListWidget>(dialog, "list");
         click(dialog, "removeButton");
-        EXPECT_EQ(said(), QStringLiteral("Выберите продукт"));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Выберите продукт"));
         EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
         onNextModal(
             [](QWidget* picker) {
@@ -76,12 +66,12 @@ TEST_F(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
         list->selectAll();
         Prompts::setNextAnswer(Prompts::No);
         click(dialog, "removeButton");
-        EXPECT_EQ(said(), QStringLiteral("Удалить выбранные продукты?"));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Удалить выбранные продукты?"));
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 2);
         list->item(0)->setSelected(false);
         Prompts::setNextAnswer(Prompts::Yes);
         click(dialog, "removeButton");
-        EXPECT_EQ(said(), QStringLiteral("Удалить выбранный продукт?"));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Удалить выбранный продукт?"));
         EXPECT_EQ(listTexts(list), QStringList{"Соль"});
         click(dialog, "exitButton");
     });
@@ -105,14 +95,14 @@ TEST_F(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     focusPane(frame, tree);
     tree->selectEntry(tree->findChild(nullptr, section));
     frame.runCommand(ID_MENU_ADD);
-    EXPECT_EQ(said(), QStringLiteral("Не выделен рецепт"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен рецепт"));
     EXPECT_EQ(Prompts::shown().back().icon, Prompts::Icon::Error);
     focusPane(frame, frame.foundListView());
     frame.runCommand(ID_MENU_ADD);
-    EXPECT_EQ(said(), QStringLiteral("Не выбран рецепт"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не выбран рецепт"));
     focusPane(frame, frame.recipeView());
     frame.runCommand(ID_MENU_ADD);
-    EXPECT_EQ(said(), QStringLiteral("Не выделен рецепт"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен рецепт"));
 
     // From the tree: the number dialog is titled with the recipe, refuses 0.
     focusPane(frame, tree);
@@ -125,7 +115,7 @@ TEST_F(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
         EXPECT_EQ(edit->text(), QStringLiteral("0"));
         click(dialog, "yesButton");
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(said(), QStringLiteral("Введите целое число от 1 до 1000000."));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Введите целое число от 1 до 1000000."));
         edit->setText(QStringLiteral("4"));
         click(dialog, "yesButton");
     });
@@ -157,7 +147,7 @@ TEST_F(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
         EXPECT_EQ(list->columnWidth(1), 40);
         EXPECT_EQ(list->columnWidth(0), list->viewport()->width() - 40);
         click(dialog, "removeButton");
-        EXPECT_EQ(said(), QStringLiteral("Блюдо не выбрано."));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Блюдо не выбрано."));
 
         list->setCurrentItem(list->topLevelItem(1));
         onNextModal(
@@ -175,7 +165,7 @@ TEST_F(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
         EXPECT_EQ(texts(list->invisibleRootItem()), (QStringList{"Ёжики", "Щи"}));
         Prompts::setNextAnswer(Prompts::No);
         click(dialog, "clearButton");
-        EXPECT_EQ(said(), QStringLiteral("Очистить меню?"));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Очистить меню?"));
         EXPECT_EQ(list->topLevelItemCount(), 2);
         click(dialog, "exitButton");
     });
@@ -203,7 +193,7 @@ TEST_F(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
     results->appendResult(QStringLiteral("от прошлого поиска"), a);
     frame.runCommand(ID_WHAT_TO_COOK);
     EXPECT_EQ(results->rowCount(), 0);
-    EXPECT_EQ(said(), QStringLiteral("Не знаю, что можно приготовить из ваших продуктов"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не знаю, что можно приготовить из ваших продуктов"));
     EXPECT_EQ(Prompts::shown().back().caption, Prompts::applicationTitle());
 
     kitchen::addProducts(t.db, kitchen::List::OnHand, {{t.product("Яйцо"), "Яйцо"}});
@@ -251,7 +241,7 @@ TEST_F(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList
         EXPECT_EQ(list->count(), 0);
         child<QSpinBox>(dialog, "maxMissing")->setValue(2);
         click(dialog, "shoppingButton"); // nothing chosen yet
-        EXPECT_EQ(said(), QStringLiteral("Не выбран рецепт"));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Не выбран рецепт"));
         list->setCurrentRow(0);
         EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), omelette);
         click(dialog, "shoppingButton");

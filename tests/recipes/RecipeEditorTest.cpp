@@ -48,10 +48,6 @@ void addLineWith(QWidget* form, const std::function<void(QWidget*)>& act) {
     click(form, "addButton");
 }
 
-QString said() {
-    return Prompts::shown().empty() ? QString() : Prompts::shown().back().text;
-}
-
 class RecipeEditor : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -160,11 +156,11 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
     t.addLine(borscht, t.product("Мука"), 0, t.unit("г"));
     CCatalogView* tree = frame.catalogView();
     frame.runCommand(ID_EDIT_RECIPE);
-    EXPECT_EQ(said(), QStringLiteral("Не выделен рецепт"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен рецепт"));
     QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
     tree->selectEntry(soupItem);
     frame.runCommand(ID_DELETE_RECIPE);
-    EXPECT_EQ(said(), QStringLiteral("Выберите рецепт"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Выберите рецепт"));
     EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
 
     selectBorscht();
@@ -234,7 +230,7 @@ TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
     CIngredientListM picker(t.db);
     onNextModal([](QWidget* w) {
         click(w, "chooseButton"); // nothing chosen yet
-        EXPECT_EQ(said(), QStringLiteral("Выберите продукт"));
+        EXPECT_EQ(lastMessage(), QStringLiteral("Выберите продукт"));
         auto shown = child<QListWidget>(w, "list");
         shown->item(2)->setSelected(true); // Яблоки
         shown->item(0)->setSelected(true); // Вишня
@@ -261,8 +257,8 @@ TEST_F(RecipeEditor, AFullDiskOnSavingIsSaidAndKeepsNothing) {
         click(form, "yesButton");
         // The engine undoes either the one statement (the editor stays open, and "Нет"
         // undoes the rest) or the whole visit (the editor closes): said either way.
-        told = said().contains(QStringLiteral("не хватает места")) ||
-               said().startsWith(QStringLiteral("Изменения рецепта сохранить не удалось"));
+        told = lastMessage().contains(QStringLiteral("не хватает места")) ||
+               lastMessage().startsWith(QStringLiteral("Изменения рецепта сохранить не удалось"));
         if (form->isVisible())
             click(form, "noButton");
         EXPECT_FALSE(form->isVisible());
@@ -288,7 +284,7 @@ TEST_F(RecipeEditor, TheMethodHoldsExactly65535Characters) {
             text->setPlainText(tooLong);
             click(form, "yesButton");
             if (form->isVisible())
-                refusals << said().left(24);
+                refusals << lastMessage().left(24);
         }
         text->setPlainText(QString(CRecipeForm::kMaxTextLength, QLatin1Char('x')));
         click(form, "yesButton");
@@ -413,7 +409,7 @@ TEST_F(RecipeEditor, EscapeAfterAChangeAsksAndNoKeepsTheChanges) {
     });
     Prompts::setNextAnswer(Prompts::No);
     QApplication::sendEvent(&form, &escape);
-    EXPECT_EQ(said(), QStringLiteral("Отменить изменения рецепта?"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Отменить изменения рецепта?"));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(child<QListWidget>(&form, "lines")->count(), 2);
     Prompts::setNextAnswer(Prompts::Yes);

@@ -7,6 +7,7 @@
 #include "search/SearchStore.h"
 #include "support/RecordingProgress.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 #include "ui/Progress.h"
 #include "ui/Prompts.h"
 
@@ -24,10 +25,6 @@ protected:
     void SetUp() override { Prompts::clear(); }
     void TearDown() override { Prompts::clear(); }
 };
-
-QString lastMessage() {
-    return Prompts::shown().empty() ? QString() : Prompts::shown().back().text;
-}
 
 // Bytes of every value in no useful order, NUL and line ends among them.
 QByteArray noise(qsizetype size) {

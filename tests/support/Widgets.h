@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Prompts.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
@@ -125,4 +127,16 @@ inline QList<int> menuIds(QMenu* menu) {
     for (QAction* a : menu->actions())
         ids << (a->isSeparator() ? 0 : a->data().toInt());
     return ids;
+}
+
+// The text of the last message box, or nothing when none was shown.
+inline QString lastMessage() {
+    return Prompts::shown().empty() ? QString() : Prompts::shown().back().text;
+}
+
+// Runs a window's command that opens a modal dialog, and lets act handle the dialog.
+template <class Window>
+void withDialog(Window& window, int command, std::function<void(QWidget*)> act) {
+    onNextModal(std::move(act), nullptr, "the command's dialog");
+    window.runCommand(command);
 }
