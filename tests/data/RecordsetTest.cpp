@@ -72,17 +72,12 @@ TEST(Recordset, RowsComeInOrderOfAddingWithoutSortAndBySortWithIt) {
 
 TEST(Recordset, AmountsKeepSinglePrecision) {
     TestDb t;
-    int r = t.addRecipe(QStringLiteral("Чай"));
-    t.addLine(r, t.addProduct(QStringLiteral("Сахар")), 0.1f, t.addUnit(QStringLiteral("г")));
+    t.recipe("Чай", {{"Сахар", 0.1f, "г"}});
     // Stored as the nearest single-precision number, not as the double 0.1.
-    SqlValue stored = t.db.scalar("SELECT Quantity FROM Ingredients");
-    ASSERT_TRUE(std::holds_alternative<double>(stored));
-    EXPECT_EQ(std::get<double>(stored), double(0.1f));
-    EXPECT_NE(std::get<double>(stored), 0.1);
+    EXPECT_EQ(t.db.scalar("SELECT Quantity FROM Ingredients"), SqlValue(double(0.1f)));
     CIngredients rs(t.db);
     rs.open();
     EXPECT_EQ(rs.Quantity, 0.1f);
-    EXPECT_EQ(QString::asprintf("%g", double(rs.Quantity)), QStringLiteral("0.1"));
 }
 
 TEST(Recordset, MenuHoldsOneRowPerRecipe) {
@@ -105,48 +100,24 @@ TEST(Recordset, MenuHoldsOneRowPerRecipe) {
     EXPECT_TRUE(menu.isEOF());
 }
 
-TEST(Recordset, HostileTextRoundTripsThroughEveryTextColumnAndFilter) {
+TEST(Recordset, HostileTextRoundTripsThroughFiltersAndViews) {
     TestDb t;
     const QString nasty =
         QStringLiteral("д'Артаньян \"100%\" C:\\путь\\ _x_ ';DROP TABLE Recipes;--");
-    int section = t.addSection(nasty);
-    int recipe = t.addRecipe(nasty, section, nasty + QStringLiteral("\r\n") + nasty);
-    int product = t.addProduct(nasty);
-    int unit = t.addUnit(nasty);
-    t.addLine(recipe, product, 1, unit);
-
-    CCatalog c(t.db);
-    c.setFilter({"Name=?", nasty});
-    c.open();
-    ASSERT_FALSE(c.isEOF());
-    EXPECT_EQ(c.Name, nasty);
-
+    const int section = t.addSection(nasty);
+    const int recipe = t.recipe(nasty, {{nasty, 1, nasty}}, section, nasty + "\r\n" + nasty);
     CRecipesset r(t.db);
-    r.setFilter({"Name LIKE ?", QStringLiteral("%Артаньян%")});
+    r.setFilter(Filter{"Name LIKE ?", QStringLiteral("%Артаньян%")} && Filter{"Catalog=?", section});
     r.open();
-    ASSERT_FALSE(r.isEOF());
-    EXPECT_EQ(r.Name, nasty);
+    EXPECT_EQ(r.ID, recipe);
     EXPECT_EQ(r.Recipe, nasty + QStringLiteral("\r\n") + nasty);
-
-    CIngredient p(t.db);
-    p.setFilter({"Name=?", nasty});
-    p.open();
-    EXPECT_EQ(p.ID, product);
     CUnits u(t.db);
     u.setFilter(Filter{"UCase(Name) LIKE ?", nasty.toUpper()});
-    u.open();
-    EXPECT_EQ(u.ID, unit);
-
+    EXPECT_EQ(u.count(), 1);
     CIngredientsFull full(t.db);
     full.setFilter({"Recipe=?", recipe});
     full.open();
-    EXPECT_EQ(full.Name, nasty);
-    EXPECT_EQ(full.Unit, nasty);
-
-    // Filters combine; the table is still there.
-    CRecipesset all(t.db);
-    all.setFilter(Filter{"Catalog=?", section} && Filter{"Name=?", nasty});
-    EXPECT_EQ(all.count(), 1);
+    EXPECT_EQ(full.Name + full.Unit, nasty + nasty);
 }
 
 TEST(Recordset, EditDeleteAndWalkTogether) {
@@ -204,71 +175,39 @@ TEST(Recordset, EditDeleteAndWalkTogether) {
 
 TEST(StoredQueries, JoinNamesAndKeepLinesWithoutProductOrUnit) {
     TestDb t;
-    int r = t.addRecipe(QStringLiteral("Омлет"));
-    int other = t.addRecipe(QStringLiteral("Каша"));
-    int egg = t.addProduct(QStringLiteral("Яйцо"));
-    int milk = t.addProduct(QStringLiteral("Молоко"));
-    int pcs = t.addUnit(QStringLiteral("шт"));
-    int ml = t.addUnit(QStringLiteral("мл"));
-    int l1 = t.addLine(r, milk, 100, ml, true);
-    int l2 = t.addLine(r, egg, 3, pcs);
-    int l3 = t.addLine(r, 999, 0, 0); // product and unit gone
-    t.addLine(other, egg, 1, pcs);
-    t.addLine(0, egg, 1, pcs); // a pending line of a recipe not saved yet
-
+    const int r = t.recipe("Омлет", {{"Молоко", 100, "мл", true}, {"Яйцо", 3, "шт"}});
+    t.addLine(r, 999, 0, 0); // product and unit gone
+    t.recipe("Каша", {{"Яйцо", 1, "шт"}});
+    t.addLine(0, t.product("Яйцо"), 1, 0); // a pending line of a recipe not saved yet
+    QStringList rows;
     CIngredientsFull full(t.db);
     full.setFilter({"Recipe=?", r});
-    full.open();
-    QList<int> lines;
-    QStringList names;
-    for (; !full.isEOF(); full.moveNext()) {
-        lines << full.ID;
-        names << full.Name + QLatin1Char('/') + full.Unit;
-    }
-    EXPECT_EQ(lines, (QList<int>{l1, l2, l3}));
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Молоко/мл"), QStringLiteral("Яйцо/шт"),
-                                  QStringLiteral("/")}));
-    full.setFilter({"ID=?", l2});
-    full.requery();
-    EXPECT_EQ(full.UnitID, pcs);
-    EXPECT_EQ(full.Ingredient, egg);
-    EXPECT_EQ(full.Quantity, 3.0f);
-
+    for (full.open(); !full.isEOF(); full.moveNext())
+        rows << QStringLiteral("%1/%2/%3/%4").arg(full.Name, full.Unit).arg(full.Quantity).arg(full.UnitID);
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("Молоко/мл/100/%1").arg(t.unit("мл")),
+                                 QStringLiteral("Яйцо/шт/3/%1").arg(t.unit("шт")), "//0/0"}));
+    rows.clear();
     CRecipeIngredientsFull shown(t.db);
     shown.setFilter({"ID=?", r});
-    shown.open();
-    QStringList text;
-    for (; !shown.isEOF(); shown.moveNext())
-        text << QStringLiteral("%1 %2 %3").arg(shown.Name).arg(shown.Quantity).arg(shown.Unit);
-    EXPECT_EQ(text, (QStringList{QStringLiteral("Молоко 100 мл"), QStringLiteral("Яйцо 3 шт"),
-                                 QStringLiteral(" 0 ")}));
-
+    for (shown.open(); !shown.isEOF(); shown.moveNext())
+        rows << QStringLiteral("%1 %2 %3").arg(shown.Name).arg(shown.Quantity).arg(shown.Unit);
+    EXPECT_EQ(rows, (QStringList{"Молоко 100 мл", "Яйцо 3 шт", " 0 "}));
+    rows.clear();
     CIngredientUse use(t.db);
-    use.setFilter({"Ingredient=?", egg});
+    use.setFilter({"Ingredient=?", t.product("Яйцо")});
     use.setSort("Name");
-    use.open();
-    QStringList users;
-    for (; !use.isEOF(); use.moveNext())
-        users << use.Name;
-    EXPECT_EQ(users, (QStringList{QStringLiteral("Каша"), QStringLiteral("Омлет")}));
-    use.setFilter({"Ingredient=?", milk});
+    for (use.open(); !use.isEOF(); use.moveNext())
+        rows << use.Name;
+    EXPECT_EQ(rows, (QStringList{"Каша", "Омлет"}));
+    use.setFilter({"Ingredient=?", t.product("Молоко")});
     use.requery();
     EXPECT_TRUE(use.Have);
-
     CUnitUse unitUse(t.db);
-    unitUse.setFilter({"Unit=?", ml});
+    unitUse.setFilter({"Unit=?", t.unit("мл")});
     unitUse.open();
     EXPECT_EQ(unitUse.ID, r);
-
-    CProductsAlways always(t.db);
-    always.open();
-    always.addNew();
-    always.ID = milk;
-    always.update();
+    t.db.exec("INSERT INTO ProductsAlways VALUES (?)", {t.product("Молоко")});
     CProductsAlwaysFull alwaysFull(t.db);
     alwaysFull.open();
     EXPECT_EQ(alwaysFull.Name, QStringLiteral("Молоко"));
-    CProductsFull onHand(t.db);
-    onHand.open();
-    EXPECT_TRUE(onHand.isEOF());
 }
