@@ -107,7 +107,8 @@ TEST(Recordset, HostileTextRoundTripsThroughFiltersAndViews) {
     const int section = t.addSection(nasty);
     const int recipe = t.recipe(nasty, {{nasty, 1, nasty}}, section, nasty + "\r\n" + nasty);
     CRecipesset r(t.db);
-    r.setFilter(Filter{"Name LIKE ?", QStringLiteral("%Артаньян%")} && Filter{"Catalog=?", section});
+    r.setFilter(Filter{"Name LIKE ?", QStringLiteral("%Артаньян%")} &&
+                Filter{"Catalog=?", section});
     r.open();
     EXPECT_EQ(r.ID, recipe);
     EXPECT_EQ(r.Recipe, nasty + QStringLiteral("\r\n") + nasty);
@@ -183,7 +184,10 @@ TEST(StoredQueries, JoinNamesAndKeepLinesWithoutProductOrUnit) {
     CIngredientsFull full(t.db);
     full.setFilter({"Recipe=?", r});
     for (full.open(); !full.isEOF(); full.moveNext())
-        rows << QStringLiteral("%1/%2/%3/%4").arg(full.Name, full.Unit).arg(full.Quantity).arg(full.UnitID);
+        rows << QStringLiteral("%1/%2/%3/%4")
+                    .arg(full.Name, full.Unit)
+                    .arg(full.Quantity)
+                    .arg(full.UnitID);
     EXPECT_EQ(rows, (QStringList{QStringLiteral("Молоко/мл/100/%1").arg(t.unit("мл")),
                                  QStringLiteral("Яйцо/шт/3/%1").arg(t.unit("шт")), "//0/0"}));
     rows.clear();

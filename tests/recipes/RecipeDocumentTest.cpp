@@ -94,52 +94,36 @@ TEST(RecipeDocument, TextThatLooksLikeMarkupReadsBackAsTyped) {
                                    "Step 1: {mix}\n200 g \\ C:\\temp\n- done"));
 }
 
-TEST(RtfReader, StylesLandOnTheRightCharacters) {
-    QByteArray doc =
-        recipeRtf(recipe("Борщ", {{QStringLiteral("Свёкла"), 1, QStringLiteral("шт")}}, "Варить"));
-    QTextDocument d;
-    readRtf(doc, &d);
-    auto formatOf = [&d](const QString& s) {
-        QTextCursor c = d.find(s);
-        EXPECT_FALSE(c.isNull()) << s.toStdString();
-        return c.charFormat();
-    };
-    QTextCharFormat title = formatOf(QStringLiteral("Борщ"));
-    EXPECT_EQ(title.fontPointSize(), 14.0);
-    EXPECT_EQ(title.fontWeight(), int(QFont::Bold));
-    EXPECT_TRUE(title.fontItalic());
-    EXPECT_EQ(title.fontFamilies().toStringList().value(0), QStringLiteral("Arial"));
-    QTextCharFormat product = formatOf(QStringLiteral("Свёкла"));
-    EXPECT_EQ(product.fontPointSize(), 8.0);
-    EXPECT_TRUE(product.fontItalic());
-    EXPECT_NE(product.fontWeight(), int(QFont::Bold));
-    QTextCharFormat method = formatOf(QStringLiteral("Варить"));
-    EXPECT_EQ(method.fontPointSize(), 11.0);
-    EXPECT_FALSE(method.fontItalic());
-    EXPECT_EQ(method.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
+// How a piece of text is drawn: size, then b(old), i(talic), u(nderlined), then the font.
+QString styleOf(QTextDocument& d, const QString& text) {
+    const QTextCharFormat f = d.find(text).charFormat();
+    return QStringLiteral("%1%2%3%4 %5")
+        .arg(f.fontPointSize())
+        .arg(f.fontWeight() == int(QFont::Bold) ? "b" : "")
+        .arg(f.fontItalic() ? "i" : "")
+        .arg(f.fontUnderline() ? "u" : "")
+        .arg(f.fontFamilies().toStringList().value(0));
+}
 
-    // The menu list's headings: bold italic underlined 11 pt; \b0 and \ulnone switch off.
+TEST(RtfReader, StylesLandOnTheRightCharacters) {
+    QTextDocument d;
+    readRtf(
+        recipeRtf(recipe("Борщ", {{QStringLiteral("Свёкла"), 1, QStringLiteral("шт")}}, "Варить")),
+        &d);
+    EXPECT_EQ(styleOf(d, "Борщ"), QStringLiteral("14bi Arial"));
+    EXPECT_EQ(styleOf(d, "Свёкла"), QStringLiteral("8i Arial"));
+    EXPECT_EQ(styleOf(d, "Варить"), QStringLiteral("11 Times New Roman"));
+
+    // The menu list's headings: bold italic underlined 11 pt; \b0, \ulnone and \plain end them.
     QTextDocument h;
     readRtf("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\f0\\fs22\\b\\i\\ul Heading}\\par "
-            "{\\f0\\b Bold\\b0  plain\\ul  under\\ulnone  off}}",
+            "{\\f0\\b Bold\\b0  plain\\ul  under\\ulnone  off\\b\\i\\ul  loud\\plain  quiet}}",
             &h);
-    QTextCursor c = h.find(QStringLiteral("Heading"));
-    EXPECT_TRUE(c.charFormat().fontUnderline());
-    EXPECT_EQ(c.charFormat().fontPointSize(), 11.0);
-    EXPECT_EQ(h.find(QStringLiteral("plain")).charFormat().fontWeight(), int(QFont::Normal));
-    EXPECT_TRUE(h.find(QStringLiteral("under")).charFormat().fontUnderline());
-    EXPECT_FALSE(h.find(QStringLiteral("off")).charFormat().fontUnderline());
-
-    // \plain ends bold, italic and underline at once.
-    QTextDocument p;
-    readRtf("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\f0\\b\\i\\ul Loud\\plain  quiet}}", &p);
-    const QTextCharFormat loud = p.find(QStringLiteral("Loud")).charFormat();
-    EXPECT_EQ(loud.fontWeight(), int(QFont::Bold));
-    EXPECT_TRUE(loud.fontItalic());
-    const QTextCharFormat quiet = p.find(QStringLiteral("quiet")).charFormat();
-    EXPECT_NE(quiet.fontWeight(), int(QFont::Bold));
-    EXPECT_FALSE(quiet.fontItalic());
-    EXPECT_FALSE(quiet.fontUnderline());
+    QStringList styles;
+    for (const char* word : {"Heading", "plain", "under", "off", "loud", "quiet"})
+        styles << styleOf(h, QString::fromLatin1(word));
+    EXPECT_EQ(styles, (QStringList{"11biu Arial", "12 Arial", "12u Arial", "12 Arial",
+                                   "12biu Arial", "12 Arial"}));
 }
 
 TEST(RtfReader, SkipsWhatItDoesNotKnowWithoutLosingText) {
@@ -156,8 +140,7 @@ TEST(RtfReader, SkipsWhatItDoesNotKnowWithoutLosingText) {
 
 TEST(RecipeView, ShowsRecipesAndBlanksForMissingOnes) {
     TestDb t;
-    int r = t.addRecipe(QStringLiteral("Щи"), 0, QStringLiteral("Варить"));
-    t.addLine(r, t.addProduct(QStringLiteral("Капуста")), 0.5f, t.addUnit(QStringLiteral("кг")));
+    const int r = t.recipe("Щи", {{"Капуста", 0.5f, "кг"}}, 0, "Варить");
     CRView view(t.db);
     EXPECT_EQ(view.CurrentRecipeId(), 0);
     EXPECT_TRUE(view.ShowRecipe(r));
@@ -178,11 +161,9 @@ TEST(RecipeView, ShowsRecipesAndBlanksForMissingOnes) {
 
 TEST(RecipeView, AmountsStartInOneColumnWhateverTheNamesLength) {
     TestDb t;
-    const int r = t.addRecipe(QStringLiteral("Пирог"), 0, QStringLiteral("Испечь"));
-    const int g = t.addUnit(QStringLiteral("г"));
-    t.addLine(r, t.addProduct(QStringLiteral("Соль")), 1, g);
-    t.addLine(r, t.addProduct(QStringLiteral("Мука пшеничная высшего сорта для выпечки")), 200, g);
-    t.addLine(r, t.addProduct(QStringLiteral("Яйцо")), 2, g);
+    const int r = t.recipe("Пирог", {{"Соль", 1, "г"},
+                                     {"Мука пшеничная высшего сорта для выпечки", 200, "г"},
+                                     {"Яйцо", 2, "г"}});
     CRView view(t.db);
     view.ShowRecipe(r);
     // A copy, as printing lays it out: the tab stop must travel with the document.
@@ -213,14 +194,8 @@ TEST(RecipeView, PrintsWithHalfInchMargins) {
     const QString pdf = t.dir() + QStringLiteral("/recipe.pdf");
     printer.setOutputFileName(pdf);
     view.printTo(&printer);
-    const QMarginsF m = printer.pageLayout().margins(QPageLayout::Millimeter);
-    EXPECT_NEAR(m.left(), 12.7, 0.01);
-    EXPECT_NEAR(m.top(), 12.7, 0.01);
-    EXPECT_NEAR(m.right(), 12.7, 0.01);
-    EXPECT_NEAR(m.bottom(), 12.7, 0.01);
-    const QByteArray bytes = fileBytes(pdf);
-    EXPECT_TRUE(bytes.startsWith("%PDF"));
-    EXPECT_GT(bytes.size(), 1000);
+    EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Inch), QMarginsF(0.5, 0.5, 0.5, 0.5));
+    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF"));
 }
 
 TEST(RtfReader, EverySeedAndRegressionFileReadsWithoutHarm) {
