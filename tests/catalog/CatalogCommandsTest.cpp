@@ -1,6 +1,5 @@
 #include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
-#include "catalog/CatalogDialogs.h"
 #include "catalog/CatalogStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
@@ -14,170 +13,133 @@
 
 namespace {
 
-// Types a name into the section dialog and presses a button; reports the title seen.
-void answerForm(QString* title, const QString& name, const char* button = "yesButton") {
-    onNextModal([=](QWidget* w) {
-        *title = w->windowTitle();
-        if (!name.isNull())
-            child<QLineEdit>(w, "name")->setText(name);
-        child<QPushButton>(w, button)->click();
-    });
-}
-
 class CatalogCommandsTest : public ::testing::Test {
 protected:
-    void SetUp() override { Prompts::clear(); }
+    void SetUp() override {
+        Prompts::clear();
+        frame.show();
+    }
+    // Runs a command whose section dialog takes a name (unless it is null) and a button;
+    // gives the dialog's title.
+    QString answer(int command, const QString& name, const char* button = "yesButton") {
+        QString title;
+        withDialog(frame, command, [&](QWidget* w) {
+            title = w->windowTitle();
+            if (!name.isNull())
+                child<QLineEdit>(w, "name")->setText(name);
+            click(w, button);
+        });
+        return title;
+    }
+    int parentOf(QTreeWidgetItem* item) {
+        return catalog::readSection(t.db, CCatalogView::itemValue(item))->parent;
+    }
+
     TestDb t;
+    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int cold = t.addSection(QStringLiteral("Холодные"), soups);
+    const int okroshka = t.recipe("Окрошка", {}, cold);
+    const int borscht = t.recipe("Борщ", {{"Свёкла", 1, "шт"}}, soups);
+    CMainFrame frame{t.db}; // last: it reads the collection above
+    CCatalogView* tree = frame.catalogView();
+    QTreeWidgetItem* root = tree->invisibleRootItem();
 };
 
 } // namespace
 
 TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
-    int soups = t.addSection(QStringLiteral("Супы"));
-    t.addRecipe(QStringLiteral("Борщ"), soups);
-    CMainFrame frame(t.db);
-    frame.show();
-    CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* root = tree->invisibleRootItem();
-
-    QString title;
-    answerForm(&title, QStringLiteral("Напитки"));
-    frame.runCommand(ID_ADD_SECTION); // nothing selected: top level
-    EXPECT_EQ(title, QStringLiteral("Новый раздел"));
-    QTreeWidgetItem* drinks = byText(root, QStringLiteral("Напитки"));
-    ASSERT_NE(drinks, nullptr);
-    EXPECT_EQ(tree->selectedEntry(), drinks);
-    EXPECT_EQ(drinks->childCount(), 0);
-    EXPECT_EQ(catalog::readSection(t.db, CCatalogView::itemValue(drinks))->parent, 0);
-    EXPECT_EQ(root->child(0), drinks); // sorted: Напитки before Супы
+    EXPECT_EQ(answer(ID_ADD_SECTION, "Напитки"), QStringLiteral("Новый раздел"));
+    EXPECT_EQ(texts(root), (QStringList{"Напитки", "Супы"})); // nothing selected: top level
+    EXPECT_EQ(tree->selectedEntry(), root->child(0));
+    EXPECT_EQ(parentOf(root->child(0)), 0);
 
     // With a recipe selected, "add section" goes into that recipe's section.
     QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
     tree->expandSection(soupItem);
     tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
-    answerForm(&title, QStringLiteral("Холодные"));
-    frame.runCommand(ID_ADD_SECTION);
-    EXPECT_EQ(title, QStringLiteral("Новый подраздел"));
-    QTreeWidgetItem* cold = byText(soupItem, QStringLiteral("Холодные"));
-    ASSERT_NE(cold, nullptr);
-    EXPECT_EQ(catalog::readSection(t.db, CCatalogView::itemValue(cold))->parent, soups);
+    EXPECT_EQ(answer(ID_ADD_SECTION, "Горячие"), QStringLiteral("Новый подраздел"));
+    EXPECT_EQ(parentOf(byText(soupItem, QStringLiteral("Горячие"))), soups);
 
     // "Add subsection" with a recipe selected is refused.
     tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
     frame.runCommand(ID_ADD_SUBSECTION);
-    ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Не возможно создать подраздел"));
-    EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Ошибка"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не возможно создать подраздел"));
+    EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
 
-    // Inside a section; an empty name and a repeated name are both fine.
-    tree->selectEntry(cold);
-    answerForm(&title, QString(""));
-    frame.runCommand(ID_ADD_SUBSECTION);
-    EXPECT_EQ(title, QStringLiteral("Новый подраздел"));
-    EXPECT_EQ(cold->childCount(), 1);
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name=''"), 1);
-
-    // "Нет" writes nothing.
+    // Inside a section; an empty name is fine; "Нет" writes nothing.
+    QTreeWidgetItem* coldItem = byText(soupItem, QStringLiteral("Холодные"));
+    tree->selectEntry(coldItem);
+    EXPECT_EQ(answer(ID_ADD_SUBSECTION, ""), QStringLiteral("Новый подраздел"));
+    EXPECT_EQ(texts(coldItem), (QStringList{"", "Окрошка"}));
     tree->clearSelection();
-    answerForm(&title, QStringLiteral("Лишний"), "noButton");
-    frame.runCommand(ID_ADD_SUBSECTION);
-    EXPECT_EQ(title, QStringLiteral("Новый раздел"));
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 4);
+    EXPECT_EQ(answer(ID_ADD_SUBSECTION, "Лишний", "noButton"), QStringLiteral("Новый раздел"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 5);
 }
 
 TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
-    t.addSection(QStringLiteral("Б"));
-    t.addSection(QStringLiteral("В"));
-    t.addRecipe(QStringLiteral("Г"));
-    CMainFrame frame(t.db);
-    frame.show();
-    CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* root = tree->invisibleRootItem();
+    t.recipe("Я");
+    CMainFrame fresh(t.db);
+    QTreeWidgetItem* top = fresh.catalogView()->invisibleRootItem();
+    fresh.runCommand(ID_RENAME_SECTION);
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен раздел"));
+    fresh.catalogView()->selectEntry(byText(top, QStringLiteral("Я")));
+    fresh.runCommand(ID_RENAME_SECTION);
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не возможно редактирование раздела"));
+    fresh.runCommand(ID_DELETE_SECTION);
+    EXPECT_EQ(lastMessage(), QStringLiteral("Не возможно удаление раздела"));
 
-    frame.runCommand(ID_RENAME_SECTION);
-    EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не выделен раздел"));
-    tree->selectEntry(byText(root, QStringLiteral("Г")));
-    frame.runCommand(ID_RENAME_SECTION);
-    EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не возможно редактирование раздела"));
-    frame.runCommand(ID_DELETE_SECTION);
-    EXPECT_EQ(Prompts::shown().back().text, QStringLiteral("Не возможно удаление раздела"));
-
-    tree->selectEntry(byText(root, QStringLiteral("В")));
-    QString title;
-    onNextModal([&](QWidget* w) {
-        title = w->windowTitle();
-        EXPECT_EQ(child<QLineEdit>(w, "name")->text(), QStringLiteral("В"));
-        child<QLineEdit>(w, "name")->setText(QStringLiteral("А"));
-        child<QPushButton>(w, "yesButton")->click();
+    fresh.catalogView()->selectEntry(byText(top, QStringLiteral("Супы")));
+    withDialog(fresh, ID_RENAME_SECTION, [](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Переименовать раздел"));
+        EXPECT_EQ(child<QLineEdit>(w, "name")->text(), QStringLiteral("Супы"));
+        enterAndConfirm(w, "name", QStringLiteral("Ё-супы"));
     });
-    frame.runCommand(ID_RENAME_SECTION);
-    EXPECT_EQ(title, QStringLiteral("Переименовать раздел"));
-    EXPECT_EQ(root->child(0)->text(0), QStringLiteral("А"));
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name='А'"), 1);
+    EXPECT_EQ(texts(top), (QStringList{"Ё-супы", "Я"}));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name='Ё-супы'"), 1);
 }
 
 TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
-    int soups = t.addSection(QStringLiteral("Супы"));
-    int cold = t.addSection(QStringLiteral("Холодные"), soups);
-    t.addRecipe(QStringLiteral("Окрошка"), cold);
-    int borscht = t.addRecipe(QStringLiteral("Борщ"), soups);
-    t.addLine(borscht, t.addProduct(QStringLiteral("Свёкла")), 1, t.addUnit(QStringLiteral("шт")));
     t.addSection(QStringLiteral("Пусто"));
-    CMainFrame frame(t.db);
-    frame.show();
-    CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* root = tree->invisibleRootItem();
-
+    CMainFrame fresh(t.db);
+    CCatalogView* view = fresh.catalogView();
+    QTreeWidgetItem* top = view->invisibleRootItem();
     // Empty: no choice, just the confirmation.
-    tree->selectEntry(byText(root, QStringLiteral("Пусто")));
-    QString title;
-    onNextModal([&](QWidget* w) {
-        title = w->windowTitle();
+    view->selectEntry(byText(top, QStringLiteral("Пусто")));
+    withDialog(fresh, ID_DELETE_SECTION, [](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Удалить раздел"));
         EXPECT_FALSE(child<QLineEdit>(w, "name")->isEnabled());
-        child<QPushButton>(w, "yesButton")->click();
+        click(w, "yesButton");
     });
-    frame.runCommand(ID_DELETE_SECTION);
-    EXPECT_EQ(title, QStringLiteral("Удалить раздел"));
-    EXPECT_EQ(byText(root, QStringLiteral("Пусто")), nullptr);
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
+    EXPECT_EQ(texts(top), QStringList{"Супы"});
 
     // "Отмена" in the choice: nothing changes.
-    QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
-    tree->selectEntry(soupItem);
-    onNextModal([&](QWidget* w) {
-        title = w->windowTitle();
-        child<QPushButton>(w, "cancelButton")->click();
+    view->selectEntry(top->child(0));
+    withDialog(fresh, ID_DELETE_SECTION, [](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Удаление раздела"));
+        click(w, "cancelButton");
     });
-    frame.runCommand(ID_DELETE_SECTION);
-    EXPECT_EQ(title, QStringLiteral("Удаление раздела"));
-    EXPECT_EQ(byText(root, QStringLiteral("Супы")), soupItem);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
 
     // Move the contents up: children of a top-level section become top-level.
-    tree->selectEntry(soupItem);
-    onNextModal([&](QWidget* choice) {
-        child<QRadioButton>(choice, "moveUp")->click();
-        child<QPushButton>(choice, "deleteButton")->click();
-        onNextModal([&](QWidget* form) { child<QPushButton>(form, "yesButton")->click(); }, choice);
-    });
-    frame.runCommand(ID_DELETE_SECTION);
-    EXPECT_EQ(byText(root, QStringLiteral("Супы")), nullptr);
-    QTreeWidgetItem* coldItem = byText(root, QStringLiteral("Холодные"));
-    ASSERT_NE(coldItem, nullptr);
-    ASSERT_NE(byText(root, QStringLiteral("Борщ")), nullptr);
+    auto chooseAndConfirm = [](bool moveUp) {
+        return [moveUp](QWidget* choice) {
+            if (moveUp)
+                child<QRadioButton>(choice, "moveUp")->click();
+            onNextModal([](QWidget* form) { click(form, "yesButton"); }, choice);
+            click(choice, "deleteButton");
+        };
+    };
+    withDialog(fresh, ID_DELETE_SECTION, chooseAndConfirm(true));
+    EXPECT_EQ(texts(top), (QStringList{"Борщ", "Холодные"}));
+    EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE ID=?", {borscht}), 0);
     EXPECT_EQ(catalog::readSection(t.db, cold)->parent, 0);
-    EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE Name='Борщ'"), 0);
-    tree->expandSection(coldItem);
-    EXPECT_EQ(coldItem->child(0)->text(0), QStringLiteral("Окрошка"));
+    view->expandSection(byText(top, QStringLiteral("Холодные")));
+    EXPECT_EQ(texts(byText(top, QStringLiteral("Холодные"))), QStringList{"Окрошка"});
 
     // Delete with everything in it.
-    tree->selectEntry(coldItem);
-    onNextModal([&](QWidget* choice) {
-        child<QPushButton>(choice, "deleteButton")->click();
-        onNextModal([&](QWidget* form) { child<QPushButton>(form, "yesButton")->click(); }, choice);
-    });
-    frame.runCommand(ID_DELETE_SECTION);
-    EXPECT_EQ(byText(root, QStringLiteral("Холодные")), nullptr);
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
+    view->selectEntry(byText(top, QStringLiteral("Холодные")));
+    withDialog(fresh, ID_DELETE_SECTION, chooseAndConfirm(false));
+    EXPECT_EQ(texts(top), QStringList{"Борщ"});
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes WHERE ID=?", {okroshka}), 0);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
 }
