@@ -35,18 +35,15 @@ protected:
 TEST_F(CatalogView, LoadsOnDemandInRussianOrder) {
     {
         CMainFrame empty(t.db);
-        EXPECT_EQ(empty.catalogView()->topLevelItemCount(), 0);
         std::unique_ptr<QMenu> menu(empty.catalogView()->buildContextMenu(nullptr, nullptr));
         EXPECT_EQ(menuIds(menu.get()), (QList<int>{130, 0, 139}));
-        EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Добавить раздел"));
-        EXPECT_EQ(menu->actions()[2]->text(), QStringLiteral("Добавить рецепт"));
     }
-    int soups = t.addSection(QStringLiteral("Супы"));
-    int empty = t.addSection(QStringLiteral("Пусто"));
+    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int empty = t.addSection(QStringLiteral("Пусто"));
     t.addSection(QStringLiteral("Борщи"), soups);
-    t.addRecipe(QStringLiteral("щи"), soups);
-    t.addRecipe(QStringLiteral("Бульон"), soups);
-    t.addRecipe(QStringLiteral("авокадо-тост"));
+    t.recipe("щи", {}, soups);
+    t.recipe("Бульон", {}, soups);
+    t.recipe("авокадо-тост");
     t.addSection(QStringLiteral("Бутерброды"));
 
     CMainFrame frame(t.db);
@@ -77,28 +74,25 @@ TEST_F(CatalogView, LoadsOnDemandInRussianOrder) {
 }
 
 TEST_F(CatalogView, SelectingShowsTheRecipeAndDropsVanishedOnes) {
-    int kept = t.addRecipe(QStringLiteral("Каша"), 0, QStringLiteral("Варить"));
-    int gone = t.addRecipe(QStringLiteral("Кисель"));
+    const int kept = t.recipe("Каша", {}, 0, "Варить"), gone = t.recipe("Кисель");
     CMainFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* root = tree->invisibleRootItem();
     tree->selectEntry(byText(root, QStringLiteral("Каша")));
     EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), kept);
-    EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Варить")));
 
     t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(gone)});
     tree->selectEntry(byText(root, QStringLiteral("Кисель")));
     QCoreApplication::processEvents();
-    EXPECT_EQ(byText(root, QStringLiteral("Кисель")), nullptr);
-    EXPECT_EQ(root->childCount(), 1);
+    EXPECT_EQ(texts(root), QStringList{"Каша"});
     EXPECT_TRUE(Prompts::shown().empty());
 }
 
 TEST_F(CatalogView, DropRulesRefuseWithoutAsking) {
-    int a = t.addSection(QStringLiteral("А"));
-    int b = t.addSection(QStringLiteral("Б"), a);
+    const int a = t.addSection(QStringLiteral("А"));
+    const int b = t.addSection(QStringLiteral("Б"), a);
     t.addSection(QStringLiteral("В"), b);
-    t.addRecipe(QStringLiteral("Рецепт"));
+    t.recipe("Рецепт");
     CMainFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* itemA = byText(tree->invisibleRootItem(), QStringLiteral("А"));
@@ -128,11 +122,10 @@ TEST_F(CatalogView, DropRulesRefuseWithoutAsking) {
 }
 
 TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
-    int soups = t.addSection(QStringLiteral("Супы"));
-    int cold = t.addSection(QStringLiteral("Холодные"), soups);
-    t.addRecipe(QStringLiteral("Окрошка"), cold);
-    int pies = t.addSection(QStringLiteral("Пироги"));
-    int tea = t.addRecipe(QStringLiteral("Чай"), 0, QStringLiteral("Заварить"));
+    const int cold = t.addSection(QStringLiteral("Холодные"), t.addSection(QStringLiteral("Супы")));
+    t.recipe("Окрошка", {}, cold);
+    const int pies = t.addSection(QStringLiteral("Пироги"));
+    const int tea = t.recipe("Чай", {}, 0, "Заварить");
     CMainFrame frame(t.db);
     frame.show();
     CCatalogView* tree = frame.catalogView();
@@ -153,9 +146,8 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     QTreeWidgetItem* pieItem = byText(root, QStringLiteral("Пироги"));
     tree->beginDrag(teaItem, tree->visualItemRect(teaItem).center());
     tree->dropAt(tree->visualItemRect(pieItem).center());
-    ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Переместить в раздел Пироги?"));
-    EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Перемещение"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Переместить в раздел Пироги?"));
+    EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Перемещение"));
     EXPECT_EQ(byText(root, QStringLiteral("Чай")), teaItem);
 
     // A recipe into a section never opened: filed, selected and shown, not doubled.
@@ -167,8 +159,7 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     EXPECT_EQ(texts(pieItem), (QStringList{"Чай"}));
     EXPECT_EQ(tree->selectedEntry(), pieItem->child(0));
     EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), tea);
-    EXPECT_EQ(t.db.scalar("SELECT Catalog FROM Recipes WHERE ID=?", {qint64(tea)}),
-              SqlValue(qint64(pies)));
+    EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE ID=?", {tea}), pies);
 
     // A section dropped on empty space goes to the root and takes its subtree along.
     QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
@@ -182,15 +173,13 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     EXPECT_EQ(tree->scrollDirection(), -1);
     tree->dropAt(QPoint(-50, -50)); // outside the tree: the root
     EXPECT_FALSE(tree->isAutoScrolling());
-    ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Переместить в корневой раздел?"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Переместить в корневой раздел?"));
     EXPECT_EQ(catalog::readSection(t.db, cold)->parent, 0);
     QTreeWidgetItem* moved = byText(root, QStringLiteral("Холодные"));
-    ASSERT_NE(moved, nullptr);
-    EXPECT_EQ(soupItem->childCount(), 0);
     tree->expandSection(moved);
     EXPECT_EQ(texts(moved), (QStringList{"Окрошка"}));
     EXPECT_EQ(texts(root), (QStringList{"Пироги", "Супы", "Холодные"}));
+    EXPECT_EQ(soupItem->childCount(), 0);
 
     // The database refuses the move: the tree stays as it was.
     t.db.execScript("CREATE TRIGGER stuck BEFORE UPDATE ON Catalog "
@@ -203,60 +192,39 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     EXPECT_EQ(soupItem->childCount(), 0);
 }
 
-TEST_F(CatalogView, RealMouseDragOntoOwnParentKeepsEverything) {
-    int soups = t.addSection(QStringLiteral("Супы"));
-    int borscht = t.addRecipe(QStringLiteral("Борщ"), soups);
-    CMainFrame frame(t.db);
-    frame.show();
-    CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
-    tree->expandSection(soupItem);
-    QTreeWidgetItem* item = soupItem->child(0);
-    QWidget* vp = tree->viewport();
-    const QPoint from = tree->visualItemRect(item).center();
-    const QPoint to = tree->visualItemRect(soupItem).center();
-    auto send = [vp](QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
-        sendMouse(vp, type, pos, buttons);
-    };
-    Prompts::setNextAnswer(Prompts::Yes);
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, from + QPoint(0, 20), Qt::LeftButton);
-    EXPECT_TRUE(tree->isDragging());
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
-    EXPECT_FALSE(tree->isDragging());
-    ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("Переместить в раздел Супы?"));
-    EXPECT_EQ(texts(soupItem), (QStringList{"Борщ"}));
-    EXPECT_EQ(t.db.scalar("SELECT Catalog FROM Recipes WHERE ID=?", {qint64(borscht)}),
-              SqlValue(qint64(soups)));
-}
-
-TEST_F(CatalogView, PressingARecipeThatIsGoneNeverDragsIt) {
+TEST_F(CatalogView, RealMouseDragsKeepEverythingTrue) {
     const int soups = t.addSection(QStringLiteral("Супы"));
-    const int borscht = t.addRecipe(QStringLiteral("Борщ"), soups);
-    t.addRecipe(QStringLiteral("Щи"), soups);
+    const int borscht = t.recipe("Борщ", {}, soups);
+    const int shchi = t.recipe("Щи", {}, soups);
     CMainFrame frame(t.db);
     frame.show();
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
-    ASSERT_TRUE(soupItem);
     tree->expandSection(soupItem);
-    QTreeWidgetItem* item = tree->findChild(soupItem, catalog::recipeValue(borscht));
-    ASSERT_TRUE(item);
-    // Another copy of the program deletes it behind the tree's back.
-    t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(borscht)});
     QWidget* vp = tree->viewport();
-    const QPoint from = tree->visualItemRect(item).center();
-    auto send = [vp](QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
-        sendMouse(vp, type, pos, buttons);
+    auto drag = [&](QTreeWidgetItem* item, QPoint to) {
+        const QPoint from = tree->visualItemRect(item).center();
+        sendMouse(vp, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        QCoreApplication::processEvents(); // a gone item is removed now
+        sendMouse(vp, QEvent::MouseMove, from + QPoint(0, 30), Qt::LeftButton);
+        const bool dragging = tree->isDragging();
+        sendMouse(vp, QEvent::MouseMove, to, Qt::LeftButton);
+        sendMouse(vp, QEvent::MouseButtonRelease, to, Qt::NoButton);
+        return dragging;
     };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    QCoreApplication::processEvents(); // the gone item is removed now
+    // Onto its own section: asked, and everything stays.
+    Prompts::setNextAnswer(Prompts::Yes);
+    EXPECT_TRUE(drag(tree->findChild(soupItem, catalog::recipeValue(shchi)),
+                     tree->visualItemRect(soupItem).center()));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Переместить в раздел Супы?"));
+    EXPECT_EQ(texts(soupItem), (QStringList{"Борщ", "Щи"}));
+    EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE ID=?", {shchi}), soups);
+
+    // A recipe another copy deleted behind the tree's back is never dragged.
+    t.db.exec("DELETE FROM Recipes WHERE ID=?", {borscht});
+    Prompts::clear();
+    EXPECT_FALSE(drag(tree->findChild(soupItem, catalog::recipeValue(borscht)), QPoint(5, 300)));
     EXPECT_EQ(texts(soupItem), QStringList{"Щи"});
-    send(QEvent::MouseMove, from + QPoint(0, 30), Qt::LeftButton);
-    EXPECT_FALSE(tree->isDragging());
-    send(QEvent::MouseButtonRelease, from + QPoint(0, 30), Qt::NoButton);
     EXPECT_TRUE(Prompts::shown().empty());
 }
 
