@@ -190,7 +190,6 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
 }
 
 TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
-    Prompts::clear();
     TestDb t;
     t.addSection(QStringLiteral("Супы"));
     CMainFrame frame(t.db);

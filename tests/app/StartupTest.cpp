@@ -16,12 +16,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-class Startup : public ::testing::Test {
-protected:
-    void SetUp() override { Prompts::clear(); }
-};
-
-TEST_F(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
+TEST(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("data.db"));
     auto expectRefused = [&](const char* what, const QString& file) {
@@ -79,7 +74,7 @@ TEST_F(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
         EXPECT_FALSE(Prompts::shown().empty());
 }
 
-TEST_F(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
+TEST(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
     {
         TestDb t(QStringLiteral("1.01"));
         t.db.close();
@@ -107,7 +102,7 @@ TEST_F(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
     }
 }
 
-TEST_F(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
+TEST(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
     TestDb t(QStringLiteral("2.02"));
     t.db.execScript("CREATE TRIGGER refuse BEFORE UPDATE ON Register WHEN NEW.Value='3.01' "
                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
@@ -122,7 +117,7 @@ TEST_F(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
     EXPECT_EQ(fileBytes(t.path()), before);
 }
 
-TEST_F(Startup, AnUnreadableCatalogStopsWithAMessageNotACrash) {
+TEST(Startup, AnUnreadableCatalogStopsWithAMessageNotACrash) {
     TestDb t;
     t.db.execScript("DROP TABLE Recipes; CREATE VIEW Recipes AS SELECT 1/0 AS ID, "
                     "0 AS Catalog, 'x' AS Name, '' AS Recipe FROM NoSuchTable");
@@ -134,7 +129,7 @@ TEST_F(Startup, AnUnreadableCatalogStopsWithAMessageNotACrash) {
     EXPECT_TRUE(Prompts::shown()[0].text.startsWith(QStringLiteral("Ошибка базы данных")));
 }
 
-TEST_F(Startup, AboutBoxCountsRecipes) {
+TEST(Startup, AboutBoxCountsRecipes) {
     TestDb t;
     EXPECT_EQ(CAboutDlg(t.db).countLine(), QStringLiteral("В базе 0 рецептов."));
     t.addRecipe(QStringLiteral("Борщ"));

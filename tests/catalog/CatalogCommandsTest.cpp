@@ -15,10 +15,7 @@ namespace {
 
 class CatalogCommandsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Prompts::clear();
-        frame.show();
-    }
+    void SetUp() override { frame.show(); }
     // Runs a command whose section dialog takes a name (unless it is null) and a button;
     // gives the dialog's title.
     QString answer(int command, const QString& name, const char* button = "yesButton") {

@@ -26,7 +26,6 @@ void sendMouse(QWidget* vp, QEvent::Type type, QPoint pos, Qt::MouseButtons butt
 
 class CatalogView : public ::testing::Test {
 protected:
-    void SetUp() override { Prompts::clear(); }
     TestDb t;
 };
 

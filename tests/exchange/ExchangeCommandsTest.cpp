@@ -14,8 +14,6 @@ namespace {
 
 class ExchangeCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { Prompts::clear(); }
-    void TearDown() override { Prompts::clear(); }
     // The last message and its caption, and the one before it.
     static QString last() { return lastMessage() + " | " + Prompts::shown().back().caption; }
     static QString beforeLast() { return Prompts::shown().end()[-2].text; }

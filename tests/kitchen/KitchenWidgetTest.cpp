@@ -20,12 +20,6 @@
 
 namespace {
 
-class Kitchen : public ::testing::Test {
-protected:
-    void SetUp() override { Prompts::clear(); }
-    void TearDown() override { Prompts::clear(); }
-};
-
 // Gives the window the focus as a person's click would, and the pane the focus inside it.
 void focusPane(CMainFrame& frame, QWidget* pane) {
     QApplication::setActiveWindow(&frame);
@@ -37,7 +31,7 @@ void focusPane(CMainFrame& frame, QWidget* pane) {
 
 } // namespace
 
-TEST_F(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
+TEST(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
     TestDb t;
     const int egg = t.product("Яйцо");
     t.recipe("Омлет", {{"Яйцо", 2}, {"Соль"}, {"Молоко"}});
@@ -83,7 +77,7 @@ TEST_F(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
     });
 }
 
-TEST_F(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
+TEST(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     TestDb t;
     const int section = t.addSection(QStringLiteral("Супы"));
     const int soup = t.recipe("Щи", {}, section);
@@ -132,7 +126,7 @@ TEST_F(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     EXPECT_EQ(kitchen::menuServings(t.db, soup), 4);
 }
 
-TEST_F(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
+TEST(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
     TestDb t;
     const int a = t.recipe("Щи"), b = t.recipe("борщ"), c = t.recipe("Ёжики");
     for (auto [recipe, servings] : {std::pair{a, 2}, {b, 1}, {c, 3}})
@@ -182,7 +176,7 @@ TEST_F(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
 }
 
-TEST_F(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
+TEST(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
     TestDb t;
     const int a = t.recipe("Омлет", {{"Яйцо", 2}});
     t.recipe("Глазунья", {{"Яйцо", 0}});
@@ -228,7 +222,7 @@ TEST(Progress, CentresOverTheOwnerAndFillsAtTheEnd) {
     EXPECT_EQ(progress.bar()->value(), progress.bar()->maximum());
 }
 
-TEST_F(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) {
+TEST(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) {
     TestDb t;
     const int omelette = t.recipe("Омлет", {{"Яйцо", 2, "г"}, {"Молоко", 50, "г"}});
     CMainFrame frame(t.db);

@@ -50,10 +50,7 @@ void addLineWith(QWidget* form, const std::function<void(QWidget*)>& act) {
 
 class RecipeEditor : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Prompts::clear();
-        frame.show();
-    }
+    void SetUp() override { frame.show(); }
     // Opens "Супы" and selects "Борщ" in it; returns the section's item.
     QTreeWidgetItem* selectBorscht() {
         CCatalogView* tree = frame.catalogView();
@@ -223,7 +220,6 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
 }
 
 TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
-    Prompts::clear();
     TestDb t;
     for (const char* n : {"Яблоки", "Груши", "Вишня"})
         t.addProduct(QString::fromUtf8(n));

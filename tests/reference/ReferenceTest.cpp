@@ -39,9 +39,6 @@ struct Case {
 
 class DictionaryWork : public ::testing::TestWithParam<Case> {
 protected:
-    void SetUp() override { Prompts::clear(); }
-    void TearDown() override { Prompts::clear(); }
-
     bool products() const { return GetParam().which == Dictionary::Products; }
     int addEntry(const char* name) {
         return products() ? t.product(QString::fromUtf8(name)) : t.unit(QString::fromUtf8(name));

@@ -21,12 +21,6 @@
 
 namespace {
 
-class Hostile : public ::testing::Test {
-protected:
-    void SetUp() override { Prompts::clear(); }
-    void TearDown() override { Prompts::clear(); }
-};
-
 // Bytes of every value in no useful order, NUL and line ends among them.
 QByteArray noise(qsizetype size) {
     QByteArray block(251, '\0');
@@ -45,7 +39,7 @@ const QStringList kNasty = {
 
 } // namespace
 
-TEST_F(Hostile, TwoCopiesOnOneCollection) {
+TEST(Hostile, TwoCopiesOnOneCollection) {
     TestDb t;
     t.db.close();
     CCookbookApp first(t.path());
@@ -74,7 +68,7 @@ TEST_F(Hostile, TwoCopiesOnOneCollection) {
     EXPECT_EQ(number(first.database(), "SELECT count(*) FROM Recipes"), 1);
 }
 
-TEST_F(Hostile, NastyTextsGoEverywhereAndComeBackAsTyped) {
+TEST(Hostile, NastyTextsGoEverywhereAndComeBackAsTyped) {
     TestDb t;
     for (const QString& text : kNasty) {
         const int section = t.addSection(text);
@@ -103,7 +97,7 @@ TEST_F(Hostile, NastyTextsGoEverywhereAndComeBackAsTyped) {
     EXPECT_EQ(textOf(copy.db, "SELECT Name FROM Recipes ORDER BY ID LIMIT 1"), kNasty[0]);
 }
 
-TEST_F(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
+TEST(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
     TestDb t;
     t.addRecipe(QStringLiteral("Своё"));
     NoProgress quiet;
@@ -147,7 +141,7 @@ TEST_F(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
 }
 
 // One large file, a hundred megabytes: all of it or nothing.
-TEST_F(Hostile, AHundredMegabyteFileGoesInWholeOrNotAtAll) {
+TEST(Hostile, AHundredMegabyteFileGoesInWholeOrNotAtAll) {
     TestDb t;
     t.addRecipe(QStringLiteral("Своё"));
     const QString dir = t.dir();

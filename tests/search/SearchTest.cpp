@@ -84,7 +84,6 @@ TEST(SearchStore, ProductSearchListsEveryUseAndChainsEndAtTheTop) {
 
 class SearchCommandsTest : public ::testing::Test {
 protected:
-    void SetUp() override { Prompts::clear(); }
     TestDb t;
     const int a = t.addSection(QStringLiteral("Выпечка"));
     const int c =

@@ -27,8 +27,11 @@ int main(int argc, char* argv[]) {
     // body ended before the wait ran out.
     struct UnopenedDialogs : ::testing::EmptyTestEventListener {
         int missed = 0;
-        // Every test starts with no remembered window.
-        void OnTestStart(const ::testing::TestInfo&) override { QSettings().clear(); }
+        // Every test starts with no remembered window, no message shown, no answer queued.
+        void OnTestStart(const ::testing::TestInfo&) override {
+            QSettings().clear();
+            Prompts::clear();
+        }
         void OnTestEnd(const ::testing::TestInfo& info) override {
             for (const std::string& what : testsupport::takeUnopenedModals()) {
                 std::fprintf(stderr, "FAILED: %s.%s waited for %s, which never opened\n",
