@@ -4,6 +4,7 @@
 #include "data/Records.h"
 #include "search/SearchStore.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 #include "ui/Commands.h"
 #include "ui/Prompts.h"
 
@@ -102,31 +103,39 @@ TEST(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
     }
 }
 
-TEST(Startup, FailedUpgradeSaysSoAndKeepsTheFile) {
-    TestDb t(QStringLiteral("2.02"));
-    t.db.execScript("CREATE TRIGGER refuse BEFORE UPDATE ON Register WHEN NEW.Value='3.01' "
-                    "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
-    t.db.close();
-    const QByteArray before = fileBytes(t.path());
-    CCookbookApp app(t.path());
-    EXPECT_FALSE(app.initInstance());
-    EXPECT_EQ(app.mainWindow(), nullptr);
-    ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("Не удалось обновить")));
-    EXPECT_TRUE(Prompts::shown()[0].text.contains(QStringLiteral("refused")));
-    EXPECT_EQ(fileBytes(t.path()), before);
-}
-
-TEST(Startup, AnUnreadableCatalogStopsWithAMessageNotACrash) {
-    TestDb t;
-    t.db.execScript("DROP TABLE Recipes; CREATE VIEW Recipes AS SELECT 1/0 AS ID, "
-                    "0 AS Catalog, 'x' AS Name, '' AS Recipe FROM NoSuchTable");
-    t.db.close();
-    CCookbookApp app(t.path());
-    EXPECT_FALSE(app.initInstance());
-    EXPECT_EQ(app.mainWindow(), nullptr);
-    ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_TRUE(Prompts::shown()[0].text.startsWith(QStringLiteral("Ошибка базы данных")));
+TEST(Startup, AFailedUpgradeOrAnUnreadableCatalogStopsWithOneMessage) {
+    struct Case {
+        const char* version;
+        void (*damage)(Database&);
+        const char* said;
+    };
+    const Case cases[] = {
+        {"2.02",
+         [](Database& db) {
+             db.execScript("CREATE TRIGGER refuse BEFORE UPDATE ON Register WHEN "
+                           "NEW.Value='3.01' BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+         },
+         "Не удалось обновить"},
+        {"3.01",
+         [](Database& db) {
+             db.execScript("DROP TABLE Recipes; CREATE VIEW Recipes AS SELECT 1/0 AS ID, 0 AS "
+                           "Catalog, 'x' AS Name, '' AS Recipe FROM NoSuchTable");
+         },
+         "Ошибка базы данных"}};
+    for (const Case& c : cases) {
+        Prompts::clear();
+        TestDb t(QString::fromLatin1(c.version));
+        c.damage(t.db);
+        t.db.close();
+        const QByteArray before = fileBytes(t.path());
+        CCookbookApp app(t.path());
+        EXPECT_FALSE(app.initInstance());
+        EXPECT_EQ(app.mainWindow(), nullptr);
+        ASSERT_EQ(Prompts::shown().size(), 1u);
+        EXPECT_TRUE(lastMessage().contains(QString::fromUtf8(c.said)))
+            << lastMessage().toStdString();
+        EXPECT_EQ(fileBytes(t.path()), before);
+    }
 }
 
 TEST(Startup, AboutBoxCountsRecipes) {

@@ -5,19 +5,6 @@
 
 #include <cmath>
 
-TEST(Recordset, EmptyFilterResultIsAtEndAtOnce) {
-    TestDb t;
-    t.addSection(QStringLiteral("Супы"));
-    CCatalog rs(t.db);
-    rs.setFilter({"Parent=?", 42});
-    rs.open();
-    EXPECT_TRUE(rs.isEOF());
-    EXPECT_EQ(rs.ID, 0);
-    EXPECT_EQ(rs.Name, QString());
-    rs.moveLast(); // harmless on an empty result
-    EXPECT_TRUE(rs.isEOF());
-}
-
 TEST(Recordset, NewIdentifiersGrowAndAreNeverReused) {
     TestDb t;
     int a = t.addRecipe(QStringLiteral("Борщ"));
@@ -78,47 +65,6 @@ TEST(Recordset, AmountsKeepSinglePrecision) {
     CIngredients rs(t.db);
     rs.open();
     EXPECT_EQ(rs.Quantity, 0.1f);
-}
-
-TEST(Recordset, MenuHoldsOneRowPerRecipe) {
-    TestDb t;
-    CMenuset menu(t.db);
-    menu.open();
-    for (int servings : {2, 5}) {
-        menu.addNew();
-        menu.Recipe = 7;
-        menu.Quantity = servings;
-        if (servings == 5)
-            EXPECT_THROW(menu.update(), DbError);
-        else
-            menu.update();
-    }
-    menu.requery();
-    ASSERT_FALSE(menu.isEOF());
-    EXPECT_EQ(menu.Quantity, 2);
-    menu.moveNext();
-    EXPECT_TRUE(menu.isEOF());
-}
-
-TEST(Recordset, HostileTextRoundTripsThroughFiltersAndViews) {
-    TestDb t;
-    const QString nasty =
-        QStringLiteral("д'Артаньян \"100%\" C:\\путь\\ _x_ ';DROP TABLE Recipes;--");
-    const int section = t.addSection(nasty);
-    const int recipe = t.recipe(nasty, {{nasty, 1, nasty}}, section, nasty + "\r\n" + nasty);
-    CRecipesset r(t.db);
-    r.setFilter(Filter{"Name LIKE ?", QStringLiteral("%Артаньян%")} &&
-                Filter{"Catalog=?", section});
-    r.open();
-    EXPECT_EQ(r.ID, recipe);
-    EXPECT_EQ(r.Recipe, nasty + QStringLiteral("\r\n") + nasty);
-    CUnits u(t.db);
-    u.setFilter(Filter{"UCase(Name) LIKE ?", nasty.toUpper()});
-    EXPECT_EQ(u.count(), 1);
-    CIngredientsFull full(t.db);
-    full.setFilter({"Recipe=?", recipe});
-    full.open();
-    EXPECT_EQ(full.Name + full.Unit, nasty + nasty);
 }
 
 TEST(Recordset, EditDeleteAndWalkTogether) {

@@ -371,22 +371,6 @@ TEST(ExchangeWrite, RecipesThatCannotReadBackWholeAreCounted) {
     EXPECT_FALSE(readsBack(LinePlace::Unit, QStringLiteral("шт ~INGREDIENT")));
 }
 
-TEST(ExchangeWrite, AFailedExportLeavesNoFileAndKeepsTheOldOne) {
-    TestDb t;
-    t.addRecipe(QStringLiteral("Щи"));
-    const QString path = t.dir() + "/out.ovl";
-    writeFile(path, "old contents");
-    exportToFile(t.db, std::nullopt, path);
-    EXPECT_TRUE(fileBytes(path).startsWith("Ovelta 2.01\r\nRECIPE="));
-
-    EXPECT_THROW(exportToFile(t.db, std::nullopt, t.dir() + "/no/such/folder/x.ovl"),
-                 ExchangeError);
-    // A target that is a folder cannot be replaced; nothing is left beside it.
-    const QStringList before = QDir(t.dir()).entryList(QDir::Files);
-    EXPECT_THROW(exportToFile(t.db, std::nullopt, t.dir()), ExchangeError);
-    EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files), before);
-}
-
 TEST(ExchangeRead, EverySeedAndRegressionFileReadsWithoutHarm) {
     // The fuzzers' seeds and every input they ever found trouble with live here.
     const QDir dir(QStringLiteral(OVELTA_TEST_DATA "/fuzz/exchange"));
