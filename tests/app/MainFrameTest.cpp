@@ -9,9 +9,7 @@
 #include "support/Widgets.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
-#include "ui/Prompts.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
@@ -25,10 +23,8 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
-#include <gtest/gtest.h>
 
 namespace {
 

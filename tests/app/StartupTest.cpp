@@ -6,15 +6,12 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
-#include "ui/Prompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 TEST(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {

@@ -4,12 +4,9 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
-#include "ui/Prompts.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -4,15 +4,11 @@
 #include "recipes/CRView.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
-#include "ui/Prompts.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <gtest/gtest.h>
 
 namespace {
 

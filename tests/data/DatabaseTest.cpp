@@ -1,4 +1,3 @@
-#include "data/Database.h"
 #include "data/TextOrder.h"
 #include "support/TestDb.h"
 

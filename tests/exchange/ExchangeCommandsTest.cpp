@@ -4,11 +4,9 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
-#include "ui/Prompts.h"
 
 #include <QFile>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QTableWidget>
-#include <gtest/gtest.h>
 
 using namespace intake;
 

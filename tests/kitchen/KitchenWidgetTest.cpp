@@ -8,15 +8,11 @@
 #include "support/Widgets.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"
-#include "ui/Prompts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QSpinBox>
-#include <gtest/gtest.h>
 
 namespace {
 

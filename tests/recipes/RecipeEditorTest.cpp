@@ -8,13 +8,9 @@
 #include "support/Widgets.h"
 #include "ui/Commands.h"
 #include "ui/NameCompleter.h"
-#include "ui/Prompts.h"
 
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
-#include <gtest/gtest.h>
 
 namespace {
 

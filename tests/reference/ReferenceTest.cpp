@@ -9,12 +9,8 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
-#include "ui/Prompts.h"
 
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using recipes::Dictionary;
 

@@ -1,4 +1,3 @@
-#include "data/Database.h"
 #include "support/TestDb.h"
 
 #include <QElapsedTimer>

@@ -10,13 +10,11 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Progress.h"
-#include "ui/Prompts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <algorithm>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {

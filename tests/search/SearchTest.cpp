@@ -8,14 +8,9 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
-#include "ui/Prompts.h"
 
 #include <QContextMenuEvent>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 namespace {

@@ -1,13 +1,10 @@
 #include "app/CCookbookApp.h"
 #include "app/OveltaApplication.h"
 #include "support/Widgets.h"
-#include "ui/Prompts.h"
 
-#include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <gtest/gtest.h>
 
 int main(int argc, char* argv[]) {
     // Settings go to a folder of this process's own: never the user's, nor another test's
