@@ -43,24 +43,15 @@ TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
 
     const int baking = t.addSection(QStringLiteral("Выпечка"));
     t.addSection(QStringLiteral("Пироги"), baking);
-    const int flour = t.addProduct(QStringLiteral("Мука"));
-    const int g = t.addUnit(QStringLiteral("г"));
-    const int blini =
-        t.addRecipe(QStringLiteral("Блины"), baking, QStringLiteral("Смешать.\r\nЖарить."));
-    t.addLine(blini, flour, 200, g);
+    t.recipe("Блины", {{"Мука", 200, "г"}}, baking, "Смешать.\r\nЖарить.");
     ExportResult r;
     EXPECT_EQ(exportBytes(t.db, baking, &r), kExample);
-    EXPECT_EQ(r.sections, 2);
-    EXPECT_EQ(r.recipes, 1);
-    EXPECT_EQ(r.lines, 1);
-    EXPECT_EQ(r.replaced, 0);
+    EXPECT_EQ(std::tuple(r.sections, r.recipes, r.lines, r.replaced), std::tuple(2, 1, 1, 0));
 
     // Root recipes come after every section; a line without a unit has an empty UNIT=;
     // a recipe without lines has its description alone; amounts are "%g".
-    const int soup = t.addRecipe(QStringLiteral("Soup"), 0, QString());
-    t.addLine(soup, flour, 1.0f / 3, 0);
-    t.addLine(soup, flour, 1.5e6f, g);
-    t.addRecipe(QStringLiteral("Tea"), 0, QStringLiteral("Brew\u20ac"));
+    t.recipe("Soup", {{"Мука", 1.0f / 3}, {"Мука", 1.5e6f, "г"}});
+    t.recipe("Tea", {}, 0, "Brew\u20ac");
     const QByteArray whole = exportBytes(t.db, std::nullopt, &r);
     EXPECT_EQ(whole, kExample +
                          "RECIPE=Soup\r\nINGREDIENT=\xcc\xf3\xea\xe0\r\nQUANTITY=0.333333\r\n"
@@ -273,10 +264,8 @@ TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
 
 TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
     TestDb source;
-    const int a = source.addSection(QStringLiteral("Супы"));
-    const int b = source.addSection(QStringLiteral("Холодные"), a);
-    const int salt = source.addProduct(QStringLiteral("Соль"));
-    const int g = source.addUnit(QStringLiteral("г"));
+    const int b = source.addSection(QStringLiteral("Холодные"), source.addSection("Супы"));
+    const int salt = source.product("Соль"), g = source.unit("г");
     const QString texts[] = {QStringLiteral("Один\r\nДва\r\n"), QString(),
                              QStringLiteral("\r\n\r\nпусто выше"), QStringLiteral("Мёд {x} \\y")};
     for (int i = 0; i < 4; ++i) {
@@ -308,23 +297,18 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
                                    "UNIT=г\r\n~INGREDIENT\r\nОдин\r\nДва\r\n~RECIPE\r\n")
                         .toUtf8(),
                     progress);
-    EXPECT_TRUE(asUtf8.utf8);
     EXPECT_EQ(importSummary(asUtf8), QStringLiteral("Разделов: 0, рецептов: 1, строк: 1, новых "
                                                     "продуктов: 1, новых единиц: 1; файл "
                                                     "прочитан в кодировке UTF-8"));
-    EXPECT_EQ(textOf(utf8.db, "SELECT Name FROM Recipes"), QStringLiteral("Мёд"));
-    EXPECT_EQ(textOf(utf8.db, "SELECT Recipe FROM Recipes"), QStringLiteral("Один\r\nДва"));
+    EXPECT_EQ(textOf(utf8.db, "SELECT Name || Recipe FROM Recipes"),
+              QStringLiteral("МёдОдин\r\nДва"));
     EXPECT_EQ(textOf(utf8.db, "SELECT Name FROM Ingredient"), QStringLiteral("Соль"));
 
-    // The starter collection is a valid file that comes back byte for byte.
+    // The starter collection comes back byte for byte, every line with a named unit, so
+    // the line dialog takes it as it is.
     TestDb starter;
-    const QByteArray shipped = starterCollection();
-    ASSERT_FALSE(shipped.isEmpty());
-    const ImportResult r = importBytes(starter.db, shipped, progress);
-    EXPECT_GE(r.recipes, 12);
-    EXPECT_GE(r.sections, 3);
-    EXPECT_EQ(exportBytes(starter.db, std::nullopt), shipped);
-    // Every starter line has a unit with a name, so the line dialog takes it as it is.
+    importBytes(starter.db, starterCollection(), progress);
+    EXPECT_EQ(exportBytes(starter.db, std::nullopt), starterCollection());
     EXPECT_EQ(number(starter.db, "SELECT count(*) FROM Units WHERE trim(Name)=''"), 0);
     EXPECT_EQ(number(starter.db, "SELECT count(*) FROM Ingredients WHERE Unit=0"), 0);
     EXPECT_EQ(textOf(starter.db,
@@ -337,15 +321,13 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
 TEST(ExchangeWrite, RecipesThatCannotReadBackWholeAreCounted) {
     TestDb t;
     const int soups = t.addSection(QStringLiteral("Супы"));
-    const int salt = t.addProduct(QStringLiteral("Соль"));
-    const int odd = t.addUnit(QStringLiteral("QUANTITY=2"));
-    t.addRecipe(QStringLiteral("Щи"), soups, QStringLiteral("Варить.\r\nПодать."));
-    t.addRecipe(QStringLiteral("Борщ"), soups, QStringLiteral("Варить.\r\nсм. ~RECIPE ниже"));
-    t.addRecipe(QStringLiteral("Уха ~CATALOG"), soups);
-    t.addLine(t.addRecipe(QStringLiteral("Солянка"), soups), salt, 1, odd);
+    t.recipe("Щи", {}, soups, "Варить.\r\nПодать.");
+    t.recipe("Борщ", {}, soups, "Варить.\r\nсм. ~RECIPE ниже");
+    t.recipe("Уха ~CATALOG", {}, soups);
+    t.recipe("Солянка", {{"Соль", 1, "QUANTITY=2"}}, soups);
     // At the root no section is open, so "~CATALOG" there is harmless.
-    t.addRecipe(QStringLiteral("Чай ~CATALOG"), 0, QStringLiteral("Заварить."));
-    t.addRecipe(QStringLiteral("Кофе"), 0, QStringLiteral("Сварить."));
+    t.recipe("Чай ~CATALOG", {}, 0, "Заварить.");
+    t.recipe("Кофе", {}, 0, "Сварить.");
     ExportResult r;
     const QByteArray file = exportBytes(t.db, std::nullopt, &r);
     EXPECT_EQ(r.cutShort, 3);
@@ -357,13 +339,11 @@ TEST(ExchangeWrite, RecipesThatCannotReadBackWholeAreCounted) {
     // The count is true: reading the file back loses exactly those recipes' contents.
     TestDb back;
     importText(back.db, file);
-    for (const char* whole : {"Щи", "Чай ~CATALOG", "Кофе"})
-        EXPECT_EQ(
-            textOf(back.db, "SELECT Recipe FROM Recipes WHERE Name=?", {QString::fromUtf8(whole)}),
-            textOf(t.db, "SELECT Recipe FROM Recipes WHERE Name=?", {QString::fromUtf8(whole)}))
-            << whole;
-    EXPECT_NE(textOf(back.db, "SELECT Recipe FROM Recipes WHERE Name='Борщ'"),
-              textOf(t.db, "SELECT Recipe FROM Recipes WHERE Name='Борщ'"));
+    SqlText methods = "SELECT group_concat(Name || ':' || Recipe, '|') FROM Recipes WHERE Name IN "
+                      "('Щи', 'Чай ~CATALOG', 'Кофе', 'Борщ')";
+    EXPECT_EQ(
+        textOf(back.db, methods),
+        QStringLiteral("Щи:Варить.\r\nПодать.|Борщ:Варить.|Чай ~CATALOG:Заварить.|Кофе:Сварить."));
     EXPECT_EQ(exportWarnings(ExportResult{}), QStringList());
     EXPECT_FALSE(descriptionReadsBack(QStringLiteral("Смешать.\r\nINGREDIENT=лёд")));
     EXPECT_TRUE(descriptionReadsBack(QStringLiteral("Смешать.\r\nINGREDIENT лёд")));
