@@ -14,28 +14,15 @@
 
 namespace {
 
-// In an open line dialog: choose a product (making it first when newProduct is set), the
-// first unit of the list, type the amount and press "Да".
-void fillLine(QWidget* lineForm, const QString& product, bool newProduct, const QString& amount) {
-    onNextModal(
-        [=](QWidget* picker) {
-            auto list = child<QListWidget>(picker, "list");
-            if (newProduct) {
-                onNextModal([=](QWidget* name) { enterAndConfirm(name, "name", product); }, picker);
-                click(picker, "newButton");
-                EXPECT_EQ(list->currentItem()->text(), product);
-                // The focus waits on "Выбрать", whether or not the window is active.
-                EXPECT_EQ(picker->focusWidget(), child<QWidget>(picker, "chooseButton"));
-            } else {
-                list->setCurrentItem(list->findItems(product, Qt::MatchExactly).value(0));
-            }
-            click(picker, "chooseButton");
-        },
-        lineForm);
-    click(lineForm, "productButton");
-    onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, lineForm);
-    click(lineForm, "unitButton");
-    enterAndConfirm(lineForm, "amount", amount);
+// Types a line into the open line dialog and presses "Да"; the name dialog of a new
+// product is confirmed as it comes.
+void typeLine(QWidget* line, const char* product, const char* unit, const char* amount,
+              bool newProduct = false) {
+    child<QLineEdit>(line, "productName")->setText(QString::fromUtf8(product));
+    child<QLineEdit>(line, "unitName")->setText(QString::fromUtf8(unit));
+    if (newProduct)
+        onNextModal([](QWidget* name) { click(name, "yesButton"); }, line, "the name dialog");
+    enterAndConfirm(line, "amount", QString::fromUtf8(amount));
 }
 
 // Opens the line dialog from the recipe form and lets act fill it.
@@ -69,8 +56,8 @@ TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTraceAndSavingFilesItsLines) {
     onNextModal([&](QWidget* form) {
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Новый рецепт"));
         child<QLineEdit>(form, "name")->setText(QStringLiteral("Блины"));
-        addLineWith(form, [](QWidget* line) { fillLine(line, "Молоко", true, "2"); });
-        addLineWith(form, [](QWidget* line) { fillLine(line, "Мука", false, "2"); });
+        addLineWith(form, [](QWidget* line) { typeLine(line, "Молоко", "г", "2", true); });
+        addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "2"); });
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 2);
         click(form, "noButton");
     });
@@ -84,8 +71,8 @@ TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTraceAndSavingFilesItsLines) {
     onNextModal([&](QWidget* form) {
         child<QLineEdit>(form, "name")->setText(QStringLiteral("Акрошка"));
         child<QPlainTextEdit>(form, "text")->setPlainText(QStringLiteral("Нарезать\nСмешать"));
-        addLineWith(form, [](QWidget* line) { fillLine(line, "Мука", false, "2.5"); });
-        addLineWith(form, [](QWidget* line) { fillLine(line, "Мука", false, "0"); });
+        addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "2.5"); });
+        addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "0"); });
         entries = listTexts(child<QListWidget>(form, "lines"));
         click(form, "yesButton");
     });
@@ -241,7 +228,7 @@ TEST_F(RecipeEditor, AFullDiskOnSavingIsSaidAndKeepsNothing) {
     bool told = false;
     onNextModal([&](QWidget* form) {
         // A line written during the visit, then a save that finds the disk full.
-        addLineWith(form, [](QWidget* line) { fillLine(line, "Свёкла", true, "2"); });
+        addLineWith(form, [](QWidget* line) { typeLine(line, "Свёкла", "г", "2", true); });
         EXPECT_NE(snapshot(t.db), before);
         child<QLineEdit>(form, "name")->setText(QStringLiteral("Борщ украинский"));
         child<QPlainTextEdit>(form, "text")->setPlainText(QString(60000, QLatin1Char('x')));
@@ -344,11 +331,6 @@ TEST(NameTyping, TypedNamesAndACommaAmountMakeALineWithoutAPicker) {
     const int honey = t.addProduct(QStringLiteral("Мёд"));
     const int spoon = t.addUnit(QStringLiteral("ст.л."));
     const int recipe = t.addRecipe(QStringLiteral("Чай"));
-    auto typeLine = [](QWidget* form, const char* product, const char* unit, const char* amount) {
-        child<QLineEdit>(form, "productName")->setText(QString::fromUtf8(product));
-        child<QLineEdit>(form, "unitName")->setText(QString::fromUtf8(unit));
-        enterAndConfirm(form, "amount", QString::fromUtf8(amount));
-    };
     // A known name typed in other letters, a comma amount.
     {
         CIngredientsForm form(t.db, CIngredientsForm::Add, 0, recipe);
@@ -394,11 +376,7 @@ TEST_F(RecipeEditor, EscapeAfterAChangeAsksAndNoKeepsTheChanges) {
     // A line added counts as a change.
     CRecipeForm form(t.db, CRecipeForm::Edit, borscht, 0);
     form.show();
-    addLineWith(&form, [](QWidget* line) {
-        child<QLineEdit>(line, "productName")->setText(QStringLiteral("Мука"));
-        child<QLineEdit>(line, "unitName")->setText(QStringLiteral("г"));
-        enterAndConfirm(line, "amount", QStringLiteral("5"));
-    });
+    addLineWith(&form, [](QWidget* line) { typeLine(line, "Мука", "г", "5"); });
     Prompts::setNextAnswer(Prompts::No);
     QApplication::sendEvent(&form, &escape);
     EXPECT_EQ(lastMessage(), QStringLiteral("Отменить изменения рецепта?"));
