@@ -98,20 +98,6 @@ TEST(Database, ErrorsCarryTheEngineMessageAndStatementsNest) {
     EXPECT_THROW(t.db.exec("INSERT INTO n VALUES (?)"), DbError); // a value is missing
 }
 
-TEST(Database, RefusesMissingAndForeignFiles) {
-    QTemporaryDir dir;
-    Database db;
-    const QString missing = dir.filePath(QStringLiteral("data.db"));
-    EXPECT_THROW(db.open(missing, Database::OpenMode::Existing), DbError);
-    EXPECT_FALSE(QFile::exists(missing)) << "opening must never create the file";
-
-    const QString text = dir.filePath(QStringLiteral("notes.db"));
-    writeFile(text, QByteArray(4096, 'x'));
-    EXPECT_THROW(db.open(text, Database::OpenMode::Existing), DbError);
-    EXPECT_FALSE(db.isOpen());
-    EXPECT_THROW(db.open(text, Database::OpenMode::Create), DbError);
-}
-
 TEST(Transaction, AnEngineRollbackIsNoticedAndNothingRunsOutsideIt) {
     TestDb t;
     // A table without triggers: a failed single-row write there has no statement of its

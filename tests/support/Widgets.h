@@ -140,3 +140,17 @@ void withDialog(Window& window, int command, std::function<void(QWidget*)> act) 
     onNextModal(std::move(act), nullptr, "the command's dialog");
     window.runCommand(command);
 }
+
+// The texts of the context menu that open() pops up; the menu is closed again.
+inline QStringList popupTexts(const std::function<void()>& open) {
+    QStringList texts;
+    QTimer::singleShot(50, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            for (QAction* a : popup->actions())
+                texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            popup->close();
+        }
+    });
+    open();
+    return texts;
+}
