@@ -9,34 +9,26 @@ namespace {
 // Soups > (Cold > Okroshka) + Borscht; Pies (elsewhere) > Kulebyaka; Tea at the root.
 struct Kitchen {
     TestDb t;
-    int soups, cold, pies, okroshka, borscht, kulebyaka, tea;
-    Kitchen() {
-        soups = t.addSection(QStringLiteral("Супы"));
-        cold = t.addSection(QStringLiteral("Холодные"), soups);
-        pies = t.addSection(QStringLiteral("Пироги"));
-        okroshka = t.addRecipe(QStringLiteral("Окрошка"), cold);
-        borscht = t.addRecipe(QStringLiteral("Борщ"), soups);
-        kulebyaka = t.addRecipe(QStringLiteral("Кулебяка"), pies);
-        tea = t.addRecipe(QStringLiteral("Чай"));
-        int p = t.addProduct(QStringLiteral("Квас"));
-        int u = t.addUnit(QStringLiteral("л"));
-        for (int r : {okroshka, borscht, borscht, kulebyaka, tea})
-            t.addLine(r, p, 1, u);
-        t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, 2)", {qint64(okroshka)});
-    }
+    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int cold = t.addSection(QStringLiteral("Холодные"), soups);
+    const int pies = t.addSection(QStringLiteral("Пироги"));
+    const int okroshka = t.recipe("Окрошка", {{"Квас", 1, "л"}}, cold);
+    const int borscht = t.recipe("Борщ", {{"Квас", 1, "л"}, {"Квас", 1, "л"}}, soups);
+    const int kulebyaka = t.recipe("Кулебяка", {{"Квас", 1, "л"}}, pies);
+    const int tea = t.recipe("Чай", {{"Квас", 1, "л"}});
+    Kitchen() { t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, 2)", {okroshka}); }
 };
 
 } // namespace
 
 TEST(CatalogStore, ChildrenAndItemValues) {
     Kitchen k;
-    std::vector<catalog::Entry> root = catalog::children(k.t.db, 0);
-    ASSERT_EQ(root.size(), 3u);
-    EXPECT_EQ(root[0].value, k.soups);
-    EXPECT_EQ(root[1].value, k.pies);
-    EXPECT_EQ(root[2].name, QStringLiteral("Чай"));
-    EXPECT_TRUE(catalog::isRecipeValue(root[2].value));
-    EXPECT_EQ(catalog::recipeIdOf(root[2].value), k.tea);
+    QList<qint32> values;
+    for (const catalog::Entry& e : catalog::children(k.t.db, 0))
+        values << e.value;
+    EXPECT_EQ(values, (QList<qint32>{k.soups, k.pies, catalog::recipeValue(k.tea)}));
+    EXPECT_TRUE(catalog::isRecipeValue(values[2]));
+    EXPECT_EQ(catalog::recipeIdOf(values[2]), k.tea);
     EXPECT_EQ(quint32(catalog::recipeValue(5)), 0x80000005u);
     EXPECT_TRUE(catalog::children(k.t.db, 9999).empty());
 }
@@ -56,9 +48,7 @@ TEST(CatalogStore, DeletingWithContentsTakesEveryDescendantAndNothingElse) {
 TEST(CatalogStore, MovingContentsUpKeepsTheirOwnContents) {
     Kitchen k;
     catalog::deleteSection(k.t.db, k.soups, true);
-    auto cold = catalog::readSection(k.t.db, k.cold);
-    ASSERT_TRUE(cold);
-    EXPECT_EQ(cold->parent, 0);
+    EXPECT_EQ(catalog::readSection(k.t.db, k.cold)->parent, 0);
     EXPECT_FALSE(catalog::readSection(k.t.db, k.soups));
     EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Борщ'"), 0);
     EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='Окрошка'"), k.cold);

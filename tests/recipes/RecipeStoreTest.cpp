@@ -16,11 +16,9 @@ bool haveOf(Database& db, int line) {
 
 TEST(RecipeStore, AvailabilityMarkFollowsTheKitchenListsOnlyWhenTheProductChanges) {
     TestDb t;
-    int r = t.addRecipe(QStringLiteral("Омлет"));
-    int salt = t.addProduct(QStringLiteral("Соль"));
-    int eggs = t.addProduct(QStringLiteral("Яйца"));
-    int caviar = t.addProduct(QStringLiteral("Икра"));
-    int g = t.addUnit(QStringLiteral("г"));
+    const int r = t.recipe("Омлет");
+    const int salt = t.product("Соль"), eggs = t.product("Яйца"), caviar = t.product("Икра");
+    const int g = t.unit("г");
     t.db.exec("INSERT INTO ProductsAlways (ID) VALUES (?)", {qint64(salt)});
     t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(eggs)});
 
@@ -73,12 +71,10 @@ TEST(RecipeStore, AmountsAreNumbersWithAPointOrAComma) {
 
 TEST(RecipeStore, NewRecipeTakesItsPendingLinesAndDeletingLeavesTheMenu) {
     TestDb t;
-    int other = t.addRecipe(QStringLiteral("Старый"));
-    int p = t.addProduct(QStringLiteral("Мука"));
-    int u = t.addUnit(QStringLiteral("г"));
-    int kept = addLine(t.db, other, p, 1, u);
-    addLine(t.db, 0, p, 1, u);
-    addLine(t.db, 0, p, 2, u);
+    t.recipe("Старый", {{"Мука", 1, "г"}});
+    const int kept = int(number(t.db, "SELECT ID FROM Ingredients"));
+    addLine(t.db, 0, t.product("Мука"), 1, t.unit("г"));
+    addLine(t.db, 0, t.product("Мука"), 2, t.unit("г"));
     int r = createRecipe(t.db, 5, QStringLiteral("   "), QStringLiteral("a\r\nb"));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 0);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=?", {qint64(r)}), 2);
