@@ -18,6 +18,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -29,6 +31,9 @@ constexpr int kValueRole = Qt::UserRole;
 class CatalogItem : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
+    CatalogItem(const QString& text, QCollatorSortKey key) : QTreeWidgetItem(QStringList{text}) {
+        m_key.emplace(std::move(key));
+    }
 
     void setData(int column, int role, const QVariant& value) override {
         if (role == Qt::DisplayRole || role == Qt::EditRole)
@@ -117,14 +122,24 @@ bool CCatalogView::isPlaceholder(const QTreeWidgetItem* item) {
 
 namespace {
 
-// Items for a section's contents as read from the database; sections get a placeholder.
+// Items for a section's contents as read from the database, in the Russian order;
+// sections get a placeholder. Sorting here, by keys made once and without the tree's
+// per-comparison casts, is what keeps opening the top of a large collection quick.
 QList<QTreeWidgetItem*> makeItems(const std::vector<catalog::Entry>& entries) {
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(entries.size());
+    for (const catalog::Entry& e : entries)
+        keys.push_back(russianCollator().sortKey(e.name));
+    std::vector<size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
     QList<QTreeWidgetItem*> items;
     items.reserve(qsizetype(entries.size()));
-    for (const catalog::Entry& e : entries) {
-        auto item = new CatalogItem(QStringList{e.name});
-        item->setData(0, kValueRole, e.value);
-        if (!catalog::isRecipeValue(e.value))
+    for (size_t i : order) {
+        auto item = new CatalogItem(entries[i].name, keys[i]);
+        item->setData(0, kValueRole, entries[i].value);
+        if (!catalog::isRecipeValue(entries[i].value))
             item->addChild(new CatalogItem(QStringList{QString()}));
         items << item;
     }
@@ -137,7 +152,6 @@ void CCatalogView::loadTopLevel() {
     BusyCursor busy;
     clear();
     addTopLevelItems(makeItems(catalog::children(m_db, 0)));
-    sortChildrenOf(nullptr);
 }
 
 QTreeWidgetItem* CCatalogView::insertEntry(QTreeWidgetItem* parent, const QString& text,
@@ -187,7 +201,6 @@ void CCatalogView::ensureLoaded(QTreeWidgetItem* item) {
     }
     delete item->takeChild(0);
     item->addChildren(makeItems(entries));
-    sortChildrenOf(item);
 }
 
 void CCatalogView::expandSection(QTreeWidgetItem* item) {

@@ -1,5 +1,7 @@
 #include "CatalogStore.h"
 
+#include <algorithm>
+
 #include "data/Records.h"
 
 #include <set>
@@ -14,10 +16,16 @@ std::vector<Entry> children(Database& db, int sectionId) {
     sections.bind(1, qint64(sectionId));
     while (sections.step())
         out.push_back({sections.text(1), qint32(sections.int64(0))});
-    Statement recipes(db, SqlText("SELECT ID, Name FROM Recipes WHERE Catalog=? ORDER BY ID"));
+    // No order asked of the engine: it then reads the names from their own index, and the
+    // identifiers are put in order here.
+    Statement recipes(db, SqlText("SELECT ID, Name FROM Recipes WHERE Catalog=?"));
     recipes.bind(1, qint64(sectionId));
+    const size_t firstRecipe = out.size();
     while (recipes.step())
         out.push_back({recipes.text(1), recipeValue(int(recipes.int64(0)))});
+    std::sort(out.begin() + qsizetype(firstRecipe), out.end(), [](const Entry& a, const Entry& b) {
+        return recipeIdOf(a.value) < recipeIdOf(b.value);
+    });
     return out;
 }
 

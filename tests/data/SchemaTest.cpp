@@ -43,6 +43,9 @@ TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
         EXPECT_EQ(r.to, QStringLiteral("3.01"));
         EXPECT_EQ(versionOf(t.db), QStringLiteral("3.01"));
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
+        // The names of a section's recipes are read from an index of their own.
+        EXPECT_EQ(
+            number(t.db, "SELECT count(*) FROM sqlite_master WHERE name='Recipes_CatalogName'"), 1);
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
     }
 }
