@@ -138,27 +138,15 @@ TEST(Startup, AFailedUpgradeOrAnUnreadableCatalogStopsWithOneMessage) {
 TEST(Startup, AboutBoxCountsRecipes) {
     TestDb t;
     EXPECT_EQ(CAboutDlg(t.db).countLine(), QStringLiteral("В базе 0 рецептов."));
-    t.addRecipe(QStringLiteral("Борщ"));
-    t.addRecipe(QStringLiteral("Щи"), t.addSection(QStringLiteral("Супы")));
-
+    t.recipe("Борщ");
+    t.recipe("Щи", {}, t.addSection(QStringLiteral("Супы")));
     CMainFrame frame(t.db);
     frame.show();
-    QString shownCount;
-    bool closed = false;
-    // The real modal box, driven from the event loop as a person would.
-    QTimer::singleShot(0, [&] {
-        auto about = frame.findChild<CAboutDlg*>(QStringLiteral("aboutDialog"));
-        ASSERT_NE(about, nullptr);
+    withDialog(frame, ID_APP_ABOUT, [](QWidget* about) {
         EXPECT_EQ(about->windowTitle(), QStringLiteral("О программе"));
-        shownCount = about->findChild<QLabel*>(QStringLiteral("countLine"))->text();
-        auto close = about->findChild<QPushButton*>(QStringLiteral("closeButton"));
-        EXPECT_EQ(close->text(), QStringLiteral("Закрыть"));
-        close->click();
-        closed = true;
+        EXPECT_EQ(child<QLabel>(about, "countLine")->text(), QStringLiteral("В базе 2 рецептов."));
+        click(about, "closeButton");
     });
-    frame.runCommand(ID_APP_ABOUT);
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(shownCount, QStringLiteral("В базе 2 рецептов."));
 }
 
 TEST(Language, QtsOwnTextsAreRussian) {
