@@ -36,24 +36,26 @@ TEST(SearchStore, NameSearchFindsAnywhereIgnoringCaseSortedByName) {
     for (const char* n : {"Блины с мёдом", "Суп", "Оладьи и блины", "пирог с БЛИНАМИ", "Торт",
                           "блины", "д'Артаньян", "50% скидка", ""})
         t.addRecipe(QString::fromUtf8(n));
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("блин"))),
+    auto found = [&](const char* text) {
+        return names(search::findByName(t.db, QString::fromUtf8(text)));
+    };
+    EXPECT_EQ(found("блин"),
               (QStringList{"блины", "Блины с мёдом", "Оладьи и блины", "пирог с БЛИНАМИ"}));
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("%"))).size(), 9);
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("_"))).size(), 8);
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("с_п"))), (QStringList{"Суп"}));
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("д'Арт"))),
-              (QStringList{"д'Артаньян"}));
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("ТОРТ"))), (QStringList{"Торт"}));
-    EXPECT_TRUE(search::findByName(t.db, QStringLiteral("каша")).empty());
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral(" "))).size(), 4);
+    EXPECT_EQ(found("%").size(), 9);
+    EXPECT_EQ(found("_").size(), 8);
+    EXPECT_EQ(found("с_п"), (QStringList{"Суп"}));
+    EXPECT_EQ(found("д'Арт"), (QStringList{"д'Артаньян"}));
+    EXPECT_EQ(found("ТОРТ"), (QStringList{"Торт"}));
+    EXPECT_TRUE(found("каша").isEmpty());
+    EXPECT_EQ(found(" ").size(), 4);
     // е and ё are one letter to a Russian reader, both ways and in both cases.
     t.addRecipe(QStringLiteral("Киёр"));
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("мед"))), QStringList{"Блины с мёдом"});
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("МЁД"))), QStringList{"Блины с мёдом"});
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("киер"))), QStringList{"Киёр"});
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("КИЁР"))), QStringList{"Киёр"});
-    EXPECT_EQ(names(search::findByName(t.db, QStringLiteral("к_ёр"))), QStringList{"Киёр"});
-    EXPECT_TRUE(search::findByName(t.db, QStringLiteral("кеёр")).empty());
+    EXPECT_EQ(found("мед"), QStringList{"Блины с мёдом"});
+    EXPECT_EQ(found("МЁД"), QStringList{"Блины с мёдом"});
+    EXPECT_EQ(found("киер"), QStringList{"Киёр"});
+    EXPECT_EQ(found("КИЁР"), QStringList{"Киёр"});
+    EXPECT_EQ(found("к_ёр"), QStringList{"Киёр"});
+    EXPECT_TRUE(found("кеёр").isEmpty());
 }
 
 TEST(SearchStore, ProductSearchListsEveryUseAndChainsEndAtTheTop) {
@@ -193,32 +195,32 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
     TestDb t;
     for (const char* n : {"Скидка 50%", "Суп", "суп_2", "Щи", "Ёжики"})
         t.addRecipe(QString::fromUtf8(n));
-    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("%"))),
-              QStringList{"Скидка 50%"});
-    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("П_"))), QStringList{"суп_2"});
-    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("ежи"))), QStringList{"Ёжики"});
+    auto typed = [&](const char* text) {
+        return names(search::findByNameAsTyped(t.db, QString::fromUtf8(text)));
+    };
+    EXPECT_EQ(typed("%"), QStringList{"Скидка 50%"});
+    EXPECT_EQ(typed("П_"), QStringList{"суп_2"});
+    EXPECT_EQ(typed("ежи"), QStringList{"Ёжики"});
     EXPECT_TRUE(search::findByNameAsTyped(t.db, QString()).empty());
     // This connection's renames, additions and deletions, at once.
     t.db.exec("UPDATE Recipes SET Name='Суп гороховый' WHERE Name='Суп'");
     const int added = t.addRecipe(QStringLiteral("Суп-лапша"));
     t.db.exec("DELETE FROM Recipes WHERE Name='суп_2'");
-    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("суп"))),
-              (QStringList{"Суп гороховый", "Суп-лапша"}));
+    EXPECT_EQ(typed("суп"), (QStringList{"Суп гороховый", "Суп-лапша"}));
     // A change that is rolled back leaves the names as they were.
     {
         Transaction tx(t.db);
         t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(added)});
-        EXPECT_EQ(search::findByNameAsTyped(t.db, QStringLiteral("лапша")).size(), 0u);
+        EXPECT_EQ(typed("лапша").size(), 0);
     }
-    EXPECT_EQ(search::findByNameAsTyped(t.db, QStringLiteral("лапша")).size(), 1u);
+    EXPECT_EQ(typed("лапша").size(), 1);
     // Another connection's change, to the same file.
     {
         Database other;
         other.open(t.path(), Database::OpenMode::Existing);
         other.exec("UPDATE Recipes SET Name='Щи суточные' WHERE Name='Щи'");
     }
-    EXPECT_EQ(names(search::findByNameAsTyped(t.db, QStringLiteral("суточ"))),
-              QStringList{"Щи суточные"});
+    EXPECT_EQ(typed("суточ"), QStringList{"Щи суточные"});
 }
 
 TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
