@@ -36,7 +36,7 @@ QString plain(QString text) {
 QStringList describe(const QList<QAction*>& actions) {
     QStringList out;
     for (QAction* a : actions)
-        out << (a->isSeparator() ? QStringLiteral("-") : plain(a->text()));
+        out << (a->isSeparator() ? "-" : plain(a->text()));
     return out;
 }
 
@@ -90,7 +90,7 @@ TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
 TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
     TestDb t;
     CMainFrame frame(t.db);
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ovelta 3.01"));
+    EXPECT_EQ(frame.windowTitle(), "Ovelta 3.01");
     QStringList menus;
     for (QAction* menu : frame.menuBar()->actions())
         menus << plain(menu->text()) + ": " + describe(menu->menu()->actions()).join(", ");
@@ -115,8 +115,8 @@ TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
         EXPECT_TRUE(id == 0 || !drawnCommandPixmap(id).toImage().isNull()) << id;
     EXPECT_NE(drawnCommandPixmap(130).toImage(), drawnCommandPixmap(133).toImage());
     // Prompts and tooltips come from one string.
-    EXPECT_EQ(frame.action(ID_APP_EXIT)->statusTip(), QStringLiteral("Выход из программы"));
-    EXPECT_EQ(frame.action(ID_APP_EXIT)->toolTip(), QStringLiteral("Выход"));
+    EXPECT_EQ(frame.action(ID_APP_EXIT)->statusTip(), "Выход из программы");
+    EXPECT_EQ(frame.action(ID_APP_EXIT)->toolTip(), "Выход");
 }
 
 TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
@@ -130,7 +130,7 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
     // The results' one column follows the pane: no sideways scrolling.
     EXPECT_EQ(frame.foundListView()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(frame.foundListView()->columnWidth(0), frame.foundListView()->viewport()->width());
-    EXPECT_EQ(frame.statusBar()->findChild<QLabel*>("idleText")->text(), QStringLiteral("готов"));
+    EXPECT_EQ(frame.statusBar()->findChild<QLabel*>("idleText")->text(), "готов");
 
     frame.action(ID_VIEW_TOOLBAR)->trigger();
     frame.action(ID_VIEW_STATUS_BAR)->trigger();
@@ -138,10 +138,10 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
                  frame.action(ID_VIEW_STATUS_BAR)->isChecked());
 
     frame.action(ID_HELP_FINDER)->trigger();
-    EXPECT_TRUE(frame.findChild<HelpWindow*>(QStringLiteral("helpWindow"))
+    EXPECT_TRUE(frame.findChild<HelpWindow*>("helpWindow")
                     ->browser()
                     ->toPlainText()
-                    .contains(QStringLiteral("Что приготовить?")));
+                    .contains("Что приготовить?"));
 
     frame.runCommand(ID_CONTEXT_HELP);
     EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
@@ -171,7 +171,7 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
 
 TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
     TestDb t;
-    t.addSection(QStringLiteral("Супы"));
+    t.addSection("Супы");
     CMainFrame frame(t.db);
     frame.show();
     CCatalogView* tree = frame.catalogView();
@@ -181,15 +181,14 @@ TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QApplication::sendEvent(tree, &right);
     ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("Ошибка базы данных")) &&
-                lastMessage().contains(QStringLiteral("Recipes")))
+    EXPECT_TRUE(lastMessage().startsWith("Ошибка базы данных") && lastMessage().contains("Recipes"))
         << lastMessage().toStdString();
     // The section was not spoiled: once the table is back it opens as usual.
     EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
     t.db.execScript("CREATE TABLE Recipes (ID INTEGER PRIMARY KEY, Catalog INTEGER, Name TEXT, "
                     "Recipe TEXT); INSERT INTO Recipes VALUES (1, 1, 'Щи', '')");
     tree->expandSection(tree->topLevelItem(0));
-    EXPECT_EQ(texts(tree->topLevelItem(0)), QStringList{QStringLiteral("Щи")});
+    EXPECT_EQ(texts(tree->topLevelItem(0)), QStringList{"Щи"});
 }
 
 TEST(MainFrame, DialogsOpenCentredOverTheWindowTheyBelongTo) {
@@ -213,7 +212,7 @@ TEST(MainFrame, DialogsOpenCentredOverTheWindowTheyBelongTo) {
 }
 
 TEST(Guide, ExplainsEveryCommandWithItsPictures) {
-    QFile file(QStringLiteral(":/help/index.html"));
+    QFile file(":/help/index.html");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(file.readAll());
     for (const CommandInfo& info : commandTable()) {
@@ -225,8 +224,8 @@ TEST(Guide, ExplainsEveryCommandWithItsPictures) {
         EXPECT_TRUE(html.contains(text)) << "the guide does not mention " << text.toStdString();
     }
     // The menu's number is how many times a dish is cooked, not how many it serves.
-    EXPECT_FALSE(html.contains(QStringLiteral("спрашивает число порций")));
-    EXPECT_TRUE(html.contains(QStringLiteral("«Количество блюд»: сколько раз вы приготовите")));
+    EXPECT_FALSE(html.contains("спрашивает число порций"));
+    EXPECT_TRUE(html.contains("«Количество блюд»: сколько раз вы приготовите"));
     for (const char* picture : {"main.png", "editor.png", "cook.png", "menu.png", "menu-dialog.png",
                                 "import.png", "missing.png", "shopping.png", "intake.png"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(picture))) << picture;
@@ -237,8 +236,8 @@ TEST(Guide, ExplainsEveryCommandWithItsPictures) {
 
 TEST(MainFrame, TreeKeysReachTheirCommandsAndCtrlPPrintsFromAnywhere) {
     TestDb t;
-    const int soups = t.addSection(QStringLiteral("Супы"));
-    const int borscht = t.addRecipe(QStringLiteral("Борщ"), soups, QStringLiteral("Варить"));
+    const int soups = t.addSection("Супы");
+    const int borscht = t.addRecipe("Борщ", soups, "Варить");
     CMainFrame frame(t.db);
     frame.show();
     QApplication::setActiveWindow(&frame);
@@ -265,7 +264,7 @@ TEST(MainFrame, TreeKeysReachTheirCommandsAndCtrlPPrintsFromAnywhere) {
 
     // Shift+F10 opens the context menu of the selected recipe.
     EXPECT_EQ(popupTexts([&] { press(Qt::Key_F10, Qt::ShiftModifier); }).value(0),
-              QStringLiteral("Изменить рецепт"))
+              "Изменить рецепт")
         << "no context menu";
 
     // Ctrl+P with the tree in focus prints the recipe pane, through the print dialog.

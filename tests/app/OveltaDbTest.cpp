@@ -30,27 +30,27 @@ ToolRun runTool(const QStringList& args) {
 
 TEST(OveltaDb, CreatesCollectionsAtEachVersionAndNeverOverwrites) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("data.db"));
-    const QString old = dir.filePath(QStringLiteral("old.db"));
+    const QString file = dir.filePath("data.db");
+    const QString old = dir.filePath("old.db");
     ASSERT_EQ(runTool({"create", file}).exitCode, 0);
     ASSERT_EQ(runTool({"create", "--version", "1.01", old}).exitCode, 0);
     for (const QString& made : {file, old}) {
         Database db;
         db.open(made, Database::OpenMode::Existing);
         EXPECT_EQ(schema::missingTables(db), QStringList());
-        EXPECT_EQ(db.hasTable(QStringLiteral("Menu")), made == file);
+        EXPECT_EQ(db.hasTable("Menu"), made == file);
         EXPECT_EQ(number(db, "SELECT count(*) FROM Recipes"), 0);
     }
     const QByteArray before = fileBytes(file);
-    const ToolRun r = runTool({QStringLiteral("create"), file});
+    const ToolRun r = runTool({"create", file});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("уже существует"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("уже существует")) << r.err.toStdString();
     EXPECT_EQ(fileBytes(file), before);
 }
 
 TEST(OveltaDb, ExplainsBadUsage) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("x.db"));
+    const QString file = dir.filePath("x.db");
     // Every misuse ends with code 2 and a word on standard error, and makes no file.
     const QStringList misuses[] = {
         {},
@@ -71,10 +71,10 @@ TEST(OveltaDb, ExplainsBadUsage) {
         EXPECT_FALSE(r.err.isEmpty()) << args.join(' ').toStdString();
     }
     EXPECT_FALSE(QFile::exists(file));
-    ToolRun r = runTool({QStringLiteral("--help")});
+    ToolRun r = runTool({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.contains(QStringLiteral("create")));
-    r = runTool({QStringLiteral("create"), dir.filePath(QStringLiteral("no/such/dir/x.db"))});
+    EXPECT_TRUE(r.out.contains("create"));
+    r = runTool({"create", dir.filePath("no/such/dir/x.db")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.err.isEmpty());
 
@@ -102,13 +102,13 @@ TEST(OveltaDb, WritesARecipeDocument) {
 
     QProcess p; // standard output, database found in the working directory
     p.setWorkingDirectory(t.dir());
-    p.start(QStringLiteral(OVELTA_DB_TOOL), {QStringLiteral("rtf"), r});
+    p.start(QStringLiteral(OVELTA_DB_TOOL), {"rtf", r});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.readAllStandardOutput(), expected);
 
     const ToolRun missing = runTool({"rtf", "--db", t.path(), "999", out + ".2"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("999")));
+    EXPECT_TRUE(missing.err.contains("999"));
     EXPECT_FALSE(QFile::exists(out + QStringLiteral(".2")));
     EXPECT_EQ(runTool({"rtf", "--db", t.dir() + "/none.db", "1"}).exitCode, 1);
 }
@@ -123,7 +123,7 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     run = runTool({"cook", "--db", file});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QString());
-    EXPECT_EQ(run.err, QStringLiteral("Не знаю, что можно приготовить из ваших продуктов\n"));
+    EXPECT_EQ(run.err, "Не знаю, что можно приготовить из ваших продуктов\n");
     {
         Database db;
         db.open(file, Database::OpenMode::Existing);
@@ -131,12 +131,11 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
         EXPECT_GE(number(db, "SELECT count(*) FROM Catalog WHERE Parent=0"), 3);
         db.exec("INSERT INTO ProductsAlways SELECT ID FROM Ingredient");
         db.exec("UPDATE Ingredients SET Have=1");
-        db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name=?",
-                {QStringLiteral("Сырники")});
+        db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name=?", {"Сырники"});
     }
     run = runTool({"cook", "--db", file});
     EXPECT_GE(run.out.count('\n'), 12);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("\tСырники\n")));
+    EXPECT_TRUE(run.out.contains("\tСырники\n"));
     // Сырники (2), then the doubled amounts: 800 г of curd among them.
     EXPECT_EQ(runTool({"menu-rtf", "--db", file, dir.filePath("menu.rtf")}).exitCode, 0);
     EXPECT_TRUE(fileBytes(dir.filePath("menu.rtf"))
@@ -153,27 +152,24 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
     // "--db" before the command as well as after it.
     run = runTool({"--db", other, "import", dir.filePath("all.ovl")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Разделов: 5, рецептов: 17,")))
-        << run.out.toStdString();
+    EXPECT_TRUE(run.out.startsWith("Разделов: 5, рецептов: 17,")) << run.out.toStdString();
     // On a terminal the progress line ends before the summary starts.
     ASSERT_EQ(runTool({"create", dir.filePath("third.db")}).exitCode, 0);
     QProcess terminal;
-    terminal.start(QStringLiteral("script"),
-                   {"-q", "-e", "-c",
-                    QStringLiteral("'%1' import --db '%2' '%3'")
-                        .arg(QStringLiteral(OVELTA_DB_TOOL), dir.filePath("third.db"),
-                             dir.filePath("all.ovl")),
-                    "/dev/null"});
+    terminal.start("script", {"-q", "-e", "-c",
+                              QStringLiteral("'%1' import --db '%2' '%3'")
+                                  .arg(QStringLiteral(OVELTA_DB_TOOL), dir.filePath("third.db"),
+                                       dir.filePath("all.ovl")),
+                              "/dev/null"});
     ASSERT_TRUE(terminal.waitForFinished(30000));
     const QString screen = QString::fromUtf8(terminal.readAllStandardOutput());
-    EXPECT_TRUE(screen.contains(QStringLiteral("Импорт: 100%\r\nРазделов: 5")))
-        << screen.toStdString();
+    EXPECT_TRUE(screen.contains("Импорт: 100%\r\nРазделов: 5")) << screen.toStdString();
     runTool({"export", "--db", other, dir.filePath("again.ovl")});
     EXPECT_EQ(fileBytes(dir.filePath("again.ovl")), fileBytes(dir.filePath("all.ovl")));
     writeFile(dir.filePath("bad.ovl"), "Ovelta 2.01 \r\nRECIPE=x\r\n");
     run = runTool({"import", "--db", other, dir.filePath("bad.ovl")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Формат файла не поддерживается")));
+    EXPECT_TRUE(run.err.contains("Формат файла не поддерживается"));
 }
 
 TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
@@ -183,8 +179,7 @@ TEST(OveltaDb, AFailedWriteLeavesNoHalfMadeFile) {
         p.setWorkingDirectory(dir);
         QString command =
             QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(kilobytes);
-        p.start(QStringLiteral("/bin/sh"),
-                QStringList{"-c", command, QStringLiteral(OVELTA_DB_TOOL)} + args);
+        p.start("/bin/sh", QStringList{"-c", command, QStringLiteral(OVELTA_DB_TOOL)} + args);
         p.waitForFinished(30000);
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
@@ -232,21 +227,19 @@ TEST(OveltaDb, ListsWhatIsMissingAndWritesTheShoppingList) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 2);
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tЯичница-глазунья\t1\tЯйцо куриное")))
-        << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].endsWith(
-        QStringLiteral("\tКаша гречневая рассыпчатая\t2\tКрупа гречневая, Масло сливочное")))
+    EXPECT_TRUE(lines[0].endsWith("\tЯичница-глазунья\t1\tЯйцо куриное")) << lines[0].toStdString();
+    EXPECT_TRUE(
+        lines[1].endsWith("\tКаша гречневая рассыпчатая\t2\tКрупа гречневая, Масло сливочное"))
         << lines[1].toStdString();
     {
         Database db;
         db.open(file, Database::OpenMode::Existing);
-        db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name=?",
-                {QStringLiteral("Яичница-глазунья")});
+        db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name=?", {"Яичница-глазунья"});
         db.exec("INSERT INTO ShoppingList (Product, Added) SELECT ID, 1 FROM Ingredient "
                 "WHERE Name=?",
-                {QStringLiteral("Мёд")});
+                {"Мёд"});
     }
     run = runTool({"shopping-list", "--db", file});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("Яйцо куриное : 6 шт\nМёд\n"));
+    EXPECT_EQ(run.out, "Яйцо куриное : 6 шт\nМёд\n");
 }

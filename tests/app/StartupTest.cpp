@@ -16,7 +16,7 @@
 
 TEST(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("data.db"));
+    const QString path = dir.filePath("data.db");
     auto expectRefused = [&](const char* what, const QString& file) {
         Prompts::clear();
         CCookbookApp app(file);
@@ -27,7 +27,7 @@ TEST(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
         EXPECT_TRUE(Prompts::shown()[0].text.startsWith(
             QStringLiteral("Не могу подключиться к базе данных\n\n") + file))
             << Prompts::shown()[0].text.toStdString();
-        EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Ошибка"));
+        EXPECT_EQ(Prompts::shown()[0].caption, "Ошибка");
         EXPECT_EQ(Prompts::shown()[0].icon, Prompts::Icon::None);
     };
 
@@ -67,21 +67,20 @@ TEST(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
     Prompts::clear();
     CCookbookApp app(path);
     if (app.initInstance())
-        EXPECT_THROW(search::findByName(app.database(), QStringLiteral("Рецепт")), DbError);
+        EXPECT_THROW(search::findByName(app.database(), "Рецепт"), DbError);
     else
         EXPECT_FALSE(Prompts::shown().empty());
 }
 
 TEST(Startup, UpgradesOldFilesAndLeavesOthersByteForByte) {
     {
-        TestDb t(QStringLiteral("1.01"));
+        TestDb t("1.01");
         t.db.close();
         CCookbookApp app(t.path());
         ASSERT_TRUE(app.initInstance());
         ASSERT_NE(app.mainWindow(), nullptr);
         EXPECT_TRUE(app.mainWindow()->isVisible());
-        EXPECT_EQ(textOf(app.database(), "SELECT Value FROM Register WHERE Name='Ver'"),
-                  QStringLiteral("3.01"));
+        EXPECT_EQ(textOf(app.database(), "SELECT Value FROM Register WHERE Name='Ver'"), "3.01");
         EXPECT_TRUE(Prompts::shown().empty());
     }
     for (const char* version : {"3.01", "0.9", ""}) {
@@ -137,20 +136,20 @@ TEST(Startup, AFailedUpgradeOrAnUnreadableCatalogStopsWithOneMessage) {
 
 TEST(Startup, AboutBoxCountsRecipes) {
     TestDb t;
-    EXPECT_EQ(CAboutDlg(t.db).countLine(), QStringLiteral("В базе 0 рецептов."));
+    EXPECT_EQ(CAboutDlg(t.db).countLine(), "В базе 0 рецептов.");
     t.recipe("Борщ");
-    t.recipe("Щи", {}, t.addSection(QStringLiteral("Супы")));
+    t.recipe("Щи", {}, t.addSection("Супы"));
     CMainFrame frame(t.db);
     frame.show();
     withDialog(frame, ID_APP_ABOUT, [](QWidget* about) {
-        EXPECT_EQ(about->windowTitle(), QStringLiteral("О программе"));
-        EXPECT_EQ(child<QLabel>(about, "countLine")->text(), QStringLiteral("В базе 2 рецептов."));
+        EXPECT_EQ(about->windowTitle(), "О программе");
+        EXPECT_EQ(child<QLabel>(about, "countLine")->text(), "В базе 2 рецептов.");
         click(about, "closeButton");
     });
 }
 
 TEST(Language, QtsOwnTextsAreRussian) {
     // The standard buttons of every message box and file dialog.
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Отмена");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Да");
 }

@@ -30,8 +30,8 @@ protected:
     }
 
     TestDb t;
-    const int soups = t.addSection(QStringLiteral("Супы"));
-    const int cold = t.addSection(QStringLiteral("Холодные"), soups);
+    const int soups = t.addSection("Супы");
+    const int cold = t.addSection("Холодные", soups);
     const int okroshka = t.recipe("Окрошка", {}, cold);
     const int borscht = t.recipe("Борщ", {{"Свёкла", 1, "шт"}}, soups);
     CMainFrame frame{t.db}; // last: it reads the collection above
@@ -42,31 +42,31 @@ protected:
 } // namespace
 
 TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
-    EXPECT_EQ(answer(ID_ADD_SECTION, "Напитки"), QStringLiteral("Новый раздел"));
+    EXPECT_EQ(answer(ID_ADD_SECTION, "Напитки"), "Новый раздел");
     EXPECT_EQ(texts(root), (QStringList{"Напитки", "Супы"})); // nothing selected: top level
     EXPECT_EQ(tree->selectedEntry(), root->child(0));
     EXPECT_EQ(parentOf(root->child(0)), 0);
 
     // With a recipe selected, "add section" goes into that recipe's section.
-    QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
+    QTreeWidgetItem* soupItem = byText(root, "Супы");
     tree->expandSection(soupItem);
-    tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
-    EXPECT_EQ(answer(ID_ADD_SECTION, "Горячие"), QStringLiteral("Новый подраздел"));
-    EXPECT_EQ(parentOf(byText(soupItem, QStringLiteral("Горячие"))), soups);
+    tree->selectEntry(byText(soupItem, "Борщ"));
+    EXPECT_EQ(answer(ID_ADD_SECTION, "Горячие"), "Новый подраздел");
+    EXPECT_EQ(parentOf(byText(soupItem, "Горячие")), soups);
 
     // "Add subsection" with a recipe selected is refused.
-    tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
+    tree->selectEntry(byText(soupItem, "Борщ"));
     frame.runCommand(ID_ADD_SUBSECTION);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не возможно создать подраздел"));
-    EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
+    EXPECT_EQ(lastMessage(), "Не возможно создать подраздел");
+    EXPECT_EQ(Prompts::shown().back().caption, "Ошибка");
 
     // Inside a section; an empty name is fine; "Нет" writes nothing.
-    QTreeWidgetItem* coldItem = byText(soupItem, QStringLiteral("Холодные"));
+    QTreeWidgetItem* coldItem = byText(soupItem, "Холодные");
     tree->selectEntry(coldItem);
-    EXPECT_EQ(answer(ID_ADD_SUBSECTION, ""), QStringLiteral("Новый подраздел"));
+    EXPECT_EQ(answer(ID_ADD_SUBSECTION, ""), "Новый подраздел");
     EXPECT_EQ(texts(coldItem), (QStringList{"", "Окрошка"}));
     tree->clearSelection();
-    EXPECT_EQ(answer(ID_ADD_SUBSECTION, "Лишний", "noButton"), QStringLiteral("Новый раздел"));
+    EXPECT_EQ(answer(ID_ADD_SUBSECTION, "Лишний", "noButton"), "Новый раздел");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 5);
 }
 
@@ -75,32 +75,32 @@ TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
     CMainFrame fresh(t.db);
     QTreeWidgetItem* top = fresh.catalogView()->invisibleRootItem();
     fresh.runCommand(ID_RENAME_SECTION);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен раздел"));
-    fresh.catalogView()->selectEntry(byText(top, QStringLiteral("Я")));
+    EXPECT_EQ(lastMessage(), "Не выделен раздел");
+    fresh.catalogView()->selectEntry(byText(top, "Я"));
     fresh.runCommand(ID_RENAME_SECTION);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не возможно редактирование раздела"));
+    EXPECT_EQ(lastMessage(), "Не возможно редактирование раздела");
     fresh.runCommand(ID_DELETE_SECTION);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не возможно удаление раздела"));
+    EXPECT_EQ(lastMessage(), "Не возможно удаление раздела");
 
-    fresh.catalogView()->selectEntry(byText(top, QStringLiteral("Супы")));
+    fresh.catalogView()->selectEntry(byText(top, "Супы"));
     withDialog(fresh, ID_RENAME_SECTION, [](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Переименовать раздел"));
-        EXPECT_EQ(child<QLineEdit>(w, "name")->text(), QStringLiteral("Супы"));
-        enterAndConfirm(w, "name", QStringLiteral("Ё-супы"));
+        EXPECT_EQ(w->windowTitle(), "Переименовать раздел");
+        EXPECT_EQ(child<QLineEdit>(w, "name")->text(), "Супы");
+        enterAndConfirm(w, "name", "Ё-супы");
     });
     EXPECT_EQ(texts(top), (QStringList{"Ё-супы", "Я"}));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name='Ё-супы'"), 1);
 }
 
 TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
-    t.addSection(QStringLiteral("Пусто"));
+    t.addSection("Пусто");
     CMainFrame fresh(t.db);
     CCatalogView* view = fresh.catalogView();
     QTreeWidgetItem* top = view->invisibleRootItem();
     // Empty: no choice, just the confirmation.
-    view->selectEntry(byText(top, QStringLiteral("Пусто")));
+    view->selectEntry(byText(top, "Пусто"));
     withDialog(fresh, ID_DELETE_SECTION, [](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Удалить раздел"));
+        EXPECT_EQ(w->windowTitle(), "Удалить раздел");
         EXPECT_FALSE(child<QLineEdit>(w, "name")->isEnabled());
         click(w, "yesButton");
     });
@@ -109,7 +109,7 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     // "Отмена" in the choice: nothing changes.
     view->selectEntry(top->child(0));
     withDialog(fresh, ID_DELETE_SECTION, [](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Удаление раздела"));
+        EXPECT_EQ(w->windowTitle(), "Удаление раздела");
         click(w, "cancelButton");
     });
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
@@ -127,11 +127,11 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     EXPECT_EQ(texts(top), (QStringList{"Борщ", "Холодные"}));
     EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE ID=?", {borscht}), 0);
     EXPECT_EQ(catalog::readSection(t.db, cold)->parent, 0);
-    view->expandSection(byText(top, QStringLiteral("Холодные")));
-    EXPECT_EQ(texts(byText(top, QStringLiteral("Холодные"))), QStringList{"Окрошка"});
+    view->expandSection(byText(top, "Холодные"));
+    EXPECT_EQ(texts(byText(top, "Холодные")), QStringList{"Окрошка"});
 
     // Delete with everything in it.
-    view->selectEntry(byText(top, QStringLiteral("Холодные")));
+    view->selectEntry(byText(top, "Холодные"));
     withDialog(fresh, ID_DELETE_SECTION, chooseAndConfirm(false));
     EXPECT_EQ(texts(top), QStringList{"Борщ"});
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes WHERE ID=?", {okroshka}), 0);

@@ -9,9 +9,9 @@ namespace {
 // Soups > (Cold > Okroshka) + Borscht; Pies (elsewhere) > Kulebyaka; Tea at the root.
 struct Kitchen {
     TestDb t;
-    const int soups = t.addSection(QStringLiteral("Супы"));
-    const int cold = t.addSection(QStringLiteral("Холодные"), soups);
-    const int pies = t.addSection(QStringLiteral("Пироги"));
+    const int soups = t.addSection("Супы");
+    const int cold = t.addSection("Холодные", soups);
+    const int pies = t.addSection("Пироги");
     const int okroshka = t.recipe("Окрошка", {{"Квас", 1, "л"}}, cold);
     const int borscht = t.recipe("Борщ", {{"Квас", 1, "л"}, {"Квас", 1, "л"}}, soups);
     const int kulebyaka = t.recipe("Кулебяка", {{"Квас", 1, "л"}}, pies);
@@ -55,8 +55,8 @@ TEST(CatalogStore, MovingContentsUpKeepsTheirOwnContents) {
     EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Ingredients"), 5);
 
     // One level down: contents go to the deleted section's parent, not the root.
-    int inner = k.t.addSection(QStringLiteral("Окрошки"), k.cold);
-    int r = k.t.addRecipe(QStringLiteral("На кефире"), inner);
+    int inner = k.t.addSection("Окрошки", k.cold);
+    int r = k.t.addRecipe("На кефире", inner);
     catalog::deleteSection(k.t.db, inner, true);
     EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='На кефире'"), k.cold);
     EXPECT_GT(r, 0);
@@ -74,8 +74,8 @@ TEST(CatalogStore, FailedDeleteLeavesEverythingAndLoopsDoNotHang) {
     k.t.db.execScript("DROP TRIGGER fail");
 
     // Two sections that name each other as parent (a damaged file): deletion ends.
-    int a = k.t.addSection(QStringLiteral("А"));
-    int b = k.t.addSection(QStringLiteral("Б"), a);
+    int a = k.t.addSection("А");
+    int b = k.t.addSection("Б", a);
     k.t.db.exec("UPDATE Catalog SET Parent=? WHERE ID=?", {qint64(b), qint64(a)});
     catalog::deleteSection(k.t.db, a, false);
     EXPECT_FALSE(catalog::readSection(k.t.db, a));
@@ -92,12 +92,12 @@ TEST(CatalogStore, FilingRenamingAndCreating) {
     EXPECT_FALSE(catalog::fileInSection(k.t.db, 9999, 0));
 
     int empty = catalog::createSection(k.t.db, k.pies, QString());
-    int twin = catalog::createSection(k.t.db, k.pies, QStringLiteral("Супы"));
+    int twin = catalog::createSection(k.t.db, k.pies, "Супы");
     EXPECT_GT(twin, empty);
     EXPECT_EQ(catalog::readSection(k.t.db, empty)->name, QString());
     EXPECT_FALSE(catalog::hasContents(k.t.db, empty));
     EXPECT_TRUE(catalog::hasContents(k.t.db, k.pies));
-    catalog::renameSection(k.t.db, empty, QStringLiteral("Д'Артаньян"));
-    EXPECT_EQ(catalog::readSection(k.t.db, empty)->name, QStringLiteral("Д'Артаньян"));
-    EXPECT_THROW(catalog::renameSection(k.t.db, 9999, QStringLiteral("x")), DbError);
+    catalog::renameSection(k.t.db, empty, "Д'Артаньян");
+    EXPECT_EQ(catalog::readSection(k.t.db, empty)->name, "Д'Артаньян");
+    EXPECT_THROW(catalog::renameSection(k.t.db, 9999, "x"), DbError);
 }

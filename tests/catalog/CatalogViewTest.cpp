@@ -33,30 +33,30 @@ TEST_F(CatalogView, LoadsOnDemandInRussianOrder) {
         std::unique_ptr<QMenu> menu(empty.catalogView()->buildContextMenu(nullptr, nullptr));
         EXPECT_EQ(menuIds(menu.get()), (QList<int>{130, 0, 139}));
     }
-    const int soups = t.addSection(QStringLiteral("Супы"));
-    const int empty = t.addSection(QStringLiteral("Пусто"));
-    t.addSection(QStringLiteral("Борщи"), soups);
+    const int soups = t.addSection("Супы");
+    const int empty = t.addSection("Пусто");
+    t.addSection("Борщи", soups);
     t.recipe("щи", {}, soups);
     t.recipe("Бульон", {}, soups);
     t.recipe("авокадо-тост");
-    t.addSection(QStringLiteral("Бутерброды"));
+    t.addSection("Бутерброды");
 
     CMainFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* root = tree->invisibleRootItem();
     EXPECT_EQ(texts(root), (QStringList{"авокадо-тост", "Бутерброды", "Пусто", "Супы"}));
 
-    QTreeWidgetItem* emptyItem = byText(root, QStringLiteral("Пусто"));
+    QTreeWidgetItem* emptyItem = byText(root, "Пусто");
     EXPECT_EQ(CCatalogView::itemValue(emptyItem), empty);
     ASSERT_EQ(emptyItem->childCount(), 1);
     EXPECT_TRUE(CCatalogView::isPlaceholder(emptyItem->child(0)));
     tree->expandItem(emptyItem);
     EXPECT_EQ(emptyItem->childCount(), 0);
 
-    QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
+    QTreeWidgetItem* soupItem = byText(root, "Супы");
     tree->expandItem(soupItem);
     EXPECT_EQ(texts(soupItem), (QStringList{"Борщи", "Бульон", "щи"}));
-    EXPECT_LT(CCatalogView::itemValue(byText(soupItem, QStringLiteral("щи"))), 0);
+    EXPECT_LT(CCatalogView::itemValue(byText(soupItem, "щи")), 0);
     // Opening again reads nothing twice.
     tree->collapseItem(soupItem);
     tree->expandItem(soupItem);
@@ -73,29 +73,29 @@ TEST_F(CatalogView, SelectingShowsTheRecipeAndDropsVanishedOnes) {
     CMainFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* root = tree->invisibleRootItem();
-    tree->selectEntry(byText(root, QStringLiteral("Каша")));
+    tree->selectEntry(byText(root, "Каша"));
     EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), kept);
 
     t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(gone)});
-    tree->selectEntry(byText(root, QStringLiteral("Кисель")));
+    tree->selectEntry(byText(root, "Кисель"));
     QCoreApplication::processEvents();
     EXPECT_EQ(texts(root), QStringList{"Каша"});
     EXPECT_TRUE(Prompts::shown().empty());
 }
 
 TEST_F(CatalogView, DropRulesRefuseWithoutAsking) {
-    const int a = t.addSection(QStringLiteral("А"));
-    const int b = t.addSection(QStringLiteral("Б"), a);
-    t.addSection(QStringLiteral("В"), b);
+    const int a = t.addSection("А");
+    const int b = t.addSection("Б", a);
+    t.addSection("В", b);
     t.recipe("Рецепт");
     CMainFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* itemA = byText(tree->invisibleRootItem(), QStringLiteral("А"));
+    QTreeWidgetItem* itemA = byText(tree->invisibleRootItem(), "А");
     tree->expandSection(itemA);
-    QTreeWidgetItem* itemB = byText(itemA, QStringLiteral("Б"));
+    QTreeWidgetItem* itemB = byText(itemA, "Б");
     tree->expandSection(itemB);
-    QTreeWidgetItem* itemC = byText(itemB, QStringLiteral("В"));
-    QTreeWidgetItem* recipe = byText(tree->invisibleRootItem(), QStringLiteral("Рецепт"));
+    QTreeWidgetItem* itemC = byText(itemB, "В");
+    QTreeWidgetItem* recipe = byText(tree->invisibleRootItem(), "Рецепт");
 
     EXPECT_FALSE(tree->CanDrop(itemA, itemA));
     EXPECT_FALSE(tree->CanDrop(itemA, itemC));
@@ -117,9 +117,9 @@ TEST_F(CatalogView, DropRulesRefuseWithoutAsking) {
 }
 
 TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
-    const int cold = t.addSection(QStringLiteral("Холодные"), t.addSection(QStringLiteral("Супы")));
+    const int cold = t.addSection("Холодные", t.addSection("Супы"));
     t.recipe("Окрошка", {}, cold);
-    const int pies = t.addSection(QStringLiteral("Пироги"));
+    const int pies = t.addSection("Пироги");
     const int tea = t.recipe("Чай", {}, 0, "Заварить");
     CMainFrame frame(t.db);
     frame.show();
@@ -127,29 +127,29 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     QTreeWidgetItem* root = tree->invisibleRootItem();
 
     // Esc during a drag gives it up without a question.
-    QTreeWidgetItem* teaItem0 = byText(root, QStringLiteral("Чай"));
+    QTreeWidgetItem* teaItem0 = byText(root, "Чай");
     tree->beginDrag(teaItem0, tree->visualItemRect(teaItem0).center());
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(tree, &esc);
     EXPECT_FALSE(tree->isDragging());
-    tree->dropAt(tree->visualItemRect(byText(root, QStringLiteral("Пироги"))).center());
+    tree->dropAt(tree->visualItemRect(byText(root, "Пироги")).center());
     EXPECT_TRUE(Prompts::shown().empty());
 
     // "No" changes nothing.
     Prompts::setNextAnswer(Prompts::No);
-    QTreeWidgetItem* teaItem = byText(root, QStringLiteral("Чай"));
-    QTreeWidgetItem* pieItem = byText(root, QStringLiteral("Пироги"));
+    QTreeWidgetItem* teaItem = byText(root, "Чай");
+    QTreeWidgetItem* pieItem = byText(root, "Пироги");
     tree->beginDrag(teaItem, tree->visualItemRect(teaItem).center());
     tree->dropAt(tree->visualItemRect(pieItem).center());
-    EXPECT_EQ(lastMessage(), QStringLiteral("Переместить в раздел Пироги?"));
-    EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Перемещение"));
-    EXPECT_EQ(byText(root, QStringLiteral("Чай")), teaItem);
+    EXPECT_EQ(lastMessage(), "Переместить в раздел Пироги?");
+    EXPECT_EQ(Prompts::shown().back().caption, "Перемещение");
+    EXPECT_EQ(byText(root, "Чай"), teaItem);
 
     // A recipe into a section never opened: filed, selected and shown, not doubled.
     Prompts::setNextAnswer(Prompts::Yes);
     tree->beginDrag(teaItem, tree->visualItemRect(teaItem).center());
     tree->dropAt(tree->visualItemRect(pieItem).center());
-    EXPECT_EQ(byText(root, QStringLiteral("Чай")), nullptr);
+    EXPECT_EQ(byText(root, "Чай"), nullptr);
     EXPECT_TRUE(pieItem->isExpanded());
     EXPECT_EQ(texts(pieItem), (QStringList{"Чай"}));
     EXPECT_EQ(tree->selectedEntry(), pieItem->child(0));
@@ -157,9 +157,9 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE ID=?", {tea}), pies);
 
     // A section dropped on empty space goes to the root and takes its subtree along.
-    QTreeWidgetItem* soupItem = byText(root, QStringLiteral("Супы"));
+    QTreeWidgetItem* soupItem = byText(root, "Супы");
     tree->expandSection(soupItem);
-    QTreeWidgetItem* coldItem = byText(soupItem, QStringLiteral("Холодные"));
+    QTreeWidgetItem* coldItem = byText(soupItem, "Холодные");
     Prompts::clear();
     Prompts::setNextAnswer(Prompts::Yes);
     tree->beginDrag(coldItem, tree->visualItemRect(coldItem).center());
@@ -168,9 +168,9 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     EXPECT_EQ(tree->scrollDirection(), -1);
     tree->dropAt(QPoint(-50, -50)); // outside the tree: the root
     EXPECT_FALSE(tree->isAutoScrolling());
-    EXPECT_EQ(lastMessage(), QStringLiteral("Переместить в корневой раздел?"));
+    EXPECT_EQ(lastMessage(), "Переместить в корневой раздел?");
     EXPECT_EQ(catalog::readSection(t.db, cold)->parent, 0);
-    QTreeWidgetItem* moved = byText(root, QStringLiteral("Холодные"));
+    QTreeWidgetItem* moved = byText(root, "Холодные");
     tree->expandSection(moved);
     EXPECT_EQ(texts(moved), (QStringList{"Окрошка"}));
     EXPECT_EQ(texts(root), (QStringList{"Пироги", "Супы", "Холодные"}));
@@ -188,13 +188,13 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
 }
 
 TEST_F(CatalogView, RealMouseDragsKeepEverythingTrue) {
-    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int soups = t.addSection("Супы");
     const int borscht = t.recipe("Борщ", {}, soups);
     const int shchi = t.recipe("Щи", {}, soups);
     CMainFrame frame(t.db);
     frame.show();
     CCatalogView* tree = frame.catalogView();
-    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), "Супы");
     tree->expandSection(soupItem);
     QWidget* vp = tree->viewport();
     auto drag = [&](QTreeWidgetItem* item, QPoint to) {
@@ -211,7 +211,7 @@ TEST_F(CatalogView, RealMouseDragsKeepEverythingTrue) {
     Prompts::setNextAnswer(Prompts::Yes);
     EXPECT_TRUE(drag(tree->findChild(soupItem, catalog::recipeValue(shchi)),
                      tree->visualItemRect(soupItem).center()));
-    EXPECT_EQ(lastMessage(), QStringLiteral("Переместить в раздел Супы?"));
+    EXPECT_EQ(lastMessage(), "Переместить в раздел Супы?");
     EXPECT_EQ(texts(soupItem), (QStringList{"Борщ", "Щи"}));
     EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE ID=?", {shchi}), soups);
 

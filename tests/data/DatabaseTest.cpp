@@ -5,7 +5,7 @@
 
 TEST(SqlFunctions, UpperCaseLengthAndLikeWorkForCyrillic) {
     TestDb t;
-    EXPECT_EQ(textOf(t.db, "SELECT UCase('ёлка Блины')"), QStringLiteral("ЁЛКА БЛИНЫ"));
+    EXPECT_EQ(textOf(t.db, "SELECT UCase('ёлка Блины')"), "ЁЛКА БЛИНЫ");
     EXPECT_EQ(number(t.db, "SELECT Len('Блины с мёдом')"), 13);
     EXPECT_EQ(number(t.db, "SELECT Len('')"), 0);
     EXPECT_EQ(number(t.db, "SELECT 'Блины с мёдом' LIKE '%БЛИНЫ%'"), 1);
@@ -14,9 +14,7 @@ TEST(SqlFunctions, UpperCaseLengthAndLikeWorkForCyrillic) {
     EXPECT_EQ(number(t.db, "SELECT 'Блины' LIKE 'Бл_'"), 0);
     EXPECT_EQ(number(t.db, "SELECT '' LIKE '%'"), 1);
     // A bound text with quotes is just text.
-    EXPECT_EQ(
-        number(t.db, "SELECT ? LIKE ?", {QStringLiteral("д'Артаньян"), QStringLiteral("%'арт%")}),
-        1);
+    EXPECT_EQ(number(t.db, "SELECT ? LIKE ?", {"д'Артаньян", "%'арт%"}), 1);
     EXPECT_EQ(number(t.db, "SELECT '50% скидка' LIKE '50!%%' ESCAPE '!'"), 1);
     EXPECT_TRUE(std::holds_alternative<std::monostate>(t.db.scalar("SELECT UCase(NULL)")));
 }
@@ -24,25 +22,25 @@ TEST(SqlFunctions, UpperCaseLengthAndLikeWorkForCyrillic) {
 TEST(SqlFunctions, LikeBacktracksWithoutBlowingUp) {
     // Many "%" over a long text that almost matches: must answer, and answer right.
     QString text(2000, QLatin1Char('a'));
-    QString pattern = QStringLiteral("%a%a%a%a%a%a%a%a%b");
+    QString pattern = "%a%a%a%a%a%a%a%a%b";
     EXPECT_FALSE(likeMatch(pattern, text));
     EXPECT_TRUE(likeMatch(pattern, text + QLatin1Char('b')));
     EXPECT_TRUE(likeMatch(QStringLiteral("%и%"), QStringLiteral("ИКРА")));
 }
 
 TEST(RussianOrder, IgnoresCaseAndKeepsYoWithYe) {
-    EXPECT_TRUE(russianLess(QStringLiteral("а"), QStringLiteral("Б")));
+    EXPECT_TRUE(russianLess("а", "Б"));
     // ё is read as е: "ёж" goes between "дом" and "ель", not after "я".
-    EXPECT_TRUE(russianLess(QStringLiteral("дом"), QStringLiteral("ёж")));
-    EXPECT_TRUE(russianLess(QStringLiteral("ёж"), QStringLiteral("Ель")));
-    EXPECT_TRUE(russianLess(QStringLiteral("ёлка"), QStringLiteral("жир")));
+    EXPECT_TRUE(russianLess("дом", "ёж"));
+    EXPECT_TRUE(russianLess("ёж", "Ель"));
+    EXPECT_TRUE(russianLess("ёлка", "жир"));
     TestDb t;
     t.db.execScript("CREATE TABLE w (n TEXT); INSERT INTO w VALUES ('жир'),('ёж'),('Ель'),('а'),"
                     "('Б')");
     Statement st(t.db, SqlText("SELECT group_concat(n, ',') FROM "
                                "(SELECT n FROM w ORDER BY n COLLATE RU)"));
     ASSERT_TRUE(st.step());
-    EXPECT_EQ(st.text(0), QStringLiteral("а,Б,ёж,Ель,жир"));
+    EXPECT_EQ(st.text(0), "а,Б,ёж,Ель,жир");
 }
 
 TEST(Transactions, NestAndRollBackUnlessCommitted) {
@@ -64,7 +62,7 @@ TEST(Transactions, NestAndRollBackUnlessCommitted) {
         }
         outer.commit();
     }
-    EXPECT_EQ(textOf(t.db, "SELECT group_concat(v) FROM n"), QStringLiteral("1,3"));
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(v) FROM n"), "1,3");
     {
         Transaction outer(t.db);
         t.db.exec("DELETE FROM n");
@@ -73,7 +71,7 @@ TEST(Transactions, NestAndRollBackUnlessCommitted) {
         inner.commit();
         // the outer one ends without commit: everything goes back
     }
-    EXPECT_EQ(textOf(t.db, "SELECT group_concat(v) FROM n"), QStringLiteral("1,3"));
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(v) FROM n"), "1,3");
     EXPECT_EQ(t.db.transactionDepth(), 0);
 }
 
@@ -83,7 +81,7 @@ TEST(Database, ErrorsCarryTheEngineMessageAndStatementsNest) {
         t.db.exec("SELECT * FROM NoSuchTable");
         FAIL() << "no error";
     } catch (const DbError& e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("NoSuchTable"))) << e.what();
+        EXPECT_TRUE(e.message().contains("NoSuchTable")) << e.what();
     }
     // The same statement text used inside its own loop gets its own copy.
     t.db.execScript("CREATE TABLE n (v INTEGER); INSERT INTO n VALUES (1),(2)");

@@ -7,8 +7,8 @@
 
 TEST(Recordset, NewIdentifiersGrowAndAreNeverReused) {
     TestDb t;
-    int a = t.addRecipe(QStringLiteral("Борщ"));
-    int b = t.addRecipe(QStringLiteral("Щи"));
+    int a = t.addRecipe("Борщ");
+    int b = t.addRecipe("Щи");
     EXPECT_GT(a, 0);
     EXPECT_GT(b, a);
 
@@ -23,12 +23,12 @@ TEST(Recordset, NewIdentifiersGrowAndAreNeverReused) {
     rs.requery();
     ASSERT_FALSE(rs.isEOF());
     rs.remove();
-    int c = t.addRecipe(QStringLiteral("Уха"));
+    int c = t.addRecipe("Уха");
     EXPECT_GT(c, b);
 
     // After addNew/update the key field holds the new identifier too.
     rs.addNew();
-    rs.Name = QStringLiteral("Солянка");
+    rs.Name = "Солянка";
     rs.update();
     EXPECT_EQ(rs.ID, rs.lastInsertedId());
     EXPECT_GT(rs.ID, c);
@@ -36,8 +36,7 @@ TEST(Recordset, NewIdentifiersGrowAndAreNeverReused) {
 
 TEST(Recordset, RowsComeInOrderOfAddingWithoutSortAndBySortWithIt) {
     TestDb t;
-    const QStringList names = {QStringLiteral("Яблоко"), QStringLiteral("абрикос"),
-                               QStringLiteral("Банан"), QStringLiteral("ёрш")};
+    const QStringList names = {"Яблоко", "абрикос", "Банан", "ёрш"};
     QList<int> ids;
     for (const QString& n : names)
         ids << t.addProduct(n);
@@ -53,8 +52,7 @@ TEST(Recordset, RowsComeInOrderOfAddingWithoutSortAndBySortWithIt) {
     QStringList sorted;
     for (; !rs.isEOF(); rs.moveNext())
         sorted << rs.Name;
-    EXPECT_EQ(sorted, (QStringList{QStringLiteral("абрикос"), QStringLiteral("Банан"),
-                                   QStringLiteral("ёрш"), QStringLiteral("Яблоко")}));
+    EXPECT_EQ(sorted, (QStringList{"абрикос", "Банан", "ёрш", "Яблоко"}));
 }
 
 TEST(Recordset, AmountsKeepSinglePrecision) {
@@ -69,7 +67,7 @@ TEST(Recordset, AmountsKeepSinglePrecision) {
 
 TEST(Recordset, EditDeleteAndWalkTogether) {
     TestDb t;
-    int s = t.addSection(QStringLiteral("Выпечка"));
+    int s = t.addSection("Выпечка");
     for (const char* n : {"Пирог", "Кекс", "Булка"})
         t.addRecipe(QString::fromUtf8(n), s);
     // Moving every row out of the filter while walking it still visits each row once.
@@ -88,26 +86,26 @@ TEST(Recordset, EditDeleteAndWalkTogether) {
     rs.setFilter({"Catalog=0"});
     rs.requery();
     for (; !rs.isEOF(); rs.moveNext())
-        if (rs.Name == QStringLiteral("Кекс"))
+        if (rs.Name == "Кекс")
             rs.remove();
     EXPECT_EQ(rs.count(), 2);
     // Deleted rows are never visited again, as the last row nor by a later step.
     rs.moveLast();
-    EXPECT_EQ(rs.Name, QStringLiteral("Булка"));
+    EXPECT_EQ(rs.Name, "Булка");
     rs.remove();
     rs.moveLast();
-    EXPECT_EQ(rs.Name, QStringLiteral("Пирог"));
+    EXPECT_EQ(rs.Name, "Пирог");
     rs.moveNext();
     EXPECT_TRUE(rs.isEOF());
     rs.requery();
     rs.moveLast();
     // A row changed during the walk reads back as written when the walk returns to it.
     rs.edit();
-    rs.Name = QStringLiteral("Батон");
+    rs.Name = "Батон";
     rs.update();
     rs.Name.clear();
     rs.moveLast();
-    EXPECT_EQ(rs.Name, QStringLiteral("Батон"));
+    EXPECT_EQ(rs.Name, "Батон");
 
     // Stored queries refuse changes.
     CIngredientsFull view(t.db);
@@ -159,5 +157,5 @@ TEST(StoredQueries, JoinNamesAndKeepLinesWithoutProductOrUnit) {
     t.db.exec("INSERT INTO ProductsAlways VALUES (?)", {t.product("Молоко")});
     CProductsAlwaysFull alwaysFull(t.db);
     alwaysFull.open();
-    EXPECT_EQ(alwaysFull.Name, QStringLiteral("Молоко"));
+    EXPECT_EQ(alwaysFull.Name, "Молоко");
 }

@@ -22,26 +22,25 @@ void setVersion(Database& db, const QString& version) {
 TEST(Schema, NewCollectionHasEveryTableAtItsVersion) {
     TestDb current;
     EXPECT_EQ(schema::missingTables(current.db), QStringList());
-    EXPECT_TRUE(current.db.hasTable(QStringLiteral("Menu")));
-    EXPECT_EQ(versionOf(current.db), QStringLiteral("3.01"));
+    EXPECT_TRUE(current.db.hasTable("Menu"));
+    EXPECT_EQ(versionOf(current.db), "3.01");
 
-    TestDb old(QStringLiteral("1.01"));
+    TestDb old("1.01");
     EXPECT_EQ(schema::missingTables(old.db), QStringList());
-    EXPECT_FALSE(old.db.hasTable(QStringLiteral("Menu")));
-    EXPECT_EQ(versionOf(old.db), QStringLiteral("1.01"));
+    EXPECT_FALSE(old.db.hasTable("Menu"));
+    EXPECT_EQ(versionOf(old.db), "1.01");
 
-    EXPECT_THROW(schema::create(old.db, QStringLiteral("9.99")), DbError);
+    EXPECT_THROW(schema::create(old.db, "9.99"), DbError);
 }
 
 TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
-    for (const QString& from :
-         {QStringLiteral("1.01"), QStringLiteral("2.01"), QStringLiteral("2.02")}) {
+    for (const QString& from : {"1.01", "2.01", "2.02"}) {
         TestDb t(from);
-        t.addRecipe(QStringLiteral("Борщ"));
+        t.addRecipe("Борщ");
         schema::UpgradeResult r = schema::upgrade(t.db);
         EXPECT_EQ(r.from, from);
-        EXPECT_EQ(r.to, QStringLiteral("3.01"));
-        EXPECT_EQ(versionOf(t.db), QStringLiteral("3.01"));
+        EXPECT_EQ(r.to, "3.01");
+        EXPECT_EQ(versionOf(t.db), "3.01");
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
         // The names of a section's recipes are read from an index of their own.
         EXPECT_EQ(
@@ -51,45 +50,44 @@ TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
 }
 
 TEST(Schema, UpgradeLeavesCurrentUnknownAndMissingVersionsAlone) {
-    for (const QString& version :
-         {QStringLiteral("2.02 "), QStringLiteral("1.1"), QStringLiteral("4.00")}) {
-        TestDb t(QStringLiteral("2.02"));
+    for (const QString& version : {"2.02 ", "1.1", "4.00"}) {
+        TestDb t("2.02");
         setVersion(t.db, version);
         schema::UpgradeResult r = schema::upgrade(t.db);
         EXPECT_FALSE(r.changed());
         EXPECT_EQ(versionOf(t.db), version);
-        EXPECT_FALSE(t.db.hasTable(QStringLiteral("Menu")));
+        EXPECT_FALSE(t.db.hasTable("Menu"));
     }
-    TestDb none(QStringLiteral("1.01"));
+    TestDb none("1.01");
     none.db.exec("DELETE FROM Register");
     EXPECT_EQ(schema::upgrade(none.db).to, QString());
-    EXPECT_FALSE(none.db.hasTable(QStringLiteral("Menu")));
+    EXPECT_FALSE(none.db.hasTable("Menu"));
 }
 
 TEST(Schema, TheMenuIsMadeExactlyWhenItIsMissing) {
     // A 2.02 file that already has a menu opens, and keeps its dishes.
-    TestDb old(QStringLiteral("2.02"));
-    const int soup = old.addRecipe(QStringLiteral("Щи"));
+    TestDb old("2.02");
+    const int soup = old.addRecipe("Щи");
     old.db.execScript("CREATE TABLE Menu (Recipe INTEGER, Quantity INTEGER, PRIMARY KEY(Recipe))");
     old.db.exec("INSERT INTO Menu VALUES (?, 3)", {qint64(soup)});
-    EXPECT_EQ(schema::upgrade(old.db).to, QStringLiteral("3.01"));
+    EXPECT_EQ(schema::upgrade(old.db).to, "3.01");
     EXPECT_EQ(number(old.db, "SELECT Quantity FROM Menu"), 3);
-    EXPECT_EQ(schema::upgrade(old.db).to, QStringLiteral("3.01")); // a second start too
+    EXPECT_EQ(schema::upgrade(old.db).to, "3.01"); // a second start too
 
     // A current file without one gets it.
-    TestDb current(QStringLiteral("2.02"));
-    setVersion(current.db, QStringLiteral("3.01"));
+    TestDb current("2.02");
+    setVersion(current.db, "3.01");
     EXPECT_FALSE(schema::upgrade(current.db).changed());
-    EXPECT_TRUE(current.db.hasTable(QStringLiteral("Menu")));
+    EXPECT_TRUE(current.db.hasTable("Menu"));
 }
 
 TEST(Schema, FailedUpgradeLeavesTheFileAsItWas) {
-    TestDb t(QStringLiteral("1.01"));
+    TestDb t("1.01");
     // The version cannot be written: the last step fails after the first ones ran.
     t.db.execScript("CREATE TRIGGER refuse BEFORE UPDATE ON Register WHEN NEW.Value='3.01' "
                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     EXPECT_THROW(schema::upgrade(t.db), DbError);
-    EXPECT_EQ(versionOf(t.db), QStringLiteral("1.01"));
+    EXPECT_EQ(versionOf(t.db), "1.01");
     EXPECT_EQ(t.db.transactionDepth(), 0);
 }
 
@@ -97,7 +95,7 @@ TEST(Schema, EngineEnforcesTheTextLimits) {
     TestDb t;
     EXPECT_NO_THROW(t.addRecipe(QString(255, QChar(0x0439)), 0, QString(65535, QLatin1Char('x'))));
     EXPECT_THROW(t.addRecipe(QString(256, QChar(0x0439))), DbError);
-    EXPECT_THROW(t.addRecipe(QStringLiteral("x"), 0, QString(65536, QLatin1Char('x'))), DbError);
+    EXPECT_THROW(t.addRecipe("x", 0, QString(65536, QLatin1Char('x'))), DbError);
     CRecipesset rs(t.db);
     EXPECT_EQ(rs.count(), 1);
     // Every other name column holds 255 characters and refuses the 256th.

@@ -21,7 +21,7 @@ protected:
 
 TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     TestDb t;
-    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int soups = t.addSection("Супы");
     const int borscht = t.recipe("Борщ", {}, soups);
     t.recipe("Чай \u4e2d");
     CMainFrame frame(t.db);
@@ -30,26 +30,26 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     const QString out = t.dir() + "/out.ovl";
 
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), QStringLiteral("Не выделен раздел | Ошибка"));
+    EXPECT_EQ(last(), "Не выделен раздел | Ошибка");
     QTreeWidgetItem* section = tree->findChild(nullptr, soups);
     tree->expandSection(section);
     tree->selectEntry(tree->findChild(section, catalog::recipeValue(borscht)));
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), QStringLiteral("Не выделен раздел | Ошибка"));
+    EXPECT_EQ(last(), "Не выделен раздел | Ошибка");
 
     tree->selectEntry(section);
     Prompts::setNextAnswer(Prompts::No);
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(beforeLast(), QStringLiteral("Экспортировать раздел \"Супы\"?"));
-    EXPECT_EQ(last(), QStringLiteral("Экспорт отменен | Экспорт"));
+    EXPECT_EQ(beforeLast(), "Экспортировать раздел \"Супы\"?");
+    EXPECT_EQ(last(), "Экспорт отменен | Экспорт");
     Prompts::setNextAnswer(Prompts::Yes); // and the save dialog is cancelled
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), QStringLiteral("Экспорт отменен | Экспорт"));
+    EXPECT_EQ(last(), "Экспорт отменен | Экспорт");
 
     Prompts::setNextAnswer(Prompts::Yes);
     Prompts::setNextFileName(out);
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), QStringLiteral("Экспорт завершен | Экспорт"));
+    EXPECT_EQ(last(), "Экспорт завершен | Экспорт");
     // The save dialog opens in the documents folder, on a name after the section.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     EXPECT_EQ(Prompts::fileDialogStarts().back(), documents + QStringLiteral("/Супы.ovl"));
@@ -58,7 +58,7 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     Prompts::setNextAnswer(Prompts::Yes);
     Prompts::setNextFileName(out);
     frame.runCommand(ID_EXPORT_ALL);
-    EXPECT_EQ(beforeLast(), QStringLiteral("Экспортировать всё содержание?"));
+    EXPECT_EQ(beforeLast(), "Экспортировать всё содержание?");
     EXPECT_EQ(last(), QStringLiteral("Экспорт завершен\nСимволов, которых нет в кодировке 1251, "
                                      "заменено на «?»: 1 | Экспорт"));
     EXPECT_EQ(Prompts::fileDialogStarts().back(), documents + QStringLiteral("/Ovelta.ovl"));
@@ -67,25 +67,25 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     // A section deleted behind the tree's back.
     t.db.exec("DELETE FROM Catalog WHERE ID=?", {qint64(soups)});
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Раздел не найден в базе данных"));
+    EXPECT_EQ(lastMessage(), "Раздел не найден в базе данных");
 
     // A target that cannot be written gets an error naming it.
     Prompts::setNextAnswer(Prompts::Yes);
     Prompts::setNextFileName(t.dir() + "/missing/dir/x.ovl");
     frame.runCommand(ID_EXPORT_ALL);
-    EXPECT_TRUE(last().contains(QStringLiteral("x.ovl"))) << last().toStdString();
-    EXPECT_TRUE(last().endsWith(QStringLiteral("| Ошибка")));
+    EXPECT_TRUE(last().contains("x.ovl")) << last().toStdString();
+    EXPECT_TRUE(last().endsWith("| Ошибка"));
 }
 
 TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
     TestDb t;
-    t.addSection(QStringLiteral("Б-раздел"));
+    t.addSection("Б-раздел");
     CMainFrame frame(t.db);
     frame.show();
     CCatalogView* tree = frame.catalogView();
 
     frame.runCommand(ID_IMPORT);
-    EXPECT_EQ(last(), QStringLiteral("Импорт отменен | Импорт"));
+    EXPECT_EQ(last(), "Импорт отменен | Импорт");
     EXPECT_EQ(Prompts::fileDialogStarts(), std::vector<QString>{QStandardPaths::writableLocation(
                                                QStandardPaths::DocumentsLocation)});
 
@@ -93,7 +93,7 @@ TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
     writeFile(bad, "Ovelta 2.01 \r\nRECIPE=x\r\n");
     Prompts::setNextFileName(bad);
     frame.runCommand(ID_IMPORT);
-    EXPECT_EQ(last(), QStringLiteral("Формат файла не поддерживается | Ошибка"));
+    EXPECT_EQ(last(), "Формат файла не поддерживается | Ошибка");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 0);
 
     const QString good = t.dir() + "/good.ovl";
@@ -115,5 +115,5 @@ TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
     writeFile(good, "Ovelta 2.01\r\nRECIPE=Ж1\r\n~RECIPE\r\nRECIPE=Ж2\r\n~RECIPE\r\n");
     Prompts::setNextFileName(good);
     frame.runCommand(ID_IMPORT);
-    EXPECT_EQ(tree->selectedEntry(), byText(tree->invisibleRootItem(), QStringLiteral("Ж2")));
+    EXPECT_EQ(tree->selectedEntry(), byText(tree->invisibleRootItem(), "Ж2"));
 }

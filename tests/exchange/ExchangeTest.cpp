@@ -41,8 +41,8 @@ TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
     TestDb t;
     EXPECT_EQ(exportBytes(t.db, std::nullopt), QByteArray("Ovelta 2.01\r\n"));
 
-    const int baking = t.addSection(QStringLiteral("Выпечка"));
-    t.addSection(QStringLiteral("Пироги"), baking);
+    const int baking = t.addSection("Выпечка");
+    t.addSection("Пироги", baking);
     t.recipe("Блины", {{"Мука", 200, "г"}}, baking, "Смешать.\r\nЖарить.");
     ExportResult r;
     EXPECT_EQ(exportBytes(t.db, baking, &r), kExample);
@@ -64,7 +64,7 @@ TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
     EXPECT_EQ(r.replaced, 2);
 
     // An empty section, and a section that is not there.
-    const int empty = t.addSection(QStringLiteral("Empty"));
+    const int empty = t.addSection("Empty");
     EXPECT_EQ(exportBytes(t.db, empty), QByteArray("Ovelta 2.01\r\nCATALOG=Empty\r\n~CATALOG\r\n"));
     EXPECT_EQ(exportBytes(t.db, 999), QByteArray("Ovelta 2.01\r\n"));
     // Sections that loop are written once each, not forever.
@@ -81,8 +81,8 @@ TEST(ExchangeRead, HeaderAndLineQuirks) {
           QByteArray("\xef\xbb\xbfOvelta 2.01\r\nRECIPE=A\r\n"), QByteArray("\r\nOvelta 2.01\r\n"),
           QByteArray("Ovelta 3.01\r\nRECIPE=A\r\n")}) {
         EXPECT_EQ(failureOf([&] { importText(t.db, bad); }),
-                  bad.isEmpty() ? QStringLiteral("format 1: Файл пуст")
-                                : QStringLiteral("format 1: Формат файла не поддерживается"));
+                  bad.isEmpty() ? "format 1: Файл пуст"
+                                : "format 1: Формат файла не поддерживается");
     }
     EXPECT_EQ(snapshot(t.db), before);
     // The header alone stores nothing; a file without a last line feed reads the same.
@@ -113,23 +113,23 @@ TEST(ExchangeRead, HeaderAndLineQuirks) {
         std::tuple(3, 1, 4, size_t(2), size_t(1)));
     EXPECT_EQ(textOf(t.db, "SELECT group_concat(Quantity, ' ') FROM (SELECT Quantity FROM "
                            "Ingredients ORDER BY ID)"),
-              QStringLiteral("1.0 2.0 100.0 0.0"));
+              "1.0 2.0 100.0 0.0");
     // Several UNIT= lines: each is matched, the last counts.
-    EXPECT_EQ(textOf(t.db, "SELECT group_concat(Name, ',') FROM Units"), QStringLiteral("g,kg"));
+    EXPECT_EQ(textOf(t.db, "SELECT group_concat(Name, ',') FROM Units"), "g,kg");
     EXPECT_EQ(textOf(t.db, "SELECT u.Name FROM Ingredients i JOIN Units u ON u.ID=i.Unit "
                            "WHERE i.Quantity=100"),
-              QStringLiteral("kg"));
+              "kg");
     // The key's place is fixed: a key later in the line cuts the value there.
-    EXPECT_EQ(textOf(t.db, "SELECT Name FROM Catalog"), QStringLiteral("OG=Outer"));
+    EXPECT_EQ(textOf(t.db, "SELECT Name FROM Catalog"), "OG=Outer");
     EXPECT_EQ(textOf(t.db, "SELECT group_concat(Name || ':' || Recipe, '|') FROM Recipes"),
               QStringLiteral("A:first|E=Indented:~CATALOG inside a recipe is description|"
                              "Unfinished:line one\r\nline two"));
 
-    EXPECT_EQ(scanAmount(QStringLiteral(".5")), 0.5f);
-    EXPECT_EQ(scanAmount(QStringLiteral("-3e")), -3.0f);
-    EXPECT_FALSE(scanAmount(QStringLiteral("e5")));
-    EXPECT_FALSE(scanAmount(QStringLiteral(",5"))); // a comma is no decimal point
-    EXPECT_FALSE(scanAmount(QStringLiteral("inf")));
+    EXPECT_EQ(scanAmount(".5"), 0.5f);
+    EXPECT_EQ(scanAmount("-3e"), -3.0f);
+    EXPECT_FALSE(scanAmount("e5"));
+    EXPECT_FALSE(scanAmount(",5")); // a comma is no decimal point
+    EXPECT_FALSE(scanAmount("inf"));
 }
 
 TEST(ExchangeRead, ProductsAndUnitsMatchByTheirRules) {
@@ -185,17 +185,16 @@ TEST(ExchangeRead, ProductsAndUnitsMatchByTheirRules) {
     const ImportResult again = importText(t.db, file);
     EXPECT_EQ(std::tuple(again.recipes, again.newProducts, again.newUnits), std::tuple(1, 0, 0));
 
-    EXPECT_TRUE(unitMatches(QStringLiteral("ст.л."), QStringLiteral("ст,л,")));
-    EXPECT_FALSE(unitMatches(QStringLiteral("ст.л."), QStringLiteral("ст л")));
-    EXPECT_FALSE(unitMatches(QStringLiteral("_"), QStringLiteral("x")));
-    EXPECT_FALSE(
-        productMatches(productKey(QStringLiteral("соль")), QStringLiteral("Соль морская")));
-    EXPECT_TRUE(productMatches(productKey(QStringLiteral(" соль")), QStringLiteral("Соль ")));
+    EXPECT_TRUE(unitMatches("ст.л.", "ст,л,"));
+    EXPECT_FALSE(unitMatches("ст.л.", "ст л"));
+    EXPECT_FALSE(unitMatches("_", "x"));
+    EXPECT_FALSE(productMatches(productKey("соль"), "Соль морская"));
+    EXPECT_TRUE(productMatches(productKey(" соль"), "Соль "));
 }
 
 TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
     TestDb t;
-    t.addSection(QStringLiteral("Было"));
+    t.addSection("Было");
     QByteArray file = "Ovelta 2.01\r\nCATALOG=A\r\n";
     for (int i = 0; i < 500; ++i)
         file += "RECIPE=R\r\nINGREDIENT=P" + QByteArray::number(i) +
@@ -207,7 +206,7 @@ TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
 
     setLineHook([lastLine](int line) {
         if (line == lastLine)
-            throw DbError(1, QStringLiteral("forced"));
+            throw DbError(1, "forced");
     });
     EXPECT_EQ(failureOf([&] { importText(t.db, file); }),
               QStringLiteral("data %1: Строка %1 файла не сохранена: forced. Ничего из файла не "
@@ -225,7 +224,7 @@ TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
     // A failure of the engine or the disk is no fault of a line: it is said as what it is.
     setLineHook([](int line) {
         if (line == 5)
-            throw DbError(SQLITE_BUSY, QStringLiteral("База данных занята (database is locked)"));
+            throw DbError(SQLITE_BUSY, "База данных занята (database is locked)");
     });
     EXPECT_EQ(failureOf([&] { importText(t.db, file); }),
               QStringLiteral("data 0: Импорт не выполнен: База данных занята (database is "
@@ -247,16 +246,15 @@ TEST(ExchangeRead, AFailureStoresNothingAndSaysWhichLine) {
     NoProgress quiet;
     EXPECT_TRUE(failureOf([&] {
                     importFile(t.db, t.dir() + "/missing.ovl", quiet);
-                }).startsWith(QStringLiteral("file 0: Не могу открыть файл missing.ovl")));
+                }).startsWith("file 0: Не могу открыть файл missing.ovl"));
     EXPECT_TRUE(failureOf([&] { importFile(t.db, t.dir(), quiet); }).startsWith("file 0:"));
 }
 
 TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
     TestDb source;
-    const int b = source.addSection(QStringLiteral("Холодные"), source.addSection("Супы"));
+    const int b = source.addSection("Холодные", source.addSection("Супы"));
     const int salt = source.product("Соль"), g = source.unit("г");
-    const QString texts[] = {QStringLiteral("Один\r\nДва\r\n"), QString(),
-                             QStringLiteral("\r\n\r\nпусто выше"), QStringLiteral("Мёд {x} \\y")};
+    const QString texts[] = {"Один\r\nДва\r\n", QString(), "\r\n\r\nпусто выше", "Мёд {x} \\y"};
     for (int i = 0; i < 4; ++i) {
         const int r = source.addRecipe(QStringLiteral("Рецепт %1").arg(i), i % 2 ? b : 0, texts[i]);
         source.addLine(r, salt, 0.1f * float(i + 1), g);
@@ -268,7 +266,7 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
     RecordingProgress progress;
     EXPECT_FALSE(importBytes(target.db, first, progress).utf8);
     // A line exported without a unit comes back without one: no unit with an empty name.
-    EXPECT_EQ(textOf(target.db, "SELECT group_concat(Name, '|') FROM Units"), QStringLiteral("г"));
+    EXPECT_EQ(textOf(target.db, "SELECT group_concat(Name, '|') FROM Units"), "г");
     EXPECT_EQ(number(target.db, "SELECT count(*) FROM Ingredients WHERE Unit=0"), 4);
     EXPECT_EQ(progress.high, first.size());
     EXPECT_EQ(progress.last(), first.size());
@@ -289,9 +287,8 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
     EXPECT_EQ(importSummary(asUtf8), QStringLiteral("Разделов: 0, рецептов: 1, строк: 1, новых "
                                                     "продуктов: 1, новых единиц: 1; файл "
                                                     "прочитан в кодировке UTF-8"));
-    EXPECT_EQ(textOf(utf8.db, "SELECT Name || Recipe FROM Recipes"),
-              QStringLiteral("МёдОдин\r\nДва"));
-    EXPECT_EQ(textOf(utf8.db, "SELECT Name FROM Ingredient"), QStringLiteral("Соль"));
+    EXPECT_EQ(textOf(utf8.db, "SELECT Name || Recipe FROM Recipes"), "МёдОдин\r\nДва");
+    EXPECT_EQ(textOf(utf8.db, "SELECT Name FROM Ingredient"), "Соль");
 
     // The starter collection comes back byte for byte, every line with a named unit, so
     // the line dialog takes it as it is.
@@ -303,13 +300,13 @@ TEST(ExchangeRoundTrip, ExportImportExportGivesTheSameFileAndText) {
     EXPECT_EQ(textOf(starter.db,
                      "SELECT f.Unit FROM IngredientsFull f JOIN Recipes r ON "
                      "r.ID=f.Recipe WHERE r.Name=? AND f.Name=?",
-                     {QStringLiteral("Борщ домашний"), QStringLiteral("Соль")}),
-              QStringLiteral("по вкусу"));
+                     {"Борщ домашний", "Соль"}),
+              "по вкусу");
 }
 
 TEST(ExchangeWrite, RecipesThatCannotReadBackWholeAreCounted) {
     TestDb t;
-    const int soups = t.addSection(QStringLiteral("Супы"));
+    const int soups = t.addSection("Супы");
     t.recipe("Щи", {}, soups, "Варить.\r\nПодать.");
     t.recipe("Борщ", {}, soups, "Варить.\r\nсм. ~RECIPE ниже");
     t.recipe("Уха ~CATALOG", {}, soups);
@@ -320,7 +317,7 @@ TEST(ExchangeWrite, RecipesThatCannotReadBackWholeAreCounted) {
     ExportResult r;
     const QByteArray file = exportBytes(t.db, std::nullopt, &r);
     EXPECT_EQ(r.cutShort, 3);
-    EXPECT_EQ(r.firstCutShort, QStringLiteral("Борщ"));
+    EXPECT_EQ(r.firstCutShort, "Борщ");
     EXPECT_EQ(exportWarnings(r),
               QStringList{QStringLiteral("Рецептов, которые не прочитаются из файла целиком: 3 "
                                          "(первый — «Борщ»): в названии или тексте есть "
@@ -330,9 +327,8 @@ TEST(ExchangeWrite, RecipesThatCannotReadBackWholeAreCounted) {
     importText(back.db, file);
     SqlText methods = "SELECT group_concat(Name || ':' || Recipe, '|') FROM Recipes WHERE Name IN "
                       "('Щи', 'Чай ~CATALOG', 'Кофе', 'Борщ')";
-    EXPECT_EQ(
-        textOf(back.db, methods),
-        QStringLiteral("Щи:Варить.\r\nПодать.|Борщ:Варить.|Чай ~CATALOG:Заварить.|Кофе:Сварить."));
+    EXPECT_EQ(textOf(back.db, methods),
+              "Щи:Варить.\r\nПодать.|Борщ:Варить.|Чай ~CATALOG:Заварить.|Кофе:Сварить.");
     EXPECT_EQ(exportWarnings(ExportResult{}), QStringList());
     EXPECT_FALSE(descriptionReadsBack(QStringLiteral("Смешать.\r\nINGREDIENT=лёд")));
     EXPECT_TRUE(descriptionReadsBack(QStringLiteral("Смешать.\r\nINGREDIENT лёд")));
@@ -364,7 +360,7 @@ namespace {
 
 // The process's peak resident memory in kilobytes since the last reset.
 qint64 peakKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
@@ -374,7 +370,7 @@ qint64 peakKb() {
 }
 
 bool resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    QFile clear("/proc/self/clear_refs");
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 

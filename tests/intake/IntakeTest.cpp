@@ -69,14 +69,14 @@ TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
     }
     // A line of a megabyte is read in part, without harm.
     EXPECT_EQ(parseLine(QString(1 << 20, QLatin1Char('x'))).product.size(), 500);
-    EXPECT_EQ(usualUnit(QStringLiteral("Столовая ложка")), QStringLiteral("ст.л."));
-    EXPECT_EQ(usualUnit(QStringLiteral("ложка")), QString());
+    EXPECT_EQ(usualUnit("Столовая ложка"), "ст.л.");
+    EXPECT_EQ(usualUnit("ложка"), QString());
 }
 
 TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
     const QString dir = QStringLiteral(OVELTA_TEST_DATA "/intake/");
     ReadRecipe r = readFile(dir + "jsonld.html");
-    EXPECT_EQ(r.title, QStringLiteral("Блины на кефире & мёде"));
+    EXPECT_EQ(r.title, "Блины на кефире & мёде");
     EXPECT_EQ(r.ingredients, (QStringList{"Кефир — 500 мл", "2 яйца", "Мука пшеничная — 250 г",
                                           "Соль — по вкусу"}));
     EXPECT_EQ(r.method, (QStringList{"Смешать кефир с яйцами.",
@@ -86,26 +86,26 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
 
     // @graph, a type array, a second block, sections whose names stay as lines.
     r = readFile(dir + "graph.html");
-    EXPECT_EQ(r.title, QStringLiteral("Борщ"));
+    EXPECT_EQ(r.title, "Борщ");
     EXPECT_EQ(r.method, (QStringList{"Бульон", "Сварить бульон.", "Зажарка", "Обжарить свёклу.",
                                      "Добавить в бульон."}));
     // A head that declares no recipe: the body is read too.
     r = readFile(dir + "bodyld.html");
-    EXPECT_EQ(r.title, QStringLiteral("Окрошка на кефире"));
+    EXPECT_EQ(r.title, "Окрошка на кефире");
     EXPECT_EQ(r.ingredients.size(), 2);
     r = readFile(dir + "microdata.html");
-    EXPECT_EQ(r.title, QStringLiteral("Сырники"));
+    EXPECT_EQ(r.title, "Сырники");
     EXPECT_EQ(r.ingredients, (QStringList{"Творог — 400 г", "1 яйцо", "2 ст. л. сахара"}));
     EXPECT_EQ(r.method, (QStringList{"Размять творог.", "Сформовать и обжарить."}));
     r = readFile(dir + "two.html");
-    EXPECT_EQ(r.title, QStringLiteral("Первый"));
+    EXPECT_EQ(r.title, "Первый");
     EXPECT_EQ(r.method, QStringList{"Вскипятить."});
-    EXPECT_EQ(r.notice, QStringLiteral("В файле рецептов: 2; взят первый."));
+    EXPECT_EQ(r.notice, "В файле рецептов: 2; взят первый.");
     r = readFile(dir + "export.json");
     EXPECT_EQ(r.ingredients.size(), 4);
     EXPECT_EQ(r.method, (QStringList{"Смешать всё.", "Жарить на масле."}));
     r = readFile(dir + "headed.txt");
-    EXPECT_EQ(r.title, QStringLiteral("Каша гречневая"));
+    EXPECT_EQ(r.title, "Каша гречневая");
     EXPECT_EQ(r.ingredients.size(), 3);
     EXPECT_EQ(r.method, (QStringList{"Промыть крупу.", "Залить водой и варить 20 минут."}));
     r = readFile(dir + "plain.txt");
@@ -126,7 +126,7 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
     EXPECT_THROW(readHtml(QByteArray(5000, '\x01')), IntakeError);
     EXPECT_THROW(readHtml(QByteArray("<div>").repeated(100000)), IntakeError);
     EXPECT_THROW(readJson(QByteArray("[").repeated(100000)), IntakeError);
-    EXPECT_THROW(readText(QStringLiteral("  \n\n")), IntakeError);
+    EXPECT_THROW(readText("  \n\n"), IntakeError);
 }
 
 TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
@@ -136,41 +136,39 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
         t.addProduct(QString::fromUtf8(name));
     const int sugar = t.product("Сахар"), spoon = t.unit("ст. л."), pcs = t.unit("шт.");
     const Matcher m(t.db);
-    EXPECT_EQ(m.productFor(QStringLiteral("сахара")), sugar);
-    EXPECT_EQ(m.productFor(QStringLiteral("яйца")), t.product("Яйцо"));
-    EXPECT_EQ(m.productFor(QStringLiteral("муки")), t.product("Мука пшеничная")); // the only one
-    EXPECT_EQ(m.productFor(QStringLiteral("масла")), 0);  // two kinds: neither is guessed
-    EXPECT_EQ(m.unitFor(QStringLiteral("ст.л.")), spoon); // the collection's own spelling
-    EXPECT_EQ(m.unitFor(QStringLiteral("шт")), pcs);
-    EXPECT_EQ(m.unitFor(QStringLiteral("г")), 0);
-    const MatchedLine line = m.match(parseLine(QStringLiteral("2 столовые ложки сахара")));
+    EXPECT_EQ(m.productFor("сахара"), sugar);
+    EXPECT_EQ(m.productFor("яйца"), t.product("Яйцо"));
+    EXPECT_EQ(m.productFor("муки"), t.product("Мука пшеничная")); // the only one
+    EXPECT_EQ(m.productFor("масла"), 0);                          // two kinds: neither is guessed
+    EXPECT_EQ(m.unitFor("ст.л."), spoon);                         // the collection's own spelling
+    EXPECT_EQ(m.unitFor("шт"), pcs);
+    EXPECT_EQ(m.unitFor("г"), 0);
+    const MatchedLine line = m.match(parseLine("2 столовые ложки сахара"));
     EXPECT_EQ(line.productId, sugar);
-    EXPECT_EQ(line.unit, QStringLiteral("ст. л."));
+    EXPECT_EQ(line.unit, "ст. л.");
     // A new product's name: one word in its dictionary form, a phrase as written.
-    EXPECT_EQ(Matcher::newProductName(QStringLiteral("муки")), QStringLiteral("Мука"));
-    EXPECT_EQ(Matcher::newProductName(QStringLiteral("яйца")), QStringLiteral("Яйцо"));
-    EXPECT_EQ(Matcher::newProductName(QStringLiteral("соли")), QStringLiteral("Соль"));
-    EXPECT_EQ(Matcher::newProductName(QStringLiteral("корицы молотой")),
-              QStringLiteral("Корицы молотой"));
+    EXPECT_EQ(Matcher::newProductName("муки"), "Мука");
+    EXPECT_EQ(Matcher::newProductName("яйца"), "Яйцо");
+    EXPECT_EQ(Matcher::newProductName("соли"), "Соль");
+    EXPECT_EQ(Matcher::newProductName("корицы молотой"), "Корицы молотой");
 
     // New names are made once however many lines use them; lines follow the kitchen lists.
     t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(sugar)});
-    std::vector<MatchedLine> lines{m.match(parseLine(QStringLiteral("Сахар — 100 г"))),
-                                   m.match(parseLine(QStringLiteral("Корица — 1 ч. л."))),
-                                   m.match(parseLine(QStringLiteral("корица — 2 г")))};
-    const int recipe = storeRecipe(t.db, 0, QStringLiteral("Пирог"), lines,
-                                   {QStringLiteral("Смешать."), QStringLiteral("Испечь.")});
+    std::vector<MatchedLine> lines{m.match(parseLine("Сахар — 100 г")),
+                                   m.match(parseLine("Корица — 1 ч. л.")),
+                                   m.match(parseLine("корица — 2 г"))};
+    const int recipe = storeRecipe(t.db, 0, "Пирог", lines, {"Смешать.", "Испечь."});
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Корица'"), 1);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Units WHERE Name='г'"), 1);
     EXPECT_EQ(textOf(t.db,
                      "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients "
                      "WHERE Recipe=? ORDER BY ID)",
                      {qint64(recipe)}),
-              QStringLiteral("100"));
+              "100");
     EXPECT_EQ(textOf(t.db, "SELECT Recipe FROM Recipes WHERE ID=?", {qint64(recipe)}),
-              QStringLiteral("Смешать.\r\nИспечь."));
+              "Смешать.\r\nИспечь.");
     // A failure half-way stores nothing, not even its new names: a title too long.
-    lines.push_back(m.match(parseLine(QStringLiteral("Ваниль — 1 стручок"))));
+    lines.push_back(m.match(parseLine("Ваниль — 1 стручок")));
     const QString before = snapshot(t.db);
     EXPECT_THROW(storeRecipe(t.db, 0, QString(300, QLatin1Char('x')), lines, {}), DbError);
     EXPECT_EQ(snapshot(t.db), before);
@@ -178,8 +176,8 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
 
 TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
     TestDb t;
-    const int soups = t.addSection(QStringLiteral("Выпечка"));
-    t.addProduct(QStringLiteral("Кефир"));
+    const int soups = t.addSection("Выпечка");
+    t.addProduct("Кефир");
     CMainFrame frame(t.db);
     frame.show();
     frame.catalogView()->selectEntry(frame.catalogView()->findChild(nullptr, soups));
@@ -187,12 +185,11 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
     const QString before = snapshot(t.db);
     onNextModal(
         [&](QWidget* dialog) {
-            EXPECT_EQ(child<QLineEdit>(dialog, "title")->text(),
-                      QStringLiteral("Блины на кефире & мёде"));
-            EXPECT_EQ(child<QLabel>(dialog, "section")->text(), QStringLiteral("Выпечка"));
+            EXPECT_EQ(child<QLineEdit>(dialog, "title")->text(), "Блины на кефире & мёде");
+            EXPECT_EQ(child<QLabel>(dialog, "section")->text(), "Выпечка");
             QTableWidget* lines = child<QTableWidget>(dialog, "lines");
             ASSERT_EQ(lines->rowCount(), 4);
-            EXPECT_EQ(lines->item(0, 0)->text(), QStringLiteral("Кефир"));
+            EXPECT_EQ(lines->item(0, 0)->text(), "Кефир");
             EXPECT_FALSE(lines->item(0, 0)->font().bold()); // the collection's own
             EXPECT_TRUE(lines->item(1, 0)->font().bold());  // "Яйца": new
             click(dialog, "cancelButton");
@@ -205,8 +202,8 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
     onNextModal(
         [&](QWidget* dialog) {
             QTableWidget* lines = child<QTableWidget>(dialog, "lines");
-            lines->item(1, 0)->setText(QStringLiteral("Яйцо куриное"));
-            lines->item(1, 1)->setText(QStringLiteral("2,5"));
+            lines->item(1, 0)->setText("Яйцо куриное");
+            lines->item(1, 1)->setText("2,5");
             click(dialog, "saveButton");
         },
         nullptr, "the intake dialog");
@@ -218,7 +215,6 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
                      {soups}),
               QStringLiteral("Кефир 500.0 мл|Яйцо куриное 2.5 |Мука пшеничная 250.0 г|Соль 0.0 "
                              "по вкусу"));
-    EXPECT_EQ(frame.catalogView()->selectedEntry()->text(0),
-              QStringLiteral("Блины на кефире & мёде"));
+    EXPECT_EQ(frame.catalogView()->selectedEntry()->text(0), "Блины на кефире & мёде");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Кефир'"), 1);
 }

@@ -30,11 +30,11 @@ TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
     t.recipe("Омлет", {{"Яйцо", 2}, {"Соль"}});
     t.recipe("Блины", {{"Яйцо", 1}, {"Молоко", 1}});
     const int egg = t.product("Яйцо"), salt = t.product("Соль"), milk = t.product("Молоко");
-    EXPECT_EQ(marks(t.db), QStringLiteral("0000"));
+    EXPECT_EQ(marks(t.db), "0000");
 
     const auto added = kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}, {salt, "Соль"}});
     EXPECT_EQ(added.size(), 2u);
-    EXPECT_EQ(marks(t.db), QStringLiteral("1110"));
+    EXPECT_EQ(marks(t.db), "1110");
     // Adding again keeps one row and reports nothing new.
     EXPECT_TRUE(kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}}).empty());
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products WHERE ID=?", {qint64(egg)}), 1);
@@ -42,10 +42,10 @@ TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
     kitchen::addProducts(t.db, List::Always, {{egg, "Яйцо"}});
     // Still always present: the marks stay.
     kitchen::removeProducts(t.db, List::OnHand, {egg, salt});
-    EXPECT_EQ(marks(t.db), QStringLiteral("1010"));
+    EXPECT_EQ(marks(t.db), "1010");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
     kitchen::removeProducts(t.db, List::Always, {egg, milk}); // milk was never listed
-    EXPECT_EQ(marks(t.db), QStringLiteral("0000"));
+    EXPECT_EQ(marks(t.db), "0000");
     EXPECT_TRUE(kitchen::listProducts(t.db, List::Always).empty());
 
     // A failure half-way through leaves both tables and every mark as they were.
@@ -76,7 +76,7 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     t.recipe("Яйцо с солью", {{"Яйцо", 1000, "кг"}, {"Соль"}});
     const int omelette1 = t.recipe("Омлет", {{"Яйцо", 1000, "кг"}});
     t.recipe("Яйцо с икрой", {{"Яйцо", 1000, "кг"}, {"Икра", 1, "кг"}, {"Соль", 1, "кг"}});
-    t.addRecipe(QStringLiteral("Вода")); // no lines: never listed
+    t.addRecipe("Вода"); // no lines: never listed
     const int eggs = t.recipe("Ёлочка из яиц", {{"Яйцо", 1000, "кг"}});
     const int egg = t.product("Яйцо"), salt = t.product("Соль"), kg = t.unit("кг");
     t.addLine(0, egg, 1, kg);   // a line of a recipe still being written
@@ -126,7 +126,7 @@ TEST(KitchenStore, MenuKeepsOneRowPerRecipeAndDropsOrphansOnOpening) {
     kitchen::clearMenu(t.db);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
 
-    EXPECT_EQ(kitchen::parseServings(QStringLiteral("1000000")), 1000000);
+    EXPECT_EQ(kitchen::parseServings("1000000"), 1000000);
     for (const char* bad : {"0", "1000001", "abc", "", "-3", "2.5", "99999999999"})
         EXPECT_FALSE(kitchen::parseServings(QString::fromUtf8(bad))) << bad;
 }
@@ -180,7 +180,7 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
 
     // A recipe's name is never a pattern: "%2" in it stays as typed.
     t.db.exec("DELETE FROM Menu");
-    kitchen::setMenuServings(t.db, t.addRecipe(QStringLiteral("Напиток 1%2")), 3);
+    kitchen::setMenuServings(t.db, t.addRecipe("Напиток 1%2"), 3);
     EXPECT_TRUE(kitchen::menuProductListRtf(t.db).contains(
         "{\\f0\\fs16\\i \xcd\xe0\xef\xe8\xf2\xee\xea 1%2 (3)\\line}"));
 
@@ -191,9 +191,9 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
                          "Roman;}}{\\f0\\fs22\\b\\i\\ul \xcc\xe5\xed\xfe:}\\par{\\f0\\fs16\\i "
                          "}\\par{\\f0\\fs22\\b\\i\\ul \xcf\xf0\xee\xe4\xf3\xea\xf2\xfb:}\\par"
                          "{\\f0\\fs16\\i }}"));
-    EXPECT_TRUE(kitchen::bytesLess(QStringLiteral("Ё"), QStringLiteral("А")));
-    EXPECT_TRUE(kitchen::bytesLess(QStringLiteral("Я"), QStringLiteral("а")));
-    EXPECT_FALSE(kitchen::bytesLess(QStringLiteral("а"), QStringLiteral("а")));
+    EXPECT_TRUE(kitchen::bytesLess("Ё", "А"));
+    EXPECT_TRUE(kitchen::bytesLess("Я", "а"));
+    EXPECT_FALSE(kitchen::bytesLess("а", "а"));
 }
 
 TEST(KitchenStore, WhatIsMissingNamesEachLackingProductOnceInOrder) {
@@ -251,9 +251,9 @@ TEST(KitchenStore, WhatIsMissingNamesEachLackingProductOnceInOrder) {
     const int gone = recipe("Ушедший", {"Вода"});
     t.db.exec("DELETE FROM Recipes WHERE ID=?", {qint64(gone)});
     const QStringList before = rows(2);
-    EXPECT_FALSE(before.join('|').contains(QStringLiteral("Ушедший")));
+    EXPECT_FALSE(before.join('|').contains("Ушедший"));
     for (int i = 0; i < 200; ++i)
-        t.addRecipe(QStringLiteral("Без строк"));
+        t.addRecipe("Без строк");
     EXPECT_EQ(rows(2), before);
 }
 
@@ -276,12 +276,11 @@ TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
     // The menu's lines as the product list words them, then the added products by name;
     // flour, added and needed by the menu, stands once with its amount.
     EXPECT_EQ(rows(), (QStringList{"-Мука : 400 г", "-Перец : ~", "-Яйцо : 4 ", "-Молоко"}));
-    EXPECT_EQ(kitchen::shoppingListText(t->db),
-              QStringLiteral("Мука : 400 г\nПерец : ~\nЯйцо : 4 \nМолоко\n"));
+    EXPECT_EQ(kitchen::shoppingListText(t->db), "Мука : 400 г\nПерец : ~\nЯйцо : 4 \nМолоко\n");
 
     kitchen::setBought(t->db, pepper, true);
     kitchen::setBought(t->db, milk, true);
-    EXPECT_EQ(kitchen::shoppingListText(t->db), QStringLiteral("Мука : 400 г\nЯйцо : 4 \n"));
+    EXPECT_EQ(kitchen::shoppingListText(t->db), "Мука : 400 г\nЯйцо : 4 \n");
     // The list is in the collection: it outlives the program.
     const QString path = t->path();
     t->db.close();
@@ -315,6 +314,5 @@ TEST(KitchenStore, HouseholdStaplesBecomeAlwaysPresent) {
     // A fresh start has something to show: recipes that lack only one or two products.
     const auto missing = kitchen::whatIsMissing(t.db, 2, quiet);
     ASSERT_GE(missing.size(), 2u);
-    EXPECT_EQ(kitchen::missingText(missing.front()),
-              QStringLiteral("Яичница-глазунья — нет: Яйцо куриное"));
+    EXPECT_EQ(kitchen::missingText(missing.front()), "Яичница-глазунья — нет: Яйцо куриное");
 }

@@ -36,11 +36,11 @@ TEST(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
     frame.show();
 
     withDialog(frame, ID_PRODUCTS_ON_HAND, [&](QWidget* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Продукты в наличии"));
+        EXPECT_EQ(dialog->windowTitle(), "Продукты в наличии");
         auto list = child<QListWidget>(dialog, "list");
         click(dialog, "removeButton");
-        EXPECT_EQ(lastMessage(), QStringLiteral("Выберите продукт"));
-        EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
+        EXPECT_EQ(lastMessage(), "Выберите продукт");
+        EXPECT_EQ(Prompts::shown().back().caption, "Ошибка");
         onNextModal(
             [](QWidget* picker) {
                 auto choices = child<QListWidget>(picker, "list");
@@ -56,18 +56,18 @@ TEST(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
         list->selectAll();
         Prompts::setNextAnswer(Prompts::No);
         click(dialog, "removeButton");
-        EXPECT_EQ(lastMessage(), QStringLiteral("Удалить выбранные продукты?"));
+        EXPECT_EQ(lastMessage(), "Удалить выбранные продукты?");
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 2);
         list->item(0)->setSelected(false);
         Prompts::setNextAnswer(Prompts::Yes);
         click(dialog, "removeButton");
-        EXPECT_EQ(lastMessage(), QStringLiteral("Удалить выбранный продукт?"));
+        EXPECT_EQ(lastMessage(), "Удалить выбранный продукт?");
         EXPECT_EQ(listTexts(list), QStringList{"Соль"});
         click(dialog, "exitButton");
     });
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products WHERE ID<>?", {egg}), 1);
     withDialog(frame, ID_PRODUCTS_ALWAYS, [&](QWidget* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Постоянные продукты"));
+        EXPECT_EQ(dialog->windowTitle(), "Постоянные продукты");
         EXPECT_EQ(listTexts(child<QListWidget>(dialog, "list")), QStringList{"Яйцо"});
         click(dialog, "exitButton");
     });
@@ -75,7 +75,7 @@ TEST(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
 
 TEST(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     TestDb t;
-    const int section = t.addSection(QStringLiteral("Супы"));
+    const int section = t.addSection("Супы");
     const int soup = t.recipe("Щи", {}, section);
     CMainFrame frame(t.db);
     frame.show();
@@ -85,14 +85,14 @@ TEST(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     focusPane(frame, tree);
     tree->selectEntry(tree->findChild(nullptr, section));
     frame.runCommand(ID_MENU_ADD);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен рецепт"));
+    EXPECT_EQ(lastMessage(), "Не выделен рецепт");
     EXPECT_EQ(Prompts::shown().back().icon, Prompts::Icon::Error);
     focusPane(frame, frame.foundListView());
     frame.runCommand(ID_MENU_ADD);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не выбран рецепт"));
+    EXPECT_EQ(lastMessage(), "Не выбран рецепт");
     focusPane(frame, frame.recipeView());
     frame.runCommand(ID_MENU_ADD);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен рецепт"));
+    EXPECT_EQ(lastMessage(), "Не выделен рецепт");
 
     // From the tree: the number dialog is titled with the recipe, refuses 0.
     focusPane(frame, tree);
@@ -100,13 +100,13 @@ TEST(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     tree->selectEntry(
         tree->findChild(tree->findChild(nullptr, section), catalog::recipeValue(soup)));
     withDialog(frame, ID_MENU_ADD, [&](QWidget* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Щи"));
+        EXPECT_EQ(dialog->windowTitle(), "Щи");
         auto edit = child<QLineEdit>(dialog, "servings");
-        EXPECT_EQ(edit->text(), QStringLiteral("0"));
+        EXPECT_EQ(edit->text(), "0");
         click(dialog, "yesButton");
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(lastMessage(), QStringLiteral("Введите целое число от 1 до 1000000."));
-        edit->setText(QStringLiteral("4"));
+        EXPECT_EQ(lastMessage(), "Введите целое число от 1 до 1000000.");
+        edit->setText("4");
         click(dialog, "yesButton");
     });
     EXPECT_EQ(kitchen::menuServings(t.db, soup), 4);
@@ -115,8 +115,8 @@ TEST(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     ASSERT_EQ(frame.recipeView()->CurrentRecipeId(), soup);
     focusPane(frame, frame.recipeView());
     withDialog(frame, ID_MENU_ADD, [&](QWidget* dialog) {
-        EXPECT_EQ(child<QLineEdit>(dialog, "servings")->text(), QStringLiteral("4"));
-        child<QLineEdit>(dialog, "servings")->setText(QStringLiteral("9"));
+        EXPECT_EQ(child<QLineEdit>(dialog, "servings")->text(), "4");
+        child<QLineEdit>(dialog, "servings")->setText("9");
         click(dialog, "noButton");
     });
     EXPECT_EQ(kitchen::menuServings(t.db, soup), 4);
@@ -131,31 +131,31 @@ TEST(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
     frame.show();
 
     withDialog(frame, ID_MENU_VIEW, [&](QWidget* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Меню"));
+        EXPECT_EQ(dialog->windowTitle(), "Меню");
         auto list = child<QTreeWidget>(dialog, "dishes");
         EXPECT_EQ(texts(list->invisibleRootItem()), (QStringList{"борщ", "Ёжики", "Щи"}));
         EXPECT_EQ(list->columnWidth(1), 40);
         EXPECT_EQ(list->columnWidth(0), list->viewport()->width() - 40);
         click(dialog, "removeButton");
-        EXPECT_EQ(lastMessage(), QStringLiteral("Блюдо не выбрано."));
+        EXPECT_EQ(lastMessage(), "Блюдо не выбрано.");
 
         list->setCurrentItem(list->topLevelItem(1));
         onNextModal(
             [](QWidget* number) {
-                EXPECT_EQ(number->windowTitle(), QStringLiteral("Ёжики"));
-                EXPECT_EQ(child<QLineEdit>(number, "servings")->text(), QStringLiteral("3"));
-                enterAndConfirm(number, "servings", QStringLiteral("7"));
+                EXPECT_EQ(number->windowTitle(), "Ёжики");
+                EXPECT_EQ(child<QLineEdit>(number, "servings")->text(), "3");
+                enterAndConfirm(number, "servings", "7");
             },
             dialog, "the number dialog");
         click(dialog, "changeButton");
-        EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("7"));
+        EXPECT_EQ(list->topLevelItem(1)->text(1), "7");
 
         list->setCurrentItem(list->topLevelItem(0));
         click(dialog, "removeButton");
         EXPECT_EQ(texts(list->invisibleRootItem()), (QStringList{"Ёжики", "Щи"}));
         Prompts::setNextAnswer(Prompts::No);
         click(dialog, "clearButton");
-        EXPECT_EQ(lastMessage(), QStringLiteral("Очистить меню?"));
+        EXPECT_EQ(lastMessage(), "Очистить меню?");
         EXPECT_EQ(list->topLevelItemCount(), 2);
         click(dialog, "exitButton");
     });
@@ -180,10 +180,10 @@ TEST(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
     frame.show();
     CFoundListView* results = frame.foundListView();
 
-    results->appendResult(QStringLiteral("от прошлого поиска"), a);
+    results->appendResult("от прошлого поиска", a);
     frame.runCommand(ID_WHAT_TO_COOK);
     EXPECT_EQ(results->rowCount(), 0);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не знаю, что можно приготовить из ваших продуктов"));
+    EXPECT_EQ(lastMessage(), "Не знаю, что можно приготовить из ваших продуктов");
     EXPECT_EQ(Prompts::shown().back().caption, Prompts::applicationTitle());
 
     kitchen::addProducts(t.db, kitchen::List::OnHand, {{t.product("Яйцо"), "Яйцо"}});
@@ -224,21 +224,21 @@ TEST(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) 
     CMainFrame frame(t.db);
     frame.show();
     withDialog(frame, ID_WHAT_IS_MISSING, [&](QWidget* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Чего не хватает?"));
+        EXPECT_EQ(dialog->windowTitle(), "Чего не хватает?");
         QListWidget* list = child<QListWidget>(dialog, "list");
         EXPECT_EQ(listTexts(list), QStringList{"Омлет — нет: Молоко, Яйцо"});
         child<QSpinBox>(dialog, "maxMissing")->setValue(1);
         EXPECT_EQ(list->count(), 0);
         child<QSpinBox>(dialog, "maxMissing")->setValue(2);
         click(dialog, "shoppingButton"); // nothing chosen yet
-        EXPECT_EQ(lastMessage(), QStringLiteral("Не выбран рецепт"));
+        EXPECT_EQ(lastMessage(), "Не выбран рецепт");
         list->setCurrentRow(0);
         EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), omelette);
         click(dialog, "shoppingButton");
-        EXPECT_EQ(kitchen::shoppingListText(t.db), QStringLiteral("Молоко\nЯйцо\n"));
+        EXPECT_EQ(kitchen::shoppingListText(t.db), "Молоко\nЯйцо\n");
         onNextModal(
             [&](QWidget* servings) {
-                enterAndConfirm(servings, "servings", QStringLiteral("3"));
+                enterAndConfirm(servings, "servings", "3");
                 click(dialog, "exitButton");
             },
             dialog, "the servings dialog");
@@ -256,7 +256,7 @@ TEST(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) 
         click(dialog, "onHandButton");
         EXPECT_EQ(listTexts(list), QStringList{"Молоко : 150 г"});
         click(dialog, "copyButton");
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Молоко : 150 г\n"));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "Молоко : 150 г\n");
         click(dialog, "exitButton");
     });
     ASSERT_EQ(kitchen::listProducts(t.db, kitchen::List::OnHand).size(), 1u);

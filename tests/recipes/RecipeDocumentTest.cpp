@@ -36,10 +36,7 @@ QString readBack(const QByteArray& doc) {
 } // namespace
 
 TEST(RecipeDocument, BlinyExampleIsByteForByte) {
-    RecipeContent r = recipe("Блины",
-                             {{QStringLiteral("Мука"), 200, QStringLiteral("г")},
-                              {QStringLiteral("Соль"), 0, QStringLiteral("г")}},
-                             "Смешать\r\nЖарить");
+    RecipeContent r = recipe("Блины", {{"Мука", 200, "г"}, {"Соль", 0, "г"}}, "Смешать\r\nЖарить");
     QByteArray expected = kHeader + "{\\f0\\fs28\\b\\i " + cp("Блины") + "}\\par\\par" +
                           "{\\f0\\fs16\\i " + cp("Мука") + "\t 200 " + cp("г") + "\\line" +
                           cp("Соль") + "\\line" + "}\\par" + "{\\f1\\fs22 " + cp("Смешать") +
@@ -49,8 +46,7 @@ TEST(RecipeDocument, BlinyExampleIsByteForByte) {
 
 TEST(RecipeDocument, AmountsEmptyPartsAndLineBreaks) {
     auto products = [](float q) {
-        QByteArray doc =
-            recipeRtf(recipe("Т", {{QStringLiteral("Мука"), q, QStringLiteral("г")}}, ""));
+        QByteArray doc = recipeRtf(recipe("Т", {{"Мука", q, "г"}}, ""));
         int start = doc.indexOf("\\fs16\\i ") + 8;
         return doc.mid(start, doc.indexOf("\\line", start) - start);
     };
@@ -75,12 +71,12 @@ TEST(RecipeDocument, AmountsEmptyPartsAndLineBreaks) {
 
 TEST(RecipeDocument, TextThatLooksLikeMarkupReadsBackAsTyped) {
     RecipeContent r = recipe("Торт {\"Наполеон\"} \\ 1",
-                             {{QStringLiteral("Мука"), 0, QString()},
-                              {QStringLiteral("Egg"), 2, QStringLiteral("pcs")},
-                              {QStringLiteral("2 ложки мёда"), 0, QString()},
-                              {QStringLiteral("-соль"), 0, QString()},
-                              {QStringLiteral(" перец"), 0, QString()},
-                              {QStringLiteral("Васаби 山葵 😀"), 1, QStringLiteral("ч.л.")}},
+                             {{"Мука", 0, QString()},
+                              {"Egg", 2, "pcs"},
+                              {"2 ложки мёда", 0, QString()},
+                              {"-соль", 0, QString()},
+                              {" перец", 0, QString()},
+                              {"Васаби 山葵 😀", 1, "ч.л."}},
                              "Step 1: {mix}\r\n200 g \\ C:\\temp\r\n- done");
     QByteArray doc = recipeRtf(r);
     EXPECT_TRUE(doc.contains("\\line Egg\t 2 pcs\\line 2 "));
@@ -107,12 +103,10 @@ QString styleOf(QTextDocument& d, const QString& text) {
 
 TEST(RtfReader, StylesLandOnTheRightCharacters) {
     QTextDocument d;
-    readRtf(
-        recipeRtf(recipe("Борщ", {{QStringLiteral("Свёкла"), 1, QStringLiteral("шт")}}, "Варить")),
-        &d);
-    EXPECT_EQ(styleOf(d, "Борщ"), QStringLiteral("14bi Arial"));
-    EXPECT_EQ(styleOf(d, "Свёкла"), QStringLiteral("8i Arial"));
-    EXPECT_EQ(styleOf(d, "Варить"), QStringLiteral("11 Times New Roman"));
+    readRtf(recipeRtf(recipe("Борщ", {{"Свёкла", 1, "шт"}}, "Варить")), &d);
+    EXPECT_EQ(styleOf(d, "Борщ"), "14bi Arial");
+    EXPECT_EQ(styleOf(d, "Свёкла"), "8i Arial");
+    EXPECT_EQ(styleOf(d, "Варить"), "11 Times New Roman");
 
     // The menu list's headings: bold italic underlined 11 pt; \b0, \ulnone and \plain end them.
     QTextDocument h;
@@ -132,9 +126,9 @@ TEST(RtfReader, SkipsWhatItDoesNotKnowWithoutLosingText) {
                      "\\viewkind4\\uc1\\pard\\sa200\\lang1049 "
                      "\xcc\xf3\xea\xe0\tA\\tab B\\'e0\\'C1 \\u1071?x\\uc2\\u1070ab\\emdash\\~"
                      "\\par\\highlight1 end\\unknownword123  \\{\\}\\\\}";
-    EXPECT_EQ(readBack(doc), QStringLiteral("Мука\tA\tBаБ Яx\u042e\u2014 \nend {}\\"));
+    EXPECT_EQ(readBack(doc), "Мука\tA\tBаБ Яx\u042e\u2014 \nend {}\\");
     // Broken documents give what text they have, never a crash.
-    EXPECT_EQ(readBack("{\\rtf1 unclosed {group \\'4"), QStringLiteral("unclosed group "));
+    EXPECT_EQ(readBack("{\\rtf1 unclosed {group \\'4"), "unclosed group ");
     EXPECT_EQ(readBack("}}}{{{\\"), QString());
 }
 
@@ -145,8 +139,8 @@ TEST(RecipeView, ShowsRecipesAndBlanksForMissingOnes) {
     EXPECT_EQ(view.CurrentRecipeId(), 0);
     EXPECT_TRUE(view.ShowRecipe(r));
     EXPECT_EQ(view.CurrentRecipeId(), r);
-    EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("Щи")));
-    EXPECT_TRUE(view.toPlainText().contains(QStringLiteral("Капуста\t 0.5 кг")));
+    EXPECT_TRUE(view.toPlainText().startsWith("Щи"));
+    EXPECT_TRUE(view.toPlainText().contains("Капуста\t 0.5 кг"));
     EXPECT_EQ(view.documentRtf(), recipeRtf(t.db, r));
     EXPECT_TRUE(view.isReadOnly());
 
@@ -186,7 +180,7 @@ TEST(RecipeView, AmountsStartInOneColumnWhateverTheNamesLength) {
 
 TEST(RecipeView, PrintsWithHalfInchMargins) {
     TestDb t;
-    int r = t.addRecipe(QStringLiteral("Щи"), 0, QString(4000, QLatin1Char('x')));
+    int r = t.addRecipe("Щи", 0, QString(4000, QLatin1Char('x')));
     CRView view(t.db);
     view.ShowRecipe(r);
     QPrinter printer(QPrinter::HighResolution);
@@ -207,6 +201,6 @@ TEST(RtfReader, EverySeedAndRegressionFileReadsWithoutHarm) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         QTextDocument doc;
         readRtf(f.readAll(), &doc);
-        EXPECT_FALSE(doc.toPlainText().contains(QStringLiteral("\\rtf"))) << name.toStdString();
+        EXPECT_FALSE(doc.toPlainText().contains("\\rtf")) << name.toStdString();
     }
 }

@@ -37,15 +37,15 @@ protected:
     // Opens "Супы" and selects "Борщ" in it; returns the section's item.
     QTreeWidgetItem* selectBorscht() {
         CCatalogView* tree = frame.catalogView();
-        QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+        QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), "Супы");
         tree->expandSection(soupItem);
-        tree->selectEntry(byText(soupItem, QStringLiteral("Борщ")));
+        tree->selectEntry(byText(soupItem, "Борщ"));
         return soupItem;
     }
 
     TestDb t;
-    const int soups = t.addSection(QStringLiteral("Супы"));
-    const int borscht = t.recipe(QStringLiteral("Борщ"), {{"Мука", 100, "г"}}, soups, "Варить");
+    const int soups = t.addSection("Супы");
+    const int borscht = t.recipe("Борщ", {{"Мука", 100, "г"}}, soups, "Варить");
     CMainFrame frame{t.db}; // last: it reads the collection above
 };
 
@@ -54,8 +54,8 @@ protected:
 TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTraceAndSavingFilesItsLines) {
     const QString before = snapshot(t.db);
     onNextModal([&](QWidget* form) {
-        EXPECT_EQ(form->windowTitle(), QStringLiteral("Новый рецепт"));
-        child<QLineEdit>(form, "name")->setText(QStringLiteral("Блины"));
+        EXPECT_EQ(form->windowTitle(), "Новый рецепт");
+        child<QLineEdit>(form, "name")->setText("Блины");
         addLineWith(form, [](QWidget* line) { typeLine(line, "Молоко", "г", "2", true); });
         addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "2"); });
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 2);
@@ -69,8 +69,8 @@ TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTraceAndSavingFilesItsLines) {
     QTreeWidgetItem* soupItem = selectBorscht();
     QStringList entries;
     onNextModal([&](QWidget* form) {
-        child<QLineEdit>(form, "name")->setText(QStringLiteral("Акрошка"));
-        child<QPlainTextEdit>(form, "text")->setPlainText(QStringLiteral("Нарезать\nСмешать"));
+        child<QLineEdit>(form, "name")->setText("Акрошка");
+        child<QPlainTextEdit>(form, "text")->setPlainText("Нарезать\nСмешать");
         addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "2.5"); });
         addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "0"); });
         entries = listTexts(child<QListWidget>(form, "lines"));
@@ -89,10 +89,10 @@ TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTraceAndSavingFilesItsLines) {
 
     // Nothing selected: the root.
     frame.catalogView()->clearSelection();
-    onNextModal([&](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("  ")); });
+    onNextModal([&](QWidget* form) { enterAndConfirm(form, "name", "  "); });
     frame.runCommand(ID_ADD_RECIPE);
     EXPECT_EQ(number(t.db, "SELECT Catalog FROM Recipes WHERE Name='  '"), 0);
-    EXPECT_NE(byText(frame.catalogView()->invisibleRootItem(), QStringLiteral("  ")), nullptr);
+    EXPECT_NE(byText(frame.catalogView()->invisibleRootItem(), "  "), nullptr);
 }
 
 TEST_F(RecipeEditor, EmptyNameAndIncompleteLinesKeepTheDialogsOpen) {
@@ -101,18 +101,18 @@ TEST_F(RecipeEditor, EmptyNameAndIncompleteLinesKeepTheDialogsOpen) {
         EXPECT_TRUE(form->isVisible());
         addLineWith(form, [&](QWidget* line) {
             auto amount = child<QLineEdit>(line, "amount");
-            EXPECT_EQ(amount->text(), QStringLiteral("0"));
+            EXPECT_EQ(amount->text(), "0");
             click(line, "yesButton"); // no product yet
-            amount->setText(QStringLiteral("1,5,0"));
+            amount->setText("1,5,0");
             click(line, "yesButton");
             EXPECT_TRUE(line->isVisible());
-            amount->setText(QStringLiteral(" 2.5\t"));
+            amount->setText(" 2.5\t");
             onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, line);
             click(line, "productButton");
             click(line, "yesButton"); // no unit
             onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, line);
             click(line, "unitButton");
-            EXPECT_EQ(amount->text(), QStringLiteral(" 2.5\t")); // survives the pickers
+            EXPECT_EQ(amount->text(), " 2.5\t"); // survives the pickers
             click(line, "yesButton");
         });
         EXPECT_EQ(listTexts(child<QListWidget>(form, "lines")), QStringList{"Мука 2.5 г"});
@@ -123,11 +123,11 @@ TEST_F(RecipeEditor, EmptyNameAndIncompleteLinesKeepTheDialogsOpen) {
     for (const Prompts::Shown& s : Prompts::shown())
         messages << s.text;
     ASSERT_EQ(messages.size(), 4);
-    EXPECT_EQ(messages[0], QStringLiteral("Необходимо заполнить название рецепта"));
-    EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Ovelta"));
-    EXPECT_EQ(messages[1], QStringLiteral("Заполните наименование продукта"));
-    EXPECT_TRUE(messages[2].contains(QStringLiteral("числом")));
-    EXPECT_EQ(messages[3], QStringLiteral("Заполните единицы измерения"));
+    EXPECT_EQ(messages[0], "Необходимо заполнить название рецепта");
+    EXPECT_EQ(Prompts::shown()[0].caption, "Ovelta");
+    EXPECT_EQ(messages[1], "Заполните наименование продукта");
+    EXPECT_TRUE(messages[2].contains("числом"));
+    EXPECT_EQ(messages[3], "Заполните единицы измерения");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
 }
 
@@ -136,37 +136,37 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
     t.addLine(borscht, t.product("Мука"), 0, t.unit("г"));
     CCatalogView* tree = frame.catalogView();
     frame.runCommand(ID_EDIT_RECIPE);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Не выделен рецепт"));
-    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), QStringLiteral("Супы"));
+    EXPECT_EQ(lastMessage(), "Не выделен рецепт");
+    QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), "Супы");
     tree->selectEntry(soupItem);
     frame.runCommand(ID_DELETE_RECIPE);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Выберите рецепт"));
-    EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
+    EXPECT_EQ(lastMessage(), "Выберите рецепт");
+    EXPECT_EQ(Prompts::shown().back().caption, "Ошибка");
 
     selectBorscht();
     QTreeWidgetItem* item = tree->selectedEntry();
     frame.foundListView()->appendResult(QString(), unnamed);
-    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
-    frame.foundListView()->appendResult(QStringLiteral("Борщ"), borscht);
+    frame.foundListView()->appendResult("Борщ", borscht);
+    frame.foundListView()->appendResult("Борщ", borscht);
     onNextModal([&](QWidget* form) {
-        EXPECT_EQ(form->windowTitle(), QStringLiteral("Изменить рецепт"));
+        EXPECT_EQ(form->windowTitle(), "Изменить рецепт");
         auto lines = child<QListWidget>(form, "lines");
         EXPECT_EQ(listTexts(lines), (QStringList{"Мука 100 г", "Мука"}));
         lines->setCurrentRow(0);
         onNextModal(
             [](QWidget* line) {
-                EXPECT_EQ(line->windowTitle(), QStringLiteral("Изменение продукта"));
-                EXPECT_EQ(child<QLineEdit>(line, "productName")->text(), QStringLiteral("Мука"));
-                enterAndConfirm(line, "amount", QStringLiteral("150"));
+                EXPECT_EQ(line->windowTitle(), "Изменение продукта");
+                EXPECT_EQ(child<QLineEdit>(line, "productName")->text(), "Мука");
+                enterAndConfirm(line, "amount", "150");
             },
             form);
         click(form, "changeButton");
-        EXPECT_EQ(lines->item(0)->text(), QStringLiteral("Мука 150 г"));
+        EXPECT_EQ(lines->item(0)->text(), "Мука 150 г");
         // The last line goes; nothing is chosen for the user afterwards.
         lines->setCurrentRow(1);
         onNextModal(
             [](QWidget* line) {
-                EXPECT_EQ(line->windowTitle(), QStringLiteral("Удаление продукта"));
+                EXPECT_EQ(line->windowTitle(), "Удаление продукта");
                 EXPECT_FALSE(child<QWidget>(line, "amount")->isEnabled());
                 click(line, "yesButton");
             },
@@ -176,20 +176,20 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
         EXPECT_TRUE(lines->selectedItems().isEmpty());
         click(form, "changeButton"); // no dialog opens now
         click(form, "deleteButton");
-        enterAndConfirm(form, "name", QStringLiteral("Я борщ"));
+        enterAndConfirm(form, "name", "Я борщ");
     });
     frame.runCommand(ID_EDIT_RECIPE);
     EXPECT_EQ(texts(soupItem), (QStringList{"", "Я борщ"}));
     EXPECT_EQ(tree->selectedEntry(), item);
-    EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith(QStringLiteral("Я борщ")));
-    EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Мука\t 150 г")));
+    EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith("Я борщ"));
+    EXPECT_TRUE(frame.recipeView()->toPlainText().contains("Мука\t 150 г"));
     EXPECT_EQ(frame.foundListView()->texts(), (QStringList{"", "Я борщ", "Я борщ"}));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
 
     // A recipe without a name (an import can make one) can still be deleted.
     tree->selectEntry(soupItem->child(0));
     onNextModal([&](QWidget* form) {
-        EXPECT_EQ(form->windowTitle(), QStringLiteral("Удалить рецепт"));
+        EXPECT_EQ(form->windowTitle(), "Удалить рецепт");
         EXPECT_FALSE(child<QLineEdit>(form, "name")->isEnabled());
         EXPECT_FALSE(child<QWidget>(form, "addButton")->isEnabled());
         click(form, "yesButton");
@@ -209,7 +209,7 @@ TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
     CIngredientListM picker(t.db);
     onNextModal([](QWidget* w) {
         click(w, "chooseButton"); // nothing chosen yet
-        EXPECT_EQ(lastMessage(), QStringLiteral("Выберите продукт"));
+        EXPECT_EQ(lastMessage(), "Выберите продукт");
         auto shown = child<QListWidget>(w, "list");
         shown->item(2)->setSelected(true); // Яблоки
         shown->item(0)->setSelected(true); // Вишня
@@ -230,14 +230,14 @@ TEST_F(RecipeEditor, AFullDiskOnSavingIsSaidAndKeepsNothing) {
         // A line written during the visit, then a save that finds the disk full.
         addLineWith(form, [](QWidget* line) { typeLine(line, "Свёкла", "г", "2", true); });
         EXPECT_NE(snapshot(t.db), before);
-        child<QLineEdit>(form, "name")->setText(QStringLiteral("Борщ украинский"));
+        child<QLineEdit>(form, "name")->setText("Борщ украинский");
         child<QPlainTextEdit>(form, "text")->setPlainText(QString(60000, QLatin1Char('x')));
         t.db.execScript("PRAGMA max_page_count=1");
         click(form, "yesButton");
         // The engine undoes either the one statement (the editor stays open, and "Нет"
         // undoes the rest) or the whole visit (the editor closes): said either way.
-        told = lastMessage().contains(QStringLiteral("не хватает места")) ||
-               lastMessage().startsWith(QStringLiteral("Изменения рецепта сохранить не удалось"));
+        told = lastMessage().contains("не хватает места") ||
+               lastMessage().startsWith("Изменения рецепта сохранить не удалось");
         if (form->isVisible())
             click(form, "noButton");
         EXPECT_FALSE(form->isVisible());
@@ -269,7 +269,7 @@ TEST_F(RecipeEditor, TheMethodHoldsExactly65535Characters) {
         click(form, "yesButton");
     });
     frame.runCommand(ID_EDIT_RECIPE);
-    EXPECT_EQ(refusals, QStringList(2, QStringLiteral("Описание слишком длинное")));
+    EXPECT_EQ(refusals, QStringList(2, "Описание слишком длинное"));
     EXPECT_EQ(number(t.db, "SELECT length(Recipe) FROM Recipes WHERE ID=?", {borscht}), 65535);
 }
 
@@ -297,10 +297,10 @@ TEST_F(RecipeEditor, ALineTakesTheMarkOfItsNewProduct) {
 TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
     QLineEdit edit;
     NameCompleter completer(&edit, {"Мёд", "Мука", "Сметана", "ст.л.", "ч.л.", "МЕДВЕЖЬЯ лапа"});
-    EXPECT_EQ(completer.matches(QStringLiteral("мед")), (QStringList{"Мёд", "МЕДВЕЖЬЯ лапа"}));
-    EXPECT_EQ(completer.matches(QStringLiteral("ст.л")), QStringList{"ст.л."});
-    EXPECT_EQ(completer.matches(QStringLiteral("ета")), QStringList{"Сметана"});
-    EXPECT_EQ(completer.matches(QStringLiteral("  ")), QStringList());
+    EXPECT_EQ(completer.matches("мед"), (QStringList{"Мёд", "МЕДВЕЖЬЯ лапа"}));
+    EXPECT_EQ(completer.matches("ст.л"), QStringList{"ст.л."});
+    EXPECT_EQ(completer.matches("ета"), QStringList{"Сметана"});
+    EXPECT_EQ(completer.matches("  "), QStringList());
 
     TestDb t;
     for (const char* name : {"Мёд", "Майонез", "Мука", "Медь"})
@@ -310,7 +310,7 @@ TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
     QApplication::setActiveWindow(&picker);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), picker.filter()) << "the filter has the focus";
-    picker.filter()->setText(QStringLiteral("МЕД"));
+    picker.filter()->setText("МЕД");
     QStringList shown;
     for (int i = 0; i < picker.list()->count(); ++i)
         if (!picker.list()->item(i)->isHidden())
@@ -319,18 +319,18 @@ TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(picker.filter(), &down);
     EXPECT_EQ(QApplication::focusWidget(), picker.list());
-    EXPECT_EQ(picker.list()->currentItem()->text(), QStringLiteral("Мёд"));
+    EXPECT_EQ(picker.list()->currentItem()->text(), "Мёд");
     picker.list()->setCurrentItem(picker.list()->findItems("Медь", {}).value(0));
     click(&picker, "chooseButton");
     EXPECT_EQ(picker.result(), QDialog::Accepted);
-    EXPECT_EQ(picker.name(), QStringLiteral("Медь"));
+    EXPECT_EQ(picker.name(), "Медь");
 }
 
 TEST(NameTyping, TypedNamesAndACommaAmountMakeALineWithoutAPicker) {
     TestDb t;
-    const int honey = t.addProduct(QStringLiteral("Мёд"));
-    const int spoon = t.addUnit(QStringLiteral("ст.л."));
-    const int recipe = t.addRecipe(QStringLiteral("Чай"));
+    const int honey = t.addProduct("Мёд");
+    const int spoon = t.addUnit("ст.л.");
+    const int recipe = t.addRecipe("Чай");
     // A known name typed in other letters, a comma amount.
     {
         CIngredientsForm form(t.db, CIngredientsForm::Add, 0, recipe);
@@ -347,8 +347,8 @@ TEST(NameTyping, TypedNamesAndACommaAmountMakeALineWithoutAPicker) {
     form.show();
     onNextModal(
         [&](QWidget* nameForm) {
-            EXPECT_EQ(nameForm->windowTitle(), QStringLiteral("Новый продукт"));
-            EXPECT_EQ(child<QLineEdit>(nameForm, "name")->text(), QStringLiteral("Лимон"));
+            EXPECT_EQ(nameForm->windowTitle(), "Новый продукт");
+            EXPECT_EQ(child<QLineEdit>(nameForm, "name")->text(), "Лимон");
             click(nameForm, "noButton");
         },
         &form, "the product name dialog");
@@ -379,7 +379,7 @@ TEST_F(RecipeEditor, EscapeAfterAChangeAsksAndNoKeepsTheChanges) {
     addLineWith(&form, [](QWidget* line) { typeLine(line, "Мука", "г", "5"); });
     Prompts::setNextAnswer(Prompts::No);
     QApplication::sendEvent(&form, &escape);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Отменить изменения рецепта?"));
+    EXPECT_EQ(lastMessage(), "Отменить изменения рецепта?");
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(child<QListWidget>(&form, "lines")->count(), 2);
     Prompts::setNextAnswer(Prompts::Yes);

@@ -46,27 +46,24 @@ TEST(RecipeStore, AvailabilityMarkFollowsTheKitchenListsOnlyWhenTheProductChange
 }
 
 TEST(RecipeStore, AmountsAreNumbersWithAPointOrAComma) {
-    EXPECT_EQ(parseAmount(QStringLiteral("0")), 0.0f);
-    EXPECT_EQ(parseAmount(QStringLiteral(" 2.5\t")), 2.5f);
-    EXPECT_EQ(parseAmount(QStringLiteral("200")), 200.0f);
-    EXPECT_EQ(parseAmount(QStringLiteral(".5")), 0.5f);
-    EXPECT_EQ(parseAmount(QStringLiteral("1e3")), 1000.0f);
-    EXPECT_EQ(parseAmount(QStringLiteral("0.1")), 0.1f);
-    EXPECT_EQ(parseAmount(QStringLiteral("150,5")), 150.5f);
-    EXPECT_EQ(parseAmount(QStringLiteral(",5")), 0.5f);
+    EXPECT_EQ(parseAmount("0"), 0.0f);
+    EXPECT_EQ(parseAmount(" 2.5\t"), 2.5f);
+    EXPECT_EQ(parseAmount("200"), 200.0f);
+    EXPECT_EQ(parseAmount(".5"), 0.5f);
+    EXPECT_EQ(parseAmount("1e3"), 1000.0f);
+    EXPECT_EQ(parseAmount("0.1"), 0.1f);
+    EXPECT_EQ(parseAmount("150,5"), 150.5f);
+    EXPECT_EQ(parseAmount(",5"), 0.5f);
     for (const char* bad :
          {"", " ", "1,5,0", "1,000.5", "abc", "1.5кг", "-2", "1e40", "nan", "inf", "1 2"})
         EXPECT_FALSE(parseAmount(QString::fromUtf8(bad))) << bad;
 
-    EXPECT_EQ(lineText(QStringLiteral("Мука"), 200, QStringLiteral("г")),
-              QStringLiteral("Мука 200 г"));
-    EXPECT_EQ(lineText(QStringLiteral("Соль"), 0, QStringLiteral("г")), QStringLiteral("Соль"));
-    EXPECT_EQ(lineText(QStringLiteral("Сахар"), 1.0f / 3, QStringLiteral("ст.")),
-              QStringLiteral("Сахар 0.333333 ст."));
+    EXPECT_EQ(lineText("Мука", 200, "г"), "Мука 200 г");
+    EXPECT_EQ(lineText("Соль", 0, "г"), "Соль");
+    EXPECT_EQ(lineText("Сахар", 1.0f / 3, "ст."), "Сахар 0.333333 ст.");
     // The editor's line list writes exponents as the documents and files do, and leaves
     // "%" in a name alone.
-    EXPECT_EQ(lineText(QStringLiteral("Вода 1%2"), 2e6f, QStringLiteral("мл")),
-              QStringLiteral("Вода 1%2 2e+006 мл"));
+    EXPECT_EQ(lineText("Вода 1%2", 2e6f, "мл"), "Вода 1%2 2e+006 мл");
 }
 
 TEST(RecipeStore, NewRecipeTakesItsPendingLinesAndDeletingLeavesTheMenu) {
@@ -75,11 +72,11 @@ TEST(RecipeStore, NewRecipeTakesItsPendingLinesAndDeletingLeavesTheMenu) {
     const int kept = int(number(t.db, "SELECT ID FROM Ingredients"));
     addLine(t.db, 0, t.product("Мука"), 1, t.unit("г"));
     addLine(t.db, 0, t.product("Мука"), 2, t.unit("г"));
-    int r = createRecipe(t.db, 5, QStringLiteral("   "), QStringLiteral("a\r\nb"));
+    int r = createRecipe(t.db, 5, "   ", "a\r\nb");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=0"), 0);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=?", {qint64(r)}), 2);
     EXPECT_EQ(readRecipe(t.db, r)->section, 5);
-    EXPECT_EQ(readRecipe(t.db, r)->name, QStringLiteral("   "));
+    EXPECT_EQ(readRecipe(t.db, r)->name, "   ");
     EXPECT_EQ(recipeLines(t.db, r).size(), 2u);
 
     t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, 3)", {qint64(r)});
@@ -88,7 +85,7 @@ TEST(RecipeStore, NewRecipeTakesItsPendingLinesAndDeletingLeavesTheMenu) {
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
     EXPECT_TRUE(readLine(t.db, kept));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 1);
-    EXPECT_THROW(updateRecipe(t.db, r, QStringLiteral("x"), QString()), DbError);
+    EXPECT_THROW(updateRecipe(t.db, r, "x", QString()), DbError);
 }
 
 TEST(RecipeStore, DictionariesSortInRussianAndDeletedProductsLeaveTheKitchen) {
@@ -109,14 +106,14 @@ TEST(RecipeStore, DictionariesSortInRussianAndDeletedProductsLeaveTheKitchen) {
     for (const Entry& e : dictionary(t.db, Dictionary::Units))
         deleteEntry(t.db, Dictionary::Units, e.id);
 
-    int salt = createEntry(t.db, Dictionary::Products, QStringLiteral("Соль"));
+    int salt = createEntry(t.db, Dictionary::Products, "Соль");
     t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(salt)});
     t.db.exec("INSERT INTO ProductsAlways (ID) VALUES (?)", {qint64(salt)});
     // A failure half-way leaves the dictionary and both lists as they were.
     t.db.execScript("CREATE TRIGGER refuse BEFORE DELETE ON ProductsAlways "
                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     EXPECT_THROW(deleteEntry(t.db, Dictionary::Products, salt), DbError);
-    EXPECT_EQ(entryName(t.db, Dictionary::Products, salt), QStringLiteral("Соль"));
+    EXPECT_EQ(entryName(t.db, Dictionary::Products, salt), "Соль");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 1);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM ProductsAlways"), 1);
     t.db.execScript("DROP TRIGGER refuse");
@@ -127,7 +124,7 @@ TEST(RecipeStore, DictionariesSortInRussianAndDeletedProductsLeaveTheKitchen) {
     EXPECT_FALSE(deleteEntry(t.db, Dictionary::Products, salt));
 
     int g = createEntry(t.db, Dictionary::Units, QString());
-    renameEntry(t.db, Dictionary::Units, g, QStringLiteral("г"));
-    EXPECT_EQ(entryName(t.db, Dictionary::Units, g), QStringLiteral("г"));
+    renameEntry(t.db, Dictionary::Units, g, "г");
+    EXPECT_EQ(entryName(t.db, Dictionary::Units, g), "г");
     EXPECT_TRUE(deleteEntry(t.db, Dictionary::Units, g));
 }

@@ -55,9 +55,9 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
     const int used = addEntry("Мука");
     const int spare = addEntry("банка");
     addEntry("Яйцо");
-    const int blini = t.addRecipe(QStringLiteral("Блины"));
+    const int blini = t.addRecipe("Блины");
     use(blini, used);
-    use(t.addRecipe(QStringLiteral("Бисквит")), used);
+    use(t.addRecipe("Бисквит"), used);
     use(blini, used); // twice in one recipe: listed twice
     if (products())
         kitchen::addProducts(t.db, kitchen::List::OnHand, {{spare, "банка"}});
@@ -70,7 +70,7 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
         auto usage = child<QListWidget>(dialog, "usage");
         // Russian order, letter case aside; the first entry selected with its uses.
         EXPECT_EQ(listTexts(entries), (QStringList{"банка", "Мука", "Яйцо"}));
-        EXPECT_EQ(selectedText(entries), QStringLiteral("банка"));
+        EXPECT_EQ(selectedText(entries), "банка");
         EXPECT_EQ(usage->count(), 0);
         EXPECT_TRUE(enabled(dialog, "deleteButton"));
 
@@ -82,16 +82,16 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
 
         // "Изменить рецепт" with no recipe chosen says so.
         click(dialog, "editRecipeButton");
-        EXPECT_EQ(lastMessage(), QStringLiteral("Выберите рецепт"));
-        EXPECT_EQ(Prompts::shown().back().caption, QStringLiteral("Ошибка"));
+        EXPECT_EQ(lastMessage(), "Выберите рецепт");
+        EXPECT_EQ(Prompts::shown().back().caption, "Ошибка");
 
         // Rename: the entry moves to its sorted place and stays selected.
         entries->setCurrentRow(0);
-        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("ящик")); },
-                    dialog, "the rename dialog");
+        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", "ящик"); }, dialog,
+                    "the rename dialog");
         click(dialog, "changeButton");
         EXPECT_EQ(listTexts(entries), (QStringList{"Мука", "Яйцо", "ящик"}));
-        EXPECT_EQ(selectedText(entries), QStringLiteral("ящик"));
+        EXPECT_EQ(selectedText(entries), "ящик");
 
         // Delete: gone from the list, nothing selected, no uses shown, buttons off.
         onNextModal([](QWidget* form) { click(form, "yesButton"); }, dialog, "the delete dialog");
@@ -103,10 +103,10 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
         EXPECT_FALSE(enabled(dialog, "changeButton"));
 
         // A new entry is selected at once, unused.
-        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("Ананас")); },
-                    dialog, "the new-entry dialog");
+        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", "Ананас"); }, dialog,
+                    "the new-entry dialog");
         click(dialog, "addButton");
-        EXPECT_EQ(selectedText(entries), QStringLiteral("Ананас"));
+        EXPECT_EQ(selectedText(entries), "Ананас");
         EXPECT_EQ(usage->count(), 0);
         EXPECT_TRUE(enabled(dialog, "deleteButton"));
         click(dialog, "exitButton");
@@ -117,8 +117,8 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
 }
 
 TEST_P(DictionaryWork, RenamingARecipeThereRenamesItEverywhere) {
-    const int section = t.addSection(QStringLiteral("Выпечка"));
-    const int blini = t.addRecipe(QStringLiteral("Блины"), section);
+    const int section = t.addSection("Выпечка");
+    const int blini = t.addRecipe("Блины", section);
     use(blini, addEntry("Мука"));
     CMainFrame frame(t.db);
     frame.show();
@@ -126,29 +126,28 @@ TEST_P(DictionaryWork, RenamingARecipeThereRenamesItEverywhere) {
     QTreeWidgetItem* sectionItem = tree->findChild(nullptr, section);
     tree->expandSection(sectionItem);
     tree->selectEntry(tree->findChild(sectionItem, catalog::recipeValue(blini)));
-    frame.foundListView()->appendResult(QStringLiteral("Блины"), blini);
+    frame.foundListView()->appendResult("Блины", blini);
     ASSERT_EQ(frame.recipeView()->CurrentRecipeId(), blini);
 
     withDialog(frame, GetParam().command, [&](QWidget* dialog) {
         auto usage = child<QListWidget>(dialog, "usage");
         usage->setCurrentRow(0);
-        onNextModal(
-            [](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("Блинчики")); },
-            dialog, "the recipe editor");
+        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", "Блинчики"); }, dialog,
+                    "the recipe editor");
         click(dialog, "editRecipeButton");
         EXPECT_EQ(listTexts(usage), QStringList{"Блинчики"});
 
         // Renaming the entry itself shows at once in the recipe view behind.
-        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", QStringLiteral("Зерно")); },
-                    dialog, "the rename dialog");
+        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", "Зерно"); }, dialog,
+                    "the rename dialog");
         click(dialog, "changeButton");
-        EXPECT_TRUE(frame.recipeView()->toPlainText().contains(QStringLiteral("Зерно")))
+        EXPECT_TRUE(frame.recipeView()->toPlainText().contains("Зерно"))
             << frame.recipeView()->toPlainText().toStdString();
         click(dialog, "exitButton");
     });
     EXPECT_EQ(texts(sectionItem), QStringList{"Блинчики"});
     EXPECT_EQ(frame.foundListView()->texts(), QStringList{"Блинчики"});
-    EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith(QStringLiteral("Блинчики")));
+    EXPECT_TRUE(frame.recipeView()->toPlainText().startsWith("Блинчики"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, DictionaryWork,

@@ -35,7 +35,7 @@ void killAfter(const QString& program, const QStringList& args, int ms) {
 
 TEST(CrashSafety, AKilledImportStoresAllOfTheFileOrNone) {
     TestDb t;
-    t.addRecipe(QStringLiteral("Было до импорта"));
+    t.addRecipe("Было до импорта");
     // A file that takes the tool a good while to read.
     QByteArray file = "Ovelta 2.01\r\nCATALOG=Большой\r\n";
     for (int i = 0; i < 4000; ++i) {
@@ -65,7 +65,7 @@ TEST(CrashSafety, AKilledImportStoresAllOfTheFileOrNone) {
     qint64 recipes = 1;
     for (int ms : {whole / 10, whole / 2, whole * 9 / 10, whole / 3}) {
         killAfter(QStringLiteral(OVELTA_DB_TOOL), {"import", "--db", t.path(), path}, ms);
-        EXPECT_EQ(integrity(t.path()), QStringLiteral("ok")) << "killed after " << ms << " ms";
+        EXPECT_EQ(integrity(t.path()), "ok") << "killed after " << ms << " ms";
         const qint64 now = count(t.path(), "SELECT count(*) FROM Recipes");
         EXPECT_TRUE(now == recipes || now == recipes + 4000) << now << " after " << ms << " ms";
         EXPECT_EQ(count(t.path(), "SELECT count(*) FROM Ingredients"), (now - 1) * 10);
@@ -83,7 +83,7 @@ TEST(CrashSafety, ARecipeKilledWhileSavingIsWhollyThereOrNotAtAll) {
         QThread::msleep(ulong(ms));
         ::kill(pid_t(p.processId()), SIGKILL);
         p.waitForFinished(10000);
-        EXPECT_EQ(integrity(t.path()), QStringLiteral("ok"));
+        EXPECT_EQ(integrity(t.path()), "ok");
         // Every recipe has all of its 50 lines; no line is left waiting for a recipe.
         EXPECT_EQ(count(t.path(), "SELECT count(*) FROM (SELECT r.ID FROM Recipes r LEFT JOIN "
                                   "Ingredients i ON i.Recipe = r.ID GROUP BY r.ID "

@@ -30,9 +30,8 @@ QByteArray noise(qsizetype size) {
 // Texts that have broken programs before: quotes, patterns, escapes, braces, control
 // characters, and characters code page 1251 lacks (one beyond 16 bits among them).
 const QStringList kNasty = {
-    QStringLiteral("д'Артаньян \"Пирог\""), QStringLiteral("50% _скидка_"),
-    QStringLiteral("C:\\путь\\{файл}"),     QStringLiteral("таб\tи\x01\x07звонок"),
-    QStringLiteral("中文 \U0001F375 ∑"),    QStringLiteral("'; DROP TABLE Recipes; --"),
+    "д'Артаньян \"Пирог\"", "50% _скидка_",      "C:\\путь\\{файл}",
+    "таб\tи\x01\x07звонок", "中文 \U0001F375 ∑", "'; DROP TABLE Recipes; --",
 };
 
 } // namespace
@@ -46,7 +45,7 @@ TEST(Hostile, TwoCopiesOnOneCollection) {
         CCookbookApp second(t.path());
         EXPECT_FALSE(second.initInstance());
         EXPECT_EQ(second.mainWindow(), nullptr);
-        EXPECT_TRUE(lastMessage().contains(QStringLiteral("уже открыта другой копией")))
+        EXPECT_TRUE(lastMessage().contains("уже открыта другой копией"))
             << lastMessage().toStdString();
     }
     // The companion tool meets the first copy's unfinished work: it waits briefly, then
@@ -61,7 +60,7 @@ TEST(Hostile, TwoCopiesOnOneCollection) {
     ASSERT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.exitCode(), 1);
     EXPECT_GE(timer.elapsed(), 2000);
-    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains(QStringLiteral("занята")));
+    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains("занята"));
     visit.commit();
     EXPECT_EQ(number(first.database(), "SELECT count(*) FROM Recipes"), 1);
 }
@@ -97,7 +96,7 @@ TEST(Hostile, NastyTextsGoEverywhereAndComeBackAsTyped) {
 
 TEST(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
     TestDb t;
-    t.addRecipe(QStringLiteral("Своё"));
+    t.addRecipe("Своё");
     NoProgress quiet;
     auto refusal = [&](const QString& path) {
         return failureOf([&] { exchange::importFile(t.db, path, quiet); }).section(':', 0, 0);
@@ -107,7 +106,7 @@ TEST(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
     writeFile(dir + "/garbage.ovl", noise(100000));
     writeFile(dir + "/empty.ovl", QByteArray());
     for (const char* name : {"bom.ovl", "garbage.ovl", "empty.ovl"})
-        EXPECT_EQ(refusal(dir + "/" + name), QStringLiteral("format 1")) << name;
+        EXPECT_EQ(refusal(dir + "/" + name), "format 1") << name;
     // Reading a pipe or /dev/zero would never end, nor a file over the limit (sparse here, so
     // it takes no disk) in any sensible time: each is refused unread.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir + "/pipe.ovl").constData(), 0600), 0);
@@ -117,7 +116,7 @@ TEST(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
     huge.close();
     for (const QString& path : {dir, dir + "/vanished.ovl", QStringLiteral("/dev/zero"),
                                 dir + "/pipe.ovl", dir + "/huge.ovl"})
-        EXPECT_EQ(refusal(path), QStringLiteral("file 0")) << path.toStdString();
+        EXPECT_EQ(refusal(path), "file 0") << path.toStdString();
     EXPECT_EQ(failureOf([&] { exchange::importFile(t.db, dir + "/huge.ovl", quiet); }),
               QStringLiteral("file 0: Не могу открыть файл huge.ovl: файл больше 1024 МБ, это не "
                              "файл обмена"));
@@ -141,19 +140,19 @@ TEST(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
 // One large file, a hundred megabytes: all of it or nothing.
 TEST(Hostile, AHundredMegabyteFileGoesInWholeOrNotAtAll) {
     TestDb t;
-    t.addRecipe(QStringLiteral("Своё"));
+    t.addRecipe("Своё");
     const QString dir = t.dir();
     const qint64 hundredMegabytes = 100LL << 20;
 
     QByteArray recipe =
         rtf::toCp1251(QStringLiteral("RECIPE=Пирог\r\nINGREDIENT=Мука\r\nQUANTITY=200\r\n"
                                      "UNIT=г\r\n~INGREDIENT\r\n"));
-    const QByteArray step = rtf::toCp1251(QStringLiteral("Замесить тесто и дать постоять. "));
+    const QByteArray step = rtf::toCp1251("Замесить тесто и дать постоять. ");
     for (int i = 0; i < 10; ++i)
         recipe += step.repeated(30) + "\r\n";
     recipe += "~RECIPE\r\n";
     const int copies = int(hundredMegabytes / recipe.size()) + 1;
-    const QByteArray body = "Ovelta 2.01\r\n" + rtf::toCp1251(QStringLiteral("CATALOG=Много\r\n")) +
+    const QByteArray body = "Ovelta 2.01\r\n" + rtf::toCp1251("CATALOG=Много\r\n") +
                             recipe.repeated(copies) + "~CATALOG\r\n";
     ASSERT_GE(body.size(), hundredMegabytes);
 
@@ -176,5 +175,5 @@ TEST(Hostile, AHundredMegabyteFileGoesInWholeOrNotAtAll) {
     EXPECT_EQ(progress.high, body.size());
     EXPECT_EQ(progress.last(), body.size());
     EXPECT_TRUE(std::is_sorted(progress.positions.begin(), progress.positions.end()));
-    EXPECT_EQ(textOf(t.db, "PRAGMA integrity_check"), QStringLiteral("ok"));
+    EXPECT_EQ(textOf(t.db, "PRAGMA integrity_check"), "ok");
 }

@@ -49,7 +49,7 @@ TEST(SearchStore, NameSearchFindsAnywhereIgnoringCaseSortedByName) {
     EXPECT_TRUE(found("каша").isEmpty());
     EXPECT_EQ(found(" ").size(), 4);
     // е and ё are one letter to a Russian reader, both ways and in both cases.
-    t.addRecipe(QStringLiteral("Киёр"));
+    t.addRecipe("Киёр");
     EXPECT_EQ(found("мед"), QStringList{"Блины с мёдом"});
     EXPECT_EQ(found("МЁД"), QStringList{"Блины с мёдом"});
     EXPECT_EQ(found("киер"), QStringList{"Киёр"});
@@ -60,9 +60,9 @@ TEST(SearchStore, NameSearchFindsAnywhereIgnoringCaseSortedByName) {
 
 TEST(SearchStore, ProductSearchListsEveryUseAndChainsEndAtTheTop) {
     TestDb t;
-    int a = t.addSection(QStringLiteral("А"));
-    int b = t.addSection(QStringLiteral("Б"), a);
-    int c = t.addSection(QStringLiteral("В"), b);
+    int a = t.addSection("А");
+    int b = t.addSection("Б", a);
+    int c = t.addSection("В", b);
     int deep = t.recipe("Глубокий", {{"Яйцо", 1}, {"Яйцо", 2}}, c);
     int top = t.recipe("Верхний", {{"Яйцо", 1}});
     t.addLine(0, t.product("Яйцо"), 2, 0); // a line of a recipe still being written
@@ -82,9 +82,8 @@ TEST(SearchStore, ProductSearchListsEveryUseAndChainsEndAtTheTop) {
 class SearchCommandsTest : public ::testing::Test {
 protected:
     TestDb t;
-    const int a = t.addSection(QStringLiteral("Выпечка"));
-    const int c =
-        t.addSection(QStringLiteral("Блинная"), t.addSection(QStringLiteral("Сладкая"), a));
+    const int a = t.addSection("Выпечка");
+    const int c = t.addSection("Блинная", t.addSection("Сладкая", a));
     const int deep = t.recipe("Блины с мёдом", {{"Яйцо", 1, "шт"}, {"Яйцо", 2, "шт"}}, c, "Печь");
     const int root = t.recipe("Блинный торт");
     const int twin1 = t.recipe("Щи", {}, 0, "Первые");
@@ -97,28 +96,28 @@ TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBeha
     CFoundListView* list = frame.foundListView();
 
     onNextModal([](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Поиск рецепта"));
+        EXPECT_EQ(w->windowTitle(), "Поиск рецепта");
         click(w, "findButton"); // empty: refused, dialog stays
         EXPECT_TRUE(w->isVisible());
-        child<QLineEdit>(w, "text")->setText(QStringLiteral("блин"));
+        child<QLineEdit>(w, "text")->setText("блин");
         click(w, "findButton");
     });
     frame.runCommand(ID_FIND_RECIPE);
-    EXPECT_EQ(Prompts::shown().at(0).text, QStringLiteral("Введите строку для поиска"));
+    EXPECT_EQ(Prompts::shown().at(0).text, "Введите строку для поиска");
     EXPECT_EQ(list->texts(), (QStringList{"Блинный торт", "Блины с мёдом"}));
     EXPECT_EQ(list->recipeAt(1), deep);
     EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), 0); // filling shows nothing
 
     Prompts::clear();
-    searchFor(QStringLiteral("компот"));
+    searchFor("компот");
     frame.runCommand(ID_FIND_RECIPE);
     EXPECT_EQ(list->rowCount(), 0);
     ASSERT_EQ(Prompts::shown().size(), 1u);
-    EXPECT_EQ(Prompts::shown()[0].text, QStringLiteral("По данному запросу ничего не найдено"));
-    EXPECT_EQ(Prompts::shown()[0].caption, QStringLiteral("Поиск"));
+    EXPECT_EQ(Prompts::shown()[0].text, "По данному запросу ничего не найдено");
+    EXPECT_EQ(Prompts::shown()[0].caption, "Поиск");
 
     // Two recipes of one name are two rows; each shows its own recipe.
-    searchFor(QStringLiteral("щи"));
+    searchFor("щи");
     frame.runCommand(ID_FIND_RECIPE);
     ASSERT_EQ(list->rowCount(), 2);
     list->selectRow(0);
@@ -137,7 +136,7 @@ TEST_F(SearchCommandsTest, ProductSearchAndContextMenu) {
 
     onNextModal([](QWidget* picker) {
         auto l = child<QListWidget>(picker, "list");
-        l->setCurrentItem(l->findItems(QStringLiteral("Яйцо"), Qt::MatchExactly).at(0));
+        l->setCurrentItem(l->findItems("Яйцо", Qt::MatchExactly).at(0));
         click(picker, "chooseButton");
     });
     frame.runCommand(ID_FIND_BY_PRODUCT);
@@ -160,13 +159,12 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     CCatalogView* tree = frame.catalogView();
 
     frame.runCommand(ID_LOCATE_IN_CATALOG);
-    EXPECT_EQ(Prompts::shown().back().text,
-              QStringLiteral("Не выбран рецепт в списке результатов поиска"));
+    EXPECT_EQ(Prompts::shown().back().text, "Не выбран рецепт в списке результатов поиска");
     EXPECT_EQ(Prompts::shown().back().icon, Prompts::Icon::Error);
 
-    list->appendResult(QStringLiteral("Блины с мёдом"), deep);
-    list->appendResult(QStringLiteral("Блинный торт"), root);
-    list->appendResult(QStringLiteral("Удалённый"), 9999);
+    list->appendResult("Блины с мёдом", deep);
+    list->appendResult("Блинный торт", root);
+    list->appendResult("Удалённый", 9999);
     list->selectRow(0);
     frame.runCommand(ID_LOCATE_IN_CATALOG);
     QStringList chain; // from the selected recipe up, each section open
@@ -178,7 +176,7 @@ TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
     list->selectRow(1);
     frame.runCommand(ID_LOCATE_IN_CATALOG);
     ASSERT_NE(tree->selectedEntry(), nullptr);
-    EXPECT_EQ(tree->selectedEntry()->text(0), QStringLiteral("Блинный торт"));
+    EXPECT_EQ(tree->selectedEntry()->text(0), "Блинный торт");
     EXPECT_EQ(tree->selectedEntry()->parent(), nullptr);
     EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
 
@@ -204,7 +202,7 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
     EXPECT_TRUE(search::findByNameAsTyped(t.db, QString()).empty());
     // This connection's renames, additions and deletions, at once.
     t.db.exec("UPDATE Recipes SET Name='Суп гороховый' WHERE Name='Суп'");
-    const int added = t.addRecipe(QStringLiteral("Суп-лапша"));
+    const int added = t.addRecipe("Суп-лапша");
     t.db.exec("DELETE FROM Recipes WHERE Name='суп_2'");
     EXPECT_EQ(typed("суп"), (QStringList{"Суп гороховый", "Суп-лапша"}));
     // A change that is rolled back leaves the names as they were.
@@ -239,7 +237,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     EXPECT_TRUE(find("\"*: ()").empty()); // no words, and nothing read as query syntax
     // As the user types, the last word may be unfinished: it matches as a beginning.
     EXPECT_TRUE(find("кеф").empty());
-    EXPECT_EQ(names(search::findByText(t.db, QStringLiteral("кеф"), true)),
+    EXPECT_EQ(names(search::findByText(t.db, "кеф", true)),
               (QStringList{"Блины на кефире", "Оладьи", "Пирог"}));
 
     // A change rolled back leaves no trace; a product renamed renames it in every recipe.
@@ -273,7 +271,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
 
 TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
     for (const char* n : {"Борщ", "Щи", "Суп с фрикадельками", "Суп-пюре"})
-        t.addRecipe(QString::fromUtf8(n), 0, QStringLiteral("Варить на медленном огне."));
+        t.addRecipe(QString::fromUtf8(n), 0, "Варить на медленном огне.");
     CMainFrame frame(t.db);
     frame.show();
     QApplication::setActiveWindow(&frame);
@@ -285,9 +283,9 @@ TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
         for (QChar letter : text)
             box->field()->insert(QString(letter));
     };
-    type(QStringLiteral("суп"));
+    type("суп");
     EXPECT_EQ(frame.foundListView()->texts(), (QStringList{"Суп с фрикадельками", "Суп-пюре"}));
-    type(QStringLiteral("-"));
+    type("-");
     EXPECT_EQ(frame.foundListView()->texts(), QStringList{"Суп-пюре"});
     QTest::keyClick(box->field(), Qt::Key_Down);
     EXPECT_EQ(QApplication::focusWidget(), frame.foundListView());
@@ -299,7 +297,7 @@ TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
     // In the texts: "Поиск в тексте" turns the box to words of the methods.
     frame.runCommand(ID_FIND_TEXT);
     EXPECT_TRUE(box->inText());
-    type(QStringLiteral("медленно"));
+    type("медленно");
     EXPECT_EQ(frame.foundListView()->rowCount(), 4);
     EXPECT_TRUE(Prompts::shown().empty()) << "the box never asks or tells anything";
 }

@@ -53,9 +53,9 @@ TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_LE(screen.width(), 1024) << "the test runs on a small screen";
     TestDb t;
-    const int section = t.addSection(QStringLiteral("Супы"));
-    const int recipe = t.addRecipe(QStringLiteral("Борщ"), section, QStringLiteral("Варить"));
-    const int product = t.addProduct(QStringLiteral("Свёкла"));
+    const int section = t.addSection("Супы");
+    const int recipe = t.addRecipe("Борщ", section, "Варить");
+    const int product = t.addProduct("Свёкла");
     t.addLine(recipe, product, 2, 0);
 
     CMainFrame frame(t.db);
@@ -86,8 +86,7 @@ TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
         {"find", [&] { return std::make_unique<CFindDlg>(&frame); }},
         {"on hand", [&] { return std::make_unique<CProductsList>(t.db, &frame); }},
         {"always present", [&] { return std::make_unique<CProductsAlwaysList>(t.db, &frame); }},
-        {"servings",
-         [&] { return std::make_unique<CRecipeQuantity>(QStringLiteral("Борщ"), 2, &frame); }},
+        {"servings", [&] { return std::make_unique<CRecipeQuantity>("Борщ", 2, &frame); }},
         {"menu", [&] { return std::make_unique<CMenuForm>(t.db, &frame); }},
         {"what is missing", [&] { return std::make_unique<CMissingList>(t.db, &frame); }},
         {"shopping list", [&] { return std::make_unique<CShoppingList>(t.db, &frame); }},
