@@ -34,7 +34,7 @@ TEST(Schema, NewCollectionHasEveryTableAtItsVersion) {
 }
 
 TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
-    for (const QString& from : {"1.01", "2.01", "2.02"}) {
+    for (const QString from : {"1.01", "2.01", "2.02"}) {
         TestDb t(from);
         t.addRecipe("Борщ");
         schema::UpgradeResult r = schema::upgrade(t.db);
@@ -50,7 +50,7 @@ TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
 }
 
 TEST(Schema, UpgradeLeavesCurrentUnknownAndMissingVersionsAlone) {
-    for (const QString& version : {"2.02 ", "1.1", "4.00"}) {
+    for (const QString version : {"2.02 ", "1.1", "4.00"}) {
         TestDb t("2.02");
         setVersion(t.db, version);
         schema::UpgradeResult r = schema::upgrade(t.db);
