@@ -152,9 +152,12 @@ struct Command {
 };
 
 // True for no section, or one the collection has.
-bool sectionExists(Database& db, std::optional<int> section) {
-    return !section || !std::holds_alternative<std::monostate>(
-                           db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(*section)}));
+// 0 when no --section was given or it names a section; otherwise says so and gives 1.
+int missingSection(Database& db, std::optional<int> section) {
+    if (!section || !std::holds_alternative<std::monostate>(
+                        db.scalar("SELECT 1 FROM Catalog WHERE ID=?", {qint64(*section)})))
+        return 0;
+    return failure(QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*section));
 }
 
 // Prints the rows a command lists; 1 when standard output refuses them.
@@ -351,9 +354,8 @@ int importRecipeCommand(const QStringList& args) {
     if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(section)).isEmpty())
         return usageError(e);
     return onCollection(c, [&](Database& db) {
-        if (!sectionExists(db, section))
-            return failure(
-                QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*section));
+        if (const int code = missingSection(db, section))
+            return code;
         const int sectionId = section.value_or(0);
         try {
             const intake::ReadRecipe read = intake::readFile(c.arg(0));
@@ -431,9 +433,8 @@ int exportCommand(const QStringList& args) {
     if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(id)).isEmpty())
         return usageError(e);
     return onCollection(c, [&](Database& db) {
-        if (!sectionExists(db, id))
-            return failure(
-                QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*id));
+        if (const int code = missingSection(db, id))
+            return code;
         try {
             const exchange::ExportResult r = exchange::exportToFile(db, id, c.arg(0));
             QStringList out{QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено "
