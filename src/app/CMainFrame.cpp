@@ -39,6 +39,7 @@
 #include <QWhatsThis>
 
 CMainFrame::CMainFrame(Database& db, QWidget* parent) : QMainWindow(parent), m_db(db) {
+    TopLevelReadAhead topLevel(m_db);
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QStringLiteral("Ovelta 3.01"));
     setWindowIcon(applicationIcon());
@@ -54,6 +55,7 @@ CMainFrame::CMainFrame(Database& db, QWidget* parent) : QMainWindow(parent), m_d
     const QRect screen = this->screen()->availableGeometry();
     resize(std::min(1000, screen.width() * 9 / 10), std::min(700, screen.height() * 85 / 100));
     restoreSettings();
+    m_catalog->loadTopLevel(&topLevel);
 }
 
 void CMainFrame::setShortcuts() {
@@ -273,7 +275,6 @@ void CMainFrame::createPanes() {
 void CMainFrame::connectPanes() {
     m_catalog->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });
     m_catalog->setCommandRunner([this](int id) { runCommand(id); });
-    m_catalog->loadTopLevel();
 
     m_catalogCommands = std::make_unique<CatalogCommands>(m_db, *m_catalog, this);
     setCommandHandler(ID_ADD_SECTION, [this] { m_catalogCommands->addSection(); });

@@ -1,6 +1,7 @@
 #include "CCatalogView.h"
 
 #include "CatalogStore.h"
+#include "data/Database.h"
 #include "data/TextOrder.h"
 #include "ui/BusyCursor.h"
 #include "ui/Commands.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QCollatorSortKey>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -125,11 +127,12 @@ namespace {
 // Items for a section's contents as read from the database, in the Russian order;
 // sections get a placeholder. Sorting here, by keys made once and without the tree's
 // per-comparison casts, is what keeps opening the top of a large collection quick.
-QList<QTreeWidgetItem*> makeItems(const std::vector<catalog::Entry>& entries) {
+QList<QTreeWidgetItem*> makeItems(const std::vector<catalog::Entry>& entries,
+                                  const QCollator& collator = russianCollator()) {
     std::vector<QCollatorSortKey> keys;
     keys.reserve(entries.size());
     for (const catalog::Entry& e : entries)
-        keys.push_back(russianCollator().sortKey(e.name));
+        keys.push_back(collator.sortKey(e.name));
     std::vector<size_t> order(entries.size());
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(),
@@ -148,10 +151,38 @@ QList<QTreeWidgetItem*> makeItems(const std::vector<catalog::Entry>& entries) {
 
 } // namespace
 
-void CCatalogView::loadTopLevel() {
+TopLevelReadAhead::TopLevelReadAhead(const Database& db) {
+    if (db.transactionDepth() > 0 || !QFileInfo(db.path()).isFile())
+        return;
+    // Items that belong to no tree yet are plain data, which this thread may make.
+    m_items = std::async(std::launch::async, [path = db.path()] {
+        Database own;
+        own.open(path, Database::OpenMode::Existing);
+        return makeItems(catalog::children(own, 0), newRussianCollator());
+    });
+}
+
+TopLevelReadAhead::~TopLevelReadAhead() {
+    if (std::optional<QList<QTreeWidgetItem*>> items = take())
+        qDeleteAll(*items);
+}
+
+std::optional<QList<QTreeWidgetItem*>> TopLevelReadAhead::take() {
+    if (!m_items.valid())
+        return std::nullopt;
+    try {
+        return m_items.get();
+    } catch (const std::exception&) {
+        // The tree reads for itself, and tells of the failure in the usual way.
+        return std::nullopt;
+    }
+}
+
+void CCatalogView::loadTopLevel(TopLevelReadAhead* ahead) {
     BusyCursor busy;
     clear();
-    addTopLevelItems(makeItems(catalog::children(m_db, 0)));
+    std::optional<QList<QTreeWidgetItem*>> items = ahead ? ahead->take() : std::nullopt;
+    addTopLevelItems(items ? *items : makeItems(catalog::children(m_db, 0)));
 }
 
 QTreeWidgetItem* CCatalogView::insertEntry(QTreeWidgetItem* parent, const QString& text,

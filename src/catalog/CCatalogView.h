@@ -4,11 +4,32 @@
 #include <QPoint>
 #include <QTreeWidget>
 #include <functional>
+#include <future>
+#include <optional>
 
 class Database;
 class QLabel;
 class QMenu;
 class QTimer;
+
+// The top level of a collection read on a thread of its own, through a connection of its
+// own, while the window around the tree is being made: at a hundred thousand recipes the
+// top level alone holds thousands of entries, and start-up need not wait for them.
+class TopLevelReadAhead {
+public:
+    // Reads nothing when db has a transaction open (another connection would not see its
+    // changes) or is not a file.
+    explicit TopLevelReadAhead(const Database& db);
+    ~TopLevelReadAhead();
+    TopLevelReadAhead(const TopLevelReadAhead&) = delete;
+    TopLevelReadAhead& operator=(const TopLevelReadAhead&) = delete;
+
+    // The items in their order, once; nothing when the read failed or never started.
+    std::optional<QList<QTreeWidgetItem*>> take();
+
+private:
+    std::future<QList<QTreeWidgetItem*>> m_items;
+};
 
 // The catalog tree: sections with their recipes, in the left pane. A section's contents
 // are read from the database the first time it is opened; until then it holds one
@@ -27,8 +48,9 @@ public:
     static qint32 itemValue(const QTreeWidgetItem* item);
     static bool isPlaceholder(const QTreeWidgetItem* item);
 
-    // Reads the top level from the database (once, at creation).
-    void loadTopLevel();
+    // Reads the top level from the database (once, at creation), or takes it from a read
+    // ahead when that succeeded.
+    void loadTopLevel(TopLevelReadAhead* ahead = nullptr);
     // Adds an item as the last child of parent (top level when null); a section gets a
     // placeholder child when it has contents still to be read.
     QTreeWidgetItem* insertEntry(QTreeWidgetItem* parent, const QString& text, qint32 value,

@@ -4,14 +4,16 @@
 #include <QLocale>
 #include <sqlite3.h>
 
+QCollator newRussianCollator() {
+    QCollator c(QLocale(QLocale::Russian, QLocale::Russia));
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    c.setNumericMode(false);
+    c.setIgnorePunctuation(false);
+    return c;
+}
+
 const QCollator& russianCollator() {
-    static const QCollator collator = [] {
-        QCollator c(QLocale(QLocale::Russian, QLocale::Russia));
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(false);
-        c.setIgnorePunctuation(false);
-        return c;
-    }();
+    static const QCollator collator = newRussianCollator();
     return collator;
 }
 

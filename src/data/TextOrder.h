@@ -10,6 +10,8 @@
 // The one alphabetical order of the program's lists and tree: Russian, ignoring letter
 // case, with ё beside е as a Russian reader expects.
 const QCollator& russianCollator();
+// A collator of that order of its own: one collator must not be used by two threads.
+QCollator newRussianCollator();
 
 inline bool russianLess(const QString& a, const QString& b) {
     return russianCollator().compare(a, b) < 0;

@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
+#include "data/Database.h"
 #include "recipes/CRView.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
@@ -66,6 +67,14 @@ TEST_F(CatalogView, LoadsOnDemandInRussianOrder) {
     EXPECT_EQ(menuIds(onSection.get()), (QList<int>{131, 132, 133, 0, 136}));
     std::unique_ptr<QMenu> onRecipe(tree->buildContextMenu(byText(soupItem, "щи"), nullptr));
     EXPECT_EQ(menuIds(onRecipe.get()), (QList<int>{137, 138, 0, 160}));
+
+    // The top level is read ahead by a connection of its own, which cannot see what an
+    // open transaction has not yet written.
+    Transaction pending(t.db);
+    t.recipe("Ёжики");
+    CMainFrame during(t.db);
+    EXPECT_EQ(texts(during.catalogView()->invisibleRootItem()),
+              (QStringList{"авокадо-тост", "Бутерброды", "Ёжики", "Пусто", "Супы"}));
 }
 
 TEST_F(CatalogView, SelectingShowsTheRecipeAndDropsVanishedOnes) {
