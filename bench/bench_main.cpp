@@ -9,6 +9,7 @@
 #include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "data/Schema.h"
+#include "exchange/ExchangeFormat.h"
 #include "exchange/ExchangeStore.h"
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
@@ -25,6 +26,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -509,10 +511,39 @@ void BM_StartupToPaintedWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_StartupToPaintedWindow)->Unit(benchmark::kMillisecond);
 
+// The process's peak resident memory in kilobytes since the last reset, or -1 where the
+// system does not tell it.
+qint64 peakKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// Telling whether 24 MB of Cyrillic UTF-8 is UTF-8 must not decode a copy of it: the peak
+// grows by less than 8 MB.
+void encodingCheckMemory() {
+    const QByteArray bytes = QByteArray("Ovelta 2.01\r\nRECIPE=") +
+                             QStringLiteral("Щи\r\n").toUtf8().repeated(4 * 1024 * 1024);
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1 || peakKb() < 0)
+        return;
+    clear.close();
+    const qint64 before = peakKb();
+    exchange::Lines lines(bytes);
+    const bool utf8 = lines.isUtf8();
+    std::printf("peak memory added by telling the encoding of 24 MB: %.1f MB (%s, target < 8)\n",
+                double(peakKb() - before) / 1024, utf8 ? "UTF-8" : "not UTF-8?");
+}
+
 // Opens a collection as the program does, expands every section of the tree, and reports
 // the peak memory of the whole process. Run on a collection made by ovelta-generate, so
 // that making it does not count.
 int peakMemory(const QString& path) {
+    encodingCheckMemory();
     CCookbookApp app(path);
     if (!app.initInstance())
         return 1;

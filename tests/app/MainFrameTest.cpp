@@ -4,20 +4,14 @@
 #include "catalog/CatalogStore.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
-#include "search/CSearchBox.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
-#include "ui/Icons.h"
 
 #include <QCoreApplication>
-#include <QDialog>
 #include <QFile>
-#include <QHeaderView>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
@@ -25,22 +19,6 @@
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QWhatsThis>
-
-namespace {
-
-QString plain(QString text) {
-    return text.remove(QLatin1Char('&'));
-}
-
-// "text" for an action, "-" for a separator.
-QStringList describe(const QList<QAction*>& actions) {
-    QStringList out;
-    for (QAction* a : actions)
-        out << (a->isSeparator() ? "-" : plain(a->text()));
-    return out;
-}
-
-} // namespace
 
 TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
     EXPECT_EQ(CMainFrame::columnWidths(85), (std::array<int, 3>{0, 0, 21}));
@@ -85,38 +63,6 @@ TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
     setClientWidth(800);
     EXPECT_TRUE(frame.catalogView()->isVisible());
     EXPECT_EQ(splitter->sizes().mid(0, 2), (QList<int>{300, 300}));
-}
-
-TEST(MainFrame, MenusAndToolbarHoldTheCommandsInOrder) {
-    TestDb t;
-    CMainFrame frame(t.db);
-    EXPECT_EQ(frame.windowTitle(), "Ovelta 3.01");
-    QStringList menus;
-    for (QAction* menu : frame.menuBar()->actions())
-        menus << plain(menu->text()) + ": " + describe(menu->menu()->actions()).join(", ");
-    EXPECT_EQ(
-        menus,
-        (QStringList{
-            "Файл: Импорт, Экспорт раздела, Экспорт всего содержания, -, Печать на принтер, "
-            "Предварительный просмотр, -, Выход",
-            "Содержание: Добавить раздел, Добавить подраздел, Переименовать раздел, Удалить "
-            "раздел, -, Рецепт из файла или текста",
-            "Ovelta: Добавить рецепт в выделенный раздел, Добавить рецепт в корневой раздел, "
-            "Изменить рецепт, Удалить рецепт",
-            "Поиск: Найти рецепт, Поиск по продукту, Поиск в тексте, Найти в содержании",
-            "Кухня: Что приготовить?, Чего не хватает?, Продукты в наличии, Постоянные "
-            "продукты, -, Меню, Добавить в меню, Список продуктов для меню, Список покупок",
-            "Сервис: Работа с продуктами, Работа с единицами",
-            "Вид: Панель инструментов, Панель состояния", "Помощь: Справка, -, О программе..."}));
-    // After the buttons, the search box; every button has a picture of its own.
-    EXPECT_EQ(frame.toolBar()->widgetForAction(frame.toolBar()->actions().last()),
-              static_cast<QWidget*>(frame.searchBox()));
-    for (int id : toolbarLayout())
-        EXPECT_TRUE(id == 0 || !drawnCommandPixmap(id).toImage().isNull()) << id;
-    EXPECT_NE(drawnCommandPixmap(130).toImage(), drawnCommandPixmap(133).toImage());
-    // Prompts and tooltips come from one string.
-    EXPECT_EQ(frame.action(ID_APP_EXIT)->statusTip(), "Выход из программы");
-    EXPECT_EQ(frame.action(ID_APP_EXIT)->toolTip(), "Выход");
 }
 
 TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
@@ -189,26 +135,6 @@ TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
                     "Recipe TEXT); INSERT INTO Recipes VALUES (1, 1, 'Щи', '')");
     tree->expandSection(tree->topLevelItem(0));
     EXPECT_EQ(texts(tree->topLevelItem(0)), QStringList{"Щи"});
-}
-
-TEST(MainFrame, DialogsOpenCentredOverTheWindowTheyBelongTo) {
-    TestDb t;
-    CMainFrame frame(t.db);
-    frame.setGeometry(60, 40, 700, 500); // inside the 800 by 600 screen of the tests
-    frame.show();
-    QApplication::setActiveWindow(&frame);
-    // A dialog whose owner is hidden, as the section-deletion choice is.
-    QWidget hiddenOwner(&frame, Qt::Window);
-    QDialog dialog(&hiddenOwner);
-    dialog.resize(200, 100);
-    QPoint centre;
-    QTimer::singleShot(0, &dialog, [&] {
-        centre = dialog.frameGeometry().center();
-        dialog.reject();
-    });
-    dialog.exec();
-    EXPECT_LE((centre - frame.frameGeometry().center()).manhattanLength(), 4)
-        << centre.x() << "," << centre.y();
 }
 
 TEST(Guide, ExplainsEveryCommandWithItsPictures) {

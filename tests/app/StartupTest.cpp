@@ -1,17 +1,12 @@
-#include "app/CAboutDlg.h"
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
-#include "data/Records.h"
 #include "search/SearchStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
-#include "ui/Commands.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <unistd.h>
 
 TEST(Startup, MissingForeignOrIncompleteFileGivesOneMessageAndNoWindow) {
@@ -132,20 +127,6 @@ TEST(Startup, AFailedUpgradeOrAnUnreadableCatalogStopsWithOneMessage) {
             << lastMessage().toStdString();
         EXPECT_EQ(fileBytes(t.path()), before);
     }
-}
-
-TEST(Startup, AboutBoxCountsRecipes) {
-    TestDb t;
-    EXPECT_EQ(CAboutDlg(t.db).countLine(), "В базе 0 рецептов.");
-    t.recipe("Борщ");
-    t.recipe("Щи", {}, t.addSection("Супы"));
-    CMainFrame frame(t.db);
-    frame.show();
-    withDialog(frame, ID_APP_ABOUT, [](QWidget* about) {
-        EXPECT_EQ(about->windowTitle(), "О программе");
-        EXPECT_EQ(child<QLabel>(about, "countLine")->text(), "В базе 2 рецептов.");
-        click(about, "closeButton");
-    });
 }
 
 TEST(Language, QtsOwnTextsAreRussian) {

@@ -6,10 +6,8 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScrollBar>
 
 namespace {
 
@@ -230,42 +228,4 @@ TEST_F(CatalogView, RealMouseDragsKeepEverythingTrue) {
     EXPECT_FALSE(drag(tree->findChild(soupItem, catalog::recipeValue(borscht)), QPoint(5, 300)));
     EXPECT_EQ(texts(soupItem), QStringList{"Щи"});
     EXPECT_TRUE(Prompts::shown().empty());
-}
-
-TEST_F(CatalogView, DraggingNearAnEdgeScrollsTowardsIt) {
-    for (int i = 0; i < 200; ++i)
-        t.addSection(QStringLiteral("Раздел %1").arg(i, 3, 10, QLatin1Char('0')));
-    CMainFrame frame(t.db);
-    frame.show();
-    CCatalogView* tree = frame.catalogView();
-    QScrollBar* bar = tree->verticalScrollBar();
-    ASSERT_GT(bar->maximum(), 20);
-    bar->setValue(bar->maximum() / 2);
-    const int middle = bar->value();
-    QTreeWidgetItem* item = tree->itemAt(QPoint(5, 5));
-    ASSERT_TRUE(item);
-    tree->beginDrag(item, QPoint(5, 5));
-
-    // Scrolling runs on a timer: run events until the bar has moved, for as long as a busy
-    // machine may need, rather than for a fixed number of ticks.
-    auto runEventsUntil = [](auto done, int ms) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    };
-    tree->dragMoveTo(QPoint(5, -10)); // above the tree: towards the top
-    runEventsUntil([&] { return bar->value() < middle; }, 5000);
-    EXPECT_LT(bar->value(), middle);
-    const int higher = bar->value();
-    tree->dragMoveTo(QPoint(5, tree->viewport()->height() + 10)); // below: towards the end
-    runEventsUntil([&] { return bar->value() > higher; }, 5000);
-    EXPECT_GT(bar->value(), higher);
-    tree->dragMoveTo(QPoint(5, tree->viewport()->height() / 2)); // inside: it stops
-    const int stopped = bar->value();
-    runEventsUntil([] { return false; }, 350);
-    EXPECT_EQ(bar->value(), stopped);
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(tree, &esc);
-    EXPECT_FALSE(tree->isDragging());
 }

@@ -1,13 +1,11 @@
 #include "exchange/ExchangeFormat.h"
 #include "exchange/ExchangeStore.h"
 #include "kitchen/KitchenStore.h"
-#include "recipes/RecipeStore.h"
 #include "support/ImportFailure.h"
 #include "support/RecordingProgress.h"
 #include "support/TestDb.h"
 
 #include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -354,37 +352,4 @@ TEST(ExchangeRead, EverySeedAndRegressionFileReadsWithoutHarm) {
         EXPECT_EQ(t.db.transactionDepth(), 0);
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Import_Ingredient"), 0);
     }
-}
-
-namespace {
-
-// The process's peak resident memory in kilobytes since the last reset.
-qint64 peakKb() {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
-bool resetPeak() {
-    QFile clear("/proc/self/clear_refs");
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
-
-} // namespace
-
-TEST(ExchangeRead, TellingTheEncodingCopiesNothing) {
-    // 24 MB of valid UTF-8 with Cyrillic text: decoding it to learn whether it decodes would
-    // hold twice that again.
-    QByteArray bytes = QByteArray("Ovelta 2.01\r\nRECIPE=") +
-                       QStringLiteral("Щи\r\n").toUtf8().repeated(4 * 1024 * 1024);
-    if (!resetPeak() || peakKb() < 0)
-        GTEST_SKIP() << "this system does not let a process read its peak memory";
-    const qint64 before = peakKb();
-    Lines lines(bytes);
-    EXPECT_TRUE(lines.isUtf8());
-    EXPECT_LT(peakKb() - before, 8 * 1024) << "kilobytes more at the peak";
 }

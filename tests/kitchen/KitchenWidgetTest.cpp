@@ -11,7 +11,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QProgressBar>
 #include <QSpinBox>
 
 namespace {
@@ -200,22 +199,6 @@ TEST(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
     EXPECT_EQ(frame.recipeView()->documentRtf(), kitchen::menuProductListRtf(t.db));
     EXPECT_EQ(results->texts(), QStringList{"Омлет"});
     EXPECT_EQ(results->recipeAt(0), a);
-}
-
-TEST(Progress, CentresOverTheOwnerAndFillsAtTheEnd) {
-    // An owner narrower than the window: the window starts left of it.
-    EXPECT_EQ(CProgress::placement({100, 50}, 200, 101, QSize(301, 40)), QPoint(50, 80));
-    EXPECT_EQ(CProgress::placement({10, 10}, 100, 100, QSize(103, 100)), QPoint(9, 10));
-
-    CProgress progress(nullptr);
-    progress.setRange(0, 5'000'000'000LL); // more than an int holds
-    progress.setPosition(2'500'000'000LL);
-    EXPECT_NEAR(double(progress.bar()->value()) / progress.bar()->maximum(), 0.5, 0.01);
-    progress.setPosition(5'000'000'000LL);
-    EXPECT_EQ(progress.bar()->value(), progress.bar()->maximum());
-    progress.setRange(0, 0);
-    progress.setPosition(0);
-    EXPECT_EQ(progress.bar()->value(), progress.bar()->maximum());
 }
 
 TEST(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) {

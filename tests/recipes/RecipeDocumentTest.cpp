@@ -5,12 +5,8 @@
 #include "recipes/RtfText.h"
 #include "support/TestDb.h"
 
-#include <QDir>
-#include <QFile>
-#include <QPrinter>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextLayout>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -176,31 +172,4 @@ TEST(RecipeView, AmountsStartInOneColumnWhateverTheNamesLength) {
     ASSERT_EQ(amountX.size(), 3u);
     EXPECT_EQ(amountX[0], amountX[1]);
     EXPECT_EQ(amountX[2], amountX[1]);
-}
-
-TEST(RecipeView, PrintsWithHalfInchMargins) {
-    TestDb t;
-    int r = t.addRecipe("Щи", 0, QString(4000, QLatin1Char('x')));
-    CRView view(t.db);
-    view.ShowRecipe(r);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString pdf = t.dir() + QStringLiteral("/recipe.pdf");
-    printer.setOutputFileName(pdf);
-    view.printTo(&printer);
-    EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Inch), QMarginsF(0.5, 0.5, 0.5, 0.5));
-    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF"));
-}
-
-TEST(RtfReader, EverySeedAndRegressionFileReadsWithoutHarm) {
-    const QDir dir(QStringLiteral(OVELTA_TEST_DATA "/fuzz/rtf"));
-    const QStringList files = dir.entryList(QDir::Files);
-    ASSERT_GE(files.size(), 3);
-    for (const QString& name : files) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        QTextDocument doc;
-        readRtf(f.readAll(), &doc);
-        EXPECT_FALSE(doc.toPlainText().contains("\\rtf")) << name.toStdString();
-    }
 }

@@ -158,13 +158,6 @@ INSTANTIATE_TEST_SUITE_P(Both, DictionaryWork,
                                                                               : "Units";
                          });
 
-TEST(DictionaryWorkEmpty, OpensWithBothListsEmptyAndNothingSelected) {
-    TestDb t;
-    CIngredientWork dialog(t.db);
-    EXPECT_EQ(dialog.entries()->count() + dialog.usage()->count(), 0);
-    EXPECT_FALSE(enabled(&dialog, "deleteButton") || enabled(&dialog, "changeButton"));
-}
-
 TEST(ReferenceStore, UsageListsEveryLineOfEveryRecipe) {
     TestDb t;
     const int a = t.recipe("Суп", {{"Соль", 1, "г"}});

@@ -1,15 +1,10 @@
 #include "app/CCookbookApp.h"
-#include "app/CMainFrame.h"
 #include "exchange/ExchangeStore.h"
-#include "kitchen/KitchenStore.h"
-#include "recipes/RecipeDocument.h"
 #include "recipes/RtfText.h"
-#include "search/SearchStore.h"
 #include "support/ImportFailure.h"
 #include "support/RecordingProgress.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
-#include "ui/Progress.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -26,13 +21,6 @@ QByteArray noise(qsizetype size) {
         block[i] = char((i * 7919) % 251);
     return block.repeated(int(size / block.size()) + 1).left(size);
 }
-
-// Texts that have broken programs before: quotes, patterns, escapes, braces, control
-// characters, and characters code page 1251 lacks (one beyond 16 bits among them).
-const QStringList kNasty = {
-    "д'Артаньян \"Пирог\"", "50% _скидка_",      "C:\\путь\\{файл}",
-    "таб\tи\x01\x07звонок", "中文 \U0001F375 ∑", "'; DROP TABLE Recipes; --",
-};
 
 } // namespace
 
@@ -63,35 +51,6 @@ TEST(Hostile, TwoCopiesOnOneCollection) {
     EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains("занята"));
     visit.commit();
     EXPECT_EQ(number(first.database(), "SELECT count(*) FROM Recipes"), 1);
-}
-
-TEST(Hostile, NastyTextsGoEverywhereAndComeBackAsTyped) {
-    TestDb t;
-    for (const QString& text : kNasty) {
-        const int section = t.addSection(text);
-        const int product = t.addProduct(text);
-        const int unit = t.addUnit(text);
-        const int recipe = t.addRecipe(text, section, text + "\r\n" + text);
-        t.addLine(recipe, product, 1.5f, unit);
-        kitchen::addProducts(t.db, kitchen::List::OnHand, {{product, text}});
-        kitchen::setMenuServings(t.db, recipe, 2);
-        EXPECT_FALSE(recipeRtf(t.db, recipe).isEmpty());
-        // The name search takes the text as typed, patterns and all.
-        EXPECT_FALSE(search::findByName(t.db, text).empty()) << text.toStdString();
-    }
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), kNasty.size());
-    NoProgress quiet;
-    EXPECT_EQ(kitchen::whatToCook(t.db, quiet).size(), size_t(kNasty.size()));
-    EXPECT_FALSE(kitchen::menuProductListRtf(t.db).isEmpty());
-
-    // Through the exchange file and back: everything the code page holds comes back.
-    exchange::ExportResult out;
-    const QByteArray file = exchange::exportBytes(t.db, std::nullopt, &out);
-    EXPECT_GT(out.replaced, 0);
-    TestDb copy;
-    exchange::importBytes(copy.db, file, quiet);
-    EXPECT_EQ(number(copy.db, "SELECT count(*) FROM Recipes"), kNasty.size());
-    EXPECT_EQ(textOf(copy.db, "SELECT Name FROM Recipes ORDER BY ID LIMIT 1"), kNasty[0]);
 }
 
 TEST(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {

@@ -21,7 +21,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QScreen>
-#include <QToolBar>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -103,20 +102,5 @@ TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
     for (const auto& [what, make] : windows) {
         std::unique_ptr<QWidget> w = make();
         expectFits(w.get(), what);
-    }
-}
-
-TEST(ScreenFit, ToolbarPicturesAreDrawnForTheScreensPixels) {
-    TestDb t;
-    CMainFrame frame(t.db);
-    frame.show();
-    const qreal ratio = frame.devicePixelRatioF();
-    for (QAction* a : frame.toolBar()->actions()) {
-        if (a->isSeparator() || frame.toolBar()->widgetForAction(a) == frame.searchBox())
-            continue;
-        const QPixmap p = a->icon().pixmap(frame.toolBar()->iconSize(), ratio);
-        // A picture scaled up from 16 pixels would look blurred at scale 2.
-        EXPECT_GE(p.width(), int(frame.toolBar()->iconSize().width() * ratio))
-            << a->text().toStdString();
     }
 }
