@@ -37,7 +37,7 @@ public:
           m_lines(db,
                   SqlText("SELECT i.Recipe, i.Ingredient, i.Quantity, i.Unit FROM Ingredients i "
                           "JOIN Recipes r ON r.ID = i.Recipe WHERE r.Catalog=? "
-                          "ORDER BY i.Recipe, i.ID")),
+                          "ORDER BY r.ID, i.ID")),
           m_productName(db, SqlText("SELECT Name FROM Ingredient WHERE ID=?")),
           m_unitName(db, SqlText("SELECT Name FROM Units WHERE ID=?")) {
         m_out.line(QString::fromLatin1(kHeader));

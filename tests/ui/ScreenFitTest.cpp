@@ -12,11 +12,8 @@
 #include "recipes/IngredientDialogs.h"
 #include "reference/CDictionaryWork.h"
 #include "search/CFindDlg.h"
-#include "search/CSearchBox.h"
 #include "support/TestDb.h"
 #include "ui/CProgress.h"
-#include "ui/Commands.h"
-#include "ui/Icons.h"
 
 #include <QAbstractButton>
 #include <QApplication>
