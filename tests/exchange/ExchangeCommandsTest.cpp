@@ -12,8 +12,7 @@ namespace {
 
 class ExchangeCommandTest : public ::testing::Test {
 protected:
-    // The last message and its caption, and the one before it.
-    static QString last() { return lastMessage() + " | " + Prompts::shown().back().caption; }
+    // The message before the last.
     static QString beforeLast() { return Prompts::shown().end()[-2].text; }
 };
 
@@ -30,26 +29,26 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     const QString out = t.dir() + "/out.ovl";
 
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), "Не выделен раздел | Ошибка");
+    EXPECT_EQ(lastShown(), "Ошибка: Не выделен раздел");
     QTreeWidgetItem* section = tree->findChild(nullptr, soups);
     tree->expandSection(section);
     tree->selectEntry(tree->findChild(section, catalog::recipeValue(borscht)));
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), "Не выделен раздел | Ошибка");
+    EXPECT_EQ(lastShown(), "Ошибка: Не выделен раздел");
 
     tree->selectEntry(section);
     Prompts::setNextAnswer(Prompts::No);
     frame.runCommand(ID_EXPORT_SECTION);
     EXPECT_EQ(beforeLast(), "Экспортировать раздел \"Супы\"?");
-    EXPECT_EQ(last(), "Экспорт отменен | Экспорт");
+    EXPECT_EQ(lastShown(), "Экспорт: Экспорт отменен");
     Prompts::setNextAnswer(Prompts::Yes); // and the save dialog is cancelled
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), "Экспорт отменен | Экспорт");
+    EXPECT_EQ(lastShown(), "Экспорт: Экспорт отменен");
 
     Prompts::setNextAnswer(Prompts::Yes);
     Prompts::setNextFileName(out);
     frame.runCommand(ID_EXPORT_SECTION);
-    EXPECT_EQ(last(), "Экспорт завершен | Экспорт");
+    EXPECT_EQ(lastShown(), "Экспорт: Экспорт завершен");
     // The save dialog opens in the documents folder, on a name after the section.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     EXPECT_EQ(Prompts::fileDialogStarts().back(), documents + QStringLiteral("/Супы.ovl"));
@@ -59,8 +58,8 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     Prompts::setNextFileName(out);
     frame.runCommand(ID_EXPORT_ALL);
     EXPECT_EQ(beforeLast(), "Экспортировать всё содержание?");
-    EXPECT_EQ(last(), QStringLiteral("Экспорт завершен\nСимволов, которых нет в кодировке 1251, "
-                                     "заменено на «?»: 1 | Экспорт"));
+    EXPECT_EQ(lastShown(), QStringLiteral("Экспорт: Экспорт завершен\nСимволов, которых нет в "
+                                          "кодировке 1251, заменено на «?»: 1"));
     EXPECT_EQ(Prompts::fileDialogStarts().back(), documents + QStringLiteral("/Ovelta.ovl"));
     EXPECT_TRUE(fileBytes(out).endsWith("RECIPE=\xd7\xe0\xe9 ?\r\n\r\n~RECIPE\r\n"));
 
@@ -73,8 +72,8 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     Prompts::setNextAnswer(Prompts::Yes);
     Prompts::setNextFileName(t.dir() + "/missing/dir/x.ovl");
     frame.runCommand(ID_EXPORT_ALL);
-    EXPECT_TRUE(last().contains("x.ovl")) << last().toStdString();
-    EXPECT_TRUE(last().endsWith("| Ошибка"));
+    EXPECT_TRUE(lastShown().startsWith("Ошибка: ") && lastShown().contains("x.ovl"))
+        << lastShown().toStdString();
 }
 
 TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
@@ -85,7 +84,7 @@ TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
     CCatalogView* tree = frame.catalogView();
 
     frame.runCommand(ID_IMPORT);
-    EXPECT_EQ(last(), "Импорт отменен | Импорт");
+    EXPECT_EQ(lastShown(), "Импорт: Импорт отменен");
     EXPECT_EQ(Prompts::fileDialogStarts(), std::vector<QString>{QStandardPaths::writableLocation(
                                                QStandardPaths::DocumentsLocation)});
 
@@ -93,7 +92,7 @@ TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
     writeFile(bad, "Ovelta 2.01 \r\nRECIPE=x\r\n");
     Prompts::setNextFileName(bad);
     frame.runCommand(ID_IMPORT);
-    EXPECT_EQ(last(), "Формат файла не поддерживается | Ошибка");
+    EXPECT_EQ(lastShown(), "Ошибка: Формат файла не поддерживается");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 0);
 
     const QString good = t.dir() + "/good.ovl";

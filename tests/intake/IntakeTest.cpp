@@ -84,33 +84,30 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
                                      "Жарить на горячей сковороде."}));
     EXPECT_TRUE(r.notice.isEmpty());
 
-    // @graph, a type array, a second block, sections whose names stay as lines.
-    r = readFile(dir + "graph.html");
-    EXPECT_EQ(r.title, "Борщ");
-    EXPECT_EQ(r.method, (QStringList{"Бульон", "Сварить бульон.", "Зажарка", "Обжарить свёклу.",
-                                     "Добавить в бульон."}));
-    // A head that declares no recipe: the body is read too.
-    r = readFile(dir + "bodyld.html");
-    EXPECT_EQ(r.title, "Окрошка на кефире");
-    EXPECT_EQ(r.ingredients.size(), 2);
-    r = readFile(dir + "microdata.html");
-    EXPECT_EQ(r.title, "Сырники");
-    EXPECT_EQ(r.ingredients, (QStringList{"Творог — 400 г", "1 яйцо", "2 ст. л. сахара"}));
-    EXPECT_EQ(r.method, (QStringList{"Размять творог.", "Сформовать и обжарить."}));
-    r = readFile(dir + "two.html");
-    EXPECT_EQ(r.title, "Первый");
-    EXPECT_EQ(r.method, QStringList{"Вскипятить."});
-    EXPECT_EQ(r.notice, "В файле рецептов: 2; взят первый.");
-    r = readFile(dir + "export.json");
-    EXPECT_EQ(r.ingredients.size(), 4);
-    EXPECT_EQ(r.method, (QStringList{"Смешать всё.", "Жарить на масле."}));
-    r = readFile(dir + "headed.txt");
-    EXPECT_EQ(r.title, "Каша гречневая");
-    EXPECT_EQ(r.ingredients.size(), 3);
-    EXPECT_EQ(r.method, (QStringList{"Промыть крупу.", "Залить водой и варить 20 минут."}));
-    r = readFile(dir + "plain.txt");
-    EXPECT_EQ(r.ingredients, (QStringList{"3 яйца", "100 мл молока", "щепотка соли"}));
-    EXPECT_EQ(r.method.size(), 2);
+    // Each file as title | ingredients | method | notice. In graph.html: @graph, a type array,
+    // a second block, sections whose names stay as lines; in bodyld.html a head that declares
+    // no recipe, so the body is read too.
+    QStringList read;
+    for (const char* file : {"graph.html", "bodyld.html", "microdata.html", "two.html",
+                             "export.json", "headed.txt", "plain.txt"}) {
+        r = readFile(dir + QString::fromLatin1(file));
+        read << QStringList{r.title, r.ingredients.join(';'), r.method.join(';'), r.notice}.join(
+            " | ");
+    }
+    EXPECT_EQ(read,
+              (QStringList{
+                  "Борщ | Свёкла — 2 шт.;Капуста — 300 г | Бульон;Сварить бульон.;Зажарка;"
+                  "Обжарить свёклу.;Добавить в бульон. | ",
+                  "Окрошка на кефире | Кефир — 1 л;Огурцы — 2 шт. | Нарезать и залить кефиром. | ",
+                  "Сырники | Творог — 400 г;1 яйцо;2 ст. л. сахара | Размять творог.;"
+                  "Сформовать и обжарить. | ",
+                  "Первый | Вода — 1 л | Вскипятить. | В файле рецептов: 2; взят первый.",
+                  "Оладьи | Кефир 250 мл;1 яйцо;Мука 200 г;0,5 ч. л. соды | Смешать всё.;"
+                  "Жарить на масле. | ",
+                  "Каша гречневая | Крупа гречневая — 1 стакан;Вода — 2 стакана;Соль — по "
+                  "вкусу | Промыть крупу.;Залить водой и варить 20 минут. | ",
+                  "Омлет | 3 яйца;100 мл молока;щепотка соли | Взбить яйца с молоком и "
+                  "солью.;Жарить под крышкой 5 минут. | "}));
 
     // What holds no recipe says why, naming the file.
     for (const char* bad : {"norecipe.html", "broken.json", "missing.html"}) {
@@ -136,21 +133,20 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
         t.addProduct(QString::fromUtf8(name));
     const int sugar = t.product("Сахар"), spoon = t.unit("ст. л."), pcs = t.unit("шт.");
     const Matcher m(t.db);
-    EXPECT_EQ(m.productFor("сахара"), sugar);
-    EXPECT_EQ(m.productFor("яйца"), t.product("Яйцо"));
-    EXPECT_EQ(m.productFor("муки"), t.product("Мука пшеничная")); // the only one
-    EXPECT_EQ(m.productFor("масла"), 0);                          // two kinds: neither is guessed
-    EXPECT_EQ(m.unitFor("ст.л."), spoon);                         // the collection's own spelling
-    EXPECT_EQ(m.unitFor("шт"), pcs);
-    EXPECT_EQ(m.unitFor("г"), 0);
+    // "муки": the only flour; "масла": two kinds, so neither is guessed.
+    EXPECT_EQ((std::vector{m.productFor("сахара"), m.productFor("яйца"), m.productFor("муки"),
+                           m.productFor("масла")}),
+              (std::vector{sugar, t.product("Яйцо"), t.product("Мука пшеничная"), 0}));
+    // Units by the collection's own spelling.
+    EXPECT_EQ((std::vector{m.unitFor("ст.л."), m.unitFor("шт"), m.unitFor("г")}),
+              (std::vector{spoon, pcs, 0}));
     const MatchedLine line = m.match(parseLine("2 столовые ложки сахара"));
-    EXPECT_EQ(line.productId, sugar);
-    EXPECT_EQ(line.unit, "ст. л.");
+    EXPECT_EQ(std::pair(line.productId, line.unit), std::pair(sugar, QString("ст. л.")));
     // A new product's name: one word in its dictionary form, a phrase as written.
-    EXPECT_EQ(Matcher::newProductName("муки"), "Мука");
-    EXPECT_EQ(Matcher::newProductName("яйца"), "Яйцо");
-    EXPECT_EQ(Matcher::newProductName("соли"), "Соль");
-    EXPECT_EQ(Matcher::newProductName("корицы молотой"), "Корицы молотой");
+    QStringList made;
+    for (const char* word : {"муки", "яйца", "соли", "корицы молотой"})
+        made << Matcher::newProductName(QString::fromUtf8(word));
+    EXPECT_EQ(made, (QStringList{"Мука", "Яйцо", "Соль", "Корицы молотой"}));
 
     // New names are made once however many lines use them; lines follow the kitchen lists.
     t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(sugar)});

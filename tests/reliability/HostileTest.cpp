@@ -61,11 +61,8 @@ TEST(Hostile, BadExchangeFilesEndInAMessageAndStoreNothing) {
         return failureOf([&] { exchange::importFile(t.db, path, quiet); }).section(':', 0, 0);
     };
     const QString dir = t.dir();
-    writeFile(dir + "/bom.ovl", "\xef\xbb\xbfOvelta 2.01\r\nRECIPE=x\r\n");
     writeFile(dir + "/garbage.ovl", noise(100000));
-    writeFile(dir + "/empty.ovl", QByteArray());
-    for (const char* name : {"bom.ovl", "garbage.ovl", "empty.ovl"})
-        EXPECT_EQ(refusal(dir + "/" + name), "format 1") << name;
+    EXPECT_EQ(refusal(dir + "/garbage.ovl"), "format 1");
     // Reading a pipe or /dev/zero would never end, nor a file over the limit (sparse here, so
     // it takes no disk) in any sensible time: each is refused unread.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir + "/pipe.ovl").constData(), 0600), 0);

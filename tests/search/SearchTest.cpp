@@ -103,8 +103,7 @@ TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBeha
     searchFor("компот");
     frame.runCommand(ID_FIND_RECIPE);
     EXPECT_EQ(list->rowCount(), 0);
-    EXPECT_EQ(Prompts::shown().back().caption + ": " + lastMessage(),
-              "Поиск: По данному запросу ничего не найдено");
+    EXPECT_EQ(lastShown(), "Поиск: По данному запросу ничего не найдено");
 
     // Two recipes of one name are two rows; each shows its own recipe.
     searchFor("щи");

@@ -1,7 +1,6 @@
 #include "TestDb.h"
 
 #include "catalog/CatalogStore.h"
-#include "data/Records.h"
 #include "data/Schema.h"
 #include "recipes/RecipeStore.h"
 
@@ -31,16 +30,11 @@ int TestDb::addUnit(const QString& name) {
 }
 
 int TestDb::addLine(int recipe, int product, float quantity, int unit, bool have) {
-    CIngredients rs(db);
-    rs.open();
-    rs.addNew();
-    rs.Recipe = recipe;
-    rs.Ingredient = product;
-    rs.Quantity = quantity;
-    rs.Unit = unit;
-    rs.Have = have;
-    rs.update();
-    return int(rs.lastInsertedId());
+    // Stored as the program stores an amount: the single-precision value.
+    db.exec("INSERT INTO Ingredients (Recipe, Ingredient, Quantity, Unit, Have) "
+            "VALUES (?, ?, ?, ?, ?)",
+            {recipe, product, double(quantity), unit, int(have)});
+    return int(db.lastInsertRowId());
 }
 
 int TestDb::product(const QString& name) {

@@ -129,6 +129,12 @@ inline QString lastMessage() {
     return Prompts::shown().empty() ? QString() : Prompts::shown().back().text;
 }
 
+// The last message box as "caption: text", or nothing when none was shown.
+inline QString lastShown() {
+    return Prompts::shown().empty() ? QString()
+                                    : Prompts::shown().back().caption + ": " + lastMessage();
+}
+
 // Runs a window's command that opens a modal dialog, and lets act handle the dialog.
 template <class Window>
 void withDialog(Window& window, int command, std::function<void(QWidget*)> act) {
