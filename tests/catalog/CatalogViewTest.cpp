@@ -6,8 +6,10 @@
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace {
 
@@ -226,4 +228,31 @@ TEST_F(CatalogView, RealMouseDragsKeepEverythingTrue) {
     EXPECT_FALSE(drag(tree->findChild(soupItem, catalog::recipeValue(borscht)), QPoint(5, 300)));
     EXPECT_EQ(texts(soupItem), QStringList{"Щи"});
     EXPECT_TRUE(Prompts::shown().empty());
+}
+
+TEST_F(CatalogView, DraggingNearAnEdgeScrollsTowardsIt) {
+    for (int i = 0; i < 200; ++i)
+        t.addSection(QStringLiteral("Раздел %1").arg(i, 3, 10, QLatin1Char('0')));
+    CMainFrame frame(t.db);
+    frame.show();
+    CCatalogView* tree = frame.catalogView();
+    QScrollBar* bar = tree->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int middle = bar->value();
+    tree->beginDrag(tree->itemAt(QPoint(5, 5)), QPoint(5, 5));
+    // Scrolling runs on a timer: events run until the bar moves, as long as a busy machine
+    // may need, rather than for a fixed number of ticks.
+    auto scrolls = [&](QPoint to, auto moved) {
+        tree->dragMoveTo(to);
+        QElapsedTimer timer;
+        timer.start();
+        while (!moved() && timer.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return moved();
+    };
+    EXPECT_TRUE(scrolls(QPoint(5, -10), [&] { return bar->value() < middle; })) << "not upwards";
+    const int higher = bar->value();
+    EXPECT_TRUE(scrolls(QPoint(5, tree->viewport()->height() + 10), [&] {
+        return bar->value() > higher;
+    })) << "not downwards";
 }

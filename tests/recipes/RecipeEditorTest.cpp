@@ -270,6 +270,17 @@ TEST_F(RecipeEditor, TheMethodHoldsExactly65535Characters) {
     EXPECT_EQ(number(t.db, "SELECT length(Recipe) FROM Recipes WHERE ID=?", {borscht}), 65535);
 }
 
+TEST_F(RecipeEditor, ALineTakesTheMarkOfItsNewProduct) {
+    const int salt = t.product("Соль");
+    t.db.exec("INSERT INTO Products (ID) VALUES (?)", {salt});
+    const int line = int(number(t.db, "SELECT ID FROM Ingredients"));
+    CIngredientsForm form(t.db, CIngredientsForm::Change, line, borscht);
+    form.show();
+    typeLine(&form, "Соль", "г", "100");
+    EXPECT_EQ(number(t.db, "SELECT Ingredient * 10 + Have FROM Ingredients WHERE ID=?", {line}),
+              salt * 10 + 1);
+}
+
 TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
     QLineEdit edit;
     NameCompleter completer(&edit, {"Мёд", "Мука", "Сметана", "ст.л.", "ч.л.", "МЕДВЕЖЬЯ лапа"});

@@ -1,6 +1,7 @@
 // Every window of the program on a small screen (1024 by 600) and on a HiDPI screen at
-// scale factor 2: it must fit the screen and show every button whole. The screen comes
-// from the environment the test runs in (see tests/CMakeLists.txt).
+// scale factor 2: it must fit the screen and show every button whole, and open over the
+// window it belongs to. The screen comes from the environment the test runs in (see
+// tests/CMakeLists.txt).
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
@@ -17,7 +18,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -100,4 +104,40 @@ TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
         std::unique_ptr<QWidget> w = make();
         expectFits(w.get(), what);
     }
+}
+
+TEST(ScreenFit, DialogsOpenCentredOverTheWindowTheyBelongTo) {
+    TestDb t;
+    CMainFrame frame(t.db);
+    frame.setGeometry(60, 40, 700, 500);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    // A dialog whose owner is hidden, as the section-deletion choice is.
+    QWidget hiddenOwner(&frame, Qt::Window);
+    QDialog dialog(&hiddenOwner);
+    dialog.resize(200, 100);
+    QPoint centre;
+    QTimer::singleShot(0, &dialog, [&] {
+        centre = dialog.frameGeometry().center();
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_LE((centre - frame.frameGeometry().center()).manhattanLength(), 4)
+        << centre.x() << "," << centre.y();
+}
+
+TEST(ScreenFit, ProgressCentresOverItsOwnerAndFillsAtTheEnd) {
+    // An owner narrower than the window: the window starts left of it.
+    EXPECT_EQ(CProgress::placement({100, 50}, 200, 101, QSize(301, 40)), QPoint(50, 80));
+    EXPECT_EQ(CProgress::placement({10, 10}, 100, 100, QSize(103, 100)), QPoint(9, 10));
+
+    CProgress progress(nullptr);
+    progress.setRange(0, 5'000'000'000LL); // more than an int holds
+    progress.setPosition(2'500'000'000LL);
+    EXPECT_NEAR(double(progress.bar()->value()) / progress.bar()->maximum(), 0.5, 0.01);
+    progress.setPosition(5'000'000'000LL);
+    EXPECT_EQ(progress.bar()->value(), progress.bar()->maximum());
+    progress.setRange(0, 0);
+    progress.setPosition(0);
+    EXPECT_EQ(progress.bar()->value(), progress.bar()->maximum());
 }
