@@ -24,8 +24,7 @@ TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
     EXPECT_EQ(CMainFrame::columnWidths(86), (std::array<int, 3>{32, 32, 21}));
 
     TestDb t;
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     QSplitter* splitter = frame.splitter();
     QCoreApplication::processEvents();
     // The first show already has the proportions.
@@ -56,8 +55,7 @@ TEST(MainFrame, ColumnsTakeThreeThreeTwoEighthsAndNarrowOnesVanish) {
 
 TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
     TestDb t;
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     EXPECT_EQ(
         (std::array{frame.pane(0), frame.pane(1), frame.pane(2)}),
         (std::array<QWidget*, 3>{frame.catalogView(), frame.recipeView(), frame.foundListView()}));
@@ -107,8 +105,7 @@ TEST(MainFrame, PanesStatusBarAndFrameworkCommands) {
 TEST(MainFrame, ADatabaseFailureInsideAnEventEndsThatActionWithAMessage) {
     TestDb t;
     t.addSection("Супы");
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     tree->selectEntry(tree->topLevelItem(0));
     tree->setFocus();
@@ -130,8 +127,7 @@ TEST(MainFrame, TreeKeysReachTheirCommandsAndCtrlPPrintsFromAnywhere) {
     TestDb t;
     const int soups = t.addSection("Супы");
     const int borscht = t.addRecipe("Борщ", soups, "Варить");
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     QApplication::setActiveWindow(&frame);
     CCatalogView* tree = frame.catalogView();
     std::vector<int> ran;
@@ -182,8 +178,7 @@ TEST(MainFrame, TheWindowOpensWhereItWasLeft) {
     TestDb t;
     QRect left;
     {
-        CMainFrame frame(t.db);
-        frame.show();
+        ShownFrame frame(t.db);
         frame.setGeometry(40, 30, 700, 420);
         frame.action(ID_VIEW_STATUS_BAR)->trigger(); // hidden
         QApplication::processEvents();

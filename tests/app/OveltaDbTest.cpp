@@ -53,19 +53,17 @@ TEST(OveltaDb, ExplainsBadUsage) {
     QTemporaryDir dir;
     const QString file = dir.filePath("x.db");
     // Every misuse ends with code 2 and a word on standard error, and makes no file.
-    const QStringList misuses[] = {
-        {},
-        {"frobnicate"},
-        {"create"},
-        {"create", "--version", "5.0", file},
-        {"rtf", "--db", file, "abc"},
-        {"rtf", "--db", file, "0"},
-        {"rtf", "--db", file, "1", "out.rtf", "extra"},
-        {"rtf", "--bogus", "1"},
-        {"cook", "--db", file, "--missing", "4"},
-        {"cook", "--db", file, "--missing", "0"},
-        {"import", "--db", file},
-    };
+    const QStringList misuses[] = {{},
+                                   {"frobnicate"},
+                                   {"create"},
+                                   {"create", "--version", "5.0", file},
+                                   {"rtf", "--db", file, "abc"},
+                                   {"rtf", "--db", file, "0"},
+                                   {"rtf", "--db", file, "1", "out.rtf", "extra"},
+                                   {"rtf", "--bogus", "1"},
+                                   {"cook", "--db", file, "--missing", "4"},
+                                   {"cook", "--db", file, "--missing", "0"},
+                                   {"import", "--db", file}};
     for (const QStringList& args : misuses) {
         const ToolRun r = runTool(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();

@@ -1,5 +1,4 @@
 #include "app/CCookbookApp.h"
-#include "app/CMainFrame.h"
 #include "search/SearchStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"

@@ -129,33 +129,33 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     t.recipe("Окрошка", {}, cold);
     const int pies = t.addSection("Пироги");
     const int tea = t.recipe("Чай", {}, 0, "Заварить");
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* root = tree->invisibleRootItem();
+    auto centre = [tree](QTreeWidgetItem* item) { return tree->visualItemRect(item).center(); };
+    auto drag = [&](QTreeWidgetItem* item, QPoint to, Prompts::Answer answer) {
+        Prompts::setNextAnswer(answer);
+        tree->beginDrag(item, centre(item));
+        tree->dropAt(to);
+    };
+    QTreeWidgetItem* teaItem = byText(root, "Чай");
+    QTreeWidgetItem* pieItem = byText(root, "Пироги");
 
     // Esc during a drag gives it up without a question.
-    QTreeWidgetItem* teaItem0 = byText(root, "Чай");
-    tree->beginDrag(teaItem0, tree->visualItemRect(teaItem0).center());
+    tree->beginDrag(teaItem, centre(teaItem));
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(tree, &esc);
     EXPECT_FALSE(tree->isDragging());
-    tree->dropAt(tree->visualItemRect(byText(root, "Пироги")).center());
+    tree->dropAt(centre(pieItem));
     EXPECT_TRUE(Prompts::shown().empty());
 
     // "No" changes nothing.
-    Prompts::setNextAnswer(Prompts::No);
-    QTreeWidgetItem* teaItem = byText(root, "Чай");
-    QTreeWidgetItem* pieItem = byText(root, "Пироги");
-    tree->beginDrag(teaItem, tree->visualItemRect(teaItem).center());
-    tree->dropAt(tree->visualItemRect(pieItem).center());
+    drag(teaItem, centre(pieItem), Prompts::No);
     EXPECT_EQ(lastShown(), "Перемещение: Переместить в раздел Пироги?");
     EXPECT_EQ(byText(root, "Чай"), teaItem);
 
     // A recipe into a section never opened: filed, selected and shown, not doubled.
-    Prompts::setNextAnswer(Prompts::Yes);
-    tree->beginDrag(teaItem, tree->visualItemRect(teaItem).center());
-    tree->dropAt(tree->visualItemRect(pieItem).center());
+    drag(teaItem, centre(pieItem), Prompts::Yes);
     EXPECT_EQ(byText(root, "Чай"), nullptr);
     EXPECT_TRUE(pieItem->isExpanded());
     EXPECT_EQ(texts(pieItem), (QStringList{"Чай"}));
@@ -167,9 +167,8 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     QTreeWidgetItem* soupItem = byText(root, "Супы");
     tree->expandSection(soupItem);
     QTreeWidgetItem* coldItem = byText(soupItem, "Холодные");
-    Prompts::clear();
     Prompts::setNextAnswer(Prompts::Yes);
-    tree->beginDrag(coldItem, tree->visualItemRect(coldItem).center());
+    tree->beginDrag(coldItem, centre(coldItem));
     tree->dragMoveTo(QPoint(5, tree->viewport()->height() + 40)); // below: scrolls down
     EXPECT_TRUE(tree->isAutoScrolling());
     EXPECT_EQ(tree->scrollDirection(), -1);
@@ -186,9 +185,7 @@ TEST_F(CatalogView, DroppingMovesInTreeAndDatabase) {
     // The database refuses the move: the tree stays as it was.
     t.db.execScript("CREATE TRIGGER stuck BEFORE UPDATE ON Catalog "
                     "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END");
-    Prompts::setNextAnswer(Prompts::Yes);
-    tree->beginDrag(moved, tree->visualItemRect(moved).center());
-    EXPECT_THROW(tree->dropAt(tree->visualItemRect(soupItem).center()), DbError);
+    EXPECT_THROW(drag(moved, centre(soupItem), Prompts::Yes), DbError);
     EXPECT_FALSE(tree->isDragging());
     EXPECT_EQ(texts(root), (QStringList{"Пироги", "Супы", "Холодные"}));
     EXPECT_EQ(soupItem->childCount(), 0);
@@ -198,8 +195,7 @@ TEST_F(CatalogView, RealMouseDragsKeepEverythingTrue) {
     const int soups = t.addSection("Супы");
     const int borscht = t.recipe("Борщ", {}, soups);
     const int shchi = t.recipe("Щи", {}, soups);
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* soupItem = byText(tree->invisibleRootItem(), "Супы");
     tree->expandSection(soupItem);
@@ -233,8 +229,7 @@ TEST_F(CatalogView, RealMouseDragsKeepEverythingTrue) {
 TEST_F(CatalogView, DraggingNearAnEdgeScrollsTowardsIt) {
     for (int i = 0; i < 200; ++i)
         t.addSection(QStringLiteral("Раздел %1").arg(i, 3, 10, QLatin1Char('0')));
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QScrollBar* bar = tree->verticalScrollBar();
     bar->setValue(bar->maximum() / 2);

@@ -1,4 +1,3 @@
-#include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "support/TestDb.h"
@@ -23,8 +22,7 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
     const int soups = t.addSection("Супы");
     const int borscht = t.recipe("Борщ", {}, soups);
     t.recipe("Чай \u4e2d");
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     const QString out = t.dir() + "/out.ovl";
 
@@ -79,8 +77,7 @@ TEST_F(ExchangeCommandTest, ExportAsksChecksAndTellsTheOutcome) {
 TEST_F(ExchangeCommandTest, ImportAddsTheNewTopLevelItemsAndSelectsTheLast) {
     TestDb t;
     t.addSection("Б-раздел");
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
 
     frame.runCommand(ID_IMPORT);

@@ -1,4 +1,3 @@
-#include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "data/DbError.h"
 #include "intake/CIntakeDlg.h"
@@ -174,8 +173,7 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
     TestDb t;
     const int soups = t.addSection("Выпечка");
     t.addProduct("Кефир");
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     frame.catalogView()->selectEntry(frame.catalogView()->findChild(nullptr, soups));
     const QString page = QStringLiteral(OVELTA_TEST_DATA "/intake/jsonld.html");
     const QString before = snapshot(t.db);

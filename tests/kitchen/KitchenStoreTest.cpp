@@ -148,18 +148,17 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
     // On hand or not makes no difference to the list.
     kitchen::addProducts(t.db, List::OnHand, {{flour, "Мука"}});
 
-    const QByteArray expected =
-        "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}"
-        "{\\f0\\fs22\\b\\i\\ul \xcc\xe5\xed\xfe:}\\par"
-        "{\\f0\\fs16\\i apple pie (1)\\line\xa8\xe6\xe8\xea\xe8 (1)\\line"
-        "\xc1\xeb\xe8\xed\xfb (2)\\line\xce\xec\xeb\xe5\xf2 (3)\\line"
-        "\xe1\xeb\xe8\xed\xf7\xe8\xea\xe8 (1)\\line}\\par"
-        "{\\f0\\fs22\\b\\i\\ul \xcf\xf0\xee\xe4\xf3\xea\xf2\xfb:}\\par"
-        "{\\f0\\fs16\\i 1 \xf1\xee\xf0\xf2 : ~\\line 7 \xe7\xeb\xe0\xea\xee\xe2 : ~\\line"
-        "\\{\xd1\xe0\xf5\xe0\xf0\\}\\\\ : 1 \xf1\xf2\\line"
-        "\xcc\xf3\xea\xe0 : 430 \xe3 + 0.1 \xea\xe3\\line\xd1\xee\xeb\xfc : ~\\line"
-        "\xdf\xe9\xf6\xee : \xe1\xee\xeb\xe5\xe5 \xf7\xe5\xec 10 \xf8\xf2\\line}}";
-    EXPECT_EQ(kitchen::menuProductListRtf(t.db), expected);
+    EXPECT_EQ(
+        kitchen::menuProductListRtf(t.db),
+        QByteArray(
+            "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New Roman;}}{\\f0\\fs22"
+            "\\b\\i\\ul \xcc\xe5\xed\xfe:}\\par{\\f0\\fs16\\i apple pie (1)\\line\xa8\xe6\xe8\xea"
+            "\xe8 (1)\\line\xc1\xeb\xe8\xed\xfb (2)\\line\xce\xec\xeb\xe5\xf2 (3)\\line\xe1\xeb\xe8"
+            "\xed\xf7\xe8\xea\xe8 (1)\\line}\\par{\\f0\\fs22\\b\\i\\ul \xcf\xf0\xee\xe4\xf3\xea\xf2"
+            "\xfb:}\\par{\\f0\\fs16\\i 1 \xf1\xee\xf0\xf2 : ~\\line 7 \xe7\xeb\xe0\xea\xee\xe2 : ~"
+            "\\line\\{\xd1\xe0\xf5\xe0\xf0\\}\\\\ : 1 \xf1\xf2\\line\xcc\xf3\xea\xe0 : 430 \xe3 + 0"
+            ".1 \xea\xe3\\line\xd1\xee\xeb\xfc : ~\\line\xdf\xe9\xf6\xee : \xe1\xee\xeb\xe5\xe5 "
+            "\xf7\xe5\xec 10 \xf8\xf2\\line}}"));
 
     EXPECT_EQ(names(kitchen::menuDishesByBytes(t.db)),
               (QStringList{"apple pie", "Ёжики", "Блины", "Омлет", "блинчики"}));

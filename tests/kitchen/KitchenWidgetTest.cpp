@@ -31,8 +31,7 @@ TEST(Kitchen, ProductListAddsThroughThePickerAndRemovesWithOneQuestion) {
     const int egg = t.product("Яйцо");
     t.recipe("Омлет", {{"Яйцо", 2}, {"Соль"}, {"Молоко"}});
     kitchen::addProducts(t.db, kitchen::List::Always, {{egg, "Яйцо"}});
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
 
     withDialog(frame, ID_PRODUCTS_ON_HAND, [&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Продукты в наличии");
@@ -75,8 +74,7 @@ TEST(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     TestDb t;
     const int section = t.addSection("Супы");
     const int soup = t.recipe("Щи", {}, section);
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
 
     // A section in the tree, nothing in the results, no recipe in the view.
@@ -125,8 +123,7 @@ TEST(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
     const int a = t.recipe("Щи"), b = t.recipe("борщ"), c = t.recipe("Ёжики");
     for (auto [recipe, servings] : {std::pair{a, 2}, {b, 1}, {c, 3}})
         kitchen::setMenuServings(t.db, recipe, servings);
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
 
     withDialog(frame, ID_MENU_VIEW, [&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Меню");
@@ -174,8 +171,7 @@ TEST(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
     TestDb t;
     const int a = t.recipe("Омлет", {{"Яйцо", 2}});
     t.recipe("Глазунья", {{"Яйцо", 0}});
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CFoundListView* results = frame.foundListView();
 
     results->appendResult("от прошлого поиска", a);
@@ -202,8 +198,7 @@ TEST(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
 TEST(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) {
     TestDb t;
     const int omelette = t.recipe("Омлет", {{"Яйцо", 2, "г"}, {"Молоко", 50, "г"}});
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     withDialog(frame, ID_WHAT_IS_MISSING, [&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Чего не хватает?");
         QListWidget* list = child<QListWidget>(dialog, "list");

@@ -1,4 +1,3 @@
-#include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "kitchen/KitchenStore.h"
@@ -74,8 +73,7 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
     use(blini, used); // twice in one recipe: listed twice
     if (products())
         kitchen::addProducts(t.db, kitchen::List::OnHand, {{spare, "банка"}});
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
 
     withDialog(frame, GetParam().command, [&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8(GetParam().title));
@@ -117,8 +115,7 @@ TEST_P(DictionaryWork, RenamingARecipeThereRenamesItEverywhere) {
     const int section = t.addSection("Выпечка");
     const int blini = t.addRecipe("Блины", section);
     use(blini, addEntry("Мука"));
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CCatalogView* tree = frame.catalogView();
     QTreeWidgetItem* sectionItem = tree->findChild(nullptr, section);
     tree->expandSection(sectionItem);

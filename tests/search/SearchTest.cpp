@@ -1,4 +1,3 @@
-#include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
@@ -83,8 +82,7 @@ protected:
 };
 
 TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBehave) {
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CFoundListView* list = frame.foundListView();
 
     onNextModal([](QWidget* w) {
@@ -117,8 +115,7 @@ TEST_F(SearchCommandsTest, NameSearchFillsTheListAndEmptyOrCancelledSearchesBeha
 }
 
 TEST_F(SearchCommandsTest, ProductSearchAndContextMenu) {
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CFoundListView* list = frame.foundListView();
     std::unique_ptr<QMenu> empty(list->buildContextMenu(nullptr));
     EXPECT_EQ(menuIds(empty.get()), (QList<int>{145, 151}));
@@ -142,8 +139,7 @@ TEST_F(SearchCommandsTest, ProductSearchAndContextMenu) {
 }
 
 TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     CFoundListView* list = frame.foundListView();
     CCatalogView* tree = frame.catalogView();
 
@@ -257,8 +253,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
 TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
     for (const char* n : {"Борщ", "Щи", "Суп с фрикадельками", "Суп-пюре"})
         t.addRecipe(QString::fromUtf8(n), 0, "Варить на медленном огне.");
-    CMainFrame frame(t.db);
-    frame.show();
+    ShownFrame frame(t.db);
     QApplication::setActiveWindow(&frame);
     CSearchBox* box = frame.searchBox();
     QTest::keyClick(frame.catalogView(), Qt::Key_F, Qt::ControlModifier);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CMainFrame.h"
 #include "ui/Prompts.h"
 
 #include <QAbstractButton>
@@ -155,3 +156,9 @@ inline QStringList popupTexts(const std::function<void()>& open) {
     open();
     return texts;
 }
+
+// The main window on a collection, shown as the user meets it.
+class ShownFrame : public CMainFrame {
+public:
+    explicit ShownFrame(Database& db) : CMainFrame(db) { show(); }
+};
