@@ -42,9 +42,10 @@ TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
         EXPECT_EQ(r.to, "3.01");
         EXPECT_EQ(versionOf(t.db), "3.01");
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
-        // The names of a section's recipes are read from an index of their own.
-        EXPECT_EQ(
-            number(t.db, "SELECT count(*) FROM sqlite_master WHERE name='Recipes_CatalogName'"), 1);
+        // Names and lines are read from indexes of their own, which replace the one on Recipe.
+        EXPECT_EQ(textOf(t.db, "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
+                               "WHERE name LIKE '%Recipe%' AND type='index' ORDER BY name)"),
+                  "Ingredients_RecipeLines,Recipes_Catalog,Recipes_CatalogName");
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
     }
 }
