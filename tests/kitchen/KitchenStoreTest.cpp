@@ -8,32 +8,15 @@
 
 using kitchen::List;
 
-namespace {
-
-// Every ingredient line's availability mark, in line order.
-QString marks(Database& db) {
-    return textOf(db,
-                  "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients ORDER BY ID)");
-}
-
-QStringList names(const std::vector<kitchen::Dish>& dishes) {
-    QStringList out;
-    for (const kitchen::Dish& d : dishes)
-        out << d.name;
-    return out;
-}
-
-} // namespace
-
 TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
     TestDb t;
     t.recipe("Омлет", {{"Яйцо", 2}, {"Соль"}});
     t.recipe("Блины", {{"Яйцо", 1}, {"Молоко", 1}});
     const int egg = t.product("Яйцо"), salt = t.product("Соль"), milk = t.product("Молоко");
-    EXPECT_EQ(marks(t.db), "0000");
+    EXPECT_EQ(lineMarks(t.db), "0000");
 
     EXPECT_EQ(kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}, {salt, "Соль"}}).size(), 2u);
-    EXPECT_EQ(marks(t.db), "1110");
+    EXPECT_EQ(lineMarks(t.db), "1110");
     // Adding again keeps one row and reports nothing new.
     EXPECT_TRUE(kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}}).empty());
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products WHERE ID=?", {qint64(egg)}), 1);
@@ -41,28 +24,28 @@ TEST(KitchenStore, ListsKeepEveryAvailabilityMarkTrueExactlyWhileListed) {
     kitchen::addProducts(t.db, List::Always, {{egg, "Яйцо"}});
     // Still always present: the marks stay.
     kitchen::removeProducts(t.db, List::OnHand, {egg, salt});
-    EXPECT_EQ(marks(t.db), "1010");
+    EXPECT_EQ(lineMarks(t.db), "1010");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
     kitchen::removeProducts(t.db, List::Always, {egg, milk}); // milk was never listed
-    EXPECT_EQ(marks(t.db), "0000");
+    EXPECT_EQ(lineMarks(t.db), "0000");
     EXPECT_TRUE(kitchen::listProducts(t.db, List::Always).empty());
 
     // A failure half-way through leaves both tables and every mark as they were.
     kitchen::addProducts(t.db, List::Always, {{salt, "Соль"}});
     t.db.execScript("CREATE TRIGGER refuse BEFORE INSERT ON Products WHEN NEW.ID = 3 "
                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
-    const QString before = marks(t.db);
+    const QString before = lineMarks(t.db);
     EXPECT_THROW(
         kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}, {salt, "Соль"}, {milk, "Молоко"}}),
         DbError);
-    EXPECT_EQ(marks(t.db), before);
+    EXPECT_EQ(lineMarks(t.db), before);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Products"), 0);
     t.db.execScript("DROP TRIGGER refuse; CREATE TRIGGER refuse BEFORE DELETE ON ProductsAlways "
                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     kitchen::addProducts(t.db, List::OnHand, {{egg, "Яйцо"}});
-    const QString listed = marks(t.db);
+    const QString listed = lineMarks(t.db);
     EXPECT_THROW(kitchen::removeProducts(t.db, List::Always, {salt}), DbError);
-    EXPECT_EQ(marks(t.db), listed);
+    EXPECT_EQ(lineMarks(t.db), listed);
     EXPECT_EQ(textOf(t.db, "SELECT group_concat(ID) FROM ProductsAlways"), QString::number(salt));
 }
 
@@ -88,11 +71,11 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     kitchen::addProducts(t.db, List::Always, {{egg, "Яйцо"}});
     kitchen::addProducts(t.db, List::OnHand, {{salt, "Соль"}});
     const auto found = kitchen::whatToCook(t.db, progress);
-    EXPECT_EQ(names(found), (QStringList{"Ёлочка из яиц", "омлет", "Омлет", "Яйцо с солью"}));
+    EXPECT_EQ(namesOf(found), (QStringList{"Ёлочка из яиц", "омлет", "Омлет", "Яйцо с солью"}));
     // Two recipes of one name (letter case aside) come in ID order.
     EXPECT_EQ(std::pair(found.at(1).recipe, found.at(2).recipe), std::pair(omelette2, omelette1));
     kitchen::addProducts(t.db, List::OnHand, {{t.product("Икра"), "Икра"}});
-    EXPECT_EQ(names(kitchen::whatToCook(t.db, progress)).size(), 5);
+    EXPECT_EQ(namesOf(kitchen::whatToCook(t.db, progress)).size(), 5);
 
     EXPECT_EQ((std::pair{progress.high, progress.last()}), (std::pair<qint64, qint64>{10, 10}));
 
@@ -117,11 +100,11 @@ TEST(KitchenStore, MenuKeepsOneRowPerRecipeAndDropsOrphansOnOpening) {
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 2);
 
     t.db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (900, 1), (901, 3)");
-    EXPECT_EQ(names(kitchen::openMenu(t.db)), (QStringList{"Щи", "Борщ"}));
+    EXPECT_EQ(namesOf(kitchen::openMenu(t.db)), (QStringList{"Щи", "Борщ"}));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 2);
 
     kitchen::removeDish(t.db, a);
-    EXPECT_EQ(names(kitchen::openMenu(t.db)), QStringList{"Борщ"});
+    EXPECT_EQ(namesOf(kitchen::openMenu(t.db)), QStringList{"Борщ"});
     kitchen::clearMenu(t.db);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
 
@@ -160,7 +143,7 @@ TEST(KitchenStore, ProductListTotalsEveryDishAndSortsByBytes) {
             ".1 \xea\xe3\\line\xd1\xee\xeb\xfc : ~\\line\xdf\xe9\xf6\xee : \xe1\xee\xeb\xe5\xe5 "
             "\xf7\xe5\xec 10 \xf8\xf2\\line}}"));
 
-    EXPECT_EQ(names(kitchen::menuDishesByBytes(t.db)),
+    EXPECT_EQ(namesOf(kitchen::menuDishesByBytes(t.db)),
               (QStringList{"apple pie", "Ёжики", "Блины", "Омлет", "блинчики"}));
 
     // A product or unit gone from its dictionary still has its line, with no name.
@@ -303,9 +286,7 @@ TEST(KitchenStore, HouseholdStaplesBecomeAlwaysPresent) {
     NoProgress quiet;
     exchange::importBytes(t.db, exchange::starterCollection(), quiet);
     kitchen::addHouseholdStaples(t.db);
-    QStringList always;
-    for (const kitchen::Entry& e : kitchen::listProducts(t.db, List::Always))
-        always << e.name;
+    QStringList always = namesOf(kitchen::listProducts(t.db, List::Always));
     always.sort();
     EXPECT_EQ(always, (QStringList{"Вода", "Масло растительное", "Сахар", "Соль"}));
     // A fresh start has something to show: recipes that lack only one or two products.

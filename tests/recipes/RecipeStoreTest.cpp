@@ -6,24 +6,6 @@
 
 using namespace recipes;
 
-namespace {
-
-// Every line's availability mark, in line order.
-QString marks(Database& db) {
-    return textOf(db,
-                  "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients ORDER BY ID)");
-}
-
-// A dictionary's names in its order.
-QStringList names(Database& db, Dictionary which) {
-    QStringList out;
-    for (const Entry& e : dictionary(db, which))
-        out << e.name;
-    return out;
-}
-
-} // namespace
-
 TEST(RecipeStore, AvailabilityMarkFollowsTheKitchenListsOnlyWhenTheProductChanges) {
     TestDb t;
     const int r = t.recipe("Омлет");
@@ -35,17 +17,17 @@ TEST(RecipeStore, AvailabilityMarkFollowsTheKitchenListsOnlyWhenTheProductChange
     const int saltLine = addLine(t.db, r, salt, 5, g);
     const int eggLine = addLine(t.db, r, eggs, 3, g);
     const int caviarLine = addLine(t.db, r, caviar, 0, g);
-    EXPECT_EQ(marks(t.db), "110");
+    EXPECT_EQ(lineMarks(t.db), "110");
 
     // The lists change; a line whose product stays keeps its stored mark.
     t.db.exec("DELETE FROM Products");
     changeLine(t.db, eggLine, eggs, 4, g, eggs);
-    EXPECT_EQ(marks(t.db), "110");
+    EXPECT_EQ(lineMarks(t.db), "110");
     EXPECT_EQ(readLine(t.db, eggLine)->quantity, 4.0f);
     // A new product is looked up again.
     changeLine(t.db, eggLine, salt, 4, g, eggs);
     changeLine(t.db, saltLine, caviar, 4, g, salt);
-    EXPECT_EQ(marks(t.db), "010");
+    EXPECT_EQ(lineMarks(t.db), "010");
 
     EXPECT_TRUE(deleteLine(t.db, caviarLine));
     EXPECT_FALSE(deleteLine(t.db, caviarLine));
@@ -93,12 +75,13 @@ TEST(RecipeStore, DictionariesSortInRussianAndDeletedProductsLeaveTheKitchen) {
     TestDb t;
     for (const char* n : {"яйца", "Ёрш", "Баранина", "абрикосы", "есть"})
         createEntry(t.db, Dictionary::Products, QString::fromUtf8(n));
-    EXPECT_EQ(names(t.db, Dictionary::Products),
+    EXPECT_EQ(namesOf(dictionary(t.db, Dictionary::Products)),
               (QStringList{"абрикосы", "Баранина", "Ёрш", "есть", "яйца"}));
     // Names that differ only in letter case keep the order they were made in.
     for (const char* n : {"Соль", "соль", "СОЛЬ", "Сахар"})
         createEntry(t.db, Dictionary::Units, QString::fromUtf8(n));
-    EXPECT_EQ(names(t.db, Dictionary::Units), (QStringList{"Сахар", "Соль", "соль", "СОЛЬ"}));
+    EXPECT_EQ(namesOf(dictionary(t.db, Dictionary::Units)),
+              (QStringList{"Сахар", "Соль", "соль", "СОЛЬ"}));
     for (const Entry& e : dictionary(t.db, Dictionary::Units))
         deleteEntry(t.db, Dictionary::Units, e.id);
 

@@ -14,13 +14,6 @@
 
 namespace {
 
-QStringList names(const std::vector<search::Found>& found) {
-    QStringList out;
-    for (const search::Found& f : found)
-        out << f.name;
-    return out;
-}
-
 void searchFor(const QString& text) {
     onNextModal([text](QWidget* w) {
         child<QLineEdit>(w, "text")->setText(text);
@@ -38,7 +31,7 @@ TEST(SearchStore, NameSearchFindsAnywhereIgnoringCaseSortedByName) {
     QStringList found;
     for (const char* text :
          {"блин", "с_п", "д'Арт", "ТОРТ", "каша", "мед", "МЁД", "киер", "КИЁР", "к_ёр", "кеёр"})
-        found << names(search::findByName(t.db, QString::fromUtf8(text))).join('|');
+        found << namesOf(search::findByName(t.db, QString::fromUtf8(text))).join('|');
     // е and ё are one letter to a Russian reader, both ways and in both cases.
     EXPECT_EQ(found, (QStringList{"блины|Блины с мёдом|Оладьи и блины|пирог с БЛИНАМИ", "Суп",
                                   "д'Артаньян", "Торт", "", "Блины с мёдом", "Блины с мёдом",
@@ -57,7 +50,7 @@ TEST(SearchStore, ProductSearchListsEveryUseAndChainsEndAtTheTop) {
     int deep = t.recipe("Глубокий", {{"Яйцо", 1}, {"Яйцо", 2}}, c);
     int top = t.recipe("Верхний", {{"Яйцо", 1}});
     t.addLine(0, t.product("Яйцо"), 2, 0); // a line of a recipe still being written
-    EXPECT_EQ(names(search::findByProduct(t.db, t.product("Яйцо"))),
+    EXPECT_EQ(namesOf(search::findByProduct(t.db, t.product("Яйцо"))),
               (QStringList{"Верхний", "Глубокий", "Глубокий"}));
     EXPECT_TRUE(search::findByProduct(t.db, t.product("Соль")).empty());
 
@@ -177,7 +170,7 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
     for (const char* n : {"Скидка 50%", "Суп", "суп_2", "Щи", "Ёжики"})
         t.addRecipe(QString::fromUtf8(n));
     auto typed = [&](const char* text) {
-        return names(search::findByNameAsTyped(t.db, QString::fromUtf8(text)));
+        return namesOf(search::findByNameAsTyped(t.db, QString::fromUtf8(text)));
     };
     EXPECT_EQ(typed("%") + typed("П_") + typed("ежи") + typed(""),
               (QStringList{"Скидка 50%", "суп_2", "Ёжики"}));
@@ -208,7 +201,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     t.recipe("Оладьи", {{"Кефир", 1}, {"Мука", 1}}, 0, "Замесить тесто.");
     t.recipe("Пирог", {}, 0, "Испечь с кефиром и мукой.");
     auto find = [&](const char* words) {
-        return names(search::findByText(t.db, QString::fromUtf8(words)));
+        return namesOf(search::findByText(t.db, QString::fromUtf8(words)));
     };
     EXPECT_EQ(find("блины кефир"), QStringList{"Блины на кефире"});
     // A product counts as much as the method; every word must be there.
@@ -218,7 +211,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     EXPECT_TRUE(find("\"*: ()").empty()); // no words, and nothing read as query syntax
     // As the user types, the last word may be unfinished: it matches as a beginning.
     EXPECT_TRUE(find("кеф").empty());
-    EXPECT_EQ(names(search::findByText(t.db, "кеф", true)),
+    EXPECT_EQ(namesOf(search::findByText(t.db, "кеф", true)),
               (QStringList{"Блины на кефире", "Оладьи", "Пирог"}));
 
     // A change rolled back leaves no trace; a product renamed renames it in every recipe.

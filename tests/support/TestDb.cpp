@@ -75,6 +75,11 @@ QString textOf(Database& db, SqlText sql, const SqlValues& params) {
     return QString();
 }
 
+QString lineMarks(Database& db) {
+    return textOf(db,
+                  "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients ORDER BY ID)");
+}
+
 QString snapshot(Database& db) {
     QString out;
     for (SqlText sql :

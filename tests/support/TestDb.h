@@ -3,6 +3,7 @@
 #include "data/Database.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <ostream>
 
@@ -44,6 +45,17 @@ public:
 
 // The integer that a query of program SQL answers; anything else fails the test.
 qint64 number(Database& db, SqlText sql, const SqlValues& params = {});
+
+// The names of what a call listed (recipes found, dishes, dictionary entries), in order.
+template <class Items> QStringList namesOf(const Items& items) {
+    QStringList out;
+    for (const auto& item : items)
+        out << item.name;
+    return out;
+}
+
+// Every ingredient line's availability mark, in line order: "1" for a product at hand.
+QString lineMarks(Database& db);
 
 // What a query of program SQL answers, as text (a number written out, nothing as empty).
 QString textOf(Database& db, SqlText sql, const SqlValues& params = {});
