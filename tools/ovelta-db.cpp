@@ -363,7 +363,8 @@ int importRecipeCommand(const QStringList& args) {
                 intake::Matcher(db).matchLines(read.ingredients);
             const QString title =
                 read.title.isEmpty() ? QFileInfo(c.arg(0)).completeBaseName() : read.title;
-            const int id = intake::storeRecipe(db, sectionId, title, lines, read.method);
+            const int id = intake::storeRecipe(db, sectionId, title, lines,
+                                               intake::methodWithNotes(read.method, lines));
             if (!read.notice.isEmpty())
                 print(stderr, read.notice + QLatin1Char('\n'));
             print(stdout, QStringLiteral("%1\t%2\n").arg(QString::number(id), title));

@@ -1,8 +1,10 @@
 #include "IngredientLine.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace intake {
 
@@ -16,199 +18,491 @@ const std::vector<UnitSpelling>& unitSpellings() {
             return s;
         };
         return std::vector<UnitSpelling>{
-            u("ст.л.", {"ст. л.", "ст л", "ст. ложки", "ст. ложка", "ст. ложек", "стол. л.",
-                        "стол. ложки", "столовая ложка", "столовые ложки", "столовых ложек",
-                        "столовой ложки", "ст.ложки", "ст.ложка", "ст.ложек", "ст.л"}),
-            u("ч.л.", {"ч. л.", "ч л", "ч. ложки", "ч. ложка", "ч. ложек", "чайная ложка",
-                       "чайные ложки", "чайных ложек", "чайной ложки", "ч.ложки", "ч.л"}),
-            u("стакан", {"стакана", "стаканов", "ст."}),
-            u("г", {"гр.", "гр", "г.", "грамм", "грамма", "граммов"}),
-            u("кг", {"кг.", "килограмм", "килограмма", "килограммов"}),
-            u("мл", {"мл.", "миллилитр", "миллилитра", "миллилитров"}),
-            u("л", {"л.", "литр", "литра", "литров"}),
-            u("шт", {"шт.", "штука", "штуки", "штук"}),
-            u("зубчик", {"зубчика", "зубчиков", "зуб."}),
-            u("щепотка", {"щепотки", "щепоток", "щеп."}),
-            u("пучок", {"пучка", "пучков"}),
+            u("ст.л.", {"ст. л.", "ст л", "ст/л", "ст. ложки", "ст. ложка", "ст. ложек",
+                        "стол. л.", "стол. ложки", "столовая ложка", "столовые ложки",
+                        "столовых ложек", "столовой ложки", "ст.ложки", "ст.ложка", "ст.ложек",
+                        "ст/ложка", "ст/ложки", "tbsp", "tbs", "tablespoon", "tablespoons", "el"}),
+            u("ч.л.", {"ч. л.", "ч л", "ч/л", "ч. ложки", "ч. ложка", "ч. ложек", "чайная ложка",
+                       "чайные ложки", "чайных ложек", "чайной ложки", "ч.ложки", "ч/ложка",
+                       "ч/ложки", "tsp", "teaspoon", "teaspoons", "tl"}),
+            u("стакан", {"стакана", "стаканов", "ст.", "стак.", "cup", "cups"}),
+            u("г", {"гр.", "гр", "г.", "грамм", "грамма", "граммов", "g", "gr", "gram", "grams"}),
+            u("кг", {"кг.", "килограмм", "килограмма", "килограммов", "kg"}),
+            u("мл", {"мл.", "миллилитр", "миллилитра", "миллилитров", "ml"}),
+            u("л", {"л.", "литр", "литра", "литров", "l"}),
+            u("шт", {"шт.", "штука", "штуки", "штук", "pc", "pcs"}),
+            u("зубчик", {"зубчика", "зубчиков", "зуб.", "зубч."}),
+            u("щепотка", {"щепотки", "щепоток", "щеп.", "щепот.", "pinch"}),
+            u("пучок", {"пучка", "пучков", "пуч."}),
             u("банка", {"банки", "банок"}),
-            u("упаковка", {"упаковки", "упаковок", "уп."}),
-            u("ломтик", {"ломтика", "ломтиков"}),
+            u("упаковка", {"упаковки", "упаковок", "уп.", "упак."}),
+            u("пачка", {"пачки", "пачек"}),
+            u("пакетик", {"пакетика", "пакетиков"}),
+            u("ломтик", {"ломтика", "ломтиков", "ломт."}),
             u("кусочек", {"кусочка", "кусочков"}),
+            u("кусок", {"куска", "кусков"}),
             u("головка", {"головки", "головок"}),
-            u("веточка", {"веточки", "веточек"}),
+            u("веточка", {"веточки", "веточек", "веточ.", "вет."}),
+            u("стебель", {"стебля", "стеблей", "стебл."}),
+            u("стручок", {"стручка", "стручков"}),
+            u("долька", {"дольки", "долек"}),
+            u("капля", {"капли", "капель", "капл."}),
+            u("чашка", {"чашки", "чашек"}),
+            u("горсть", {"горсти", "горстей"}),
             u("по вкусу", {}),
+            u("на кончике ножа", {}),
         };
     }();
     return table;
 }
 
+QString foldedText(const QString& text) {
+    QString out = text.toLower();
+    out.replace(QChar(0x0451), QChar(0x0435));
+    return out.simplified();
+}
+
 namespace {
 
-// Every written form with its usual spelling, longest first, so that "ст. ложки" wins over
-// "ст." and "гр" over "г".
-const std::vector<std::pair<QString, QString>>& formsLongestFirst() {
-    static const std::vector<std::pair<QString, QString>> forms = [] {
-        std::vector<std::pair<QString, QString>> out;
+// A unit's key is its letters alone: "ст. л.", "ст.л." and "ст л" are one unit.
+QString unitKey(QStringView text) {
+    QString key;
+    for (QChar c : text)
+        if (c.isLetter())
+            key += c == QChar(0x0451) ? QChar(0x0435) : c.toLower();
+    return key;
+}
+
+const QHash<QString, QString>& unitsByKey() {
+    static const QHash<QString, QString> keys = [] {
+        QHash<QString, QString> out;
         for (const UnitSpelling& s : unitSpellings())
             for (const QString& f : s.forms)
-                out.emplace_back(f, s.usual);
-        std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
-            return a.first.size() > b.first.size();
-        });
+                out.insert(unitKey(f), s.usual);
         return out;
     }();
-    return forms;
+    return keys;
 }
 
-// The unit written at the start of text, with its length; a form counts only as a whole
-// word (what follows is no letter).
+bool isSpace(QChar c) {
+    return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x2009) || c == QChar(0x202F);
+}
+
+// The unit written at the start of text, with its length. Words and the dots or slashes
+// between them are tried up to four words long, the longest that names a unit winning; a
+// unit ends where a word ends.
 std::pair<QString, qsizetype> unitAt(QStringView text) {
-    const QString lower = text.toString().toLower();
-    for (const auto& [form, usual] : formsLongestFirst()) {
-        if (!lower.startsWith(form))
-            continue;
-        const qsizetype end = form.size();
-        if (end < lower.size() && lower[end].isLetter())
-            continue;
-        return {usual, end};
+    QString key, found;
+    qsizetype pos = 0, foundEnd = 0;
+    for (int words = 0; words < 4; ++words) {
+        while (pos < text.size() && isSpace(text[pos]))
+            ++pos;
+        const qsizetype start = pos;
+        while (pos < text.size() && text[pos].isLetter())
+            ++pos;
+        if (pos == start)
+            break;
+        key += unitKey(text.mid(start, pos - start));
+        qsizetype end = pos;
+        // A dot or a slash belongs to an abbreviation: "ст.л.", "ч/л".
+        if (end < text.size() && (text[end] == QLatin1Char('.') || text[end] == QLatin1Char('/')))
+            ++end;
+        if (const auto it = unitsByKey().find(key); it != unitsByKey().end()) {
+            found = *it;
+            foundEnd = end;
+        }
+        pos = end;
+        if (pos < text.size() && !isSpace(text[pos]) && !text[pos].isLetter())
+            break;
     }
-    return {QString(), 0};
+    return {found, foundEnd};
 }
 
-// Fractions written as one character, as sites like to write them.
-QString withPlainFractions(QString text) {
+// Fractions written as one character, spaces of every width, and thousands written apart
+// ("1 000 мл"), made plain before anything is read.
+QString plainNumbers(QString text) {
     const std::pair<QChar, const char*> fractions[] = {
         {QChar(0x00BD), " 1/2"}, {QChar(0x00BC), " 1/4"}, {QChar(0x00BE), " 3/4"},
         {QChar(0x2153), " 1/3"}, {QChar(0x2154), " 2/3"}, {QChar(0x215B), " 1/8"}};
     for (const auto& [c, plain] : fractions)
         text.replace(c, QString::fromLatin1(plain));
-    return text;
+    text.replace(QChar(0x2044), QLatin1Char('/')); // fraction slash
+    for (QChar& c : text)
+        if (isSpace(c))
+            c = QLatin1Char(' ');
+    static const QRegularExpression thousands(QStringLiteral("(?<![\\d/.,])(\\d{1,3}) (\\d{3})(?![\\d/])"));
+    for (int guard = 0; guard < 4; ++guard) {
+        const QString before = text;
+        text.replace(thousands, QStringLiteral("\\1\\2"));
+        if (text == before)
+            break;
+    }
+    return text.simplified();
 }
 
-// An amount at the start of text: "200", "0,5", "1.5", "1/2", "1 1/2", "2-3" (the first).
-// Returns the value and the length read; 0 length when there is none.
-std::pair<float, qsizetype> amountAt(const QString& text) {
-    static const QRegularExpression number(
-        QStringLiteral("^(\\d+)(?:[.,](\\d+))?(?:\\s+(\\d+)\\s*/\\s*(\\d+)|\\s*/\\s*(\\d+))?"
-                       "(?:\\s*[-\u2013\u2014]\\s*\\d+(?:[.,]\\d+)?)?"));
-    const QRegularExpressionMatch m = number.match(text);
-    if (!m.hasMatch())
-        return {0, 0};
-    double value = m.captured(1).toDouble();
-    if (m.capturedLength(2) > 0)
-        value = (m.captured(1) + QLatin1Char('.') + m.captured(2)).toDouble();
-    if (m.capturedLength(3) > 0) { // a whole and a fraction
-        const double den = m.captured(4).toDouble();
-        if (den == 0)
-            return {0, 0};
-        value += m.captured(3).toDouble() / den;
-    } else if (m.capturedLength(5) > 0) { // a fraction alone
-        const double den = m.captured(5).toDouble();
-        if (den == 0)
-            return {0, 0};
-        value /= den;
+struct Amount {
+    float value = 0;
+    qsizetype length = 0;
+};
+
+double numberValue(const QString& written) {
+    QString t = written;
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    const qsizetype slash = t.indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return t.toDouble();
+    const QStringList parts = t.left(slash).simplified().split(QLatin1Char(' '));
+    const double den = t.mid(slash + 1).trimmed().toDouble();
+    if (den == 0)
+        return std::nan("");
+    const double num = parts.last().toDouble();
+    return (parts.size() > 1 ? parts.first().toDouble() : 0) + num / den;
+}
+
+// An amount at the start of text: "200", "0,5", "1.5", "1/2", "1 1/2", a range "2-3",
+// "1/3-1/2", "от 2 до 3" (its first number), or a word: "половина", "полтора", "два".
+// A number that is a percentage or part of a word ("9%", "2-х") is no amount.
+Amount amountAt(const QString& text) {
+    static const QString number =
+        QStringLiteral("(\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ ?\\d+|\\d+(?:[.,]\\d+)?)");
+    static const QRegularExpression digits(
+        QStringLiteral("^(?:от )?") + number +
+        QStringLiteral("(?:(?: ?[-\u2013\u2014] ?| до | или )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
+                       "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = digits.match(text);
+    if (m.hasMatch()) {
+        const double value = numberValue(m.captured(1));
+        if (!std::isfinite(value) || value > 1e9 || value < 0)
+            return {};
+        return {float(value), m.capturedLength(0)};
     }
-    if (!std::isfinite(value) || value > 1e9)
-        return {0, 0};
-    return {float(value), m.capturedLength(0)};
+    static const std::pair<const char*, float> words[] = {
+        {"половина", 0.5f}, {"половинка", 0.5f}, {"полтора", 1.5f}, {"полторы", 1.5f},
+        {"один", 1},        {"одна", 1},         {"одно", 1},       {"два", 2},
+        {"две", 2},         {"три", 3},          {"четыре", 4},     {"пять", 5}};
+    static const QRegularExpression word(QStringLiteral("^([а-яё]+)(?![а-яё])"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch w = word.match(text);
+    if (w.hasMatch()) {
+        const QString found = w.captured(1).toLower();
+        for (const auto& [written, value] : words)
+            if (found == QString::fromUtf8(written))
+                return {value, w.capturedLength(0)};
+    }
+    // "пол-лимона", "полстакана", "пол стакана": a half of what follows.
+    static const QRegularExpression half(QStringLiteral("^пол(?:[- ](?=[а-яё])|(?=стакан|ложк|литр|кило|банк|пачк|чайн|столов))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch h = half.match(text);
+    if (h.hasMatch())
+        return {0.5f, h.capturedLength(0)};
+    return {};
+}
+
+// Where what follows an amount and its unit is said again another way ("78 г / 1/3
+// стакана", "30 мл = 30 г"): that second saying is passed over.
+qsizetype alternativeAt(const QString& text) {
+    static const QRegularExpression alt(QStringLiteral("^ ?[/=] ?"));
+    const QRegularExpressionMatch m = alt.match(text);
+    if (!m.hasMatch())
+        return 0;
+    const QString rest = text.mid(m.capturedLength());
+    const Amount a = amountAt(rest);
+    if (a.length == 0)
+        return 0;
+    const QString afterAmount = rest.mid(a.length).trimmed();
+    const qsizetype unitLength = unitAt(afterAmount).second;
+    return text.size() - afterAmount.size() + unitLength;
+}
+
+struct Quantity {
+    float amount = 0;
+    QString unit;
+    qsizetype length = 0; // 0: none read
+    bool hasAmount = false;
+};
+
+// An amount, its unit or both, at the start of text.
+Quantity quantityAt(const QString& text) {
+    Quantity q;
+    const Amount a = amountAt(text);
+    const QString rest = text.mid(a.length);
+    qsizetype lead = 0;
+    while (lead < rest.size() && isSpace(rest[lead]))
+        ++lead;
+    const auto [unit, unitLength] = unitAt(QStringView(rest).mid(lead));
+    if (a.length == 0 && unit.isEmpty())
+        return q;
+    q.hasAmount = a.length > 0;
+    q.amount = a.value;
+    q.unit = unit;
+    q.length = a.length + (unit.isEmpty() ? 0 : lead + unitLength);
+    if (!q.hasAmount)
+        q.amount = unit == QStringLiteral("по вкусу") || unit == QStringLiteral("на кончике ножа")
+                       ? 0
+                       : 1; // "щепотка соли" is one pinch
+    q.length += alternativeAt(text.mid(q.length));
+    return q;
+}
+
+// Words that say how a product is, not which it is: they go to the note.
+bool isPreparation(const QString& phrase) {
+    static const QRegularExpression words(
+        QStringLiteral("(?:^|\\s)(?:мелко|крупно|тонко|слегка|очень|комнатной|температур|"
+                       "нарезан|нарезк|натерт|натёрт|тертый|тёртый|растоплен|охлажд|очищен|"
+                       "порезан|измельч|рублен|размягч|взбит|свежевыжат|промыт|отварн|"
+                       "примерно|около|можно|лучше|по желанию|желательно|любой|любая|любое)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return words.match(phrase).hasMatch();
+}
+
+// What of a name is a note: brackets, a purpose ("для жарки"), an alternative ("или ..."),
+// "по желанию", a heading before a colon; returns the name without them.
+QString takeNotes(QString name, QStringList& notes, bool& toTaste) {
+    static const QRegularExpression bracket(QStringLiteral("\\(([^()]*)\\)|\\[([^\\[\\]]*)\\]"));
+    for (int guard = 0; guard < 8; ++guard) {
+        const QRegularExpressionMatch m = bracket.match(name);
+        if (!m.hasMatch())
+            break;
+        const QString inside = (m.captured(1) + m.captured(2)).simplified();
+        if (foldedText(inside) == QStringLiteral("по вкусу"))
+            toTaste = true;
+        else if (!inside.isEmpty())
+            notes << inside;
+        name.replace(m.capturedStart(), m.capturedLength(), QStringLiteral(" "));
+    }
+    // An unclosed bracket and what follows it.
+    if (const qsizetype open = name.indexOf(QLatin1Char('(')); open >= 0) {
+        notes << name.mid(open + 1).remove(QLatin1Char(')')).simplified();
+        name.truncate(open);
+    }
+    static const QRegularExpression purpose(
+        QStringLiteral("\\s(?:для|на)\\s+(?:подач|украш|жар|смаз|посып|аромат|сервир|гарнир|"
+                       "обсып|обвал|присып|фритюр|декор|запек|заправ|вкус|формы|противн|тест|"
+                       "крем|соус|начин|глазур|пропит).*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = purpose.match(name); m.hasMatch()) {
+        notes << m.captured().simplified();
+        name.truncate(m.capturedStart());
+    }
+    static const QRegularExpression wish(QStringLiteral("\\bпо желанию\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (name.contains(wish)) {
+        notes << QStringLiteral("по желанию");
+        name.remove(wish);
+    }
+    static const QRegularExpression orElse(QStringLiteral("\\s(?:или|либо)\\s.*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = orElse.match(name); m.hasMatch()) {
+        notes << m.captured().simplified();
+        name.truncate(m.capturedStart());
+    }
+    // "Для теста: мука": the heading before the colon is a note.
+    if (const qsizetype colon = name.lastIndexOf(QLatin1Char(':')); colon > 0) {
+        const QString after = name.mid(colon + 1).simplified();
+        if (!after.isEmpty()) {
+            notes << name.left(colon).simplified();
+            name = after;
+        }
+    }
+    return name;
 }
 
 QString cleanName(QString name) {
     // Leading and trailing punctuation and dashes go; the words stay as written.
     static const QRegularExpression edges(
-        QStringLiteral("^[\\s\\-\u2013\u2014:,.;*•·]+|[\\s\\-\u2013\u2014:,;*•·]+$"));
+        QStringLiteral("^[\\s\\-\u2013\u2014:,.;/*•·=]+|[\\s\\-\u2013\u2014:,;/*•·=.]+$"));
     name.remove(edges);
     return name.simplified();
 }
 
-// "2 ст. л. сахара", "щепотка соли": an amount (or none), a unit, the product.
-bool readLeading(const QString& text, ParsedLine& out) {
-    auto [amount, length] = amountAt(text);
-    QString rest = text.mid(length).trimmed();
-    const auto [unit, unitLength] = unitAt(rest);
-    if (length == 0 && unit.isEmpty())
-        return false;
-    if (!unit.isEmpty()) {
-        rest = rest.mid(unitLength).trimmed();
-        // "щепотка соли" is one pinch.
-        if (length == 0)
-            amount = unit == QStringLiteral("по вкусу") ? 0 : 1;
-    }
-    out.product = cleanName(rest);
-    out.amount = amount;
-    out.unit = unit;
-    return !out.product.isEmpty();
-}
+// Where the quantity of a name-first line starts, and the quantity: after the first dash or
+// colon that a quantity follows, else at the last words that read as a quantity to the end.
+struct Tail {
+    qsizetype nameEnd = -1;
+    Quantity quantity;
+    QString rest; // what follows the quantity
+};
 
-// "Мука пшеничная — 200 г", "Яйца: 3 шт.", "Соль — по вкусу", "Молоко 200 мл".
-bool readTrailing(const QString& text, ParsedLine& out) {
-    // The part after the last dash or colon, else the text after the name's last word.
+std::optional<Tail> trailingQuantity(const QString& text) {
     static const QRegularExpression separator(
-        QStringLiteral("\\s[-\u2013\u2014]\\s|[\u2013\u2014:]"));
-    qsizetype cut = -1;
-    qsizetype cutLength = 0;
+        QStringLiteral(" [-\u2013\u2014] ?|[\u2013\u2014:] ?|(?<=[а-яёa-z]) ?- (?=\\d)"),
+        QRegularExpression::CaseInsensitiveOption);
     for (auto it = separator.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        cut = m.capturedStart();
-        cutLength = m.capturedLength();
+        if (m.capturedStart() == 0)
+            continue;
+        QString after = text.mid(m.capturedEnd()).trimmed();
+        // "— по 2 шт." says the same for each.
+        if (after.startsWith(QStringLiteral("по ")) && !after.startsWith(QStringLiteral("по вкусу")))
+            after = after.mid(3);
+        const Quantity q = quantityAt(after);
+        if (q.length > 0)
+            return Tail{m.capturedStart(), q, after.mid(q.length).trimmed()};
     }
-    QString name, quantity;
-    if (cut > 0) {
-        name = text.left(cut);
-        quantity = text.mid(cut + cutLength).trimmed();
-    } else {
-        // No separator: a number near the end starts the quantity.
-        static const QRegularExpression lastNumber(
-            QStringLiteral("\\s(\\d[\\d.,/\\s\u2013\u2014-]*\\D*)$"));
-        const QRegularExpressionMatch m = lastNumber.match(text);
-        if (!m.hasMatch())
-            return false;
-        name = text.left(m.capturedStart());
-        quantity = m.captured(1).trimmed();
+    // No separator: the first word from which the rest reads as a quantity, to the end.
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i - 1] != QLatin1Char(' '))
+            continue;
+        const QString after = text.mid(i);
+        const Quantity q = quantityAt(after);
+        if (q.length == 0)
+            continue;
+        const QString rest = cleanName(after.mid(q.length));
+        if (rest.isEmpty())
+            return Tail{i, q, QString()};
     }
-    auto [amount, length] = amountAt(quantity);
-    QString rest = quantity.mid(length).trimmed();
-    const auto [unit, unitLength] = unitAt(rest);
-    if (length == 0 && unit.isEmpty())
-        return false;
-    if (!unit.isEmpty())
-        rest = rest.mid(unitLength).trimmed();
-    out.product = cleanName(name + (rest.isEmpty() ? QString() : QLatin1Char(' ') + rest));
-    // "Перец — щепотка" is one pinch; "по вкусу" gives no amount.
-    out.amount = length > 0 ? amount : (unit == QStringLiteral("по вкусу") ? 0 : 1);
-    out.unit = unit;
-    // An amount read with no name before it is still a line read: one with no product.
-    return true;
+    return std::nullopt;
+}
+
+QString noteOf(const QStringList& notes) {
+    QStringList kept;
+    for (const QString& n : notes) {
+        const QString t = cleanName(n);
+        if (!t.isEmpty() && !kept.contains(t))
+            kept << t;
+    }
+    return kept.join(QStringLiteral("; "));
+}
+
+// Splits "соль, черный перец" into products, a comma's tail that says how a product is
+// prepared being a note instead.
+QStringList namesIn(const QString& name, bool several, QStringList& notes) {
+    QStringList parts = name.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QStringList out;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString part = cleanName(parts[i]);
+        if (part.isEmpty())
+            continue;
+        if (out.isEmpty()) {
+            out << part;
+            continue;
+        }
+        const bool aProduct = several && !isPreparation(part) && part.count(QLatin1Char(' ')) < 3 &&
+                              !std::any_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); });
+        if (aProduct) {
+            out << part;
+        } else {
+            notes << parts.mid(i).join(QLatin1Char(','));
+            break;
+        }
+    }
+    // "соль и перец" to taste: two products.
+    if (several && out.size() == 1) {
+        static const QRegularExpression andWord(QStringLiteral(" и "));
+        const QStringList both = out.front().split(andWord);
+        if (both.size() == 2 && both[0].count(QLatin1Char(' ')) < 2 &&
+            both[1].count(QLatin1Char(' ')) < 2)
+            out = both;
+    }
+    return out;
 }
 
 } // namespace
 
 QString usualUnit(const QString& written) {
-    const QString lower = written.trimmed().toLower();
-    for (const auto& [form, usual] : formsLongestFirst())
-        if (form == lower)
-            return usual;
-    return {};
+    const QString key = unitKey(written);
+    if (key.isEmpty())
+        return {};
+    return unitsByKey().value(key);
+}
+
+std::vector<ParsedLine> parseProducts(const QString& line) {
+    // A line of a megabyte is no ingredient: its first few hundred characters are plenty.
+    QString text = plainNumbers(line.left(500));
+    static const QRegularExpression bullet(QStringLiteral("^[\\-\u2013\u2014•·*]+\\s*"));
+    text.remove(bullet);
+    text = cleanName(text);
+    if (text.isEmpty())
+        return {};
+
+    QStringList notes;
+    bool toTaste = false;
+    Quantity quantity;
+    QString name;
+    // Brackets are taken out first, so that an amount in them never wins over the one
+    // outside ("помидор 180 г (1 шт.)"); an amount only in brackets is still the amount.
+    static const QRegularExpression bracket(QStringLiteral("\\(([^()]*)\\)"));
+    QString outside = text;
+    QStringList bracketed;
+    for (auto it = bracket.globalMatch(text); it.hasNext();)
+        bracketed << it.next().captured(1).simplified();
+    outside.remove(bracket);
+    outside = cleanName(outside);
+
+    const bool leading = quantityAt(outside).length > 0;
+    if (leading) {
+        quantity = quantityAt(outside);
+        name = outside.mid(quantity.length);
+        // "2 шт. — яйца", "200 г: мука"
+        name = cleanName(name);
+    } else if (const std::optional<Tail> tail = trailingQuantity(outside)) {
+        quantity = tail->quantity;
+        name = outside.left(tail->nameEnd);
+        if (!tail->rest.isEmpty() && !cleanName(tail->rest).isEmpty())
+            notes << tail->rest;
+    } else {
+        name = outside;
+    }
+    QStringList kinds;
+    // A bracket that only says an amount restates the one outside, or is the only one.
+    for (const QString& b : bracketed) {
+        if (foldedText(b) == QStringLiteral("по вкусу")) {
+            toTaste = true;
+            continue;
+        }
+        const Quantity q = quantityAt(b);
+        if (q.length > 0 && cleanName(b.mid(q.length)).isEmpty()) {
+            if (quantity.length == 0)
+                quantity = q;
+            continue;
+        }
+        // "Уксус (яблочный)": which vinegar, part of the name.
+        static const QRegularExpression kind(
+            QStringLiteral("^[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие)(?: [а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие))?$"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (kind.match(b).hasMatch() && !isPreparation(b)) {
+            kinds << b;
+            continue;
+        }
+        notes << b;
+    }
+    name = takeNotes(name, notes, toTaste);
+    if (!kinds.isEmpty())
+        name += QLatin1Char(' ') + kinds.join(QLatin1Char(' '));
+    if (toTaste && quantity.length == 0) {
+        quantity.unit = QStringLiteral("по вкусу");
+        quantity.length = 1;
+    }
+    // A trailing "по вкусу" the tail did not read ("Соль по вкусу" after a note).
+    static const QRegularExpression tasteTail(QStringLiteral("\\s*[-\u2013\u2014:]?\\s*по вкусу$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    if (quantity.length == 0 && name.contains(tasteTail)) {
+        name.remove(tasteTail);
+        quantity.unit = QStringLiteral("по вкусу");
+        quantity.length = 1;
+    }
+    const bool several = quantity.length == 0 || quantity.unit == QStringLiteral("по вкусу");
+    const QStringList names = namesIn(name, several, notes);
+    // A count with no unit is in pieces.
+    if (quantity.hasAmount && quantity.unit.isEmpty() && quantity.amount > 0)
+        quantity.unit = QStringLiteral("шт");
+    std::vector<ParsedLine> out;
+    for (const QString& n : names) {
+        const QString product = cleanName(n);
+        if (product.isEmpty() ||
+            !std::any_of(product.begin(), product.end(), [](QChar c) { return c.isLetter(); }))
+            continue;
+        out.push_back({product, quantity.amount, quantity.unit, QString(), !leading});
+    }
+    if (!out.empty())
+        out.front().note = noteOf(notes);
+    return out;
 }
 
 ParsedLine parseLine(const QString& line) {
-    // A line of a megabyte is no ingredient: its first few hundred characters are plenty.
-    QString text = withPlainFractions(line.left(500)).simplified();
-    ParsedLine out;
-    if (text.isEmpty())
-        return out;
-    if (text[0].isDigit() || unitAt(text).second > 0) {
-        if (readLeading(text, out))
-            return out;
-    } else if (readTrailing(text, out)) {
-        return out.product.isEmpty() ? ParsedLine{} : out;
-    }
-    // Nothing read as an amount or a unit: the line is the product's name, if it has one.
-    const QString name = cleanName(text);
-    if (name.isEmpty() ||
-        !std::any_of(name.begin(), name.end(), [](QChar c) { return c.isLetter(); }))
-        return {};
-    return ParsedLine{name, 0, QString()};
+    std::vector<ParsedLine> all = parseProducts(line);
+    return all.empty() ? ParsedLine{} : all.front();
 }
 
 } // namespace intake

@@ -1,100 +1,43 @@
 #include "IntakeStore.h"
 
+#include "RecipeReader.h"
+#include "WordForms.h"
 #include "data/Database.h"
-#include "data/RussianStemmer.h"
-#include "data/TextOrder.h"
 #include "exchange/ExchangeFormat.h"
 #include "recipes/RecipeStore.h"
 
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <algorithm>
-#include <hunspell/hunspell.h>
+#include <map>
 
 namespace intake {
 
-namespace {
-
-RussianStemmer& stemmer() {
-    static RussianStemmer s;
-    return s;
-}
-
-} // namespace
-
-namespace {
-
-// The Russian dictionary (Debian's hunspell-ru), when it is installed: it knows that "муки"
-// is a form of "мука". Without it new names stay as written.
-class Dictionary {
-public:
-    Dictionary() {
-        const char* aff = "/usr/share/hunspell/ru_RU.aff";
-        const char* dic = "/usr/share/hunspell/ru_RU.dic";
-        if (QFileInfo::exists(QString::fromLatin1(aff)) &&
-            QFileInfo::exists(QString::fromLatin1(dic)))
-            m_handle = Hunspell_create(aff, dic);
-    }
-    ~Dictionary() {
-        if (m_handle)
-            Hunspell_destroy(m_handle);
-    }
-    Dictionary(const Dictionary&) = delete;
-    Dictionary& operator=(const Dictionary&) = delete;
-
-    // The dictionary forms of a word, lower case; none when the dictionary lacks it.
-    QStringList forms(const QString& word) const {
-        QStringList out;
-        if (!m_handle)
-            return out;
-        char** list = nullptr;
-        const int n = Hunspell_stem(m_handle, &list, word.toLower().toUtf8().constData());
-        for (int i = 0; i < n; ++i)
-            out << QString::fromUtf8(list[i]);
-        if (list)
-            Hunspell_free_list(m_handle, &list, n);
-        return out;
-    }
-
-private:
-    Hunhandle* m_handle = nullptr;
-};
-
-const Dictionary& dictionary() {
-    static const Dictionary d;
-    return d;
-}
-
-} // namespace
-
-QStringList stemsOf(const QString& name) {
-    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]+"));
-    QStringList stems;
-    for (auto it = word.globalMatch(name); it.hasNext();)
-        stems << stemmer().stem(it.next().captured());
-    stems.sort();
-    return stems;
+QString cutAtWord(const QString& text, int limit) {
+    const QString t = text.simplified();
+    if (t.size() <= limit)
+        return t;
+    const qsizetype space = t.lastIndexOf(QLatin1Char(' '), limit);
+    return (space > limit / 2 ? t.left(space) : t.left(limit)).trimmed();
 }
 
 Matcher::Matcher(Database& db) {
     for (const recipes::Entry& e : recipes::dictionary(db, recipes::Dictionary::Products))
-        m_products.push_back({e.id, e.name, stemsOf(e.name)});
+        m_products.push_back({e.id, e.name, stemKeys(e.name)});
     for (const recipes::Entry& e : recipes::dictionary(db, recipes::Dictionary::Units))
         m_units.emplace_back(e.id, e.name);
 }
 
 int Matcher::productFor(const QString& name) const {
-    const QStringList stems = stemsOf(name);
-    if (stems.isEmpty())
+    const QStringList keys = stemKeys(name);
+    if (keys.isEmpty())
         return 0;
     for (const Product& p : m_products)
-        if (p.stems == stems)
+        if (p.keys == keys)
             return p.id;
-    // "Мука" for "Мука пшеничная", when that is the only flour there is.
+    // "Яйцо" for "Яйцо куриное", "Мука" for "Мука пшеничная", when that is the only one.
     int only = 0;
     for (const Product& p : m_products) {
-        const bool holdsAll = std::all_of(stems.begin(), stems.end(),
-                                          [&p](const QString& s) { return p.stems.contains(s); });
+        const bool holdsAll = std::all_of(keys.begin(), keys.end(),
+                                          [&p](const QString& k) { return p.keys.contains(k); });
         if (!holdsAll)
             continue;
         if (only != 0)
@@ -118,30 +61,21 @@ int Matcher::unitFor(const QString& usual) const {
     return 0;
 }
 
-QString Matcher::newProductName(const QString& written) {
-    QString name = written.simplified();
-    // One word is put in its dictionary form ("муки" becomes "мука"); in a phrase the words
-    // agree with each other, which a word-by-word dictionary would break.
-    static const QRegularExpression oneWord(QStringLiteral("^\\p{L}+$"));
-    if (oneWord.match(name).hasMatch()) {
-        QString best;
-        for (const QString& form : dictionary().forms(name))
-            if (form.left(2) == name.left(2).toLower() &&
-                (best.isEmpty() || form.size() < best.size()))
-                best = form;
-        if (!best.isEmpty())
-            name = best;
-    }
-    if (!name.isEmpty())
-        name[0] = name[0].toUpper();
-    return name;
-}
-
 MatchedLine Matcher::match(const ParsedLine& line) const {
     MatchedLine out;
     out.amount = line.amount;
+    out.note = line.note;
+    // The words as written find most products without the dictionary ("сливочного масла"
+    // has the stems of "Масло сливочное"); the dictionary is asked only when they do not.
     out.productId = productFor(line.product);
-    out.product = newProductName(line.product);
+    if (out.productId == 0) {
+        const DictionaryName d = dictionaryName(
+            line.product, line.nameFirst ? NamePlace::First : NamePlace::AfterAmount);
+        out.productId = productFor(d.name);
+        out.product = cutAtWord(d.name, kMaxName);
+        if (!d.left.isEmpty())
+            out.note = out.note.isEmpty() ? d.left : d.left + QStringLiteral(", ") + out.note;
+    }
     for (const Product& p : m_products)
         if (p.id == out.productId)
             out.product = p.name;
@@ -156,18 +90,20 @@ MatchedLine Matcher::match(const ParsedLine& line) const {
 std::vector<MatchedLine> Matcher::matchLines(const QStringList& written) const {
     std::vector<MatchedLine> out;
     for (const QString& text : written) {
-        const ParsedLine parsed = parseLine(text);
-        if (parsed.product.isEmpty())
-            continue;
-        out.push_back(match(parsed));
-        out.back().written = text;
+        for (const ParsedLine& parsed : parseProducts(text)) {
+            out.push_back(match(parsed));
+            out.back().written = text;
+        }
     }
     return out;
 }
 
 MatchedLine Matcher::matchEdited(const QString& product, float amount, const QString& unit) const {
-    MatchedLine out = match(ParsedLine{product, amount, QString()});
+    ParsedLine typed{product.simplified(), amount, QString(), QString(), true};
+    MatchedLine out = match(typed);
+    out.note.clear();
     out.unit = unit.simplified();
+    out.unitId = 0;
     for (const auto& [id, name] : m_units)
         if (name == out.unit)
             out.unitId = id;
@@ -180,31 +116,59 @@ MatchedLine Matcher::matchEdited(const QString& product, float amount, const QSt
     return out;
 }
 
+QStringList methodWithNotes(const QStringList& method, const std::vector<MatchedLine>& lines) {
+    QStringList notes;
+    for (const MatchedLine& l : lines)
+        if (!l.note.trimmed().isEmpty() && !l.product.trimmed().isEmpty())
+            notes << QStringLiteral("%1: %2").arg(l.product.trimmed(), l.note.trimmed());
+    if (notes.isEmpty())
+        return method;
+    QStringList out = method;
+    out << QString() << QStringLiteral("К продуктам:") << notes;
+    return out;
+}
+
 int storeRecipe(Database& db, int section, const QString& title,
                 const std::vector<MatchedLine>& lines, const QStringList& method) {
+    const QString text = method.join(QStringLiteral("\r\n"));
+    if (text.size() > kMaxMethod)
+        throw IntakeError(QStringLiteral("Описание рецепта слишком длинное: %1 знаков, а "
+                                         "поместится не больше %2. Сократите его.")
+                              .arg(text.size())
+                              .arg(kMaxMethod));
     Transaction tx(db);
-    std::unordered_map<QString, int> madeProducts, madeUnits;
-    auto entry = [&db](recipes::Dictionary which, int id, const QString& name,
-                       std::unordered_map<QString, int>& made) {
-        if (id != 0 || name.trimmed().isEmpty())
-            return id;
-        const QString key = searchFolded(name.trimmed());
-        if (auto it = made.find(key); it != made.end())
-            return it->second;
-        const int created = recipes::createEntry(db, which, name.trimmed());
-        made.emplace(key, created);
-        return created;
-    };
+    // New names are told apart by their words' stems, in any order: "Сыр твёрдый" and
+    // "Твёрдого сыра" in one recipe make one product.
+    std::map<QStringList, int> madeProducts;
+    std::map<QString, int> madeUnits;
     std::vector<std::tuple<int, float, int>> rows;
     for (const MatchedLine& l : lines) {
-        if (l.product.trimmed().isEmpty())
+        const QString name = cutAtWord(l.product, kMaxName);
+        if (name.isEmpty())
             continue;
-        rows.emplace_back(
-            entry(recipes::Dictionary::Products, l.productId, l.product, madeProducts), l.amount,
-            entry(recipes::Dictionary::Units, l.unitId, l.unit, madeUnits));
+        int product = l.productId;
+        if (product == 0) {
+            const QStringList keys = stemKeys(name);
+            const auto it = madeProducts.find(keys);
+            product = it != madeProducts.end()
+                          ? it->second
+                          : madeProducts[keys] =
+                                recipes::createEntry(db, recipes::Dictionary::Products, name);
+        }
+        int unit = l.unitId;
+        const QString unitName = cutAtWord(l.unit, kMaxName);
+        if (unit == 0 && !unitName.isEmpty()) {
+            const QString key = foldedText(unitName);
+            const auto it = madeUnits.find(key);
+            unit = it != madeUnits.end()
+                       ? it->second
+                       : madeUnits[key] =
+                             recipes::createEntry(db, recipes::Dictionary::Units, unitName);
+        }
+        rows.emplace_back(product, l.amount, unit);
     }
     const int recipe =
-        recipes::createRecipe(db, section, title.trimmed(), method.join(QStringLiteral("\r\n")));
+        recipes::insertRecipe(db, section, cutAtWord(title, kMaxName), text);
     for (const auto& [product, amount, unit] : rows)
         recipes::addLine(db, recipe, product, amount, unit);
     tx.commit();

@@ -3,7 +3,6 @@
 #include "IngredientLine.h"
 
 #include <QString>
-#include <unordered_map>
 #include <vector>
 
 class Database;
@@ -18,44 +17,51 @@ struct MatchedLine {
     QString unit;    // the collection's spelling, or a new unit's; empty for none
     int unitId = 0;  // 0: a new unit, or none when unit is empty
     QString written; // the line as the recipe wrote it
+    QString note;    // what the line says beside its product and amount
 };
+
+// The most a name may hold, and a recipe's method, as the collection stores them.
+inline constexpr int kMaxName = 255;
+inline constexpr int kMaxMethod = 65535;
+// A name cut to the limit at a word's end; unchanged when it fits.
+QString cutAtWord(const QString& text, int limit);
 
 // Matches against the dictionaries as they stand when it is made.
 class Matcher {
 public:
     explicit Matcher(Database& db);
     MatchedLine match(const ParsedLine& line) const;
-    // Every line of a recipe as written, parsed and matched; lines that name no product
-    // are left out.
+    // Every product of every line as written, parsed and matched; lines that name no
+    // product are left out, a line that names two ("соль, перец — по вкусу") gives two.
     std::vector<MatchedLine> matchLines(const QStringList& written) const;
     // A line as the user left it in the dialog: names as typed, matched the same way, a
     // unit by its exact name first.
     MatchedLine matchEdited(const QString& product, float amount, const QString& unit) const;
-    // A product by the Russian forms of its words: the one whose words have the same
+    // A product by the forms of its words, in any order: the one whose words have the same
     // stems; else the only one that holds them all; else nothing (0).
     int productFor(const QString& name) const;
     // A unit by its spellings: the collection's own for the same unit; 0 when it has none.
     int unitFor(const QString& usual) const;
-    // The name a new product gets: as written, with a capital first letter.
-    static QString newProductName(const QString& written);
 
 private:
     struct Product {
         int id;
         QString name;
-        QStringList stems; // sorted
+        QStringList keys; // sorted
     };
     std::vector<Product> m_products;
     std::vector<std::pair<int, QString>> m_units;
 };
 
+// The method as stored: the recipe's own steps, then what the lines noted beside their
+// products ("Яйцо куриное: комнатной температуры"), which a line has no place for.
+QStringList methodWithNotes(const QStringList& method, const std::vector<MatchedLine>& lines);
+
 // Stores the recipe in the section in one transaction: new products and units first (a
-// name met twice makes one), then the recipe and its lines, each line marked available as
-// the kitchen's lists say. Returns the new recipe's ID.
+// name met twice, in any form or order, makes one), then the recipe with exactly these
+// lines, each marked available as the kitchen's lists say. Names past the limit are cut at
+// a word; a method past its limit is refused with IntakeError. Returns the new recipe's ID.
 int storeRecipe(Database& db, int section, const QString& title,
                 const std::vector<MatchedLine>& lines, const QStringList& method);
-
-// The Russian stems of a name's words, sorted.
-QStringList stemsOf(const QString& name);
 
 } // namespace intake

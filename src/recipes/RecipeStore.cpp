@@ -18,7 +18,7 @@ std::optional<Recipe> readRecipe(Database& db, int recipeId) {
     return Recipe{rs.ID, rs.Catalog, rs.Name, rs.Recipe};
 }
 
-int createRecipe(Database& db, int section, const QString& name, const QString& text) {
+int insertRecipe(Database& db, int section, const QString& name, const QString& text) {
     CRecipesset rs(db);
     rs.open();
     rs.addNew();
@@ -26,7 +26,11 @@ int createRecipe(Database& db, int section, const QString& name, const QString& 
     rs.Name = name;
     rs.Recipe = text;
     rs.update();
-    const int id = int(rs.lastInsertedId());
+    return int(rs.lastInsertedId());
+}
+
+int createRecipe(Database& db, int section, const QString& name, const QString& text) {
+    const int id = insertRecipe(db, section, name, text);
     CIngredients pending(db);
     pending.setFilter({"Recipe=0"});
     pending.open();

@@ -20,6 +20,9 @@ struct Recipe {
 std::optional<Recipe> readRecipe(Database& db, int recipeId);
 // Saves a new recipe in a section and gives it the lines still waiting with Recipe = 0.
 int createRecipe(Database& db, int section, const QString& name, const QString& text);
+// Saves a new recipe with no lines, leaving any that wait with Recipe = 0 where they are:
+// for callers that bring their own lines and never opened the editor.
+int insertRecipe(Database& db, int section, const QString& name, const QString& text);
 void updateRecipe(Database& db, int recipeId, const QString& name, const QString& text);
 // Deletes the recipe and its lines; false when it was already gone. Menu rows stay.
 bool deleteRecipe(Database& db, int recipeId);

@@ -1,0 +1,370 @@
+#include "WordForms.h"
+
+#include "data/RussianStemmer.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <atomic>
+#include <hunspell/hunspell.h>
+#include <mutex>
+#include <thread>
+
+namespace intake {
+
+namespace {
+
+// --- the dictionary -----------------------------------------------------------------
+
+struct Analysis {
+    QString lemma;
+    QString flag; // the affix class that made the word; empty for a word as listed
+};
+
+class Dictionary {
+public:
+    Dictionary() {
+        const char* aff = "/usr/share/hunspell/ru_RU.aff";
+        const char* dic = "/usr/share/hunspell/ru_RU.dic";
+        if (QFileInfo::exists(QString::fromLatin1(aff)) &&
+            QFileInfo::exists(QString::fromLatin1(dic)))
+            m_handle = Hunspell_create(aff, dic);
+    }
+    // Never destroyed: freeing its hundred thousand entries at exit would cost a third of
+    // what loading them did, and the process is ending anyway.
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
+
+    std::vector<Analysis> analyse(const QString& word) {
+        std::vector<Analysis> out;
+        if (!m_handle)
+            return out;
+        const std::lock_guard lock(m_mutex);
+        char** list = nullptr;
+        const QByteArray utf8 = word.toUtf8();
+        const int n = Hunspell_analyze(m_handle, &list, utf8.constData());
+        for (int i = 0; i < n; ++i) {
+            Analysis a;
+            for (const QString& field : QString::fromUtf8(list[i]).split(QLatin1Char(' '),
+                                                                          Qt::SkipEmptyParts)) {
+                if (field.startsWith(QLatin1String("st:")))
+                    a.lemma = field.mid(3);
+                else if (field.startsWith(QLatin1String("fl:")))
+                    a.flag = field.mid(3);
+            }
+            if (!a.lemma.isEmpty())
+                out.push_back(a);
+        }
+        if (list)
+            Hunspell_free_list(m_handle, &list, n);
+        return out;
+    }
+private:
+    Hunhandle* m_handle = nullptr;
+    std::mutex m_mutex;
+};
+
+std::once_flag g_loadOnce;
+std::atomic<Dictionary*> g_dictionary{nullptr};
+
+Dictionary& dictionary() {
+    std::call_once(g_loadOnce, [] { g_dictionary = new Dictionary; });
+    return *g_dictionary.load();
+}
+
+RussianStemmer& stemmer() {
+    thread_local RussianStemmer s;
+    return s;
+}
+
+// --- Russian grammar, as much as product names need -----------------------------------
+
+QString folded(const QString& word) {
+    QString w = word.toLower();
+    w.replace(QChar(0x0451), QChar(0x0435));
+    return w;
+}
+
+// Nouns that have no singular a cook would write, and plural forms the dictionary lists
+// without their singular.
+const QHash<QString, QString>& irregularNouns() {
+    static const QHash<QString, QString> table = [] {
+        QHash<QString, QString> t;
+        // The dictionary form, then the forms written for it.
+        const char* const rows[] = {
+            "сливки сливок сливками сливкам", "дрожжи дрожжей", "макароны макарон",
+            "семечки семечек",                "отруби отрубей", "хлопья хлопьев",
+            "спагетти",                        "консервы консервов", "яйцо яиц яйца яйцами",
+            "яблоко яблок яблоки",             "сухари сухарей",  "специи специй",
+            "пряности пряностей",              "травы трав"};
+        for (const char* row : rows) {
+            const QStringList forms = QString::fromUtf8(row).split(QLatin1Char(' '));
+            for (const QString& f : forms)
+                t.insert(f, forms.front());
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Words that say how a product is rather than which: a size, a state, a temperature.
+bool isDescriptive(const QString& lemma) {
+    static const QStringList words = [] {
+        QStringList w;
+        for (const char* s : {"большой", "больший", "маленький", "средний", "небольшой",
+                              "крупный", "мелкий", "целый", "спелый", "ароматный", "очищенный",
+                              "охлажденный", "холодный", "теплый", "горячий", "растопленный",
+                              "размягченный", "комнатный", "крупненький", "хороший"})
+            w << QString::fromUtf8(s);
+        return w;
+    }();
+    return words.contains(folded(lemma));
+}
+
+bool endsWithAny(const QString& word, std::initializer_list<const char*> endings) {
+    for (const char* e : endings)
+        if (word.endsWith(QString::fromUtf8(e)))
+            return true;
+    return false;
+}
+
+bool looksAdjective(const QString& word) {
+    return endsWithAny(folded(word), {"ый", "ий", "ой", "ая", "яя", "ое", "ее", "ые", "ие",
+                                      "ого", "его", "ому", "ему", "ым", "им", "ых", "их", "ую",
+                                      "юю", "ей"});
+}
+
+enum class Gender { Masculine, Feminine, Neuter, Plural };
+
+// The adjective's dictionary form (masculine) put in the gender of its noun.
+QString agree(const QString& lemma, Gender g) {
+    if (g == Gender::Masculine || lemma.size() < 3)
+        return lemma;
+    const QString stem = lemma.left(lemma.size() - 2);
+    const QString end = lemma.right(2);
+    const QChar last = stem.back();
+    const bool velar = QStringLiteral("гкх").contains(last);
+    const bool hushing = QStringLiteral("жшчщ").contains(last);
+    const bool soft = end == QStringLiteral("ий") && !velar && !hushing;
+    switch (g) {
+    case Gender::Feminine:
+        return stem + (soft ? QStringLiteral("яя") : QStringLiteral("ая"));
+    case Gender::Neuter:
+        return stem + (soft || (hushing && end == QStringLiteral("ий")) ? QStringLiteral("ее")
+                                                                       : QStringLiteral("ое"));
+    case Gender::Plural:
+        return stem + (velar || hushing || end == QStringLiteral("ий") ? QStringLiteral("ие")
+                                                                      : QStringLiteral("ые"));
+    case Gender::Masculine:
+        break;
+    }
+    return lemma;
+}
+
+struct Word {
+    QString written;
+    QString lemma; // empty: stays as written
+    bool adjective = false;
+    bool noun = false;
+    bool plural = false; // a noun written in the plural
+};
+
+// A hunspell flag that belongs to adjectives.
+bool adjectiveFlag(const QString& flag) {
+    return flag == QLatin1String("A") || flag == QLatin1String("Z");
+}
+
+// The noun's singular dictionary form, where the dictionary or the rules above know one.
+QString nounLemma(const QString& lower, const std::vector<Analysis>& found, NamePlace place,
+                  bool& plural) {
+    if (const auto it = irregularNouns().find(lower); it != irregularNouns().end()) {
+        plural = *it != lower;
+        return *it;
+    }
+    Dictionary& d = dictionary();
+    // Genitive plurals with a dropped vowel ("огурцов", "перцев"), which the dictionary
+    // lists as words of their own.
+    if (endsWithAny(lower, {"ов", "ев"}) && lower.size() > 4) {
+        const QString stem = lower.left(lower.size() - 2);
+        const QString withVowel =
+            stem.left(stem.size() - 1) + QStringLiteral("е") + stem.back();
+        for (const Analysis& a : d.analyse(withVowel))
+            if (a.lemma == withVowel && a.flag.isEmpty()) {
+                plural = true;
+                return withVowel;
+            }
+    }
+    QString best;
+    for (const Analysis& a : found) {
+        if (adjectiveFlag(a.flag) || a.lemma.endsWith(QStringLiteral("ть")))
+            continue; // an adjective or a verb ("соли" is also "to salt")
+        if (a.lemma.left(2) != lower.left(2))
+            continue;
+        // After an amount "манки" is the genitive of "манка": a masculine lemma ("манок")
+        // would make it a plural, which no amount is followed by.
+        if (place == NamePlace::AfterAmount && endsWithAny(lower, {"и", "ы"}) &&
+            !endsWithAny(a.lemma, {"а", "я", "ь", "и", "ы"}))
+            continue;
+        if (best.isEmpty() || a.flag.isEmpty() == false)
+            best = a.lemma;
+    }
+    // A word the dictionary lacks, after an amount: "моцареллы" is "моцарелла".
+    if (best.isEmpty() && place == NamePlace::AfterAmount && lower.endsWith(QChar(0x044B)) &&
+        found.empty())
+        best = lower.left(lower.size() - 1) + QStringLiteral("а");
+    if (best.isEmpty())
+        return {};
+    plural = endsWithAny(lower, {"ы", "и"}) && !endsWithAny(best, {"ы", "и"});
+    return best;
+}
+
+Word readWord(const QString& written, NamePlace place) {
+    Word w{written, {}, false, false, false};
+    const QString lower = written.toLower();
+    static const QRegularExpression letters(QStringLiteral("^[а-яё]+$"));
+    if (!letters.match(lower).hasMatch())
+        return w; // a number, a Latin word, a hyphenated name: as written
+    const std::vector<Analysis> found = dictionary().analyse(lower);
+    if (looksAdjective(lower)) {
+        for (const Analysis& a : found)
+            if (adjectiveFlag(a.flag) || (a.flag.isEmpty() && looksAdjective(a.lemma))) {
+                w.adjective = true;
+                w.lemma = a.lemma;
+                break;
+            }
+    }
+    if (w.adjective)
+        return w;
+    w.noun = !found.empty() || irregularNouns().contains(lower);
+    if (place == NamePlace::First) {
+        // Written first, a name is in the nominative: only a plural is made singular
+        // ("Яйца", "Помидоры"), and a word the dictionary lists as it is stays ("Манка").
+        // A regular genitive written first ("Сыра — 30 г") is read as one too: its
+        // dictionary form is the word less its ending.
+        bool plural = false;
+        const QString lemma = nounLemma(lower, found, place, plural);
+        const bool listed = std::any_of(found.begin(), found.end(), [&](const Analysis& a) {
+            return a.lemma == lower && a.flag.isEmpty();
+        });
+        const bool genitive = !listed && !lemma.isEmpty() && lower.startsWith(lemma) &&
+                              lower.size() - lemma.size() <= 2;
+        if ((plural || genitive) && lemma != lower) {
+            w.lemma = lemma;
+            w.plural = true; // re-made: the words beside it agree with it again
+        }
+        return w;
+    }
+    w.lemma = nounLemma(lower, found, place, w.plural);
+    return w;
+}
+
+Gender genderOf(const QString& noun, const QString& adjectiveWritten) {
+    const QString n = folded(noun);
+    if (irregularNouns().contains(n) && irregularNouns().value(n) == n &&
+        endsWithAny(n, {"и", "ы", "я"}) && n != QStringLiteral("яйца"))
+        return Gender::Plural;
+    if (endsWithAny(n, {"а", "я"}))
+        return Gender::Feminine;
+    if (endsWithAny(n, {"о", "е"}))
+        return Gender::Neuter;
+    if (n.endsWith(QChar(0x044C))) { // ь: the adjective written beside it tells
+        const QString a = folded(adjectiveWritten);
+        return endsWithAny(a, {"ого", "его", "ый", "ий", "ому", "ему"}) ? Gender::Masculine
+                                                                     : Gender::Feminine;
+    }
+    return Gender::Masculine;
+}
+
+QString capitalised(QString s) {
+    if (!s.isEmpty())
+        s[0] = s[0].toUpper();
+    return s;
+}
+
+} // namespace
+
+DictionaryName dictionaryName(const QString& written, NamePlace place) {
+    const QStringList parts = written.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return {};
+    std::vector<Word> words;
+    for (const QString& p : parts)
+        words.push_back(readWord(p, place));
+    // The head is the first noun; the adjectives before it and right after it agree with it.
+    qsizetype head = -1;
+    for (size_t i = 0; i < words.size(); ++i)
+        if (words[i].noun) {
+            head = qsizetype(i);
+            break;
+        }
+    QStringList left;
+    if (head < 0) {
+        // No noun the dictionary knows: the words as written, in their order.
+        return {capitalised(written.simplified()), {}};
+    }
+    const Word& noun = words[size_t(head)];
+    const QString nounForm = noun.lemma.isEmpty() ? noun.written.toLower() : noun.lemma;
+    QString firstAdjective;
+    for (const Word& w : words)
+        if (w.adjective) {
+            firstAdjective = w.written;
+            break;
+        }
+    const Gender gender = genderOf(nounForm, firstAdjective);
+    const bool reinflect = place == NamePlace::AfterAmount || noun.plural;
+    QStringList before, after, rest;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const Word& w = words[i];
+        if (qsizetype(i) == head)
+            continue;
+        const bool agreeing = w.adjective && (qsizetype(i) < head || rest.isEmpty());
+        if (agreeing && isDescriptive(w.lemma)) {
+            left << w.written;
+            continue;
+        }
+        QString form = w.written;
+        if (agreeing && reinflect && !w.lemma.isEmpty())
+            form = agree(w.lemma, gender);
+        if (qsizetype(i) < head)
+            before << form.toLower();
+        else if (agreeing)
+            after << form.toLower();
+        else
+            rest << w.written;
+    }
+    QStringList out;
+    if (place == NamePlace::AfterAmount) {
+        // As product lists name things: the noun first, then what kind ("Масло сливочное").
+        out << nounForm << before << after << rest;
+    } else if (noun.plural) {
+        out << before << nounForm << after << rest;
+    } else {
+        // Written first and in the singular: the cook's own words, in the cook's order.
+        for (size_t i = 0; i < words.size(); ++i)
+            if (!(words[i].adjective && isDescriptive(words[i].lemma)))
+                out << words[i].written;
+    }
+    const QString name = out.join(QLatin1Char(' '));
+    return {capitalised(name), left.join(QLatin1Char(' '))};
+}
+
+QStringList stemKeys(const QString& name) {
+    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]+"));
+    QStringList keys;
+    for (auto it = word.globalMatch(folded(name)); it.hasNext();)
+        keys << stemmer().stem(it.next().captured());
+    keys.sort();
+    return keys;
+}
+
+void loadDictionaryAhead() {
+    if (g_dictionary.load())
+        return;
+    std::thread([] { dictionary(); }).detach();
+}
+
+bool dictionaryReady() {
+    return g_dictionary.load() != nullptr;
+}
+
+} // namespace intake

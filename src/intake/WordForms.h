@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Russian word forms for product names: the dictionary form a cook writes in a product
+// list ("твёрдого сыра" is "Сыр твёрдый", "5 яиц" is "Яйцо") and the keys two names are
+// compared by. The dictionary is Debian's hunspell-ru; it takes a tenth of a second to
+// load, so it is loaded once, only when a name needs it, and can be loaded ahead on a
+// thread of its own.
+namespace intake {
+
+// How a name was written: first on its line ("Сыр твёрдый — 100 г"), where a cook writes
+// it in the nominative, or after its amount ("100 г твёрдого сыра"), mostly in the genitive.
+enum class NamePlace { First, AfterAmount };
+
+struct DictionaryName {
+    QString name; // with a capital first letter
+    // Words that say how the product is rather than which ("больших", "охлаждённого"),
+    // left out of the name.
+    QString left;
+};
+DictionaryName dictionaryName(const QString& written, NamePlace place);
+
+// The stems of a name's words as written, sorted: names whose keys are equal are the same
+// product whatever the order and the endings of their words.
+QStringList stemKeys(const QString& name);
+
+// Starts loading the dictionary on a thread of its own, if it is not loaded or loading.
+void loadDictionaryAhead();
+// True when a name can be put in its dictionary form without waiting.
+bool dictionaryReady();
+
+} // namespace intake

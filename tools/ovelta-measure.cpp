@@ -1,0 +1,102 @@
+// ovelta-measure: how well the intake reads recipes that other people wrote.
+//   ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]
+//   ovelta-measure pages DIR [DIR...]
+
+#include "IntakeMeasure.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+void print(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+int usage() {
+    print(QStringLiteral("usage: ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]\n"
+                         "       ovelta-measure pages DIR [DIR...]\n"));
+    return 2;
+}
+
+int lines(const QStringList& args) {
+    measure::Part part = measure::Part::All;
+    bool wrong = false;
+    QString file;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--wrong")) {
+            wrong = true;
+        } else if (args[i] == QLatin1String("--part") && i + 1 < args.size()) {
+            const QString p = args[++i];
+            if (p == QLatin1String("dev"))
+                part = measure::Part::Dev;
+            else if (p == QLatin1String("check"))
+                part = measure::Part::Check;
+            else if (p != QLatin1String("all"))
+                return usage();
+        } else if (file.isEmpty()) {
+            file = args[i];
+        } else {
+            return usage();
+        }
+    }
+    if (file.isEmpty())
+        return usage();
+    const measure::LineScore s = measure::measureLines(file, part);
+    if (wrong)
+        for (const measure::LineResult& r : s.results)
+            if (!r.right)
+                print(QStringLiteral("%1\n    want %2\n    got  %3%4\n")
+                          .arg(r.line, r.expected, r.got,
+                               r.wrongNumber ? QStringLiteral("   (wrong number)") : QString()));
+    print(QStringLiteral("lines: %1 of %2 right (%3%), %4 with a wrong non-zero number\n")
+              .arg(s.right)
+              .arg(s.rows)
+              .arg(100.0 * s.share(), 0, 'f', 1)
+              .arg(s.wrongNumbers));
+    return 0;
+}
+
+int pages(const QStringList& dirs) {
+    if (dirs.isEmpty())
+        return usage();
+    for (const QString& dir : dirs) {
+        const measure::PageScore s = measure::measurePages(dir);
+        for (const QString& f : s.failures)
+            print(QStringLiteral("  %1\n").arg(f));
+        print(QStringLiteral("%1: %2 pages, %3 with markup: found %4, title %5, lines %6, "
+                             "amounts %7, method %8\n")
+                  .arg(dir)
+                  .arg(s.pages)
+                  .arg(s.withMarkup)
+                  .arg(s.found)
+                  .arg(s.titles)
+                  .arg(s.lineCounts)
+                  .arg(s.amounts)
+                  .arg(s.methods));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.takeFirst();
+    try {
+        if (command == QLatin1String("lines"))
+            return lines(args);
+        if (command == QLatin1String("pages"))
+            return pages(args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ovelta-measure: %s\n", e.what());
+        return 1;
+    }
+    return usage();
+}
