@@ -120,9 +120,8 @@ LineScore measureLines(const QString& tsvPath, Part part) {
         try {
             const intake::ReadRecipe read = intake::readText(text);
             matched = intake::Matcher(db).matchLines(read.ingredients);
-            const int id =
-                intake::storeRecipe(db, 0, read.title, matched,
-                                   intake::methodWithNotes(read.method, matched));
+            const int id = intake::storeRecipe(db, 0, read.title, matched,
+                                               intake::methodWithNotes(read.method, matched));
             stored = recipes::recipeLines(db, id);
         } catch (const std::exception&) {
             // Nothing stored: every row of the source counts as wrong.
@@ -161,7 +160,7 @@ PageScore measurePages(const QString& dirPath) {
         QStringLiteral("schema\\.org/Recipe|\"@type\"\\s*:\\s*\\[?[^\\]}]{0,80}\"Recipe\""));
     static const QRegularExpression number(QStringLiteral("\\d+(?:[.,]\\d+)?"));
     auto firstNumber = [](const QString& line) {
-        return number.match(line).captured().replace(QLatin1Char(','), QLatin1Char('.'));
+        return number.match(line).captured().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
     };
     for (const QString& name : dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
         ++score.pages;
@@ -217,8 +216,8 @@ PageScore measurePages(const QString& dirPath) {
             if (!amounts)
                 fail("amounts", got.ingredients.join(QStringLiteral("; ")));
         } else {
-            fail("lines", QStringLiteral("%1 / %2").arg(got.ingredients.size()).arg(
-                              wantLines.size()));
+            fail("lines",
+                 QStringLiteral("%1 / %2").arg(got.ingredients.size()).arg(wantLines.size()));
         }
         const QJsonArray steps = want.value(QLatin1String("instructions_list")).toArray();
         if (!got.method.isEmpty() && (steps.isEmpty() || got.method.size() >= steps.size()))

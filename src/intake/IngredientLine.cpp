@@ -18,10 +18,28 @@ const std::vector<UnitSpelling>& unitSpellings() {
             return s;
         };
         return std::vector<UnitSpelling>{
-            u("ст.л.", {"ст. л.", "ст л", "ст/л", "ст. ложки", "ст. ложка", "ст. ложек",
-                        "стол. л.", "стол. ложки", "столовая ложка", "столовые ложки",
-                        "столовых ложек", "столовой ложки", "ст.ложки", "ст.ложка", "ст.ложек",
-                        "ст/ложка", "ст/ложки", "tbsp", "tbs", "tablespoon", "tablespoons", "el"}),
+            u("ст.л.", {"ст. л.",
+                        "ст л",
+                        "ст/л",
+                        "ст. ложки",
+                        "ст. ложка",
+                        "ст. ложек",
+                        "стол. л.",
+                        "стол. ложки",
+                        "столовая ложка",
+                        "столовые ложки",
+                        "столовых ложек",
+                        "столовой ложки",
+                        "ст.ложки",
+                        "ст.ложка",
+                        "ст.ложек",
+                        "ст/ложка",
+                        "ст/ложки",
+                        "tbsp",
+                        "tbs",
+                        "tablespoon",
+                        "tablespoons",
+                        "el"}),
             u("ч.л.", {"ч. л.", "ч л", "ч/л", "ч. ложки", "ч. ложка", "ч. ложек", "чайная ложка",
                        "чайные ложки", "чайных ложек", "чайной ложки", "ч.ложки", "ч/ложка",
                        "ч/ложки", "tsp", "teaspoon", "teaspoons", "tl"}),
@@ -130,7 +148,8 @@ QString plainNumbers(QString text) {
     for (QChar& c : text)
         if (isSpace(c))
             c = QLatin1Char(' ');
-    static const QRegularExpression thousands(QStringLiteral("(?<![\\d/.,])(\\d{1,3}) (\\d{3})(?![\\d/])"));
+    static const QRegularExpression thousands(
+        QStringLiteral("(?<![\\d/.,])(\\d{1,3}) (\\d{3})(?![\\d/])"));
     for (int guard = 0; guard < 4; ++guard) {
         const QString before = text;
         text.replace(thousands, QStringLiteral("\\1\\2"));
@@ -167,8 +186,8 @@ Amount amountAt(const QString& text) {
         QStringLiteral("(\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ ?\\d+|\\d+(?:[.,]\\d+)?)");
     static const QRegularExpression digits(
         QStringLiteral("^(?:от )?") + number +
-        QStringLiteral("(?:(?: ?[-\u2013\u2014] ?| до | или )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
-                       "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
+            QStringLiteral("(?:(?: ?[-\u2013\u2014] ?| до | или )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
+                           "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = digits.match(text);
     if (m.hasMatch()) {
@@ -191,8 +210,9 @@ Amount amountAt(const QString& text) {
                 return {value, w.capturedLength(0)};
     }
     // "пол-лимона", "полстакана", "пол стакана": a half of what follows.
-    static const QRegularExpression half(QStringLiteral("^пол(?:[- ](?=[а-яё])|(?=стакан|ложк|литр|кило|банк|пачк|чайн|столов))"),
-                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression half(
+        QStringLiteral("^пол(?:[- ](?=[а-яё])|(?=стакан|ложк|литр|кило|банк|пачк|чайн|столов))"),
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch h = half.match(text);
     if (h.hasMatch())
         return {0.5f, h.capturedLength(0)};
@@ -332,9 +352,15 @@ std::optional<Tail> trailingQuantity(const QString& text) {
         const QRegularExpressionMatch m = it.next();
         if (m.capturedStart() == 0)
             continue;
+        // The dash of a range ("15–20 г") is no separator: the range is one amount.
+        const qsizetype before = m.capturedStart() - 1;
+        if (text[before].isDigit() && m.capturedEnd() < text.size() &&
+            text[m.capturedEnd()].isDigit())
+            continue;
         QString after = text.mid(m.capturedEnd()).trimmed();
         // "— по 2 шт." says the same for each.
-        if (after.startsWith(QStringLiteral("по ")) && !after.startsWith(QStringLiteral("по вкусу")))
+        if (after.startsWith(QStringLiteral("по ")) &&
+            !after.startsWith(QStringLiteral("по вкусу")))
             after = after.mid(3);
         const Quantity q = quantityAt(after);
         if (q.length > 0)
@@ -348,6 +374,10 @@ std::optional<Tail> trailingQuantity(const QString& text) {
         const Quantity q = quantityAt(after);
         if (q.length == 0)
             continue;
+        // A unit after a number that could not be read ("1/0 стакана") is no quantity: a
+        // guessed one pinch or glass would be a wrong amount.
+        if (!q.hasAmount && i >= 2 && (text[i - 2].isDigit() || text[i - 2] == QLatin1Char('/')))
+            return std::nullopt;
         const QString rest = cleanName(after.mid(q.length));
         if (rest.isEmpty())
             return Tail{i, q, QString()};
@@ -378,8 +408,9 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
             out << part;
             continue;
         }
-        const bool aProduct = several && !isPreparation(part) && part.count(QLatin1Char(' ')) < 3 &&
-                              !std::any_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); });
+        const bool aProduct =
+            several && !isPreparation(part) && part.count(QLatin1Char(' ')) < 3 &&
+            !std::any_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); });
         if (aProduct) {
             out << part;
         } else {
@@ -443,6 +474,12 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
             notes << tail->rest;
     } else {
         name = outside;
+        // "Мука — сколько возьмёт тесто": what follows the dash is a note.
+        static const QRegularExpression dash(QStringLiteral(" [-\u2013\u2014] "));
+        if (const QRegularExpressionMatch m = dash.match(name); m.hasMatch()) {
+            notes << name.mid(m.capturedEnd());
+            name.truncate(m.capturedStart());
+        }
     }
     QStringList kinds;
     // A bracket that only says an amount restates the one outside, or is the only one.
@@ -459,7 +496,8 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         }
         // "Уксус (яблочный)": which vinegar, part of the name.
         static const QRegularExpression kind(
-            QStringLiteral("^[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие)(?: [а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие))?$"),
+            QStringLiteral("^[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие)(?: "
+                           "[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие))?$"),
             QRegularExpression::CaseInsensitiveOption);
         if (kind.match(b).hasMatch() && !isPreparation(b)) {
             kinds << b;

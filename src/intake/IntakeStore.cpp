@@ -167,8 +167,7 @@ int storeRecipe(Database& db, int section, const QString& title,
         }
         rows.emplace_back(product, l.amount, unit);
     }
-    const int recipe =
-        recipes::insertRecipe(db, section, cutAtWord(title, kMaxName), text);
+    const int recipe = recipes::insertRecipe(db, section, cutAtWord(title, kMaxName), text);
     for (const auto& [product, amount, unit] : rows)
         recipes::addLine(db, recipe, product, amount, unit);
     tx.commit();

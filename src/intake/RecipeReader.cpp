@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 #include <gumbo.h>
 #include <memory>
 #include <vector>
@@ -198,15 +199,60 @@ void collectRecipes(const QJsonValue& value, std::vector<QJsonObject>& out, int 
             collectRecipes(*it, out, depth + 1);
 }
 
+// Text of a JSON string: markup and entities read, twice where a site encoded them twice
+// ("&amp;amp;").
+QString decoded(const QString& text) {
+    QString out = plainText(text);
+    if (out.contains(QLatin1Char('&')) && out != text)
+        out = plainText(out);
+    return out;
+}
+
 QString jsonText(const QJsonValue& value) {
     if (value.isString())
-        return plainText(value.toString()).simplified();
+        return decoded(value.toString()).simplified();
+    if (value.isDouble())
+        return QString::number(value.toDouble(), 'g', 6);
     if (value.isObject()) {
         const QJsonObject o = value.toObject();
+        // An ingredient as a PropertyValue: name, value, unit.
+        if (o.contains(QLatin1String("value")) && o.contains(QLatin1String("name"))) {
+            QString amount = jsonText(o.value(QLatin1String("value")));
+            if (const double v = amount.toDouble(); v > 0)
+                amount = QString::number(v, 'g', 6);
+            const QString unit = jsonText(o.contains(QLatin1String("unitText"))
+                                              ? o.value(QLatin1String("unitText"))
+                                              : o.value(QLatin1String("unitCode")));
+            const QString quantity = QStringList{amount, unit}.join(QLatin1Char(' ')).trimmed();
+            const QString name = jsonText(o.value(QLatin1String("name")));
+            return quantity.isEmpty() || amount == QLatin1String("0")
+                       ? name
+                       : name + QStringLiteral(" — ") + quantity;
+        }
         return jsonText(o.contains(QLatin1String("text")) ? o.value(QLatin1String("text"))
                                                           : o.value(QLatin1String("name")));
     }
     return {};
+}
+
+// Ingredients as sites give them: one string, an array of strings, objects, or arrays of
+// those (groups).
+void addIngredients(const QJsonValue& value, QStringList& out, int depth = 0) {
+    if (depth > 8)
+        return;
+    if (value.isString()) {
+        for (const QString& line : lines(decoded(value.toString())))
+            out << line;
+        return;
+    }
+    if (value.isArray()) {
+        for (const QJsonValue& v : value.toArray())
+            addIngredients(v, out, depth + 1);
+        return;
+    }
+    const QString line = jsonText(value);
+    if (!line.isEmpty())
+        out << line;
 }
 
 void addSteps(const QJsonValue& value, QStringList& method, int depth = 0) {
@@ -244,13 +290,7 @@ ReadRecipe fromJson(const QJsonObject& recipe) {
     QJsonValue ingredients = recipe.value(QLatin1String("recipeIngredient"));
     if (ingredients.isUndefined())
         ingredients = recipe.value(QLatin1String("ingredients"));
-    if (ingredients.isString())
-        out.ingredients = lines(plainText(ingredients.toString()));
-    for (const QJsonValue& v : ingredients.toArray()) {
-        const QString line = jsonText(v);
-        if (!line.isEmpty())
-            out.ingredients << line;
-    }
+    addIngredients(ingredients, out.ingredients);
     addSteps(recipe.value(QLatin1String("recipeInstructions")), out.method);
     return out;
 }
@@ -265,9 +305,25 @@ ReadRecipe firstOf(const std::vector<QJsonObject>& recipes) {
     return r;
 }
 
-void requireSomething(const ReadRecipe& r, const QString& where) {
-    if (r.title.isEmpty() && r.ingredients.isEmpty() && r.method.isEmpty())
-        throw IntakeError(QStringLiteral("%1 нет рецепта").arg(where));
+// A recipe with neither products nor a method is no recipe; one without either is read,
+// and the preview says what is missing rather than storing a title alone unremarked.
+void requireSomething(ReadRecipe& r, const QString& where) {
+    if (r.ingredients.isEmpty() && r.method.isEmpty())
+        throw IntakeError(r.title.isEmpty()
+                              ? QStringLiteral("%1 нет рецепта").arg(where)
+                              : QStringLiteral("%1 у рецепта «%2» нет ни списка продуктов, ни "
+                                               "описания приготовления")
+                                    .arg(where, r.title));
+    QStringList missing;
+    if (r.ingredients.isEmpty())
+        missing << QStringLiteral("%1 нет списка продуктов").arg(where);
+    if (r.method.isEmpty())
+        missing << QStringLiteral("%1 нет описания приготовления").arg(where);
+    if (!missing.isEmpty()) {
+        missing.front()[0] = missing.front()[0].toUpper();
+        const QString what = missing.join(QStringLiteral("; ")) + QLatin1Char('.');
+        r.notice = r.notice.isEmpty() ? what : r.notice + QLatin1Char(' ') + what;
+    }
 }
 
 // --- microdata ----------------------------------------------------------------------
@@ -278,6 +334,13 @@ bool isRecipeScope(const GumboNode* node) {
            attribute(node, "itemtype").contains(QLatin1String("schema.org/Recipe"));
 }
 
+// A property's value: a <meta>'s content, else the element's text.
+QString propertyText(const GumboNode* node) {
+    if (node->v.element.tag == GUMBO_TAG_META)
+        return decoded(attribute(node, "content"));
+    return textOf(node);
+}
+
 ReadRecipe fromMicrodata(const GumboNode* scope) {
     ReadRecipe out;
     eachElement(scope, [&](const GumboNode* node) {
@@ -285,17 +348,17 @@ ReadRecipe fromMicrodata(const GumboNode* scope) {
             return false; // a recipe inside the recipe is another one
         const QString prop = attribute(node, "itemprop");
         if (prop == QLatin1String("name") && out.title.isEmpty()) {
-            out.title = textOf(node).simplified();
+            out.title = propertyText(node).simplified();
             return false;
         }
         if (prop == QLatin1String("recipeIngredient") || prop == QLatin1String("ingredients")) {
-            const QString line = textOf(node).simplified();
+            const QString line = propertyText(node).simplified();
             if (!line.isEmpty())
                 out.ingredients << line;
             return false;
         }
         if (prop == QLatin1String("recipeInstructions")) {
-            out.method << lines(textOf(node));
+            out.method << lines(propertyText(node));
             return false;
         }
         return true;
@@ -450,6 +513,16 @@ ReadRecipe readText(const QString& text) {
             r.method << all[j];
     if (r.ingredients.isEmpty() && r.method.isEmpty())
         throw IntakeError(QStringLiteral("в тексте нет ни продуктов, ни описания"));
+    // A text of which no line reads as a product with its amount is no recipe (a README,
+    // a letter): refused, as a page without a recipe is.
+    const bool anyIngredient =
+        std::any_of(r.ingredients.begin(), r.ingredients.end(), [](const QString& line) {
+            const ParsedLine p = parseLine(line);
+            return p.amount > 0 || !p.unit.isEmpty();
+        });
+    if (!anyIngredient)
+        throw IntakeError(QStringLiteral("это не похоже на рецепт: ни одна строка текста не "
+                                         "читается как продукт с количеством"));
     return r;
 }
 
@@ -473,19 +546,24 @@ ReadRecipe readFile(const QString& path) {
     if (bytes.size() > kMaxIntakeBytes)
         throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
     const QString suffix = info.suffix().toLower();
-    const QByteArray head = bytes.left(512).trimmed().toLower();
+    // Pages saved on Russian systems may be in code page 1251: as UTF-8 they would read as
+    // "����". Bytes that are not UTF-8 are read as 1251 and handed on as UTF-8.
+    QByteArray utf8 = bytes;
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        utf8.remove(0, 3);
+    if (!QByteArrayView(utf8).isValidUtf8())
+        utf8 = QString(QStringDecoder("windows-1251").decode(utf8)).toUtf8();
+    QByteArray head = utf8.left(512).trimmed().toLower();
+    const bool markup = head.startsWith("<!doctype") || head.startsWith("<html") ||
+                        head.startsWith("<!--") || head.startsWith("<head") ||
+                        head.startsWith("<meta") || head.startsWith("<?xml");
     try {
         if (suffix == QLatin1String("json") ||
             (suffix != QLatin1String("txt") && (head.startsWith('{') || head.startsWith('['))))
-            return readJson(bytes);
-        if (suffix == QLatin1String("html") || suffix == QLatin1String("htm") ||
-            head.startsWith("<!doctype") || head.startsWith("<html"))
-            return readHtml(bytes);
-        // Text: UTF-8, or code page 1251 as older Russian notebooks wrote it.
-        const QString text = QByteArrayView(bytes).isValidUtf8()
-                                 ? QString::fromUtf8(bytes)
-                                 : QStringDecoder("windows-1251").decode(bytes);
-        return readText(text);
+            return readJson(utf8);
+        if (suffix == QLatin1String("html") || suffix == QLatin1String("htm") || markup)
+            return readHtml(utf8);
+        return readText(QString::fromUtf8(utf8));
     } catch (const IntakeError& e) {
         throw cannot(e.message());
     }

@@ -45,8 +45,8 @@ public:
         const int n = Hunspell_analyze(m_handle, &list, utf8.constData());
         for (int i = 0; i < n; ++i) {
             Analysis a;
-            for (const QString& field : QString::fromUtf8(list[i]).split(QLatin1Char(' '),
-                                                                          Qt::SkipEmptyParts)) {
+            for (const QString& field :
+                 QString::fromUtf8(list[i]).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
                 if (field.startsWith(QLatin1String("st:")))
                     a.lemma = field.mid(3);
                 else if (field.startsWith(QLatin1String("fl:")))
@@ -59,6 +59,7 @@ public:
             Hunspell_free_list(m_handle, &list, n);
         return out;
     }
+
 private:
     Hunhandle* m_handle = nullptr;
     std::mutex m_mutex;
@@ -91,12 +92,20 @@ const QHash<QString, QString>& irregularNouns() {
     static const QHash<QString, QString> table = [] {
         QHash<QString, QString> t;
         // The dictionary form, then the forms written for it.
-        const char* const rows[] = {
-            "сливки сливок сливками сливкам", "дрожжи дрожжей", "макароны макарон",
-            "семечки семечек",                "отруби отрубей", "хлопья хлопьев",
-            "спагетти",                        "консервы консервов", "яйцо яиц яйца яйцами",
-            "яблоко яблок яблоки",             "сухари сухарей",  "специи специй",
-            "пряности пряностей",              "травы трав"};
+        const char* const rows[] = {"сливки сливок сливками сливкам",
+                                    "дрожжи дрожжей",
+                                    "макароны макарон",
+                                    "семечки семечек",
+                                    "отруби отрубей",
+                                    "хлопья хлопьев",
+                                    "спагетти",
+                                    "консервы консервов",
+                                    "яйцо яиц яйца яйцами",
+                                    "яблоко яблок яблоки",
+                                    "сухари сухарей",
+                                    "специи специй",
+                                    "пряности пряностей",
+                                    "травы трав"};
         for (const char* row : rows) {
             const QStringList forms = QString::fromUtf8(row).split(QLatin1Char(' '));
             for (const QString& f : forms)
@@ -111,10 +120,11 @@ const QHash<QString, QString>& irregularNouns() {
 bool isDescriptive(const QString& lemma) {
     static const QStringList words = [] {
         QStringList w;
-        for (const char* s : {"большой", "больший", "маленький", "средний", "небольшой",
-                              "крупный", "мелкий", "целый", "спелый", "ароматный", "очищенный",
-                              "охлажденный", "холодный", "теплый", "горячий", "растопленный",
-                              "размягченный", "комнатный", "крупненький", "хороший"})
+        for (const char* s :
+             {"большой",      "больший",      "маленький", "средний",     "небольшой",
+              "крупный",      "мелкий",       "целый",     "спелый",      "ароматный",
+              "очищенный",    "охлажденный",  "холодный",  "теплый",      "горячий",
+              "растопленный", "размягченный", "комнатный", "крупненький", "хороший"})
             w << QString::fromUtf8(s);
         return w;
     }();
@@ -129,9 +139,9 @@ bool endsWithAny(const QString& word, std::initializer_list<const char*> endings
 }
 
 bool looksAdjective(const QString& word) {
-    return endsWithAny(folded(word), {"ый", "ий", "ой", "ая", "яя", "ое", "ее", "ые", "ие",
-                                      "ого", "его", "ому", "ему", "ым", "им", "ых", "их", "ую",
-                                      "юю", "ей"});
+    return endsWithAny(folded(word),
+                       {"ый",  "ий",  "ой",  "ая", "яя", "ое", "ее", "ые", "ие", "ого",
+                        "его", "ому", "ему", "ым", "им", "ых", "их", "ую", "юю", "ей"});
 }
 
 enum class Gender { Masculine, Feminine, Neuter, Plural };
@@ -151,10 +161,10 @@ QString agree(const QString& lemma, Gender g) {
         return stem + (soft ? QStringLiteral("яя") : QStringLiteral("ая"));
     case Gender::Neuter:
         return stem + (soft || (hushing && end == QStringLiteral("ий")) ? QStringLiteral("ее")
-                                                                       : QStringLiteral("ое"));
+                                                                        : QStringLiteral("ое"));
     case Gender::Plural:
         return stem + (velar || hushing || end == QStringLiteral("ий") ? QStringLiteral("ие")
-                                                                      : QStringLiteral("ые"));
+                                                                       : QStringLiteral("ые"));
     case Gender::Masculine:
         break;
     }
@@ -186,8 +196,7 @@ QString nounLemma(const QString& lower, const std::vector<Analysis>& found, Name
     // lists as words of their own.
     if (endsWithAny(lower, {"ов", "ев"}) && lower.size() > 4) {
         const QString stem = lower.left(lower.size() - 2);
-        const QString withVowel =
-            stem.left(stem.size() - 1) + QStringLiteral("е") + stem.back();
+        const QString withVowel = stem.left(stem.size() - 1) + QStringLiteral("е") + stem.back();
         for (const Analysis& a : d.analyse(withVowel))
             if (a.lemma == withVowel && a.flag.isEmpty()) {
                 plural = true;
@@ -208,10 +217,14 @@ QString nounLemma(const QString& lower, const std::vector<Analysis>& found, Name
         if (best.isEmpty() || a.flag.isEmpty() == false)
             best = a.lemma;
     }
-    // A word the dictionary lacks, after an amount: "моцареллы" is "моцарелла".
-    if (best.isEmpty() && place == NamePlace::AfterAmount && lower.endsWith(QChar(0x044B)) &&
-        found.empty())
-        best = lower.left(lower.size() - 1) + QStringLiteral("а");
+    // After an amount, a feminine genitive the dictionary gives no singular for ("манки",
+    // "моцареллы") is the word with the nominative's "а".
+    if (best.isEmpty() && place == NamePlace::AfterAmount && lower.size() > 3) {
+        const QChar before = lower[lower.size() - 2];
+        if (lower.endsWith(QChar(0x044B)) ||
+            (lower.endsWith(QChar(0x0438)) && QStringLiteral("гкхжшчщ").contains(before)))
+            best = lower.left(lower.size() - 1) + QStringLiteral("а");
+    }
     if (best.isEmpty())
         return {};
     plural = endsWithAny(lower, {"ы", "и"}) && !endsWithAny(best, {"ы", "и"});
@@ -270,7 +283,7 @@ Gender genderOf(const QString& noun, const QString& adjectiveWritten) {
     if (n.endsWith(QChar(0x044C))) { // ь: the adjective written beside it tells
         const QString a = folded(adjectiveWritten);
         return endsWithAny(a, {"ого", "его", "ый", "ий", "ому", "ему"}) ? Gender::Masculine
-                                                                     : Gender::Feminine;
+                                                                        : Gender::Feminine;
     }
     return Gender::Masculine;
 }

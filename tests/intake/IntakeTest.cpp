@@ -4,11 +4,14 @@
 #include "intake/IngredientLine.h"
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
+#include "intake/WordForms.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 
+#include "recipes/RecipeStore.h"
 #include <QFile>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTableWidget>
 
 using namespace intake;
@@ -36,30 +39,67 @@ const LineCase kLines[] = {
     {"щепотка соли", "соли", 1, "щепотка"},
     {"Сахар: 100 г", "Сахар", 100, "г"},
     {"Масло сливочное – 50 г", "Масло сливочное", 50, "г"},
-    {"3 яйца", "яйца", 3, ""},
+    {"3 яйца", "яйца", 3, "шт"},
     {"Сметана — 2 столовые ложки", "Сметана", 2, "ст.л."},
     {"1 чайная ложка разрыхлителя", "разрыхлителя", 1, "ч.л."},
     {"Вода — 1,5 литра", "Вода", 1.5f, "л"},
     {"300 гр. фарша", "фарша", 300, "г"},
     {"Сыр твердый 150 г", "Сыр твердый", 150, "г"},
     {"1 банка горошка", "горошка", 1, "банка"},
-    {"Чеснок — 2-3 зубчика", "Чеснок", 2, "зубчик"},
     {"Соль", "Соль", 0, ""},
-    {"Мука — сколько возьмёт тесто", "Мука — сколько возьмёт тесто", 0, ""},
+    {"Мука — сколько возьмёт тесто", "Мука", 0, ""},
     {"1 1/2 стакана муки", "муки", 1.5f, "стакан"},
     {"¼ ч. л. соли", "соли", 0.25f, "ч.л."},
     {"Творог 9% — 400 г", "Творог 9%", 400, "г"},
-    {"Сода — на кончике ножа", "Сода — на кончике ножа", 0, ""},
+    {"Сода — на кончике ножа", "Сода", 0, "на кончике ножа"},
     {"50 грамм сливочного масла", "сливочного масла", 50, "г"},
     {"2 веточки розмарина", "розмарина", 2, "веточка"},
     {"Лимон — 1/2 шт.", "Лимон", 0.5f, "шт"},
-    {"Молоко — 1/0 стакана", "Молоко — 1/0 стакана", 0, ""},
+    {"Молоко — 1/0 стакана", "Молоко", 0, ""},
     {"  — 100 г", "", 0, ""},
+    {"Лавровый лист — 2 шт.", "Лавровый лист", 2, "шт"},
+    // A range's dash is no separator, and a range gives its first number.
+    {"Чеснок — 2–3 зубчика", "Чеснок", 2, "зубчик"},
+    {"Мука: 2–3 стакана", "Мука", 2, "стакан"},
+    {"Какао-порошок 15–20 гр", "Какао-порошок", 15, "г"},
+    {"Лимонная кислота 1/3-1/2 ч. л.", "Лимонная кислота", 1.0f / 3, "ч.л."},
+    // Thousands written apart, with a plain or a no-break space.
+    {"Вода — 1 000 мл", "Вода", 1000, "мл"},
+    {"Сахар 1\u00a0500 г", "Сахар", 1500, "г"},
+    // The first amount outside brackets wins; the bracket stays out of the name.
+    {"помидор 180 г (1 шт.)", "помидор", 180, "г"},
+    {"растительное масло 30 мл (2 ст. л.)", "растительное масло", 30, "мл"},
+    {"фиолетовый лук 60 г (½ шт.)", "фиолетовый лук", 60, "г"},
+    {"Сыр (200 г)", "Сыр", 200, "г"},
+    {"Уксус (яблочный) — 20 г", "Уксус яблочный", 20, "г"},
+    // Spellings of units and amounts.
+    {"Укроп — 1 пуч.", "Укроп", 1, "пучок"},
+    {"Мука — 2 стак.", "Мука", 2, "стакан"},
+    {"Чеснок — 3 зуб.", "Чеснок", 3, "зубчик"},
+    {"зелёный лук - 2 стебля", "зелёный лук", 2, "стебель"},
+    {"Сахар — 1 ст л.", "Сахар", 1, "ст.л."},
+    {"чёрный молотый перец щепотка", "чёрный молотый перец", 1, "щепотка"},
+    {"половина лимона", "лимона", 0.5f, "шт"},
+    {"78 г / ⅓ стакана сливок", "сливок", 78, "г"},
+    {"Сливки 33% жирности 1,5 ст. л. = 37,5 г", "Сливки 33% жирности", 1.5f, "ст.л."},
+    {"Соль по вкусу", "Соль", 0, "по вкусу"},
+    {"Соль (по вкусу)", "Соль", 0, "по вкусу"},
+    // Notes stay out of the name.
+    {"Лимон (цедра и сок)", "Лимон", 0, ""},
+    {"петрушка, мелко нарезанная — 1 пучок", "петрушка", 1, "пучок"},
+    {"Масло растительное (для жарки)", "Масло растительное", 0, ""},
+    {"Для теста: мука — 200 г", "мука", 200, "г"},
+    // Latin units of foreign pages.
+    {"200 g carrots", "carrots", 200, "г"},
+    {"2 tbsp olive oil", "olive oil", 2, "ст.л."},
+    {"1 tsp salt", "salt", 1, "ч.л."},
+    {"500 ml milk", "milk", 500, "мл"},
 };
 
 } // namespace
 
 TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
+    ASSERT_GE(std::size(kLines), 50u);
     for (const LineCase& c : kLines) {
         const ParsedLine p = parseLine(QString::fromUtf8(c.line));
         EXPECT_EQ(p.product, QString::fromUtf8(c.product)) << c.line;
@@ -70,6 +110,41 @@ TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
     EXPECT_EQ(parseLine(QString(1 << 20, QLatin1Char('x'))).product.size(), 500);
     EXPECT_EQ(usualUnit("Столовая ложка"), "ст.л.");
     EXPECT_EQ(usualUnit("ложка"), QString());
+    // What the line says beside its product is kept as a note.
+    EXPECT_EQ(parseLine("4 больших яйца, комнатной температуры").note, "комнатной температуры");
+    EXPECT_EQ(parseLine("Лимон (цедра и сок)").note, "цедра и сок");
+    // Two products to taste on one line.
+    QStringList both;
+    for (const ParsedLine& p : parseProducts("соль, черный перец - по вкусу"))
+        both << QStringLiteral("%1|%2|%3").arg(p.product).arg(p.amount).arg(p.unit);
+    EXPECT_EQ(both, (QStringList{"соль|0|по вкусу", "черный перец|0|по вкусу"}));
+}
+
+TEST(WordForms, NewNamesInTheirDictionaryForm) {
+    const std::pair<const char*, const char*> afterAmount[] = {
+        {"муки", "Мука"},
+        {"яиц", "Яйцо"},
+        {"твёрдого сыра", "Сыр твёрдый"},
+        {"сливочного масла", "Масло сливочное"},
+        {"пшеничной муки", "Мука пшеничная"},
+        {"огурцов", "Огурец"},
+        {"сливок", "Сливки"},
+        {"цедры лимона", "Цедра лимона"},
+        {"красного винного уксуса", "Уксус красный винный"},
+        {"манки", "Манка"},
+    };
+    for (const auto& [written, name] : afterAmount)
+        EXPECT_EQ(dictionaryName(QString::fromUtf8(written), NamePlace::AfterAmount).name,
+                  QString::fromUtf8(name))
+            << written;
+    // Written first, a name is already the cook's: only a plural becomes singular.
+    QStringList first;
+    for (const char* written : {"Манка", "Зелёный лук", "Помидоры черри", "Яйца", "Сыра"})
+        first << dictionaryName(QString::fromUtf8(written), NamePlace::First).name;
+    EXPECT_EQ(first, (QStringList{"Манка", "Зелёный лук", "Помидор черри", "Яйцо", "Сыр"}));
+    // How a product is goes to the note, not into its name.
+    const DictionaryName eggs = dictionaryName("больших яиц", NamePlace::AfterAmount);
+    EXPECT_EQ(std::pair(eggs.name, eggs.left), std::pair(QString("Яйцо"), QString("больших")));
 }
 
 TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
@@ -127,45 +202,73 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
 
 TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
     TestDb t;
-    for (const char* name :
-         {"Мука пшеничная", "Сахар", "Яйцо", "Масло сливочное", "Масло растительное"})
+    for (const char* name : {"Мука пшеничная", "Сахар", "Яйцо куриное", "Масло сливочное",
+                             "Масло растительное", "Лук зелёный", "Творог 5%"})
         t.addProduct(QString::fromUtf8(name));
     const int sugar = t.product("Сахар"), spoon = t.unit("ст. л."), pcs = t.unit("шт.");
     const Matcher m(t.db);
-    // "муки": the only flour; "масла": two kinds, so neither is guessed.
-    EXPECT_EQ((std::vector{m.productFor("сахара"), m.productFor("яйца"), m.productFor("муки"),
-                           m.productFor("масла")}),
-              (std::vector{sugar, t.product("Яйцо"), t.product("Мука пшеничная"), 0}));
+    // "муки": the only flour; "масла": two kinds, so neither is guessed; "Творог 9%" is
+    // not the 5% one.
+    EXPECT_EQ((std::vector{m.productFor("сахара"), m.productFor("муки"), m.productFor("масла"),
+                           m.productFor("Творог 9%")}),
+              (std::vector{sugar, t.product("Мука пшеничная"), 0, 0}));
     // Units by the collection's own spelling.
     EXPECT_EQ((std::vector{m.unitFor("ст.л."), m.unitFor("шт"), m.unitFor("г")}),
               (std::vector{spoon, pcs, 0}));
-    const MatchedLine line = m.match(parseLine("2 столовые ложки сахара"));
-    EXPECT_EQ(std::pair(line.productId, line.unit), std::pair(sugar, QString("ст. л.")));
-    // A new product's name: one word in its dictionary form, a phrase as written.
-    QStringList made;
-    for (const char* word : {"муки", "яйца", "соли", "корицы молотой"})
-        made << Matcher::newProductName(QString::fromUtf8(word));
-    EXPECT_EQ(made, (QStringList{"Мука", "Яйцо", "Соль", "Корицы молотой"}));
+    // Words in any order and any form find the product the dictionary holds.
+    QStringList found;
+    for (const char* line : {"2 столовые ложки сахара", "зелёный лук - 2 стебля", "5 яиц",
+                             "4 больших яйца, комнатной температуры"}) {
+        const MatchedLine l = m.match(parseLine(QString::fromUtf8(line)));
+        found << QStringLiteral("%1 %2 %3").arg(l.productId).arg(l.product, l.unit);
+    }
+    EXPECT_EQ(found,
+              (QStringList{QStringLiteral("%1 Сахар ст. л.").arg(sugar),
+                           QStringLiteral("%1 Лук зелёный стебель").arg(t.product("Лук зелёный")),
+                           QStringLiteral("%1 Яйцо куриное шт.").arg(t.product("Яйцо куриное")),
+                           QStringLiteral("%1 Яйцо куриное шт.").arg(t.product("Яйцо куриное"))}));
 
-    // New names are made once however many lines use them; lines follow the kitchen lists.
+    // One recipe never makes two products of one name in two forms, orders or spellings;
+    // lines follow the kitchen lists; notes go after the method.
     t.db.exec("INSERT INTO Products (ID) VALUES (?)", {qint64(sugar)});
-    std::vector<MatchedLine> lines{m.match(parseLine("Сахар — 100 г")),
-                                   m.match(parseLine("Корица — 1 ч. л.")),
-                                   m.match(parseLine("корица — 2 г"))};
-    const int recipe = storeRecipe(t.db, 0, "Пирог", lines, {"Смешать.", "Испечь."});
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Корица'"), 1);
-    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Units WHERE Name='г'"), 1);
+    const int stray = t.addLine(0, sugar, 1, 0); // a line the editor left waiting
+    const std::vector<MatchedLine> lines =
+        m.matchLines({"Сахар — 100 г", "100 г твёрдого сыра", "Сыр твёрдый — 50 г (для посыпки)",
+                      "Свёкла отварная — 1 шт.", "свекла отварная 200 г", "Корица — 1 ч. л."});
+    const int recipe =
+        storeRecipe(t.db, 0, "Пирог", lines, methodWithNotes({"Смешать.", "Испечь."}, lines));
+    EXPECT_EQ(namesOf(recipes::dictionary(t.db, recipes::Dictionary::Products))
+                  .filter(QRegularExpression("Сыр|Свёкла|Свекла|Корица")),
+              (QStringList{"Корица", "Свёкла отварная", "Сыр твёрдый"}));
     EXPECT_EQ(textOf(t.db,
                      "SELECT group_concat(Have, '') FROM (SELECT Have FROM Ingredients "
                      "WHERE Recipe=? ORDER BY ID)",
                      {qint64(recipe)}),
-              "100");
+              "100000");
+    EXPECT_EQ(number(t.db, "SELECT Recipe FROM Ingredients WHERE ID=?", {stray}), 0);
     EXPECT_EQ(textOf(t.db, "SELECT Recipe FROM Recipes WHERE ID=?", {qint64(recipe)}),
-              "Смешать.\r\nИспечь.");
-    // A failure half-way stores nothing, not even its new names: a title too long.
-    lines.push_back(m.match(parseLine("Ваниль — 1 стручок")));
+              "Смешать.\r\nИспечь.\r\n\r\nК продуктам:\r\nСыр твёрдый: для посыпки");
+
+    // Names past the collection's limit are cut at a word and stored; a method past its
+    // limit is refused in Russian and stores nothing, not even its new names.
+    const QString longName = QString("Очень длинное название продукта ").repeated(16);
+    const int cut = storeRecipe(t.db, 0, longName, m.matchLines({longName + " — 1 шт."}), {});
+    const QString stored = textOf(t.db,
+                                  "SELECT p.Name FROM Ingredients i JOIN Ingredient p ON "
+                                  "p.ID=i.Ingredient WHERE i.Recipe=?",
+                                  {qint64(cut)});
+    EXPECT_LE(stored.size(), kMaxName);
+    EXPECT_TRUE(stored.endsWith("продукта")) << stored.toStdString();
+    EXPECT_EQ(textOf(t.db, "SELECT length(Name) FROM Recipes WHERE ID=?", {qint64(cut)}),
+              QString::number(cutAtWord(longName, kMaxName).size()));
     const QString before = snapshot(t.db);
-    EXPECT_THROW(storeRecipe(t.db, 0, QString(300, QLatin1Char('x')), lines, {}), DbError);
+    try {
+        storeRecipe(t.db, 0, "Суп", m.matchLines({"Ваниль — 1 стручок"}),
+                    {QString(kMaxMethod + 1, QLatin1Char('x'))});
+        ADD_FAILURE() << "a method past its limit was stored";
+    } catch (const IntakeError& e) {
+        EXPECT_TRUE(e.message().contains("65535")) << e.message().toStdString();
+    }
     EXPECT_EQ(snapshot(t.db), before);
 }
 
@@ -207,7 +310,7 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
                      "(SELECT f.* FROM IngredientsFull f JOIN Recipes r ON r.ID=f.Recipe "
                      "WHERE r.Catalog=? ORDER BY Seq)",
                      {soups}),
-              QStringLiteral("Кефир 500.0 мл|Яйцо куриное 2.5 |Мука пшеничная 250.0 г|Соль 0.0 "
+              QStringLiteral("Кефир 500.0 мл|Яйцо куриное 2.5 шт|Мука пшеничная 250.0 г|Соль 0.0 "
                              "по вкусу"));
     EXPECT_EQ(frame.catalogView()->selectedEntry()->text(0), "Блины на кефире & мёде");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Кефир'"), 1);
