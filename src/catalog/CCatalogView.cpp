@@ -252,6 +252,11 @@ QTreeWidgetItem* CCatalogView::selectedSection() const {
 QTreeWidgetItem* CCatalogView::addRecipeEntry(QTreeWidgetItem* section, const QString& name,
                                               int recipe) {
     expandSection(section);
+    // A section opened just now read the recipe with the rest: it must not be listed twice.
+    if (QTreeWidgetItem* read = findChild(section, catalog::recipeValue(recipe))) {
+        selectEntry(read);
+        return read;
+    }
     QTreeWidgetItem* item = insertEntry(section, name, catalog::recipeValue(recipe), false);
     sortChildrenOf(section);
     selectEntry(item);

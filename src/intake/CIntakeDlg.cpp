@@ -5,6 +5,8 @@
 #include "data/DbError.h"
 #include "recipes/RecipeStore.h"
 #include "ui/DialogButtons.h"
+#include "ui/NameCompleter.h"
+#include "intake/WordForms.h"
 #include "ui/Prompts.h"
 
 #include <QDialogButtonBox>
@@ -18,6 +20,8 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace {
 
@@ -27,12 +31,35 @@ QString amountText(float amount) {
     return amount == 0 ? QString() : QString::number(double(amount), 'g', 6);
 }
 
+// A product cell is typed like the line dialog's field: names of the collection offered.
+class ProductDelegate : public QStyledItemDelegate {
+public:
+    ProductDelegate(QStringList names, QObject* parent)
+        : QStyledItemDelegate(parent), m_names(std::move(names)) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto edit = qobject_cast<QLineEdit*>(editor)) {
+            edit->setObjectName(QStringLiteral("productEditor"));
+            edit->setMaxLength(intake::kMaxName);
+            new NameCompleter(edit, m_names);
+        }
+        return editor;
+    }
+
+private:
+    QStringList m_names;
+};
+
 } // namespace
 
 CIntakeDlg::CIntakeDlg(Database& db, int section, const QString& sectionName, QWidget* parent)
     : QDialog(parent), m_db(db), m_section(section),
       m_matcher(std::make_unique<intake::Matcher>(db)) {
     setObjectName(QStringLiteral("intakeDlg"));
+    // The dictionary loads while the user picks a file or pastes a text.
+    intake::loadDictionaryAhead();
+    m_matcher->setMayWaitForDictionary(false);
     setWindowTitle(QStringLiteral("Рецепт из файла или текста"));
 
     auto open = new QPushButton(QStringLiteral("&Открыть файл…"), this);
@@ -59,6 +86,14 @@ CIntakeDlg::CIntakeDlg(Database& db, int section, const QString& sectionName, QW
     m_lines->horizontalHeader()->setSectionResizeMode(ProductColumn, QHeaderView::Stretch);
     m_lines->verticalHeader()->setVisible(false);
     m_lines->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_lines->setItemDelegateForColumn(ProductColumn,
+                                      new ProductDelegate(m_matcher->productNames(), m_lines));
+    connect(m_lines, &QTableWidget::itemChanged, this, [this] {
+        if (m_marking)
+            return;
+        m_edited = true;
+        markNew();
+    });
     m_method = new QPlainTextEdit(this);
     m_method->setObjectName(QStringLiteral("method"));
     m_notice = new QLabel(this);
@@ -111,40 +146,98 @@ QString CIntakeDlg::title() const {
 }
 
 void CIntakeDlg::display(const intake::ReadRecipe& read) {
-    m_title->setText(read.title);
-    m_lines->setRowCount(0);
-    int newOnes = 0;
-    for (const intake::MatchedLine& m : m_matcher->matchLines(read.ingredients)) {
-        const QString& text = m.written;
-        const int row = m_lines->rowCount();
-        m_lines->insertRow(row);
-        auto product = new QTableWidgetItem(m.product);
-        auto amount = new QTableWidgetItem(amountText(m.amount));
-        auto unit = new QTableWidgetItem(m.unit);
-        product->setToolTip(text);
-        // What would be made new is marked, so that a misspelling is caught before saving.
-        auto markNew = [&newOnes](QTableWidgetItem* item, const QString& what) {
-            QFont f = item->font();
-            f.setBold(true);
-            item->setFont(f);
-            item->setToolTip(what);
-            ++newOnes;
-        };
-        if (m.productId == 0)
-            markNew(product, QStringLiteral("новый продукт — исходная строка: «%1»").arg(text));
-        if (m.unitId == 0 && !m.unit.isEmpty())
-            markNew(unit, QStringLiteral("новая единица"));
-        m_lines->setItem(row, ProductColumn, product);
-        m_lines->setItem(row, AmountColumn, amount);
-        m_lines->setItem(row, UnitColumn, unit);
-    }
-    m_method->setPlainText(read.method.join(QLatin1Char('\n')));
+    m_read = read;
+    m_edited = false;
     QStringList notes;
     if (!read.notice.isEmpty())
         notes << read.notice;
+    const QString title = intake::cutAtWord(read.title, intake::kMaxName);
+    if (title != read.title.simplified())
+        notes << QStringLiteral("Название сокращено до %1 знаков.").arg(intake::kMaxName);
+    m_title->setText(title);
+    m_readNotes = notes.join(QLatin1Char(' '));
+    fillLines();
+    m_method->setPlainText(intake::methodWithNotes(read.method,
+                                                   m_matcher->matchLines(read.ingredients))
+                               .join(QLatin1Char('\n')));
+    waitForDictionary();
+}
+
+void CIntakeDlg::fillLines() {
+    m_marking = true;
+    m_lines->setRowCount(0);
+    bool cut = false;
+    for (const intake::MatchedLine& m : m_matcher->matchLines(m_read.ingredients)) {
+        const int row = m_lines->rowCount();
+        m_lines->insertRow(row);
+        const QString name = intake::cutAtWord(m.product, intake::kMaxName);
+        cut = cut || name != m.product.simplified();
+        auto product = new QTableWidgetItem(name);
+        product->setData(Qt::UserRole, m.written);
+        m_lines->setItem(row, ProductColumn, product);
+        m_lines->setItem(row, AmountColumn, new QTableWidgetItem(amountText(m.amount)));
+        m_lines->setItem(row, UnitColumn, new QTableWidgetItem(m.unit));
+    }
+    if (cut)
+        m_readNotes += QStringLiteral(" Длинные названия продуктов сокращены до %1 знаков.")
+                           .arg(intake::kMaxName);
+    m_marking = false;
+    markNew();
+}
+
+void CIntakeDlg::markNew() {
+    m_marking = true;
+    int newOnes = 0;
+    for (int row = 0; row < m_lines->rowCount(); ++row) {
+        QTableWidgetItem* product = m_lines->item(row, ProductColumn);
+        QTableWidgetItem* unit = m_lines->item(row, UnitColumn);
+        if (!product || !unit)
+            continue;
+        const intake::MatchedLine m =
+            m_matcher->matchEdited(product->text(), 0, unit->text());
+        const QString written = product->data(Qt::UserRole).toString();
+        // What would be made new is marked, so that a misspelling is caught before saving.
+        auto mark = [&newOnes](QTableWidgetItem* item, bool isNew, const QString& tip) {
+            QFont f = item->font();
+            f.setBold(isNew);
+            item->setFont(f);
+            item->setToolTip(isNew ? tip : QString());
+            newOnes += isNew ? 1 : 0;
+        };
+        const bool newProduct = m.productId == 0 && !product->text().trimmed().isEmpty();
+        mark(product, newProduct,
+             QStringLiteral("новый продукт — исходная строка: «%1»").arg(written));
+        if (!newProduct)
+            product->setToolTip(written);
+        mark(unit, m.unitId == 0 && !unit->text().trimmed().isEmpty(),
+             QStringLiteral("новая единица"));
+    }
+    QStringList notes;
+    if (!m_readNotes.trimmed().isEmpty())
+        notes << m_readNotes.trimmed();
     if (newOnes > 0)
         notes << QStringLiteral("Новых продуктов и единиц: %1 (выделены).").arg(newOnes);
     m_notice->setText(notes.join(QLatin1Char(' ')));
+    m_marking = false;
+}
+
+void CIntakeDlg::waitForDictionary() {
+    if (intake::dictionaryReady())
+        return;
+    // Names read before the dictionary was there are read again once it is, unless the
+    // user has started on them.
+    QTimer::singleShot(50, this, [this] {
+        if (!intake::dictionaryReady()) {
+            waitForDictionary();
+            return;
+        }
+        if (m_edited)
+            return;
+        fillLines();
+        m_method->setPlainText(intake::methodWithNotes(
+                                   m_read.method, m_matcher->matchLines(m_read.ingredients))
+                                   .join(QLatin1Char('\n')));
+    });
 }
 
 bool CIntakeDlg::loadFile(const QString& path) {
@@ -208,6 +301,10 @@ void CIntakeDlg::save() {
     try {
         m_recipe = intake::storeRecipe(m_db, m_section, name, lines,
                                        m_method->toPlainText().split(QLatin1Char('\n')));
+    } catch (const intake::IntakeError& e) {
+        Prompts::error(this, e.message());
+        m_method->setFocus();
+        return;
     } catch (const DbError& e) {
         Prompts::databaseError(this, e.message());
         return;

@@ -31,6 +31,10 @@ public:
 
 private:
     void display(const intake::ReadRecipe& read);
+    void fillLines();
+    // Marks the rows whose product or unit would be made new, as the cells now read.
+    void markNew();
+    void waitForDictionary();
     void chooseFile();
     void readPasted();
     void save();
@@ -44,6 +48,10 @@ private:
     QPlainTextEdit* m_source;
     QLabel* m_notice;
     int m_recipe = 0;
+    intake::ReadRecipe m_read;
+    QString m_readNotes; // what reading said: names cut, products or method missing
+    bool m_edited = false;
+    bool m_marking = false;
 };
 
 // The command: the dialog over the section selected in the tree, and the new recipe put

@@ -47,6 +47,13 @@ int Matcher::productFor(const QString& name) const {
     return only;
 }
 
+QStringList Matcher::productNames() const {
+    QStringList names;
+    for (const Product& p : m_products)
+        names << p.name;
+    return names;
+}
+
 int Matcher::unitFor(const QString& usual) const {
     if (usual.isEmpty())
         return 0;
@@ -70,7 +77,7 @@ MatchedLine Matcher::match(const ParsedLine& line) const {
     out.productId = productFor(line.product);
     if (out.productId == 0) {
         const DictionaryName d = dictionaryName(
-            line.product, line.nameFirst ? NamePlace::First : NamePlace::AfterAmount);
+            line.product, line.nameFirst ? NamePlace::First : NamePlace::AfterAmount, m_mayWait);
         out.productId = productFor(d.name);
         out.product = cutAtWord(d.name, kMaxName);
         if (!d.left.isEmpty())

@@ -42,6 +42,11 @@ public:
     int productFor(const QString& name) const;
     // A unit by its spellings: the collection's own for the same unit; 0 when it has none.
     int unitFor(const QString& usual) const;
+    // A window must never wait for the dictionary to load: until it has, new names keep
+    // the words as written.
+    void setMayWaitForDictionary(bool may) { m_mayWait = may; }
+    // Every product's name, for completing a typed one.
+    QStringList productNames() const;
 
 private:
     struct Product {
@@ -51,6 +56,7 @@ private:
     };
     std::vector<Product> m_products;
     std::vector<std::pair<int, QString>> m_units;
+    bool m_mayWait = true;
 };
 
 // The method as stored: the recipe's own steps, then what the lines noted beside their

@@ -296,10 +296,12 @@ QString capitalised(QString s) {
 
 } // namespace
 
-DictionaryName dictionaryName(const QString& written, NamePlace place) {
+DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayWait) {
     const QStringList parts = written.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         return {};
+    if (!mayWait && !dictionaryReady())
+        return {capitalised(written.simplified()), {}};
     std::vector<Word> words;
     for (const QString& p : parts)
         words.push_back(readWord(p, place));

@@ -20,7 +20,8 @@ struct DictionaryName {
     // left out of the name.
     QString left;
 };
-DictionaryName dictionaryName(const QString& written, NamePlace place);
+// With mayWait false and the dictionary still loading, the words stay as written.
+DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayWait = true);
 
 // The stems of a name's words as written, sorted: names whose keys are equal are the same
 // product whatever the order and the endings of their words.

@@ -54,6 +54,11 @@ TEST_F(CatalogView, LoadsOnDemandInRussianOrder) {
     tree->expandItem(emptyItem);
     EXPECT_EQ(emptyItem->childCount(), 0);
 
+    // A recipe stored while its section is closed is listed once when it is put there.
+    QTreeWidgetItem* closed = byText(root, "Бутерброды");
+    tree->addRecipeEntry(closed, "Тост", t.recipe("Тост", {}, CCatalogView::itemValue(closed)));
+    EXPECT_EQ(texts(closed), (QStringList{"Тост"}));
+
     QTreeWidgetItem* soupItem = byText(root, "Супы");
     tree->expandItem(soupItem);
     EXPECT_EQ(texts(soupItem), (QStringList{"Борщи", "Бульон", "щи"}));

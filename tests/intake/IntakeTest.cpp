@@ -11,6 +11,9 @@
 #include "recipes/RecipeStore.h"
 #include <QFile>
 #include <QLabel>
+#include <QAbstractItemModel>
+#include <QCompleter>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTableWidget>
 
@@ -273,6 +276,9 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
 }
 
 TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
+    // Loaded first, so that the preview shows its final names at once.
+    dictionaryName("муки", NamePlace::AfterAmount);
+    ASSERT_TRUE(dictionaryReady());
     TestDb t;
     const int soups = t.addSection("Выпечка");
     t.addProduct("Кефир");
@@ -288,7 +294,23 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
             ASSERT_EQ(lines->rowCount(), 4);
             EXPECT_EQ(lines->item(0, 0)->text(), "Кефир");
             EXPECT_FALSE(lines->item(0, 0)->font().bold()); // the collection's own
-            EXPECT_TRUE(lines->item(1, 0)->font().bold());  // "Яйца": new
+            EXPECT_TRUE(lines->item(1, 0)->font().bold());  // "Яйцо": new
+            QLabel* notice = child<QLabel>(dialog, "notice");
+            EXPECT_EQ(notice->text(), "Новых продуктов и единиц: 7 (выделены).");
+            // An edited cell is marked again at once, and the count follows it.
+            lines->item(1, 0)->setText("кефир");
+            EXPECT_FALSE(lines->item(1, 0)->font().bold());
+            EXPECT_EQ(notice->text(), "Новых продуктов и единиц: 6 (выделены).");
+            // Product cells complete from the collection's names, as the line dialog does.
+            lines->editItem(lines->item(2, 0));
+            auto editor = lines->findChild<QLineEdit*>("productEditor");
+            auto completer = editor ? editor->findChild<QCompleter*>() : nullptr;
+            EXPECT_NE(completer, nullptr) << "no completing editor in the product cell";
+            if (completer) {
+                typeText(editor, "еф");
+                EXPECT_EQ(completer->completionModel()->rowCount(), 1);
+                EXPECT_EQ(completer->completionModel()->index(0, 0).data().toString(), "Кефир");
+            }
             click(dialog, "cancelButton");
         },
         nullptr, "the intake dialog");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QKeyEvent>
+
 #include "app/CMainFrame.h"
 #include "ui/Prompts.h"
 
@@ -162,3 +164,14 @@ class ShownFrame : public CMainFrame {
 public:
     explicit ShownFrame(Database& db) : CMainFrame(db) { show(); }
 };
+
+// Types text into a widget key by key, as a person does: Cyrillic letters too, which
+// QTest's key clicks cannot send.
+inline void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
