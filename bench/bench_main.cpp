@@ -3,8 +3,10 @@
 // XL, ten times L (100,000 recipes, 1,000,000 lines): build/bin/ovelta-bench --xl, or
 // OVELTA_BENCH_XL=1 in the environment.
 // Peak memory: build/bin/ovelta-generate /tmp/L.db && build/bin/ovelta-bench --memory /tmp/L.db
+// Intake CPU per page: build/bin/ovelta-bench --intake-cpu ../shared/corpus/pages-ru ...
 
 #include "CollectionGenerator.h"
+#include "IntakeBench.h"
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
@@ -619,6 +621,12 @@ int main(int argc, char** argv) {
         const double ms = startOnce(QString::fromLocal8Bit(argv[2]));
         std::printf("%.3f\n", ms);
         return ms < 0 ? 1 : 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "--intake-cpu") == 0) {
+        QStringList dirs;
+        for (int i = 2; i < argc; ++i)
+            dirs << QString::fromLocal8Bit(argv[i]);
+        return intakeCpu(dirs);
     }
     if (argc == 3 && std::strcmp(argv[1], "--startup") == 0)
         return startupTime(QString::fromLocal8Bit(argv[2]));

@@ -371,6 +371,10 @@ int importRecipeCommand(const QStringList& args) {
             return 0;
         } catch (const intake::IntakeError& e) {
             return failure(e.message());
+        } catch (const DbError& e) {
+            return failure(QStringLiteral("не могу записать рецепт в базу / cannot write the "
+                                          "recipe to %1: %2")
+                               .arg(c.parser.value(c.db), e.message()));
         }
     });
 }

@@ -3,10 +3,10 @@
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "data/DbError.h"
+#include "intake/WordForms.h"
 #include "recipes/RecipeStore.h"
 #include "ui/DialogButtons.h"
 #include "ui/NameCompleter.h"
-#include "intake/WordForms.h"
 #include "ui/Prompts.h"
 
 #include <QDialogButtonBox>
@@ -18,10 +18,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTableWidget>
-#include <QVBoxLayout>
 #include <QStyledItemDelegate>
+#include <QTableWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -157,9 +157,9 @@ void CIntakeDlg::display(const intake::ReadRecipe& read) {
     m_title->setText(title);
     m_readNotes = notes.join(QLatin1Char(' '));
     fillLines();
-    m_method->setPlainText(intake::methodWithNotes(read.method,
-                                                   m_matcher->matchLines(read.ingredients))
-                               .join(QLatin1Char('\n')));
+    m_method->setPlainText(
+        intake::methodWithNotes(read.method, m_matcher->matchLines(read.ingredients))
+            .join(QLatin1Char('\n')));
     waitForDictionary();
 }
 
@@ -193,8 +193,7 @@ void CIntakeDlg::markNew() {
         QTableWidgetItem* unit = m_lines->item(row, UnitColumn);
         if (!product || !unit)
             continue;
-        const intake::MatchedLine m =
-            m_matcher->matchEdited(product->text(), 0, unit->text());
+        const intake::MatchedLine m = m_matcher->matchEdited(product->text(), 0, unit->text());
         const QString written = product->data(Qt::UserRole).toString();
         // What would be made new is marked, so that a misspelling is caught before saving.
         auto mark = [&newOnes](QTableWidgetItem* item, bool isNew, const QString& tip) {
@@ -234,9 +233,9 @@ void CIntakeDlg::waitForDictionary() {
         if (m_edited)
             return;
         fillLines();
-        m_method->setPlainText(intake::methodWithNotes(
-                                   m_read.method, m_matcher->matchLines(m_read.ingredients))
-                                   .join(QLatin1Char('\n')));
+        m_method->setPlainText(
+            intake::methodWithNotes(m_read.method, m_matcher->matchLines(m_read.ingredients))
+                .join(QLatin1Char('\n')));
     });
 }
 

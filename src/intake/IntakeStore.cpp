@@ -95,6 +95,8 @@ MatchedLine Matcher::match(const ParsedLine& line) const {
 }
 
 std::vector<MatchedLine> Matcher::matchLines(const QStringList& written) const {
+    if (m_mayWait)
+        prepareDictionaryFor(written);
     std::vector<MatchedLine> out;
     for (const QString& text : written) {
         for (const ParsedLine& parsed : parseProducts(text)) {

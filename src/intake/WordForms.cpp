@@ -2,11 +2,17 @@
 
 #include "data/RussianStemmer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryFile>
+#include <algorithm>
 #include <atomic>
 #include <hunspell/hunspell.h>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -21,19 +27,63 @@ struct Analysis {
     QString flag; // the affix class that made the word; empty for a word as listed
 };
 
+const char* const kAff = "/usr/share/hunspell/ru_RU.aff";
+const char* const kDic = "/usr/share/hunspell/ru_RU.dic";
+
 class Dictionary {
 public:
-    Dictionary() {
-        const char* aff = "/usr/share/hunspell/ru_RU.aff";
-        const char* dic = "/usr/share/hunspell/ru_RU.dic";
-        if (QFileInfo::exists(QString::fromLatin1(aff)) &&
-            QFileInfo::exists(QString::fromLatin1(dic)))
-            m_handle = Hunspell_create(aff, dic);
+    // The whole dictionary, or (with a word list) only the entries that begin as the
+    // listed words do. Russian forms differ from their dictionary form only at the end, so
+    // a word's entry always begins with its first two letters; a part of a few thousand
+    // entries loads in a few milliseconds, where the whole takes a tenth of a second.
+    explicit Dictionary(const QSet<QString>& beginnings = {}) {
+        if (!QFileInfo::exists(QString::fromLatin1(kAff)) ||
+            !QFileInfo::exists(QString::fromLatin1(kDic)))
+            return;
+        if (beginnings.isEmpty()) {
+            m_handle = Hunspell_create(kAff, kDic);
+            return;
+        }
+        QFile whole(QString::fromLatin1(kDic));
+        if (!whole.open(QIODevice::ReadOnly))
+            return;
+        const QByteArray all = whole.readAll();
+        QByteArray part;
+        int entries = 0;
+        for (qsizetype at = all.indexOf('\n') + 1; at > 0 && at < all.size();) {
+            qsizetype end = all.indexOf('\n', at);
+            if (end < 0)
+                end = all.size();
+            const QByteArrayView line(all.constData() + at, end - at);
+            // Two Cyrillic letters are four bytes of UTF-8.
+            if (line.size() >= 4 && beginnings.contains(QString::fromUtf8(line.first(4)))) {
+                part += line;
+                part += '\n';
+                ++entries;
+            }
+            at = end + 1;
+        }
+        m_part.setFileTemplate(QDir::tempPath() + QStringLiteral("/ovelta-words-XXXXXX.dic"));
+        if (!m_part.open())
+            return;
+        m_part.write(QByteArray::number(std::max(entries, 1)) + '\n' + part);
+        m_part.flush();
+        m_handle = Hunspell_create(kAff, QFile::encodeName(m_part.fileName()).constData());
+        m_beginnings = beginnings;
     }
-    // Never destroyed: freeing its hundred thousand entries at exit would cost a third of
-    // what loading them did, and the process is ending anyway.
+    // The whole dictionary is never destroyed: freeing its hundred thousand entries at exit
+    // would cost a third of what loading them did, and the process is ending anyway.
+    ~Dictionary() {
+        if (m_handle && !m_beginnings.isEmpty())
+            Hunspell_destroy(m_handle);
+    }
     Dictionary(const Dictionary&) = delete;
     Dictionary& operator=(const Dictionary&) = delete;
+
+    const QSet<QString>& beginnings() const { return m_beginnings; }
+    bool covers(const QString& word) const {
+        return m_beginnings.isEmpty() || m_beginnings.contains(word.left(2));
+    }
 
     std::vector<Analysis> analyse(const QString& word) {
         std::vector<Analysis> out;
@@ -62,15 +112,33 @@ public:
 
 private:
     Hunhandle* m_handle = nullptr;
+    QSet<QString> m_beginnings; // empty: the whole dictionary
+    QTemporaryFile m_part;
     std::mutex m_mutex;
 };
 
 std::once_flag g_loadOnce;
 std::atomic<Dictionary*> g_dictionary{nullptr};
+std::mutex g_partMutex;
+std::unique_ptr<Dictionary> g_part;
+std::vector<std::unique_ptr<Dictionary>> g_spentParts;
 
-Dictionary& dictionary() {
+Dictionary& wholeDictionary() {
     std::call_once(g_loadOnce, [] { g_dictionary = new Dictionary; });
     return *g_dictionary.load();
+}
+
+// The dictionary that knows the word: the whole one when it is loaded, else a part made
+// for the words about to be asked, else the whole one, loaded now.
+Dictionary& dictionaryFor(const QString& word) {
+    if (Dictionary* whole = g_dictionary.load())
+        return *whole;
+    {
+        const std::lock_guard lock(g_partMutex);
+        if (g_part && g_part->covers(word))
+            return *g_part;
+    }
+    return wholeDictionary();
 }
 
 RussianStemmer& stemmer() {
@@ -191,13 +259,12 @@ QString nounLemma(const QString& lower, const std::vector<Analysis>& found, Name
         plural = *it != lower;
         return *it;
     }
-    Dictionary& d = dictionary();
     // Genitive plurals with a dropped vowel ("огурцов", "перцев"), which the dictionary
     // lists as words of their own.
     if (endsWithAny(lower, {"ов", "ев"}) && lower.size() > 4) {
         const QString stem = lower.left(lower.size() - 2);
         const QString withVowel = stem.left(stem.size() - 1) + QStringLiteral("е") + stem.back();
-        for (const Analysis& a : d.analyse(withVowel))
+        for (const Analysis& a : dictionaryFor(withVowel).analyse(withVowel))
             if (a.lemma == withVowel && a.flag.isEmpty()) {
                 plural = true;
                 return withVowel;
@@ -237,7 +304,7 @@ Word readWord(const QString& written, NamePlace place) {
     static const QRegularExpression letters(QStringLiteral("^[а-яё]+$"));
     if (!letters.match(lower).hasMatch())
         return w; // a number, a Latin word, a hyphenated name: as written
-    const std::vector<Analysis> found = dictionary().analyse(lower);
+    const std::vector<Analysis> found = dictionaryFor(lower).analyse(lower);
     if (looksAdjective(lower)) {
         for (const Analysis& a : found)
             if (adjectiveFlag(a.flag) || (a.flag.isEmpty() && looksAdjective(a.lemma))) {
@@ -375,7 +442,29 @@ QStringList stemKeys(const QString& name) {
 void loadDictionaryAhead() {
     if (g_dictionary.load())
         return;
-    std::thread([] { dictionary(); }).detach();
+    std::thread([] { wholeDictionary(); }).detach();
+}
+
+void prepareDictionaryFor(const QStringList& names) {
+    if (g_dictionary.load())
+        return;
+    static const QRegularExpression word(QStringLiteral("[а-яё]{2,}"));
+    QSet<QString> beginnings;
+    for (const QString& name : names)
+        for (auto it = word.globalMatch(name.toLower()); it.hasNext();)
+            beginnings.insert(it.next().captured().left(2));
+    const std::lock_guard lock(g_partMutex);
+    if (beginnings.isEmpty() ||
+        (g_part && std::all_of(beginnings.begin(), beginnings.end(),
+                               [](const QString& b) { return g_part->covers(b); })))
+        return;
+    // "яиц" is "яйцо": the irregular forms' entries begin otherwise.
+    beginnings.insert(QStringLiteral("яй"));
+    if (g_part) {
+        beginnings.unite(g_part->beginnings());
+        g_spentParts.push_back(std::move(g_part)); // a caller may still hold it
+    }
+    g_part = std::make_unique<Dictionary>(beginnings);
 }
 
 bool dictionaryReady() {

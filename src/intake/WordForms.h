@@ -27,6 +27,10 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
 // product whatever the order and the endings of their words.
 QStringList stemKeys(const QString& name);
 
+// Loads the part of the dictionary that these names' words need, unless the whole one is
+// loaded: a command that reads one recipe then pays milliseconds instead of a tenth of a
+// second. Words outside the part load the whole dictionary when they are asked.
+void prepareDictionaryFor(const QStringList& names);
 // Starts loading the dictionary on a thread of its own, if it is not loaded or loading.
 void loadDictionaryAhead();
 // True when a name can be put in its dictionary form without waiting.

@@ -9,10 +9,10 @@
 #include "support/Widgets.h"
 
 #include "recipes/RecipeStore.h"
-#include <QFile>
-#include <QLabel>
 #include <QAbstractItemModel>
 #include <QCompleter>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTableWidget>
