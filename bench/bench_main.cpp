@@ -6,6 +6,7 @@
 // Intake CPU per page: build/bin/ovelta-bench --intake-cpu ../shared/corpus/pages-ru ...
 
 #include "CollectionGenerator.h"
+#include "BenchFixture.h"
 #include "IntakeBench.h"
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
@@ -99,6 +100,18 @@ Fixture& fixture() {
     static Fixture f;
     return f;
 }
+
+} // namespace
+
+QString benchCollectionPath() {
+    return fixture().path;
+}
+
+int benchScale() {
+    return scale;
+}
+
+namespace {
 
 void BM_ShowRecipe30Lines(benchmark::State& state) {
     Database db;

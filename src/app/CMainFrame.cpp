@@ -16,6 +16,7 @@
 #include "search/CFoundListView.h"
 #include "search/CSearchBox.h"
 #include "search/SearchCommands.h"
+#include "search/SearchStore.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
 #include "ui/Prompts.h"
@@ -277,6 +278,12 @@ void CMainFrame::connectPanes() {
     m_catalog->setCommandRunner([this](int id) { runCommand(id); });
 
     m_catalogCommands = std::make_unique<CatalogCommands>(m_db, *m_catalog, this);
+    m_catalogCommands->setRecipesGone([this] {
+        m_found->dropGoneRecipes();
+        if (const int shown = m_recipe->CurrentRecipeId();
+            shown != 0 && !recipes::readRecipe(m_db, shown))
+            m_recipe->ShowRecipe(0);
+    });
     setCommandHandler(ID_ADD_SECTION, [this] { m_catalogCommands->addSection(); });
     setCommandHandler(ID_ADD_SUBSECTION, [this] { m_catalogCommands->addSubsection(); });
     setCommandHandler(ID_RENAME_SECTION, [this] { m_catalogCommands->renameSection(); });
@@ -407,6 +414,10 @@ void CMainFrame::runCommand(int id) {
     } catch (const DbError& e) {
         Prompts::databaseError(this, e.message());
     }
+    // The search box's name list takes what the command changed now, while the user reads
+    // its result, rather than at the next keystroke: after an import of thousands of
+    // recipes that keystroke would wait for all of them.
+    QTimer::singleShot(0, this, [this] { search::catchUpNames(m_db); });
 }
 
 void CMainFrame::recipeChanged(int recipeId) {

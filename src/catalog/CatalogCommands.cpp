@@ -78,4 +78,6 @@ void CatalogCommands::deleteSection() {
     }
     delete selected;
     m_tree.sortChildrenOf(parent);
+    if (!form.moveContents() && m_recipesGone)
+        m_recipesGone();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class CCatalogView;
 class Database;
 class QString;
@@ -16,6 +18,8 @@ public:
     void addSubsection();
     void renameSection();
     void deleteSection();
+    // Told when recipes went with a deleted section, so that no pane still shows them.
+    void setRecipesGone(std::function<void()> gone) { m_recipesGone = std::move(gone); }
 
 private:
     // The selected section; null after telling the user why there is none.
@@ -24,4 +28,5 @@ private:
     Database& m_db;
     CCatalogView& m_tree;
     QWidget* m_window;
+    std::function<void()> m_recipesGone;
 };

@@ -1,5 +1,8 @@
 #include "CFoundListView.h"
 
+#include "data/Database.h"
+#include <unordered_map>
+
 #include "ui/Commands.h"
 
 #include <QContextMenuEvent>
@@ -124,6 +127,25 @@ void CFoundListView::removeRecipe(int recipeId) {
     // Not a choice of the user: removing rows shows nothing.
     const QSignalBlocker blocker(selectionModel());
     m_model->remove(recipeId);
+}
+
+void CFoundListView::dropGoneRecipes() {
+    std::vector<std::pair<QString, int>> kept;
+    std::unordered_map<int, bool> exists;
+    Statement lookUp(m_db, SqlText("SELECT 1 FROM Recipes WHERE ID=?"));
+    for (int i = 0; i < m_model->rowCount(); ++i) {
+        const int id = m_model->recipeAt(i);
+        auto [it, added] = exists.emplace(id, false);
+        if (added) {
+            lookUp.reset();
+            lookUp.bind(1, qint64(id));
+            it->second = lookUp.step();
+        }
+        if (it->second)
+            kept.emplace_back(m_model->nameAt(i), id);
+    }
+    if (int(kept.size()) != m_model->rowCount())
+        setResults(std::move(kept));
 }
 
 QStringList CFoundListView::texts() const {

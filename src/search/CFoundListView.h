@@ -50,6 +50,9 @@ public:
     // Keeps the rows of a recipe true to the database: a new name, or no rows at all.
     void renameRecipe(int recipeId, const QString& name);
     void removeRecipe(int recipeId);
+    // Takes out the rows of every recipe that is no longer in the collection (after a
+    // section was deleted with its contents).
+    void dropGoneRecipes();
     int rowCount() const { return m_model->rowCount(); }
     int recipeAt(int row) const { return m_model->recipeAt(row); }
     QString textAt(int row) const { return m_model->nameAt(row); }

@@ -3,9 +3,11 @@
 #include "data/Records.h"
 #include "data/TextOrder.h"
 
+#include <QCollator>
 #include <algorithm>
 #include <set>
 #include <sqlite3.h>
+#include <unordered_set>
 
 namespace search {
 
@@ -30,31 +32,26 @@ public:
         // Inside a transaction the changes are applied but kept in the list, and remembered:
         // once it ends, they are read again, whether it was kept or rolled back.
         const bool inTransaction = sqlite3_get_autocommit(db.handle()) == 0;
-        std::set<qint64> changed;
+        std::vector<qint64> changed;
         Statement rows(db, SqlText("SELECT ID FROM temp.RecipeNameChanges"));
         while (rows.step())
-            changed.insert(rows.int64(0));
+            changed.push_back(rows.int64(0));
+        std::vector<qint64> remembered;
         if (!inTransaction) {
-            changed.insert(m_readInTransaction.begin(), m_readInTransaction.end());
+            remembered.assign(m_readInTransaction.begin(), m_readInTransaction.end());
+            changed.insert(changed.end(), remembered.begin(), remembered.end());
             m_readInTransaction.clear();
         }
         if (changed.empty())
             return;
-        Statement name(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
-        for (qint64 id : changed) {
-            m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
-                                           [id](const Entry& e) { return e.id == id; }),
-                            m_entries.end());
-            name.reset();
-            name.bind(1, id);
-            if (name.step())
-                insert({int(id), name.text(0), searchFolded(name.text(0))});
-        }
+        applyChanges(db, changed, remembered);
         if (inTransaction)
             m_readInTransaction.insert(changed.begin(), changed.end());
         else
             db.exec("DELETE FROM temp.RecipeNameChanges");
     }
+
+    bool built() const { return m_serial != 0 || m_dataVersion != -1; }
 
     template <class Matches> std::vector<Found> select(Matches matches) const {
         std::vector<Found> out;
@@ -69,7 +66,53 @@ private:
         int id;
         QString name;
         QString folded;
+        QCollatorSortKey key;
     };
+    static bool before(const Entry& a, const Entry& b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : a.id < b.id;
+    }
+
+    // Changes of any size in time linear in the list: the changed entries go in one pass,
+    // their new names are read in one query, sorted alone and merged in; one by one, each
+    // would move half the list, and a large import would freeze the first keystroke.
+    void applyChanges(Database& db, const std::vector<qint64>& changed,
+                      const std::vector<qint64>& remembered) {
+        std::unordered_set<qint64> gone(changed.begin(), changed.end());
+        m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                       [&gone](const Entry& e) { return gone.count(e.id) != 0; }),
+                        m_entries.end());
+        std::vector<Entry> added;
+        added.reserve(changed.size());
+        auto add = [&added](qint64 id, const QString& name) {
+            added.push_back({int(id), name, searchFolded(name), russianCollator().sortKey(name)});
+        };
+        // The change list holds most of them; those remembered from a transaction may have
+        // left it.
+        Statement listed(db, SqlText("SELECT r.ID, r.Name FROM temp.RecipeNameChanges c "
+                                     "JOIN main.Recipes r ON r.ID = c.ID"));
+        std::unordered_set<qint64> read;
+        while (listed.step()) {
+            read.insert(listed.int64(0));
+            add(listed.int64(0), listed.text(1));
+        }
+        Statement one(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
+        for (qint64 id : remembered) {
+            if (read.count(id))
+                continue;
+            one.reset();
+            one.bind(1, id);
+            if (one.step())
+                add(id, one.text(0));
+        }
+        std::sort(added.begin(), added.end(), before);
+        std::vector<Entry> merged;
+        merged.reserve(m_entries.size() + added.size());
+        std::merge(std::make_move_iterator(m_entries.begin()),
+                   std::make_move_iterator(m_entries.end()), std::make_move_iterator(added.begin()),
+                   std::make_move_iterator(added.end()), std::back_inserter(merged), before);
+        m_entries = std::move(merged);
+    }
 
     void build(Database& db) {
         db.execScript(R"sql(
@@ -89,20 +132,12 @@ DELETE FROM RecipeNameChanges;
         m_entries.clear();
         m_readInTransaction.clear();
         Statement rows(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
-        while (rows.step())
-            m_entries.push_back({int(rows.int64(0)), rows.text(1), QString()});
-        sortRussian(m_entries, [](const Entry& e) { return e.name; });
-        for (Entry& e : m_entries)
-            e.folded = searchFolded(e.name);
-    }
-
-    void insert(Entry entry) {
-        const auto at = std::upper_bound(
-            m_entries.begin(), m_entries.end(), entry, [](const Entry& a, const Entry& b) {
-                const int c = russianCollator().compare(a.name, b.name);
-                return c != 0 ? c < 0 : a.id < b.id;
-            });
-        m_entries.insert(at, std::move(entry));
+        while (rows.step()) {
+            const QString name = rows.text(1);
+            m_entries.push_back(
+                {int(rows.int64(0)), name, searchFolded(name), russianCollator().sortKey(name)});
+        }
+        std::stable_sort(m_entries.begin(), m_entries.end(), before);
     }
 
     quint64 m_serial = 0;
@@ -111,10 +146,14 @@ DELETE FROM RecipeNameChanges;
     std::set<qint64> m_readInTransaction;
 };
 
-NameIndex& nameIndex(Database& db) {
+NameIndex& sharedIndex() {
     static NameIndex index;
-    index.sync(db);
     return index;
+}
+
+NameIndex& nameIndex(Database& db) {
+    sharedIndex().sync(db);
+    return sharedIndex();
 }
 
 // Every row of a record set with recipe ID and Name, in alphabetical order.
@@ -142,6 +181,11 @@ std::vector<Found> findByNameAsTyped(Database& db, const QString& text) {
         return {};
     return nameIndex(db).select(
         [&part](const QString&, const QString& folded) { return folded.contains(part); });
+}
+
+void catchUpNames(Database& db) {
+    if (sharedIndex().built())
+        sharedIndex().sync(db);
 }
 
 std::vector<Found> findByProduct(Database& db, int productId) {

@@ -20,6 +20,10 @@ std::vector<Found> findByName(Database& db, const QString& text);
 // for an empty text.
 std::vector<Found> findByNameAsTyped(Database& db, const QString& text);
 
+// Brings the in-memory list of recipe names up to date with the collection, if it was
+// ever read; cheap when nothing changed.
+void catchUpNames(Database& db);
+
 // Recipes that use a product, one row per line that uses it, in alphabetical order.
 std::vector<Found> findByProduct(Database& db, int productId);
 

@@ -1,6 +1,9 @@
 #include "app/CMainFrame.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
+#include "recipes/CRView.h"
+#include "search/CFoundListView.h"
+#include "search/SearchStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
@@ -127,9 +130,14 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     view->expandSection(byText(top, "Холодные"));
     EXPECT_EQ(texts(byText(top, "Холодные")), QStringList{"Окрошка"});
 
-    // Delete with everything in it.
+    // Delete with everything in it: what the results list and the recipe pane showed of it
+    // goes with it.
+    fresh.foundListView()->showFound(search::findByName(t.db, "%"));
+    fresh.recipeView()->ShowRecipe(okroshka);
     view->selectEntry(byText(top, "Холодные"));
     withDialog(fresh, ID_DELETE_SECTION, chooseAndConfirm(false));
     EXPECT_EQ(texts(top), QStringList{"Борщ"});
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
+    EXPECT_EQ(fresh.foundListView()->texts(), QStringList{"Борщ"});
+    EXPECT_NE(fresh.recipeView()->CurrentRecipeId(), okroshka);
 }
