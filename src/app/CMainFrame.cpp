@@ -307,7 +307,7 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_LOCATE_IN_CATALOG, [this] { m_searchCommands->locateInCatalog(); });
     setCommandHandler(ID_FIND_TEXT, [this] {
         m_searchBox->setInText(true);
-        m_searchBox->takeFocus();
+        focusSearchBox();
     });
     connect(m_searchBox, &CSearchBox::searchRequested, this,
             [this](const QString& text, bool inText) {
@@ -387,9 +387,19 @@ void CMainFrame::createAccelerators() {
          {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_K)}) {
         auto s = new QShortcut(keys, this);
         s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, [this] { m_searchBox->takeFocus(); });
+        connect(s, &QShortcut::activated, this, [this] { focusSearchBox(); });
     }
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), ID_CONTEXT_HELP);
+}
+
+void CMainFrame::focusSearchBox() {
+    // The box lives in the toolbar: a hidden toolbar is shown first, or the keys would go
+    // into a field nobody sees.
+    if (m_toolBar->isHidden()) {
+        m_toolBar->show();
+        m_actions[ID_VIEW_TOOLBAR]->setChecked(true);
+    }
+    m_searchBox->takeFocus();
 }
 
 QWidget* CMainFrame::pane(int column) const {

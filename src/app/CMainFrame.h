@@ -56,6 +56,7 @@ public:
     // column below the minimum width, which is not shown.
     static std::array<int, 3> columnWidths(int clientWidth);
     void applyColumnWidths();
+    void focusSearchBox();
 
     // Where the window was left: size, place, pane widths, toolbar and status bar. Kept
     // in the user's settings when the window closes, and taken back when it opens.

@@ -133,6 +133,22 @@ CREATE TRIGGER RecipeTextProductRenamed AFTER UPDATE OF Name ON Ingredient BEGIN
 END;
 )sql";
 
+// Every table the index reads marks its recipes for every kind of change: a product deleted
+// or put back by hand (the sqlite3 shell) changes the text of each recipe that names it.
+// Files made before these existed get them at start-up.
+constexpr const char* kTextIndexProductTriggers = R"sql(
+CREATE TRIGGER IF NOT EXISTS RecipeTextProductAdded AFTER INSERT ON Ingredient BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty SELECT Recipe FROM Ingredients WHERE Ingredient = NEW.ID;
+END;
+CREATE TRIGGER IF NOT EXISTS RecipeTextProductDeleted AFTER DELETE ON Ingredient BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty SELECT Recipe FROM Ingredients WHERE Ingredient = OLD.ID;
+END;
+CREATE TRIGGER IF NOT EXISTS RecipeTextProductMoved AFTER UPDATE OF ID ON Ingredient BEGIN
+    INSERT OR IGNORE INTO RecipeTextDirty SELECT Recipe FROM Ingredients
+        WHERE Ingredient IN (OLD.ID, NEW.ID);
+END;
+)sql";
+
 // Indexes that hold what is read, so that reading needs no visit to the table: the names
 // of a section's recipes (opening the top of a large collection reads a few pages, not one
 // page of the table per recipe), and a recipe's lines in their order (the export reads a
@@ -158,10 +174,11 @@ void addReadingIndexes(Database& db) {
 
 // Adds the index to a file that has none, every recipe waiting to be indexed.
 void addTextIndex(Database& db) {
-    if (db.hasTable(QStringLiteral("RecipeTextDirty")))
-        return;
-    db.execScript(kTextIndex);
-    db.exec("INSERT OR IGNORE INTO RecipeTextDirty SELECT ID FROM Recipes");
+    if (!db.hasTable(QStringLiteral("RecipeTextDirty"))) {
+        db.execScript(kTextIndex);
+        db.exec("INSERT OR IGNORE INTO RecipeTextDirty SELECT ID FROM Recipes");
+    }
+    db.execScript(kTextIndexProductTriggers);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "CSearchBox.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QToolButton>
 
 CSearchBox::CSearchBox(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("searchBox"));
@@ -14,12 +14,13 @@ CSearchBox::CSearchBox(QWidget* parent) : QWidget(parent) {
     m_field->setMinimumWidth(140);
     m_field->setMaximumWidth(260);
     m_field->installEventFilter(this);
-    m_inText = new QToolButton(this);
+    // A check box, not a toggle button: whether the words are looked for in the texts must
+    // be plain to see in every style.
+    m_inText = new QCheckBox(this);
     m_inText->setObjectName(QStringLiteral("inTextToggle"));
     m_inText->setText(QStringLiteral("в тексте"));
     m_inText->setToolTip(
         QStringLiteral("Искать слова в названиях, продуктах и описаниях рецептов"));
-    m_inText->setCheckable(true);
     m_inText->setFocusPolicy(Qt::NoFocus);
     auto layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 0);
@@ -28,8 +29,12 @@ CSearchBox::CSearchBox(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_inText);
     connect(m_field, &QLineEdit::textChanged, this,
             [this](const QString& text) { emit searchRequested(text, inText()); });
-    connect(m_inText, &QToolButton::toggled, this,
-            [this](bool on) { emit searchRequested(m_field->text(), on); });
+    // Switched with nothing typed, the list keeps what it shows (what to cook, a product's
+    // recipes); with a text, the same text is looked for the other way.
+    connect(m_inText, &QCheckBox::toggled, this, [this](bool on) {
+        if (!m_field->text().trimmed().isEmpty())
+            emit searchRequested(m_field->text(), on);
+    });
 }
 
 bool CSearchBox::inText() const {

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 class QLineEdit;
-class QToolButton;
+class QCheckBox;
 
 // The search field of the toolbar: recipes by name as the user types, or (with "в тексте")
 // by the words of their names, products and methods. Down or Enter moves into the results,
@@ -30,5 +30,5 @@ protected:
 
 private:
     QLineEdit* m_field;
-    QToolButton* m_inText;
+    QCheckBox* m_inText;
 };

@@ -8,8 +8,11 @@
 #include "support/Widgets.h"
 #include "ui/Commands.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QTest>
+#include <QToolBar>
 #include <sqlite3.h>
 
 namespace {
@@ -200,6 +203,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     const int blini = t.recipe("Блины на кефире", {}, 0, "Жарить.");
     t.recipe("Оладьи", {{"Кефир", 1}, {"Мука", 1}}, 0, "Замесить тесто.");
     t.recipe("Пирог", {}, 0, "Испечь с кефиром и мукой.");
+    t.recipe("Медовик", {{"Сода", 1}}, 0, "Испечь коржи.");
     auto find = [&](const char* words) {
         return namesOf(search::findByText(t.db, QString::fromUtf8(words)));
     };
@@ -223,6 +227,11 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     EXPECT_EQ(find("жарить"), QStringList{"Блины на кефире"});
     t.db.exec("UPDATE Ingredient SET Name='Ряженка' WHERE ID=?", {t.product("Кефир")});
     EXPECT_EQ(find("ряженка"), QStringList{"Оладьи"});
+    // A line that changes its product changes the recipe's words.
+    t.db.exec("UPDATE Ingredients SET Ingredient=? WHERE Ingredient=?",
+              {t.product("Мёд"), t.product("Мука")});
+    EXPECT_EQ(find("мёд"), QStringList{"Оладьи"});
+    EXPECT_EQ(find("мука"), QStringList{"Пирог"});
     // A change made without the program, by a connection that has none of its functions.
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(t.path().toUtf8().constData(), &raw), SQLITE_OK);
@@ -230,6 +239,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     char* error = nullptr;
     EXPECT_EQ(sqlite3_exec(raw,
                            "UPDATE Recipes SET Recipe='Подавать с вареньем' WHERE Name='Пирог';"
+                           "DELETE FROM Ingredient WHERE Name='Сода';"
                            "DELETE FROM Recipes WHERE Name='Оладьи';"
                            "INSERT INTO Recipes (Name) VALUES ('Варенье вишнёвое');",
                            nullptr, nullptr, &error),
@@ -237,20 +247,28 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
         << (error ? error : "");
     sqlite3_free(error);
     sqlite3_close(raw);
-    EXPECT_EQ(search::textIndexBacklog(t.db), 3);
+    EXPECT_EQ(search::textIndexBacklog(t.db), 4);
     EXPECT_EQ(find("варенье"), (QStringList{"Варенье вишнёвое", "Пирог"}));
     EXPECT_TRUE(find("ряженка").empty());
+    EXPECT_TRUE(find("сода").empty());
+    EXPECT_EQ(find("коржи"), QStringList{"Медовик"});
     EXPECT_EQ(search::textIndexBacklog(t.db), 0);
 }
 
 TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
     for (const char* n : {"Борщ", "Щи", "Суп с фрикадельками", "Суп-пюре"})
         t.addRecipe(QString::fromUtf8(n), 0, "Варить на медленном огне.");
+    t.addRecipe("Ежики", 0, "Тушить.");
     ShownFrame frame(t.db);
     QApplication::setActiveWindow(&frame);
     CSearchBox* box = frame.searchBox();
+    // With the toolbar hidden the keys show it first: the field is never typed into unseen.
+    frame.toolBar()->hide();
     QTest::keyClick(frame.catalogView(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), box->field());
+    EXPECT_TRUE(frame.toolBar()->isVisible());
+    EXPECT_TRUE(
+        frame.findChild<QAction*>(QStringLiteral("command%1").arg(ID_VIEW_TOOLBAR))->isChecked());
     // Letter by letter, as typed (the test library types Latin letters only).
     auto type = [box](const QString& text) {
         for (QChar letter : text)
@@ -267,10 +285,32 @@ TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
     QTest::keyClick(box->field(), Qt::Key_Escape);
     EXPECT_TRUE(box->field()->text().isEmpty());
     EXPECT_EQ(frame.foundListView()->rowCount(), 0);
+    // ё typed is е, and a blank alone finds nothing.
+    type("Ёж");
+    EXPECT_EQ(frame.foundListView()->texts(), QStringList{"Ежики"});
+    box->field()->clear();
+    type(" ");
+    EXPECT_EQ(frame.foundListView()->rowCount(), 0);
+    box->field()->clear();
     // In the texts: "Поиск в тексте" turns the box to words of the methods.
     frame.runCommand(ID_FIND_TEXT);
     EXPECT_TRUE(box->inText());
     type("медленно");
     EXPECT_EQ(frame.foundListView()->rowCount(), 4);
+    // Switching the mode looks for the same text the other way; with nothing typed the
+    // list keeps what it shows.
+    auto toggle = box->findChild<QAbstractButton*>("inTextToggle");
+    ASSERT_NE(toggle, nullptr);
+    toggle->click();
+    EXPECT_FALSE(box->inText());
+    EXPECT_EQ(frame.foundListView()->rowCount(), 0);
+    toggle->click();
+    EXPECT_EQ(frame.foundListView()->rowCount(), 4);
+    box->field()->clear();
+    frame.foundListView()->showFound(search::findByName(t.db, "Щи"));
+    const QStringList shown = frame.foundListView()->texts();
+    toggle->click();
+    EXPECT_EQ(frame.foundListView()->texts(), shown);
+    EXPECT_FALSE(shown.isEmpty());
     EXPECT_TRUE(Prompts::shown().empty()) << "the box never asks or tells anything";
 }
