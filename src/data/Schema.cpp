@@ -95,10 +95,21 @@ constexpr const char* kMenu =
     "CREATE TABLE Menu (Recipe INTEGER, Quantity INTEGER, PRIMARY KEY(Recipe))";
 
 // Products to buy: added by hand, or a mark on a product the menu needs (bought, or
-// cleared from the list until the menu changes).
+// cleared from the list). A mark holds the need it was made for (the list's line, "Яйцо
+// куриное 3 шт"): when the menu comes to need another amount, the mark no longer applies.
 constexpr const char* kShoppingList =
     "CREATE TABLE ShoppingList (Product INTEGER PRIMARY KEY, Added INTEGER NOT NULL DEFAULT 0, "
-    "Bought INTEGER NOT NULL DEFAULT 0, Cleared INTEGER NOT NULL DEFAULT 0)";
+    "Bought INTEGER NOT NULL DEFAULT 0, Cleared INTEGER NOT NULL DEFAULT 0, "
+    "Need TEXT NOT NULL DEFAULT '')";
+
+// A list made before marks held their need gets the column; its old marks hold none, and
+// so apply to no need until they are made again.
+void addShoppingNeed(Database& db) {
+    Statement columns(db, SqlText("SELECT 1 FROM pragma_table_info('ShoppingList') "
+                                  "WHERE name='Need'"));
+    if (!columns.step())
+        db.exec("ALTER TABLE ShoppingList ADD COLUMN Need TEXT NOT NULL DEFAULT ''");
+}
 
 // The full-text index of the recipes, and the list of recipes whose text changed since it
 // was last brought up to date. The triggers only note which recipes changed, in plain SQL:
@@ -264,6 +275,7 @@ UpgradeResult upgrade(Database& db) {
     if (version == currentVersion && !db.hasTable(QStringLiteral("ShoppingList")))
         db.execScript(kShoppingList);
     if (version == currentVersion) {
+        addShoppingNeed(db);
         addReadingIndexes(db);
         addTextIndex(db);
     }

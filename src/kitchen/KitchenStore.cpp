@@ -503,30 +503,38 @@ std::vector<ShoppingItem> shoppingList(Database& db) {
     const bool stored = hasShoppingList(db);
     struct Row {
         bool added, bought, cleared;
+        QString need;
     };
     std::unordered_map<int, Row> rows;
     if (stored) {
-        Statement st(db, SqlText("SELECT Product, Added, Bought, Cleared FROM ShoppingList"));
+        Statement st(db, SqlText("SELECT Product, Added, Bought, Cleared, Need FROM ShoppingList"));
         while (st.step())
-            rows[int(st.int64(0))] = {st.int64(1) != 0, st.int64(2) != 0, st.int64(3) != 0};
+            rows[int(st.int64(0))] = {st.int64(1) != 0, st.int64(2) != 0, st.int64(3) != 0,
+                                      st.text(4)};
     }
     std::unordered_set<int> available;
     Statement have(db, SqlText("SELECT ID FROM Products UNION SELECT ID FROM ProductsAlways"));
     while (have.step())
         available.insert(int(have.int64(0)));
 
+    // What the menu needs less what is at hand; a mark counts only for the need it was
+    // made for.
     std::vector<ShoppingItem> out;
     std::unordered_set<int> shown;
     for (const ProductLine& line : menuProductLines(db, nullptr)) {
-        const auto row = rows.find(line.product);
-        if (available.count(line.product) || (row != rows.end() && row->second.cleared))
+        if (available.count(line.product))
             continue;
-        out.push_back({line.product, line.text, row != rows.end() && row->second.bought, true});
+        const auto row = rows.find(line.product);
+        const bool current = row != rows.end() && row->second.need == line.text;
+        if (current && row->second.cleared)
+            continue;
+        out.push_back({line.product, line.text, current && row->second.bought, true});
         shown.insert(line.product);
     }
+    // Then what the user added and has neither cleared nor got at hand.
     std::vector<ShoppingItem> added;
     for (const auto& [product, row] : rows)
-        if (row.added && !row.cleared && !shown.count(product))
+        if (row.added && !row.cleared && !shown.count(product) && !available.count(product))
             added.push_back({product, dictionaryName(db, recipes::Dictionary::Products, product),
                              row.bought, false});
     std::sort(added.begin(), added.end(),
@@ -546,9 +554,15 @@ void addToShoppingList(Database& db, const std::vector<int>& products) {
 }
 
 void setBought(Database& db, int product, bool bought) {
-    db.exec("INSERT INTO ShoppingList (Product, Bought) VALUES (?, ?) "
-            "ON CONFLICT (Product) DO UPDATE SET Bought=excluded.Bought",
-            {qint64(product), qint64(bought ? 1 : 0)});
+    Transaction tx(db);
+    QString need;
+    for (const ShoppingItem& item : shoppingList(db))
+        if (item.product == product && item.fromMenu)
+            need = item.text;
+    db.exec("INSERT INTO ShoppingList (Product, Bought, Need) VALUES (?, ?, ?) "
+            "ON CONFLICT (Product) DO UPDATE SET Bought=excluded.Bought, Need=excluded.Need",
+            {qint64(product), qint64(bought ? 1 : 0), need});
+    tx.commit();
 }
 
 void clearBought(Database& db) {

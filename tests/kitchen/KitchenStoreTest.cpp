@@ -279,6 +279,34 @@ TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
     EXPECT_EQ(rows(), (QStringList{"-Перец : ~", "-Яйцо : 2 "}));
     EXPECT_EQ(kitchen::listProducts(t->db, List::OnHand).size(), 1u);
     EXPECT_EQ(number(t->db, "SELECT Have FROM Ingredients WHERE Ingredient=?", {qint64(flour)}), 1);
+
+    // A mark belongs to the need it was made for: eggs ticked for one menu are neither
+    // ticked nor left out of the copy for another menu that needs another number of them.
+    const int egg = t->product("Яйцо");
+    kitchen::setBought(t->db, egg, true);
+    EXPECT_EQ(rows(), (QStringList{"-Перец : ~", "+Яйцо : 2 "}));
+    kitchen::clearMenu(t->db);
+    const int omelette = t->recipe("Омлет", {{"Яйцо", 3}});
+    kitchen::setMenuServings(t->db, omelette, 1);
+    EXPECT_EQ(rows(), QStringList{"-Яйцо : 3 "});
+    EXPECT_EQ(kitchen::shoppingListText(t->db), "Яйцо : 3 \n");
+    // Cleared, a product comes back when a menu recipe is edited to need more of it.
+    kitchen::setBought(t->db, egg, true);
+    kitchen::clearBought(t->db);
+    EXPECT_EQ(rows(), QStringList{});
+    t->db.exec("UPDATE Ingredients SET Quantity=4 WHERE Recipe=?", {qint64(omelette)});
+    EXPECT_EQ(rows(), QStringList{"-Яйцо : 4 "});
+    // Added by hand: off the list once at hand; bought and cleared, it stays off until it
+    // is added again.
+    const int sugar = t->product("Сахар"), butter = t->product("Масло");
+    kitchen::addToShoppingList(t->db, {sugar, butter});
+    kitchen::addProducts(t->db, List::OnHand, {{butter, "Масло"}});
+    EXPECT_EQ(rows(), (QStringList{"-Яйцо : 4 ", "-Сахар"}));
+    kitchen::setBought(t->db, sugar, true);
+    kitchen::clearBought(t->db);
+    EXPECT_EQ(rows(), QStringList{"-Яйцо : 4 "});
+    kitchen::addToShoppingList(t->db, {sugar});
+    EXPECT_EQ(rows(), (QStringList{"-Яйцо : 4 ", "-Сахар"}));
 }
 
 TEST(KitchenStore, HouseholdStaplesBecomeAlwaysPresent) {
