@@ -1,5 +1,7 @@
 #include "KitchenCommands.h"
 
+#include <algorithm>
+
 #include "KitchenDialogs.h"
 #include "KitchenStore.h"
 #include "catalog/CCatalogView.h"
@@ -102,6 +104,18 @@ void KitchenCommands::menuProductList() {
 
 void KitchenCommands::whatIsMissing() {
     CMissingList dialog(m_db, m_window);
+    // The list shows each chosen recipe in the recipe pane: it opens on the wider side of
+    // that pane, over the tree or the results, so that it hides nothing it changes.
+    if (m_window && m_view.isVisible()) {
+        const QRect window = m_window->geometry();
+        const QRect pane(m_view.mapToGlobal(QPoint(0, 0)), m_view.size());
+        const int left = pane.left() - window.left();
+        const int right = window.right() - pane.right();
+        const int width = std::max(std::max(left, right), 320);
+        const int x = left >= right ? std::max(window.left(), pane.left() - width)
+                                    : std::min(pane.right() + 1, window.right() - width);
+        dialog.setGeometry(x, window.top(), width, std::min(window.height(), 420));
+    }
     QObject::connect(&dialog, &CMissingList::recipeChosen, &m_view,
                      [this](int recipe) { m_view.ShowRecipe(recipe); });
     QObject::connect(&dialog, &CMissingList::addToMenuRequested, &dialog,

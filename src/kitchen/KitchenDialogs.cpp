@@ -268,15 +268,20 @@ CMissingList::CMissingList(Database& db, QWidget* parent) : QDialog(parent), m_d
     maxLabel->setBuddy(m_max);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("list"));
-    m_list->setUniformItemSizes(true);
-    m_list->setWordWrap(false);
+    // A recipe's missing products can be many: its line wraps rather than being cut.
+    m_list->setWordWrap(true);
+    m_list->setTextElideMode(Qt::ElideNone);
+    m_list->setResizeMode(QListView::Adjust);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("status"));
+    // Its caller puts it beside the recipe pane it shows recipes in.
+    setProperty("placesItself", true);
 
-    auto buttons = new QDialogButtonBox(Qt::Vertical, this);
-    QPushButton* toMenu = addDialogButton(buttons, QStringLiteral("Добавить в &меню"),
+    // The buttons under the list keep the window narrow enough to stand beside the pane.
+    auto buttons = new QDialogButtonBox(Qt::Horizontal, this);
+    QPushButton* toMenu = addDialogButton(buttons, QStringLiteral("В &меню"),
                                           QDialogButtonBox::ActionRole, "addToMenuButton");
-    QPushButton* toList = addDialogButton(buttons, QStringLiteral("В &список покупок"),
+    QPushButton* toList = addDialogButton(buttons, QStringLiteral("В &покупки"),
                                           QDialogButtonBox::ActionRole, "shoppingButton");
     addDialogButton(buttons, QStringLiteral("Выход"), QDialogButtonBox::RejectRole, "exitButton");
     connect(toMenu, &QPushButton::clicked, this, [this] {
@@ -295,8 +300,12 @@ CMissingList::CMissingList(Database& db, QWidget* parent) : QDialog(parent), m_d
     top->addWidget(maxLabel);
     top->addWidget(m_max);
     top->addStretch(1);
-    listWithButtons(this, {top}, m_list, {m_status}, buttons);
-    resize(560, 380);
+    auto column = new QVBoxLayout(this);
+    column->addLayout(top);
+    column->addWidget(m_list, 1);
+    column->addWidget(m_status);
+    column->addWidget(buttons);
+    resize(380, 380);
     reload();
 }
 

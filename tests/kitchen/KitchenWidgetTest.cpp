@@ -199,9 +199,15 @@ TEST(Kitchen, WhatIsMissingShowsChosenRecipesAndFeedsTheMenuAndTheShoppingList) 
     TestDb t;
     const int omelette = t.recipe("Омлет", {{"Яйцо", 2, "г"}, {"Молоко", 50, "г"}});
     ShownFrame frame(t.db);
+    frame.setGeometry(0, 0, 1024, 600); // the smallest screen the program is made for
     withDialog(frame, ID_WHAT_IS_MISSING, [&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Чего не хватает?");
+        // Beside the recipe pane it changes, never over it; long lines wrap.
+        const QRect pane(frame.recipeView()->mapToGlobal(QPoint(0, 0)), frame.recipeView()->size());
+        EXPECT_FALSE(dialog->geometry().intersects(pane))
+            << dialog->geometry().x() << " " << dialog->geometry().width() << " / " << pane.x();
         QListWidget* list = child<QListWidget>(dialog, "list");
+        EXPECT_TRUE(list->wordWrap());
         EXPECT_EQ(listTexts(list), QStringList{"Омлет — нет: Молоко, Яйцо"});
         child<QSpinBox>(dialog, "maxMissing")->setValue(1);
         EXPECT_EQ(list->count(), 0);
