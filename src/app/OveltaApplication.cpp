@@ -9,6 +9,8 @@
 #include <QTranslator>
 
 OveltaApplication::OveltaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Settings land in ~/.config/Ovelta/Ovelta.conf, as the guide says.
+    setOrganizationName(QStringLiteral("Ovelta"));
     setApplicationName(QStringLiteral("Ovelta"));
     // No display name: the window system would append it to every window title.
     setDesktopFileName(QStringLiteral("ovelta"));

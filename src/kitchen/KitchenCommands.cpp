@@ -47,9 +47,18 @@ void KitchenCommands::whatToCook() {
         found = kitchen::whatToCook(m_db, progress);
         listDishes(m_results, found);
     }
-    if (found.empty())
-        Prompts::notice(m_window,
-                        QStringLiteral("Не знаю, что можно приготовить из ваших продуктов"));
+    if (!found.empty())
+        return;
+    // With nothing at hand the answer is no surprise: the way to say what is at hand is
+    // offered at once.
+    if (kitchen::listProducts(m_db, kitchen::List::OnHand).empty()) {
+        if (Prompts::ask(m_window, QStringLiteral("Не знаю, что можно приготовить из ваших "
+                                                  "продуктов: список продуктов в наличии пуст.\n"
+                                                  "Открыть «Продукты в наличии»?")))
+            productsOnHand();
+        return;
+    }
+    Prompts::notice(m_window, QStringLiteral("Не знаю, что можно приготовить из ваших продуктов"));
 }
 
 int KitchenCommands::recipeOf(Pane active) {
@@ -135,7 +144,7 @@ void KitchenCommands::askServings(int recipe, QWidget* parent) {
         Prompts::error(parent, QStringLiteral("Рецепт не найден в базе данных"));
         return;
     }
-    CRecipeQuantity dialog(rs.Name, kitchen::menuServings(m_db, recipe).value_or(0), parent);
+    CRecipeQuantity dialog(rs.Name, kitchen::menuServings(m_db, recipe).value_or(1), parent);
     if (dialog.exec() == QDialog::Accepted)
         kitchen::setMenuServings(m_db, recipe, dialog.servings());
 }

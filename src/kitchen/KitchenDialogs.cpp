@@ -231,7 +231,7 @@ void CMenuForm::changeServings() {
     if (!recipe)
         return;
     QTreeWidgetItem* item = m_list->selectedItems().front();
-    const int servings = kitchen::menuServings(m_db, recipe).value_or(0);
+    const int servings = kitchen::menuServings(m_db, recipe).value_or(1);
     CRecipeQuantity dialog(item->text(0), servings, this);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -1,5 +1,8 @@
 #include "KitchenStore.h"
 
+#include <QCollator>
+#include <optional>
+
 #include "data/Records.h"
 #include "data/TextOrder.h"
 #include "recipes/RecipeStore.h"
@@ -257,28 +260,40 @@ std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& p
         return a.tally->count < b.tally->count;
     });
 
-    std::unordered_map<int, QString> productNames;
+    // Each missing product's name and its place in the Russian order, made once: the same
+    // few products are missing from thousands of recipes.
+    struct Named {
+        QString name;
+        QCollatorSortKey key;
+    };
+    std::unordered_map<int, std::optional<Named>> productNames;
     for (const Found& f : found)
         for (int i = 0; i < f.tally->count; ++i)
-            productNames.emplace(f.tally->missing[size_t(i)], QString());
+            productNames.emplace(f.tally->missing[size_t(i)], std::nullopt);
     if (!productNames.empty()) {
         Statement products(db, SqlText("SELECT ID, Name FROM Ingredient"));
         while (products.step())
-            if (auto it = productNames.find(int(products.int64(0))); it != productNames.end())
-                it->second = products.text(1);
+            if (auto it = productNames.find(int(products.int64(0))); it != productNames.end()) {
+                const QString name = products.text(1);
+                it->second = Named{name, russianCollator().sortKey(name)};
+            }
     }
+    static const Named unnamed{QString(), russianCollator().sortKey(QString())};
     std::vector<MissingDish> out;
     out.reserve(found.size());
     for (const Found& f : found) {
-        std::vector<std::pair<QString, int>> missing;
+        std::vector<std::pair<const Named*, int>> missing;
         for (int i = 0; i < f.tally->count; ++i) {
             const int product = f.tally->missing[size_t(i)];
-            missing.emplace_back(productNames[product], product);
+            const std::optional<Named>& named = productNames[product];
+            missing.emplace_back(named ? &*named : &unnamed, product);
         }
-        sortRussian(missing, [](const auto& m) { return m.first; });
+        std::stable_sort(missing.begin(), missing.end(), [](const auto& a, const auto& b) {
+            return a.first->key.compare(b.first->key) < 0;
+        });
         MissingDish dish{f.recipe, f.name, {}, {}};
-        for (const auto& [name, id] : missing) {
-            dish.missing << name;
+        for (const auto& [named, id] : missing) {
+            dish.missing << named->name;
             dish.missingIds.push_back(id);
         }
         out.push_back(std::move(dish));

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -89,6 +90,10 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
             changeLine();
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &CRecipeForm::confirm);
+    // Ctrl+Enter saves from anywhere in the editor, the method's text included.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        new QShortcut(keys, this, this, &CRecipeForm::confirm);
 
     if (mode == Delete) {
         m_name->setEnabled(false);

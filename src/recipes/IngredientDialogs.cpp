@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -226,6 +227,18 @@ bool CIngredientListM::choose() {
             m_names << item->text();
         }
     }
+    // The filter left one row: that row is the choice.
+    if (m_ids.isEmpty()) {
+        SortedListItem* only = nullptr;
+        int shown = 0;
+        for (int row = 0; row < m_list->count(); ++row)
+            if (!m_list->item(row)->isHidden() && ++shown == 1)
+                only = dynamic_cast<SortedListItem*>(m_list->item(row));
+        if (shown == 1 && only) {
+            m_ids << only->id();
+            m_names << only->text();
+        }
+    }
     if (m_ids.isEmpty()) {
         Prompts::message(this, QStringLiteral("Выберите продукт"), QStringLiteral("Ошибка"),
                          Prompts::Icon::None, Prompts::Buttons::Ok);
@@ -248,8 +261,10 @@ CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe
     m_productEdit->setMaxLength(255);
     auto productButton = new QPushButton(QStringLiteral(">"), this);
     productButton->setObjectName(QStringLiteral("productButton"));
-    productButton->setToolTip(QStringLiteral("Выбрать продукт"));
+    productButton->setToolTip(QStringLiteral("Выбрать продукт (F4)"));
     productButton->setAutoDefault(false);
+    // Tab goes from field to field; a picker opens from its field with F4 or Alt+Down.
+    productButton->setFocusPolicy(Qt::ClickFocus);
     m_amountEdit = new QLineEdit(this);
     m_amountEdit->setObjectName(QStringLiteral("amount"));
     m_unitEdit = new QLineEdit(this);
@@ -257,8 +272,14 @@ CIngredientsForm::CIngredientsForm(Database& db, Mode mode, int line, int recipe
     m_unitEdit->setMaxLength(255);
     auto unitButton = new QPushButton(QStringLiteral(">"), this);
     unitButton->setObjectName(QStringLiteral("unitButton"));
-    unitButton->setToolTip(QStringLiteral("Выбрать единицу измерения"));
+    unitButton->setToolTip(QStringLiteral("Выбрать единицу измерения (F4)"));
     unitButton->setAutoDefault(false);
+    unitButton->setFocusPolicy(Qt::ClickFocus);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_F4), QKeySequence(Qt::ALT | Qt::Key_Down)}) {
+        new QShortcut(keys, m_productEdit, productButton, &QPushButton::click, Qt::WidgetShortcut);
+        new QShortcut(keys, m_unitEdit, unitButton, &QPushButton::click, Qt::WidgetShortcut);
+    }
 
     auto productRow = new QHBoxLayout;
     productRow->addWidget(m_productEdit, 1);

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QMainWindow>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -40,6 +41,30 @@ QPoint DialogPlacement::centredOver(const QWidget* owner, const QSize& dialogFra
 }
 
 bool DialogPlacement::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched) &&
+        !m_openers.contains(watched)) {
+        QWidget* opener = QApplication::focusWidget();
+        if (opener && opener->window() != watched) {
+            m_openers.insert(watched, opener);
+            connect(watched, &QObject::destroyed, this,
+                    [this, watched] { m_openers.remove(watched); });
+        }
+    }
+    if (event->type() == QEvent::Hide && m_openers.contains(watched)) {
+        const QPointer<QWidget> opener = m_openers.take(watched);
+        QTimer::singleShot(0, this, [opener] {
+            // Only where the keyboard went nowhere: not when another window took it (the
+            // next dialog), nor when something in the opener's window has it already.
+            const QWidget* focus = QApplication::focusWidget();
+            if (!opener || !opener->isVisible() || QApplication::activeModalWidget() ||
+                (QApplication::activeWindow() &&
+                 QApplication::activeWindow() != opener->window()) ||
+                (focus && focus->window() == opener->window()))
+                return;
+            opener->window()->activateWindow();
+            opener->setFocus(Qt::OtherFocusReason);
+        });
+    }
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
         auto dialog = qobject_cast<QDialog*>(watched);
         // Windows that place themselves (the progress window) say so with this property.

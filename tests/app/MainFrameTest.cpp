@@ -9,9 +9,12 @@
 #include "ui/Commands.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -181,6 +184,7 @@ TEST(MainFrame, TheWindowOpensWhereItWasLeft) {
         ShownFrame frame(t.db);
         frame.setGeometry(40, 30, 700, 420);
         frame.action(ID_VIEW_STATUS_BAR)->trigger(); // hidden
+        frame.action(ID_VIEW_TOOLBAR)->trigger();    // hidden
         QApplication::processEvents();
         frame.splitter()->setSizes({100, 300, 290});
         QApplication::processEvents();
@@ -193,10 +197,35 @@ TEST(MainFrame, TheWindowOpensWhereItWasLeft) {
     EXPECT_EQ(again.geometry(), left);
     EXPECT_FALSE(again.statusBar()->isVisible());
     EXPECT_FALSE(again.action(ID_VIEW_STATUS_BAR)->isChecked());
+    EXPECT_FALSE(again.toolBar()->isVisible());
+    EXPECT_FALSE(again.action(ID_VIEW_TOOLBAR)->isChecked());
+    // Where the guide says the settings are.
+    EXPECT_TRUE(QSettings().fileName().endsWith("/Ovelta/Ovelta.conf"))
+        << QSettings().fileName().toStdString();
     EXPECT_EQ(again.splitter()->sizes().value(0), 100);
     // A new width brings the proportions back.
     again.resize(800, 420);
     QApplication::processEvents();
     EXPECT_EQ(again.splitter()->sizes().value(0),
               CMainFrame::columnWidths(again.splitter()->width())[0]);
+}
+
+TEST(MainFrame, AClosedDialogGivesTheKeyboardBackToWhatOpenedIt) {
+    QWidget window;
+    auto field = new QLineEdit(&window);
+    new QLineEdit(&window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    field->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    QDialog dialog(&window);
+    dialog.show();
+    QApplication::processEvents();
+    // The window manager gives the keyboard to no one when the dialog goes.
+    dialog.hide();
+    if (QWidget* focus = QApplication::focusWidget())
+        focus->clearFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), field);
 }

@@ -98,7 +98,8 @@ TEST(Kitchen, AddToMenuTakesTheRecipeOfTheActivePane) {
     withDialog(frame, ID_MENU_ADD, [&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Щи");
         auto edit = child<QLineEdit>(dialog, "servings");
-        EXPECT_EQ(edit->text(), "0");
+        EXPECT_EQ(edit->text(), "1"); // one dish unless said otherwise
+        edit->setText("0");
         click(dialog, "yesButton");
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(lastMessage(), "Введите целое число от 1 до 1000000.");
@@ -177,6 +178,16 @@ TEST(Kitchen, WhatToCookAndTheProductListFillTheResultsAndTheView) {
     results->appendResult("от прошлого поиска", a);
     frame.runCommand(ID_WHAT_TO_COOK);
     EXPECT_EQ(results->rowCount(), 0);
+    EXPECT_EQ(lastShown(), "Ovelta: Не знаю, что можно приготовить из ваших продуктов: список "
+                           "продуктов в наличии пуст.\nОткрыть «Продукты в наличии»?");
+    // With nothing at hand, the answer offers the list of what is.
+    Prompts::setNextAnswer(Prompts::Yes);
+    withDialog(frame, ID_WHAT_TO_COOK, [](QWidget* dialog) {
+        EXPECT_EQ(dialog->objectName(), "productsList");
+        click(dialog, "exitButton");
+    });
+    kitchen::addProducts(t.db, kitchen::List::OnHand, {{t.product("Соль"), "Соль"}});
+    frame.runCommand(ID_WHAT_TO_COOK);
     EXPECT_EQ(lastShown(), "Ovelta: Не знаю, что можно приготовить из ваших продуктов");
 
     kitchen::addProducts(t.db, kitchen::List::OnHand, {{t.product("Яйцо"), "Яйцо"}});

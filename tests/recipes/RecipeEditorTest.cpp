@@ -11,6 +11,7 @@
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTest>
 
 namespace {
 
@@ -216,6 +217,12 @@ TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
     ASSERT_EQ(picker.exec(), QDialog::Accepted);
     EXPECT_EQ(picker.names(), (QStringList{"Абрикосы", "Вишня", "Яблоки"}));
     EXPECT_EQ(picker.ids().value(0), t.product("Абрикосы"));
+    // Filtered down to one row, that row is the choice.
+    CIngredientListM filtered(t.db);
+    filtered.filter()->setText("груш");
+    click(&filtered, "chooseButton");
+    EXPECT_EQ(filtered.result(), QDialog::Accepted);
+    EXPECT_EQ(filtered.names(), QStringList{"Груши"});
 }
 
 TEST_F(RecipeEditor, AFullDiskOnSavingIsSaidAndKeepsNothing) {
@@ -372,4 +379,34 @@ TEST_F(RecipeEditor, EscapeAfterAChangeAsksAndNoKeepsTheChanges) {
     QApplication::sendEvent(&form, &escape);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
+}
+
+TEST_F(RecipeEditor, KeysGoFromFieldToFieldAndCtrlEnterSaves) {
+    CRecipeForm form(t.db, CRecipeForm::Edit, borscht, 0);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    // In the line dialog Tab follows the fields; F4 opens a field's picker.
+    addLineWith(&form, [](QWidget* line) {
+        QApplication::setActiveWindow(line);
+        auto product = child<QLineEdit>(line, "productName");
+        product->setFocus();
+        QStringList order;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        EXPECT_EQ(order, (QStringList{"amount", "unitName", "yesButton"}));
+        onNextModal([](QWidget* picker) { click(picker, "cancelButton"); }, line,
+                    "the unit picker");
+        child<QLineEdit>(line, "unitName")->setFocus();
+        QTest::keyClick(child<QLineEdit>(line, "unitName"), Qt::Key_F4);
+        click(line, "noButton");
+    });
+    child<QLineEdit>(&form, "name")->setText("Борщ зелёный");
+    QApplication::setActiveWindow(&form);
+    child<QPlainTextEdit>(&form, "text")->setFocus();
+    QTest::keyClick(child<QPlainTextEdit>(&form, "text"), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(textOf(t.db, "SELECT Name FROM Recipes WHERE ID=?", {qint64(borscht)}),
+              "Борщ зелёный");
 }
