@@ -6,8 +6,17 @@ the repository (it edits files in place and restores them):
     git worktree add /tmp/mut HEAD && cd /tmp/mut && python3 scripts/mutate.py
 
 With --trimmed, only the faults in code whose tests were folded together. Prints each
-fault as CAUGHT or MISSED and the share caught."""
-import os, subprocess, sys
+fault as CAUGHT or MISSED and the share caught.
+
+Faults chosen by the person who wrote the tests are a biased measure, so there is also a
+mechanical mode: with a fixed seed it picks lines of the given files (by default the C++
+files that a range of commits touched) and applies operator changes to them, skips the
+mutants that do not compile, runs the tests of the file's part, and prints the score and
+the mutants that survived:
+
+    python3 scripts/mutate.py --mechanical [--seed 7] [--count 60] [--range A..B] [FILE...]
+"""
+import os, random, re, subprocess, sys
 
 # (file, text as it stands, text with the fault, what the fault is)
 FAULTS = [
@@ -131,10 +140,116 @@ TRIMMED = [
     ("src/app/CMainFrame.cpp", "    statusBar()->setVisible(statusShown);\n", "", "status bar shown though hidden when last closed"),
 ]
 
-def run(cmd):
-    return subprocess.run(cmd, shell=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+def run(cmd, timeout=None):
+    try:
+        return subprocess.run(cmd, shell=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return 124  # a hang is a failure the tests noticed
+
+# --- the mechanical mode --------------------------------------------------------------
+
+# (name, pattern, replacement): each applies to one occurrence on a line.
+OPERATORS = [
+    ("== to !=", r"==", "!="),
+    ("!= to ==", r"!=", "=="),
+    ("< to <=", r"(?<=[\w)\]]) < (?=[\w(])", " <= "),
+    ("<= to <", r" <= ", " < "),
+    ("> to >=", r"(?<=[\w)\]]) > (?=[\w(])", " >= "),
+    (">= to >", r" >= ", " > "),
+    ("&& to ||", r"&&", "||"),
+    ("|| to &&", r"\|\|", "&&"),
+    ("+ 1 dropped", r" \+ 1\b", ""),
+    ("- 1 dropped", r" - 1\b", ""),
+    ("+ 1 added", r"(?<=\w)\)(?=;)", " + 1)"),
+    ("condition negated", r"\bif \((.*)\) \{$", r"if (!(\1)) {"),
+    ("condition negated", r"\bif \((.*)\)$", r"if (!(\1))"),
+    ("return value removed", r"\breturn [^;]+;", "return {};"),
+    ("statement removed", r"^(\s*)[\w:.>-]+(?:\([^;]*\))?(?:\s*[-+*/]?=\s*[^;]+)?;\s*$", r"\1;"),
+    ("string emptied", r'QStringLiteral\("[^"\\]+"\)', 'QStringLiteral("")'),
+    ("SQL ASC to DESC", r"(?<=ORDER BY )(\w+(?:\.\w+)?)(?! DESC)", r"\1 DESC"),
+    ("SQL AND to OR", r"(?<=[\w')]) AND (?=[\w(])", " OR "),
+    ("SQL MIN to MAX", r"\bmin\(", "max("),
+    ("SQL column swapped", r"SELECT (\w+), (\w+)", r"SELECT \2, \1"),
+]
+
+# Which test program holds the tests of a part of the source.
+def tests_for(path):
+    part = path.split("/")[1] if path.startswith("src/") else "tools"
+    known = {"data": ["test_data"], "recipes": ["test_recipes"], "search": ["test_search"],
+             "catalog": ["test_catalog"], "kitchen": ["test_kitchen"],
+             "exchange": ["test_exchange"], "reference": ["test_reference"],
+             "intake": ["test_intake"], "app": ["test_app"],
+             "ui": ["test_app", "test_kitchen", "test_recipes"], "tools": ["test_app", "test_intake"]}
+    return known.get(part, ["test_app"])
+
+def candidates(path):
+    out = []
+    lines = open(path, encoding="utf-8").read().split("\n")
+    for n, line in enumerate(lines):
+        code = line.strip()
+        if not code or code.startswith(("//", "#", "*", "/*")):
+            continue
+        for name, pattern, repl in OPERATORS:
+            m = re.search(pattern, line)
+            if not m:
+                continue
+            mutated = line[:m.start()] + m.expand(repl) + line[m.end():]
+            if mutated != line:
+                out.append((path, n, line, mutated, name))
+    return out
+
+def mechanical(args):
+    seed, count, rng, files = 7, 60, "8c35d06^..HEAD", []
+    it = iter(args)
+    for a in it:
+        if a == "--seed":
+            seed = int(next(it))
+        elif a == "--count":
+            count = int(next(it))
+        elif a == "--range":
+            rng = next(it)
+        elif a != "--mechanical":
+            files.append(a)
+    if not files:
+        files = subprocess.run(["git", "diff", "--name-only", rng, "--", "src", "tools"],
+                               capture_output=True, text=True).stdout.split()
+        files = [f for f in files if f.endswith(".cpp") and os.path.exists(f)]
+    pool = [c for f in sorted(files) for c in candidates(f)]
+    random.Random(seed).shuffle(pool)
+    print(f"{len(pool)} possible mutants in {len(files)} files; seed {seed}", flush=True)
+    caught, survivors, tried = 0, [], 0
+    for path, n, line, mutated, name in pool:
+        if tried == count:
+            break
+        text = open(path, encoding="utf-8").read()
+        lines = text.split("\n")
+        lines[n] = mutated
+        open(path, "w", encoding="utf-8").write("\n".join(lines))
+        try:
+            programs = tests_for(path)
+            targets = " ".join(f"--target {t}" for t in programs)
+            if run(f"cmake --build build {targets}") != 0:
+                continue  # does not compile: not a mutant
+            tried += 1
+            failed = any(run(f"QT_QPA_PLATFORM=offscreen build/bin/{t}", timeout=300) != 0
+                         for t in programs)
+            where = f"{path}:{n + 1} {name}: {mutated.strip()}"
+            print(("CAUGHT " if failed else "MISSED ") + where, flush=True)
+            caught += failed
+            if not failed:
+                survivors.append(where)
+        finally:
+            open(path, "w", encoding="utf-8").write(text)
+    run("cmake --build build")
+    print(f"{caught} of {tried} mechanical mutants caught ({100 * caught // max(1, tried)}%)")
+    for s in survivors:
+        print("  survived: " + s)
+    return 0
 
 def main():
+    if "--mechanical" in sys.argv:
+        return mechanical(sys.argv[1:])
     # Optional words: only the faults whose description holds one of them.
     only = [a for a in sys.argv[1:] if a != "--trimmed"]
     faults = TRIMMED if "--trimmed" in sys.argv else FAULTS + TRIMMED
