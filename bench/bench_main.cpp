@@ -4,9 +4,11 @@
 // OVELTA_BENCH_XL=1 in the environment.
 // Peak memory: build/bin/ovelta-generate /tmp/L.db && build/bin/ovelta-bench --memory /tmp/L.db
 // Intake CPU per page: build/bin/ovelta-bench --intake-cpu ../shared/corpus/pages-ru ...
+// Export of one huge section: build/bin/ovelta-bench --export-one-section /tmp/XL.db
 
-#include "CollectionGenerator.h"
 #include "BenchFixture.h"
+#include "CollectionGenerator.h"
+#include "ExportBench.h"
 #include "IntakeBench.h"
 #include "app/CCookbookApp.h"
 #include "app/CMainFrame.h"
@@ -637,6 +639,8 @@ int main(int argc, char** argv) {
         std::printf("%.3f\n", ms);
         return ms < 0 ? 1 : 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--export-one-section") == 0)
+        return exportOneSectionMemory(QString::fromLocal8Bit(argv[2]));
     if (argc >= 3 && std::strcmp(argv[1], "--intake-cpu") == 0) {
         QStringList dirs;
         for (int i = 2; i < argc; ++i)

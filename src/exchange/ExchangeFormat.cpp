@@ -196,6 +196,8 @@ bool readsBack(LinePlace place, QStringView text) {
         return !has("~INGREDIENT") && !has("QUANTITY=");
     case LinePlace::DescriptionLine:
         return !has("~RECIPE") && !has("INGREDIENT=");
+    case LinePlace::Subsection:
+        return !has("~CATALOG");
     }
     return true;
 }

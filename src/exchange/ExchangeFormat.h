@@ -98,6 +98,7 @@ enum class LinePlace {
     Product,         // "INGREDIENT=" + name
     Unit,            // "UNIT=" + name
     DescriptionLine, // one line of a description
+    Subsection,      // "CATALOG=" + name, inside another section
 };
 bool readsBack(LinePlace place, QStringView text);
 // The same for a whole description, line by line as the writer splits it.

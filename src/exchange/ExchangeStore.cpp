@@ -68,8 +68,12 @@ public:
             m_section.bind(1, qint64(sectionId));
             if (!m_section.step())
                 return;
-            m_out.line("CATALOG=", m_section.text(0));
+            const QString name = m_section.text(0);
+            m_out.line("CATALOG=", name);
             m_section.reset();
+            if (!stack.empty() && !readsBack(LinePlace::Subsection, name) &&
+                m_result.sectionsCutShort++ == 0)
+                m_result.firstSectionCutShort = name;
             ++m_result.sections;
             Frame f{sectionId, {}, 0};
             m_children.reset();
@@ -93,27 +97,27 @@ public:
     }
 
     void recipesOf(int sectionId, bool inSection) {
-        struct Row {
-            int id;
-            QString name, text;
-        };
-        std::vector<Row> rows;
+        // The section's recipes and their lines come from two queries in the same order of
+        // recipe, walked side by side: one recipe's lines are in memory at a time, so a
+        // section of a hundred thousand recipes costs no more memory than one of ten.
         m_recipes.reset();
         m_recipes.bind(1, qint64(sectionId));
-        while (m_recipes.step())
-            rows.push_back({int(m_recipes.int64(0)), m_recipes.text(1), m_recipes.text(2)});
-        m_recipes.reset();
-        // The lines of every recipe of the section in one query, not one query a recipe:
-        // a hundred thousand recipes cost a hundred thousand round trips otherwise.
-        m_sectionLines.clear();
         m_lines.reset();
         m_lines.bind(1, qint64(sectionId));
-        while (m_lines.step())
-            m_sectionLines[int(m_lines.int64(0))].push_back(
-                {m_lines.int64(1), float(m_lines.real(2)), m_lines.int64(3)});
+        bool lineReady = m_lines.step();
+        std::vector<LineRow> lines;
+        while (m_recipes.step()) {
+            const qint64 id = m_recipes.int64(0);
+            lines.clear();
+            while (lineReady && m_lines.int64(0) <= id) {
+                if (m_lines.int64(0) == id)
+                    lines.push_back({m_lines.int64(1), float(m_lines.real(2)), m_lines.int64(3)});
+                lineReady = m_lines.step();
+            }
+            recipe(lines, m_recipes.text(1), m_recipes.text(2), inSection);
+        }
+        m_recipes.reset();
         m_lines.reset();
-        for (const Row& r : rows)
-            recipe(r.id, r.name, r.text, inSection);
     }
 
     void rootSections() {
@@ -156,12 +160,19 @@ private:
         return cache.emplace(id, std::move(name)).first->second;
     }
 
-    void recipe(int id, const QString& name, const QString& text, bool inSection) {
+    struct LineRow {
+        qint64 product;
+        float quantity;
+        qint64 unit;
+    };
+
+    void recipe(const std::vector<LineRow>& lines, const QString& name, const QString& text,
+                bool inSection) {
         m_out.line("RECIPE=", name);
         bool whole =
             readsBack(inSection ? LinePlace::RecipeInSection : LinePlace::RecipeAtRoot, name) &&
             descriptionReadsBack(text);
-        for (const LineRow& l : m_sectionLines[id]) {
+        for (const LineRow& l : lines) {
             const Name& product = nameOf(m_products, m_productName, l.product, LinePlace::Product);
             const Name& unit = nameOf(m_units, m_unitName, l.unit, LinePlace::Unit);
             m_out.line("INGREDIENT=", product.encoded, product.replaced);
@@ -181,12 +192,6 @@ private:
     }
 
     static constexpr qsizetype kFlushBytes = 1 << 20;
-    struct LineRow {
-        qint64 product;
-        float quantity;
-        qint64 unit;
-    };
-    std::unordered_map<int, std::vector<LineRow>> m_sectionLines;
     QIODevice* m_sink;
     Writer m_out;
     Statement m_section, m_children, m_recipes, m_lines, m_productName, m_unitName;
@@ -229,6 +234,11 @@ QStringList exportWarnings(const ExportResult& result) {
         lines << QStringLiteral("Рецептов, которые не прочитаются из файла целиком: %1 (первый — "
                                 "«%2»): в названии или тексте есть служебное слово формата.")
                      .arg(QString::number(result.cutShort), result.firstCutShort);
+    if (result.sectionsCutShort > 0)
+        lines << QStringLiteral("Разделов, которые не прочитаются из файла: %1 (первый — «%2»): "
+                                "в названии есть служебное слово формата, и их рецепты при "
+                                "чтении попадут в другой раздел.")
+                     .arg(QString::number(result.sectionsCutShort), result.firstSectionCutShort);
     return lines;
 }
 

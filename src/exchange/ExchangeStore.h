@@ -22,6 +22,10 @@ struct ExportResult {
     // cannot carry them, and reading it back would cut them short.
     int cutShort = 0;
     QString firstCutShort;
+    // Sections inside others whose name holds a key text: reading the file back would end
+    // their parent there and put their recipes elsewhere.
+    int sectionsCutShort = 0;
+    QString firstSectionCutShort;
 };
 
 // What the user is told beyond "Экспорт завершен": a line for each kind of loss, none when

@@ -214,4 +214,25 @@ TEST(OveltaDb, ListsWhatIsMissingAndWritesTheShoppingList) {
                 {"Мёд"});
     }
     EXPECT_EQ(runTool({"shopping-list", "--db", file}).out, "Яйцо куриное : 6 шт\nМёд\n");
+    // Into a file, as the usage says.
+    const QString list = dir.filePath("list.txt");
+    EXPECT_EQ(runTool({"shopping-list", "--db", file, list}).exitCode, 0);
+    EXPECT_EQ(fileBytes(list), QByteArray("Яйцо куриное : 6 шт\nМёд\n"));
+    // The largest number of missing products is allowed; past it is not.
+    EXPECT_EQ(runTool({"cook", "--db", file, "--missing", "3"}).exitCode, 0);
+    EXPECT_EQ(runTool({"cook", "--db", file, "--missing", "4"}).exitCode, 2);
+    // The name search takes "%" as typed; a section that is not there is refused.
+    {
+        Database db;
+        db.open(file, Database::OpenMode::Existing);
+        db.exec("INSERT INTO Recipes (Catalog, Name, Recipe) VALUES (0, 'Скидка 50%', '')");
+    }
+    EXPECT_EQ(runTool({"find", "--db", file, "%"}).out.section('\t', 1).trimmed(), "Скидка 50%");
+    const QString page = dir.filePath("page.txt");
+    writeFile(page, "Чай\nЧай — 1 ч. л.\nВода — 200 мл\n\nЗаварить.\n");
+    const ToolRun nowhere = runTool({"import-recipe", "--db", file, "--section", "99", page});
+    EXPECT_NE(nowhere.exitCode, 0);
+    Database after;
+    after.open(file, Database::OpenMode::Existing);
+    EXPECT_EQ(number(after, "SELECT count(*) FROM Recipes WHERE Name='Чай'"), 0);
 }

@@ -58,8 +58,10 @@ TEST(CatalogStore, MovingContentsUpKeepsTheirOwnContents) {
     // One level down: contents go to the deleted section's parent, not the root.
     const int inner = k.t.addSection("Окрошки", k.cold);
     k.t.addRecipe("На кефире", inner);
+    k.t.addSection("Летние", inner);
     catalog::deleteSection(k.t.db, inner, true);
     EXPECT_EQ(number(k.t.db, "SELECT Catalog FROM Recipes WHERE Name='На кефире'"), k.cold);
+    EXPECT_EQ(number(k.t.db, "SELECT Parent FROM Catalog WHERE Name='Летние'"), k.cold);
 }
 
 TEST(CatalogStore, FailedDeleteLeavesEverythingAndLoopsDoNotHang) {

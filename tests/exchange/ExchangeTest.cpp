@@ -283,25 +283,36 @@ TEST(ExchangeWrite, RecipesThatCannotReadBackWholeAreCounted) {
     TestDb t;
     const int soups = t.addSection("Супы");
     t.recipe("Щи", {}, soups, "Варить.\r\nПодать.");
-    t.recipe("Борщ", {}, soups, "Варить.\r\nсм. ~RECIPE ниже");
     t.recipe("Уха ~CATALOG", {}, soups);
+    t.recipe("Борщ", {}, soups, "Варить.\r\nсм. ~RECIPE ниже");
     t.recipe("Солянка", {{"Соль", 1, "QUANTITY=2"}}, soups);
-    // At the root no section is open, so "~CATALOG" there is harmless.
+    // At the root no section is open, so "~CATALOG" there is harmless; in a subsection's
+    // name it ends the section above.
     t.recipe("Чай ~CATALOG", {}, 0, "Заварить.");
     t.recipe("Кофе", {}, 0, "Сварить.");
+    const int cold = t.addSection("Холодные ~CATALOG", soups);
+    t.recipe("Окрошка", {}, cold, "Смешать.");
     ExportResult r;
     const QByteArray file = exportBytes(t.db, std::nullopt, &r);
     EXPECT_EQ(exportWarnings(r),
-              QStringList{QStringLiteral("Рецептов, которые не прочитаются из файла целиком: 3 "
-                                         "(первый — «Борщ»): в названии или тексте есть "
-                                         "служебное слово формата.")});
-    // The count is true: reading the file back loses exactly those recipes' contents.
+              (QStringList{QStringLiteral("Рецептов, которые не прочитаются из файла целиком: 3 "
+                                          "(первый — «Уха ~CATALOG»): в названии или тексте есть "
+                                          "служебное слово формата."),
+                           QStringLiteral("Разделов, которые не прочитаются из файла: 1 (первый — "
+                                          "«Холодные ~CATALOG»): в названии есть служебное слово "
+                                          "формата, и их рецепты при чтении попадут в другой "
+                                          "раздел.")}));
+    // The counts are true: reading the file back loses exactly those recipes' contents, and
+    // the subsection's recipe lands outside it.
     TestDb back;
     importText(back.db, file);
     SqlText methods = "SELECT group_concat(Name || ':' || Recipe, '|') FROM Recipes WHERE Name IN "
                       "('Щи', 'Чай ~CATALOG', 'Кофе', 'Борщ')";
     EXPECT_EQ(textOf(back.db, methods),
               "Щи:Варить.\r\nПодать.|Борщ:Варить.|Чай ~CATALOG:Заварить.|Кофе:Сварить.");
+    EXPECT_NE(textOf(back.db, "SELECT c.Name FROM Recipes r JOIN Catalog c ON c.ID=r.Catalog "
+                              "WHERE r.Name='Окрошка'"),
+              "Холодные ~CATALOG");
     EXPECT_EQ(exportWarnings(ExportResult{}), QStringList());
     EXPECT_TRUE(descriptionReadsBack(QStringLiteral("Смешать.\r\nINGREDIENT лёд")));
     EXPECT_FALSE(descriptionReadsBack(QStringLiteral("Смешать.\r\nINGREDIENT=лёд")) ||

@@ -15,7 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 using namespace intake;
 
@@ -201,6 +203,44 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
     EXPECT_THROW(readHtml(QByteArray("<div>").repeated(100000)), IntakeError);
     EXPECT_THROW(readJson(QByteArray("[").repeated(100000)), IntakeError);
     EXPECT_THROW(readText("  \n\n"), IntakeError);
+}
+
+TEST(RecipeReader, PagesAndTextsAsTheyComeFromTheWild) {
+    QTemporaryDir dir;
+    // Code page 1251 text is read as such, never as "����".
+    const QString cp1251 = dir.filePath("borsch.txt");
+    writeFile(
+        cp1251,
+        QStringEncoder("windows-1251").encode(QStringLiteral("Борщ\nСвёкла — 2 шт.\n\nВарить.\n")));
+    EXPECT_EQ(readFile(cp1251).title, "Борщ");
+    // A page saved under any name, starting with a byte-order mark or a comment; its type
+    // given as a full address; entities encoded twice.
+    const QByteArray page =
+        "<script type=\"application/ld+json\">{\"@type\": \"https://schema.org/Recipe\", "
+        "\"name\": \"Чай &amp;amp; мёд\", \"recipeIngredient\": [\"Чай — 1 ч. л.\"], "
+        "\"recipeInstructions\": \"Заварить.\"}</script>";
+    for (const QByteArray& start :
+         {QByteArray("\xEF\xBB\xBF<!DOCTYPE html>"), QByteArray("<!-- saved from url -->")}) {
+        const QString file = dir.filePath("page.dat");
+        writeFile(file, start + "<html><head>" + page + "</head></html>");
+        const ReadRecipe r = readFile(file);
+        EXPECT_EQ(r.title, "Чай & мёд");
+        EXPECT_EQ(r.ingredients, QStringList{"Чай — 1 ч. л."});
+    }
+    // Markup without a product list is read, and says so.
+    EXPECT_EQ(
+        readJson(R"({"@type": "Recipe", "name": "Чай", "recipeInstructions": "Заварить."})").notice,
+        "В файле JSON нет списка продуктов.");
+    // A text of which no line reads as a product with its amount is no recipe.
+    try {
+        readText("README\n\nThis program builds with CMake.\nRun the tests.\n");
+        ADD_FAILURE() << "a README was read as a recipe";
+    } catch (const IntakeError& e) {
+        EXPECT_TRUE(e.message().contains("не похоже на рецепт")) << e.message().toStdString();
+    }
+    // Without a heading, a line to taste is still a product, not the method.
+    EXPECT_EQ(readText("Омлет\n3 яйца\nСоль по вкусу\n\nВзбить.").ingredients,
+              (QStringList{"3 яйца", "Соль по вкусу"}));
 }
 
 TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {

@@ -294,6 +294,15 @@ TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
     EXPECT_EQ(completer.matches("ст.л"), QStringList{"ст.л."});
     EXPECT_EQ(completer.matches("ета"), QStringList{"Сметана"});
     EXPECT_EQ(completer.matches("  "), QStringList());
+    // Its popup shows while something matches and goes when nothing does; a suggestion
+    // chosen is what the field then holds.
+    edit.show();
+    typeText(&edit, "ета");
+    EXPECT_TRUE(completer.popup()->isVisible());
+    typeText(&edit, "xx");
+    EXPECT_FALSE(completer.popup()->isVisible());
+    emit completer.activated(QStringLiteral("Сметана"));
+    EXPECT_EQ(edit.text(), "Сметана");
 
     TestDb t;
     for (const char* name : {"Мёд", "Майонез", "Мука", "Медь"})

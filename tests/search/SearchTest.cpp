@@ -196,6 +196,15 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
         other.exec("UPDATE Recipes SET Name='Щи суточные' WHERE Name='Щи'");
     }
     EXPECT_EQ(typed("суточ"), QStringList{"Щи суточные"});
+    // Names alike stand in the order of their numbers, whichever was renamed last.
+    const int first = t.addRecipe("Каша");
+    const int second = t.addRecipe("Кашка");
+    t.db.exec("UPDATE Recipes SET Name='Каша' WHERE ID=?", {qint64(second)});
+    t.db.exec("UPDATE Recipes SET Name='Каша' WHERE ID=?", {qint64(first)});
+    std::vector<int> ids;
+    for (const search::Found& f : search::findByNameAsTyped(t.db, "каша"))
+        ids.push_back(f.recipe);
+    EXPECT_EQ(ids, (std::vector<int>{first, second}));
 }
 
 TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
