@@ -272,8 +272,12 @@ QString nounLemma(const QString& lower, const std::vector<Analysis>& found, Name
     }
     QString best;
     for (const Analysis& a : found) {
-        if (adjectiveFlag(a.flag) || a.lemma.endsWith(QStringLiteral("ть")))
-            continue; // an adjective or a verb ("соли" is also "to salt")
+        // An adjective, or a verb ("соли" is also "to salt"); nouns in -ть ("мякоть",
+        // "соль") have affix classes of their own.
+        const bool verb = a.lemma.endsWith(QStringLiteral("ть")) && a.flag != QLatin1String("F") &&
+                          a.flag != QLatin1String("N");
+        if (adjectiveFlag(a.flag) || verb)
+            continue;
         if (a.lemma.left(2) != lower.left(2))
             continue;
         // After an amount "манки" is the genitive of "манка": a masculine lemma ("манок")
