@@ -317,6 +317,20 @@ Word readWord(const QString& written, NamePlace place) {
                 break;
             }
     }
+    // An adjective the dictionary lacks ("свежесваренного"): its masculine by the ending.
+    if (!w.adjective && found.empty() && lower.size() > 5) {
+        static const std::pair<const char*, const char*> endings[] = {
+            {"ого", "ый"}, {"ому", "ый"}, {"ая", "ый"},  {"ую", "ый"}, {"ые", "ый"}, {"ых", "ый"},
+            {"ыми", "ый"}, {"его", "ий"}, {"ему", "ий"}, {"яя", "ий"}, {"ие", "ий"}, {"их", "ий"}};
+        for (const auto& [end, masculine] : endings)
+            if (lower.endsWith(QString::fromUtf8(end))) {
+                const QString lemma = lower.left(lower.size() - QString::fromUtf8(end).size()) +
+                                      QString::fromUtf8(masculine);
+                w.adjective = true;
+                w.lemma = lemma;
+                break;
+            }
+    }
     if (w.adjective)
         return w;
     w.noun = !found.empty() || irregularNouns().contains(lower);
@@ -403,7 +417,11 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
         const Word& w = words[i];
         if (qsizetype(i) == head)
             continue;
-        const bool agreeing = w.adjective && (qsizetype(i) < head || rest.isEmpty());
+        // After the head, an adjective followed by a noun belongs to that noun ("муки высшего
+        // сорта"): it stays as written.
+        const bool beforeNoun = i + 1 < words.size() && words[i + 1].noun;
+        const bool agreeing =
+            w.adjective && (qsizetype(i) < head || (rest.isEmpty() && !beforeNoun));
         if (agreeing && isDescriptive(w.lemma)) {
             left << w.written;
             continue;
@@ -443,10 +461,21 @@ QStringList stemKeys(const QString& name) {
     return keys;
 }
 
+// The thread that loads the dictionary ahead is waited for at exit: it must not be loading
+// while the program's statics are taken down.
+struct AheadLoader {
+    std::thread thread;
+    ~AheadLoader() {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+AheadLoader g_ahead;
+
 void loadDictionaryAhead() {
-    if (g_dictionary.load())
+    if (g_dictionary.load() || g_ahead.thread.joinable())
         return;
-    std::thread([] { wholeDictionary(); }).detach();
+    g_ahead.thread = std::thread([] { wholeDictionary(); });
 }
 
 void prepareDictionaryFor(const QStringList& names) {

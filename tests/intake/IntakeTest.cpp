@@ -137,6 +137,8 @@ TEST(WordForms, NewNamesInTheirDictionaryForm) {
         {"цедры лимона", "Цедра лимона"},
         {"красного винного уксуса", "Уксус красный винный"},
         {"манки", "Манка"},
+        {"мякоти свинины", "Мякоть свинины"},
+        {"муки высшего сорта", "Мука высшего сорта"},
     };
     for (const auto& [written, name] : afterAmount)
         EXPECT_EQ(dictionaryName(QString::fromUtf8(written), NamePlace::AfterAmount).name,
