@@ -94,6 +94,7 @@ const LineCase kLines[] = {
     {"петрушка, мелко нарезанная — 1 пучок", "петрушка", 1, "пучок"},
     {"Масло растительное (для жарки)", "Масло растительное", 0, ""},
     {"Для теста: мука — 200 г", "мука", 200, "г"},
+    {"Для соуса: сливки — 200 мл, жирные", "сливки", 200, "мл"},
     // Latin units of foreign pages.
     {"200 g carrots", "carrots", 200, "г"},
     {"2 tbsp olive oil", "olive oil", 2, "ст.л."},
@@ -123,6 +124,7 @@ TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
     for (const ParsedLine& p : parseProducts("соль, черный перец - по вкусу"))
         both << QStringLiteral("%1|%2|%3").arg(p.product).arg(p.amount).arg(p.unit);
     EXPECT_EQ(both, (QStringList{"соль|0|по вкусу", "черный перец|0|по вкусу"}));
+    EXPECT_EQ(parseProducts("Соль, мелко молотая").size(), 1u);
 }
 
 TEST(WordForms, NewNamesInTheirDictionaryForm) {
@@ -343,6 +345,10 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
             lines->item(1, 0)->setText("кефир");
             EXPECT_FALSE(lines->item(1, 0)->font().bold());
             EXPECT_EQ(notice->text(), "Новых продуктов и единиц: 6 (выделены).");
+            // A line left without a unit makes no new unit.
+            lines->item(3, 2)->setText("");
+            EXPECT_FALSE(lines->item(3, 2)->font().bold());
+            EXPECT_EQ(notice->text(), "Новых продуктов и единиц: 5 (выделены).");
             // Product cells complete from the collection's names, as the line dialog does.
             lines->editItem(lines->item(2, 0));
             auto editor = lines->findChild<QLineEdit*>("productEditor");
