@@ -307,6 +307,12 @@ TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
     EXPECT_EQ(rows(), QStringList{"-Яйцо : 4 "});
     kitchen::addToShoppingList(t->db, {sugar});
     EXPECT_EQ(rows(), (QStringList{"-Яйцо : 4 ", "-Сахар"}));
+    // A product the menu needs, cleared, then added by hand: listed again.
+    kitchen::setBought(t->db, egg, true);
+    kitchen::clearBought(t->db);
+    EXPECT_EQ(rows(), QStringList{"-Сахар"});
+    kitchen::addToShoppingList(t->db, {egg});
+    EXPECT_EQ(rows(), (QStringList{"-Яйцо : 4 ", "-Сахар"}));
 }
 
 TEST(KitchenStore, HouseholdStaplesBecomeAlwaysPresent) {
