@@ -231,6 +231,10 @@ TEST(RecipeReader, PagesAndTextsAsTheyComeFromTheWild) {
         EXPECT_EQ(r.title, "Чай & мёд");
         EXPECT_EQ(r.ingredients, QStringList{"Чай — 1 ч. л."});
     }
+    // A recipe JSON file under a name that says nothing is still read as one.
+    const QString json = dir.filePath("recipe.dat");
+    writeFile(json, R"({"@type": "Recipe", "name": "Кисель", "recipeIngredient": ["Вода — 1 л"]})");
+    EXPECT_EQ(readFile(json).title, "Кисель");
     // Markup without a product list is read, and says so.
     EXPECT_EQ(
         readJson(R"({"@type": "Recipe", "name": "Чай", "recipeInstructions": "Заварить."})").notice,
