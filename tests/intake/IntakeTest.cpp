@@ -310,6 +310,14 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
                                   {qint64(cut)});
     EXPECT_LE(stored.size(), kMaxName);
     EXPECT_TRUE(stored.endsWith("продукта")) << stored.toStdString();
+    // A unit typed at length in the preview is cut the same way.
+    MatchedLine longUnit{"Соль", 0, 1, QString(300, QChar(0x0449)), 0, {}, {}};
+    const int withUnit = storeRecipe(t.db, 0, "Соль", {longUnit}, {});
+    EXPECT_EQ(textOf(t.db,
+                     "SELECT length(u.Name) <= 255 FROM Ingredients i JOIN Units u ON "
+                     "u.ID=i.Unit WHERE i.Recipe=?",
+                     {qint64(withUnit)}),
+              "1");
     EXPECT_EQ(textOf(t.db, "SELECT length(Name) FROM Recipes WHERE ID=?", {qint64(cut)}),
               QString::number(cutAtWord(longName, kMaxName).size()));
     const QString before = snapshot(t.db);

@@ -145,6 +145,10 @@ TEST(Kitchen, MenuDialogSortsChangesRemovesAndAsksBeforeClearing) {
             dialog, "the number dialog");
         click(dialog, "changeButton");
         EXPECT_EQ(list->topLevelItem(1)->text(1), "7");
+        // A double click on a dish changes its number too.
+        onNextModal([](QWidget* number) { click(number, "noButton"); }, dialog,
+                    "the number dialog on a double click");
+        emit list->itemDoubleClicked(list->topLevelItem(1), 0);
 
         list->setCurrentItem(list->topLevelItem(0));
         click(dialog, "removeButton");
