@@ -154,7 +154,7 @@ THIS_TURN = [
     ("src/intake/WordForms.cpp", "        out << nounForm << before << after << rest;\n    } else if", "        out << before << nounForm << after << rest;\n    } else if", "adjective first in new names"),
     ("src/intake/WordForms.cpp", "            if (a.lemma == withVowel && a.flag.isEmpty()) {", "            if (false) {", "dropped vowel not restored"),
     ("src/intake/WordForms.cpp", "        return stem + (soft ? QStringLiteral(\"яя\") : QStringLiteral(\"ая\"));", "        return lemma;", "feminine not agreed"),
-    ("src/intake/IntakeStore.cpp", "            const QStringList keys = stemKeys(name);\n            const auto it = madeProducts.find(keys);", "            const QStringList keys{name};\n            const auto it = madeProducts.find(keys);", "new names compared unfolded"),
+    ("src/intake/IntakeStore.cpp", "stemKeys(name).join(QLatin1Char(' ')), name);", "name, name);", "new names compared unfolded"),
     ("src/intake/IntakeStore.cpp", "    const int recipe = recipes::insertRecipe(", "    const int recipe = recipes::createRecipe(", "stray pending lines joined"),
     ("src/intake/IntakeStore.cpp", "    if (text.size() > kMaxMethod)", "    if (text.size() > kMaxMethod + 1)", "method limit off by one in intake"),
     ("src/intake/IntakeStore.cpp", "        if (only != 0)\n            return 0;\n", "", "one of several products guessed"),

@@ -148,32 +148,24 @@ int storeRecipe(Database& db, int section, const QString& title,
     Transaction tx(db);
     // New names are told apart by their words' stems, in any order: "Сыр твёрдый" and
     // "Твёрдого сыра" in one recipe make one product.
-    std::map<QStringList, int> madeProducts;
-    std::map<QString, int> madeUnits;
+    std::map<QString, int> made[2];
+    auto entry = [&](recipes::Dictionary which, const QString& key, const QString& name) {
+        std::map<QString, int>& known = made[which == recipes::Dictionary::Products ? 0 : 1];
+        const auto it = known.find(key);
+        return it != known.end() ? it->second : known[key] = recipes::createEntry(db, which, name);
+    };
     std::vector<std::tuple<int, float, int>> rows;
     for (const MatchedLine& l : lines) {
         const QString name = cutAtWord(l.product, kMaxName);
         if (name.isEmpty())
             continue;
-        int product = l.productId;
-        if (product == 0) {
-            const QStringList keys = stemKeys(name);
-            const auto it = madeProducts.find(keys);
-            product = it != madeProducts.end()
-                          ? it->second
-                          : madeProducts[keys] =
-                                recipes::createEntry(db, recipes::Dictionary::Products, name);
-        }
-        int unit = l.unitId;
+        const int product = l.productId != 0 ? l.productId
+                                             : entry(recipes::Dictionary::Products,
+                                                     stemKeys(name).join(QLatin1Char(' ')), name);
         const QString unitName = cutAtWord(l.unit, kMaxName);
-        if (unit == 0 && !unitName.isEmpty()) {
-            const QString key = foldedText(unitName);
-            const auto it = madeUnits.find(key);
-            unit = it != madeUnits.end()
-                       ? it->second
-                       : madeUnits[key] =
-                             recipes::createEntry(db, recipes::Dictionary::Units, unitName);
-        }
+        const int unit = l.unitId != 0 || unitName.isEmpty()
+                             ? l.unitId
+                             : entry(recipes::Dictionary::Units, foldedText(unitName), unitName);
         rows.emplace_back(product, l.amount, unit);
     }
     const int recipe = recipes::insertRecipe(db, section, cutAtWord(title, kMaxName), text);
