@@ -141,6 +141,7 @@ TEST(WordForms, NewNamesInTheirDictionaryForm) {
         {"манки", "Манка"},
         {"мякоти свинины", "Мякоть свинины"},
         {"муки высшего сорта", "Мука высшего сорта"},
+        {"масла сливочного 82%", "Масло сливочное 82%"},
     };
     for (const auto& [written, name] : afterAmount)
         EXPECT_EQ(dictionaryName(QString::fromUtf8(written), NamePlace::AfterAmount).name,
