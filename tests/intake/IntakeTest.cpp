@@ -232,6 +232,11 @@ TEST(RecipeReader, PagesAndTextsAsTheyComeFromTheWild) {
         EXPECT_EQ(r.title, "Чай & мёд");
         EXPECT_EQ(r.ingredients, QStringList{"Чай — 1 ч. л."});
     }
+    // Elements that close themselves ("<br>", "<img>") do not count as nesting.
+    EXPECT_EQ(readHtml("<html><body>" + QByteArray("<br><img src=x>").repeated(600) + page +
+                       "</body></html>")
+                  .title,
+              "Чай & мёд");
     // A recipe JSON file under a name that says nothing is still read as one.
     const QString json = dir.filePath("recipe.dat");
     writeFile(json, R"({"@type": "Recipe", "name": "Кисель", "recipeIngredient": ["Вода — 1 л"]})");

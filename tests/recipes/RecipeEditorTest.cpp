@@ -322,7 +322,8 @@ TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
     QApplication::sendEvent(picker.filter(), &down);
     EXPECT_EQ(QApplication::focusWidget(), picker.list());
     EXPECT_EQ(picker.list()->currentItem()->text(), "Мёд");
-    picker.list()->setCurrentItem(picker.list()->findItems("Медь", {}).value(0));
+    // Filtered past the current row, "Выбрать" takes the first row shown, never a hidden one.
+    picker.filter()->setText("едь");
     click(&picker, "chooseButton");
     EXPECT_EQ(picker.result(), QDialog::Accepted);
     EXPECT_EQ(picker.name(), "Медь");
