@@ -399,7 +399,9 @@ QString noteOf(const QStringList& notes) {
 // Splits "соль, черный перец" into products, a comma's tail that says how a product is
 // prepared being a note instead.
 QStringList namesIn(const QString& name, bool several, QStringList& notes) {
-    QStringList parts = name.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    // A decimal comma ("3,2%") is no place to split.
+    static const QRegularExpression comma(QStringLiteral("(?<!\\d),|,(?!\\d)"));
+    QStringList parts = name.split(comma, Qt::SkipEmptyParts);
     QStringList out;
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QString part = cleanName(parts[i]);
