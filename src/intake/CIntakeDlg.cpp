@@ -157,9 +157,6 @@ void CIntakeDlg::display(const intake::ReadRecipe& read) {
     m_title->setText(title);
     m_readNotes = notes.join(QLatin1Char(' '));
     fillLines();
-    m_method->setPlainText(
-        intake::methodWithNotes(read.method, m_matcher->matchLines(read.ingredients))
-            .join(QLatin1Char('\n')));
     waitForDictionary();
 }
 
@@ -167,7 +164,8 @@ void CIntakeDlg::fillLines() {
     m_marking = true;
     m_lines->setRowCount(0);
     bool cut = false;
-    for (const intake::MatchedLine& m : m_matcher->matchLines(m_read.ingredients)) {
+    const std::vector<intake::MatchedLine> matched = m_matcher->matchLines(m_read.ingredients);
+    for (const intake::MatchedLine& m : matched) {
         const int row = m_lines->rowCount();
         m_lines->insertRow(row);
         const QString name = intake::cutAtWord(m.product, intake::kMaxName);
@@ -183,6 +181,8 @@ void CIntakeDlg::fillLines() {
                            .arg(intake::kMaxName);
     m_marking = false;
     markNew();
+    // The method with what the lines noted beside their products, as it will be stored.
+    m_method->setPlainText(intake::methodWithNotes(m_read.method, matched).join(QLatin1Char('\n')));
 }
 
 void CIntakeDlg::markNew() {
@@ -233,9 +233,6 @@ void CIntakeDlg::waitForDictionary() {
         if (m_edited)
             return;
         fillLines();
-        m_method->setPlainText(
-            intake::methodWithNotes(m_read.method, m_matcher->matchLines(m_read.ingredients))
-                .join(QLatin1Char('\n')));
     });
 }
 

@@ -31,6 +31,7 @@ public:
 
 private:
     void display(const intake::ReadRecipe& read);
+    // The lines as read and matched, and the method with their notes.
     void fillLines();
     // Marks the rows whose product or unit would be made new, as the cells now read.
     void markNew();
