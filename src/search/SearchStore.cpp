@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <set>
 #include <sqlite3.h>
+#include <thread>
 #include <unordered_set>
 
 namespace search {
@@ -32,19 +33,39 @@ public:
         // Inside a transaction the changes are applied but kept in the list, and remembered:
         // once it ends, they are read again, whether it was kept or rolled back.
         const bool inTransaction = sqlite3_get_autocommit(db.handle()) == 0;
+        // The triggers keep each changed recipe's new name (NULL once deleted), so a large
+        // import is read back in one pass over a small table instead of a lookup per recipe.
         std::vector<qint64> changed;
-        Statement rows(db, SqlText("SELECT ID FROM temp.RecipeNameChanges"));
-        while (rows.step())
+        std::vector<std::pair<qint64, QString>> named;
+        Statement rows(db, SqlText("SELECT ID, Name FROM temp.RecipeNameChanges"));
+        while (rows.step()) {
             changed.push_back(rows.int64(0));
+            if (!rows.isNull(1))
+                named.emplace_back(rows.int64(0), rows.text(1));
+        }
         std::vector<qint64> remembered;
         if (!inTransaction) {
-            remembered.assign(m_readInTransaction.begin(), m_readInTransaction.end());
+            std::unordered_set<qint64> listed(changed.begin(), changed.end());
+            for (qint64 id : m_readInTransaction)
+                if (!listed.count(id))
+                    remembered.push_back(id);
             changed.insert(changed.end(), remembered.begin(), remembered.end());
             m_readInTransaction.clear();
         }
         if (changed.empty())
             return;
-        applyChanges(db, changed, remembered);
+        // Those remembered from a transaction have left the list: their names are read anew,
+        // whether it was kept or rolled back.
+        if (!remembered.empty()) {
+            Statement one(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
+            for (qint64 id : remembered) {
+                one.reset();
+                one.bind(1, id);
+                if (one.step())
+                    named.emplace_back(id, one.text(0));
+            }
+        }
+        applyChanges(changed, named);
         if (inTransaction)
             m_readInTransaction.insert(changed.begin(), changed.end());
         else
@@ -74,70 +95,76 @@ private:
     }
 
     // Changes of any size in time linear in the list: the changed entries go in one pass,
-    // their new names are read in one query, sorted alone and merged in; one by one, each
-    // would move half the list, and a large import would freeze the first keystroke.
-    void applyChanges(Database& db, const std::vector<qint64>& changed,
-                      const std::vector<qint64>& remembered) {
-        std::unordered_set<qint64> gone(changed.begin(), changed.end());
-        m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
-                                       [&gone](const Entry& e) { return gone.count(e.id) != 0; }),
-                        m_entries.end());
-        std::vector<Entry> added;
-        added.reserve(changed.size());
-        auto add = [&added](qint64 id, const QString& name) {
-            added.push_back({int(id), name, searchFolded(name), russianCollator().sortKey(name)});
+    // the new names are sorted alone and merged in; one by one, each would move half the
+    // list, and a large import would freeze the first keystroke.
+    void applyChanges(const std::vector<qint64>& changed,
+                      const std::vector<std::pair<qint64, QString>>& named) {
+        std::vector<qint64> gone = changed;
+        std::sort(gone.begin(), gone.end());
+        auto isGone = [&gone](const Entry& e) {
+            return std::binary_search(gone.begin(), gone.end(), qint64(e.id));
         };
-        // The change list holds most of them; those remembered from a transaction may have
-        // left it.
-        Statement listed(db, SqlText("SELECT r.ID, r.Name FROM temp.RecipeNameChanges c "
-                                     "JOIN main.Recipes r ON r.ID = c.ID"));
-        std::unordered_set<qint64> read;
-        while (listed.step()) {
-            read.insert(listed.int64(0));
-            add(listed.int64(0), listed.text(1));
-        }
-        Statement one(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
-        for (qint64 id : remembered) {
-            if (read.count(id))
-                continue;
-            one.reset();
-            one.bind(1, id);
-            if (one.step())
-                add(id, one.text(0));
-        }
-        std::sort(added.begin(), added.end(), before);
-        std::vector<Entry> merged;
-        merged.reserve(m_entries.size() + added.size());
-        std::merge(std::make_move_iterator(m_entries.begin()),
-                   std::make_move_iterator(m_entries.end()), std::make_move_iterator(added.begin()),
-                   std::make_move_iterator(added.end()), std::back_inserter(merged), before);
-        m_entries = std::move(merged);
+        m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), isGone),
+                        m_entries.end());
+        m_entries = merged(std::move(m_entries), sortedEntries(named));
+    }
+
+    static std::vector<Entry> merged(std::vector<Entry> a, std::vector<Entry> b) {
+        std::vector<Entry> out;
+        out.reserve(a.size() + b.size());
+        std::merge(std::make_move_iterator(a.begin()), std::make_move_iterator(a.end()),
+                   std::make_move_iterator(b.begin()), std::make_move_iterator(b.end()),
+                   std::back_inserter(out), before);
+        return out;
+    }
+
+    // Folding, the collation key and the sort are most of the cost of a name; a large batch
+    // shares them with a second thread, which keeps a collator of its own.
+    static std::vector<Entry> sortedEntries(const std::vector<std::pair<qint64, QString>>& named) {
+        auto make = [&named](size_t from, size_t to, const QCollator& collator) {
+            std::vector<Entry> out;
+            out.reserve(to - from);
+            for (size_t i = from; i < to; ++i) {
+                const QString& name = named[i].second;
+                out.push_back(
+                    {int(named[i].first), name, searchFolded(name), collator.sortKey(name)});
+            }
+            std::sort(out.begin(), out.end(), before);
+            return out;
+        };
+        constexpr size_t kWorthAThread = 4096;
+        if (named.size() < kWorthAThread)
+            return make(0, named.size(), russianCollator());
+        const size_t half = named.size() / 2;
+        std::vector<Entry> second;
+        std::thread other([&] { second = make(half, named.size(), newRussianCollator()); });
+        std::vector<Entry> first = make(0, half, russianCollator());
+        other.join();
+        return merged(std::move(first), std::move(second));
     }
 
     void build(Database& db) {
         db.execScript(R"sql(
-CREATE TEMP TABLE IF NOT EXISTS RecipeNameChanges (ID INTEGER PRIMARY KEY);
+CREATE TEMP TABLE IF NOT EXISTS RecipeNameChanges (ID INTEGER PRIMARY KEY, Name TEXT);
 CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameAdded AFTER INSERT ON main.Recipes BEGIN
-    INSERT OR IGNORE INTO RecipeNameChanges VALUES (NEW.ID);
+    INSERT OR REPLACE INTO RecipeNameChanges VALUES (NEW.ID, NEW.Name);
 END;
 CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameChanged AFTER UPDATE OF ID, Name ON main.Recipes BEGIN
-    INSERT OR IGNORE INTO RecipeNameChanges VALUES (OLD.ID);
-    INSERT OR IGNORE INTO RecipeNameChanges VALUES (NEW.ID);
+    INSERT OR REPLACE INTO RecipeNameChanges VALUES (OLD.ID, NULL);
+    INSERT OR REPLACE INTO RecipeNameChanges VALUES (NEW.ID, NEW.Name);
 END;
 CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameDeleted AFTER DELETE ON main.Recipes BEGIN
-    INSERT OR IGNORE INTO RecipeNameChanges VALUES (OLD.ID);
+    INSERT OR REPLACE INTO RecipeNameChanges VALUES (OLD.ID, NULL);
 END;
 DELETE FROM RecipeNameChanges;
 )sql");
         m_entries.clear();
         m_readInTransaction.clear();
-        Statement rows(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
-        while (rows.step()) {
-            const QString name = rows.text(1);
-            m_entries.push_back(
-                {int(rows.int64(0)), name, searchFolded(name), russianCollator().sortKey(name)});
-        }
-        std::stable_sort(m_entries.begin(), m_entries.end(), before);
+        std::vector<std::pair<qint64, QString>> named;
+        Statement rows(db, SqlText("SELECT ID, Name FROM Recipes"));
+        while (rows.step())
+            named.emplace_back(rows.int64(0), rows.text(1));
+        m_entries = sortedEntries(named);
     }
 
     quint64 m_serial = 0;

@@ -1,6 +1,8 @@
 #include "IntakeMeasure.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // The intake on recipes that other people wrote (the project's shared corpus, beside the
@@ -30,4 +32,43 @@ TEST(Corpus, AnswersAreComparedAsACookWould) {
     EXPECT_FALSE(measure::productAnswers("Мука", "Манка"));
     EXPECT_TRUE(measure::unitAnswers("ст.л.", "ст. л."));
     EXPECT_FALSE(measure::unitAnswers("ч.л.", "ст. л."));
+}
+
+namespace {
+
+void writePage(const QString& dir, const QString& name, const QString& lines,
+               const QString& answerLines) {
+    QFile page(dir + '/' + name + ".html");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write(QStringLiteral(R"(<html><head><script type="application/ld+json">
+{"@context":"https://schema.org","@type":"Recipe","name":"Оладьи","recipeIngredient":[%1],
+"recipeInstructions":[{"@type":"HowToStep","text":"Смешать."},{"@type":"HowToStep","text":"Жарить."}]}
+</script></head><body></body></html>)")
+                   .arg(lines)
+                   .toUtf8());
+    QFile answer(dir + '/' + name + ".json");
+    ASSERT_TRUE(answer.open(QIODevice::WriteOnly));
+    answer.write(QStringLiteral(R"({"title":"Оладьи","ingredients":[%1],
+"instructions_list":["Смешать.","Жарить."]})")
+                     .arg(answerLines)
+                     .toUtf8());
+}
+
+} // namespace
+
+// A page counts for its amounts only when every line's number is the expected one; the
+// first line right is not enough.
+TEST(Corpus, APageScoresItsAmountsOnlyWhenEveryLineIsRight) {
+    QTemporaryDir dir;
+    writePage(dir.path(), "right", R"("Мука 200 г","Кефир 250 мл")",
+              R"("Мука 200 г","Кефир 250 мл")");
+    writePage(dir.path(), "second-wrong", R"("Мука 200 г","Кефир 25 мл")",
+              R"("Мука 200 г","Кефир 250 мл")");
+    const measure::PageScore score = measure::measurePages(dir.path());
+    EXPECT_EQ(score.withMarkup, 2);
+    EXPECT_EQ(score.found, 2);
+    EXPECT_EQ(score.titles, 2);
+    EXPECT_EQ(score.lineCounts, 2);
+    EXPECT_EQ(score.amounts, 1);
+    EXPECT_EQ(score.methods, 2);
 }

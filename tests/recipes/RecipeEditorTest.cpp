@@ -75,6 +75,8 @@ TEST_F(RecipeEditor, CancellingANewRecipeLeavesNoTraceAndSavingFilesItsLines) {
         addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "2.5"); });
         addLineWith(form, [](QWidget* line) { typeLine(line, "Мука", "г", "0"); });
         entries = listTexts(child<QListWidget>(form, "lines"));
+        // The line just added is current, ready for the next key.
+        EXPECT_EQ(child<QListWidget>(form, "lines")->currentRow(), 1);
         click(form, "yesButton");
     });
     frame.runCommand(ID_ADD_RECIPE);
@@ -312,6 +314,9 @@ TEST(NameTyping, CompletionAndPickerFilterMatchInsideNamesCaseAndYoAside) {
     QApplication::setActiveWindow(&picker);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), picker.filter()) << "the filter has the focus";
+    // Laid out beside its label across the dialog, not left lying at the corner.
+    EXPECT_GT(picker.filter()->x(), 0);
+    EXPECT_GT(picker.filter()->width(), picker.width() / 2);
     picker.filter()->setText("МЕД");
     QStringList shown;
     for (int i = 0; i < picker.list()->count(); ++i)
