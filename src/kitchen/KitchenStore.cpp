@@ -12,6 +12,10 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <array>
+#include <exception>
+#include <limits>
+#include <sqlite3.h>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -147,6 +151,12 @@ public:
         std::sort(out.begin(), out.end());
         return out;
     }
+    // Calls f with each tally and the other's for the same recipe (made from the same
+    // collection).
+    template <class F> void forEachWith(const Tallies& other, F f) {
+        for (size_t i = 0; i < m_tally.size(); ++i)
+            f(m_tally[i], other.m_tally[i]);
+    }
     // Nothing for lines of no recipe, or of one that is gone.
     Tally* find(qint64 recipe) {
         if (m_dense)
@@ -163,6 +173,62 @@ private:
     std::unordered_map<qint64, size_t> m_index;
 };
 
+// Adds one line to the tally; the lines of a recipe must come in ID order.
+inline void countLine(Tallies& tally, qint64 recipe, qint64 product, bool have, size_t limit) {
+    Tally* t = tally.find(recipe);
+    if (!t)
+        return;
+    t->hasLines = true;
+    if (have || t->count >= limit)
+        return;
+    const auto end = t->missing.begin() + t->count;
+    if (std::find(t->missing.begin(), end, int(product)) == end)
+        t->missing[t->count++] = int(product);
+}
+
+// Lines with IDs in [from, to], each counted, progress told every step lines from the
+// first (none when progress is null).
+void scanLines(Database& db, Tallies& tally, int maxMissing, qint64 from, qint64 to,
+               Progress* progress, qint64 step, qint64 scale) {
+    // The availability mark is kept true exactly while the product is on hand or always
+    // present, so the lines alone answer.
+    // Every column read costs on a million lines: the product only when it is to be named.
+    Statement lines(
+        db, maxMissing == 0
+                ? SqlText("SELECT Recipe, NULL, Have FROM Ingredients WHERE ID BETWEEN ? AND ?")
+                : SqlText("SELECT Recipe, Ingredient, Have FROM Ingredients "
+                          "WHERE ID BETWEEN ? AND ?"));
+    lines.bind(1, from);
+    lines.bind(2, to);
+    const size_t limit = size_t(maxMissing) + 1;
+    qint64 done = 0, untilStep = step;
+    while (lines.step()) {
+        if (progress && --untilStep == 0) {
+            untilStep = step;
+            progress->setPosition((done += step) * scale);
+        }
+        countLine(tally, lines.int64(0), lines.int64(1), lines.int64(2) != 0, limit);
+    }
+}
+
+// The later half's tally joined to the earlier's, as one pass in ID order would make it.
+void joinTallies(Tallies& into, const Tallies& later, size_t limit) {
+    into.forEachWith(later, [limit](Tally& a, const Tally& b) {
+        a.hasLines = a.hasLines || b.hasLines;
+        for (int i = 0; i < b.count && a.count < limit; ++i) {
+            const auto end = a.missing.begin() + a.count;
+            if (std::find(a.missing.begin(), end, b.missing[size_t(i)]) == end)
+                a.missing[a.count++] = b.missing[size_t(i)];
+        }
+    });
+}
+
+} // namespace
+
+qint64 parallelScanFrom = 50000;
+
+namespace {
+
 Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
     Tallies tally(db);
     // The bar runs to the highest line number: learned from the index at once, where a
@@ -172,70 +238,92 @@ Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
     const qint64 total = std::holds_alternative<qint64>(top) ? std::get<qint64>(top) : 0;
     progress.setRange(0, total);
     const qint64 step = std::max<qint64>(1, total / 50);
-    // The availability mark is kept true exactly while the product is on hand or always
-    // present, so the lines alone answer.
-    // Every column read costs on a million lines: the product only when it is to be named.
-    Statement lines(db, maxMissing == 0
-                            ? SqlText("SELECT Recipe, NULL, Have FROM Ingredients")
-                            : SqlText("SELECT Recipe, Ingredient, Have FROM Ingredients"));
     const size_t limit = size_t(maxMissing) + 1;
-    qint64 done = 0;
-    while (lines.step()) {
-        if (++done % step == 0)
-            progress.setPosition(done);
-        Tally* t = tally.find(lines.int64(0));
-        if (!t)
-            continue;
-        t->hasLines = true;
-        if (lines.int64(2) != 0 || t->count >= limit)
-            continue;
-        const int product = int(lines.int64(1));
-        const auto end = t->missing.begin() + t->count;
-        if (std::find(t->missing.begin(), end, product) == end)
-            t->missing[t->count++] = product;
+    // A large collection is read in two halves at once, the later one on a connection of
+    // its own in a second thread: the pass over the lines is nearly all the work. Inside
+    // a transaction another connection would not see its changes, so the pass stays whole.
+    std::optional<Database> other;
+    if (total >= parallelScanFrom && db.transactionDepth() == 0 &&
+        sqlite3_get_autocommit(db.handle()) != 0 && !db.path().isEmpty()) {
+        try {
+            other.emplace();
+            other->open(db.path(), Database::OpenMode::Existing);
+        } catch (const DbError&) {
+            other.reset();
+        }
     }
+    if (!other) {
+        scanLines(db, tally, maxMissing, 0, std::numeric_limits<qint64>::max(), &progress, step, 1);
+        progress.setPosition(total);
+        return tally;
+    }
+    const qint64 half = total / 2;
+    Tallies later = tally;
+    std::exception_ptr failed;
+    std::thread second([&] {
+        try {
+            scanLines(*other, later, maxMissing, half + 1, std::numeric_limits<qint64>::max(),
+                      nullptr, step, 1);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        scanLines(db, tally, maxMissing, 0, half, &progress, step, 2);
+    } catch (...) {
+        second.join();
+        throw;
+    }
+    second.join();
+    if (failed)
+        std::rethrow_exception(failed);
+    joinTallies(tally, later, limit);
     progress.setPosition(total);
     return tally;
 }
 
-// The names of the chosen recipes, in the order given, those that are gone left out. A few
-// are looked up one by one; many are read in one pass, which costs the same for any number.
-template <class Row, class Make>
-std::vector<Row> withNames(Database& db, const std::vector<std::pair<qint64, const Tally*>>& chosen,
-                           qint64 recipeCount, Make make) {
-    std::vector<Row> out;
+// The names of the recipes whose tally passes, those that are gone left out, in ID order.
+// A few are looked up one by one; many are read in one pass over the narrow index of names,
+// several times faster than over the recipes themselves, which hold their methods.
+template <class Row, class Passes, class Make>
+std::vector<Row> withNames(Database& db, Tallies& tally, Passes passes, Make make) {
+    const std::vector<std::pair<qint64, const Tally*>> chosen = tally.select(passes);
+    std::vector<std::pair<qint64, Row>> out;
     out.reserve(chosen.size());
-    if (qint64(chosen.size()) * 20 < recipeCount) {
+    if (qint64(chosen.size()) * 20 < tally.recipeCount()) {
         Statement name(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
-        for (const auto& [id, tally] : chosen) {
+        for (const auto& [id, t] : chosen) {
             name.reset();
             name.bind(1, id);
             if (name.step())
-                out.push_back(make(id, name.text(0), tally));
+                out.emplace_back(id, make(id, name.text(0), t));
         }
-        return out;
+    } else {
+        Statement names(db, SqlText("SELECT ID, Name FROM Recipes"));
+        while (names.step()) {
+            const qint64 id = names.int64(0);
+            if (const Tally* t = tally.find(id); t && passes(*t))
+                out.emplace_back(id, make(id, names.text(1), t));
+        }
+        std::sort(out.begin(), out.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
     }
-    Statement names(db, SqlText("SELECT ID, Name FROM Recipes ORDER BY ID"));
-    auto next = chosen.begin();
-    while (names.step() && next != chosen.end()) {
-        const qint64 id = names.int64(0);
-        while (next != chosen.end() && next->first < id)
-            ++next;
-        if (next != chosen.end() && next->first == id)
-            out.push_back(make(id, names.text(1), next->second));
-    }
-    return out;
+    std::vector<Row> rows;
+    rows.reserve(out.size());
+    for (auto& [id, row] : out)
+        rows.push_back(std::move(row));
+    return rows;
 }
 
 } // namespace
 
 std::vector<Dish> whatToCook(Database& db, Progress& progress) {
     Tallies tally = tallyLines(db, 0, progress);
-    std::vector<Dish> found =
-        withNames<Dish>(db, tally.select([](const Tally& t) { return t.hasLines && t.count == 0; }),
-                        tally.recipeCount(), [](qint64 id, const QString& name, const Tally*) {
-                            return Dish{int(id), name, 0};
-                        });
+    std::vector<Dish> found = withNames<Dish>(
+        db, tally, [](const Tally& t) { return t.hasLines && t.count == 0; },
+        [](qint64 id, const QString& name, const Tally*) {
+            return Dish{int(id), name, 0};
+        });
     // By name in the Russian order of the name search; recipes of one name stay in ID order.
     sortRussian(found, [](const Dish& d) { return d.name; });
     return found;
@@ -250,9 +338,8 @@ std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& p
         const Tally* tally;
     };
     std::vector<Found> found = withNames<Found>(
-        db,
-        tally.select([maxMissing](const Tally& t) { return t.hasLines && t.count <= maxMissing; }),
-        tally.recipeCount(), [](qint64 id, const QString& name, const Tally* t) {
+        db, tally, [maxMissing](const Tally& t) { return t.hasLines && t.count <= maxMissing; },
+        [](qint64 id, const QString& name, const Tally* t) {
             return Found{int(id), name, t};
         });
     sortRussian(found, [](const Found& f) { return f.name; });
@@ -270,13 +357,25 @@ std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& p
     for (const Found& f : found)
         for (int i = 0; i < f.tally->count; ++i)
             productNames.emplace(f.tally->missing[size_t(i)], std::nullopt);
-    if (!productNames.empty()) {
-        Statement products(db, SqlText("SELECT ID, Name FROM Ingredient"));
-        while (products.step())
-            if (auto it = productNames.find(int(products.int64(0))); it != productNames.end()) {
-                const QString name = products.text(1);
-                it->second = Named{name, russianCollator().sortKey(name)};
-            }
+    auto learn = [&productNames](qint64 id, const QString& name) {
+        if (auto it = productNames.find(int(id)); it != productNames.end())
+            it->second = Named{name, russianCollator().sortKey(name)};
+    };
+    const SqlValue topProduct = db.scalar("SELECT max(ID) FROM Ingredient");
+    const qint64 products =
+        std::holds_alternative<qint64>(topProduct) ? std::get<qint64>(topProduct) : 0;
+    if (qint64(productNames.size()) * 10 < products) {
+        Statement one(db, SqlText("SELECT Name FROM Ingredient WHERE ID=?"));
+        for (auto& [id, named] : productNames) {
+            one.reset();
+            one.bind(1, qint64(id));
+            if (one.step())
+                learn(id, one.text(0));
+        }
+    } else if (!productNames.empty()) {
+        Statement all(db, SqlText("SELECT ID, Name FROM Ingredient"));
+        while (all.step())
+            learn(all.int64(0), all.text(1));
     }
     static const Named unnamed{QString(), russianCollator().sortKey(QString())};
     std::vector<MissingDish> out;

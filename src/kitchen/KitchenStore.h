@@ -61,6 +61,10 @@ constexpr int kMaxMissing = 3;
 // in the order of the name search, then by ID. Recipes without lines are not listed.
 // Progress counts the lines read.
 std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& progress);
+// From how many lines the two questions above read the collection in two halves at once,
+// on two threads; tests lower it to check that both ways give the same answers.
+extern qint64 parallelScanFrom;
+
 // "Борщ домашний — нет: свёкла, сметана", or the name alone when nothing is missing.
 QString missingText(const MissingDish& dish);
 

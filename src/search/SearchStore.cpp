@@ -4,6 +4,7 @@
 #include "data/TextOrder.h"
 
 #include <QCollator>
+#include <QStringMatcher>
 #include <algorithm>
 #include <set>
 #include <sqlite3.h>
@@ -77,8 +78,34 @@ public:
     template <class Matches> std::vector<Found> select(Matches matches) const {
         std::vector<Found> out;
         for (const Entry& e : m_entries)
-            if (matches(e.name, e.folded))
+            if (matches(e.name))
                 out.push_back({e.name, e.id});
+        return out;
+    }
+
+    // The names whose folded form holds part: one search through all of them laid end to
+    // end, which at a hundred thousand names is several times faster than a search per name.
+    std::vector<Found> containing(const QString& part) const {
+        std::vector<Found> out;
+        const QStringMatcher matcher(part);
+        const qsizetype length = part.size();
+        qsizetype from = 0;
+        while (true) {
+            const qsizetype at = matcher.indexIn(m_folded, from);
+            if (at < 0)
+                break;
+            // The name the match starts in; one that runs on into the next name is no match.
+            const size_t i =
+                size_t(std::upper_bound(m_starts.begin(), m_starts.end(), at) - m_starts.begin()) -
+                1;
+            const qsizetype end = i + 1 < m_starts.size() ? m_starts[i + 1] : m_folded.size();
+            if (at + length <= end) {
+                out.push_back({m_entries[i].name, m_entries[i].id});
+                from = end;
+            } else {
+                from = at + 1;
+            }
+        }
         return out;
     }
 
@@ -107,6 +134,21 @@ private:
         m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), isGone),
                         m_entries.end());
         m_entries = merged(std::move(m_entries), sortedEntries(named));
+        layOut();
+    }
+
+    void layOut() {
+        qsizetype total = 0;
+        for (const Entry& e : m_entries)
+            total += e.folded.size();
+        m_folded.clear();
+        m_folded.reserve(total);
+        m_starts.clear();
+        m_starts.reserve(m_entries.size());
+        for (const Entry& e : m_entries) {
+            m_starts.push_back(m_folded.size());
+            m_folded += e.folded;
+        }
     }
 
     static std::vector<Entry> merged(std::vector<Entry> a, std::vector<Entry> b) {
@@ -165,11 +207,15 @@ DELETE FROM RecipeNameChanges;
         while (rows.step())
             named.emplace_back(rows.int64(0), rows.text(1));
         m_entries = sortedEntries(named);
+        layOut();
     }
 
     quint64 m_serial = 0;
     qint64 m_dataVersion = -1;
     std::vector<Entry> m_entries;
+    // Every folded name in the order of the entries, and where each begins.
+    QString m_folded;
+    std::vector<qsizetype> m_starts;
     std::set<qint64> m_readInTransaction;
 };
 
@@ -199,15 +245,14 @@ template <class Records> std::vector<Found> collect(Records& rs, Filter filter) 
 std::vector<Found> findByName(Database& db, const QString& text) {
     const QString pattern = containsPattern(text);
     return nameIndex(db).select(
-        [&pattern](const QString& name, const QString&) { return likeMatch(pattern, name); });
+        [&pattern](const QString& name) { return likeMatch(pattern, name); });
 }
 
 std::vector<Found> findByNameAsTyped(Database& db, const QString& text) {
     const QString part = searchFolded(text);
     if (part.isEmpty())
         return {};
-    return nameIndex(db).select(
-        [&part](const QString&, const QString& folded) { return folded.contains(part); });
+    return nameIndex(db).containing(part);
 }
 
 void catchUpNames(Database& db) {

@@ -3,6 +3,7 @@
 #include "Progress.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
 
@@ -31,4 +32,5 @@ private:
     qint64 m_low = 0;
     qint64 m_high = 0;
     int m_scale = 1; // the bar counts in ints; large ranges are divided down
+    QElapsedTimer m_sincePaint;
 };

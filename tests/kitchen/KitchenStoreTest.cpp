@@ -4,6 +4,7 @@
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 
 using kitchen::List;
@@ -327,4 +328,73 @@ TEST(KitchenStore, HouseholdStaplesBecomeAlwaysPresent) {
     const auto missing = kitchen::whatIsMissing(t.db, 2, quiet);
     ASSERT_GE(missing.size(), 2u);
     EXPECT_EQ(kitchen::missingText(missing[0]), "Яичница-глазунья — нет: Яйцо куриное");
+}
+
+// A large collection is read in two halves on two threads; the answers must be those of one
+// pass, recipes whose lines fall in both halves included, and inside a transaction the
+// pass sees what the transaction changed.
+TEST(KitchenStore, ReadingInTwoHalvesGivesTheAnswersOfOnePass) {
+    TestDb t;
+    std::vector<int> recipes, products;
+    for (int i = 0; i < 40; ++i)
+        recipes.push_back(t.addRecipe(QStringLiteral("Блюдо %1").arg(i % 13)));
+    for (int i = 0; i < 12; ++i)
+        products.push_back(t.product(QStringLiteral("Продукт %1").arg(i)));
+    // Lines in a scattered order, so most recipes have lines in both halves.
+    unsigned seed = 7;
+    auto next = [&seed](size_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return size_t((seed >> 16) % n);
+    };
+    for (int i = 0; i < 240; ++i)
+        t.addLine(recipes[next(recipes.size())], products[next(products.size())], 1, 0);
+    // The two lines either side of the halves' border belong to a recipe of their own.
+    const int edge = t.addRecipe("Граница");
+    t.db.exec("UPDATE Ingredients SET Recipe=?, Ingredient=? "
+              "WHERE ID = (SELECT max(ID) / 2 FROM Ingredients)",
+              {qint64(edge), qint64(products[4])});
+    t.db.exec("UPDATE Ingredients SET Recipe=?, Ingredient=? "
+              "WHERE ID = (SELECT max(ID) / 2 + 1 FROM Ingredients)",
+              {qint64(edge), qint64(products[5])});
+    for (size_t i = 0; i < products.size(); i += 3)
+        kitchen::addProducts(t.db, List::OnHand, {{products[i], ""}});
+    kitchen::addProducts(t.db, List::Always, {{products[1], ""}, {products[2], ""}});
+
+    auto answers = [&t] {
+        NoProgress quiet;
+        QStringList out;
+        for (const kitchen::Dish& d : kitchen::whatToCook(t.db, quiet))
+            out << QString::number(d.recipe);
+        for (int n = 0; n <= kitchen::kMaxMissing; ++n) {
+            out << "|";
+            for (const kitchen::MissingDish& d : kitchen::whatIsMissing(t.db, n, quiet))
+                out << QString::number(d.recipe) + ":" + kitchen::missingText(d);
+        }
+        return out;
+    };
+    const qint64 usual = kitchen::parallelScanFrom;
+    kitchen::parallelScanFrom = std::numeric_limits<qint64>::max();
+    const QStringList onePass = answers();
+    kitchen::parallelScanFrom = 0;
+    const QStringList halves = answers();
+    RecordingProgress progress;
+    kitchen::whatToCook(t.db, progress);
+    // A recipe that lacks something, made whole inside a transaction.
+    const QStringList cooked = onePass.mid(0, onePass.indexOf("|"));
+    const auto lacking = std::find_if(recipes.begin(), recipes.end(), [&cooked](int r) {
+        return !cooked.contains(QString::number(r));
+    });
+    ASSERT_NE(lacking, recipes.end());
+    {
+        Transaction tx(t.db);
+        t.db.exec("UPDATE Ingredients SET Have=1 WHERE Recipe=?", {qint64(*lacking)});
+        const QStringList inside = answers();
+        EXPECT_TRUE(inside.mid(0, inside.indexOf("|")).contains(QString::number(*lacking)));
+    }
+    kitchen::parallelScanFrom = usual;
+    EXPECT_EQ(halves, onePass);
+    EXPECT_GT(onePass.size(), 20);
+    EXPECT_TRUE(
+        onePass.join(' ').contains(QString::number(edge) + ":Граница — нет: Продукт 4, Продукт 5"));
+    EXPECT_EQ(progress.last(), progress.high);
 }

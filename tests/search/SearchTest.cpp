@@ -177,6 +177,11 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
     };
     EXPECT_EQ(typed("%") + typed("П_") + typed("ежи") + typed(""),
               (QStringList{"Скидка 50%", "суп_2", "Ёжики"}));
+    // A name is listed once however often it holds the text; the end of one name and the
+    // start of the next ("Суп", "суп_2") make no match.
+    t.addRecipe("Сыр с сыром");
+    EXPECT_EQ(typed("с") + typed("пс"),
+              (QStringList{"Скидка 50%", "Суп", "суп_2", "Сыр с сыром"}));
     // This connection's renames, additions and deletions, at once.
     t.db.exec("UPDATE Recipes SET Name='Суп гороховый' WHERE Name='Суп'");
     const int added = t.addRecipe("Суп-лапша");
