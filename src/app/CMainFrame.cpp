@@ -297,6 +297,12 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_ADD_RECIPE_ROOT, [this] { m_recipeCommands->addToRoot(); });
     setCommandHandler(ID_EDIT_RECIPE, [this] { m_recipeCommands->editSelected(); });
     setCommandHandler(ID_DELETE_RECIPE, [this] { m_recipeCommands->deleteSelected(); });
+    setCommandHandler(ID_RECIPE_PHOTO, [this] { m_recipeCommands->choosePhoto(); });
+    setCommandHandler(ID_REMOVE_PHOTO, [this] { m_recipeCommands->removePhoto(); });
+    connect(m_recipe, &CRView::pictureFileOffered, this,
+            [this](const QString& path) { m_recipeCommands->setPhotoFromFile(path); });
+    connect(m_recipe, &CRView::pictureOffered, this,
+            [this](const QImage& image) { m_recipeCommands->setPhotoFromImage(image); });
     m_recipeCommands->setRecipeChanged([this](int id) { recipeChanged(id); });
 
     m_found->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });

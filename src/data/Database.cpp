@@ -243,6 +243,11 @@ void Statement::bind(int index, const SqlValue& value) {
     m_db.check(rc);
 }
 
+void Statement::bindBlob(int index, const QByteArray& bytes) {
+    m_db.check(sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                   SQLITE_TRANSIENT));
+}
+
 void Statement::bindAll(const SqlValues& values) {
     if (int(values.size()) != sqlite3_bind_parameter_count(m_stmt))
         throw DbError(SQLITE_RANGE, QStringLiteral("statement expects %1 values, %2 given: %3")
@@ -290,6 +295,12 @@ qint64 Statement::int64(int column) const {
 
 double Statement::real(int column) const {
     return sqlite3_column_double(m_stmt, column);
+}
+
+QByteArray Statement::blob(int column) const {
+    const void* data = sqlite3_column_blob(m_stmt, column);
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    return data ? QByteArray(static_cast<const char*>(data), size) : QByteArray();
 }
 
 QString Statement::text(int column) const {

@@ -3,6 +3,7 @@
 #include "DbError.h"
 #include "SqlValue.h"
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 #include <string>
@@ -88,8 +89,9 @@ public:
 
     void bind(int index, const SqlValue& value); // 1-based, as the engine counts
     void bindAll(const SqlValues& values);
-    bool step(); // true: a row is ready; false: done
-    void run();  // steps to completion
+    void bindBlob(int index, const QByteArray& bytes); // pictures and other bytes
+    bool step();                                       // true: a row is ready; false: done
+    void run();                                        // steps to completion
     void reset();
 
     int columnCount() const;
@@ -97,6 +99,7 @@ public:
     qint64 int64(int column) const;
     double real(int column) const;
     QString text(int column) const;
+    QByteArray blob(int column) const;
     SqlValue value(int column) const;
 
 private:

@@ -102,6 +102,21 @@ constexpr const char* kShoppingList =
     "Bought INTEGER NOT NULL DEFAULT 0, Cleared INTEGER NOT NULL DEFAULT 0, "
     "Need TEXT NOT NULL DEFAULT '')";
 
+// Recipe photos, one row a recipe: the picture as shown and printed, and a small copy for
+// quick showing. They go with their recipe however it is deleted (the sqlite3 shell too).
+constexpr const char* kPhotos = R"sql(
+CREATE TABLE IF NOT EXISTS RecipePhotos (
+    Recipe INTEGER PRIMARY KEY,
+    Format TEXT NOT NULL,
+    Width  INTEGER NOT NULL,
+    Height INTEGER NOT NULL,
+    Image  BLOB NOT NULL,
+    Small  BLOB NOT NULL);
+CREATE TRIGGER IF NOT EXISTS RecipePhotoGone AFTER DELETE ON Recipes BEGIN
+    DELETE FROM RecipePhotos WHERE Recipe = OLD.ID;
+END;
+)sql";
+
 // A list made before marks held their need gets the column; its old marks hold none, and
 // so apply to no need until they are made again.
 void addShoppingNeed(Database& db) {
@@ -183,6 +198,16 @@ void addReadingIndexes(Database& db) {
     }
 }
 
+// Likewise photos: a file where their table cannot be made opens without them.
+void addPhotos(Database& db) {
+    try {
+        Transaction tx(db);
+        db.execScript(kPhotos);
+        tx.commit();
+    } catch (const DbError&) {
+    }
+}
+
 // Adds the index to a file that has none, every recipe waiting to be indexed.
 void addTextIndex(Database& db) {
     if (!db.hasTable(QStringLiteral("RecipeTextDirty"))) {
@@ -234,6 +259,7 @@ void create(Database& db, const QString& version) {
     if (version == currentVersion) {
         db.execScript(kMenu);
         db.execScript(kShoppingList);
+        addPhotos(db);
         db.execScript(kReadingIndexes);
         addTextIndex(db);
     }
@@ -276,6 +302,7 @@ UpgradeResult upgrade(Database& db) {
         db.execScript(kShoppingList);
     if (version == currentVersion) {
         addShoppingNeed(db);
+        addPhotos(db);
         addReadingIndexes(db);
         addTextIndex(db);
     }

@@ -2,8 +2,14 @@
 
 #include "RecipeDocument.h"
 #include "RtfReader.h"
+#include "photos/PhotoStore.h"
 #include "ui/Commands.h"
 
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QScreen>
 #include <algorithm>
 
@@ -13,7 +19,10 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 #include <memory>
 
 CRView::CRView(Database& db, QWidget* parent) : QTextEdit(parent), m_db(db) {
@@ -22,9 +31,13 @@ CRView::CRView(Database& db, QWidget* parent) : QTextEdit(parent), m_db(db) {
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setLineWrapMode(QTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 namespace {
+
+constexpr const char* kPhotoName = "ovelta-photo:recipe";
 
 std::function<bool(QPrinter*)>& printDialogForTests() {
     static std::function<bool(QPrinter*)> dialog;
@@ -42,6 +55,8 @@ bool CRView::ShowRecipe(int recipeId) {
     // Read everything first: a failing read leaves the pane as it was.
     const QByteArray rtf = recipeId > 0 ? recipeRtf(m_db, recipeId) : QByteArray();
     loadRtf(rtf);
+    if (!rtf.isEmpty())
+        showPhoto();
     return !rtf.isEmpty();
 }
 
@@ -52,6 +67,8 @@ void CRView::ShowMenuProductList(const QByteArray& document) {
 
 void CRView::loadRtf(const QByteArray& rtf) {
     m_rtf = rtf;
+    m_photo = QImage();
+    m_photoAt = -1;
     if (rtf.isEmpty()) {
         document()->clear();
         return;
@@ -69,7 +86,109 @@ void CRView::printTo(QPrinter* printer) const {
     copy->setDocumentMargin(0);
     copy->documentLayout()->setPaintDevice(printer);
     copy->setPageSize(printer->pageRect(QPrinter::DevicePixel).size());
+    // On paper the photo takes the page's width, the whole picture, as on the screen.
+    if (!m_photo.isNull()) {
+        copy->addResource(QTextDocument::ImageResource, QUrl(QString::fromLatin1(kPhotoName)),
+                          m_photo);
+        // Picture sizes count in screen points, which the printer enlarges to its own.
+        const double ratio = printer->logicalDpiX() / 96.0;
+        fitPhoto(copy.get(), copy->pageSize() / ratio);
+    }
     copy->print(printer);
+}
+
+// Under the title (the document's first paragraph), the whole photo: never wider than
+// the pane or the picture, never taller than half the pane.
+void CRView::showPhoto() {
+    const std::optional<QByteArray> bytes = photos::photoBytes(m_db, m_currentRecipe);
+    if (!bytes || !m_photo.loadFromData(*bytes))
+        return;
+    document()->addResource(QTextDocument::ImageResource, QUrl(QString::fromLatin1(kPhotoName)),
+                            m_photo);
+    QTextCursor cursor(document()->firstBlock());
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    centred.setTopMargin(6);
+    centred.setBottomMargin(6);
+    cursor.insertBlock(centred, QTextCharFormat());
+    m_photoAt = cursor.position();
+    QTextImageFormat image;
+    image.setName(QString::fromLatin1(kPhotoName));
+    cursor.insertImage(image);
+    fitPhoto(document(), viewport()->size());
+}
+
+void CRView::fitPhoto(QTextDocument* doc, const QSizeF& area) const {
+    if (m_photo.isNull() || m_photoAt < 0)
+        return;
+    QTextCursor cursor(doc);
+    cursor.setPosition(m_photoAt);
+    cursor.setPosition(m_photoAt + 1, QTextCursor::KeepAnchor);
+    QTextImageFormat image = cursor.charFormat().toImageFormat();
+    if (!image.isValid())
+        return;
+    const double width = std::max(1.0, area.width() - 2 * doc->documentMargin() - 4);
+    const double height = std::max(1.0, area.height() / 2);
+    const double scale = std::min({1.0, width / m_photo.width(), height / m_photo.height()});
+    image.setWidth(m_photo.width() * scale);
+    image.setHeight(m_photo.height() * scale);
+    cursor.setCharFormat(image);
+}
+
+// A picture dropped or pasted on a recipe is offered as its photo; the window decides.
+bool CRView::offerPicture(const QMimeData* mime) {
+    if (m_currentRecipe <= 0 || !mime)
+        return false;
+    if (mime->hasUrls())
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile()) {
+                emit pictureFileOffered(url.toLocalFile());
+                return true;
+            }
+    if (mime->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(mime->imageData());
+        if (!image.isNull()) {
+            emit pictureOffered(image);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CRView::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_currentRecipe > 0 && (event->mimeData()->hasUrls() || event->mimeData()->hasImage()))
+        event->acceptProposedAction();
+    else
+        QTextEdit::dragEnterEvent(event);
+}
+
+void CRView::dragMoveEvent(QDragMoveEvent* event) {
+    if (m_currentRecipe > 0 && (event->mimeData()->hasUrls() || event->mimeData()->hasImage()))
+        event->acceptProposedAction();
+    else
+        QTextEdit::dragMoveEvent(event);
+}
+
+void CRView::dropEvent(QDropEvent* event) {
+    if (offerPicture(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        QTextEdit::dropEvent(event);
+}
+
+void CRView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste) &&
+        offerPicture(QGuiApplication::clipboard()->mimeData())) {
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void CRView::resizeEvent(QResizeEvent* event) {
+    QTextEdit::resizeEvent(event);
+    fitPhoto(document(), viewport()->size());
 }
 
 void CRView::print() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QTextEdit>
 #include <functional>
 
@@ -33,8 +34,30 @@ public:
     // say) and answers whether to print.
     static void setPrintDialogForTests(std::function<bool(QPrinter*)> dialog);
 
+    // The photo shown under the title, null when the recipe has none.
+    const QImage& photo() const { return m_photo; }
+
+signals:
+    // A picture file dropped on the recipe, or a picture pasted or dropped from another
+    // program: offered as the shown recipe's photo.
+    void pictureFileOffered(const QString& path);
+    void pictureOffered(const QImage& image);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void showPhoto();
+    bool offerPicture(const class QMimeData* data);
+    void fitPhoto(QTextDocument* document, const QSizeF& area) const;
+
     Database& m_db;
     int m_currentRecipe = 0;
     QByteArray m_rtf;
+    QImage m_photo;
+    int m_photoAt = -1; // where the photo stands in the document
 };

@@ -4,7 +4,12 @@
 #include "CRecipeForm.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
+#include "data/Database.h"
+#include "photos/PhotoStore.h"
+#include "ui/BusyCursor.h"
 #include "ui/Prompts.h"
+
+#include <QStandardPaths>
 
 void RecipeCommands::addIn(QTreeWidgetItem* sectionItem, int section) {
     m_tree.expandSection(sectionItem);
@@ -65,4 +70,67 @@ void RecipeCommands::deleteSelected() {
     m_view.ShowRecipe(0);
     if (m_recipeChanged)
         m_recipeChanged(recipe);
+}
+
+int RecipeCommands::shownRecipe() {
+    const int recipe = m_view.CurrentRecipeId();
+    if (recipe <= 0)
+        Prompts::error(m_window, QStringLiteral("Не выделен рецепт"));
+    return recipe;
+}
+
+// Decoding a camera's picture takes a moment: the busy cursor says so. A refused picture
+// changes nothing and says why.
+void RecipeCommands::storePhoto(int recipe, const std::function<photos::Photo()>& make) {
+    try {
+        {
+            BusyCursor busy;
+            photos::setPhoto(m_db, recipe, make());
+        }
+        m_view.ShowRecipe(recipe);
+    } catch (const photos::PhotoError& e) {
+        Prompts::error(m_window, e.message);
+    } catch (const DbError& e) {
+        Prompts::databaseError(m_window, e.message());
+    }
+}
+
+void RecipeCommands::choosePhoto() {
+    const int recipe = shownRecipe();
+    if (recipe <= 0)
+        return;
+    const QString path = Prompts::openFileName(
+        m_window, QStringLiteral("Фотография рецепта"),
+        QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+        QStringLiteral("Изображения (*.jpg *.jpeg *.png *.webp *.gif *.bmp);;Все файлы (*)"));
+    if (!path.isEmpty())
+        setPhotoFromFile(path);
+}
+
+void RecipeCommands::setPhotoFromFile(const QString& path) {
+    if (const int recipe = shownRecipe(); recipe > 0)
+        storePhoto(recipe, [&path] { return photos::readPhotoFile(path); });
+}
+
+void RecipeCommands::setPhotoFromImage(const QImage& image) {
+    if (const int recipe = shownRecipe(); recipe > 0)
+        storePhoto(recipe, [&image] { return photos::fromImage(image); });
+}
+
+void RecipeCommands::removePhoto() {
+    const int recipe = shownRecipe();
+    if (recipe <= 0)
+        return;
+    try {
+        if (!photos::hasPhoto(m_db, recipe)) {
+            Prompts::notice(m_window, QStringLiteral("У этого рецепта нет фотографии"));
+            return;
+        }
+        if (!Prompts::ask(m_window, QStringLiteral("Удалить фотографию рецепта?")))
+            return;
+        photos::removePhoto(m_db, recipe);
+        m_view.ShowRecipe(recipe);
+    } catch (const DbError& e) {
+        Prompts::databaseError(m_window, e.message());
+    }
 }

@@ -5,7 +5,12 @@
 class CCatalogView;
 class CRView;
 class Database;
+class QImage;
+class QString;
 class QWidget;
+namespace photos {
+struct Photo;
+}
 
 // The recipe commands of the main window: new recipe in the selected section or at the
 // root, edit and delete the selected recipe, keeping the tree and the view in step.
@@ -18,6 +23,12 @@ public:
     void addToRoot();
     void editSelected();
     void deleteSelected();
+    // The shown recipe's photo: chosen in a file dialog, from a file dropped on it, from a
+    // picture pasted; removed after a question.
+    void choosePhoto();
+    void setPhotoFromFile(const QString& path);
+    void setPhotoFromImage(const QImage& image);
+    void removePhoto();
 
     // Told after a recipe was renamed or deleted, so other panes can follow.
     void setRecipeChanged(std::function<void(int)> f) { m_recipeChanged = std::move(f); }
@@ -25,6 +36,8 @@ public:
 private:
     void addIn(class QTreeWidgetItem* sectionItem, int section);
     class QTreeWidgetItem* selectedRecipe(); // null after telling the user why
+    int shownRecipe();                       // 0 after telling the user why
+    void storePhoto(int recipe, const std::function<photos::Photo()>& make);
 
     Database& m_db;
     CCatalogView& m_tree;

@@ -27,6 +27,10 @@ const CommandInfo kCommands[] = {
     {ID_ADD_RECIPE_ROOT, "Добавить рецепт в корневой раздел", nullptr, nullptr},
     {ID_EDIT_RECIPE, "Изменить рецепт", "Изменить рецепт\nИзменить рецепт", "document-properties"},
     {ID_DELETE_RECIPE, "Удалить рецепт", "Удалить рецепт\nУдалить рецепт", nullptr},
+    {ID_RECIPE_PHOTO, "Фотография рецепта...",
+     "Поставить или заменить фотографию рецепта\nФотография рецепта", "insert-image"},
+    {ID_REMOVE_PHOTO, "Удалить фотографию", "Удалить фотографию рецепта\nУдалить фотографию",
+     nullptr},
     {ID_FIND_RECIPE, "Найти рецепт", "Найти рецепт\nНайти рецепт", "edit-find"},
     {ID_FIND_BY_PRODUCT, "Поиск по продукту", "Поиск по продукту\nПоиск по продукту", nullptr},
     {ID_FIND_TEXT, "Поиск в тексте",
@@ -59,7 +63,8 @@ const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL,
                      0,         ID_APP_EXIT};
 const int kCatalog[] = {ID_ADD_SECTION,  ID_ADD_SUBSECTION, ID_RENAME_SECTION, ID_DELETE_SECTION, 0,
                         ID_IMPORT_RECIPE};
-const int kRecipes[] = {ID_ADD_RECIPE, ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE};
+const int kRecipes[] = {ID_ADD_RECIPE,   ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE, 0,
+                        ID_RECIPE_PHOTO, ID_REMOVE_PHOTO};
 const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_FIND_TEXT, ID_LOCATE_IN_CATALOG};
 const int kKitchen[] = {
     ID_WHAT_TO_COOK, ID_WHAT_IS_MISSING, ID_PRODUCTS_ON_HAND,  ID_PRODUCTS_ALWAYS, 0,

@@ -1,0 +1,127 @@
+#include "DbTool.h"
+
+#include "data/WholeFile.h"
+
+#include <QRegularExpression>
+
+void print(FILE* out, const QString& text) {
+    QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+}
+
+extern const char* const kUsage;
+const char* const kUsage = R"(Использование / usage:
+  ovelta-db create [--version 1.01|2.01|2.02|3.01] [--sample] FILE
+      Создаёт новый файл коллекции рецептов (по умолчанию версии 3.01); с --sample в нём
+      сразу есть стартовая коллекция рецептов. Существующий файл не перезаписывается.
+      Creates a new recipe collection file (version 3.01 unless given); with --sample it
+      holds the starter recipes. An existing file is never overwritten.
+  ovelta-db rtf [--db FILE] ID [OUT]
+      Записывает рецепт номер ID в виде документа RTF (тот же, что показывает программа)
+      в файл OUT или на стандартный вывод.
+      Writes recipe ID as the RTF document the program shows, to OUT or standard output.
+  ovelta-db menu-rtf [--db FILE] [OUT]
+      Записывает список продуктов для меню документом RTF.
+      Writes the menu's product list as the RTF document the program shows.
+  ovelta-db cook [--db FILE] [--missing N]
+      Перечисляет рецепты, которые можно приготовить из имеющихся продуктов: номер,
+      табуляция, название. Lists what can be cooked: ID, a tab, the name.
+      С --missing N (1-3) — рецепты, которым не хватает не больше N продуктов: номер,
+      название, сколько не хватает и чего, через табуляцию.
+      With --missing N (1-3): recipes lacking at most N products: ID, name, how many
+      and which, tab-separated.
+  ovelta-db import-recipe [--db FILE] [--section ID] FILE
+      Добавляет рецепт из сохранённой веб-страницы (.html), файла schema.org Recipe (.json)
+      или текста (.txt); продукты и единицы сопоставляются с имеющимися. Печатает номер
+      и название нового рецепта.
+      Adds a recipe from a saved web page, a schema.org Recipe JSON file or text, its
+      products and units matched to the collection's; prints the new recipe's ID and name.
+  ovelta-db find [--db FILE] [--text] TEXT
+      Ищет рецепты, как поле поиска программы: по части названия или (с --text) по
+      словам названия, продуктов и описания в любой форме. Номер, табуляция, название.
+      Finds recipes as the program's search box does: by part of the name, or (--text) by
+      the words of names, products and methods in any form. ID, a tab, the name.
+  ovelta-db shopping-list [--db FILE] [OUT]
+      Записывает список покупок (UTF-8, продукт на строку) в OUT или на стандартный вывод.
+      Writes the shopping list as UTF-8 text, a product a line.
+  ovelta-db import [--db FILE] IN
+      Добавляет в коллекцию разделы и рецепты из файла обмена IN (всё или ничего).
+      Adds the sections and recipes of exchange file IN, all or nothing.
+  ovelta-db export [--db FILE] [--section ID] OUT
+      Записывает раздел ID (или всю коллекцию) в файл обмена OUT.
+      Writes section ID (or the whole collection) to exchange file OUT.
+  ovelta-db photo [--db FILE] ID IMAGE
+  ovelta-db photo [--db FILE] --remove ID
+  ovelta-db photo [--db FILE] --save ID OUT
+      Ставит фотографию рецепта из файла изображения (JPEG, PNG, WebP, GIF, BMP), убирает
+      её или записывает в файл. Sets a recipe's photo from a picture file, removes it, or
+      writes it out.
+  ovelta-db --help
+      Эта справка / this help.
+
+База — FILE, по умолчанию data.db в текущей папке; --db FILE можно указать и перед командой.
+The collection is FILE, data.db in the working folder unless given; --db may also come first.
+Коды выхода / exit status: 0 успех / success, 1 ошибка / error, 2 неверный вызов / bad usage.
+)";
+
+int usageError(const QString& message) {
+    print(stderr, QStringLiteral("ovelta-db: %1\n\n").arg(message));
+    print(stderr, QString::fromUtf8(kUsage));
+    return 2;
+}
+
+int failure(const QString& message) {
+    print(stderr, QStringLiteral("ovelta-db: %1\n").arg(message));
+    return 1;
+}
+
+// QCommandLineParser says what is wrong in English only; the tool speaks Russian first and
+// keeps the English beside it, as its usage text does.
+QString parseError(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("неизвестный параметр / unknown option: --%1").arg(unknown.first());
+    const QString english = parser.errorText();
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'"));
+    static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.*)'"));
+    if (const QRegularExpressionMatch m = missing.match(english); m.hasMatch())
+        return QStringLiteral("нет значения после / missing value after %1").arg(m.captured(1));
+    if (const QRegularExpressionMatch m = unexpected.match(english); m.hasMatch())
+        return QStringLiteral("лишнее значение после / unexpected value after %1")
+            .arg(m.captured(1));
+    return QStringLiteral("неверный вызов / %1").arg(english);
+}
+
+bool openDb(Database& db, const QString& path, QString& error) {
+    try {
+        db.open(path, Database::OpenMode::Existing);
+        return true;
+    } catch (const DbError& e) {
+        error = QStringLiteral("не могу открыть базу / cannot open %1: %2").arg(path, e.message());
+        return false;
+    }
+}
+
+int writeOut(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    QString why;
+    if (!writeWholeFile(path, bytes, &why))
+        return failure(QStringLiteral("не могу записать / cannot write %1: %2").arg(path, why));
+    return 0;
+}
+
+int onCollection(Command& c, const std::function<int(Database&)>& work) {
+    Database db;
+    QString error;
+    if (!openDb(db, c.parser.value(c.db), error))
+        return failure(error);
+    try {
+        return work(db);
+    } catch (const DbError& e) {
+        return failure(QStringLiteral("не могу прочитать базу / cannot read %1: %2")
+                           .arg(c.parser.value(c.db), e.message()));
+    }
+}
