@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6printsupport6
     libgl-dev libsqlite3-dev libstemmer-dev libgumbo-dev libhunspell-dev hunspell-ru
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core qt6-translations-l10n
+    qt6-image-formats-plugins fonts-dejavu-core qt6-translations-l10n
     dpkg-dev desktop-file-utils appstream lintian
 )
 if [ "${1:-}" = fuzz ]; then

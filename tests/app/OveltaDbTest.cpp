@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -236,4 +237,35 @@ TEST(OveltaDb, ListsWhatIsMissingAndWritesTheShoppingList) {
     Database after;
     after.open(file, Database::OpenMode::Existing);
     EXPECT_EQ(number(after, "SELECT count(*) FROM Recipes WHERE Name='Чай'"), 0);
+}
+
+TEST(OveltaDb, SetsWritesOutAndRemovesARecipePhoto) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("data.db");
+    ASSERT_EQ(runTool({"create", "--sample", file}).exitCode, 0);
+    QImage image(900, 300, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString png = dir.filePath("фото.png");
+    ASSERT_TRUE(image.save(png));
+    const QString out = dir.filePath("out.jpg");
+    EXPECT_EQ(runTool({"photo", "--db", file, "1", png}).exitCode, 0);
+    EXPECT_EQ(runTool({"photo", "--db", file, "--save", "1", out}).exitCode, 0);
+    EXPECT_EQ(QImage(out).size(), QSize(900, 300));
+    // A recipe without one, or none at all: exit 1 and a word why.
+    const ToolRun none = runTool({"photo", "--db", file, "--save", "2", out});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains("нет фотографии")) << none.err.toStdString();
+    EXPECT_EQ(runTool({"photo", "--db", file, "99999", png}).exitCode, 1);
+    const ToolRun junk = runTool({"photo", "--db", file, "2", file});
+    EXPECT_EQ(junk.exitCode, 1);
+    EXPECT_TRUE(junk.err.contains("«data.db» — не изображение")) << junk.err.toStdString();
+    for (const QStringList& misuse :
+         {QStringList{"photo", "--db", file, "1"}, QStringList{"photo", "--db", file, "x", png},
+          QStringList{"photo", "--db", file, "--remove", "--save", "1", out}})
+        EXPECT_EQ(runTool(misuse).exitCode, 2) << misuse.join(' ').toStdString();
+    EXPECT_EQ(runTool({"photo", "--db", file, "--remove", "1"}).exitCode, 0);
+    EXPECT_EQ(runTool({"photo", "--db", file, "--save", "1", out}).exitCode, 1);
+    Database db;
+    db.open(file, Database::OpenMode::Existing);
+    EXPECT_EQ(number(db, "SELECT count(*) FROM RecipePhotos"), 0);
 }

@@ -225,6 +225,13 @@ TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
     click(&filtered, "chooseButton");
     EXPECT_EQ(filtered.result(), QDialog::Accepted);
     EXPECT_EQ(filtered.names(), QStringList{"Груши"});
+    // Down from the filter of a list with no current row yet lands on the first row shown.
+    CIngredientListM stepped(t.db);
+    stepped.filter()->setText("груш");
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(stepped.filter(), &down);
+    ASSERT_NE(stepped.list()->currentItem(), nullptr);
+    EXPECT_EQ(stepped.list()->currentItem()->text(), "Груши");
 }
 
 TEST_F(RecipeEditor, AFullDiskOnSavingIsSaidAndKeepsNothing) {
