@@ -41,6 +41,13 @@ public:
           m_productName(db, SqlText("SELECT Name FROM Ingredient WHERE ID=?")),
           m_unitName(db, SqlText("SELECT Name FROM Units WHERE ID=?")) {
         m_out.line(QString::fromLatin1(kHeader));
+        // The format has no place for photos: those of the recipes written are counted, so
+        // the user learns they stay behind. Few recipes have one; their numbers fit in memory.
+        if (db.hasTable(QStringLiteral("RecipePhotos"))) {
+            Statement photos(db, SqlText("SELECT Recipe FROM RecipePhotos"));
+            while (photos.step())
+                m_withPhoto.insert(photos.int64(0));
+        }
     }
 
     // Sends what is collected to the sink. Throws ExchangeError when the sink refuses it.
@@ -115,6 +122,7 @@ public:
                 lineReady = m_lines.step();
             }
             recipe(lines, m_recipes.text(1), m_recipes.text(2), inSection);
+            m_result.photosLeft += m_withPhoto.count(id) != 0 ? 1 : 0;
         }
         m_recipes.reset();
         m_lines.reset();
@@ -192,6 +200,7 @@ private:
     }
 
     static constexpr qsizetype kFlushBytes = 1 << 20;
+    std::unordered_set<qint64> m_withPhoto;
     QIODevice* m_sink;
     Writer m_out;
     Statement m_section, m_children, m_recipes, m_lines, m_productName, m_unitName;
@@ -239,6 +248,9 @@ QStringList exportWarnings(const ExportResult& result) {
                                 "в названии есть служебное слово формата, и их рецепты при "
                                 "чтении попадут в другой раздел.")
                      .arg(QString::number(result.sectionsCutShort), result.firstSectionCutShort);
+    if (result.photosLeft > 0)
+        lines << QStringLiteral("Фотографии в файл обмена не записываются: %1")
+                     .arg(result.photosLeft);
     return lines;
 }
 

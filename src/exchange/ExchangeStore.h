@@ -26,6 +26,7 @@ struct ExportResult {
     // their parent there and put their recipes elsewhere.
     int sectionsCutShort = 0;
     QString firstSectionCutShort;
+    int photosLeft = 0; // photos of the recipes written, which the format cannot carry
 };
 
 // What the user is told beyond "Экспорт завершен": a line for each kind of loss, none when

@@ -64,6 +64,16 @@ std::optional<QByteArray> photoFormat(Database& db, int recipe) {
     return std::nullopt;
 }
 
+std::optional<QSize> photoSize(Database& db, int recipe) {
+    if (!hasTable(db))
+        return std::nullopt;
+    Statement row(db, SqlText("SELECT Width, Height FROM RecipePhotos WHERE Recipe=?"));
+    row.bind(1, qint64(recipe));
+    if (!row.step())
+        return std::nullopt;
+    return QSize(int(row.int64(0)), int(row.int64(1)));
+}
+
 bool hasPhoto(Database& db, int recipe) {
     return hasTable(db) && !std::holds_alternative<std::monostate>(db.scalar(
                                "SELECT 1 FROM RecipePhotos WHERE Recipe=?", {qint64(recipe)}));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
+#include <QSize>
 #include <QTextEdit>
 #include <functional>
 
@@ -34,8 +34,10 @@ public:
     // say) and answers whether to print.
     static void setPrintDialogForTests(std::function<bool(QPrinter*)> dialog);
 
-    // The photo shown under the title, null when the recipe has none.
-    const QImage& photo() const { return m_photo; }
+    // The size of the photo shown under the title, empty when the recipe has none; and
+    // the size of the copy read for showing it.
+    QSize photoSize() const { return m_photoSize; }
+    QSize photoLoaded() const { return m_photoLoaded; }
 
 signals:
     // A picture file dropped on the recipe, or a picture pasted or dropped from another
@@ -53,11 +55,14 @@ protected:
 private:
     void showPhoto();
     bool offerPicture(const class QMimeData* data);
-    void fitPhoto(QTextDocument* document, const QSizeF& area) const;
+    // Sizes the photo to the area; gives the width it shows at.
+    double fitPhoto(QTextDocument* document, const QSizeF& area) const;
+    void loadPhotoFor(double width);
 
     Database& m_db;
     int m_currentRecipe = 0;
     QByteArray m_rtf;
-    QImage m_photo;
+    QSize m_photoSize;
+    QSize m_photoLoaded;
     int m_photoAt = -1; // where the photo stands in the document
 };

@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 #include "data/Schema.h"
+#include "exchange/ExchangeStore.h"
 #include "photos/PhotoStore.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeDocument.h"
@@ -169,13 +170,13 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     frame.show();
     CRView* view = frame.recipeView();
     view->ShowRecipe(soup);
-    EXPECT_TRUE(view->photo().isNull());
+    EXPECT_TRUE(view->photoSize().isEmpty());
 
     Prompts::setTestMode(true);
     Prompts::setNextFileName(file);
     frame.runCommand(ID_RECIPE_PHOTO);
-    ASSERT_FALSE(view->photo().isNull()) << "no photo after the command";
-    EXPECT_EQ(view->photo().size(), QSize(1200, 600));
+    ASSERT_FALSE(view->photoSize().isEmpty()) << "no photo after the command";
+    EXPECT_EQ(view->photoSize(), QSize(1200, 600));
     // The document's bytes are the recipe's own; the photo is only shown, after the title.
     EXPECT_EQ(view->documentRtf(), recipeRtf(t.db, soup));
     QTextBlock second = view->document()->firstBlock().next();
@@ -185,6 +186,12 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     EXPECT_LE(shown.width(), view->viewport()->width());
     EXPECT_LE(shown.height(), view->viewport()->height() / 2.0 + 0.5);
     EXPECT_NEAR(shown.width() / shown.height(), 2.0, 0.01);
+    // A narrow pane reads the small copy; widened past it, the full picture.
+    view->resize(300, 400);
+    view->ShowRecipe(soup);
+    EXPECT_EQ(view->photoLoaded(), QSize(480, 240));
+    view->resize(900, 1200);
+    EXPECT_EQ(view->photoLoaded(), QSize(1200, 600));
 
     Prompts::setNextAnswer(Prompts::No);
     frame.runCommand(ID_REMOVE_PHOTO);
@@ -192,7 +199,7 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     Prompts::setNextAnswer(Prompts::Yes);
     frame.runCommand(ID_REMOVE_PHOTO);
     EXPECT_FALSE(photos::hasPhoto(t.db, soup));
-    EXPECT_TRUE(view->photo().isNull());
+    EXPECT_TRUE(view->photoSize().isEmpty());
     // A file that is no picture: a message naming it, nothing stored.
     QFile junk(t.dir() + "/заметка.png");
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
@@ -205,4 +212,21 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     EXPECT_TRUE(Prompts::shown().back().text.contains("заметка.png"));
     EXPECT_FALSE(photos::hasPhoto(t.db, soup));
     Prompts::setTestMode(false);
+}
+
+// The exchange file has no place for photos: the export says how many stayed behind, of the
+// recipes it wrote only.
+TEST(PhotoStore, AnExportCountsThePhotosItCannotCarry) {
+    TestDb t;
+    const int soups = t.addSection("Супы");
+    const int soup = t.addRecipe("Суп", soups);
+    t.addRecipe("Щи", soups);
+    const int tea = t.addRecipe("Чай");
+    const photos::Photo photo = photos::normalise(picture(20, 20, "png"), "a.png");
+    photos::setPhoto(t.db, soup, photo);
+    photos::setPhoto(t.db, tea, photo);
+    const QString file = t.dir() + "/out.ovl";
+    EXPECT_EQ(exchange::exportWarnings(exchange::exportToFile(t.db, soups, file)),
+              QStringList{"Фотографии в файл обмена не записываются: 1"});
+    EXPECT_EQ(exchange::exportToFile(t.db, std::nullopt, file).photosLeft, 2);
 }
