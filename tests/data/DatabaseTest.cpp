@@ -24,6 +24,9 @@ TEST(SqlFunctions, LikeBacktracksWithoutBlowingUp) {
     EXPECT_FALSE(likeMatch(pattern, text));
     EXPECT_TRUE(likeMatch(pattern, text + QLatin1Char('b')));
     EXPECT_TRUE(likeMatch(QStringLiteral("%и%"), QStringLiteral("ИКРА")));
+    // After a mismatch the pattern starts again from just past its last "%".
+    EXPECT_TRUE(likeMatch(QStringLiteral("%аб"), QStringLiteral("ааб")));
+    EXPECT_FALSE(likeMatch(QStringLiteral("%аб"), QStringLiteral("авб")));
 }
 
 TEST(RussianOrder, IgnoresCaseAndKeepsYoWithYe) {

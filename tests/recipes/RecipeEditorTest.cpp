@@ -113,6 +113,12 @@ TEST_F(RecipeEditor, EmptyNameAndIncompleteLinesKeepTheDialogsOpen) {
             onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, line);
             click(line, "productButton");
             click(line, "yesButton"); // no unit
+            // A picker closed without a choice changes nothing.
+            child<QLineEdit>(line, "unitName")->setText("ложка");
+            onNextModal([](QWidget* picker) { click(picker, "cancelButton"); }, line);
+            click(line, "unitButton");
+            EXPECT_EQ(child<QLineEdit>(line, "unitName")->text(), "ложка");
+            child<QLineEdit>(line, "unitName")->clear();
             onNextModal([](QWidget* picker) { click(picker, "chooseButton"); }, line);
             click(line, "unitButton");
             EXPECT_EQ(amount->text(), " 2.5\t"); // survives the pickers

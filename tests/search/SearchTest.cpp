@@ -180,8 +180,7 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
     // A name is listed once however often it holds the text; the end of one name and the
     // start of the next ("Суп", "суп_2") make no match.
     t.addRecipe("Сыр с сыром");
-    EXPECT_EQ(typed("с") + typed("пс"),
-              (QStringList{"Скидка 50%", "Суп", "суп_2", "Сыр с сыром"}));
+    EXPECT_EQ(typed("с") + typed("пс"), (QStringList{"Скидка 50%", "Суп", "суп_2", "Сыр с сыром"}));
     // This connection's renames, additions and deletions, at once.
     t.db.exec("UPDATE Recipes SET Name='Суп гороховый' WHERE Name='Суп'");
     const int added = t.addRecipe("Суп-лапша");
@@ -227,6 +226,7 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     EXPECT_EQ(find("мука кефир"), (QStringList{"Оладьи", "Пирог"}));
     EXPECT_TRUE(find("кефир ананас").empty());
     EXPECT_TRUE(find("\"*: ()").empty()); // no words, and nothing read as query syntax
+    EXPECT_TRUE(search::findByText(t.db, "\"*: ()", true).empty()); // typed so far
     // As the user types, the last word may be unfinished: it matches as a beginning.
     EXPECT_TRUE(find("кеф").empty());
     EXPECT_EQ(namesOf(search::findByText(t.db, "кеф", true)),
