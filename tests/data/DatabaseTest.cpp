@@ -93,6 +93,15 @@ TEST(Database, ErrorsCarryTheEngineMessageAndStatementsNest) {
     }
     EXPECT_EQ(pairs, 4);
     EXPECT_THROW(t.db.exec("INSERT INTO n VALUES (?)"), DbError); // a value is missing
+    // A file that cannot be opened is said so in Russian, the engine's words beside.
+    Database missing;
+    try {
+        missing.open(t.dir() + "/нет/такой.db", Database::OpenMode::Existing);
+        FAIL() << "a missing file was opened";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().startsWith("Не удаётся открыть файл базы данных. ("))
+            << e.message().toStdString();
+    }
 }
 
 TEST(Transaction, AnEngineRollbackIsNoticedAndNothingRunsOutsideIt) {
