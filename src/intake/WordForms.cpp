@@ -419,7 +419,7 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
             continue;
         // After the head, an adjective followed by a noun belongs to that noun ("муки высшего
         // сорта"): it stays as written.
-        const bool beforeNoun = i + 1 < words.size() && words[i + 1].noun;
+        const bool beforeNoun = i + 1 < words.size() && words.at(i + 1).noun;
         const bool agreeing =
             w.adjective && (qsizetype(i) < head || (rest.isEmpty() && !beforeNoun));
         if (agreeing && isDescriptive(w.lemma)) {
