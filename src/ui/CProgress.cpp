@@ -61,8 +61,8 @@ void CProgress::setPosition(qint64 value) {
     // The work runs on this thread: let the bar paint, but take no input meanwhile. A few
     // paints a second are smooth to the eye; one per step would cost the work itself.
     constexpr qint64 kPaintEveryMs = 40;
-    if (isVisible() && (!m_sincePaint.isValid() || m_sincePaint.elapsed() >= kPaintEveryMs ||
-                        value == m_high)) {
+    if (isVisible() &&
+        (!m_sincePaint.isValid() || m_sincePaint.elapsed() >= kPaintEveryMs || value == m_high)) {
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         m_sincePaint.start();
     }
