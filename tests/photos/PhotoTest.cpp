@@ -88,7 +88,9 @@ TEST(PhotoImage, KeepsPicturesUprightNoLargerThanNeededWithASmallCopy) {
     // A small PNG stays its size, re-encoded as JPEG; transparency keeps it PNG.
     const photos::Photo small = photos::normalise(picture(300, 200, "png"), "b.png");
     EXPECT_EQ(small.format, "jpg");
-    EXPECT_EQ(QImageReader(new QBuffer(new QByteArray(small.image))).format(), "jpeg");
+    QByteArray encoded = small.image;
+    QBuffer encodedBuffer(&encoded);
+    EXPECT_EQ(QImageReader(&encodedBuffer).format(), "jpeg");
     EXPECT_EQ(small.size, QSize(300, 200));
     EXPECT_EQ(sizeOf(small.small), QSize(300, 200));
     EXPECT_EQ(photos::normalise(picture(300, 200, "png", true), "c.png").format, "png");
