@@ -92,6 +92,14 @@ QString parseError(const QCommandLineParser& parser) {
     return QStringLiteral("неверный вызов / %1").arg(english);
 }
 
+QString readRecipeId(const QString& text, int& id) {
+    bool ok = false;
+    id = text.toInt(&ok);
+    if (!ok || id <= 0)
+        return QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(text);
+    return {};
+}
+
 bool openDb(Database& db, const QString& path, QString& error) {
     try {
         db.open(path, Database::OpenMode::Existing);

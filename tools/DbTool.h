@@ -63,6 +63,8 @@ struct Command {
     qsizetype argCount() const { return parser.positionalArguments().size(); }
 };
 
+// A recipe number given as an argument: an error text, empty when text is one.
+QString readRecipeId(const QString& text, int& id);
 bool openDb(Database& db, const QString& path, QString& error);
 // Writes bytes to a file, or to standard output when path is empty. A failed write
 // leaves no partial file.

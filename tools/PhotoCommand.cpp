@@ -18,11 +18,9 @@ int photoCommand(const QStringList& args) {
         return usageError(removing
                               ? QStringLiteral("лишний аргумент / extra argument: %1").arg(c.arg(1))
                               : QStringLiteral("не хватает аргументов / missing arguments"));
-    bool ok = false;
-    const int id = c.arg(0).toInt(&ok);
-    if (!ok || id <= 0)
-        return usageError(
-            QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(c.arg(0)));
+    int id = 0;
+    if (QString e = readRecipeId(c.arg(0), id); !e.isEmpty())
+        return usageError(e);
     return onCollection(c, [&](Database& db) {
         if (std::holds_alternative<std::monostate>(
                 db.scalar("SELECT 1 FROM Recipes WHERE ID=?", {qint64(id)})))

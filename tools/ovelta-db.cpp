@@ -126,11 +126,9 @@ int rtfCommand(const QStringList& args) {
     Command c(true);
     if (QString e = c.parse(args, 1, 2); !e.isEmpty())
         return usageError(e);
-    bool ok = false;
-    const int id = c.arg(0).toInt(&ok);
-    if (!ok || id <= 0)
-        return usageError(
-            QStringLiteral("неверный номер рецепта / bad recipe ID: %1").arg(c.arg(0)));
+    int id = 0;
+    if (QString e = readRecipeId(c.arg(0), id); !e.isEmpty())
+        return usageError(e);
     return onCollection(c, [&](Database& db) {
         const QByteArray doc = recipeRtf(db, id);
         if (doc.isEmpty())

@@ -187,22 +187,13 @@ CREATE INDEX IF NOT EXISTS Ingredients_RecipeLines
 DROP INDEX IF EXISTS Ingredients_Recipe;
 )sql";
 
-// Only speed depends on those indexes: a file where they cannot be made (one whose Recipes
-// is a view, say) opens without them, and says what is wrong when it is read.
-void addReadingIndexes(Database& db) {
+// What a file can do without: the reading indexes (only speed depends on them) and the
+// photo table. A file where they cannot be made (one whose Recipes is a view, say) opens
+// without them, and says what is wrong when it is read.
+void addIfPossible(Database& db, SqlText script) {
     try {
         Transaction tx(db);
-        db.execScript(kReadingIndexes);
-        tx.commit();
-    } catch (const DbError&) {
-    }
-}
-
-// Likewise photos: a file where their table cannot be made opens without them.
-void addPhotos(Database& db) {
-    try {
-        Transaction tx(db);
-        db.execScript(kPhotos);
+        db.execScript(script);
         tx.commit();
     } catch (const DbError&) {
     }
@@ -259,7 +250,7 @@ void create(Database& db, const QString& version) {
     if (version == currentVersion) {
         db.execScript(kMenu);
         db.execScript(kShoppingList);
-        addPhotos(db);
+        db.execScript(kPhotos);
         db.execScript(kReadingIndexes);
         addTextIndex(db);
     }
@@ -302,8 +293,8 @@ UpgradeResult upgrade(Database& db) {
         db.execScript(kShoppingList);
     if (version == currentVersion) {
         addShoppingNeed(db);
-        addPhotos(db);
-        addReadingIndexes(db);
+        addIfPossible(db, kPhotos);
+        addIfPossible(db, kReadingIndexes);
         addTextIndex(db);
     }
     reg.close();

@@ -34,7 +34,7 @@ void setPhoto(Database& db, int recipe, const Photo& photo) {
 }
 
 bool removePhoto(Database& db, int recipe) {
-    if (!hasTable(db) || !hasPhoto(db, recipe))
+    if (!hasPhoto(db, recipe))
         return false;
     Transaction tx(db);
     db.exec("DELETE FROM RecipePhotos WHERE Recipe=?", {qint64(recipe)});
@@ -52,16 +52,6 @@ std::optional<QByteArray> photoBytes(Database& db, int recipe, Copy which) {
     if (!row.step())
         return std::nullopt;
     return row.blob(0);
-}
-
-std::optional<QByteArray> photoFormat(Database& db, int recipe) {
-    if (!hasTable(db))
-        return std::nullopt;
-    const SqlValue v =
-        db.scalar("SELECT Format FROM RecipePhotos WHERE Recipe=?", {qint64(recipe)});
-    if (const QString* f = std::get_if<QString>(&v))
-        return f->toLatin1();
-    return std::nullopt;
 }
 
 std::optional<QSize> photoSize(Database& db, int recipe) {

@@ -18,8 +18,6 @@ void setPhoto(Database& db, int recipe, const Photo& photo);
 // False when the recipe had none.
 bool removePhoto(Database& db, int recipe);
 std::optional<QByteArray> photoBytes(Database& db, int recipe, Copy which = Copy::Full);
-// "jpg" or "png"; nothing when the recipe has no photo.
-std::optional<QByteArray> photoFormat(Database& db, int recipe);
 // The photo's size as stored, without reading the picture.
 std::optional<QSize> photoSize(Database& db, int recipe);
 bool hasPhoto(Database& db, int recipe);
