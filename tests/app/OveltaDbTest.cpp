@@ -62,6 +62,7 @@ TEST(OveltaDb, ExplainsBadUsage) {
                                    {"rtf", "--db", file, "0"},
                                    {"rtf", "--db", file, "1", "out.rtf", "extra"},
                                    {"rtf", "--bogus", "1"},
+                                   {"menu-rtf", "--db", file, "a.rtf", "extra"},
                                    {"cook", "--db", file, "--missing", "4"},
                                    {"cook", "--db", file, "--missing", "0"},
                                    {"import", "--db", file}};
