@@ -2,11 +2,14 @@
 
 #include "IngredientDialogs.h"
 #include "RecipeStore.h"
+#include "photos/PhotoPrompts.h"
+#include "photos/PhotoStore.h"
 #include "ui/DialogButtons.h"
 #include "ui/Prompts.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +20,10 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The editor shows the photo's small copy at the size of a thumbnail: it is there to be
+// recognised, not looked at.
+constexpr QSize kPhotoBox(160, 120);
 
 // The method is kept with CR LF between lines; the editor works with LF.
 QString toStored(QString text) {
@@ -53,6 +60,18 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     for (QPushButton* b : {add, change, remove})
         b->setAutoDefault(false);
 
+    m_photo = new QLabel(this);
+    m_photo->setObjectName(QStringLiteral("photo"));
+    m_photo->setFixedSize(kPhotoBox);
+    m_photo->setAlignment(Qt::AlignCenter);
+    m_photo->setFrameShape(QFrame::StyledPanel);
+    auto photoButton = new QPushButton(QStringLiteral("&Фотография…"), this);
+    photoButton->setObjectName(QStringLiteral("photoButton"));
+    m_dropPhoto = new QPushButton(QStringLiteral("У&брать фотографию"), this);
+    m_dropPhoto->setObjectName(QStringLiteral("dropPhotoButton"));
+    for (QPushButton* b : {photoButton, m_dropPhoto})
+        b->setAutoDefault(false);
+
     auto nameLabel = new QLabel(QStringLiteral("&Название:"), this);
     nameLabel->setBuddy(m_name);
     auto linesLabel = new QLabel(QStringLiteral("&Продукты:"), this);
@@ -65,6 +84,16 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     lineButtons->addWidget(remove);
     lineButtons->addStretch(1);
 
+    auto photoLabel = new QLabel(QStringLiteral("Фотография:"), this);
+    auto photoButtons = new QVBoxLayout;
+    photoButtons->addWidget(photoButton);
+    photoButtons->addWidget(m_dropPhoto);
+    photoButtons->addStretch(1);
+    auto photoRow = new QHBoxLayout;
+    photoRow->addWidget(m_photo);
+    photoRow->addLayout(photoButtons);
+    photoRow->addStretch(1);
+
     QDialogButtonBox* buttons = yesNoButtons(this);
 
     auto grid = new QGridLayout(this);
@@ -75,10 +104,12 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     grid->addLayout(lineButtons, 1, 2);
     grid->addWidget(textLabel, 2, 0, Qt::AlignTop);
     grid->addWidget(m_text, 2, 1, 1, 2);
-    grid->addWidget(buttons, 3, 0, 1, 3);
+    grid->addWidget(photoLabel, 3, 0, Qt::AlignTop);
+    grid->addLayout(photoRow, 3, 1, 1, 2);
+    grid->addWidget(buttons, 4, 0, 1, 3);
     grid->setRowStretch(1, 1);
     grid->setRowStretch(2, 2);
-    resize(560, 520);
+    resize(560, 560);
 
     connect(add, &QPushButton::clicked, this, &CRecipeForm::addLine);
     connect(change, &QPushButton::clicked, this, &CRecipeForm::changeLine);
@@ -90,6 +121,8 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
             changeLine();
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &CRecipeForm::confirm);
+    connect(photoButton, &QPushButton::clicked, this, &CRecipeForm::choosePhoto);
+    connect(m_dropPhoto, &QPushButton::clicked, this, &CRecipeForm::dropPhoto);
     // Ctrl+Enter saves from anywhere in the editor, the method's text included.
     for (const QKeySequence& keys :
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
@@ -102,6 +135,7 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
         add->setEnabled(false);
         change->setEnabled(false);
         remove->setEnabled(false);
+        photoButton->setEnabled(false);
     }
     if (mode != New) {
         if (std::optional<recipes::Recipe> r = recipes::readRecipe(m_db, m_recipe)) {
@@ -114,6 +148,9 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
         if (m_lines->count() > 0)
             m_lines->setCurrentRow(0);
     }
+    showPhoto(m_mode == New
+                  ? QByteArray()
+                  : photos::photoBytes(m_db, m_recipe, photos::Copy::Small).value_or(QByteArray()));
     // Everything from here on is one unit of work.
     m_transaction = std::make_unique<Transaction>(m_db);
     connect(m_name, &QLineEdit::textEdited, this, [this] { m_changed = true; });
@@ -227,6 +264,36 @@ void CRecipeForm::deleteLine() {
     m_lines->setCurrentItem(nullptr);
 }
 
+void CRecipeForm::showPhoto(const QByteArray& bytes) {
+    const QPixmap picture = photos::fitted(bytes, kPhotoBox);
+    if (picture.isNull())
+        m_photo->setText(QStringLiteral("нет"));
+    else
+        m_photo->setPixmap(picture);
+    m_dropPhoto->setEnabled(!picture.isNull() && m_mode != Delete);
+}
+
+void CRecipeForm::choosePhoto() {
+    const QString path = photos::askPhotoFile(this);
+    if (path.isEmpty())
+        return;
+    std::optional<photos::Photo> photo =
+        photos::makePhoto(this, [&path] { return photos::readPhotoFile(path); });
+    if (!photo)
+        return;
+    m_newPhoto = std::move(*photo);
+    m_photoChange = PhotoChange::Set;
+    m_changed = true;
+    showPhoto(m_newPhoto.small);
+}
+
+void CRecipeForm::dropPhoto() {
+    m_newPhoto = {};
+    m_photoChange = PhotoChange::Remove;
+    m_changed = true;
+    showPhoto({});
+}
+
 void CRecipeForm::confirm() {
     const QString name = m_name->text();
     const QString text = toStored(m_text->toPlainText());
@@ -262,6 +329,11 @@ void CRecipeForm::confirm() {
             recipes::deleteRecipe(m_db, m_recipe);
             break;
         }
+        if (m_mode != Delete && m_photoChange == PhotoChange::Set)
+            photos::setPhoto(m_db, recipe, m_newPhoto);
+        else if (m_mode != Delete && m_photoChange == PhotoChange::Remove)
+            photos::removePhoto(m_db, recipe);
+        save.commit();
         m_transaction->commit();
         m_recipe = recipe;
     } catch (const DbError& e) {

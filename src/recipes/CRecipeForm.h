@@ -1,18 +1,20 @@
 #pragma once
 
 #include "data/Database.h"
+#include "photos/PhotoImage.h"
 
 #include <QDialog>
 #include <memory>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 
-// The recipe editor: name, ingredient lines and method. A whole visit is one
+// The recipe editor: name, ingredient lines, method and photo. A whole visit is one
 // transaction: "Да" keeps everything written meanwhile, "Нет", Esc or the close box undo
-// it, products and units created on the way included.
+// it, products and units created on the way and a changed photo included.
 class CRecipeForm : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +42,9 @@ private:
     void changeLine();
     void deleteLine();
     void confirm();
+    void choosePhoto();
+    void dropPhoto();
+    void showPhoto(const QByteArray& bytes);
     // After an error that made the engine drop the visit's transaction: says so, closes
     // the editor and returns true.
     bool closeIfTransactionLost();
@@ -53,6 +58,11 @@ private:
     QLineEdit* m_name;
     QListWidget* m_lines;
     QPlainTextEdit* m_text;
+    QLabel* m_photo;
+    QPushButton* m_dropPhoto;
+    // The photo is written with the recipe on "Да": a new recipe has no number before.
+    enum class PhotoChange { None, Set, Remove } m_photoChange = PhotoChange::None;
+    photos::Photo m_newPhoto;
     std::unique_ptr<Transaction> m_transaction;
     bool m_changed = false;
 };

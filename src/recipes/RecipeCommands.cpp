@@ -5,11 +5,9 @@
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "data/Database.h"
+#include "photos/PhotoPrompts.h"
 #include "photos/PhotoStore.h"
-#include "ui/BusyCursor.h"
 #include "ui/Prompts.h"
-
-#include <QStandardPaths>
 
 void RecipeCommands::addIn(QTreeWidgetItem* sectionItem, int section) {
     m_tree.expandSection(sectionItem);
@@ -79,17 +77,14 @@ int RecipeCommands::shownRecipe() {
     return recipe;
 }
 
-// Decoding a camera's picture takes a moment: the busy cursor says so. A refused picture
-// changes nothing and says why.
+// A refused picture changes nothing and says why.
 void RecipeCommands::storePhoto(int recipe, const std::function<photos::Photo()>& make) {
+    const std::optional<photos::Photo> photo = photos::makePhoto(m_window, make);
+    if (!photo)
+        return;
     try {
-        {
-            BusyCursor busy;
-            photos::setPhoto(m_db, recipe, make());
-        }
+        photos::setPhoto(m_db, recipe, *photo);
         m_view.ShowRecipe(recipe);
-    } catch (const photos::PhotoError& e) {
-        Prompts::error(m_window, e.message);
     } catch (const DbError& e) {
         Prompts::databaseError(m_window, e.message());
     }
@@ -99,10 +94,7 @@ void RecipeCommands::choosePhoto() {
     const int recipe = shownRecipe();
     if (recipe <= 0)
         return;
-    const QString path = Prompts::openFileName(
-        m_window, QStringLiteral("Фотография рецепта"),
-        QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
-        QStringLiteral("Изображения (*.jpg *.jpeg *.png *.webp *.gif *.bmp);;Все файлы (*)"));
+    const QString path = photos::askPhotoFile(m_window);
     if (!path.isEmpty())
         setPhotoFromFile(path);
 }

@@ -3,15 +3,19 @@
 #include "exchange/ExchangeStore.h"
 #include "photos/PhotoStore.h"
 #include "recipes/CRView.h"
+#include "recipes/CRecipeForm.h"
 #include "recipes/RecipeDocument.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
 #include "ui/Commands.h"
 #include "ui/Prompts.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -213,6 +217,67 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     ASSERT_EQ(Prompts::shown().size(), before + 1);
     EXPECT_TRUE(Prompts::shown().back().text.contains("заметка.png"));
     EXPECT_FALSE(photos::hasPhoto(t.db, soup));
+    Prompts::setTestMode(false);
+}
+
+// The editor shows the photo and changes it with everything else: "Нет" undoes the
+// change, "Да" keeps it, also for a recipe that gets its number only then.
+TEST(PhotoEditor, APhotoChangedInTheEditorIsKeptOnlyWithTheRecipe) {
+    TestDb t;
+    const int soup = t.recipe("Суп", {{"Вода", 1, "л"}}, 0, "Варить.");
+    photos::setPhoto(t.db, soup, photos::normalise(picture(100, 50, "png"), "a.png"));
+    const QString wide = t.dir() + "/широкая.png";
+    QFile out(wide);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(picture(400, 100, "png"));
+    out.close();
+    Prompts::setTestMode(true);
+    auto visit = [&](CRecipeForm::Mode mode, int recipe, const std::function<void(QWidget*)>& act) {
+        CRecipeForm form(t.db, mode, recipe);
+        onNextModal(act, nullptr, "the recipe editor");
+        return form.exec();
+    };
+    auto shownWidth = [](QWidget* form) {
+        const QPixmap p = child<QLabel>(form, "photo")->pixmap();
+        return p.isNull() ? 0 : p.width();
+    };
+    visit(CRecipeForm::Edit, soup, [&](QWidget* form) {
+        EXPECT_EQ(shownWidth(form), 100);
+        Prompts::setNextFileName(wide);
+        click(form, "photoButton");
+        EXPECT_EQ(shownWidth(form), 160) << "the new photo, fitted to the thumbnail";
+        click(form, "noButton");
+    });
+    EXPECT_EQ(photos::photoSize(t.db, soup), QSize(100, 50));
+    visit(CRecipeForm::Edit, soup, [&](QWidget* form) {
+        Prompts::setNextFileName(wide);
+        click(form, "photoButton");
+        click(form, "yesButton");
+    });
+    EXPECT_EQ(photos::photoSize(t.db, soup), QSize(400, 100));
+    // A refused picture is said and leaves the photo shown as it was.
+    visit(CRecipeForm::Edit, soup, [&](QWidget* form) {
+        Prompts::setNextFileName(t.dir() + "/нет.png");
+        click(form, "photoButton");
+        EXPECT_EQ(shownWidth(form), 160);
+        click(form, "dropPhotoButton");
+        EXPECT_EQ(shownWidth(form), 0);
+        EXPECT_FALSE(child<QPushButton>(form, "dropPhotoButton")->isEnabled());
+        click(form, "yesButton");
+    });
+    EXPECT_TRUE(Prompts::shown().back().text.contains("нет.png"));
+    EXPECT_FALSE(photos::hasPhoto(t.db, soup));
+    const int made = visit(CRecipeForm::New, 0, [&](QWidget* form) {
+        EXPECT_EQ(shownWidth(form), 0);
+        child<QLineEdit>(form, "name")->setText("Чай");
+        Prompts::setNextFileName(wide);
+        click(form, "photoButton");
+        click(form, "yesButton");
+    });
+    ASSERT_EQ(made, QDialog::Accepted);
+    const int tea = int(std::get<qint64>(t.db.scalar("SELECT max(ID) FROM Recipes")));
+    EXPECT_EQ(photos::photoSize(t.db, tea), QSize(400, 100));
+    EXPECT_EQ(t.db.transactionDepth(), 0);
     Prompts::setTestMode(false);
 }
 
