@@ -224,6 +224,16 @@ PageScore measurePages(const QString& dirPath) {
             ++score.methods;
         else
             fail("method", QStringLiteral("%1 / %2").arg(got.method.size()).arg(steps.size()));
+        const QString wantImage = want.value(QLatin1String("image")).toString();
+        if (!wantImage.isEmpty()) {
+            ++score.imagesWanted;
+            if (got.images.value(0) == wantImage)
+                ++score.images;
+            else if (got.images.contains(wantImage))
+                ++score.imagesListed;
+            else
+                fail("image", got.images.value(0) + QStringLiteral(" / ") + wantImage);
+        }
     }
     return score;
 }

@@ -46,8 +46,11 @@ struct PageScore {
     int found = 0;      // of those, read as a recipe
     int titles = 0;
     int lineCounts = 0;
-    int amounts = 0; // pages whose every line's first number is the expected one
-    int methods = 0; // method read with the expected number of steps
+    int amounts = 0;      // pages whose every line's first number is the expected one
+    int methods = 0;      // method read with the expected number of steps
+    int imagesWanted = 0; // pages whose answer names the photo's address
+    int images = 0;       // of those, the address read first
+    int imagesListed = 0; // or read among others
     QStringList failures;
 };
 

@@ -67,8 +67,9 @@ int pages(const QStringList& dirs) {
         const measure::PageScore s = measure::measurePages(dir);
         for (const QString& f : s.failures)
             print(QStringLiteral("  %1\n").arg(f));
-        print(QStringLiteral("%1: %2 pages, %3 with markup: found %4, title %5, lines %6, "
-                             "amounts %7, method %8\n")
+        print(QStringLiteral(
+                  "%1: %2 pages, %3 with markup: found %4, title %5, lines %6, "
+                  "amounts %7, method %8, photo address %9 of %10 first, %11 among others\n")
                   .arg(dir)
                   .arg(s.pages)
                   .arg(s.withMarkup)
@@ -76,7 +77,10 @@ int pages(const QStringList& dirs) {
                   .arg(s.titles)
                   .arg(s.lineCounts)
                   .arg(s.amounts)
-                  .arg(s.methods));
+                  .arg(s.methods)
+                  .arg(s.images)
+                  .arg(s.imagesWanted)
+                  .arg(s.imagesListed));
     }
     return 0;
 }

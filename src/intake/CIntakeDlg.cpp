@@ -4,11 +4,15 @@
 #include "catalog/CatalogStore.h"
 #include "data/DbError.h"
 #include "intake/WordForms.h"
+#include "photos/PhotoPrompts.h"
 #include "recipes/RecipeStore.h"
+#include "ui/BusyCursor.h"
 #include "ui/DialogButtons.h"
 #include "ui/NameCompleter.h"
+#include "ui/OffMainThread.h"
 #include "ui/Prompts.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -26,6 +30,8 @@
 namespace {
 
 enum Column { ProductColumn, AmountColumn, UnitColumn };
+
+constexpr QSize kPhotoBox(120, 90);
 
 QString amountText(float amount) {
     return amount == 0 ? QString() : QString::number(double(amount), 'g', 6);
@@ -96,6 +102,13 @@ CIntakeDlg::CIntakeDlg(Database& db, int section, const QString& sectionName, QW
     });
     m_method = new QPlainTextEdit(this);
     m_method->setObjectName(QStringLiteral("method"));
+    m_photo = new QLabel(this);
+    m_photo->setObjectName(QStringLiteral("photo"));
+    m_photo->setFixedSize(kPhotoBox);
+    m_photo->setAlignment(Qt::AlignCenter);
+    m_photo->setFrameShape(QFrame::StyledPanel);
+    m_takePhoto = new QCheckBox(QStringLiteral("&Взять фотографию"), this);
+    m_takePhoto->setObjectName(QStringLiteral("takePhoto"));
     m_notice = new QLabel(this);
     m_notice->setObjectName(QStringLiteral("notice"));
     m_notice->setWordWrap(true);
@@ -129,9 +142,15 @@ CIntakeDlg::CIntakeDlg(Database& db, int section, const QString& sectionName, QW
     linesLabel->setBuddy(m_lines);
     auto methodLabel = new QLabel(QStringLiteral("&Описание:"), this);
     methodLabel->setBuddy(m_method);
+    auto photoColumn = new QVBoxLayout;
+    photoColumn->addWidget(m_photo);
+    photoColumn->addWidget(m_takePhoto);
+    auto headRow = new QHBoxLayout;
+    headRow->addLayout(form, 1);
+    headRow->addLayout(photoColumn);
     auto layout = new QVBoxLayout(this);
     layout->addLayout(sourceRow);
-    layout->addLayout(form);
+    layout->addLayout(headRow);
     layout->addWidget(linesLabel);
     layout->addWidget(m_lines, 2);
     layout->addWidget(methodLabel);
@@ -139,6 +158,34 @@ CIntakeDlg::CIntakeDlg(Database& db, int section, const QString& sectionName, QW
     layout->addWidget(m_notice);
     layout->addWidget(buttons);
     resize(620, 540);
+    takePhoto({});
+}
+
+QString CIntakeDlg::takePhoto(const intake::ReadRecipe& read) {
+    m_found.reset();
+    QString note;
+    if (!read.photo.isEmpty()) {
+        try {
+            BusyCursor busy;
+            const QByteArray& bytes = read.photo;
+            const QString& source = read.photoSource;
+            m_found = offMainThread<photos::Photo>(
+                [&bytes, &source] { return photos::normalise(bytes, source); });
+        } catch (const photos::PhotoError& e) {
+            note = QStringLiteral("Фотография не взята: %1").arg(e.message);
+        }
+    } else if (!read.images.isEmpty()) {
+        note = QStringLiteral("Фотография рецепта осталась в интернете: чтобы взять её, "
+                              "сохраните страницу полностью, с картинками.");
+    }
+    const QPixmap shown = m_found ? photos::fitted(m_found->small, kPhotoBox) : QPixmap();
+    if (shown.isNull())
+        m_photo->setText(QStringLiteral("без фотографии"));
+    else
+        m_photo->setPixmap(shown);
+    m_takePhoto->setEnabled(m_found.has_value());
+    m_takePhoto->setChecked(m_found.has_value());
+    return note;
 }
 
 QString CIntakeDlg::title() const {
@@ -154,6 +201,8 @@ void CIntakeDlg::display(const intake::ReadRecipe& read) {
     const QString title = intake::cutAtWord(read.title, intake::kMaxName);
     if (title != read.title.simplified())
         notes << QStringLiteral("Название сокращено до %1 знаков.").arg(intake::kMaxName);
+    if (const QString photoNote = takePhoto(read); !photoNote.isEmpty())
+        notes << photoNote;
     m_title->setText(title);
     m_readNotes = notes.join(QLatin1Char(' '));
     fillLines();
@@ -296,7 +345,8 @@ void CIntakeDlg::save() {
     }
     try {
         m_recipe = intake::storeRecipe(m_db, m_section, name, lines,
-                                       m_method->toPlainText().split(QLatin1Char('\n')));
+                                       m_method->toPlainText().split(QLatin1Char('\n')),
+                                       m_found && m_takePhoto->isChecked() ? &*m_found : nullptr);
     } catch (const intake::IntakeError& e) {
         Prompts::error(this, e.message());
         m_method->setFocus();

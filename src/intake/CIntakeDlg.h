@@ -2,11 +2,13 @@
 
 #include "IntakeStore.h"
 #include "RecipeReader.h"
+#include "photos/PhotoImage.h"
 
 #include <QDialog>
 #include <memory>
 
 class Database;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -36,6 +38,8 @@ private:
     // Marks the rows whose product or unit would be made new, as the cells now read.
     void markNew();
     void waitForDictionary();
+    // The photo the file brought, made ready to store; a note when there is none to take.
+    QString takePhoto(const intake::ReadRecipe& read);
     void chooseFile();
     void readPasted();
     void save();
@@ -48,6 +52,9 @@ private:
     QPlainTextEdit* m_method;
     QPlainTextEdit* m_source;
     QLabel* m_notice;
+    QLabel* m_photo;
+    QCheckBox* m_takePhoto;
+    std::optional<photos::Photo> m_found;
     int m_recipe = 0;
     intake::ReadRecipe m_read;
     QString m_readNotes; // what reading said: names cut, products or method missing

@@ -1,5 +1,7 @@
 #include "IntakeStore.h"
 
+#include "photos/PhotoStore.h"
+
 #include "RecipeReader.h"
 #include "WordForms.h"
 #include "data/Database.h"
@@ -138,7 +140,8 @@ QStringList methodWithNotes(const QStringList& method, const std::vector<Matched
 }
 
 int storeRecipe(Database& db, int section, const QString& title,
-                const std::vector<MatchedLine>& lines, const QStringList& method) {
+                const std::vector<MatchedLine>& lines, const QStringList& method,
+                const photos::Photo* photo) {
     const QString text = method.join(QStringLiteral("\r\n"));
     if (text.size() > kMaxMethod)
         throw IntakeError(QStringLiteral("Описание рецепта слишком длинное: %1 знаков, а "
@@ -171,6 +174,8 @@ int storeRecipe(Database& db, int section, const QString& title,
     const int recipe = recipes::insertRecipe(db, section, cutAtWord(title, kMaxName), text);
     for (const auto& [product, amount, unit] : rows)
         recipes::addLine(db, recipe, product, amount, unit);
+    if (photo)
+        photos::setPhoto(db, recipe, *photo);
     tx.commit();
     return recipe;
 }

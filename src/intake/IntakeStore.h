@@ -8,6 +8,10 @@
 class Database;
 
 // A read recipe's lines matched to the collection's products and units, and stored.
+namespace photos {
+struct Photo;
+}
+
 namespace intake {
 
 struct MatchedLine {
@@ -66,8 +70,10 @@ QStringList methodWithNotes(const QStringList& method, const std::vector<Matched
 // Stores the recipe in the section in one transaction: new products and units first (a
 // name met twice, in any form or order, makes one), then the recipe with exactly these
 // lines, each marked available as the kitchen's lists say. Names past the limit are cut at
-// a word; a method past its limit is refused with IntakeError. Returns the new recipe's ID.
+// a word; a method past its limit is refused with IntakeError. The photo, when given, is
+// stored in the same transaction. Returns the new recipe's ID.
 int storeRecipe(Database& db, int section, const QString& title,
-                const std::vector<MatchedLine>& lines, const QStringList& method);
+                const std::vector<MatchedLine>& lines, const QStringList& method,
+                const photos::Photo* photo = nullptr);
 
 } // namespace intake

@@ -1,14 +1,18 @@
 #include "RecipeReader.h"
 
 #include "IngredientLine.h"
+#include "photos/PhotoImage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QUrl>
 #include <algorithm>
 #include <gumbo.h>
 #include <memory>
@@ -199,6 +203,63 @@ void collectRecipes(const QJsonValue& value, std::vector<QJsonObject>& out, int 
             collectRecipes(*it, out, depth + 1);
 }
 
+// Objects of a JSON-LD graph by their "@id": a recipe's image is often one of them, named
+// only by its id ({"@id": ".../#primaryimage"}).
+using IdIndex = QHash<QString, QJsonObject>;
+
+void indexIds(const QJsonValue& value, IdIndex& ids, int depth = 0) {
+    if (depth > 64)
+        return;
+    if (value.isArray()) {
+        for (const QJsonValue& v : value.toArray())
+            indexIds(v, ids, depth + 1);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject object = value.toObject();
+    const QString id = object.value(QLatin1String("@id")).toString();
+    if (!id.isEmpty() && object.size() > 1 && !ids.contains(id))
+        ids.insert(id, object);
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (it->isArray() || it->isObject())
+            indexIds(*it, ids, depth + 1);
+}
+
+// The addresses of a recipe's image, in the order given: strings, arrays of them,
+// ImageObjects' urls, and the objects their "@id" names.
+void addImages(const QJsonValue& value, const IdIndex& ids, QStringList& out, int depth = 0) {
+    if (depth > 8)
+        return;
+    if (value.isString()) {
+        const QString address = value.toString().trimmed();
+        if (!address.isEmpty() && !out.contains(address))
+            out << address;
+    } else if (value.isArray()) {
+        for (const QJsonValue& v : value.toArray())
+            addImages(v, ids, out, depth + 1);
+    } else if (value.isObject()) {
+        const QJsonObject o = value.toObject();
+        const qsizetype before = out.size();
+        for (const char* key : {"url", "contentUrl"})
+            addImages(o.value(QLatin1String(key)), ids, out, depth + 1);
+        const auto named = ids.find(o.value(QLatin1String("@id")).toString());
+        if (out.size() == before && named != ids.end() && *named != o)
+            addImages(*named, ids, out, depth + 1);
+    }
+}
+
+// Sites list one picture in several sizes; a thumbnail ("…-225x225.jpg") goes last.
+void thumbnailsLast(QStringList& addresses) {
+    static const QRegularExpression sized(QStringLiteral("\\b(\\d{2,4})x(\\d{2,4})\\b"));
+    auto small = [](const QString& address) {
+        const QRegularExpressionMatch m = sized.match(address);
+        return m.hasMatch() && m.captured(1).toInt() < 400 && m.captured(2).toInt() < 400;
+    };
+    std::stable_partition(addresses.begin(), addresses.end(),
+                          [&](const QString& a) { return !small(a); });
+}
+
 // Text of a JSON string: markup and entities read, twice where a site encoded them twice
 // ("&amp;amp;").
 QString decoded(const QString& text) {
@@ -284,9 +345,11 @@ void addSteps(const QJsonValue& value, QStringList& method, int depth = 0) {
         method << text;
 }
 
-ReadRecipe fromJson(const QJsonObject& recipe) {
+ReadRecipe fromJson(const QJsonObject& recipe, const IdIndex& ids) {
     ReadRecipe out;
     out.title = jsonText(recipe.value(QLatin1String("name")));
+    addImages(recipe.value(QLatin1String("image")), ids, out.images);
+    thumbnailsLast(out.images);
     QJsonValue ingredients = recipe.value(QLatin1String("recipeIngredient"));
     if (ingredients.isUndefined())
         ingredients = recipe.value(QLatin1String("ingredients"));
@@ -299,8 +362,8 @@ QString severalNotice(size_t found) {
     return found > 1 ? QStringLiteral("В файле рецептов: %1; взят первый.").arg(found) : QString();
 }
 
-ReadRecipe firstOf(const std::vector<QJsonObject>& recipes) {
-    ReadRecipe r = fromJson(recipes.front());
+ReadRecipe firstOf(const std::vector<QJsonObject>& recipes, const IdIndex& ids) {
+    ReadRecipe r = fromJson(recipes.front(), ids);
     r.notice = severalNotice(recipes.size());
     return r;
 }
@@ -361,6 +424,14 @@ ReadRecipe fromMicrodata(const GumboNode* scope) {
             out.method << lines(propertyText(node));
             return false;
         }
+        if (prop == QLatin1String("image")) {
+            // A lazily loaded picture keeps its real address aside, a placeholder in src.
+            for (const char* where : {"data-src", "data-lazy-src", "src", "content", "href"})
+                if (const QString address = attribute(node, where).trimmed(); !address.isEmpty()) {
+                    out.images << address;
+                    return false;
+                }
+        }
         return true;
     });
     return out;
@@ -384,10 +455,13 @@ ReadRecipe readJson(const QByteArray& json) {
     if (doc.isNull())
         throw IntakeError(QStringLiteral("файл JSON повреждён: %1").arg(error.errorString()));
     std::vector<QJsonObject> recipes;
-    collectRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), recipes);
+    const QJsonValue top = doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+    collectRecipes(top, recipes);
     if (recipes.empty())
         throw IntakeError(QStringLiteral("в файле JSON нет рецепта (schema.org Recipe)"));
-    ReadRecipe r = firstOf(recipes);
+    IdIndex ids;
+    indexIds(top, ids);
+    ReadRecipe r = firstOf(recipes, ids);
     requireSomething(r, QStringLiteral("в файле JSON"));
     return r;
 }
@@ -399,6 +473,8 @@ namespace {
 struct Declared {
     std::vector<QJsonObject> recipes;
     std::vector<const GumboNode*> scopes;
+    IdIndex ids;
+    QString shareImage; // the picture the page gives for sharing it (og:image)
 };
 
 Declared declaredIn(const GumboNode* root) {
@@ -414,15 +490,21 @@ Declared declaredIn(const GumboNode* root) {
                     json += child->v.text.text;
             }
             const QJsonDocument doc = QJsonDocument::fromJson(json);
-            if (!doc.isNull())
-                collectRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()),
-                               out.recipes);
+            if (!doc.isNull()) {
+                const QJsonValue top =
+                    doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+                collectRecipes(top, out.recipes);
+                indexIds(top, out.ids);
+            }
             return false;
         }
         if (isRecipeScope(node)) {
             out.scopes.push_back(node);
             return false;
         }
+        if (node->v.element.tag == GUMBO_TAG_META && out.shareImage.isEmpty() &&
+            attribute(node, "property") == QLatin1String("og:image"))
+            out.shareImage = attribute(node, "content").trimmed();
         return true;
     });
     return out;
@@ -431,7 +513,7 @@ Declared declaredIn(const GumboNode* root) {
 ReadRecipe fromDeclared(const Declared& found) {
     ReadRecipe r;
     if (!found.recipes.empty()) {
-        r = firstOf(found.recipes);
+        r = firstOf(found.recipes, found.ids);
     } else if (!found.scopes.empty()) {
         r = fromMicrodata(found.scopes.front());
         r.notice = severalNotice(found.scopes.size());
@@ -440,6 +522,9 @@ ReadRecipe fromDeclared(const Declared& found) {
                                          "(JSON-LD или микроданные)"));
     }
     requireSomething(r, QStringLiteral("на странице"));
+    // A recipe without a picture of its own is shown by the page's picture.
+    if (!found.shareImage.isEmpty() && !r.images.contains(found.shareImage))
+        r.images << found.shareImage;
     return r;
 }
 
@@ -526,6 +611,91 @@ ReadRecipe readText(const QString& text) {
     return r;
 }
 
+namespace {
+
+// The bytes of a data: address ("data:image/jpeg;base64,/9j/…").
+QByteArray fromDataUrl(const QString& url) {
+    const qsizetype comma = url.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return {};
+    const QByteArray payload = url.mid(comma + 1).toLatin1();
+    if (!url.left(comma).endsWith(QLatin1String(";base64"), Qt::CaseInsensitive))
+        return QByteArray::fromPercentEncoding(payload);
+    const auto decoded = QByteArray::fromBase64Encoding(
+        payload, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    return decoded ? *decoded : QByteArray();
+}
+
+// A picture given as bare base64, as recipe programs write it into their JSON.
+QByteArray fromBareBase64(const QString& text) {
+    static const QRegularExpression base64(QStringLiteral("^[A-Za-z0-9+/\\s]{64,}={0,2}$"));
+    if (!base64.match(text).hasMatch())
+        return {};
+    QByteArray compact = text.toLatin1();
+    compact.replace('\n', "").replace('\r', "").replace(' ', "");
+    const auto decoded = QByteArray::fromBase64Encoding(
+        compact, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    return decoded ? *decoded : QByteArray();
+}
+
+// A file in folder or below it, read whole when it may be a photo. A page names any path it
+// likes ("../../.ssh/id_rsa"); nothing outside the folder it was saved in is read.
+QByteArray fileWithin(const QDir& folder, const QString& relative) {
+    const QFileInfo info(folder.filePath(relative));
+    const QString canonical = info.canonicalFilePath();
+    if (canonical.isEmpty() || !info.isFile() || info.size() > photos::kMaxFileBytes ||
+        !canonical.startsWith(folder.canonicalPath() + QLatin1Char('/')))
+        return {};
+    QFile file(canonical);
+    return file.open(QIODevice::ReadOnly) ? file.read(photos::kMaxFileBytes) : QByteArray();
+}
+
+// The photo a recipe file names, where it can be had without the network: in the file
+// itself, or saved beside it.
+void attachPhoto(ReadRecipe& r, const QFileInfo& recipeFile, bool json) {
+    const QDir folder = recipeFile.absoluteDir();
+    const QString base = recipeFile.completeBaseName();
+    QStringList candidates;
+    for (const QString& image : r.images) {
+        if (image.startsWith(QLatin1String("data:"), Qt::CaseInsensitive) ||
+            (json && !image.contains(QLatin1Char('.')))) {
+            r.photo = image.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)
+                          ? fromDataUrl(image)
+                          : fromBareBase64(image);
+            if (!r.photo.isEmpty()) {
+                r.photoSource = recipeFile.fileName();
+                return;
+            }
+            continue;
+        }
+        const QUrl url(image);
+        if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+            // A browser saving a page whole keeps its pictures in NAME_files, under their
+            // own file names, and leaves the addresses in the markup as they were.
+            const QString name = url.fileName(QUrl::FullyDecoded);
+            if (!name.isEmpty())
+                candidates << base + QStringLiteral("_files/") + name
+                           << base + QStringLiteral(".files/") + name << name;
+        } else if (url.isLocalFile()) {
+            candidates << folder.relativeFilePath(url.toLocalFile());
+        } else if (url.scheme().isEmpty()) {
+            candidates << QUrl::fromPercentEncoding(image.section(QLatin1Char('?'), 0, 0).toUtf8());
+        }
+    }
+    if (json)
+        for (const char* suffix : {".jpg", ".jpeg", ".png", ".webp"})
+            candidates << base + QLatin1String(suffix);
+    for (const QString& candidate : candidates) {
+        r.photo = fileWithin(folder, candidate);
+        if (!r.photo.isEmpty()) {
+            r.photoSource = QFileInfo(candidate).fileName();
+            return;
+        }
+    }
+}
+
+} // namespace
+
 ReadRecipe readFile(const QString& path) {
     const QFileInfo info(path);
     const QString name = info.fileName();
@@ -557,16 +727,22 @@ ReadRecipe readFile(const QString& path) {
     const bool markup = head.startsWith("<!doctype") || head.startsWith("<html") ||
                         head.startsWith("<!--") || head.startsWith("<head") ||
                         head.startsWith("<meta") || head.startsWith("<?xml");
+    const bool json =
+        suffix == QLatin1String("json") ||
+        (suffix != QLatin1String("txt") && (head.startsWith('{') || head.startsWith('[')));
+    ReadRecipe r;
     try {
-        if (suffix == QLatin1String("json") ||
-            (suffix != QLatin1String("txt") && (head.startsWith('{') || head.startsWith('['))))
-            return readJson(utf8);
-        if (suffix == QLatin1String("html") || suffix == QLatin1String("htm") || markup)
-            return readHtml(utf8);
-        return readText(QString::fromUtf8(utf8));
+        if (json)
+            r = readJson(utf8);
+        else if (suffix == QLatin1String("html") || suffix == QLatin1String("htm") || markup)
+            r = readHtml(utf8);
+        else
+            return readText(QString::fromUtf8(utf8));
     } catch (const IntakeError& e) {
         throw cannot(e.message());
     }
+    attachPhoto(r, info, json);
+    return r;
 }
 
 } // namespace intake

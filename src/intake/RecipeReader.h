@@ -15,6 +15,9 @@ struct ReadRecipe {
     QStringList ingredients; // one line each, as written
     QStringList method;      // one step a line; a section's name is a line of its own
     QString notice;          // what the user should know ("several recipes, the first taken")
+    QStringList images;      // the photo's addresses as written: URLs, paths, data:, base64
+    QByteArray photo;        // its bytes, when the file carried them or they lie beside it
+    QString photoSource;     // where they were found, for messages
 };
 
 // Why nothing could be read, in Russian.
@@ -34,7 +37,9 @@ inline constexpr qint64 kMaxIntakeBytes = 10 * 1024 * 1024;
 ReadRecipe readHtml(const QByteArray& html);
 ReadRecipe readJson(const QByteArray& json);
 ReadRecipe readText(const QString& text);
-// By the file's extension (.html, .htm, .json, .txt), else by what it starts with.
+// By the file's extension (.html, .htm, .json, .txt), else by what it starts with. The
+// photo comes along when the file holds it (data: or base64) or it was saved beside it: a
+// page saved whole keeps its pictures in NAME_files, a JSON file may have NAME.jpg.
 ReadRecipe readFile(const QString& path);
 
 // Text of a string that may hold HTML tags and entities, as a reader sees it.

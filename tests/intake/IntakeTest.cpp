@@ -5,19 +5,25 @@
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
 #include "intake/WordForms.h"
+#include "photos/PhotoStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 
 #include "recipes/RecipeStore.h"
 #include <QAbstractItemModel>
+#include <QBuffer>
+#include <QCheckBox>
 #include <QCompleter>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QUrl>
 
 using namespace intake;
 
@@ -402,4 +408,128 @@ TEST(IntakeDialog, ShowsWhatWasReadAndSavesOnlyWhenAsked) {
                              "по вкусу"));
     EXPECT_EQ(frame.catalogView()->selectedEntry()->text(0), "Блины на кефире & мёде");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name='Кефир'"), 1);
+}
+
+namespace {
+
+QByteArray pngPicture(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return out;
+}
+
+QString jsonLdPage(const QString& image) {
+    return QStringLiteral(R"(<html><head><script type="application/ld+json">
+{"@graph": [{"@type": "Recipe", "name": "Борщ", "image": %1,
+  "recipeIngredient": ["Свёкла — 1 шт."], "recipeInstructions": "Варить."},
+ {"@type": "ImageObject", "@id": "#photo", "url": "https://example.ru/img/borsch%20big.jpg"}]}
+</script></head><body></body></html>)")
+        .arg(image);
+}
+
+} // namespace
+
+// Photos come where the file carries them or they were saved beside it, and nowhere else.
+TEST(RecipeReader, FindsThePhotoInTheFileOrSavedBesideIt) {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    const QByteArray picture = pngPicture(40, 30);
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QDir(root).mkpath(QFileInfo(root + "/" + name).path());
+        writeFile(root + "/" + name, bytes);
+        return root + "/" + name;
+    };
+    // A page saved whole: the address in the markup is the site's, by an @id; the picture
+    // is in NAME_files under its own name.
+    write("Борщ_files/borsch big.jpg", picture);
+    ReadRecipe r = readFile(write("Борщ.html", jsonLdPage(R"({"@id": "#photo"})").toUtf8()));
+    EXPECT_EQ(r.images.value(0), "https://example.ru/img/borsch%20big.jpg");
+    EXPECT_EQ(r.photo, picture);
+    EXPECT_EQ(r.photoSource, "borsch big.jpg");
+    // Saved without its pictures: the address is known, the bytes are not.
+    r = readFile(write("Щи.html", jsonLdPage(R"(["https://example.ru/schi.jpg"])").toUtf8()));
+    EXPECT_EQ(r.images, QStringList{"https://example.ru/schi.jpg"});
+    EXPECT_TRUE(r.photo.isEmpty());
+    // Thumbnails of a listed picture go last.
+    r = readFile(write("Уха.html", jsonLdPage(R"(["https://e.ru/a-225x225.jpg",
+        "https://e.ru/a.jpg"])")
+                                       .toUtf8()));
+    EXPECT_EQ(r.images, (QStringList{"https://e.ru/a.jpg", "https://e.ru/a-225x225.jpg"}));
+    // In the file itself: a data: address, or bare base64 in a JSON file.
+    r = readFile(write("Каша.html", jsonLdPage("\"data:image/png;base64," +
+                                               QString::fromLatin1(picture.toBase64()) + "\"")
+                                        .toUtf8()));
+    EXPECT_EQ(r.photo, picture);
+    r = readFile(write("Чай.json", R"({"@type": "Recipe", "name": "Чай", "recipeIngredient":
+        ["Чай — 1 ч. л."], "image": ")" +
+                                       picture.toBase64() + "\"}"));
+    EXPECT_EQ(r.photo, picture);
+    // A JSON file without an address, and a picture of its name beside it.
+    write("Кофе.jpg", picture);
+    r = readFile(write("Кофе.json", R"({"@type": "Recipe", "name": "Кофе",
+        "recipeIngredient": ["Кофе — 1 ч. л."]})"));
+    EXPECT_EQ(r.photo, picture);
+    EXPECT_EQ(r.photoSource, "Кофе.jpg");
+    // A microdata picture, lazily loaded, by a relative path.
+    write("img/plov.png", picture);
+    r = readFile(write("Плов.html", R"(<html><body><div itemscope
+        itemtype="https://schema.org/Recipe"><h1 itemprop="name">Плов</h1>
+        <img itemprop="image" src="data:image/gif;base64,R0lGOD" data-src="img/plov.png?v=2">
+        <span itemprop="recipeIngredient">Рис — 300 г</span></div></body></html>)"));
+    EXPECT_EQ(r.photo, picture);
+    // A page names files outside its folder: they are not read.
+    const QString secret = write("секрет.png", picture);
+    QDir(root).mkpath("page");
+    for (const QString& address :
+         {QStringLiteral("../секрет.png"), QUrl::fromLocalFile(secret).toString()}) {
+        const QString page = write("page/Суп.html", jsonLdPage('"' + address + '"').toUtf8());
+        EXPECT_TRUE(readFile(page).photo.isEmpty()) << address.toStdString();
+    }
+}
+
+// The preview shows the photo found and lets it be left out; a broken one is said and
+// the recipe is still stored.
+TEST(IntakeDialog, ShowsThePhotoFoundAndStoresItOnlyWhenTaken) {
+    dictionaryName("муки", NamePlace::AfterAmount);
+    TestDb t;
+    ShownFrame frame(t.db);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("Борщ_files");
+    writeFile(dir.path() + "/Борщ_files/borsch big.jpg", pngPicture(400, 200));
+    const QString page = dir.path() + "/Борщ.html";
+    writeFile(page, jsonLdPage(R"({"@id": "#photo"})").toUtf8());
+    auto import = [&](bool take, const std::function<void(QWidget*)>& look) {
+        onNextModal(
+            [&](QWidget* dialog) {
+                look(dialog);
+                child<QCheckBox>(dialog, "takePhoto")->setChecked(take);
+                click(dialog, "saveButton");
+            },
+            nullptr, "the intake dialog");
+        importRecipe(t.db, *frame.catalogView(), &frame, page);
+        return int(number(t.db, "SELECT max(ID) FROM Recipes"));
+    };
+    const int taken = import(true, [](QWidget* dialog) {
+        EXPECT_EQ(child<QLabel>(dialog, "photo")->pixmap().width(), 120);
+        EXPECT_TRUE(child<QCheckBox>(dialog, "takePhoto")->isChecked());
+    });
+    EXPECT_EQ(photos::photoSize(t.db, taken), QSize(400, 200));
+    const int left = import(false, [](QWidget*) {});
+    EXPECT_GT(left, taken);
+    EXPECT_FALSE(photos::hasPhoto(t.db, left));
+    writeFile(dir.path() + "/Борщ_files/borsch big.jpg", "<svg/>");
+    const int broken = import(true, [](QWidget* dialog) {
+        EXPECT_TRUE(child<QLabel>(dialog, "photo")->pixmap().isNull());
+        EXPECT_FALSE(child<QCheckBox>(dialog, "takePhoto")->isEnabled());
+        EXPECT_TRUE(child<QLabel>(dialog, "notice")
+                        ->text()
+                        .contains("Фотография не взята: «borsch big.jpg» — не изображение"))
+            << child<QLabel>(dialog, "notice")->text().toStdString();
+    });
+    EXPECT_GT(broken, left);
+    EXPECT_FALSE(photos::hasPhoto(t.db, broken));
 }
