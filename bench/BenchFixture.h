@@ -7,3 +7,5 @@
 QString benchCollectionPath();
 // 1 for L, 10 for XL.
 int benchScale();
+// The same collection with a thousand photos, for the rows that must not change with them.
+QString photoCollectionPath();

@@ -44,9 +44,8 @@ int exportOneSectionMemory(const QString& collection) {
         return 2;
     }
     // The same export in the collection's own shape first, for comparison.
-    const double usual =
-        childPeakMb({QStringLiteral("export"), QStringLiteral("--db"), copy,
-                     dir.filePath(QStringLiteral("usual.ovl"))});
+    const double usual = childPeakMb({QStringLiteral("export"), QStringLiteral("--db"), copy,
+                                      dir.filePath(QStringLiteral("usual.ovl"))});
     qint64 section = 0, empty = 0;
     {
         Database db;

@@ -124,9 +124,15 @@ void BM_ShowRecipe30Lines(benchmark::State& state) {
 }
 BENCHMARK(BM_ShowRecipe30Lines)->Unit(benchmark::kMillisecond);
 
+// Rows with the argument 1 run on the collection with a thousand photos.
+const QString& collectionFor(const benchmark::State& state) {
+    static const QString withPhotos = photoCollectionPath();
+    return state.range(0) == 0 ? fixture().path : withPhotos;
+}
+
 void BM_ExpandSection5000Recipes(benchmark::State& state) {
     Database db;
-    db.open(fixture().path, Database::OpenMode::Existing);
+    db.open(collectionFor(state), Database::OpenMode::Existing);
     for (auto _ : state) {
         state.PauseTiming();
         auto tree = std::make_unique<CCatalogView>(db);
@@ -140,15 +146,15 @@ void BM_ExpandSection5000Recipes(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_ExpandSection5000Recipes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExpandSection5000Recipes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_FindByName(benchmark::State& state) {
     Database db;
-    db.open(fixture().path, Database::OpenMode::Existing);
+    db.open(collectionFor(state), Database::OpenMode::Existing);
     for (auto _ : state)
         benchmark::DoNotOptimize(search::findByName(db, QStringLiteral("ка")).size());
 }
-BENCHMARK(BM_FindByName)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindByName)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The floor under the name search: the engine alone runs the same match over every name.
 void BM_FindByNameSqliteFloor(benchmark::State& state) {
@@ -163,7 +169,7 @@ BENCHMARK(BM_FindByNameSqliteFloor)->Unit(benchmark::kMillisecond);
 // "ка" typed into the search box: the results list filled with every recipe it finds.
 void BM_SearchBoxListFilled(benchmark::State& state) {
     Database db;
-    db.open(fixture().path, Database::OpenMode::Existing);
+    db.open(collectionFor(state), Database::OpenMode::Existing);
     CMainFrame frame(db);
     frame.show();
     QLineEdit* field = frame.searchBox()->field();
@@ -177,7 +183,7 @@ void BM_SearchBoxListFilled(benchmark::State& state) {
     }
     state.counters["rows"] = frame.foundListView()->rowCount();
 }
-BENCHMARK(BM_SearchBoxListFilled)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchBoxListFilled)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One more letter in the box: "ка" becomes "кар".
 void BM_SearchBoxKeystroke(benchmark::State& state) {
@@ -546,7 +552,7 @@ double startInOwnProcess(const QString& path) {
 
 void BM_StartupToPaintedWindow(benchmark::State& state) {
     for (auto _ : state) {
-        const double ms = startInOwnProcess(fixture().path);
+        const double ms = startInOwnProcess(collectionFor(state));
         if (ms < 0) {
             state.SkipWithError("start-up failed");
             break;
@@ -554,7 +560,11 @@ void BM_StartupToPaintedWindow(benchmark::State& state) {
         state.SetIterationTime(ms / 1000);
     }
 }
-BENCHMARK(BM_StartupToPaintedWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartupToPaintedWindow)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The process's peak resident memory in kilobytes since the last reset, or -1 where the
 // system does not tell it.

@@ -7,20 +7,26 @@
 #include "app/CMainFrame.h"
 #include "app/OveltaApplication.h"
 #include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "exchange/ExchangeStore.h"
 #include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenStore.h"
+#include "photos/PhotoStore.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"
 #include "ui/Progress.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
+#include <QRadialGradient>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -74,13 +80,49 @@ void saveAfter(CMainFrame* frame, int command, const char* name) {
 
 // A recipe page as a cooking site publishes it, for the picture of the intake dialog.
 const QByteArray kSamplePage = R"(<html><head><script type="application/ld+json">
-{"@type": "Recipe", "name": "Оладьи на кефире",
+{"@type": "Recipe", "name": "Оладьи на кефире", "image": "IMAGE",
  "recipeIngredient": ["Кефир — 500 мл", "2 яйца", "Мука — 250 г", "1 ст. л. сахара",
                       "0,5 ч. л. соды", "Соль — по вкусу", "Изюм — 50 г"],
  "recipeInstructions": [{"@type": "HowToStep", "text": "Смешать кефир, яйца, сахар и соль."},
                         {"@type": "HowToStep", "text": "Всыпать муку с содой, добавить изюм."},
                         {"@type": "HowToStep", "text": "Жарить на разогретой сковороде."}]}
 </script></head><body></body></html>)";
+
+// A picture of a dish for the photo's page of the guide: a plate of vinaigrette, drawn,
+// so that the guide carries no photograph somebody else took.
+QImage dishPicture() {
+    QImage image(1200, 800, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient table(0, 0, 1200, 800);
+    table.setColorAt(0, QColor(0x8a, 0x5a, 0x36));
+    table.setColorAt(1, QColor(0x5e, 0x3a, 0x22));
+    p.fillRect(image.rect(), table);
+    for (int y = 0; y < 800; y += 37)
+        p.fillRect(0, y, 1200, 2, QColor(0, 0, 0, 40));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 60));
+    p.drawEllipse(QPointF(615, 425), 420, 330);
+    p.setBrush(QColor(0xf4, 0xf1, 0xea));
+    p.drawEllipse(QPointF(600, 400), 420, 330);
+    p.setBrush(QColor(0xe4, 0xdf, 0xd4));
+    p.drawEllipse(QPointF(600, 400), 300, 230);
+    QRandomGenerator random(3);
+    const QColor pieces[] = {QColor(0x9c, 0x1f, 0x3c), QColor(0xb8, 0x26, 0x48),
+                             QColor(0xe8, 0x9a, 0x2c), QColor(0x6a, 0x8f, 0x2a),
+                             QColor(0xf0, 0xe0, 0xa0)};
+    for (int i = 0; i < 700; ++i) {
+        const double angle = random.bounded(6.2832), radius = std::sqrt(random.bounded(1.0));
+        const QPointF at(600 + std::cos(angle) * radius * 270,
+                         400 + std::sin(angle) * radius * 200);
+        p.setBrush(pieces[random.bounded(5)]);
+        p.drawRoundedRect(QRectF(at, QSizeF(22, 22)), 5, 5);
+    }
+    p.setBrush(QColor(0x3f, 0x7d, 0x2b));
+    for (int i = 0; i < 40; ++i)
+        p.drawEllipse(QPointF(480 + random.bounded(240), 330 + random.bounded(140)), 9, 4);
+    return image;
+}
 
 } // namespace
 
@@ -126,7 +168,24 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         save(frame, "main.png");
 
-        saveDialog(frame, ID_EDIT_RECIPE, "editor.png");      // the recipe editor over it
+        saveDialog(frame, ID_EDIT_RECIPE, "editor.png"); // the recipe editor over it
+        // A recipe with its photo.
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            tree->ensureLoaded(tree->topLevelItem(i));
+        if (QTreeWidgetItem* salad =
+                tree->findItems(QStringLiteral("Винегрет"), Qt::MatchExactly | Qt::MatchRecursive)
+                    .value(0)) {
+            const int recipe = catalog::recipeIdOf(CCatalogView::itemValue(salad));
+            photos::setPhoto(frame->database(), recipe, photos::fromImage(dishPicture()));
+            if (salad->parent())
+                tree->expandSection(salad->parent());
+            tree->selectEntry(salad);
+            QApplication::processEvents();
+            save(frame, "photo.png");
+        } else {
+            std::fprintf(stderr, "no recipe for the photo's picture\n");
+            ++failures;
+        }
         saveAfter(frame, ID_WHAT_TO_COOK, "cook.png");        // what to cook
         saveAfter(frame, ID_MENU_PRODUCT_LIST, "menu.png");   // the menu's product list
         saveDialog(frame, ID_MENU_VIEW, "menu-dialog.png");   // the menu dialog
@@ -137,8 +196,13 @@ int main(int argc, char* argv[]) {
             CIntakeDlg intake(frame->database(), 0, QString(), frame);
             const QString page = QDir(outDir).filePath(QStringLiteral("page.html"));
             QFile file(page);
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            dishPicture().scaledToWidth(400).save(&buffer, "JPG");
             if (file.open(QIODevice::WriteOnly)) {
-                file.write(kSamplePage);
+                file.write(QByteArray(kSamplePage)
+                               .replace("IMAGE", "data:image/jpeg;base64," + jpeg.toBase64()));
                 file.close();
             }
             intake.loadFile(page);

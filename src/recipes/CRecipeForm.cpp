@@ -23,7 +23,7 @@ namespace {
 
 // The editor shows the photo's small copy at the size of a thumbnail: it is there to be
 // recognised, not looked at.
-constexpr QSize kPhotoBox(160, 120);
+constexpr QSize kPhotoBox(128, 96);
 
 // The method is kept with CR LF between lines; the editor works with LF.
 QString toStored(QString text) {
@@ -109,7 +109,7 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     grid->addWidget(buttons, 4, 0, 1, 3);
     grid->setRowStretch(1, 1);
     grid->setRowStretch(2, 2);
-    resize(560, 560);
+    resize(560, 540);
 
     connect(add, &QPushButton::clicked, this, &CRecipeForm::addLine);
     connect(change, &QPushButton::clicked, this, &CRecipeForm::changeLine);
@@ -267,7 +267,7 @@ void CRecipeForm::deleteLine() {
 void CRecipeForm::showPhoto(const QByteArray& bytes) {
     const QPixmap picture = photos::fitted(bytes, kPhotoBox);
     if (picture.isNull())
-        m_photo->setText(QStringLiteral("нет"));
+        m_photo->setText(QStringLiteral("нет фотографии"));
     else
         m_photo->setPixmap(picture);
     m_dropPhoto->setEnabled(!picture.isNull() && m_mode != Delete);

@@ -245,7 +245,7 @@ TEST(PhotoEditor, APhotoChangedInTheEditorIsKeptOnlyWithTheRecipe) {
         EXPECT_EQ(shownWidth(form), 100);
         Prompts::setNextFileName(wide);
         click(form, "photoButton");
-        EXPECT_EQ(shownWidth(form), 160) << "the new photo, fitted to the thumbnail";
+        EXPECT_EQ(shownWidth(form), 128) << "the new photo, fitted to the thumbnail";
         click(form, "noButton");
     });
     EXPECT_EQ(photos::photoSize(t.db, soup), QSize(100, 50));
@@ -259,7 +259,7 @@ TEST(PhotoEditor, APhotoChangedInTheEditorIsKeptOnlyWithTheRecipe) {
     visit(CRecipeForm::Edit, soup, [&](QWidget* form) {
         Prompts::setNextFileName(t.dir() + "/нет.png");
         click(form, "photoButton");
-        EXPECT_EQ(shownWidth(form), 160);
+        EXPECT_EQ(shownWidth(form), 128);
         click(form, "dropPhotoButton");
         EXPECT_EQ(shownWidth(form), 0);
         EXPECT_FALSE(child<QPushButton>(form, "dropPhotoButton")->isEnabled());
