@@ -5,6 +5,8 @@
 // Peak memory: build/bin/ovelta-generate /tmp/L.db && build/bin/ovelta-bench --memory /tmp/L.db
 // Intake CPU per page: build/bin/ovelta-bench --intake-cpu ../shared/corpus/pages-ru ...
 // Export of one huge section: build/bin/ovelta-bench --export-one-section /tmp/XL.db
+// The kitchen's two questions against the pass over the lines, on a collection already made
+// (XL takes minutes to generate): build/bin/ovelta-bench --kitchen /tmp/XL.db
 
 #include "BenchFixture.h"
 #include "CollectionGenerator.h"
@@ -637,6 +639,57 @@ int startupTime(const QString& path) {
 
 } // namespace
 
+// Median milliseconds of nine runs of f.
+double medianMs(const std::function<void()>& f) {
+    std::vector<double> ms;
+    for (int i = 0; i < 9; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        f();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+int kitchenRatios(const QString& path) {
+    Database db;
+    db.open(path, Database::OpenMode::Existing);
+    const double floor = medianMs([&] {
+        Statement rows(db, SqlText("SELECT Recipe, Ingredient, Have FROM Ingredients"));
+        qint64 n = 0;
+        while (rows.step())
+            n += rows.int64(0) + rows.int64(2);
+        benchmark::DoNotOptimize(n);
+    });
+    size_t cook = 0, missing = 0;
+    const double cookMs = medianMs([&] {
+        NoProgress quiet;
+        cook = kitchen::whatToCook(db, quiet).size();
+    });
+    const double missingMs = medianMs([&] {
+        NoProgress quiet;
+        missing = kitchen::whatIsMissing(db, 3, quiet).size();
+    });
+    std::printf("lines scan floor %.1f ms; what to cook %.1f ms (%.2fx, %zu rows); "
+                "missing 3 %.1f ms (%.2fx, %zu rows)\n",
+                floor, cookMs, cookMs / floor, cook, missingMs, missingMs / floor, missing);
+    const qint64 usual = kitchen::parallelScanFrom;
+    kitchen::parallelScanFrom = std::numeric_limits<qint64>::max();
+    const double oneCook = medianMs([&] {
+        NoProgress quiet;
+        cook = kitchen::whatToCook(db, quiet).size();
+    });
+    const double oneMissing = medianMs([&] {
+        NoProgress quiet;
+        missing = kitchen::whatIsMissing(db, 3, quiet).size();
+    });
+    kitchen::parallelScanFrom = usual;
+    std::printf("in one thread: what to cook %.1f ms (%.2fx); missing 3 %.1f ms (%.2fx)\n", oneCook,
+                oneCook / floor, oneMissing, oneMissing / floor);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -657,6 +710,8 @@ int main(int argc, char** argv) {
             dirs << QString::fromLocal8Bit(argv[i]);
         return intakeCpu(dirs);
     }
+    if (argc == 3 && std::strcmp(argv[1], "--kitchen") == 0)
+        return kitchenRatios(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && std::strcmp(argv[1], "--startup") == 0)
         return startupTime(QString::fromLocal8Bit(argv[2]));
     if (argc >= 2 && std::strcmp(argv[1], "--xl") == 0) {

@@ -74,7 +74,10 @@ void Database::open(const QString& path, OpenMode mode) {
     close();
     if (mode == OpenMode::Create && QFileInfo::exists(path))
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("file already exists: %1").arg(path));
-    int flags = SQLITE_OPEN_READWRITE;
+    // A connection is only ever used by the thread that opened it (a second thread opens
+    // its own), so the engine's lock around every call on it guards nothing; on a pass
+    // over a million lines, taking it twice per column read is a fifth of the time.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (mode == OpenMode::Create)
         flags |= SQLITE_OPEN_CREATE;
     sqlite3* db = nullptr;
