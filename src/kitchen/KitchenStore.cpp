@@ -117,74 +117,134 @@ struct Tally {
 
 // The tally of every recipe, looked up by ID. Recipes are indexed by ID in a plain array:
 // a million lines cost a million array steps, several times less than a hash look-up each.
-// Only a file whose identifiers are far apart (edited by hand) needs the hash.
+// Only a file whose identifiers are far apart (edited by hand) needs the hash. What every
+// line touches (has lines, how many lack) is one byte a recipe: the pass streams the whole
+// file through the caches, and a tally of twenty bytes a recipe would be pushed out and
+// fetched again for nearly every line. The products lacking are kept apart, and only when
+// they are to be named.
 class Tallies {
 public:
-    explicit Tallies(Database& db) {
+    Tallies(Database& db, bool nameMissing) : m_named(nameMissing) {
         const SqlValue maxId = db.scalar("SELECT max(ID) FROM Recipes");
         m_top = std::holds_alternative<qint64>(maxId) ? std::get<qint64>(maxId) : 0;
         m_count = std::get<qint64>(db.scalar("SELECT count(*) FROM Recipes"));
         m_dense = m_top <= 8 * m_count + 4096;
-        if (m_dense) {
-            m_tally.resize(size_t(m_top) + 1);
-            return;
+        size_t places = size_t(m_top) + 1;
+        if (!m_dense) {
+            Statement ids(db, SqlText("SELECT ID FROM Recipes"));
+            while (ids.step())
+                m_index.emplace(ids.int64(0), m_index.size());
+            places = m_index.size();
         }
-        Statement ids(db, SqlText("SELECT ID FROM Recipes"));
-        while (ids.step())
-            m_index.emplace(ids.int64(0), m_index.size());
-        m_tally.resize(m_index.size());
+        m_state.resize(places);
+        if (m_named)
+            m_missing.resize(places);
     }
     qint64 recipeCount() const { return m_count; }
+
+    // Adds one line; the lines of a recipe must come in ID order. The product is read only
+    // when it is missing and still to be named: most lines need no third column.
+    template <class Product> void count(qint64 recipe, bool have, Product product, size_t limit) {
+        const size_t slot = slotOf(recipe);
+        if (slot == kNone)
+            return;
+        quint8& state = m_state[slot];
+        state |= kHasLines;
+        const size_t lacking = state & kCountMask;
+        if (have || lacking >= limit)
+            return;
+        if (!m_named) {
+            ++state;
+            return;
+        }
+        const int id = int(product());
+        auto& missing = m_missing[slot];
+        const auto end = missing.begin() + lacking;
+        if (std::find(missing.begin(), end, id) == end) {
+            missing[lacking] = id;
+            ++state;
+        }
+    }
+
+    // The later half's tallies joined to these, as one pass in ID order would make them
+    // (both made from the same collection).
+    void join(const Tallies& later, size_t limit) {
+        for (size_t i = 0; i < m_state.size(); ++i) {
+            const quint8 theirs = later.m_state[i];
+            m_state[i] |= theirs & kHasLines;
+            if (!m_named) {
+                const size_t sum = (m_state[i] & kCountMask) + (theirs & kCountMask);
+                m_state[i] = quint8((m_state[i] & kHasLines) | std::min(sum, limit));
+                continue;
+            }
+            for (size_t k = 0; k < (theirs & kCountMask); ++k) {
+                const size_t lacking = m_state[i] & kCountMask;
+                if (lacking >= limit)
+                    break;
+                auto& missing = m_missing[i];
+                const int id = later.m_missing[i][k];
+                if (std::find(missing.begin(), missing.begin() + lacking, id) ==
+                    missing.begin() + lacking) {
+                    missing[lacking] = id;
+                    ++m_state[i];
+                }
+            }
+        }
+    }
+
     // The recipes whose tally passes, in ID order; a recipe that is gone may be among them
     // (its lines outlived it) and is left out when the names are read.
-    template <class Passes> std::vector<std::pair<qint64, const Tally*>> select(Passes passes) {
-        std::vector<std::pair<qint64, const Tally*>> out;
+    template <class Passes> std::vector<std::pair<qint64, Tally>> select(Passes passes) const {
+        std::vector<std::pair<qint64, Tally>> out;
+        auto consider = [&](qint64 id, size_t slot) {
+            if (const Tally t = tallyAt(slot); passes(t))
+                out.emplace_back(id, t);
+        };
         if (m_dense) {
             for (qint64 id = 1; id <= m_top; ++id)
-                if (passes(m_tally[size_t(id)]))
-                    out.emplace_back(id, &m_tally[size_t(id)]);
+                consider(id, size_t(id));
             return out;
         }
-        for (const auto& [id, index] : m_index)
-            if (passes(m_tally[index]))
-                out.emplace_back(id, &m_tally[index]);
-        std::sort(out.begin(), out.end());
+        for (const auto& [id, slot] : m_index)
+            consider(id, slot);
+        std::sort(out.begin(), out.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
         return out;
     }
-    // Calls f with each tally and the other's for the same recipe (made from the same
-    // collection).
-    template <class F> void forEachWith(const Tallies& other, F f) {
-        for (size_t i = 0; i < m_tally.size(); ++i)
-            f(m_tally[i], other.m_tally[i]);
-    }
-    // Nothing for lines of no recipe, or of one that is gone.
-    Tally* find(qint64 recipe) {
-        if (m_dense)
-            return recipe > 0 && recipe <= m_top ? &m_tally[size_t(recipe)] : nullptr;
-        const auto it = m_index.find(recipe);
-        return it == m_index.end() ? nullptr : &m_tally[it->second];
+    // Nothing for a recipe the collection did not have.
+    std::optional<Tally> find(qint64 recipe) const {
+        const size_t slot = slotOf(recipe);
+        return slot == kNone ? std::nullopt : std::optional<Tally>(tallyAt(slot));
     }
 
 private:
+    static constexpr quint8 kHasLines = 0x80;
+    static constexpr quint8 kCountMask = 0x0F;
+    static constexpr size_t kNone = size_t(-1);
+
+    size_t slotOf(qint64 recipe) const {
+        if (m_dense)
+            return recipe > 0 && recipe <= m_top ? size_t(recipe) : kNone;
+        const auto it = m_index.find(recipe);
+        return it == m_index.end() ? kNone : it->second;
+    }
+    Tally tallyAt(size_t slot) const {
+        Tally t;
+        t.hasLines = (m_state[slot] & kHasLines) != 0;
+        t.count = quint8(m_state[slot] & kCountMask);
+        if (m_named)
+            t.missing = m_missing[slot];
+        return t;
+    }
+
+    bool m_named;
     qint64 m_top = 0;
     qint64 m_count = 0;
     bool m_dense = true;
-    std::vector<Tally> m_tally;
+    std::vector<quint8> m_state;
+    std::vector<std::array<int, kMaxMissing + 1>> m_missing;
     std::unordered_map<qint64, size_t> m_index;
 };
-
-// Adds one line to the tally; the lines of a recipe must come in ID order.
-inline void countLine(Tallies& tally, qint64 recipe, qint64 product, bool have, size_t limit) {
-    Tally* t = tally.find(recipe);
-    if (!t)
-        return;
-    t->hasLines = true;
-    if (have || t->count >= limit)
-        return;
-    const auto end = t->missing.begin() + t->count;
-    if (std::find(t->missing.begin(), end, int(product)) == end)
-        t->missing[t->count++] = int(product);
-}
 
 // Lines with IDs in [from, to], each counted, progress told every step lines from the
 // first (none when progress is null).
@@ -207,20 +267,9 @@ void scanLines(Database& db, Tallies& tally, int maxMissing, qint64 from, qint64
             untilStep = step;
             progress->setPosition((done += step) * scale);
         }
-        countLine(tally, lines.int64(0), lines.int64(1), lines.int64(2) != 0, limit);
+        tally.count(
+            lines.int64(0), lines.int64(2) != 0, [&lines] { return lines.int64(1); }, limit);
     }
-}
-
-// The later half's tally joined to the earlier's, as one pass in ID order would make it.
-void joinTallies(Tallies& into, const Tallies& later, size_t limit) {
-    into.forEachWith(later, [limit](Tally& a, const Tally& b) {
-        a.hasLines = a.hasLines || b.hasLines;
-        for (int i = 0; i < b.count && a.count < limit; ++i) {
-            const auto end = a.missing.begin() + a.count;
-            if (std::find(a.missing.begin(), end, b.missing[size_t(i)]) == end)
-                a.missing[a.count++] = b.missing[size_t(i)];
-        }
-    });
 }
 
 } // namespace
@@ -230,7 +279,7 @@ qint64 parallelScanFrom = 50000;
 namespace {
 
 Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
-    Tallies tally(db);
+    Tallies tally(db, maxMissing > 0);
     // The bar runs to the highest line number: learned from the index at once, where a
     // count would cost a pass of its own over a million lines. Deleted lines only make the
     // last stretch of the bar jump.
@@ -248,9 +297,6 @@ Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
         try {
             other.emplace();
             other->open(db.path(), Database::OpenMode::Existing);
-            // Page faults on one process's file mappings take turns: the second half reads
-            // through the engine's own cache instead, and the two run side by side.
-            other->exec("PRAGMA mmap_size=0");
         } catch (const DbError&) {
             other.reset();
         }
@@ -280,7 +326,7 @@ Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
     second.join();
     if (failed)
         std::rethrow_exception(failed);
-    joinTallies(tally, later, limit);
+    tally.join(later, limit);
     progress.setPosition(total);
     return tally;
 }
@@ -290,7 +336,7 @@ Tallies tallyLines(Database& db, int maxMissing, Progress& progress) {
 // several times faster than over the recipes themselves, which hold their methods.
 template <class Row, class Passes, class Make>
 std::vector<Row> withNames(Database& db, Tallies& tally, Passes passes, Make make) {
-    const std::vector<std::pair<qint64, const Tally*>> chosen = tally.select(passes);
+    const std::vector<std::pair<qint64, Tally>> chosen = tally.select(passes);
     std::vector<std::pair<qint64, Row>> out;
     out.reserve(chosen.size());
     if (qint64(chosen.size()) * 20 < tally.recipeCount()) {
@@ -305,8 +351,8 @@ std::vector<Row> withNames(Database& db, Tallies& tally, Passes passes, Make mak
         Statement names(db, SqlText("SELECT ID, Name FROM Recipes"));
         while (names.step()) {
             const qint64 id = names.int64(0);
-            if (const Tally* t = tally.find(id); t && passes(*t))
-                out.emplace_back(id, make(id, names.text(1), t));
+            if (const std::optional<Tally> t = tally.find(id); t && passes(*t))
+                out.emplace_back(id, make(id, names.text(1), *t));
         }
         std::sort(out.begin(), out.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -324,7 +370,7 @@ std::vector<Dish> whatToCook(Database& db, Progress& progress) {
     Tallies tally = tallyLines(db, 0, progress);
     std::vector<Dish> found = withNames<Dish>(
         db, tally, [](const Tally& t) { return t.hasLines && t.count == 0; },
-        [](qint64 id, const QString& name, const Tally*) {
+        [](qint64 id, const QString& name, const Tally&) {
             return Dish{int(id), name, 0};
         });
     // By name in the Russian order of the name search; recipes of one name stay in ID order.
@@ -338,17 +384,16 @@ std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& p
     struct Found {
         int recipe;
         QString name;
-        const Tally* tally;
+        Tally tally;
     };
     std::vector<Found> found = withNames<Found>(
         db, tally, [maxMissing](const Tally& t) { return t.hasLines && t.count <= maxMissing; },
-        [](qint64 id, const QString& name, const Tally* t) {
+        [](qint64 id, const QString& name, const Tally& t) {
             return Found{int(id), name, t};
         });
     sortRussian(found, [](const Found& f) { return f.name; });
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return a.tally->count < b.tally->count;
-    });
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Found& a, const Found& b) { return a.tally.count < b.tally.count; });
 
     // Each missing product's name and its place in the Russian order, made once: the same
     // few products are missing from thousands of recipes.
@@ -358,8 +403,8 @@ std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& p
     };
     std::unordered_map<int, std::optional<Named>> productNames;
     for (const Found& f : found)
-        for (int i = 0; i < f.tally->count; ++i)
-            productNames.emplace(f.tally->missing[size_t(i)], std::nullopt);
+        for (int i = 0; i < f.tally.count; ++i)
+            productNames.emplace(f.tally.missing[size_t(i)], std::nullopt);
     auto learn = [&productNames](qint64 id, const QString& name) {
         if (auto it = productNames.find(int(id)); it != productNames.end())
             it->second = Named{name, russianCollator().sortKey(name)};
@@ -385,8 +430,8 @@ std::vector<MissingDish> whatIsMissing(Database& db, int maxMissing, Progress& p
     out.reserve(found.size());
     for (const Found& f : found) {
         std::vector<std::pair<const Named*, int>> missing;
-        for (int i = 0; i < f.tally->count; ++i) {
-            const int product = f.tally->missing[size_t(i)];
+        for (int i = 0; i < f.tally.count; ++i) {
+            const int product = f.tally.missing[size_t(i)];
             const std::optional<Named>& named = productNames[product];
             missing.emplace_back(named ? &*named : &unnamed, product);
         }
