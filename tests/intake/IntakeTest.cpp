@@ -514,7 +514,12 @@ TEST(IntakeDialog, ShowsThePhotoFoundAndStoresItOnlyWhenTaken) {
         return int(number(t.db, "SELECT max(ID) FROM Recipes"));
     };
     const int taken = import(true, [](QWidget* dialog) {
-        EXPECT_EQ(child<QLabel>(dialog, "photo")->pixmap().width(), 120);
+        QLabel* photo = child<QLabel>(dialog, "photo");
+        EXPECT_EQ(photo->pixmap().width(), 120);
+        // Laid out beside the title, covering none of the fields.
+        for (const char* field : {"source", "title", "lines", "openButton"})
+            EXPECT_FALSE(photo->geometry().intersects(child<QWidget>(dialog, field)->geometry()))
+                << field;
         EXPECT_TRUE(child<QCheckBox>(dialog, "takePhoto")->isChecked());
     });
     EXPECT_EQ(photos::photoSize(t.db, taken), QSize(400, 200));
