@@ -181,49 +181,48 @@ bool isRecipeType(const QJsonValue& type) {
     return false;
 }
 
-// Every Recipe object in a JSON value: at its top, in arrays, under "@graph", and nested in
-// other objects ("mainEntity"), in document order.
-void collectRecipes(const QJsonValue& value, std::vector<QJsonObject>& out, int depth = 0) {
+// Every object in a JSON value, at its top, in arrays and nested in other objects, in
+// document order; visit returns false to keep out of an object's insides.
+template <class Visit> void eachObject(const QJsonValue& value, Visit visit, int depth = 0) {
     if (depth > 64)
         return;
     if (value.isArray()) {
         for (const QJsonValue& v : value.toArray())
-            collectRecipes(v, out, depth + 1);
+            eachObject(v, visit, depth + 1);
         return;
     }
     if (!value.isObject())
         return;
     const QJsonObject object = value.toObject();
-    if (isRecipeType(object.value(QLatin1String("@type")))) {
-        out.push_back(object);
+    if (!visit(object))
         return;
-    }
     for (auto it = object.begin(); it != object.end(); ++it)
         if (it->isArray() || it->isObject())
-            collectRecipes(*it, out, depth + 1);
+            eachObject(*it, visit, depth + 1);
+}
+
+// Every Recipe object in a JSON value: at its top, in arrays, under "@graph", and nested in
+// other objects ("mainEntity"), in document order.
+void collectRecipes(const QJsonValue& value, std::vector<QJsonObject>& out) {
+    eachObject(value, [&out](const QJsonObject& object) {
+        if (!isRecipeType(object.value(QLatin1String("@type"))))
+            return true;
+        out.push_back(object);
+        return false;
+    });
 }
 
 // Objects of a JSON-LD graph by their "@id": a recipe's image is often one of them, named
 // only by its id ({"@id": ".../#primaryimage"}).
 using IdIndex = QHash<QString, QJsonObject>;
 
-void indexIds(const QJsonValue& value, IdIndex& ids, int depth = 0) {
-    if (depth > 64)
-        return;
-    if (value.isArray()) {
-        for (const QJsonValue& v : value.toArray())
-            indexIds(v, ids, depth + 1);
-        return;
-    }
-    if (!value.isObject())
-        return;
-    const QJsonObject object = value.toObject();
-    const QString id = object.value(QLatin1String("@id")).toString();
-    if (!id.isEmpty() && object.size() > 1 && !ids.contains(id))
-        ids.insert(id, object);
-    for (auto it = object.begin(); it != object.end(); ++it)
-        if (it->isArray() || it->isObject())
-            indexIds(*it, ids, depth + 1);
+void indexIds(const QJsonValue& value, IdIndex& ids) {
+    eachObject(value, [&ids](const QJsonObject& object) {
+        const QString id = object.value(QLatin1String("@id")).toString();
+        if (!id.isEmpty() && object.size() > 1 && !ids.contains(id))
+            ids.insert(id, object);
+        return true;
+    });
 }
 
 // The addresses of a recipe's image, in the order given: strings, arrays of them,
@@ -657,11 +656,9 @@ void attachPhoto(ReadRecipe& r, const QFileInfo& recipeFile, bool json) {
     const QString base = recipeFile.completeBaseName();
     QStringList candidates;
     for (const QString& image : r.images) {
-        if (image.startsWith(QLatin1String("data:"), Qt::CaseInsensitive) ||
-            (json && !image.contains(QLatin1Char('.')))) {
-            r.photo = image.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)
-                          ? fromDataUrl(image)
-                          : fromBareBase64(image);
+        const bool dataUrl = image.startsWith(QLatin1String("data:"), Qt::CaseInsensitive);
+        if (dataUrl || (json && !image.contains(QLatin1Char('.')))) {
+            r.photo = dataUrl ? fromDataUrl(image) : fromBareBase64(image);
             if (!r.photo.isEmpty()) {
                 r.photoSource = recipeFile.fileName();
                 return;
