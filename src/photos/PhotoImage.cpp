@@ -7,6 +7,8 @@
 #include <QImageReader>
 #include <QImageWriter>
 
+#include <cstring>
+
 namespace photos {
 
 namespace {
@@ -37,6 +39,24 @@ bool jpegCutOff(const QByteArray& bytes) {
     return !tail.contains(QByteArrayLiteral("\xFF\xD9"));
 }
 
+// libpng sets aside a chunk's declared length before reading it: a few hundred bytes that
+// claim a 2 GB chunk cost that much memory before the reading fails. A PNG whose chunks do
+// not add up to the file, or that never reaches its end chunk, is damaged anyway.
+bool pngDamaged(const QByteArray& bytes) {
+    qsizetype at = 8; // signature
+    while (at + 12 <= bytes.size()) {
+        const auto* p = reinterpret_cast<const uchar*>(bytes.constData() + at);
+        const quint32 length =
+            quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3];
+        if (length > quint32(bytes.size() - at - 12))
+            return true;
+        if (std::memcmp(p + 4, "IEND", 4) == 0)
+            return false;
+        at += 12 + qsizetype(length);
+    }
+    return true;
+}
+
 // PNG only where it is needed: a picture with an alpha channel that nothing uses is a
 // photo like any other.
 bool anyTransparent(const QImage& image) {
@@ -53,6 +73,10 @@ bool anyTransparent(const QImage& image) {
 }
 
 } // namespace
+
+bool damaged(const QByteArray& bytes, const QByteArray& format) {
+    return (format == "jpeg" && jpegCutOff(bytes)) || (format == "png" && pngDamaged(bytes));
+}
 
 Photo normalise(const QByteArray& bytes, const QString& source) {
     if (bytes.size() > kMaxFileBytes)
@@ -74,7 +98,7 @@ Photo normalise(const QByteArray& bytes, const QString& source) {
                              .arg(source)
                              .arg(stored.width())
                              .arg(stored.height())};
-    if (format == "jpeg" && jpegCutOff(bytes))
+    if (damaged(bytes, format))
         throw PhotoError{notAPicture(source)};
     // JPEG scales while it decodes, several times faster than decoding the whole picture.
     if (stored.isValid() && std::max(stored.width(), stored.height()) > kLongestSide)

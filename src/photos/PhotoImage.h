@@ -30,6 +30,9 @@ struct PhotoError {
     QString message;
 };
 
+// Whether bytes of the given format (as QImageReader names it) are cut off or do not hold
+// together, found before any decoder sets memory aside for them.
+bool damaged(const QByteArray& bytes, const QByteArray& format);
 // The photo made of a picture's bytes; source names them in a message. Throws PhotoError
 // for what is not a picture, a damaged or cut-off one, and one too large.
 Photo normalise(const QByteArray& bytes, const QString& source);

@@ -123,6 +123,17 @@ TEST(PhotoImage, RefusesWhatIsNoPictureBeforeItCostsMemory) {
     const char crcBytes[4] = {char(crc >> 24), char(crc >> 16), char(crc >> 8), char(crc)};
     bomb.replace(29, 4, crcBytes, 4);
     EXPECT_EQ(refusal(bomb), "Изображение «снимок.jpg» слишком велико: 50000 × 50000 точек.");
+    // A chunk that claims two gigabytes in a file of a few hundred bytes: libpng would set
+    // the two gigabytes aside before finding out. A PNG cut off before its end chunk too.
+    const QByteArray png = picture(8, 8, "png");
+    QByteArray longChunk = png;
+    longChunk.insert(33, QByteArray("\x7F\xFF\xFF\x00tEXtKey\0value\0\0\0\0", 21));
+    EXPECT_TRUE(photos::damaged(longChunk, "png"));
+    EXPECT_TRUE(refusal(longChunk).contains("повреждён"));
+    EXPECT_TRUE(photos::damaged(png.left(png.size() - 12), "png"));
+    EXPECT_FALSE(photos::damaged(png, "png"));
+    EXPECT_TRUE(photos::damaged(jpeg.left(jpeg.size() / 2), "jpeg"));
+    EXPECT_FALSE(photos::damaged(jpeg, "jpeg"));
     EXPECT_TRUE(refusal(QByteArray(photos::kMaxFileBytes + 1, 'x')).contains("больше 50 МБ"));
     try {
         photos::readPhotoFile(QStringLiteral("/nonexistent/фото.jpg"));
