@@ -15,10 +15,62 @@ namespace search {
 
 namespace {
 
+// Folded names laid end to end, and where each begins: one search through all of them,
+// which at a hundred thousand names is several times faster than a search per name.
+class LaidOut {
+public:
+    template <class Items> void layOut(const Items& items) {
+        qsizetype total = 0;
+        for (const auto& item : items)
+            total += item.folded.size();
+        m_folded.clear();
+        m_folded.reserve(total);
+        m_starts.clear();
+        m_starts.reserve(items.size());
+        for (const auto& item : items) {
+            m_starts.push_back(m_folded.size());
+            m_folded += item.folded;
+        }
+    }
+
+    // The positions, in order, of the names that hold part.
+    std::vector<size_t> holding(const QString& part) const {
+        std::vector<size_t> out;
+        const QStringMatcher matcher(part);
+        const qsizetype length = part.size();
+        qsizetype from = 0;
+        while (true) {
+            const qsizetype at = matcher.indexIn(m_folded, from);
+            if (at < 0)
+                break;
+            // The name the match starts in; one that runs on into the next name is no match.
+            const size_t i =
+                size_t(std::upper_bound(m_starts.begin(), m_starts.end(), at) - m_starts.begin()) -
+                1;
+            const qsizetype end = i + 1 < m_starts.size() ? m_starts[i + 1] : m_folded.size();
+            if (at + length <= end) {
+                out.push_back(i);
+                from = end;
+            } else {
+                from = at + 1;
+            }
+        }
+        return out;
+    }
+
+private:
+    QString m_folded;
+    std::vector<qsizetype> m_starts;
+};
+
 // Every recipe name, folded for matching, in the order the results list shows them
 // (Russian, then ID). Built once on first use; this connection's own changes reach it
 // through a change list of the connection's own (temporary triggers, which never touch the
 // file), and a change by another connection builds it anew.
+//
+// The collation keys and the sort are most of what a new name costs, so the names of a
+// large import wait unsorted until the window catches up after the command: a keystroke
+// before that keys and sorts only those of them it finds.
 class NameIndex {
 public:
     void sync(Database& db) {
@@ -75,7 +127,18 @@ public:
 
     bool built() const { return m_serial != 0 || m_dataVersion != -1; }
 
-    template <class Matches> std::vector<Found> select(Matches matches) const {
+    // The waiting names sorted in: after a command, while the user is not typing.
+    void settle() {
+        if (m_waiting.empty())
+            return;
+        m_entries = merged(std::move(m_entries), sortedEntries(m_waiting));
+        m_waiting.clear();
+        m_laidWaiting.layOut(m_waiting);
+        m_laid.layOut(m_entries);
+    }
+
+    template <class Matches> std::vector<Found> select(Matches matches) {
+        settle();
         std::vector<Found> out;
         for (const Entry& e : m_entries)
             if (matches(e.name))
@@ -83,33 +146,40 @@ public:
         return out;
     }
 
-    // The names whose folded form holds part: one search through all of them laid end to
-    // end, which at a hundred thousand names is several times faster than a search per name.
     std::vector<Found> containing(const QString& part) const {
         std::vector<Found> out;
-        const QStringMatcher matcher(part);
-        const qsizetype length = part.size();
-        qsizetype from = 0;
-        while (true) {
-            const qsizetype at = matcher.indexIn(m_folded, from);
-            if (at < 0)
-                break;
-            // The name the match starts in; one that runs on into the next name is no match.
-            const size_t i =
-                size_t(std::upper_bound(m_starts.begin(), m_starts.end(), at) - m_starts.begin()) -
-                1;
-            const qsizetype end = i + 1 < m_starts.size() ? m_starts[i + 1] : m_folded.size();
-            if (at + length <= end) {
+        const std::vector<size_t> sorted = m_laid.holding(part);
+        if (m_waiting.empty()) {
+            out.reserve(sorted.size());
+            for (size_t i : sorted)
                 out.push_back({m_entries[i].name, m_entries[i].id});
-                from = end;
+            return out;
+        }
+        std::vector<Waiting> waiting;
+        for (size_t i : m_laidWaiting.holding(part))
+            waiting.push_back(m_waiting[i]);
+        const std::vector<Entry> keyed = sortedEntries(waiting);
+        out.reserve(sorted.size() + keyed.size());
+        auto a = sorted.begin();
+        auto b = keyed.begin();
+        while (a != sorted.end() || b != keyed.end()) {
+            if (b == keyed.end() || (a != sorted.end() && !before(*b, m_entries[*a]))) {
+                out.push_back({m_entries[*a].name, m_entries[*a].id});
+                ++a;
             } else {
-                from = at + 1;
+                out.push_back({b->name, b->id});
+                ++b;
             }
         }
         return out;
     }
 
 private:
+    struct Waiting {
+        qint64 id;
+        QString name;
+        QString folded;
+    };
     struct Entry {
         int id;
         QString name;
@@ -121,34 +191,27 @@ private:
         return c != 0 ? c < 0 : a.id < b.id;
     }
 
-    // Changes of any size in time linear in the list: the changed entries go in one pass,
-    // the new names are sorted alone and merged in; one by one, each would move half the
-    // list, and a large import would freeze the first keystroke.
+    // Changes of any size in time linear in the list: the changed entries go in one pass and
+    // the new names wait apart; one by one, each would move half the list, and a large
+    // import would freeze the first keystroke.
     void applyChanges(const std::vector<qint64>& changed,
                       const std::vector<std::pair<qint64, QString>>& named) {
         std::vector<qint64> gone = changed;
         std::sort(gone.begin(), gone.end());
-        auto isGone = [&gone](const Entry& e) {
+        auto isGone = [&gone](const auto& e) {
             return std::binary_search(gone.begin(), gone.end(), qint64(e.id));
         };
-        m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), isGone),
-                        m_entries.end());
-        m_entries = merged(std::move(m_entries), sortedEntries(named));
-        layOut();
-    }
-
-    void layOut() {
-        qsizetype total = 0;
-        for (const Entry& e : m_entries)
-            total += e.folded.size();
-        m_folded.clear();
-        m_folded.reserve(total);
-        m_starts.clear();
-        m_starts.reserve(m_entries.size());
-        for (const Entry& e : m_entries) {
-            m_starts.push_back(m_folded.size());
-            m_folded += e.folded;
+        const auto kept = std::remove_if(m_entries.begin(), m_entries.end(), isGone);
+        if (kept != m_entries.end()) {
+            m_entries.erase(kept, m_entries.end());
+            m_laid.layOut(m_entries);
         }
+        m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(), isGone),
+                        m_waiting.end());
+        m_waiting.reserve(m_waiting.size() + named.size());
+        for (const auto& [id, name] : named)
+            m_waiting.push_back({id, name, searchFolded(name)});
+        m_laidWaiting.layOut(m_waiting);
     }
 
     static std::vector<Entry> merged(std::vector<Entry> a, std::vector<Entry> b) {
@@ -160,26 +223,25 @@ private:
         return out;
     }
 
-    // Folding, the collation key and the sort are most of the cost of a name; a large batch
-    // shares them with a second thread, which keeps a collator of its own.
-    static std::vector<Entry> sortedEntries(const std::vector<std::pair<qint64, QString>>& named) {
-        auto make = [&named](size_t from, size_t to, const QCollator& collator) {
+    // The collation key and the sort are most of the cost of a name; a large batch shares
+    // them with a second thread, which keeps a collator of its own.
+    static std::vector<Entry> sortedEntries(const std::vector<Waiting>& names) {
+        auto make = [&names](size_t from, size_t to, const QCollator& collator) {
             std::vector<Entry> out;
             out.reserve(to - from);
             for (size_t i = from; i < to; ++i) {
-                const QString& name = named[i].second;
-                out.push_back(
-                    {int(named[i].first), name, searchFolded(name), collator.sortKey(name)});
+                const Waiting& w = names[i];
+                out.push_back({int(w.id), w.name, w.folded, collator.sortKey(w.name)});
             }
             std::sort(out.begin(), out.end(), before);
             return out;
         };
         constexpr size_t kWorthAThread = 4096;
-        if (named.size() < kWorthAThread)
-            return make(0, named.size(), russianCollator());
-        const size_t half = named.size() / 2;
+        if (names.size() < kWorthAThread)
+            return make(0, names.size(), russianCollator());
+        const size_t half = names.size() / 2;
         std::vector<Entry> second;
-        std::thread other([&] { second = make(half, named.size(), newRussianCollator()); });
+        std::thread other([&] { second = make(half, names.size(), newRussianCollator()); });
         std::vector<Entry> first = make(0, half, russianCollator());
         other.join();
         return merged(std::move(first), std::move(second));
@@ -187,6 +249,8 @@ private:
 
     void build(Database& db) {
         db.execScript(R"sql(
+-- A large import's names fit in the temporary cache instead of spilling to a file.
+PRAGMA temp.cache_size=-65536;
 CREATE TEMP TABLE IF NOT EXISTS RecipeNameChanges (ID INTEGER PRIMARY KEY, Name TEXT);
 CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameAdded AFTER INSERT ON main.Recipes BEGIN
     INSERT OR REPLACE INTO RecipeNameChanges VALUES (NEW.ID, NEW.Name);
@@ -200,22 +264,26 @@ CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameDeleted AFTER DELETE ON main.Recipes
 END;
 DELETE FROM RecipeNameChanges;
 )sql");
-        m_entries.clear();
         m_readInTransaction.clear();
-        std::vector<std::pair<qint64, QString>> named;
+        m_waiting.clear();
+        m_laidWaiting.layOut(m_waiting);
+        std::vector<Waiting> names;
         Statement rows(db, SqlText("SELECT ID, Name FROM Recipes"));
-        while (rows.step())
-            named.emplace_back(rows.int64(0), rows.text(1));
-        m_entries = sortedEntries(named);
-        layOut();
+        while (rows.step()) {
+            const QString name = rows.text(1);
+            names.push_back({rows.int64(0), name, searchFolded(name)});
+        }
+        m_entries = sortedEntries(names);
+        m_laid.layOut(m_entries);
     }
 
     quint64 m_serial = 0;
     qint64 m_dataVersion = -1;
     std::vector<Entry> m_entries;
-    // Every folded name in the order of the entries, and where each begins.
-    QString m_folded;
-    std::vector<qsizetype> m_starts;
+    LaidOut m_laid;
+    // New names not yet sorted in, in the order they came.
+    std::vector<Waiting> m_waiting;
+    LaidOut m_laidWaiting;
     std::set<qint64> m_readInTransaction;
 };
 
@@ -256,8 +324,10 @@ std::vector<Found> findByNameAsTyped(Database& db, const QString& text) {
 }
 
 void catchUpNames(Database& db) {
-    if (sharedIndex().built())
+    if (sharedIndex().built()) {
         sharedIndex().sync(db);
+        sharedIndex().settle();
+    }
 }
 
 std::vector<Found> findByProduct(Database& db, int productId) {

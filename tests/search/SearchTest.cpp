@@ -209,6 +209,17 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
     for (const search::Found& f : search::findByNameAsTyped(t.db, "каша"))
         ids.push_back(f.recipe);
     EXPECT_EQ(ids, (std::vector<int>{first, second}));
+    // Names added since the last catch-up wait unsorted; a keystroke still lists them in one
+    // order with the rest, and follows their deletion; the catch-up changes nothing seen.
+    search::catchUpNames(t.db);
+    for (const char* n : {"Тыквенный суп", "Борщ и суп", "Ягодный суп"})
+        t.addRecipe(QString::fromUtf8(n));
+    t.db.exec("DELETE FROM Recipes WHERE Name='Ягодный суп'");
+    const QStringList soups{"Борщ и суп", "Суп гороховый", "Суп-лапша", "Тыквенный суп"};
+    EXPECT_EQ(typed("суп"), soups);
+    search::catchUpNames(t.db);
+    EXPECT_EQ(typed("суп"), soups);
+    EXPECT_EQ(namesOf(search::findByName(t.db, "%суп")), soups);
 }
 
 TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
