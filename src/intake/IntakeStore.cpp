@@ -49,6 +49,12 @@ int Matcher::productFor(const QString& name) const {
     return only;
 }
 
+void Matcher::learn(const Made& made) {
+    for (const auto& [id, name] : made.products)
+        m_products.push_back({id, name, stemKeys(name)});
+    m_units.insert(m_units.end(), made.units.begin(), made.units.end());
+}
+
 QStringList Matcher::productNames() const {
     QStringList names;
     for (const Product& p : m_products)
@@ -141,7 +147,7 @@ QStringList methodWithNotes(const QStringList& method, const std::vector<Matched
 
 int storeRecipe(Database& db, int section, const QString& title,
                 const std::vector<MatchedLine>& lines, const QStringList& method,
-                const photos::Photo* photo) {
+                const photos::Photo* photo, Made* made) {
     const QString text = method.join(QStringLiteral("\r\n"));
     if (text.size() > kMaxMethod)
         throw IntakeError(QStringLiteral("Описание рецепта слишком длинное: %1 знаков, а "
@@ -151,11 +157,17 @@ int storeRecipe(Database& db, int section, const QString& title,
     Transaction tx(db);
     // New names are told apart by their words' stems, in any order: "Сыр твёрдый" and
     // "Твёрдого сыра" in one recipe make one product.
-    std::map<QString, int> made[2];
+    std::map<QString, int> fresh[2];
     auto entry = [&](recipes::Dictionary which, const QString& key, const QString& name) {
-        std::map<QString, int>& known = made[which == recipes::Dictionary::Products ? 0 : 1];
+        std::map<QString, int>& known = fresh[which == recipes::Dictionary::Products ? 0 : 1];
         const auto it = known.find(key);
-        return it != known.end() ? it->second : known[key] = recipes::createEntry(db, which, name);
+        if (it != known.end())
+            return it->second;
+        const int id = known[key] = recipes::createEntry(db, which, name);
+        if (made)
+            (which == recipes::Dictionary::Products ? made->products : made->units)
+                .emplace_back(id, name);
+        return id;
     };
     std::vector<std::tuple<int, float, int>> rows;
     for (const MatchedLine& l : lines) {

@@ -30,6 +30,12 @@ inline constexpr int kMaxMethod = 65535;
 // A name cut to the limit at a word's end; unchanged when it fits.
 QString cutAtWord(const QString& text, int limit);
 
+// The products and units that storing a recipe made, by ID and name.
+struct Made {
+    std::vector<std::pair<int, QString>> products;
+    std::vector<std::pair<int, QString>> units;
+};
+
 // Matches against the dictionaries as they stand when it is made.
 class Matcher {
 public:
@@ -51,6 +57,9 @@ public:
     void setMayWaitForDictionary(bool may) { m_mayWait = may; }
     // Every product's name, for completing a typed one.
     QStringList productNames() const;
+    // Products and units stored since the matcher was made, so that later recipes of the
+    // same batch find them instead of making them again.
+    void learn(const Made& made);
 
 private:
     struct Product {
@@ -71,9 +80,10 @@ QStringList methodWithNotes(const QStringList& method, const std::vector<Matched
 // name met twice, in any form or order, makes one), then the recipe with exactly these
 // lines, each marked available as the kitchen's lists say. Names past the limit are cut at
 // a word; a method past its limit is refused with IntakeError. The photo, when given, is
-// stored in the same transaction. Returns the new recipe's ID.
+// stored in the same transaction. Returns the new recipe's ID; what it made new goes to made
+// when given.
 int storeRecipe(Database& db, int section, const QString& title,
                 const std::vector<MatchedLine>& lines, const QStringList& method,
-                const photos::Photo* photo = nullptr);
+                const photos::Photo* photo = nullptr, Made* made = nullptr);
 
 } // namespace intake

@@ -693,6 +693,49 @@ void attachPhoto(ReadRecipe& r, const QFileInfo& recipeFile, bool json) {
 
 } // namespace
 
+namespace {
+
+// Pages saved on Russian systems may be in code page 1251: as UTF-8 they would read as
+// "����". Bytes that are not UTF-8 are read as 1251 and handed on as UTF-8.
+QByteArray asUtf8(const QByteArray& bytes) {
+    QByteArray utf8 = bytes;
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        utf8.remove(0, 3);
+    if (!QByteArrayView(utf8).isValidUtf8())
+        utf8 = QString(QStringDecoder("windows-1251").decode(utf8)).toUtf8();
+    return utf8;
+}
+
+enum class Kind { Json, Page, Text };
+
+Kind kindOf(const QByteArray& utf8, const QString& suffix) {
+    const QByteArray head = utf8.left(512).trimmed().toLower();
+    const bool markup = head.startsWith("<!doctype") || head.startsWith("<html") ||
+                        head.startsWith("<!--") || head.startsWith("<head") ||
+                        head.startsWith("<meta") || head.startsWith("<?xml");
+    if (suffix == QLatin1String("json") ||
+        (suffix != QLatin1String("txt") && (head.startsWith('{') || head.startsWith('['))))
+        return Kind::Json;
+    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm") || markup)
+        return Kind::Page;
+    return Kind::Text;
+}
+
+} // namespace
+
+ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName) {
+    const QByteArray utf8 = asUtf8(bytes);
+    switch (kindOf(utf8, QFileInfo(fileName).suffix().toLower())) {
+    case Kind::Json:
+        return readJson(utf8);
+    case Kind::Page:
+        return readHtml(utf8);
+    case Kind::Text:
+        break;
+    }
+    return readText(QString::fromUtf8(utf8));
+}
+
 ReadRecipe readFile(const QString& path) {
     const QFileInfo info(path);
     const QString name = info.fileName();
@@ -712,32 +755,16 @@ ReadRecipe readFile(const QString& path) {
     const QByteArray bytes = file.read(kMaxIntakeBytes + 1);
     if (bytes.size() > kMaxIntakeBytes)
         throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
-    const QString suffix = info.suffix().toLower();
-    // Pages saved on Russian systems may be in code page 1251: as UTF-8 they would read as
-    // "����". Bytes that are not UTF-8 are read as 1251 and handed on as UTF-8.
-    QByteArray utf8 = bytes;
-    if (utf8.startsWith("\xEF\xBB\xBF"))
-        utf8.remove(0, 3);
-    if (!QByteArrayView(utf8).isValidUtf8())
-        utf8 = QString(QStringDecoder("windows-1251").decode(utf8)).toUtf8();
-    QByteArray head = utf8.left(512).trimmed().toLower();
-    const bool markup = head.startsWith("<!doctype") || head.startsWith("<html") ||
-                        head.startsWith("<!--") || head.startsWith("<head") ||
-                        head.startsWith("<meta") || head.startsWith("<?xml");
-    const bool json =
-        suffix == QLatin1String("json") ||
-        (suffix != QLatin1String("txt") && (head.startsWith('{') || head.startsWith('[')));
+    const Kind kind = kindOf(asUtf8(bytes), info.suffix().toLower());
     ReadRecipe r;
     try {
-        if (json)
-            r = readJson(utf8);
-        else if (suffix == QLatin1String("html") || suffix == QLatin1String("htm") || markup)
-            r = readHtml(utf8);
-        else
-            return readText(QString::fromUtf8(utf8));
+        r = readBytes(bytes, name);
     } catch (const IntakeError& e) {
         throw cannot(e.message());
     }
+    if (kind == Kind::Text)
+        return r;
+    const bool json = kind == Kind::Json;
     attachPhoto(r, info, json);
     return r;
 }

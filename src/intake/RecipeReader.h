@@ -41,6 +41,9 @@ ReadRecipe readText(const QString& text);
 // photo comes along when the file holds it (data: or base64) or it was saved beside it: a
 // page saved whole keeps its pictures in NAME_files, a JSON file may have NAME.jpg.
 ReadRecipe readFile(const QString& path);
+// The same for a file's bytes already read (from an archive): no photo is looked for.
+// fileName gives the extension and names the file in messages.
+ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName);
 
 // Text of a string that may hold HTML tags and entities, as a reader sees it.
 QString plainText(const QString& html);

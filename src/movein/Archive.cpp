@@ -1,0 +1,180 @@
+#include "Archive.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <archive.h>
+#include <archive_entry.h>
+#include <memory>
+
+namespace movein {
+
+namespace {
+
+using ArchivePtr = std::unique_ptr<archive, decltype(&archive_read_free)>;
+
+QString megabytes(qint64 bytes) {
+    return QString::number(bytes >> 20);
+}
+
+ArchivePtr openReader(bool raw) {
+    ArchivePtr a(archive_read_new(), &archive_read_free);
+    if (!a)
+        throw MoveInError(QStringLiteral("Не хватает памяти, чтобы открыть архив."));
+    archive_read_support_filter_all(a.get());
+    if (raw) {
+        archive_read_support_format_raw(a.get());
+    } else {
+        archive_read_support_format_zip(a.get());
+        archive_read_support_format_tar(a.get());
+        archive_read_support_format_gnutar(a.get());
+    }
+    return a;
+}
+
+// Walks an opened archive. name is the archive's own, for messages.
+void walk(archive* a, const QString& name, const Wanted& wanted, const Take& take,
+          const Limits& limits) {
+    auto damaged = [&] {
+        const char* why = archive_error_string(a);
+        return MoveInError(QStringLiteral("Архив «%1» повреждён или не читается: %2")
+                               .arg(name, why ? QString::fromLocal8Bit(why)
+                                              : QStringLiteral("неизвестная ошибка")));
+    };
+    qint64 entries = 0;
+    qint64 total = 0;
+    archive_entry* entry = nullptr;
+    while (true) {
+        const int rc = archive_read_next_header(a, &entry);
+        if (rc == ARCHIVE_EOF)
+            break;
+        if (rc < ARCHIVE_WARN)
+            throw damaged();
+        if (++entries > limits.entries)
+            throw LimitPassed(QStringLiteral("В архиве «%1» больше %2 файлов.")
+                                  .arg(name)
+                                  .arg(limits.entries));
+        if (archive_entry_filetype(entry) != AE_IFREG)
+            continue;
+        const char* utf8 = archive_entry_pathname_utf8(entry);
+        const char* plain = archive_entry_pathname(entry);
+        const QString entryName = utf8 ? QString::fromUtf8(utf8)
+                                       : QString::fromLocal8Bit(plain ? plain : "");
+        if (!wanted(entryName))
+            continue;
+        QByteArray bytes;
+        char chunk[64 * 1024];
+        while (true) {
+            const la_ssize_t got = archive_read_data(a, chunk, sizeof chunk);
+            if (got < 0)
+                throw damaged();
+            if (got == 0)
+                break;
+            total += got;
+            if (bytes.size() + got > limits.entryBytes)
+                throw LimitPassed(QStringLiteral("Файл «%1» в архиве «%2» больше %3 МБ.")
+                                      .arg(entryName, name, megabytes(limits.entryBytes)));
+            if (total > limits.totalBytes)
+                throw LimitPassed(QStringLiteral("Архив «%1» распаковывается больше чем в %2 МБ.")
+                                      .arg(name, megabytes(limits.totalBytes)));
+            const qint64 packed = archive_filter_bytes(a, -1);
+            if (total > limits.ratioFrom && packed > 0 && total / packed > limits.ratio)
+                throw LimitPassed(QStringLiteral("Архив «%1» сжат в %2 раз: это не коллекция "
+                                                 "рецептов, а ловушка («зип-бомба»).")
+                                      .arg(name)
+                                      .arg(total / packed));
+            bytes.append(chunk, qsizetype(got));
+        }
+        take(entryName, bytes);
+    }
+}
+
+} // namespace
+
+bool looksLikeArchive(const QByteArray& head) {
+    return head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06") ||
+           head.startsWith("\x1F\x8B") || (head.size() > 262 && head.mid(257, 5) == "ustar");
+}
+
+void readArchive(const QString& path, const Wanted& wanted, const Take& take,
+                 const Limits& limits) {
+    const QString name = QFileInfo(path).fileName();
+    ArchivePtr a = openReader(false);
+    if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), 64 * 1024) !=
+        ARCHIVE_OK) {
+        const char* why = archive_error_string(a.get());
+        throw MoveInError(QStringLiteral("Не могу открыть архив «%1»: %2")
+                              .arg(name, why ? QString::fromLocal8Bit(why)
+                                             : QStringLiteral("это не архив")));
+    }
+    walk(a.get(), name, wanted, take, limits);
+}
+
+void readArchive(const QByteArray& bytes, const QString& name, const Wanted& wanted,
+                 const Take& take, const Limits& limits) {
+    ArchivePtr a = openReader(false);
+    if (archive_read_open_memory(a.get(), bytes.constData(), size_t(bytes.size())) != ARCHIVE_OK)
+        throw MoveInError(QStringLiteral("«%1» — не архив или архив повреждён.").arg(name));
+    walk(a.get(), name, wanted, take, limits);
+}
+
+void readFolder(const QString& path, const Wanted& wanted, const Take& take,
+                const Limits& limits) {
+    const QDir root(path);
+    qint64 entries = 0;
+    qint64 total = 0;
+    // Sorted, so that a folder reads the same on every file system.
+    QStringList files;
+    QDirIterator it(path, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        files << it.next();
+        if (++entries > limits.entries)
+            throw LimitPassed(QStringLiteral("В папке «%1» больше %2 файлов.")
+                                  .arg(root.dirName())
+                                  .arg(limits.entries));
+    }
+    files.sort();
+    for (const QString& file : files) {
+        const QString name = root.relativeFilePath(file);
+        if (!wanted(name))
+            continue;
+        QFile f(file);
+        if (f.size() > limits.entryBytes)
+            throw LimitPassed(QStringLiteral("Файл «%1» больше %2 МБ.")
+                                  .arg(name, megabytes(limits.entryBytes)));
+        if (!f.open(QIODevice::ReadOnly))
+            throw MoveInError(
+                QStringLiteral("Не могу прочитать файл «%1»: %2").arg(name, f.errorString()));
+        const QByteArray bytes = f.read(limits.entryBytes + 1);
+        total += bytes.size();
+        if (bytes.size() > limits.entryBytes || total > limits.totalBytes)
+            throw LimitPassed(QStringLiteral("Файлы папки «%1» больше %2 МБ.")
+                                  .arg(root.dirName(), megabytes(limits.totalBytes)));
+        take(name, bytes);
+    }
+}
+
+QByteArray gunzip(const QByteArray& bytes, qint64 limit) {
+    ArchivePtr a = openReader(true);
+    archive_entry* entry = nullptr;
+    if (archive_read_open_memory(a.get(), bytes.constData(), size_t(bytes.size())) != ARCHIVE_OK ||
+        archive_read_next_header(a.get(), &entry) != ARCHIVE_OK)
+        throw MoveInError(QStringLiteral("сжатые данные повреждены"));
+    QByteArray out;
+    char chunk[64 * 1024];
+    while (true) {
+        const la_ssize_t got = archive_read_data(a.get(), chunk, sizeof chunk);
+        if (got < 0)
+            throw MoveInError(QStringLiteral("сжатые данные повреждены"));
+        if (got == 0)
+            break;
+        if (out.size() + got > limit)
+            throw LimitPassed(QStringLiteral("распакованный файл больше %1 МБ").arg(megabytes(limit)));
+        out.append(chunk, qsizetype(got));
+    }
+    return out;
+}
+
+} // namespace movein

@@ -1,0 +1,275 @@
+// Whole collections from other programs: each source's own layout, written here by hand in
+// the shape its exports have, and archives that try to do harm.
+
+#include "data/Database.h"
+#include "movein/MoveInStore.h"
+#include "support/TestDb.h"
+#include "ui/Progress.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <archive.h>
+#include <archive_entry.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Files = std::vector<std::pair<QString, QByteArray>>;
+
+// An archive written by libarchive itself: zip, or one gzip stream with raw.
+QByteArray archiveOf(const Files& files, bool zip = true) {
+    archive* a = archive_write_new();
+    if (zip) {
+        archive_write_set_format_zip(a);
+    } else {
+        archive_write_set_format_raw(a);
+        archive_write_add_filter_gzip(a);
+    }
+    std::vector<char> buffer(64 << 20);
+    size_t used = 0;
+    archive_write_open_memory(a, buffer.data(), buffer.size(), &used);
+    for (const auto& [name, bytes] : files) {
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname_utf8(e, name.toUtf8().constData());
+        archive_entry_set_size(e, bytes.size());
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_perm(e, 0644);
+        archive_write_header(a, e);
+        archive_write_data(a, bytes.constData(), size_t(bytes.size()));
+        archive_entry_free(e);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+    return QByteArray(buffer.data(), qsizetype(used));
+}
+
+QByteArray gzipped(const QByteArray& bytes) {
+    return archiveOf({{"x", bytes}}, false);
+}
+
+QByteArray jpeg(QColor colour = Qt::red) {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpg");
+    return out;
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
+// Every recipe as "Раздел/Подраздел: Название [продукт количество единица; ...] +фото".
+QString contents(Database& db) {
+    return textOf(db, R"sql(
+SELECT group_concat(line, char(10)) FROM (
+  SELECT coalesce((SELECT p.Name || '/' FROM Catalog c JOIN Catalog p ON p.ID = c.Parent
+                   WHERE c.ID = r.Catalog), '')
+      || coalesce((SELECT Name FROM Catalog WHERE ID = r.Catalog), '') || ': ' || r.Name
+      || ' [' || coalesce((SELECT group_concat(x, '; ') FROM (
+            SELECT i.Name || ' ' || l.Quantity || coalesce(' ' || u.Name, '') AS x
+            FROM Ingredients l JOIN Ingredient i ON i.ID = l.Ingredient
+            LEFT JOIN Units u ON u.ID = l.Unit WHERE l.Recipe = r.ID ORDER BY l.ID)), '') || ']'
+      || CASE WHEN EXISTS (SELECT 1 FROM RecipePhotos f WHERE f.Recipe = r.ID)
+              THEN ' +фото' ELSE '' END AS line
+  FROM Recipes r ORDER BY r.ID)
+)sql");
+}
+
+movein::Summary import(TestDb& t, const QString& path, int parent = 0) {
+    NoProgress quiet;
+    return movein::importCollection(t.db, path, parent, quiet);
+}
+
+QString refusal(TestDb& t, const QString& path, const std::function<bool()>& cancelled = {}) {
+    NoProgress quiet;
+    try {
+        movein::importCollection(t.db, path, 0, quiet, cancelled);
+    } catch (const movein::MoveInError& e) {
+        return e.message();
+    }
+    return QStringLiteral("(imported)");
+}
+
+const QByteArray kPaprikaSoup = R"({"name": "Борщ\n", "ingredients": "200 г свёклы\n1 л воды\n\nсоль по вкусу",
+ "directions": "Сварить.\nПодать.", "categories": ["Супы", "Обеды"], "photo_data": "PHOTO"})";
+const QByteArray kPaprikaPie = R"({"name": " Пирог", "ingredients": "Свёкла — 1 шт\n300 г муки",
+ "directions": "Испечь.", "categories": []})";
+
+} // namespace
+
+TEST(MoveIn, PaprikaArchiveWithPhotosCategoriesAndMacClutter) {
+    TestDb t;
+    const QByteArray soup = QByteArray(kPaprikaSoup).replace("PHOTO", jpeg().toBase64());
+    const QString path = t.dir() + QStringLiteral("/Мои рецепты.paprikarecipes");
+    write(path, archiveOf({{"Борщ.paprikarecipe", gzipped(soup)},
+                           {"__MACOSX/._Борщ.paprikarecipe", "junk"},
+                           {".DS_Store", "junk"},
+                           {"Пирог.paprikarecipe", gzipped(kPaprikaPie)}}));
+    const movein::Summary s = import(t, path);
+    EXPECT_EQ(contents(t.db),
+              "Paprika — Мои рецепты/Супы: Борщ [Свёкла 200.0 г; Вода 1.0 л; Соль 0.0 по вкусу] "
+              "+фото\nPaprika — Мои рецепты: Пирог [Свёкла 1.0 шт; Мука 300.0 г]");
+    // The beet of both recipes is one product, made by the first.
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredient WHERE Name = 'Свёкла'"), 1);
+    EXPECT_EQ(movein::summaryText(s), "Раздел «Paprika — Мои рецепты»\nРецептов: 2\n"
+                                      "Новых продуктов: 4\nНовых единиц измерения: 4\n"
+                                      "Фотографий: 1");
+    // A single recipe file, gzip or not.
+    const QString one = t.dir() + QStringLiteral("/Пирог.paprikarecipe");
+    write(one, kPaprikaPie);
+    EXPECT_EQ(import(t, one).recipes, 1);
+}
+
+TEST(MoveIn, NextcloudFolderOrZipMealieAndTandoorExports) {
+    TestDb t;
+    // Nextcloud Cookbook: a folder a recipe, schema.org JSON, full.jpg beside thumbnails.
+    const QByteArray nextcloud = R"({"@context": "http://schema.org", "@type": "Recipe",
+        "name": "Сырники", "recipeCategory": "Завтраки",
+        "recipeIngredient": ["500 г творога", "2 яйца"],
+        "recipeInstructions": [{"@type": "HowToStep", "text": "Смешать и обжарить."}]})";
+    const QString cloud = t.dir() + QStringLiteral("/Recipes");
+    write(cloud + "/Сырники/recipe.json", nextcloud);
+    write(cloud + "/Сырники/thumb.jpg", "not even a picture");
+    write(cloud + "/Сырники/full.jpg", jpeg());
+    movein::Summary s = import(t, cloud);
+    EXPECT_EQ(s.sectionName, "Nextcloud Cookbook — Recipes");
+    EXPECT_EQ(contents(t.db), "Nextcloud Cookbook — Recipes/Завтраки: Сырники [Творог 500.0 г; "
+                              "Яйцо 2.0 шт] +фото");
+    const QString zipped = t.dir() + "/nextcloud.zip";
+    write(zipped, archiveOf({{"Сырники/recipe.json", nextcloud}, {"Сырники/full.jpg", jpeg()}}));
+    EXPECT_EQ(import(t, zipped).photos, 1);
+
+    // Mealie: a folder a recipe with its images; lines split into food, unit and quantity in
+    // new exports, whole in "note" in old ones.
+    TestDb m;
+    const QByteArray mealie = R"({"name": "Оладьи", "slug": "oladi",
+        "recipeCategory": [{"name": "Выпечка", "slug": "vypechka"}],
+        "recipeIngredient": [
+          {"quantity": 250, "unit": {"name": "мл"}, "food": {"name": "Кефир"}, "note": "тёплый"},
+          {"quantity": 1, "unit": null, "food": null, "note": "2 ст. л. сахара",
+           "disableAmount": true}],
+        "recipeInstructions": [{"title": "", "text": "Замесить тесто."}, {"text": "Жарить."}]})";
+    const QString export_ = m.dir() + "/mealie_2026.zip";
+    write(export_, archiveOf({{"recipes/oladi/oladi.json", mealie},
+                              {"recipes/oladi/images/min-original.webp", "tiny"},
+                              {"recipes/oladi/images/original.webp", jpeg()}}));
+    s = import(m, export_);
+    EXPECT_EQ(contents(m.db), "Mealie — mealie_2026/Выпечка: Оладьи [Кефир 250.0 мл; "
+                              "Сахар 2.0 ст.л.] +фото");
+    EXPECT_EQ(textOf(m.db, "SELECT Recipe FROM Recipes"),
+              "Замесить тесто.\r\nЖарить.\r\n\r\nК продуктам:\r\nКефир: тёплый");
+
+    // Tandoor: an archive of archives, one a recipe, its lines inside its steps.
+    TestDb d;
+    const QByteArray tandoor = R"({"name": "Плов ", "description": "",
+        "keywords": [{"name": "рис"}],
+        "steps": [{"name": "", "instruction": "Обжарить мясо.\nДобавить рис.",
+          "ingredients": [
+            {"food": {"name": "Рис"}, "unit": {"name": "g"}, "amount": 300, "note": "",
+             "is_header": false, "no_amount": false},
+            {"food": null, "unit": null, "amount": 0, "note": "Мясо", "is_header": true},
+            {"food": {"name": "Баранина"}, "unit": {"name": "кг"}, "amount": 0.5,
+             "no_amount": false},
+            {"food": {"name": "Зира"}, "unit": null, "amount": 0, "no_amount": true}]}]})";
+    const QString archive = d.dir() + "/export.zip";
+    write(archive, archiveOf({{"1.zip", archiveOf({{"recipe.json", tandoor},
+                                                    {"image.jpg", jpeg(Qt::green)}})},
+                              {"2.zip", "not a zip"}}));
+    s = import(d, archive);
+    EXPECT_EQ(contents(d.db),
+              "Tandoor — export: Плов [Рис 300.0 г; Баранина 0.5 кг; Зира 0.0] +фото");
+    ASSERT_EQ(s.skipped.size(), 1u);
+    EXPECT_EQ(s.skipped[0].name, "2.zip");
+}
+
+TEST(MoveIn, AFolderOfRecipeFilesSaysWhatItSkippedAndWhy) {
+    TestDb t;
+    const QString folder = t.dir() + "/разное";
+    write(folder + "/щи.txt", "Щи\n\nКапуста — 500 г\nКартофель — 3 шт\n\nСварить.\n");
+    write(folder + "/вложено/каша.json",
+          R"({"@type": "Recipe", "name": "Каша", "recipeIngredient": ["1 стакан крупы"]})");
+    write(folder + "/Каша копия.json",
+          R"({"@type": "Recipe", "name": "Каша", "recipeIngredient": ["1 стакан крупы"]})");
+    write(folder + "/список.pdf", "%PDF-1.4");
+    write(folder + "/сломан.json", "{\"name\": ");
+    const movein::Summary s = import(t, folder, t.addSection("Старое"));
+    // A name met twice is two recipes, as the exchange import keeps them.
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes WHERE Name='Каша'"), 2);
+    EXPECT_EQ(s.recipes, 3);
+    EXPECT_EQ(textOf(t.db, "SELECT p.Name || '/' || c.Name FROM Catalog c JOIN Catalog p "
+                           "ON p.ID = c.Parent"),
+              "Старое/Рецепты — разное");
+    const QString text = movein::summaryText(s);
+    EXPECT_TRUE(text.contains("Пропущено: 2\n  сломан.json — JSON с ошибкой: ")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\n  список.pdf — не рецепт")) << text.toStdString();
+}
+
+TEST(MoveIn, HostileArchivesAreRefusedWithNothingStored) {
+    TestDb t;
+    t.recipe("Свой рецепт", {{"Соль", 1, "г"}});
+    const QString before = snapshot(t.db);
+    auto refused = [&](const Files& files, const char* name = "x.zip") {
+        const QString path = t.dir() + "/" + name;
+        write(path, archiveOf(files));
+        const QString why = refusal(t, path);
+        EXPECT_EQ(snapshot(t.db), before) << why.toStdString();
+        return why;
+    };
+    const QByteArray recipe = R"({"@type": "Recipe", "name": "Суп", "recipeIngredient": ["вода"]})";
+    // Sixty megabytes of zeros pack into a few dozen kilobytes.
+    EXPECT_TRUE(refused({{"a.json", recipe}, {"bomb.txt", QByteArray(60 << 20, '\0')}})
+                    .contains("зип-бомба"));
+    EXPECT_TRUE(refused({{"a.json", recipe}, {"1.zip", archiveOf({{"bomb.txt",
+                                                                   QByteArray(60 << 20, ' ')}})}})
+                    .contains("зип-бомба"));
+    // An archive cut off half-way, and one with no recipe at all.
+    const QByteArray whole = archiveOf({{"a.json", recipe}, {"b.json", recipe}});
+    write(t.dir() + "/cut.zip", whole.left(whole.size() / 2));
+    EXPECT_TRUE(refusal(t, t.dir() + "/cut.zip").contains("повреждён")) << refusal(t, t.dir() + "/cut.zip").toStdString();
+    EXPECT_EQ(refused({{"a.pdf", "x"}}, "empty.zip"),
+              "В «empty.zip» не нашлось ни одного рецепта.");
+    // Names that climb out of the folder are only names: nothing is written anywhere.
+    write(t.dir() + "/climb.zip", archiveOf({{"../../climbed.json", recipe}, {"/tmp/abs.json", recipe}}));
+    const movein::Summary climbed = import(t, t.dir() + "/climb.zip");
+    EXPECT_EQ(climbed.recipes, 2) << movein::summaryText(climbed).toStdString();
+    EXPECT_FALSE(QFile::exists(QDir(t.dir()).absoluteFilePath("../../climbed.json")));
+    // Cancel in the progress window, after the first recipe.
+    const QString two = t.dir() + "/two.zip";
+    write(two, whole);
+    const QString withCancel = snapshot(t.db);
+    int asked = 0;
+    EXPECT_EQ(refusal(t, two, [&] { return ++asked > 1; }), "Импорт отменён");
+    EXPECT_EQ(snapshot(t.db), withCancel);
+}
+
+TEST(MoveIn, LimitsOnEntriesAndSizesAreKept) {
+    const QByteArray small = archiveOf({{"a.txt", "Щи\n\nвода\n"}, {"b.txt", "Каша\n\nкрупа\n"}});
+    auto readWith = [&](movein::Limits limits) -> QString {
+        try {
+            movein::readArchive(
+                small, "s.zip", [](const QString&) { return true; },
+                [](const QString&, const QByteArray&) {}, limits);
+        } catch (const movein::LimitPassed& e) {
+            return e.message();
+        }
+        return {};
+    };
+    movein::Limits few;
+    few.entries = 1;
+    EXPECT_EQ(readWith(few), "В архиве «s.zip» больше 1 файлов.");
+    movein::Limits tiny;
+    tiny.entryBytes = 5;
+    EXPECT_TRUE(readWith(tiny).startsWith("Файл «a.txt» в архиве «s.zip» больше"));
+    movein::Limits total;
+    total.totalBytes = 12;
+    EXPECT_TRUE(readWith(total).startsWith("Архив «s.zip» распаковывается больше"));
+    EXPECT_EQ(readWith({}), QString());
+}
