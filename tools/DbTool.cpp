@@ -36,6 +36,12 @@ const char* const kUsage = R"(Использование / usage:
       и название нового рецепта.
       Adds a recipe from a saved web page, a schema.org Recipe JSON file or text, its
       products and units matched to the collection's; prints the new recipe's ID and name.
+  ovelta-db import-collection [--db FILE] [--section ID] PATH
+      Переносит коллекцию другой программы: архив Paprika (.paprikarecipes), экспорт
+      Mealie или Tandoor (.zip), папку Nextcloud Cookbook или папку (архив) файлов
+      рецептов. Всё в новый раздел, с фотографиями, всё или ничего; печатает итог.
+      Moves a whole collection in from another program, into a new section, all or
+      nothing; prints the summary.
   ovelta-db find [--db FILE] [--text] TEXT
       Ищет рецепты, как поле поиска программы: по части названия или (с --text) по
       словам названия, продуктов и описания в любой форме. Номер, табуляция, название.

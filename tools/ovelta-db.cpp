@@ -10,6 +10,7 @@
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
 #include "kitchen/KitchenStore.h"
+#include "movein/MoveInStore.h"
 #include "recipes/RecipeDocument.h"
 #include "search/SearchStore.h"
 #include "search/TextIndex.h"
@@ -185,6 +186,30 @@ int cookCommand(const QStringList& args) {
     });
 }
 
+int importCollectionCommand(const QStringList& args) {
+    Command c(true, true);
+    std::optional<int> section;
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(section)).isEmpty())
+        return usageError(e);
+    return onCollection(c, [&](Database& db) {
+        if (const int code = missingSection(db, section))
+            return code;
+        try {
+            NoProgress quiet;
+            const movein::Summary summary =
+                movein::importCollection(db, c.arg(0), section.value_or(0), quiet);
+            print(stdout, movein::summaryText(summary) + QLatin1Char('\n'));
+            return 0;
+        } catch (const movein::MoveInError& e) {
+            return failure(e.message());
+        } catch (const DbError& e) {
+            return failure(QStringLiteral("не могу записать рецепты в базу / cannot write the "
+                                          "recipes to %1: %2")
+                               .arg(c.parser.value(c.db), e.message()));
+        }
+    });
+}
+
 int importRecipeCommand(const QStringList& args) {
     Command c(true, true);
     std::optional<int> section;
@@ -338,5 +363,7 @@ int main(int argc, char* argv[]) {
         return exportCommand(args);
     if (command == QLatin1String("photo"))
         return photoCommand(args);
+    if (command == QLatin1String("import-collection"))
+        return importCollectionCommand(args);
     return usageError(QStringLiteral("неизвестная команда / unknown command: %1").arg(command));
 }

@@ -52,15 +52,14 @@ void walk(archive* a, const QString& name, const Wanted& wanted, const Take& tak
         if (rc < ARCHIVE_WARN)
             throw damaged();
         if (++entries > limits.entries)
-            throw LimitPassed(QStringLiteral("В архиве «%1» больше %2 файлов.")
-                                  .arg(name)
-                                  .arg(limits.entries));
+            throw LimitPassed(
+                QStringLiteral("В архиве «%1» больше %2 файлов.").arg(name).arg(limits.entries));
         if (archive_entry_filetype(entry) != AE_IFREG)
             continue;
         const char* utf8 = archive_entry_pathname_utf8(entry);
         const char* plain = archive_entry_pathname(entry);
-        const QString entryName = utf8 ? QString::fromUtf8(utf8)
-                                       : QString::fromLocal8Bit(plain ? plain : "");
+        const QString entryName =
+            utf8 ? QString::fromUtf8(utf8) : QString::fromLocal8Bit(plain ? plain : "");
         if (!wanted(entryName))
             continue;
         QByteArray bytes;
@@ -104,9 +103,9 @@ void readArchive(const QString& path, const Wanted& wanted, const Take& take,
     if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), 64 * 1024) !=
         ARCHIVE_OK) {
         const char* why = archive_error_string(a.get());
-        throw MoveInError(QStringLiteral("Не могу открыть архив «%1»: %2")
-                              .arg(name, why ? QString::fromLocal8Bit(why)
-                                             : QStringLiteral("это не архив")));
+        throw MoveInError(
+            QStringLiteral("Не могу открыть архив «%1»: %2")
+                .arg(name, why ? QString::fromLocal8Bit(why) : QStringLiteral("это не архив")));
     }
     walk(a.get(), name, wanted, take, limits);
 }
@@ -119,8 +118,7 @@ void readArchive(const QByteArray& bytes, const QString& name, const Wanted& wan
     walk(a.get(), name, wanted, take, limits);
 }
 
-void readFolder(const QString& path, const Wanted& wanted, const Take& take,
-                const Limits& limits) {
+void readFolder(const QString& path, const Wanted& wanted, const Take& take, const Limits& limits) {
     const QDir root(path);
     qint64 entries = 0;
     qint64 total = 0;
@@ -142,8 +140,8 @@ void readFolder(const QString& path, const Wanted& wanted, const Take& take,
             continue;
         QFile f(file);
         if (f.size() > limits.entryBytes)
-            throw LimitPassed(QStringLiteral("Файл «%1» больше %2 МБ.")
-                                  .arg(name, megabytes(limits.entryBytes)));
+            throw LimitPassed(
+                QStringLiteral("Файл «%1» больше %2 МБ.").arg(name, megabytes(limits.entryBytes)));
         if (!f.open(QIODevice::ReadOnly))
             throw MoveInError(
                 QStringLiteral("Не могу прочитать файл «%1»: %2").arg(name, f.errorString()));
@@ -171,7 +169,8 @@ QByteArray gunzip(const QByteArray& bytes, qint64 limit) {
         if (got == 0)
             break;
         if (out.size() + got > limit)
-            throw LimitPassed(QStringLiteral("распакованный файл больше %1 МБ").arg(megabytes(limit)));
+            throw LimitPassed(
+                QStringLiteral("распакованный файл больше %1 МБ").arg(megabytes(limit)));
         out.append(chunk, qsizetype(got));
     }
     return out;

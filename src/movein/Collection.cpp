@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace movein {
 
@@ -116,11 +116,11 @@ Incoming tandoor(const QJsonObject& o) {
             if (i.value(QLatin1String("is_header")).toBool() || food.isEmpty())
                 continue;
             const bool noAmount = i.value(QLatin1String("no_amount")).toBool();
-            in.lines.push_back(splitLine(
-                food, noAmount ? 0 : i.value(QLatin1String("amount")).toDouble(),
-                noAmount ? QString() : text(i.value(QLatin1String("unit"))),
-                i.value(QLatin1String("note")).toString(),
-                i.value(QLatin1String("original_text")).toString()));
+            in.lines.push_back(
+                splitLine(food, noAmount ? 0 : i.value(QLatin1String("amount")).toDouble(),
+                          noAmount ? QString() : text(i.value(QLatin1String("unit"))),
+                          i.value(QLatin1String("note")).toString(),
+                          i.value(QLatin1String("original_text")).toString()));
         }
     }
     return in;
@@ -330,9 +330,9 @@ CollectionReader::CollectionReader(const QString& path, const Limits& limits)
             paprika |= suffix == QLatin1String("paprikarecipe");
             nested |= suffix == QLatin1String("zip");
             nextcloud |= file == QLatin1String("recipe.json");
-            mealie |= suffix == QLatin1String("json") &&
-                      (name.startsWith(QLatin1String("recipes/")) ||
-                       name.contains(QLatin1String("/recipes/")));
+            mealie |=
+                suffix == QLatin1String("json") && (name.startsWith(QLatin1String("recipes/")) ||
+                                                    name.contains(QLatin1String("/recipes/")));
             return false;
         },
         [](const QString&, const QByteArray&) {});
@@ -371,13 +371,11 @@ void CollectionReader::each(const Wanted& wanted, const Take& take) {
         return;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MoveInError(
-            QStringLiteral("Не могу открыть «%1»: %2").arg(name, file.errorString()));
+        throw MoveInError(QStringLiteral("Не могу открыть «%1»: %2").arg(name, file.errorString()));
     const QByteArray bytes = file.read(m_limits.entryBytes + 1);
     if (bytes.size() > m_limits.entryBytes)
-        throw MoveInError(QStringLiteral("Файл «%1» больше %2 МБ.")
-                              .arg(name)
-                              .arg(m_limits.entryBytes >> 20));
+        throw MoveInError(
+            QStringLiteral("Файл «%1» больше %2 МБ.").arg(name).arg(m_limits.entryBytes >> 20));
     take(name, bytes);
 }
 
@@ -405,8 +403,8 @@ QString CollectionReader::photoFor(const QString& entry) const {
                                folderOf(pictureFolder) == folderOf(folder);
         if ((here || inImages || topImages) && sameName)
             rank = 4;
-        else if ((here || inImages) && (pictureBase == QLatin1String("full") ||
-                                        pictureBase == QLatin1String("original")))
+        else if ((here || inImages) &&
+                 (pictureBase == QLatin1String("full") || pictureBase == QLatin1String("original")))
             rank = 3;
         else if ((here || inImages) && base == QLatin1String("recipe"))
             rank = 2;

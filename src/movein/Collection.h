@@ -28,10 +28,10 @@ struct Incoming {
     QString title;
     std::vector<Line> lines;
     QStringList method;
-    QString category;    // the first, where the source has categories
-    QByteArray photo;    // when the recipe carried it
-    QString photoEntry;  // else the entry that is its photo, read in a later pass
-    QString entry;       // where it came from, for messages
+    QString category;   // the first, where the source has categories
+    QByteArray photo;   // when the recipe carried it
+    QString photoEntry; // else the entry that is its photo, read in a later pass
+    QString entry;      // where it came from, for messages
 };
 
 struct Skipped {

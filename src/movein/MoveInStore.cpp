@@ -89,8 +89,7 @@ Summary importCollection(Database& db, const QString& path, int parent, Progress
         int recipe = 0;
         try {
             recipe = intake::storeRecipe(db, sectionFor(in.category), in.title, lines,
-                                         intake::methodWithNotes(in.method, lines), nullptr,
-                                         &made);
+                                         intake::methodWithNotes(in.method, lines), nullptr, &made);
         } catch (const intake::IntakeError& e) {
             summary.skipped.push_back({in.entry, e.message()});
             return;
@@ -109,8 +108,8 @@ Summary importCollection(Database& db, const QString& path, int parent, Progress
     for (const Skipped& s : reader.skipped())
         summary.skipped.push_back(s);
     if (summary.recipes == 0)
-        throw MoveInError(QStringLiteral("В «%1» не нашлось ни одного рецепта.")
-                              .arg(QFileInfo(path).fileName()));
+        throw MoveInError(
+            QStringLiteral("В «%1» не нашлось ни одного рецепта.").arg(QFileInfo(path).fileName()));
     const QList<QString> names = waitingForPhoto.keys();
     reader.eachEntry(QSet<QString>(names.begin(), names.end()),
                      [&](const QString& name, const QByteArray& bytes) {

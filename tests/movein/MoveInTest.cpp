@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
@@ -98,7 +99,8 @@ QString refusal(TestDb& t, const QString& path, const std::function<bool()>& can
     return QStringLiteral("(imported)");
 }
 
-const QByteArray kPaprikaSoup = R"({"name": "Борщ\n", "ingredients": "200 г свёклы\n1 л воды\n\nсоль по вкусу",
+const QByteArray kPaprikaSoup =
+    R"({"name": "Борщ\n", "ingredients": "200 г свёклы\n1 л воды\n\nсоль по вкусу",
  "directions": "Сварить.\nПодать.", "categories": ["Супы", "Обеды"], "photo_data": "PHOTO"})";
 const QByteArray kPaprikaPie = R"({"name": " Пирог", "ingredients": "Свёкла — 1 шт\n300 г муки",
  "directions": "Испечь.", "categories": []})";
@@ -122,6 +124,14 @@ TEST(MoveIn, PaprikaArchiveWithPhotosCategoriesAndMacClutter) {
     EXPECT_EQ(movein::summaryText(s), "Раздел «Paprika — Мои рецепты»\nРецептов: 2\n"
                                       "Новых продуктов: 4\nНовых единиц измерения: 4\n"
                                       "Фотографий: 1");
+    // ovelta-db says the same of the same archive, into a collection of its own.
+    TestDb other;
+    other.db.close();
+    QProcess tool;
+    tool.start(OVELTA_DB_TOOL, {"import-collection", "--db", other.path(), path});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()), movein::summaryText(s) + "\n");
     // A single recipe file, gzip or not.
     const QString one = t.dir() + QStringLiteral("/Пирог.paprikarecipe");
     write(one, kPaprikaPie);
@@ -180,9 +190,10 @@ TEST(MoveIn, NextcloudFolderOrZipMealieAndTandoorExports) {
              "no_amount": false},
             {"food": {"name": "Зира"}, "unit": null, "amount": 0, "no_amount": true}]}]})";
     const QString archive = d.dir() + "/export.zip";
-    write(archive, archiveOf({{"1.zip", archiveOf({{"recipe.json", tandoor},
-                                                    {"image.jpg", jpeg(Qt::green)}})},
-                              {"2.zip", "not a zip"}}));
+    write(
+        archive,
+        archiveOf({{"1.zip", archiveOf({{"recipe.json", tandoor}, {"image.jpg", jpeg(Qt::green)}})},
+                   {"2.zip", "not a zip"}}));
     s = import(d, archive);
     EXPECT_EQ(contents(d.db),
               "Tandoor — export: Плов [Рис 300.0 г; Баранина 0.5 кг; Зира 0.0] +фото");
@@ -208,7 +219,8 @@ TEST(MoveIn, AFolderOfRecipeFilesSaysWhatItSkippedAndWhy) {
                            "ON p.ID = c.Parent"),
               "Старое/Рецепты — разное");
     const QString text = movein::summaryText(s);
-    EXPECT_TRUE(text.contains("Пропущено: 2\n  сломан.json — JSON с ошибкой: ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Пропущено: 2\n  сломан.json — JSON с ошибкой: "))
+        << text.toStdString();
     EXPECT_TRUE(text.endsWith("\n  список.pdf — не рецепт")) << text.toStdString();
 }
 
@@ -227,17 +239,19 @@ TEST(MoveIn, HostileArchivesAreRefusedWithNothingStored) {
     // Sixty megabytes of zeros pack into a few dozen kilobytes.
     EXPECT_TRUE(refused({{"a.json", recipe}, {"bomb.txt", QByteArray(60 << 20, '\0')}})
                     .contains("зип-бомба"));
-    EXPECT_TRUE(refused({{"a.json", recipe}, {"1.zip", archiveOf({{"bomb.txt",
-                                                                   QByteArray(60 << 20, ' ')}})}})
+    EXPECT_TRUE(refused({{"a.json", recipe},
+                         {"1.zip", archiveOf({{"bomb.txt", QByteArray(60 << 20, ' ')}})}})
                     .contains("зип-бомба"));
     // An archive cut off half-way, and one with no recipe at all.
     const QByteArray whole = archiveOf({{"a.json", recipe}, {"b.json", recipe}});
     write(t.dir() + "/cut.zip", whole.left(whole.size() / 2));
-    EXPECT_TRUE(refusal(t, t.dir() + "/cut.zip").contains("повреждён")) << refusal(t, t.dir() + "/cut.zip").toStdString();
+    EXPECT_TRUE(refusal(t, t.dir() + "/cut.zip").contains("повреждён"))
+        << refusal(t, t.dir() + "/cut.zip").toStdString();
     EXPECT_EQ(refused({{"a.pdf", "x"}}, "empty.zip"),
               "В «empty.zip» не нашлось ни одного рецепта.");
     // Names that climb out of the folder are only names: nothing is written anywhere.
-    write(t.dir() + "/climb.zip", archiveOf({{"../../climbed.json", recipe}, {"/tmp/abs.json", recipe}}));
+    write(t.dir() + "/climb.zip",
+          archiveOf({{"../../climbed.json", recipe}, {"/tmp/abs.json", recipe}}));
     const movein::Summary climbed = import(t, t.dir() + "/climb.zip");
     EXPECT_EQ(climbed.recipes, 2) << movein::summaryText(climbed).toStdString();
     EXPECT_FALSE(QFile::exists(QDir(t.dir()).absoluteFilePath("../../climbed.json")));
