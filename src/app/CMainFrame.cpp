@@ -9,6 +9,7 @@
 #include "exchange/ExchangeCommands.h"
 #include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenCommands.h"
+#include "movein/MoveInCommands.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
 #include "recipes/RecipeStore.h"
@@ -289,6 +290,10 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_RENAME_SECTION, [this] { m_catalogCommands->renameSection(); });
     setCommandHandler(ID_DELETE_SECTION, [this] { m_catalogCommands->deleteSection(); });
     setCommandHandler(ID_IMPORT_RECIPE, [this] { importRecipe(m_db, *m_catalog, this); });
+    setCommandHandler(ID_IMPORT_COLLECTION,
+                      [this] { movein::importCollection(m_db, *m_catalog, this, false); });
+    setCommandHandler(ID_IMPORT_COLLECTION_FOLDER,
+                      [this] { movein::importCollection(m_db, *m_catalog, this, true); });
     // A saved page, a recipe file or a text file dropped on the window is read the same way.
     setAcceptDrops(true);
 

@@ -144,6 +144,14 @@ QString Prompts::openFileName(QWidget* parent, const QString& caption, const QSt
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
+QString Prompts::folderName(QWidget* parent, const QString& caption, const QString& dir) {
+    if (test().on) {
+        test().starts.push_back(dir);
+        return takeFileName();
+    }
+    return QFileDialog::getExistingDirectory(parent, caption, dir);
+}
+
 QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                               const QString& filter, const QString& defaultSuffix) {
     if (test().on) {

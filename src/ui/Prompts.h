@@ -28,6 +28,8 @@ public:
 
     static QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                 const QString& filter);
+    // A folder; in test mode the next file name stands for it.
+    static QString folderName(QWidget* parent, const QString& caption, const QString& dir);
     // Asks before replacing an existing file; a name typed without an extension gets
     // defaultSuffix.
     static QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,

@@ -3,7 +3,11 @@
 
 #include "data/Database.h"
 #include "movein/MoveInStore.h"
+#include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
+#include "ui/Commands.h"
 #include "ui/Progress.h"
 
 #include <QBuffer>
@@ -286,4 +290,32 @@ TEST(MoveIn, LimitsOnEntriesAndSizesAreKept) {
     total.totalBytes = 12;
     EXPECT_TRUE(readWith(total).startsWith("Архив «s.zip» распаковывается больше"));
     EXPECT_EQ(readWith({}), QString());
+}
+
+TEST(MoveIn, TheWindowCommandImportsUnderTheSelectedSectionAndShowsIt) {
+    TestDb t;
+    const int old = t.addSection("Из старых программ");
+    ShownFrame frame(t.db);
+    CCatalogView* tree = frame.catalogView();
+    const QString folder = t.dir() + "/Рецепты бабушки";
+    write(folder + "/щи.txt", "Щи\n\nКапуста — 500 г\n\nСварить.\n");
+    tree->selectEntry(tree->findChild(nullptr, old));
+    Prompts::setNextFileName(folder);
+    frame.runCommand(ID_IMPORT_COLLECTION_FOLDER);
+    EXPECT_EQ(lastShown(), "Импорт коллекции: Импорт завершён\nРаздел «Рецепты — Рецепты "
+                           "бабушки»\nРецептов: 1\nНовых продуктов: 1\nНовых единиц измерения: "
+                           "1\nФотографий: 0");
+    QTreeWidgetItem* selected = tree->selectedEntry();
+    ASSERT_NE(selected, nullptr) << "the new section is not selected";
+    EXPECT_EQ(selected->text(0), "Рецепты — Рецепты бабушки");
+    EXPECT_EQ(selected->parent(), tree->findChild(nullptr, old));
+    // A file that is no collection: a warning naming it, nothing stored.
+    const QString before = snapshot(t.db);
+    write(t.dir() + "/notes.zip", "PK\x03\x04 not really");
+    Prompts::setNextFileName(t.dir() + "/notes.zip");
+    frame.runCommand(ID_IMPORT_COLLECTION);
+    EXPECT_TRUE(lastShown().startsWith("Импорт коллекции: ") &&
+                lastShown().contains("notes.zip"))
+        << lastShown().toStdString();
+    EXPECT_EQ(snapshot(t.db), before);
 }

@@ -1,0 +1,94 @@
+#include "MoveInCommands.h"
+
+#include "MoveInStore.h"
+#include "catalog/CCatalogView.h"
+#include "data/Database.h"
+#include "ui/Progress.h"
+#include "ui/Prompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QTreeWidgetItem>
+
+namespace movein {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Импорт коллекции");
+
+// The progress window with its Cancel button; the work asks it between recipes.
+class CancellableProgress : public Progress {
+public:
+    explicit CancellableProgress(QWidget* window)
+        : m_dialog(QStringLiteral("Переношу рецепты..."), QStringLiteral("Отмена"), 0, 1, window) {
+        m_dialog.setObjectName(QStringLiteral("moveInProgress"));
+        m_dialog.setWindowTitle(kCaption);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(300);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+    }
+    void setRange(qint64 low, qint64 high) override {
+        m_dialog.setRange(int(low), int(high));
+        m_high = high;
+    }
+    void setPosition(qint64 value) override {
+        m_dialog.setLabelText(QStringLiteral("Рецептов: %1 из %2").arg(value).arg(m_high));
+        m_dialog.setValue(int(std::min(value, m_high)));
+        QCoreApplication::processEvents();
+    }
+    bool cancelled() {
+        QCoreApplication::processEvents();
+        return m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+    qint64 m_high = 1;
+};
+
+} // namespace
+
+void importCollection(Database& db, CCatalogView& tree, QWidget* window, bool fromFolder) {
+    const QString start = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    const QString path =
+        fromFolder
+            ? Prompts::folderName(window, QStringLiteral("Папка с рецептами другой программы"),
+                                  start)
+            : Prompts::openFileName(
+                  window, QStringLiteral("Коллекция другой программы"), start,
+                  QStringLiteral("Коллекции рецептов (*.paprikarecipes *.paprikarecipe *.zip "
+                                 "*.tar *.tar.gz *.tgz *.json *.html *.htm *.txt);;"
+                                 "Все файлы (*)"));
+    if (path.isEmpty())
+        return;
+    QTreeWidgetItem* parent = tree.selectedSection();
+    const int parentId = parent ? CCatalogView::itemValue(parent) : 0;
+    Summary summary;
+    try {
+        CancellableProgress progress(window);
+        summary = movein::importCollection(db, path, parentId, progress,
+                                           [&progress] { return progress.cancelled(); });
+    } catch (const MoveInError& e) {
+        Prompts::message(window, e.message(), kCaption, Prompts::Icon::Warning,
+                         Prompts::Buttons::Ok);
+        return;
+    } catch (const DbError& e) {
+        Prompts::databaseError(window, e.message());
+        return;
+    }
+    if (parent)
+        tree.ensureLoaded(parent);
+    QTreeWidgetItem* item = tree.findChild(parent, summary.section);
+    if (!item)
+        item = tree.insertEntry(parent, summary.sectionName, summary.section, true);
+    tree.sortChildrenOf(parent);
+    tree.selectEntry(item);
+    tree.scrollToItem(item);
+    Prompts::message(window, QStringLiteral("Импорт завершён\n") + summaryText(summary), kCaption,
+                     Prompts::Icon::Information, Prompts::Buttons::Ok);
+}
+
+} // namespace movein
