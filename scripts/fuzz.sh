@@ -3,7 +3,7 @@
 # its seed corpus: scripts/fuzz.sh fuzz_exchange 60 (or fuzz_rtf). A crash leaves its
 # input as crash-* in the working folder; add it to tests/data/fuzz as a regression file.
 set -euo pipefail
-target="${1:?usage: scripts/fuzz.sh fuzz_exchange|fuzz_rtf|fuzz_intake|fuzz_photo SECONDS}"
+target="${1:?usage: scripts/fuzz.sh fuzz_exchange|fuzz_rtf|fuzz_intake|fuzz_photo|fuzz_movein SECONDS}"
 seconds="${2:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh" fuzz
@@ -15,6 +15,8 @@ case "$target" in
     fuzz_intake) corpus="$root/tests/data/intake" max_len=16384 ;;
     # Small pictures: a few kilobytes already claim any size and reach every decoder.
     fuzz_photo) corpus="$root/tests/data/fuzz/photo" max_len=8192 ;;
+    # One entry of a collection: a nested archive, a gzip stream, JSON of each program.
+    fuzz_movein) corpus="$root/tests/data/fuzz/movein" max_len=16384 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 build="${OVELTA_FUZZ_DIR:-$root/build-fuzz}"
