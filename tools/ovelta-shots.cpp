@@ -13,6 +13,7 @@
 #include "exchange/ExchangeStore.h"
 #include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenStore.h"
+#include "movein/MoveInStore.h"
 #include "photos/PhotoStore.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"
@@ -22,7 +23,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QRadialGradient>
@@ -210,6 +215,47 @@ int main(int argc, char* argv[]) {
             intake.show();
             QApplication::processEvents();
             save(&intake, "intake.png");
+        }
+
+        // The summary after moving a small Paprika collection in (loose recipe files here:
+        // the summary is the same as for the archive they come in).
+        {
+            QTemporaryDir scratch;
+            const QString from = scratch.filePath(QStringLiteral("Мои рецепты"));
+            const QDir folder(from);
+            folder.mkpath(from);
+            const char* const recipes[][3] = {
+                {"Борщ", "Супы", "300 г свёклы\n200 г капусты\n2 картофелины\nсоль по вкусу"},
+                {"Сырники", "Завтраки", "500 г творога\n2 яйца\n3 ст. л. муки"},
+                {"Шарлотка", "Выпечка", "4 яблока\n3 яйца\n1 стакан сахара\n1 стакан муки"}};
+            QByteArray photo;
+            QBuffer photoBuffer(&photo);
+            photoBuffer.open(QIODevice::WriteOnly);
+            dishPicture().scaledToWidth(400).save(&photoBuffer, "JPG");
+            for (const auto& r : recipes) {
+                QFile file(folder.filePath(QString::fromUtf8(r[0]) + ".paprikarecipe"));
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(QJsonDocument(QJsonObject{{"name", QString::fromUtf8(r[0])},
+                                                         {"categories", QJsonArray{r[1]}},
+                                                         {"ingredients", QString::fromUtf8(r[2])},
+                                                         {"directions", "Приготовить."},
+                                                         {"photo_data",
+                                                          QString::fromLatin1(photo.toBase64())}})
+                                   .toJson());
+            }
+            QFile junk(folder.filePath("список покупок.pdf"));
+            if (junk.open(QIODevice::WriteOnly))
+                junk.write("%PDF-1.4");
+            junk.close();
+            NoProgress quiet;
+            QMessageBox box(QMessageBox::Information, QStringLiteral("Импорт коллекции"),
+                            QStringLiteral("Импорт завершён\n") +
+                                movein::summaryText(
+                                    movein::importCollection(frame->database(), from, 0, quiet)),
+                            QMessageBox::Ok, frame);
+            box.show();
+            QApplication::processEvents();
+            save(&box, "movein.png");
         }
 
         // The progress window, as an import shows it part of the way through a file.

@@ -57,7 +57,7 @@ bool fileInSection(Database& db, qint32 value, int sectionId) {
 
 int createSection(Database& db, int parentId, const QString& name) {
     CCatalog rs(db);
-    rs.open();
+    rs.openForAdding();
     rs.addNew();
     rs.Parent = parentId;
     rs.Name = name;

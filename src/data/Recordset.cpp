@@ -144,6 +144,11 @@ void CRecordset::open() {
         resetFields();
 }
 
+void CRecordset::openForAdding() {
+    m_filter = Filter("0");
+    open();
+}
+
 bool CRecordset::openFirst(Filter filter) {
     m_filter = std::move(filter);
     open();

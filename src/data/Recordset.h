@@ -58,6 +58,9 @@ public:
     void clearSort() { m_sort.clear(); }
 
     void open();
+    // Opened only to add rows: reads none of the table's, which at a million lines would
+    // cost a second for every row added.
+    void openForAdding();
     // Opens with this filter; true when a row is current (the lookup of one row by ID).
     bool openFirst(Filter filter);
     void close();

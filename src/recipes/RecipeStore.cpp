@@ -20,7 +20,7 @@ std::optional<Recipe> readRecipe(Database& db, int recipeId) {
 
 int insertRecipe(Database& db, int section, const QString& name, const QString& text) {
     CRecipesset rs(db);
-    rs.open();
+    rs.openForAdding();
     rs.addNew();
     rs.Catalog = section;
     rs.Name = name;
@@ -105,7 +105,7 @@ bool productAvailable(Database& db, int productId) {
 
 int addLine(Database& db, int recipe, int product, float quantity, int unit) {
     CIngredients rs(db);
-    rs.open();
+    rs.openForAdding();
     rs.addNew();
     rs.Recipe = recipe;
     rs.Ingredient = product;
@@ -185,7 +185,7 @@ std::optional<QString> entryName(Database& db, Dictionary which, int id) {
 
 int createEntry(Database& db, Dictionary which, const QString& name) {
     auto rs = openDictionary(db, which);
-    rs->open();
+    rs->openForAdding();
     rs->addNew();
     rs->Name = name;
     rs->update();
