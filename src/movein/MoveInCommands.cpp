@@ -52,7 +52,10 @@ private:
 } // namespace
 
 void importCollection(Database& db, CCatalogView& tree, QWidget* window, bool fromFolder) {
-    const QString start = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    // Exports usually land in Downloads; a home without one starts the dialog at home.
+    QString start = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (!QDir(start).exists())
+        start = QDir::homePath();
     const QString path =
         fromFolder
             ? Prompts::folderName(window, QStringLiteral("Папка с рецептами другой программы"),
