@@ -612,19 +612,6 @@ ReadRecipe readText(const QString& text) {
 
 namespace {
 
-// The bytes of a data: address ("data:image/jpeg;base64,/9j/…").
-QByteArray fromDataUrl(const QString& url) {
-    const qsizetype comma = url.indexOf(QLatin1Char(','));
-    if (comma < 0)
-        return {};
-    const QByteArray payload = url.mid(comma + 1).toLatin1();
-    if (!url.left(comma).endsWith(QLatin1String(";base64"), Qt::CaseInsensitive))
-        return QByteArray::fromPercentEncoding(payload);
-    const auto decoded = QByteArray::fromBase64Encoding(
-        payload, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
-    return decoded ? *decoded : QByteArray();
-}
-
 // A picture given as bare base64, as recipe programs write it into their JSON.
 QByteArray fromBareBase64(const QString& text) {
     static const QRegularExpression base64(QStringLiteral("^[A-Za-z0-9+/\\s]{64,}={0,2}$"));
@@ -693,11 +680,22 @@ void attachPhoto(ReadRecipe& r, const QFileInfo& recipeFile, bool json) {
 
 } // namespace
 
-namespace {
+// The bytes of a data: address ("data:image/jpeg;base64,/9j/…").
+QByteArray fromDataUrl(const QString& url) {
+    const qsizetype comma = url.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return {};
+    const QByteArray payload = url.mid(comma + 1).toLatin1();
+    if (!url.left(comma).endsWith(QLatin1String(";base64"), Qt::CaseInsensitive))
+        return QByteArray::fromPercentEncoding(payload);
+    const auto decoded = QByteArray::fromBase64Encoding(
+        payload, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    return decoded ? *decoded : QByteArray();
+}
 
 // Pages saved on Russian systems may be in code page 1251: as UTF-8 they would read as
 // "����". Bytes that are not UTF-8 are read as 1251 and handed on as UTF-8.
-QByteArray asUtf8(const QByteArray& bytes) {
+QByteArray readBytesAsUtf8(const QByteArray& bytes) {
     QByteArray utf8 = bytes;
     if (utf8.startsWith("\xEF\xBB\xBF"))
         utf8.remove(0, 3);
@@ -705,6 +703,8 @@ QByteArray asUtf8(const QByteArray& bytes) {
         utf8 = QString(QStringDecoder("windows-1251").decode(utf8)).toUtf8();
     return utf8;
 }
+
+namespace {
 
 enum class Kind { Json, Page, Text };
 
@@ -724,7 +724,7 @@ Kind kindOf(const QByteArray& utf8, const QString& suffix) {
 } // namespace
 
 ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName) {
-    const QByteArray utf8 = asUtf8(bytes);
+    const QByteArray utf8 = readBytesAsUtf8(bytes);
     switch (kindOf(utf8, QFileInfo(fileName).suffix().toLower())) {
     case Kind::Json:
         return readJson(utf8);
@@ -755,7 +755,7 @@ ReadRecipe readFile(const QString& path) {
     const QByteArray bytes = file.read(kMaxIntakeBytes + 1);
     if (bytes.size() > kMaxIntakeBytes)
         throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
-    const Kind kind = kindOf(asUtf8(bytes), info.suffix().toLower());
+    const Kind kind = kindOf(readBytesAsUtf8(bytes), info.suffix().toLower());
     ReadRecipe r;
     try {
         r = readBytes(bytes, name);

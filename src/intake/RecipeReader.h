@@ -45,6 +45,12 @@ ReadRecipe readFile(const QString& path);
 // fileName gives the extension and names the file in messages.
 ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName);
 
+// Text bytes as UTF-8: UTF-8 as it is (without a byte-order mark), anything else read as
+// code page 1251, as Russian pages and files without a charset are written.
+QByteArray readBytesAsUtf8(const QByteArray& bytes);
+// The bytes of a data: address ("data:image/jpeg;base64,/9j/…"); empty when it is none.
+QByteArray fromDataUrl(const QString& url);
+
 // Text of a string that may hold HTML tags and entities, as a reader sees it.
 QString plainText(const QString& html);
 

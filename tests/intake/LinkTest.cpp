@@ -1,0 +1,173 @@
+// A recipe from a link, fetched from a small HTTP server inside the test on 127.0.0.1:
+// redirects, statuses, a silent site, a huge answer, charsets and gzip.
+
+#include "intake/PageFetch.h"
+#include "support/TestDb.h"
+
+#include <QBuffer>
+#include <QHash>
+#include <QImage>
+#include <QStringEncoder>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <archive.h>
+#include <archive_entry.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Answer {
+    QByteArray head; // status line and headers, without the blank line
+    QByteArray body;
+    bool silent = false;
+};
+
+// Answers each request by its path, then closes the connection.
+class Server : public QTcpServer {
+public:
+    QHash<QString, Answer> answers;
+    QStringList asked;
+    Server() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const QByteArray request = socket->readAll();
+                    const QString path = QString::fromLatin1(request.split(' ').value(1));
+                    asked << path;
+                    const Answer a = answers.value(path, {"HTTP/1.1 404 Not Found", "нет"});
+                    if (a.silent)
+                        return;
+                    socket->write(a.head +
+                                  "\r\nContent-Length: " + QByteArray::number(a.body.size()) +
+                                  "\r\nConnection: close\r\n\r\n" + a.body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QString url(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
+    }
+};
+
+QByteArray gzip(const QByteArray& bytes) {
+    archive* a = archive_write_new();
+    archive_write_set_format_raw(a);
+    archive_write_add_filter_gzip(a);
+    std::vector<char> buffer(size_t(bytes.size()) + 4096);
+    size_t used = 0;
+    archive_write_open_memory(a, buffer.data(), buffer.size(), &used);
+    archive_entry* e = archive_entry_new();
+    archive_entry_set_pathname(e, "x");
+    archive_entry_set_size(e, bytes.size());
+    archive_entry_set_filetype(e, AE_IFREG);
+    archive_write_header(a, e);
+    archive_write_data(a, bytes.constData(), size_t(bytes.size()));
+    archive_entry_free(e);
+    archive_write_close(a);
+    archive_write_free(a);
+    return QByteArray(buffer.data(), qsizetype(used));
+}
+
+QByteArray jpeg() {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpg");
+    return out;
+}
+
+const QString kPage = QStringLiteral(R"(<html><head><script type="application/ld+json">
+{"@type": "Recipe", "name": "Блины", "image": "/img/blini.jpg",
+ "recipeIngredient": ["500 мл молока", "2 яйца"], "recipeInstructions": "Испечь."}
+</script></head><body></body></html>)");
+
+const QByteArray kHtml = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8";
+
+QString refusal(const QString& url, intake::FetchLimits limits = {}) {
+    try {
+        intake::readLink(url, limits);
+    } catch (const intake::IntakeError& e) {
+        return e.message();
+    }
+    return QStringLiteral("(read)");
+}
+
+} // namespace
+
+TEST(Link, APageWithItsPhotoThroughRedirectsGzipAndCharsets) {
+    Server s;
+    const QByteArray jpegBytes = jpeg();
+    s.answers["/page"] = {kHtml, kPage.toUtf8()};
+    s.answers["/img/blini.jpg"] = {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg", jpegBytes};
+    intake::ReadRecipe r = intake::readLink(s.url("/page"));
+    EXPECT_EQ(r.title, "Блины");
+    EXPECT_EQ(r.ingredients, (QStringList{"500 мл молока", "2 яйца"}));
+    EXPECT_EQ(r.photo, jpegBytes);
+    EXPECT_EQ(r.photoSource, s.url("/img/blini.jpg"));
+    // Five redirects are followed, a sixth is not.
+    for (int i = 1; i <= 6; ++i)
+        s.answers[QStringLiteral("/hop%1").arg(i)] = {
+            "HTTP/1.1 302 Found\r\nLocation: " +
+                (i == 1 ? QByteArray("/page") : "/hop" + QByteArray::number(i - 1)),
+            ""};
+    EXPECT_EQ(intake::readLink(s.url("/hop5")).title, "Блины");
+    EXPECT_TRUE(refusal(s.url("/hop6")).contains("перенаправляет слишком много раз"))
+        << refusal(s.url("/hop6")).toStdString();
+    // gzip; the charset the site names, and 1251 with no charset at all.
+    s.answers["/gzip"] = {kHtml + "\r\nContent-Encoding: gzip", gzip(kPage.toUtf8())};
+    EXPECT_EQ(intake::readLink(s.url("/gzip")).title, "Блины");
+    s.answers["/koi8"] = {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=KOI8-R",
+                          QStringEncoder("KOI8-R").encode(kPage)};
+    EXPECT_EQ(intake::readLink(s.url("/koi8")).title, "Блины");
+    const QByteArray cp1251 = QStringEncoder("windows-1251").encode(kPage);
+    s.answers["/bare"] = {"HTTP/1.1 200 OK\r\nContent-Type: text/html", cp1251};
+    EXPECT_EQ(intake::readLink(s.url("/bare")).ingredients.value(0), "500 мл молока");
+    // A photo that does not come leaves the recipe, with a word about it.
+    s.answers.remove("/img/blini.jpg");
+    r = intake::readLink(s.url("/page"));
+    EXPECT_TRUE(r.photo.isEmpty());
+    EXPECT_TRUE(r.notice.startsWith("Фотография не загружена: Страницы «" +
+                                    s.url("/img/blini.jpg") + "» нет на сайте (ошибка 404)."))
+        << r.notice.toStdString();
+}
+
+TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
+    Server s;
+    intake::FetchLimits quick;
+    quick.timeoutMs = 400;
+    quick.pageBytes = 1 << 20;
+    s.answers["/slow"] = {"", "", true};
+    s.answers["/huge"] = {kHtml, QByteArray(2 << 20, 'x')};
+    s.answers["/pdf"] = {"HTTP/1.1 200 OK\r\nContent-Type: application/pdf", "%PDF-1.4"};
+    s.answers["/plain"] = {kHtml, "<html><body>Просто страница</body></html>"};
+    s.answers["/error"] = {"HTTP/1.1 503 Service Unavailable", "later"};
+    EXPECT_EQ(refusal(s.url("/missing")),
+              "Страницы «" + s.url("/missing") + "» нет на сайте (ошибка 404).");
+    EXPECT_EQ(refusal(s.url("/error")),
+              "Сайт ответил на «" + s.url("/error") + "» ошибкой 503 (Service Unavailable).");
+    EXPECT_EQ(refusal(s.url("/slow"), quick), "«" + s.url("/slow") + "» не ответил за 0.4 с.");
+    EXPECT_EQ(refusal(s.url("/huge"), quick), "«" + s.url("/huge") + "» больше 1 МБ.");
+    EXPECT_EQ(refusal(s.url("/pdf")),
+              "По адресу «" + s.url("/pdf") + "» не веб-страница, а application/pdf.");
+    EXPECT_TRUE(refusal(s.url("/plain"))
+                    .startsWith("Не могу прочитать рецепт со страницы «" + s.url("/plain") + "»"));
+    EXPECT_TRUE(refusal("ftp://example.org/x").contains("http:// или https://"));
+    // Cancel, while the site says nothing.
+    try {
+        intake::readLink(s.url("/slow"), {}, [] { return true; });
+        ADD_FAILURE() << "a cancelled fetch went on";
+    } catch (const intake::IntakeError& e) {
+        EXPECT_EQ(e.message(), "Загрузка отменена");
+    }
+    // Nobody listens on the port any more.
+    const QString gone = s.url("/page");
+    s.close();
+    EXPECT_TRUE(refusal(gone).startsWith("Не удалось связаться с «" + gone + "»"))
+        << refusal(gone).toStdString();
+    EXPECT_TRUE(intake::looksLikeLink(" https://eda.example/recipe/1 "));
+    EXPECT_FALSE(intake::looksLikeLink("Борщ\n500 г свёклы"));
+}
