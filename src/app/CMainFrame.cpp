@@ -64,6 +64,7 @@ void CMainFrame::setShortcuts() {
     // Keys of the whole window.
     m_actions[ID_PRINT_RECIPE]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_actions[ID_APP_EXIT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_actions[ID_IMPORT_LINK]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // Keys the tree handles itself, shown in the menus so that they can be learned there.
     const std::pair<int, QKeySequence> treeKeys[] = {
         {ID_DELETE_RECIPE, QKeySequence(Qt::Key_Delete)},
@@ -290,6 +291,7 @@ void CMainFrame::connectPanes() {
     setCommandHandler(ID_RENAME_SECTION, [this] { m_catalogCommands->renameSection(); });
     setCommandHandler(ID_DELETE_SECTION, [this] { m_catalogCommands->deleteSection(); });
     setCommandHandler(ID_IMPORT_RECIPE, [this] { importRecipe(m_db, *m_catalog, this); });
+    setCommandHandler(ID_IMPORT_LINK, [this] { importRecipeFromLink(m_db, *m_catalog, this); });
     setCommandHandler(ID_IMPORT_COLLECTION,
                       [this] { movein::importCollection(m_db, *m_catalog, this, false); });
     setCommandHandler(ID_IMPORT_COLLECTION_FOLDER,

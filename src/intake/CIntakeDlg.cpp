@@ -1,5 +1,7 @@
 #include "CIntakeDlg.h"
 
+#include "PageFetch.h"
+
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
 #include "data/DbError.h"
@@ -13,13 +15,16 @@
 #include "ui/Prompts.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyledItemDelegate>
@@ -364,6 +369,37 @@ void importRecipe(Database& db, CCatalogView& tree, QWidget* window, const QStri
     CIntakeDlg dialog(db, section, item ? item->text(0) : QString(), window);
     if (!path.isEmpty() && !dialog.loadFile(path))
         return;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    tree.addRecipeEntry(item, dialog.title().trimmed(), dialog.recipe());
+}
+
+void importRecipeFromLink(Database& db, CCatalogView& tree, QWidget* window) {
+    const QString clipboard = QGuiApplication::clipboard()->text().trimmed();
+    const QString address =
+        Prompts::askText(window, QStringLiteral("Рецепт по ссылке"),
+                         QStringLiteral("Адрес страницы с рецептом (http:// или https://):"),
+                         intake::looksLikeLink(clipboard) ? clipboard : QString());
+    if (address.isEmpty())
+        return;
+    intake::ReadRecipe read;
+    try {
+        QProgressDialog progress(QStringLiteral("Загружаю %1").arg(address),
+                                 QStringLiteral("Отмена"), 0, 0, window);
+        progress.setObjectName(QStringLiteral("linkProgress"));
+        progress.setWindowTitle(QStringLiteral("Рецепт по ссылке"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(300);
+        read = intake::readLink(address, {}, [&progress] { return progress.wasCanceled(); });
+    } catch (const intake::IntakeError& e) {
+        if (e.message() != QLatin1String("Загрузка отменена"))
+            Prompts::error(window, e.message());
+        return;
+    }
+    QTreeWidgetItem* item = tree.selectedSection();
+    const int section = item ? CCatalogView::itemValue(item) : 0;
+    CIntakeDlg dialog(db, section, item ? item->text(0) : QString(), window);
+    dialog.loadRead(read);
     if (dialog.exec() != QDialog::Accepted)
         return;
     tree.addRecipeEntry(item, dialog.title().trimmed(), dialog.recipe());

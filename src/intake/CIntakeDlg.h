@@ -27,6 +27,8 @@ public:
     // recipe.
     bool loadFile(const QString& path);
     void loadText(const QString& text);
+    // Shows what was read elsewhere (a page fetched from a link).
+    void loadRead(const intake::ReadRecipe& read) { display(read); }
     int recipe() const { return m_recipe; }
     QString title() const;
     QTableWidget* lines() const { return m_lines; }
@@ -65,3 +67,6 @@ private:
 // The command: the dialog over the section selected in the tree, and the new recipe put
 // into the tree and selected.
 void importRecipe(Database& db, CCatalogView& tree, QWidget* window, const QString& path = {});
+// "Рецепт по ссылке...": asks for the address (the clipboard's, when it holds a link),
+// fetches the page and its photo with a window that can cancel, then the same preview.
+void importRecipeFromLink(Database& db, CCatalogView& tree, QWidget* window);

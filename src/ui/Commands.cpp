@@ -22,6 +22,8 @@ const CommandInfo kCommands[] = {
      "Добавить рецепт из сохранённой веб-страницы, файла или текста\nРецепт из файла или "
      "текста",
      nullptr},
+    {ID_IMPORT_LINK, "Рецепт по ссылке...",
+     "Добавить рецепт со страницы сайта по её адресу\nРецепт по ссылке", nullptr},
     {ID_IMPORT_COLLECTION, "Импорт коллекции из другой программы...",
      "Перенести рецепты из Paprika, Mealie, Tandoor, Nextcloud Cookbook или архива "
      "файлов\nИмпорт коллекции",
@@ -70,8 +72,8 @@ const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL,
                      0,         ID_PRINT_RECIPE,   ID_FILE_PRINT_PREVIEW,
                      0,         ID_APP_EXIT};
 const int kCatalog[] = {
-    ID_ADD_SECTION,   ID_ADD_SUBSECTION,    ID_RENAME_SECTION,          ID_DELETE_SECTION, 0,
-    ID_IMPORT_RECIPE, ID_IMPORT_COLLECTION, ID_IMPORT_COLLECTION_FOLDER};
+    ID_ADD_SECTION,   ID_ADD_SUBSECTION, ID_RENAME_SECTION,    ID_DELETE_SECTION,          0,
+    ID_IMPORT_RECIPE, ID_IMPORT_LINK,    ID_IMPORT_COLLECTION, ID_IMPORT_COLLECTION_FOLDER};
 const int kRecipes[] = {ID_ADD_RECIPE,   ID_ADD_RECIPE_ROOT, ID_EDIT_RECIPE, ID_DELETE_RECIPE, 0,
                         ID_RECIPE_PHOTO, ID_REMOVE_PHOTO};
 const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_FIND_TEXT, ID_LOCATE_IN_CATALOG};

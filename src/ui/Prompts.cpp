@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -142,6 +143,20 @@ QString Prompts::openFileName(QWidget* parent, const QString& caption, const QSt
         return takeFileName();
     }
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString Prompts::askText(QWidget* parent, const QString& caption, const QString& label,
+                         const QString& offered) {
+    if (test().on) {
+        test().starts.push_back(offered);
+        return takeFileName();
+    }
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(label);
+    dialog.setTextValue(offered);
+    dialog.resize(qMax(dialog.sizeHint().width(), 520), dialog.sizeHint().height());
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue().trimmed() : QString();
 }
 
 QString Prompts::folderName(QWidget* parent, const QString& caption, const QString& dir) {

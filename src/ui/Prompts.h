@@ -28,6 +28,10 @@ public:
 
     static QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                 const QString& filter);
+    // A line of text, offered filled in; empty when cancelled. In test mode the next file
+    // name stands for the answer.
+    static QString askText(QWidget* parent, const QString& caption, const QString& label,
+                           const QString& offered);
     // A folder; in test mode the next file name stands for it.
     static QString folderName(QWidget* parent, const QString& caption, const QString& dir);
     // Asks before replacing an existing file; a name typed without an extension gets

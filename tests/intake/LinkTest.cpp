@@ -1,15 +1,22 @@
 // A recipe from a link, fetched from a small HTTP server inside the test on 127.0.0.1:
 // redirects, statuses, a silent site, a huge answer, charsets and gzip.
 
+#include "catalog/CCatalogView.h"
 #include "intake/PageFetch.h"
 #include "support/TestDb.h"
+#include "support/Widgets.h"
+#include "ui/Commands.h"
 
 #include <QBuffer>
+#include <QClipboard>
 #include <QHash>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
@@ -170,4 +177,36 @@ TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
         << refusal(gone).toStdString();
     EXPECT_TRUE(intake::looksLikeLink(" https://eda.example/recipe/1 "));
     EXPECT_FALSE(intake::looksLikeLink("Борщ\n500 г свёклы"));
+}
+
+TEST(Link, CtrlLOffersTheClipboardsLinkAndShowsThePreviewWithThePhoto) {
+    Server s;
+    s.answers["/page"] = {kHtml, kPage.toUtf8()};
+    s.answers["/img/blini.jpg"] = {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg", jpeg()};
+    TestDb t;
+    ShownFrame frame(t.db);
+    QGuiApplication::clipboard()->setText(s.url("/page"));
+    Prompts::setNextFileName(s.url("/page"));
+    onNextModal([](QWidget* dialog) {
+        EXPECT_EQ(child<QLineEdit>(dialog, "title")->text(), "Блины");
+        QLabel* photo = child<QLabel>(dialog, "photo");
+        EXPECT_TRUE(photo && !photo->pixmap().isNull()) << "the preview shows no photo";
+        click(dialog, "saveButton");
+    });
+    QApplication::setActiveWindow(&frame);
+    frame.activateWindow();
+    frame.catalogView()->setFocus();
+    QTest::keyClick(frame.catalogView(), Qt::Key_L, Qt::ControlModifier);
+    // The address the dialog offered was the clipboard's.
+    ASSERT_FALSE(Prompts::fileDialogStarts().empty()) << "Ctrl+L asked for no address";
+    EXPECT_EQ(Prompts::fileDialogStarts().back(), s.url("/page"));
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes r JOIN RecipePhotos p "
+                           "ON p.Recipe = r.ID WHERE r.Name = 'Блины'"),
+              1);
+    // A failure is an error message, and nothing is stored.
+    Prompts::setNextFileName(s.url("/missing"));
+    frame.runCommand(ID_IMPORT_LINK);
+    EXPECT_EQ(lastShown(),
+              "Ошибка: Страницы «" + s.url("/missing") + "» нет на сайте (ошибка 404).");
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
 }
