@@ -30,10 +30,10 @@ const char* const kUsage = R"(Использование / usage:
       название, сколько не хватает и чего, через табуляцию.
       With --missing N (1-3): recipes lacking at most N products: ID, name, how many
       and which, tab-separated.
-  ovelta-db import-recipe [--db FILE] [--section ID] FILE
+  ovelta-db import-recipe [--db FILE] [--section ID] FILE|URL
       Добавляет рецепт из сохранённой веб-страницы (.html), файла schema.org Recipe (.json)
       или текста (.txt); продукты и единицы сопоставляются с имеющимися. Печатает номер
-      и название нового рецепта.
+      и название нового рецепта. Ссылка http(s):// загружается вместе с фотографией.
       Adds a recipe from a saved web page, a schema.org Recipe JSON file or text, its
       products and units matched to the collection's; prints the new recipe's ID and name.
   ovelta-db import-collection [--db FILE] [--section ID] PATH

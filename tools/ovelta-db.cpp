@@ -8,9 +8,11 @@
 #include "data/WholeFile.h"
 #include "exchange/ExchangeStore.h"
 #include "intake/IntakeStore.h"
+#include "intake/PageFetch.h"
 #include "intake/RecipeReader.h"
 #include "kitchen/KitchenStore.h"
 #include "movein/MoveInStore.h"
+#include "photos/PhotoImage.h"
 #include "recipes/RecipeDocument.h"
 #include "search/SearchStore.h"
 #include "search/TextIndex.h"
@@ -220,13 +222,25 @@ int importRecipeCommand(const QStringList& args) {
             return code;
         const int sectionId = section.value_or(0);
         try {
-            const intake::ReadRecipe read = intake::readFile(c.arg(0));
+            // A link is fetched with its photo; a file is read as it is.
+            const bool link = intake::looksLikeLink(c.arg(0));
+            const intake::ReadRecipe read =
+                link ? intake::readLink(c.arg(0)) : intake::readFile(c.arg(0));
+            std::optional<photos::Photo> photo;
+            if (link && !read.photo.isEmpty()) {
+                try {
+                    photo = photos::normalise(read.photo, read.photoSource);
+                } catch (const photos::PhotoError& e) {
+                    print(stderr, e.message + QLatin1Char('\n'));
+                }
+            }
             const std::vector<intake::MatchedLine> lines =
                 intake::Matcher(db).matchLines(read.ingredients);
             const QString title =
                 read.title.isEmpty() ? QFileInfo(c.arg(0)).completeBaseName() : read.title;
             const int id = intake::storeRecipe(db, sectionId, title, lines,
-                                               intake::methodWithNotes(read.method, lines));
+                                               intake::methodWithNotes(read.method, lines),
+                                               photo ? &*photo : nullptr);
             if (!read.notice.isEmpty())
                 print(stderr, read.notice + QLatin1Char('\n'));
             print(stdout, QStringLiteral("%1\t%2\n").arg(QString::number(id), title));

@@ -9,10 +9,12 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -115,6 +117,22 @@ TEST(Link, APageWithItsPhotoThroughRedirectsGzipAndCharsets) {
     EXPECT_EQ(r.ingredients, (QStringList{"500 мл молока", "2 яйца"}));
     EXPECT_EQ(r.photo, jpegBytes);
     EXPECT_EQ(r.photoSource, s.url("/img/blini.jpg"));
+    // ovelta-db takes a link too, and stores the photo with the recipe. The server answers
+    // from this test's own event loop, so the test waits for the tool without blocking it.
+    {
+        TestDb t;
+        t.db.close();
+        QProcess tool;
+        tool.start(OVELTA_DB_TOOL, {"import-recipe", "--db", t.path(), s.url("/page")});
+        QElapsedTimer waited;
+        waited.start();
+        while (tool.state() != QProcess::NotRunning && waited.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()), "1\tБлины\n");
+        t.db.open(t.path(), Database::OpenMode::Existing);
+        EXPECT_EQ(number(t.db, "SELECT count(*) FROM RecipePhotos WHERE Recipe = 1"), 1);
+    }
     // Five redirects are followed, a sixth is not.
     for (int i = 1; i <= 6; ++i)
         s.answers[QStringLiteral("/hop%1").arg(i)] = {
