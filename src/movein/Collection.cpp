@@ -61,10 +61,17 @@ QStringList linesOf(const QString& blob) {
     return out;
 }
 
+// A line as written, for the intake's parser.
+Line wholeLine(const QString& written) {
+    Line line;
+    line.written = written.trimmed();
+    return line;
+}
+
 std::vector<Line> writtenLines(const QStringList& written) {
     std::vector<Line> out;
     for (const QString& w : written)
-        out.push_back({w});
+        out.push_back(wholeLine(w));
     return out;
 }
 
@@ -156,7 +163,7 @@ Incoming mealie(const QJsonObject& o) {
     in.title = text(o.value(QLatin1String("name")));
     for (const QJsonValue& v : o.value(QLatin1String("recipeIngredient")).toArray()) {
         if (v.isString()) {
-            in.lines.push_back({v.toString().trimmed()});
+            in.lines.push_back(wholeLine(v.toString()));
             continue;
         }
         const QJsonObject i = v.toObject();
@@ -174,7 +181,7 @@ Incoming mealie(const QJsonObject& o) {
         if (whole.isEmpty())
             whole = note.trimmed();
         if (!whole.isEmpty())
-            in.lines.push_back({whole});
+            in.lines.push_back(wholeLine(whole));
     }
     in.method = instructions(o.value(QLatin1String("recipeInstructions")));
     in.category = text(o.value(QLatin1String("recipeCategory")));
@@ -188,7 +195,7 @@ bool isMealie(const QJsonObject& o) {
     return false;
 }
 
-std::vector<Incoming> fromJson(const QString& name, const QByteArray& bytes) {
+std::vector<Incoming> fromJson(const QByteArray& bytes) {
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (doc.isNull())
@@ -276,9 +283,9 @@ std::vector<Incoming> readEntry(const QString& name, const QByteArray& bytes, in
         out = fromArchive(name, bytes, depth);
     } else if (suffix == QLatin1String("paprikarecipe")) {
         const bool packed = bytes.startsWith("\x1F\x8B");
-        out = fromJson(name, packed ? gunzip(bytes, Limits{}.entryBytes) : bytes);
+        out = fromJson(packed ? gunzip(bytes, Limits{}.entryBytes) : bytes);
     } else if (suffix == QLatin1String("json")) {
-        out = fromJson(name, bytes);
+        out = fromJson(bytes);
     } else {
         const intake::ReadRecipe r = intake::readBytes(bytes, name);
         Incoming in;
