@@ -1,10 +1,10 @@
 // Whole collections from other programs: each source's own layout, written here by hand in
 // the shape its exports have, and archives that try to do harm.
 
-#include "data/Database.h"
-#include "movein/MoveInStore.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
+#include "data/Database.h"
+#include "movein/MoveInStore.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
@@ -181,6 +181,16 @@ TEST(MoveIn, NextcloudFolderOrZipMealieAndTandoorExports) {
     EXPECT_EQ(textOf(m.db, "SELECT Recipe FROM Recipes"),
               "Замесить тесто.\r\nЖарить.\r\n\r\nК продуктам:\r\nКефир: тёплый");
 
+    // Older Mealie exports: recipes/SLUG.json, the picture in images/SLUG.jpg at the top.
+    TestDb o;
+    write(o.dir() + "/old.zip", archiveOf({{"recipes/oladi.json", mealie},
+                                           {"images/oladi.jpg", jpeg()},
+                                           {"images/blini.jpg", jpeg(Qt::blue)}}));
+    EXPECT_EQ(import(o, o.dir() + "/old.zip").photos, 1);
+    EXPECT_EQ(
+        textOf(o.db, "SELECT Name FROM Recipes WHERE ID IN (SELECT Recipe FROM RecipePhotos)"),
+        "Оладьи");
+
     // Tandoor: an archive of archives, one a recipe, its lines inside its steps.
     TestDb d;
     const QByteArray tandoor = R"({"name": "Плов ", "description": "",
@@ -213,12 +223,14 @@ TEST(MoveIn, AFolderOfRecipeFilesSaysWhatItSkippedAndWhy) {
           R"({"@type": "Recipe", "name": "Каша", "recipeIngredient": ["1 стакан крупы"]})");
     write(folder + "/Каша копия.json",
           R"({"@type": "Recipe", "name": "Каша", "recipeIngredient": ["1 стакан крупы"]})");
+    write(folder + "/вложено/каша.jpg", jpeg()); // beside its recipe, by the same name
     write(folder + "/список.pdf", "%PDF-1.4");
     write(folder + "/сломан.json", "{\"name\": ");
     const movein::Summary s = import(t, folder, t.addSection("Старое"));
     // A name met twice is two recipes, as the exchange import keeps them.
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes WHERE Name='Каша'"), 2);
     EXPECT_EQ(s.recipes, 3);
+    EXPECT_EQ(s.photos, 1);
     EXPECT_EQ(textOf(t.db, "SELECT p.Name || '/' || c.Name FROM Catalog c JOIN Catalog p "
                            "ON p.ID = c.Parent"),
               "Старое/Рецепты — разное");
@@ -314,8 +326,7 @@ TEST(MoveIn, TheWindowCommandImportsUnderTheSelectedSectionAndShowsIt) {
     write(t.dir() + "/notes.zip", "PK\x03\x04 not really");
     Prompts::setNextFileName(t.dir() + "/notes.zip");
     frame.runCommand(ID_IMPORT_COLLECTION);
-    EXPECT_TRUE(lastShown().startsWith("Импорт коллекции: ") &&
-                lastShown().contains("notes.zip"))
+    EXPECT_TRUE(lastShown().startsWith("Импорт коллекции: ") && lastShown().contains("notes.zip"))
         << lastShown().toStdString();
     EXPECT_EQ(snapshot(t.db), before);
 }
