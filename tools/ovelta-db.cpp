@@ -40,6 +40,21 @@ int missingSection(Database& db, std::optional<int> section) {
     return failure(QStringLiteral("Раздел не найден в базе данных / no section %1").arg(*section));
 }
 
+// A command of one argument with "--db FILE" and "--section ID": the work runs on the
+// collection once the section, when given, is known to be there.
+int onSection(const QStringList& args,
+              const std::function<int(Command&, Database&, std::optional<int>)>& work) {
+    Command c(true, true);
+    std::optional<int> section;
+    if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(section)).isEmpty())
+        return usageError(e);
+    return onCollection(c, [&](Database& db) {
+        if (const int code = missingSection(db, section))
+            return code;
+        return work(c, db, section);
+    });
+}
+
 // Prints the rows a command lists; 1 when standard output refuses them.
 int printRows(const QString& rows) {
     print(stdout, rows);
@@ -189,13 +204,7 @@ int cookCommand(const QStringList& args) {
 }
 
 int importCollectionCommand(const QStringList& args) {
-    Command c(true, true);
-    std::optional<int> section;
-    if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(section)).isEmpty())
-        return usageError(e);
-    return onCollection(c, [&](Database& db) {
-        if (const int code = missingSection(db, section))
-            return code;
+    return onSection(args, [](Command& c, Database& db, std::optional<int> section) {
         try {
             NoProgress quiet;
             const movein::Summary summary =
@@ -213,13 +222,7 @@ int importCollectionCommand(const QStringList& args) {
 }
 
 int importRecipeCommand(const QStringList& args) {
-    Command c(true, true);
-    std::optional<int> section;
-    if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(section)).isEmpty())
-        return usageError(e);
-    return onCollection(c, [&](Database& db) {
-        if (const int code = missingSection(db, section))
-            return code;
+    return onSection(args, [](Command& c, Database& db, std::optional<int> section) {
         const int sectionId = section.value_or(0);
         try {
             // A link is fetched with its photo; a file is read as it is.
@@ -309,13 +312,7 @@ int importCommand(const QStringList& args) {
 }
 
 int exportCommand(const QStringList& args) {
-    Command c(true, true);
-    std::optional<int> id;
-    if (QString e = c.parse(args, 1, 1); !e.isEmpty() || !(e = c.readSection(id)).isEmpty())
-        return usageError(e);
-    return onCollection(c, [&](Database& db) {
-        if (const int code = missingSection(db, id))
-            return code;
+    return onSection(args, [](Command& c, Database& db, std::optional<int> id) {
         try {
             const exchange::ExportResult r = exchange::exportToFile(db, id, c.arg(0));
             QStringList out{QStringLiteral("Разделов: %1, рецептов: %2, строк: %3, заменено "
