@@ -3,6 +3,7 @@
 
 #include "catalog/CCatalogView.h"
 #include "intake/PageFetch.h"
+#include "support/FixtureBytes.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
@@ -19,8 +20,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <archive.h>
-#include <archive_entry.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,35 +59,6 @@ public:
     }
 };
 
-QByteArray gzip(const QByteArray& bytes) {
-    archive* a = archive_write_new();
-    archive_write_set_format_raw(a);
-    archive_write_add_filter_gzip(a);
-    std::vector<char> buffer(size_t(bytes.size()) + 4096);
-    size_t used = 0;
-    archive_write_open_memory(a, buffer.data(), buffer.size(), &used);
-    archive_entry* e = archive_entry_new();
-    archive_entry_set_pathname(e, "x");
-    archive_entry_set_size(e, bytes.size());
-    archive_entry_set_filetype(e, AE_IFREG);
-    archive_write_header(a, e);
-    archive_write_data(a, bytes.constData(), size_t(bytes.size()));
-    archive_entry_free(e);
-    archive_write_close(a);
-    archive_write_free(a);
-    return QByteArray(buffer.data(), qsizetype(used));
-}
-
-QByteArray jpeg() {
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpg");
-    return out;
-}
-
 const QString kPage = QStringLiteral(R"(<html><head><script type="application/ld+json">
 {"@type": "Recipe", "name": "Блины", "image": "/img/blini.jpg",
  "recipeIngredient": ["500 мл молока", "2 яйца"], "recipeInstructions": "Испечь."}
@@ -109,7 +79,7 @@ QString refusal(const QString& url, intake::FetchLimits limits = {}) {
 
 TEST(Link, APageWithItsPhotoThroughRedirectsGzipAndCharsets) {
     Server s;
-    const QByteArray jpegBytes = jpeg();
+    const QByteArray jpegBytes = jpegOf(Qt::blue, 40, 30);
     s.answers["/page"] = {kHtml, kPage.toUtf8()};
     s.answers["/img/blini.jpg"] = {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg", jpegBytes};
     intake::ReadRecipe r = intake::readLink(s.url("/page"));
@@ -143,7 +113,7 @@ TEST(Link, APageWithItsPhotoThroughRedirectsGzipAndCharsets) {
     EXPECT_TRUE(refusal(s.url("/hop6")).contains("перенаправляет слишком много раз"))
         << refusal(s.url("/hop6")).toStdString();
     // gzip; the charset the site names, and 1251 with no charset at all.
-    s.answers["/gzip"] = {kHtml + "\r\nContent-Encoding: gzip", gzip(kPage.toUtf8())};
+    s.answers["/gzip"] = {kHtml + "\r\nContent-Encoding: gzip", gzipped(kPage.toUtf8())};
     EXPECT_EQ(intake::readLink(s.url("/gzip")).title, "Блины");
     s.answers["/koi8"] = {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=KOI8-R",
                           QStringEncoder("KOI8-R").encode(kPage)};
@@ -200,7 +170,8 @@ TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
 TEST(Link, CtrlLOffersTheClipboardsLinkAndShowsThePreviewWithThePhoto) {
     Server s;
     s.answers["/page"] = {kHtml, kPage.toUtf8()};
-    s.answers["/img/blini.jpg"] = {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg", jpeg()};
+    s.answers["/img/blini.jpg"] = {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg",
+                                   jpegOf(Qt::blue, 40, 30)};
     TestDb t;
     ShownFrame frame(t.db);
     QGuiApplication::clipboard()->setText(s.url("/page"));

@@ -5,6 +5,7 @@
 #include "catalog/CatalogStore.h"
 #include "data/Database.h"
 #include "movein/MoveInStore.h"
+#include "support/FixtureBytes.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
@@ -15,53 +16,12 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <archive.h>
-#include <archive_entry.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-using Files = std::vector<std::pair<QString, QByteArray>>;
-
-// An archive written by libarchive itself: zip, or one gzip stream with raw.
-QByteArray archiveOf(const Files& files, bool zip = true) {
-    archive* a = archive_write_new();
-    if (zip) {
-        archive_write_set_format_zip(a);
-    } else {
-        archive_write_set_format_raw(a);
-        archive_write_add_filter_gzip(a);
-    }
-    std::vector<char> buffer(64 << 20);
-    size_t used = 0;
-    archive_write_open_memory(a, buffer.data(), buffer.size(), &used);
-    for (const auto& [name, bytes] : files) {
-        archive_entry* e = archive_entry_new();
-        archive_entry_set_pathname_utf8(e, name.toUtf8().constData());
-        archive_entry_set_size(e, bytes.size());
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_write_header(a, e);
-        archive_write_data(a, bytes.constData(), size_t(bytes.size()));
-        archive_entry_free(e);
-    }
-    archive_write_close(a);
-    archive_write_free(a);
-    return QByteArray(buffer.data(), qsizetype(used));
-}
-
-QByteArray gzipped(const QByteArray& bytes) {
-    return archiveOf({{"x", bytes}}, false);
-}
-
 QByteArray jpeg(QColor colour = Qt::red) {
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpg");
-    return out;
+    return jpegOf(colour);
 }
 
 void write(const QString& path, const QByteArray& bytes) {
