@@ -721,11 +721,8 @@ Kind kindOf(const QByteArray& utf8, const QString& suffix) {
     return Kind::Text;
 }
 
-} // namespace
-
-ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName) {
-    const QByteArray utf8 = readBytesAsUtf8(bytes);
-    switch (kindOf(utf8, QFileInfo(fileName).suffix().toLower())) {
+ReadRecipe readAs(Kind kind, const QByteArray& utf8) {
+    switch (kind) {
     case Kind::Json:
         return readJson(utf8);
     case Kind::Page:
@@ -734,6 +731,13 @@ ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName) {
         break;
     }
     return readText(QString::fromUtf8(utf8));
+}
+
+} // namespace
+
+ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName) {
+    const QByteArray utf8 = readBytesAsUtf8(bytes);
+    return readAs(kindOf(utf8, QFileInfo(fileName).suffix().toLower()), utf8);
 }
 
 ReadRecipe readFile(const QString& path) {
@@ -755,10 +759,11 @@ ReadRecipe readFile(const QString& path) {
     const QByteArray bytes = file.read(kMaxIntakeBytes + 1);
     if (bytes.size() > kMaxIntakeBytes)
         throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
-    const Kind kind = kindOf(readBytesAsUtf8(bytes), info.suffix().toLower());
+    const QByteArray utf8 = readBytesAsUtf8(bytes);
+    const Kind kind = kindOf(utf8, info.suffix().toLower());
     ReadRecipe r;
     try {
-        r = readBytes(bytes, name);
+        r = readAs(kind, utf8);
     } catch (const IntakeError& e) {
         throw cannot(e.message());
     }
