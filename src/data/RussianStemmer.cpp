@@ -1,5 +1,7 @@
 #include "RussianStemmer.h"
 
+#include <QRegularExpression>
+
 #include <libstemmer.h>
 #include <stdexcept>
 
@@ -25,4 +27,16 @@ QByteArray RussianStemmer::stemUtf8(QByteArrayView word) {
 
 QString RussianStemmer::stem(const QString& word) {
     return QString::fromUtf8(stemUtf8(word.toCaseFolded().toUtf8()));
+}
+
+QStringList stemKeys(const QString& name) {
+    thread_local RussianStemmer stemmer;
+    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]+"));
+    QString folded = name.toLower();
+    folded.replace(QChar(0x0451), QChar(0x0435));
+    QStringList keys;
+    for (auto it = word.globalMatch(folded); it.hasNext();)
+        keys << stemmer.stem(it.next().captured());
+    keys.sort();
+    return keys;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 struct sb_stemmer;
 
@@ -23,3 +24,7 @@ public:
 private:
     sb_stemmer* m_stemmer;
 };
+
+// The stems of a name's words as written, sorted: names whose keys are equal are the same
+// product whatever the order and the endings of their words.
+QStringList stemKeys(const QString& name);

@@ -117,6 +117,40 @@ CREATE TRIGGER IF NOT EXISTS RecipePhotoGone AFTER DELETE ON Recipes BEGIN
 END;
 )sql";
 
+// What a product weighs and gives: per 100 g (NULL where not known), the grams in one
+// millilitre, whether it is counted in pieces, and the grams in one of each unit that is
+// no measure of its own ("шт", "пучок"), by the unit's usual spelling. A row the user wrote
+// (Own) is never overwritten by the shipped table; a row with nothing known says the table
+// was asked and had nothing, so later start-ups do not ask again. A renamed product is asked
+// again; its figures go with it when it is deleted.
+constexpr const char* kProductFood = R"sql(
+CREATE TABLE IF NOT EXISTS ProductFood (
+    Product INTEGER PRIMARY KEY,
+    Kcal    REAL,
+    Protein REAL,
+    Fat     REAL,
+    Carbs   REAL,
+    Density REAL,
+    Counted INTEGER NOT NULL DEFAULT 0,
+    Own     INTEGER NOT NULL DEFAULT 0,
+    Source  TEXT NOT NULL DEFAULT '');
+CREATE TABLE IF NOT EXISTS ProductWeights (
+    Product INTEGER NOT NULL,
+    Unit    TEXT NOT NULL,
+    Grams   REAL NOT NULL,
+    PRIMARY KEY (Product, Unit)) WITHOUT ROWID;
+CREATE TRIGGER IF NOT EXISTS ProductFoodGone AFTER DELETE ON Ingredient BEGIN
+    DELETE FROM ProductFood WHERE Product = OLD.ID;
+    DELETE FROM ProductWeights WHERE Product = OLD.ID;
+END;
+CREATE TRIGGER IF NOT EXISTS ProductFoodRenamed AFTER UPDATE OF Name ON Ingredient
+WHEN OLD.Name IS NOT NEW.Name AND
+     NOT EXISTS (SELECT 1 FROM ProductFood WHERE Product = NEW.ID AND Own = 1) BEGIN
+    DELETE FROM ProductFood WHERE Product = NEW.ID;
+    DELETE FROM ProductWeights WHERE Product = NEW.ID;
+END;
+)sql";
+
 // A list made before marks held their need gets the column; its old marks hold none, and
 // so apply to no need until they are made again.
 void addShoppingNeed(Database& db) {
@@ -251,6 +285,7 @@ void create(Database& db, const QString& version) {
         db.execScript(kMenu);
         db.execScript(kShoppingList);
         db.execScript(kPhotos);
+        db.execScript(kProductFood);
         db.execScript(kReadingIndexes);
         addTextIndex(db);
     }
@@ -294,6 +329,7 @@ UpgradeResult upgrade(Database& db) {
     if (version == currentVersion) {
         addShoppingNeed(db);
         addIfPossible(db, kPhotos);
+        addIfPossible(db, kProductFood);
         addIfPossible(db, kReadingIndexes);
         addTextIndex(db);
     }

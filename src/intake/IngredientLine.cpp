@@ -8,73 +8,6 @@
 
 namespace intake {
 
-const std::vector<UnitSpelling>& unitSpellings() {
-    static const std::vector<UnitSpelling> table = [] {
-        auto u = [](const char* usual, std::initializer_list<const char*> forms) {
-            UnitSpelling s{QString::fromUtf8(usual), {}};
-            s.forms << s.usual;
-            for (const char* f : forms)
-                s.forms << QString::fromUtf8(f);
-            return s;
-        };
-        return std::vector<UnitSpelling>{
-            u("ст.л.", {"ст. л.",
-                        "ст л",
-                        "ст/л",
-                        "ст. ложки",
-                        "ст. ложка",
-                        "ст. ложек",
-                        "стол. л.",
-                        "стол. ложки",
-                        "столовая ложка",
-                        "столовые ложки",
-                        "столовых ложек",
-                        "столовой ложки",
-                        "ст.ложки",
-                        "ст.ложка",
-                        "ст.ложек",
-                        "ст/ложка",
-                        "ст/ложки",
-                        "tbsp",
-                        "tbs",
-                        "tablespoon",
-                        "tablespoons",
-                        "el"}),
-            u("ч.л.", {"ч. л.", "ч л", "ч/л", "ч. ложки", "ч. ложка", "ч. ложек", "чайная ложка",
-                       "чайные ложки", "чайных ложек", "чайной ложки", "ч.ложки", "ч/ложка",
-                       "ч/ложки", "tsp", "teaspoon", "teaspoons", "tl"}),
-            u("стакан", {"стакана", "стаканов", "ст.", "стак.", "cup", "cups"}),
-            u("г", {"гр.", "гр", "г.", "грамм", "грамма", "граммов", "g", "gr", "gram", "grams"}),
-            u("кг", {"кг.", "килограмм", "килограмма", "килограммов", "kg"}),
-            u("мл", {"мл.", "миллилитр", "миллилитра", "миллилитров", "ml"}),
-            u("л", {"л.", "литр", "литра", "литров", "l"}),
-            u("шт", {"шт.", "штука", "штуки", "штук", "pc", "pcs"}),
-            u("зубчик", {"зубчика", "зубчиков", "зуб.", "зубч."}),
-            u("щепотка", {"щепотки", "щепоток", "щеп.", "щепот.", "pinch"}),
-            u("пучок", {"пучка", "пучков", "пуч."}),
-            u("банка", {"банки", "банок"}),
-            u("упаковка", {"упаковки", "упаковок", "уп.", "упак."}),
-            u("пачка", {"пачки", "пачек"}),
-            u("пакетик", {"пакетика", "пакетиков"}),
-            u("ломтик", {"ломтика", "ломтиков", "ломт."}),
-            u("кусочек", {"кусочка", "кусочков"}),
-            u("кусок", {"куска", "кусков"}),
-            u("головка", {"головки", "головок"}),
-            u("веточка", {"веточки", "веточек", "веточ.", "вет."}),
-            u("стебель", {"стебля", "стеблей", "стебл."}),
-            u("стручок", {"стручка", "стручков"}),
-            u("долька", {"дольки", "долек"}),
-            u("капля", {"капли", "капель", "капл."}),
-            u("чашка", {"чашки", "чашек"}),
-            u("горсть", {"горсти", "горстей"}),
-            u("порция", {"порции", "порций"}),
-            u("по вкусу", {}),
-            u("на кончике ножа", {}),
-        };
-    }();
-    return table;
-}
-
 QString foldedText(const QString& text) {
     QString out = text.toLower();
     out.replace(QChar(0x0451), QChar(0x0435));
@@ -82,26 +15,6 @@ QString foldedText(const QString& text) {
 }
 
 namespace {
-
-// A unit's key is its letters alone: "ст. л.", "ст.л." and "ст л" are one unit.
-QString unitKey(QStringView text) {
-    QString key;
-    for (QChar c : text)
-        if (c.isLetter())
-            key += c == QChar(0x0451) ? QChar(0x0435) : c.toLower();
-    return key;
-}
-
-const QHash<QString, QString>& unitsByKey() {
-    static const QHash<QString, QString> keys = [] {
-        QHash<QString, QString> out;
-        for (const UnitSpelling& s : unitSpellings())
-            for (const QString& f : s.forms)
-                out.insert(unitKey(f), s.usual);
-        return out;
-    }();
-    return keys;
-}
 
 bool isSpace(QChar c) {
     return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x2009) || c == QChar(0x202F);
@@ -121,13 +34,13 @@ std::pair<QString, qsizetype> unitAt(QStringView text) {
             ++pos;
         if (pos == start)
             break;
-        key += unitKey(text.mid(start, pos - start));
+        key += nutrition::unitKey(text.mid(start, pos - start));
         qsizetype end = pos;
         // A dot or a slash belongs to an abbreviation: "ст.л.", "ч/л".
         if (end < text.size() && (text[end] == QLatin1Char('.') || text[end] == QLatin1Char('/')))
             ++end;
-        if (const auto it = unitsByKey().find(key); it != unitsByKey().end()) {
-            found = *it;
+        if (const QString usual = nutrition::usualUnitByKey(key); !usual.isEmpty()) {
+            found = usual;
             foundEnd = end;
         }
         pos = end;
@@ -433,13 +346,6 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
 }
 
 } // namespace
-
-QString usualUnit(const QString& written) {
-    const QString key = unitKey(written);
-    if (key.isEmpty())
-        return {};
-    return unitsByKey().value(key);
-}
 
 std::vector<ParsedLine> parseProducts(const QString& line) {
     // A line of a megabyte is no ingredient: its first few hundred characters are plenty.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nutrition/UnitNames.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -29,14 +31,10 @@ ParsedLine parseLine(const QString& line);
 // Every product a line names: "соль, перец — по вкусу" names two, each to taste.
 std::vector<ParsedLine> parseProducts(const QString& line);
 
-// A unit as the program writes it, and the ways it is written in recipes (lower case).
-struct UnitSpelling {
-    QString usual;
-    QStringList forms;
-};
-const std::vector<UnitSpelling>& unitSpellings();
-// The usual spelling of a unit written any of its ways; empty when it is no unit known.
-QString usualUnit(const QString& written);
+// Units are spelt as the sums weigh them.
+using nutrition::UnitSpelling;
+using nutrition::unitSpellings;
+using nutrition::usualUnit;
 
 // Russian text as it is compared: lower case, ё as е, spaces of every kind as one.
 QString foldedText(const QString& text);

@@ -5,6 +5,7 @@
 #include "RecipeReader.h"
 #include "WordForms.h"
 #include "data/Database.h"
+#include "data/RussianStemmer.h"
 #include "exchange/ExchangeFormat.h"
 #include "recipes/RecipeStore.h"
 

@@ -141,11 +141,6 @@ Dictionary& dictionaryFor(const QString& word) {
     return wholeDictionary();
 }
 
-RussianStemmer& stemmer() {
-    thread_local RussianStemmer s;
-    return s;
-}
-
 // --- Russian grammar, as much as product names need -----------------------------------
 
 QString folded(const QString& word) {
@@ -452,14 +447,6 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
     return {capitalised(name), left.join(QLatin1Char(' '))};
 }
 
-QStringList stemKeys(const QString& name) {
-    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]+"));
-    QStringList keys;
-    for (auto it = word.globalMatch(folded(name)); it.hasNext();)
-        keys << stemmer().stem(it.next().captured());
-    keys.sort();
-    return keys;
-}
 
 // The thread that loads the dictionary ahead is waited for at exit: it must not be loading
 // while the program's statics are taken down.

@@ -23,9 +23,6 @@ struct DictionaryName {
 // With mayWait false and the dictionary still loading, the words stay as written.
 DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayWait = true);
 
-// The stems of a name's words as written, sorted: names whose keys are equal are the same
-// product whatever the order and the endings of their words.
-QStringList stemKeys(const QString& name);
 
 // Loads the part of the dictionary that these names' words need, unless the whole one is
 // loaded: a command that reads one recipe then pays milliseconds instead of a tenth of a

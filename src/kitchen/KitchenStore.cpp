@@ -5,6 +5,7 @@
 
 #include "data/Records.h"
 #include "data/TextOrder.h"
+#include "nutrition/NutritionStore.h"
 #include "recipes/RecipeStore.h"
 #include "recipes/RtfText.h"
 #include "ui/Progress.h"
@@ -550,22 +551,33 @@ QString dictionaryName(Database& db, recipes::Dictionary which, int id) {
     return recipes::entryName(db, which, id).value_or(QString());
 }
 
-QString productLine(Database& db, const ProductTotal& total) {
+// With figures, the amounts in different units are added up where they allow it.
+QString productLine(Database& db, const ProductTotal& total, const nutrition::Figures* figures) {
     QString line =
         dictionaryName(db, recipes::Dictionary::Products, total.product) + QStringLiteral(" :");
     for (const UnitAmount& a : total.amounts)
         if (a.key == kNoAmount)
             line += total.amounts.size() > 1 ? QStringLiteral(" более чем") : QStringLiteral(" ~");
+    std::vector<nutrition::UnitAmount> amounts;
+    for (const UnitAmount& a : total.amounts)
+        if (a.key != kNoAmount)
+            amounts.push_back(
+                {dictionaryName(db, recipes::Dictionary::Units, a.key), double(a.amount)});
+    nutrition::Summed summed;
+    if (figures && amounts.size() > 1)
+        summed = nutrition::sumAmounts(*figures, amounts);
+    else
+        summed.amounts = std::move(amounts);
     bool first = true;
-    for (const UnitAmount& a : total.amounts) {
-        if (a.key == kNoAmount)
-            continue;
+    for (const nutrition::UnitAmount& a : summed.amounts) {
         if (!first)
             line += QStringLiteral(" +");
         first = false;
-        line += QLatin1Char(' ') + QString::fromLatin1(rtf::formatAmount(a.amount)) +
-                QLatin1Char(' ') + dictionaryName(db, recipes::Dictionary::Units, a.key);
+        line += QLatin1Char(' ') + QString::fromLatin1(rtf::formatAmount(float(a.amount))) +
+                QLatin1Char(' ') + a.unit;
     }
+    if (summed.apart)
+        line += QStringLiteral(" (не сложено: нет веса)");
     return line;
 }
 
@@ -586,7 +598,8 @@ struct ProductLine {
 
 // The menu's products totalled over every dish, a line each in the order of their bytes;
 // the dishes' own lines too when asked for.
-std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* dishLinesOut) {
+std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* dishLinesOut,
+                                          bool inGrams) {
     std::vector<QString> dishLines;
     std::vector<ProductTotal> totals;
     Statement lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients "
@@ -615,10 +628,24 @@ std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* di
                 amount->amount = amount->amount + addend;
         }
     }
+    std::unordered_map<int, nutrition::Figures> figures;
+    if (inGrams) {
+        std::vector<int> several;
+        for (const ProductTotal& t : totals)
+            if (t.amounts.size() > 1)
+                several.push_back(t.product);
+        figures = nutrition::productFigures(db, several);
+    }
+    static const nutrition::Figures none;
     std::vector<ProductLine> productLines;
     productLines.reserve(totals.size());
-    for (const ProductTotal& t : totals)
-        productLines.push_back({t.product, productLine(db, t)});
+    for (const ProductTotal& t : totals) {
+        const auto f = figures.find(t.product);
+        productLines.push_back({t.product, productLine(db, t,
+                                                       !inGrams             ? nullptr
+                                                       : f == figures.end() ? &none
+                                                                            : &f->second)});
+    }
     sortByBytes(productLines, [](const ProductLine& l) { return l.text; });
     if (dishLinesOut) {
         sortByBytes(dishLines, [](const QString& s) { return s; });
@@ -629,11 +656,11 @@ std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* di
 
 } // namespace
 
-QByteArray menuProductListRtf(Database& db) {
+QByteArray menuProductListRtf(Database& db, bool inGrams) {
     // One read transaction: the file is locked once, not once per look-up.
     Transaction reading(db);
     std::vector<QString> dishLines;
-    const std::vector<ProductLine> productLines = menuProductLines(db, &dishLines);
+    const std::vector<ProductLine> productLines = menuProductLines(db, &dishLines, inGrams);
 
     QByteArray doc;
     doc += rtf::kDocumentHeader;
@@ -683,7 +710,7 @@ std::vector<ShoppingItem> shoppingList(Database& db) {
     // made for.
     std::vector<ShoppingItem> out;
     std::unordered_set<int> shown;
-    for (const ProductLine& line : menuProductLines(db, nullptr)) {
+    for (const ProductLine& line : menuProductLines(db, nullptr, true)) {
         if (available.count(line.product))
             continue;
         const auto row = rows.find(line.product);

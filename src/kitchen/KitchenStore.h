@@ -85,14 +85,15 @@ std::optional<int> parseServings(const QString& text);
 // bytes); rows whose recipe is gone are left out.
 std::vector<Dish> menuDishesByBytes(Database& db);
 
-// The document of the menu: its dishes, then the products they need in total.
-QByteArray menuProductListRtf(Database& db);
+// The document of the menu: its dishes, then the products they need in total; in grams,
+// the amounts of a product in different units are added up where its weights are known.
+QByteArray menuProductListRtf(Database& db, bool inGrams = false);
 
 // Ascending by the code page 1251 bytes of the texts; equal texts keep their order.
 bool bytesLess(const QString& a, const QString& b);
 
 // The shopping list: the products the menu needs that are neither on hand nor always
-// present, as the menu's product list words them, then the products added by hand, each by
+// present, as the menu's product list in grams words them, then the products added by hand, each by
 // its name alone. Rows keep whether they were bought until they are cleared.
 struct ShoppingItem {
     int product = 0;

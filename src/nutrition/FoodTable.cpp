@@ -1,0 +1,153 @@
+#include "FoodTable.h"
+
+#include "UnitNames.h"
+#include "data/RussianStemmer.h"
+
+#include <QFile>
+#include <QHash>
+#include <algorithm>
+
+// Resources of a static library are registered by hand, outside any namespace.
+static void initNutritionResource() {
+    Q_INIT_RESOURCE(nutrition);
+}
+
+namespace nutrition {
+
+std::optional<double> Figures::weightOf(const QString& usualUnit) const {
+    for (const auto& [unit, grams] : weights)
+        if (unit == usualUnit)
+            return grams;
+    return std::nullopt;
+}
+
+namespace {
+
+std::optional<double> number(const QString& field) {
+    if (field.trimmed().isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double value = field.trimmed().toDouble(&ok);
+    if (!ok || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<TableRow> readRow(const QString& line) {
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    if (fields.size() != 9)
+        return std::nullopt;
+    TableRow row;
+    for (const QString& form : fields[0].split(QLatin1Char('|')))
+        if (!form.trimmed().isEmpty())
+            row.forms << form.trimmed();
+    if (row.forms.isEmpty())
+        return std::nullopt;
+    row.name = row.forms.front();
+    const auto kcal = number(fields[1]), protein = number(fields[2]), fat = number(fields[3]),
+               carbs = number(fields[4]);
+    if (!kcal || !protein || !fat || !carbs)
+        return std::nullopt;
+    row.figures.per100 = FoodValue{*kcal, *protein, *fat, *carbs};
+    if (!fields[5].trimmed().isEmpty()) {
+        row.figures.density = number(fields[5]);
+        if (!row.figures.density || *row.figures.density == 0)
+            return std::nullopt;
+    }
+    for (const QString& pair : fields[6].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        const QString written = pair.left(eq).trimmed();
+        const QString usual = usualUnit(written);
+        const auto grams = eq > 0 ? number(pair.mid(eq + 1)) : std::nullopt;
+        if (!grams || *grams == 0)
+            return std::nullopt;
+        row.figures.weights.emplace_back(usual.isEmpty() ? written : usual, *grams);
+    }
+    row.figures.counted = fields[7].trimmed() == QLatin1String("шт");
+    if (row.figures.counted && !row.figures.weightOf(QStringLiteral("шт")))
+        return std::nullopt;
+    row.figures.source = fields[8].trimmed();
+    return row;
+}
+
+struct Index {
+    struct Form {
+        const TableRow* row;
+        QStringList keys;
+    };
+    std::vector<Form> forms;
+    QHash<QString, const TableRow*> exact;
+};
+
+const Index& tableIndex() {
+    static const Index index = [] {
+        Index out;
+        for (const TableRow& row : foodTable())
+            for (const QString& form : row.forms) {
+                const QStringList keys = stemKeys(form);
+                out.forms.push_back({&row, keys});
+                // The first row to claim a form keeps it.
+                const QString joined = keys.join(QLatin1Char(' '));
+                if (!out.exact.contains(joined))
+                    out.exact.insert(joined, &row);
+            }
+        return out;
+    }();
+    return index;
+}
+
+} // namespace
+
+std::vector<TableRow> readFoodTable(const QByteArray& text, int* unread) {
+    std::vector<TableRow> rows;
+    int bad = 0;
+    for (const QString& line : QString::fromUtf8(text).split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
+            continue;
+        if (auto row = readRow(line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line))
+            rows.push_back(std::move(*row));
+        else
+            ++bad;
+    }
+    if (unread)
+        *unread = bad;
+    return rows;
+}
+
+const std::vector<TableRow>& foodTable() {
+    static const std::vector<TableRow> table = [] {
+        initNutritionResource();
+        QFile file(QStringLiteral(":/nutrition/products.tsv"));
+        if (!file.open(QIODevice::ReadOnly))
+            return std::vector<TableRow>();
+        return readFoodTable(file.readAll());
+    }();
+    return table;
+}
+
+const TableRow* tableRowFor(const QString& productName) {
+    const Index& index = tableIndex();
+    const QStringList keys = stemKeys(productName);
+    if (keys.isEmpty())
+        return nullptr;
+    if (const auto it = index.exact.find(keys.join(QLatin1Char(' '))); it != index.exact.end())
+        return *it;
+    const QStringList head =
+        stemKeys(productName.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty));
+    const TableRow* best = nullptr;
+    qsizetype bestSize = 0;
+    for (const Index::Form& form : index.forms) {
+        if (form.keys.size() <= bestSize || form.keys.size() >= keys.size() ||
+            (!head.isEmpty() && !form.keys.contains(head.front())))
+            continue;
+        // Both lists are sorted: every key of the form is among the name's.
+        if (std::includes(keys.begin(), keys.end(), form.keys.begin(), form.keys.end())) {
+            best = form.row;
+            bestSize = form.keys.size();
+        }
+    }
+    return best;
+}
+
+} // namespace nutrition

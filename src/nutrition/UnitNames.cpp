@@ -1,0 +1,122 @@
+#include "UnitNames.h"
+
+#include <QHash>
+
+namespace nutrition {
+
+const std::vector<UnitSpelling>& unitSpellings() {
+    static const std::vector<UnitSpelling> table = [] {
+        auto u = [](const char* usual, std::initializer_list<const char*> forms) {
+            UnitSpelling s{QString::fromUtf8(usual), {}};
+            s.forms << s.usual;
+            for (const char* f : forms)
+                s.forms << QString::fromUtf8(f);
+            return s;
+        };
+        return std::vector<UnitSpelling>{
+            u("ст.л.", {"ст. л.",
+                        "ст л",
+                        "ст/л",
+                        "ст. ложки",
+                        "ст. ложка",
+                        "ст. ложек",
+                        "стол. л.",
+                        "стол. ложки",
+                        "столовая ложка",
+                        "столовые ложки",
+                        "столовых ложек",
+                        "столовой ложки",
+                        "ст.ложки",
+                        "ст.ложка",
+                        "ст.ложек",
+                        "ст/ложка",
+                        "ст/ложки",
+                        "tbsp",
+                        "tbs",
+                        "tablespoon",
+                        "tablespoons",
+                        "el"}),
+            u("ч.л.", {"ч. л.", "ч л", "ч/л", "ч. ложки", "ч. ложка", "ч. ложек", "чайная ложка",
+                       "чайные ложки", "чайных ложек", "чайной ложки", "ч.ложки", "ч/ложка",
+                       "ч/ложки", "tsp", "teaspoon", "teaspoons", "tl"}),
+            u("стакан", {"стакана", "стаканов", "ст.", "стак.", "cup", "cups"}),
+            u("г", {"гр.", "гр", "г.", "грамм", "грамма", "граммов", "g", "gr", "gram", "grams"}),
+            u("кг", {"кг.", "килограмм", "килограмма", "килограммов", "kg"}),
+            u("мл", {"мл.", "миллилитр", "миллилитра", "миллилитров", "ml"}),
+            u("л", {"л.", "литр", "литра", "литров", "l"}),
+            u("шт", {"шт.", "штука", "штуки", "штук", "pc", "pcs"}),
+            u("зубчик", {"зубчика", "зубчиков", "зуб.", "зубч."}),
+            u("щепотка", {"щепотки", "щепоток", "щеп.", "щепот.", "pinch"}),
+            u("пучок", {"пучка", "пучков", "пуч."}),
+            u("банка", {"банки", "банок"}),
+            u("упаковка", {"упаковки", "упаковок", "уп.", "упак."}),
+            u("пачка", {"пачки", "пачек"}),
+            u("пакетик", {"пакетика", "пакетиков"}),
+            u("ломтик", {"ломтика", "ломтиков", "ломт."}),
+            u("кусочек", {"кусочка", "кусочков"}),
+            u("кусок", {"куска", "кусков"}),
+            u("головка", {"головки", "головок"}),
+            u("веточка", {"веточки", "веточек", "веточ.", "вет."}),
+            u("стебель", {"стебля", "стеблей", "стебл."}),
+            u("стручок", {"стручка", "стручков"}),
+            u("долька", {"дольки", "долек"}),
+            u("капля", {"капли", "капель", "капл."}),
+            u("чашка", {"чашки", "чашек"}),
+            u("горсть", {"горсти", "горстей"}),
+            u("порция", {"порции", "порций"}),
+            u("по вкусу", {}),
+            u("на кончике ножа", {}),
+        };
+    }();
+    return table;
+}
+
+QString unitKey(QStringView text) {
+    QString key;
+    for (QChar c : text)
+        if (c.isLetter())
+            key += c == QChar(0x0451) ? QChar(0x0435) : c.toLower();
+    return key;
+}
+
+namespace {
+
+const QHash<QString, QString>& unitsByKey() {
+    static const QHash<QString, QString> keys = [] {
+        QHash<QString, QString> out;
+        for (const UnitSpelling& s : unitSpellings())
+            for (const QString& f : s.forms)
+                out.insert(unitKey(f), s.usual);
+        return out;
+    }();
+    return keys;
+}
+
+} // namespace
+
+QString usualUnitByKey(const QString& key) {
+    return unitsByKey().value(key);
+}
+
+QString usualUnit(const QString& written) {
+    const QString key = unitKey(written);
+    if (key.isEmpty())
+        return {};
+    return unitsByKey().value(key);
+}
+
+UnitSize unitSize(const QString& usual) {
+    static const QHash<QString, UnitSize> sizes = {
+        {QStringLiteral("г"), {Measure::Mass, 1}},
+        {QStringLiteral("кг"), {Measure::Mass, 1000}},
+        {QStringLiteral("мл"), {Measure::Volume, 1}},
+        {QStringLiteral("л"), {Measure::Volume, 1000}},
+        {QStringLiteral("стакан"), {Measure::Volume, 250}},
+        {QStringLiteral("ст.л."), {Measure::Volume, 15}},
+        {QStringLiteral("ч.л."), {Measure::Volume, 5}},
+        {QStringLiteral("капля"), {Measure::Volume, 0.05}},
+    };
+    return sizes.value(usual);
+}
+
+} // namespace nutrition
