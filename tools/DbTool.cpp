@@ -20,9 +20,11 @@ const char* const kUsage = R"(Использование / usage:
       Записывает рецепт номер ID в виде документа RTF (тот же, что показывает программа)
       в файл OUT или на стандартный вывод.
       Writes recipe ID as the RTF document the program shows, to OUT or standard output.
-  ovelta-db menu-rtf [--db FILE] [OUT]
-      Записывает список продуктов для меню документом RTF.
-      Writes the menu's product list as the RTF document the program shows.
+  ovelta-db menu-rtf [--db FILE] [--grams] [OUT]
+      Записывает список продуктов для меню документом RTF; с --grams количества одного
+      продукта в разных единицах складываются в граммах, где известен вес.
+      Writes the menu's product list as the RTF document the program shows; with --grams
+      a product's amounts in different units are added up where its weights are known.
   ovelta-db cook [--db FILE] [--missing N]
       Перечисляет рецепты, которые можно приготовить из имеющихся продуктов: номер,
       табуляция, название. Lists what can be cooked: ID, a tab, the name.
@@ -48,8 +50,16 @@ const char* const kUsage = R"(Использование / usage:
       Finds recipes as the program's search box does: by part of the name, or (--text) by
       the words of names, products and methods in any form. ID, a tab, the name.
   ovelta-db shopping-list [--db FILE] [OUT]
-      Записывает список покупок (UTF-8, продукт на строку) в OUT или на стандартный вывод.
-      Writes the shopping list as UTF-8 text, a product a line.
+      Записывает список покупок (UTF-8, продукт на строку, количества в граммах, где
+      известен вес) в OUT или на стандартный вывод.
+      Writes the shopping list as UTF-8 text, a product a line, its amounts added up in
+      grams where the weights are known.
+  ovelta-db nutrition [--db FILE] ID
+      Печатает пищевую ценность рецепта ID: вес продуктов, всего ккал, на 100 г, и что
+      не учтено. Prints recipe ID's food value and the products left out of it.
+  ovelta-db product [--db FILE] NAME
+      Печатает вес единиц и пищевую ценность продукта. Prints a product's unit weights
+      and food value.
   ovelta-db import [--db FILE] IN
       Добавляет в коллекцию разделы и рецепты из файла обмена IN (всё или ничего).
       Adds the sections and recipes of exchange file IN, all or nothing.

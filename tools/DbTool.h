@@ -74,3 +74,5 @@ int writeOut(const QString& path, const QByteArray& bytes);
 int onCollection(Command& c, const std::function<int(Database&)>& work);
 
 int photoCommand(const QStringList& args);
+int nutritionCommand(const QStringList& args);
+int productCommand(const QStringList& args);

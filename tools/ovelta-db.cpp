@@ -12,6 +12,7 @@
 #include "intake/RecipeReader.h"
 #include "kitchen/KitchenStore.h"
 #include "movein/MoveInStore.h"
+#include "nutrition/NutritionStore.h"
 #include "photos/PhotoImage.h"
 #include "recipes/RecipeDocument.h"
 #include "search/SearchStore.h"
@@ -129,6 +130,7 @@ int create(const QStringList& args) {
             NoProgress quiet;
             exchange::importBytes(db, exchange::starterCollection(), quiet);
             kitchen::addHouseholdStaples(db);
+            nutrition::fillFromTable(db);
         }
         db.close();
     } catch (const DbError& e) {
@@ -157,10 +159,13 @@ int rtfCommand(const QStringList& args) {
 
 int menuRtfCommand(const QStringList& args) {
     Command c(true);
+    QCommandLineOption grams(QStringLiteral("grams"));
+    c.parser.addOption(grams);
     if (QString e = c.parse(args, 0, 1); !e.isEmpty())
         return usageError(e);
-    return onCollection(
-        c, [&](Database& db) { return writeOut(c.arg(0), kitchen::menuProductListRtf(db)); });
+    return onCollection(c, [&](Database& db) {
+        return writeOut(c.arg(0), kitchen::menuProductListRtf(db, c.parser.isSet(grams)));
+    });
 }
 
 int cookCommand(const QStringList& args) {
@@ -209,6 +214,7 @@ int importCollectionCommand(const QStringList& args) {
             NoProgress quiet;
             const movein::Summary summary =
                 movein::importCollection(db, c.arg(0), section.value_or(0), quiet);
+            nutrition::fillFromTable(db);
             print(stdout, movein::summaryText(summary) + QLatin1Char('\n'));
             return 0;
         } catch (const movein::MoveInError& e) {
@@ -244,6 +250,7 @@ int importRecipeCommand(const QStringList& args) {
             const int id = intake::storeRecipe(db, sectionId, title, lines,
                                                intake::methodWithNotes(read.method, lines),
                                                photo ? &*photo : nullptr);
+            nutrition::fillFromTable(db);
             if (!read.notice.isEmpty())
                 print(stderr, read.notice + QLatin1Char('\n'));
             print(stdout, QStringLiteral("%1\t%2\n").arg(QString::number(id), title));
@@ -303,6 +310,7 @@ int importCommand(const QStringList& args) {
             TerminalProgress progress("Импорт");
             const exchange::ImportResult r = exchange::importFile(db, c.arg(0), progress);
             progress.finish();
+            nutrition::fillFromTable(db);
             print(stdout, exchange::importSummary(r) + QLatin1Char('\n'));
             return 0;
         } catch (const exchange::ExchangeError& e) {
@@ -376,5 +384,9 @@ int main(int argc, char* argv[]) {
         return photoCommand(args);
     if (command == QLatin1String("import-collection"))
         return importCollectionCommand(args);
+    if (command == QLatin1String("nutrition"))
+        return nutritionCommand(args);
+    if (command == QLatin1String("product"))
+        return productCommand(args);
     return usageError(QStringLiteral("неизвестная команда / unknown command: %1").arg(command));
 }

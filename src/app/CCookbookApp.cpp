@@ -2,6 +2,7 @@
 
 #include "CMainFrame.h"
 #include "data/Schema.h"
+#include "nutrition/NutritionStore.h"
 #include "search/TextIndex.h"
 #include "ui/BusyCursor.h"
 #include "ui/CProgress.h"
@@ -82,6 +83,14 @@ bool CCookbookApp::initInstance() {
     }
     m_mainWindow->show();
     m_mainWindow->activateWindow();
+    // Products that have no weights and food value yet get the shipped table's, once: a
+    // product the table does not know is remembered as asked.
+    try {
+        BusyCursor busy;
+        nutrition::fillFromTable(m_db);
+    } catch (const DbError& e) {
+        Prompts::databaseError(m_mainWindow.get(), e.message());
+    }
     // Recipes changed while the program was closed (a file of an older version, the sqlite3
     // shell) are indexed for the search in the texts now, with progress, not at the first
     // search. A failure here costs only that search, which catches up again.

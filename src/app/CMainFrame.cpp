@@ -10,6 +10,7 @@
 #include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenCommands.h"
 #include "movein/MoveInCommands.h"
+#include "nutrition/NutritionStore.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
 #include "recipes/RecipeStore.h"
@@ -441,6 +442,13 @@ void CMainFrame::runCommand(int id) {
     // its result, rather than at the next keystroke: after an import of thousands of
     // recipes that keystroke would wait for all of them.
     QTimer::singleShot(0, this, [this] { search::catchUpNames(m_db); });
+    // Products a command made (an import, a line typed in the editor) get the shipped
+    // table's weights and food value now; a product already asked costs nothing.
+    try {
+        nutrition::fillFromTable(m_db);
+    } catch (const DbError& e) {
+        Prompts::databaseError(this, e.message());
+    }
 }
 
 void CMainFrame::recipeChanged(int recipeId) {

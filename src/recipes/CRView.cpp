@@ -2,6 +2,7 @@
 
 #include "RecipeDocument.h"
 #include "RtfReader.h"
+#include "nutrition/NutritionStore.h"
 #include "photos/PhotoStore.h"
 #include "ui/Commands.h"
 
@@ -55,8 +56,10 @@ bool CRView::ShowRecipe(int recipeId) {
     // Read everything first: a failing read leaves the pane as it was.
     const QByteArray rtf = recipeId > 0 ? recipeRtf(m_db, recipeId) : QByteArray();
     loadRtf(rtf);
-    if (!rtf.isEmpty())
+    if (!rtf.isEmpty()) {
+        showFoodValue();
         showPhoto();
+    }
     return !rtf.isEmpty();
 }
 
@@ -100,6 +103,23 @@ void CRView::printTo(QPrinter* printer) const {
         fitPhoto(copy.get(), copy->pageSize() / ratio);
     }
     copy->print(printer);
+}
+
+// Under the ingredients (the document's third paragraph, after the title and a blank one),
+// in their small italic: shown and printed, never part of the recipe's document bytes.
+void CRView::showFoodValue() {
+    const QString text = nutrition::foodText(nutrition::recipeFood(m_db, m_currentRecipe));
+    const QTextBlock lines = document()->findBlockByNumber(2);
+    if (text.isEmpty() || !lines.isValid())
+        return;
+    QTextCursor cursor(lines);
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    QTextCharFormat small = cursor.charFormat();
+    small.setFontItalic(true);
+    QTextBlockFormat block = lines.blockFormat();
+    block.setTopMargin(4);
+    cursor.insertBlock(block, small);
+    cursor.insertText(QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator), small);
 }
 
 // Under the title (the document's first paragraph), the whole photo: never wider than

@@ -53,6 +53,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void showFoodValue();
     void showPhoto();
     bool offerPicture(const class QMimeData* data);
     // Sizes the photo to the area; gives the width it shows at.
