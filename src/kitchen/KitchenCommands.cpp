@@ -107,7 +107,7 @@ void KitchenCommands::showMenu() {
 
 void KitchenCommands::menuProductList() {
     BusyCursor busy;
-    m_view.ShowMenuProductList(kitchen::menuProductListRtf(m_db));
+    m_view.ShowMenuProductList(kitchen::menuProductListRtf(m_db, CMenuForm::sumsInGrams()));
     listDishes(m_results, kitchen::menuDishesByBytes(m_db));
 }
 

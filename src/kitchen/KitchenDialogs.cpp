@@ -10,6 +10,7 @@
 #include "ui/Prompts.h"
 #include "ui/SortedListItem.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpressionValidator>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTextDocument>
@@ -188,17 +190,79 @@ CMenuForm::CMenuForm(Database& db, QWidget* parent) : QDialog(parent), m_db(db) 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &CMenuForm::changeServings);
 
+    m_food = new QLabel(this);
+    m_food->setObjectName(QStringLiteral("menuFood"));
+    m_food->setWordWrap(true);
+    m_food->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_grams = new QCheckBox(QStringLiteral("Складывать в &граммах"), this);
+    m_grams->setObjectName(QStringLiteral("sumInGrams"));
+    m_grams->setToolTip(QStringLiteral("В списке продуктов для меню количества одного продукта в "
+                                       "разных единицах складываются в граммах, где известен вес"));
+    m_grams->setChecked(sumsInGrams());
+    connect(m_grams, &QCheckBox::toggled, this, [](bool on) { setSumsInGrams(on); });
+
+    auto left = new QVBoxLayout;
+    left->addWidget(m_list, 1);
+    left->addWidget(m_food);
+    left->addWidget(m_grams);
     auto layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(left, 1);
     layout->addWidget(buttons);
-    resize(480, 320);
+    resize(480, 360);
 
     BusyCursor busy;
     m_list->setSortingEnabled(false);
-    for (const kitchen::Dish& d : kitchen::openMenu(m_db))
+    for (const kitchen::Dish& d : kitchen::openMenu(m_db)) {
         m_list->addTopLevelItem(new DishItem(d));
+        m_foods.emplace(d.recipe, nutrition::recipeFood(m_db, d.recipe));
+    }
     m_list->sortItems(0, Qt::AscendingOrder);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CMenuForm::showFood);
     fitColumns();
+    showFood();
+}
+
+bool CMenuForm::sumsInGrams() {
+    return QSettings().value(QStringLiteral("menu/sumInGrams"), false).toBool();
+}
+
+void CMenuForm::setSumsInGrams(bool on) {
+    QSettings().setValue(QStringLiteral("menu/sumInGrams"), on);
+}
+
+// The food value of the chosen dish and of the whole menu, each dish times its servings.
+void CMenuForm::showFood() {
+    double menuKcal = 0;
+    bool any = false;
+    QStringList unweighed;
+    QString chosen;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(i);
+        const auto food = m_foods.find(item->data(0, Qt::UserRole).toInt());
+        if (food == m_foods.end())
+            continue;
+        const int servings = item->text(1).toInt();
+        any |= food->second.grams > 0;
+        menuKcal += food->second.total.kcal * servings;
+        for (const QString& name : food->second.unweighed)
+            if (!unweighed.contains(name))
+                unweighed << name;
+        if (item->isSelected() && food->second.grams > 0)
+            chosen = QStringLiteral("«%1» × %2: %3 ккал; ")
+                         .arg(item->text(0), item->text(1),
+                              nutrition::figureText(food->second.total.kcal * servings));
+    }
+    if (!any) {
+        m_food->setText(m_list->topLevelItemCount()
+                            ? QStringLiteral("Пищевая ценность меню не известна.")
+                            : QString());
+        return;
+    }
+    QString text =
+        chosen + QStringLiteral("всё меню: %1 ккал").arg(nutrition::figureText(menuKcal));
+    if (!unweighed.isEmpty())
+        text += QStringLiteral("; без учёта: ") + unweighed.join(QStringLiteral(", "));
+    m_food->setText(text);
 }
 
 void CMenuForm::fitColumns() {
@@ -237,6 +301,7 @@ void CMenuForm::changeServings() {
         return;
     kitchen::setMenuServings(m_db, recipe, dialog.servings());
     item->setText(1, QString::number(dialog.servings()));
+    showFood();
 }
 
 void CMenuForm::removeDish() {
@@ -245,6 +310,7 @@ void CMenuForm::removeDish() {
         return;
     kitchen::removeDish(m_db, recipe);
     delete m_list->selectedItems().front();
+    showFood();
 }
 
 void CMenuForm::clearMenu() {
@@ -253,6 +319,7 @@ void CMenuForm::clearMenu() {
     BusyCursor busy;
     kitchen::clearMenu(m_db);
     m_list->clear();
+    showFood();
 }
 
 // --- what is missing ------------------------------------------------------------------

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "nutrition/NutritionStore.h"
+
+#include <unordered_map>
+
 #include "KitchenStore.h"
 
 #include <QDialog>
 
 class Database;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -66,6 +71,9 @@ public:
 
     explicit CMenuForm(Database& db, QWidget* parent = nullptr);
     QTreeWidget* list() const { return m_list; }
+    // "Складывать в граммах": how the menu's product list adds up a product's amounts.
+    static bool sumsInGrams();
+    static void setSumsInGrams(bool on);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -77,9 +85,13 @@ private:
     void changeServings();
     void removeDish();
     void clearMenu();
+    void showFood();
 
     Database& m_db;
     QTreeWidget* m_list;
+    QLabel* m_food;
+    QCheckBox* m_grams;
+    std::unordered_map<int, nutrition::RecipeFood> m_foods; // by recipe
 };
 
 // "Чего не хватает?": the recipes that lack at most one, two or three products, and what

@@ -1,5 +1,7 @@
 #include "CDictionaryWork.h"
 
+#include "nutrition/FoodValueDialog.h"
+
 #include "ReferenceStore.h"
 #include "recipes/CRecipeForm.h"
 #include "recipes/IngredientDialogs.h"
@@ -46,6 +48,12 @@ CDictionaryWork::CDictionaryWork(Database& db, Dictionary which, QWidget* parent
                                "deleteButton");
     QPushButton* recipe = addDialogButton(buttons, QStringLiteral("Изменить &рецепт"),
                                           QDialogButtonBox::ActionRole, "editRecipeButton");
+    if (products) {
+        m_food = addDialogButton(buttons, QStringLiteral("&Вес и пищевая ценность..."),
+                                 QDialogButtonBox::ActionRole, "foodButton");
+        m_food->setAutoDefault(false);
+        connect(m_food, &QPushButton::clicked, this, &CDictionaryWork::editFoodValue);
+    }
     addDialogButton(buttons, QStringLiteral("Выход"), QDialogButtonBox::RejectRole, "exitButton");
     for (QPushButton* b : {add, m_change, m_delete, recipe})
         b->setAutoDefault(false);
@@ -77,6 +85,15 @@ CDictionaryWork::CDictionaryWork(Database& db, Dictionary which, QWidget* parent
     fillUsage();
 }
 
+void CDictionaryWork::editFoodValue() {
+    const int entry = selectedEntry();
+    if (!entry)
+        return;
+    CFoodValueDlg dialog(m_db, entry, m_entries->selectedItems().front()->text(), this);
+    if (dialog.exec() == QDialog::Accepted && m_namesChanged)
+        m_namesChanged();
+}
+
 int CDictionaryWork::selectedEntry() const {
     const QList<QListWidgetItem*> selected = m_entries->selectedItems();
     return selected.isEmpty() ? 0 : selected.front()->data(Qt::UserRole).toInt();
@@ -100,6 +117,8 @@ void CDictionaryWork::fillUsage() {
 void CDictionaryWork::updateButtons() {
     const bool selected = selectedEntry() != 0;
     m_change->setEnabled(selected);
+    if (m_food)
+        m_food->setEnabled(selected);
     // An entry any recipe uses cannot go: the recipe would point at nothing.
     m_delete->setEnabled(selected && m_usageEmpty);
 }

@@ -32,6 +32,7 @@ private:
     void renameEntry();
     void deleteEntry();
     void editRecipe();
+    void editFoodValue();
     void updateButtons();
     int selectedEntry() const; // 0 when none
 
@@ -41,6 +42,7 @@ private:
     QListWidget* m_usage;
     QPushButton* m_change;
     QPushButton* m_delete;
+    QPushButton* m_food = nullptr; // products only
     bool m_usageEmpty = true;
     std::function<void(int)> m_recipeChanged;
     std::function<void()> m_namesChanged;
