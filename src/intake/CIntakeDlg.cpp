@@ -391,9 +391,10 @@ void importRecipeFromLink(Database& db, CCatalogView& tree, QWidget* window) {
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(300);
         read = intake::readLink(address, {}, [&progress] { return progress.wasCanceled(); });
+    } catch (const intake::FetchCancelled&) {
+        return;
     } catch (const intake::IntakeError& e) {
-        if (e.message() != QLatin1String("Загрузка отменена"))
-            Prompts::error(window, e.message());
+        Prompts::error(window, e.message());
         return;
     }
     QTreeWidgetItem* item = tree.selectedSection();

@@ -113,7 +113,7 @@ Fetched fetch(const QUrl& url, qint64 maxBytes, const FetchLimits& limits,
         bytes += reply->readAll();
     std::unique_ptr<QNetworkReply> owned(reply);
     if (stopped)
-        throw IntakeError(QStringLiteral("Загрузка отменена"));
+        throw FetchCancelled();
     if (timedOut)
         throw IntakeError(QStringLiteral("«%1» не ответил за %2 с.")
                               .arg(shown(url))
@@ -168,9 +168,9 @@ ReadRecipe readLink(const QString& address, const FetchLimits& limits,
             try {
                 r.photo = fetch(at, limits.photoBytes, limits, cancelled).bytes;
                 r.photoSource = shown(at);
+            } catch (const FetchCancelled&) {
+                throw;
             } catch (const IntakeError& e) {
-                if (e.message() == QLatin1String("Загрузка отменена"))
-                    throw;
                 refused << e.message();
             }
         }

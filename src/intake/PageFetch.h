@@ -19,6 +19,12 @@ struct FetchLimits {
     qint64 photoBytes = 20 << 20;
 };
 
+// What a fetch throws when cancelled() turned true: the user asked for it, nothing to tell.
+class FetchCancelled : public IntakeError {
+public:
+    FetchCancelled() : IntakeError(QStringLiteral("Загрузка отменена")) {}
+};
+
 struct Fetched {
     QByteArray bytes; // unpacked, when the site sent gzip
     QString contentType;

@@ -447,7 +447,6 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
     return {capitalised(name), left.join(QLatin1Char(' '))};
 }
 
-
 // The thread that loads the dictionary ahead is waited for at exit: it must not be loading
 // while the program's statics are taken down.
 struct AheadLoader {

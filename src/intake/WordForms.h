@@ -23,7 +23,6 @@ struct DictionaryName {
 // With mayWait false and the dictionary still loading, the words stay as written.
 DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayWait = true);
 
-
 // Loads the part of the dictionary that these names' words need, unless the whole one is
 // loaded: a command that reads one recipe then pays milliseconds instead of a tenth of a
 // second. Words outside the part load the whole dictionary when they are asked.

@@ -63,7 +63,7 @@ std::optional<TableRow> readRow(const QString& line) {
             return std::nullopt;
         row.figures.weights.emplace_back(usual.isEmpty() ? written : usual, *grams);
     }
-    row.figures.counted = fields[7].trimmed() == QLatin1String("шт");
+    row.figures.counted = fields[7].trimmed() == QStringLiteral("шт");
     if (row.figures.counted && !row.figures.weightOf(QStringLiteral("шт")))
         return std::nullopt;
     row.figures.source = fields[8].trimmed();

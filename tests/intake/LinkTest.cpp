@@ -158,6 +158,16 @@ TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
     } catch (const intake::IntakeError& e) {
         EXPECT_EQ(e.message(), "Загрузка отменена");
     }
+    // Cancel while the photo comes: the recipe is not read without it as if it had failed.
+    s.answers["/page"] = {kHtml, kPage.toUtf8()};
+    s.answers["/img/blini.jpg"] = {"", "", true};
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        intake::readLink(s.url("/page"), {}, [&] { return clock.elapsed() > 300; });
+        ADD_FAILURE() << "a fetch cancelled at its photo went on";
+    } catch (const intake::FetchCancelled&) {
+    }
     // Nobody listens on the port any more.
     const QString gone = s.url("/page");
     s.close();
