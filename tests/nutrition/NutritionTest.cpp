@@ -105,6 +105,9 @@ TEST(Nutrition, UnitsAddUpThroughTheProductsWeights) {
     milk.density = 1.03;
     EXPECT_EQ(summed(milk, {{"стакан", 1}, {"мл", 200}, {"л", 0.5}}), "950 мл");
     EXPECT_EQ(summed(Figures(), {{"стакан", 1}, {"мл", 200}}), "450 мл");
+    EXPECT_EQ(summed(Figures(), {{"капли", 20}, {"мл", 9}}), "10 мл");
+    // A cup is no measure the density can turn into grams.
+    EXPECT_EQ(gramsOf(milk, 1, "чашка"), std::nullopt);
 
     Figures egg;
     egg.counted = true;
@@ -287,6 +290,10 @@ TEST(Nutrition, TheProductDialogEditsTheFiguresAndRefusesHalfOfThem) {
             kcal->setText("340");
             auto weights = child<QTableWidget>(dialog, "weights");
             weights->item(0, 1)->setText("140");
+            weights->item(2, 1)->setText("");
+            click(dialog, "yesButton");
+            EXPECT_TRUE(lastMessage().startsWith("В строке 3 ")) << lastMessage().toStdString();
+            weights->item(2, 1)->setText("12");
             click(dialog, "yesButton");
         },
         &work, "the food value dialog");
