@@ -14,7 +14,9 @@
 #include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenStore.h"
 #include "movein/MoveInStore.h"
+#include "nutrition/FoodValueDialog.h"
 #include "photos/PhotoStore.h"
+#include "recipes/RecipeStore.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"
 #include "ui/Progress.h"
@@ -256,6 +258,19 @@ int main(int argc, char* argv[]) {
             box.show();
             QApplication::processEvents();
             save(&box, "movein.png");
+        }
+
+        // A product's weights and food value, as the table gives them.
+        {
+            const auto flour =
+                recipes::dictionary(frame->database(), recipes::Dictionary::Products);
+            for (const recipes::Entry& e : flour)
+                if (e.name == QStringLiteral("Мука пшеничная")) {
+                    CFoodValueDlg food(frame->database(), e.id, e.name, frame);
+                    food.show();
+                    QApplication::processEvents();
+                    save(&food, "food.png");
+                }
         }
 
         // The progress window, as an import shows it part of the way through a file.

@@ -262,6 +262,7 @@ void CMenuForm::showFood() {
         chosen + QStringLiteral("всё меню: %1 ккал").arg(nutrition::figureText(menuKcal));
     if (!unweighed.isEmpty())
         text += QStringLiteral("; без учёта: ") + unweighed.join(QStringLiteral(", "));
+    text[0] = text[0].toUpper();
     m_food->setText(text);
 }
 

@@ -315,7 +315,7 @@ TEST(Nutrition, TheMenuWindowScalesTheFoodValueWithTheServings) {
     CMenuForm form(t.db);
     auto label = child<QLabel>(&form, "menuFood");
     // 3 × 1582.46 + 930.00
-    EXPECT_EQ(label->text(), "всё меню: 5\u00a0677 ккал");
+    EXPECT_EQ(label->text(), "Всё меню: 5\u00a0677 ккал");
     form.list()->topLevelItem(0)->setSelected(true);
     EXPECT_EQ(label->text(), "«Блины на молоке» × 3: 4\u00a0747 ккал; всё меню: 5\u00a0677 ккал");
 }
