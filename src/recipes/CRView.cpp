@@ -118,6 +118,7 @@ void CRView::showFoodValue() {
     small.setFontItalic(true);
     QTextBlockFormat block = lines.blockFormat();
     block.setTopMargin(4);
+    block.setBottomMargin(8);
     cursor.insertBlock(block, small);
     cursor.insertText(QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator), small);
 }
