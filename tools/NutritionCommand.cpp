@@ -7,6 +7,7 @@
 #include "nutrition/NutritionStore.h"
 #include "recipes/RecipeStore.h"
 
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -18,8 +19,12 @@ void prepare(Database& db) {
     nutrition::fillFromTable(db);
 }
 
+// A figure as the table has it, with no rounding: "12,6".
+QString exact(double value) {
+    return QLocale(QLocale::Russian).toString(value, 'g', 6);
+}
+
 QString figuresText(const QString& name, const nutrition::Figures& f, bool own) {
-    using nutrition::figureText;
     QStringList out{name};
     if (!f.known()) {
         out << QStringLiteral("нет данных о весе и пищевой ценности / no figures");
@@ -27,12 +32,12 @@ QString figuresText(const QString& name, const nutrition::Figures& f, bool own) 
     }
     if (f.per100)
         out << QStringLiteral("на 100 г: %1 ккал, белки %2 г, жиры %3 г, углеводы %4 г")
-                   .arg(figureText(f.per100->kcal), figureText(f.per100->protein),
-                        figureText(f.per100->fat), figureText(f.per100->carbs));
+                   .arg(exact(f.per100->kcal), exact(f.per100->protein), exact(f.per100->fat),
+                        exact(f.per100->carbs));
     if (f.density)
-        out << QStringLiteral("1 мл = %1 г").arg(QString::number(*f.density));
+        out << QStringLiteral("1 мл = %1 г").arg(exact(*f.density));
     for (const auto& [unit, grams] : f.weights)
-        out << QStringLiteral("1 %1 = %2 г").arg(unit, QString::number(grams));
+        out << QStringLiteral("1 %1 = %2 г").arg(unit, exact(grams));
     if (f.counted)
         out << QStringLiteral("покупается штуками");
     out << (own ? QStringLiteral("данные пользователя")

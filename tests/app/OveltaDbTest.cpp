@@ -240,6 +240,50 @@ TEST(OveltaDb, ListsWhatIsMissingAndWritesTheShoppingList) {
     EXPECT_EQ(number(after, "SELECT count(*) FROM Recipes WHERE Name='Чай'"), 0);
 }
 
+TEST(OveltaDb, PrintsFoodValueAndAProductsFiguresAndSumsTheMenuInGrams) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("data.db");
+    ASSERT_EQ(runTool({"create", "--sample", file}).exitCode, 0);
+    QString pancakes, cheesecakes;
+    {
+        Database db;
+        db.open(file, Database::OpenMode::Existing);
+        pancakes = textOf(db, "SELECT ID FROM Recipes WHERE Name='Блины на молоке'");
+        cheesecakes = textOf(db, "SELECT ID FROM Recipes WHERE Name='Сырники'");
+        db.exec("INSERT INTO Menu (Recipe, Quantity) VALUES (?, 3), (?, 1)",
+                {pancakes.toLongLong(), cheesecakes.toLongLong()});
+        db.exec("INSERT INTO Ingredient (Name) VALUES ('Трюфель')");
+        db.exec("INSERT INTO Ingredients (Recipe, Ingredient, Quantity, Unit) "
+                "SELECT ?, ID, 5, (SELECT ID FROM Units WHERE Name='г') FROM Ingredient "
+                "WHERE Name='Трюфель'",
+                {pancakes.toLongLong()});
+    }
+    // The truffle comes after the sample was filled: the command fills it as a start-up does.
+    EXPECT_EQ(runTool({"nutrition", "--db", file, pancakes}).out,
+              "Блины на молоке\n"
+              "Вес продуктов: 874 г\n"
+              "Пищевая ценность: всего 1\u00a0582 ккал; на 100 г — 181 ккал, белки 5,7 г, "
+              "жиры 7,2 г, углеводы 23 г\n"
+              "без учёта: Трюфель\n");
+    EXPECT_EQ(runTool({"nutrition", "--db", file, "999"}).exitCode, 1);
+    EXPECT_EQ(runTool({"product", "--db", file, "яйцо КУРИНОЕ"}).out,
+              "Яйцо куриное\n"
+              "на 100 г: 143 ккал, белки 12,6 г, жиры 9,5 г, углеводы 0,7 г\n"
+              "1 десяток = 500 г\n"
+              "1 шт = 50 г\n"
+              "покупается штуками\n"
+              "источник: USDA FDC SR Legacy: Egg, whole, raw, fresh\n");
+    EXPECT_EQ(runTool({"product", "--db", file, "Трюфель"}).out,
+              "Трюфель\nнет данных о весе и пищевой ценности / no figures\n");
+    EXPECT_EQ(runTool({"product", "--db", file, "Нет такого"}).exitCode, 1);
+    // "Мука пшеничная : 200 г + 3 ст.л." for a copy that reads the list; 675 г in grams.
+    const QByteArray plain = runTool({"menu-rtf", "--db", file}).bytes;
+    const QByteArray grams = runTool({"menu-rtf", "--db", file, "--grams"}).bytes;
+    EXPECT_TRUE(plain.contains(" 600 \xe3 + 3 \xf1\xf2.\xeb.")) << plain.toStdString();
+    EXPECT_TRUE(grams.contains(" 675 \xe3\\line")) << grams.toStdString();
+    EXPECT_TRUE(runTool({"shopping-list", "--db", file}).out.contains("Мука пшеничная : 675 г\n"));
+}
+
 TEST(OveltaDb, SetsWritesOutAndRemovesARecipePhoto) {
     QTemporaryDir dir;
     const QString file = dir.filePath("data.db");
