@@ -96,7 +96,10 @@ TEST(CatalogStore, FilingRenamingAndCreating) {
     int empty = catalog::createSection(k.t.db, k.pies, QString());
     int twin = catalog::createSection(k.t.db, k.pies, "Супы");
     EXPECT_GT(twin, empty);
-    EXPECT_EQ(catalog::readSection(k.t.db, empty)->name, QString());
+    EXPECT_EQ(catalog::readSection(k.t.db, empty).value().name, QString());
+    EXPECT_EQ(catalog::readSection(k.t.db, twin).value().name, "Супы");
+    EXPECT_EQ(catalog::readSection(k.t.db, twin).value().parent, k.pies);
+    EXPECT_FALSE(catalog::readSection(k.t.db, 9999));
     EXPECT_FALSE(catalog::hasContents(k.t.db, empty));
     EXPECT_TRUE(catalog::hasContents(k.t.db, k.pies));
     catalog::renameSection(k.t.db, empty, "Д'Артаньян");

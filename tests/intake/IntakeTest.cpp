@@ -238,8 +238,8 @@ TEST(RecipeReader, PagesAndTextsAsTheyComeFromTheWild) {
         EXPECT_EQ(r.title, "Чай & мёд");
         EXPECT_EQ(r.ingredients, QStringList{"Чай — 1 ч. л."});
     }
-    // Elements that close themselves ("<br>", "<img>") do not count as nesting.
-    EXPECT_EQ(readHtml("<html><body>" + QByteArray("<br><img src=x>").repeated(600) + page +
+    // Elements that close themselves ("<br>", "<img>", "<span/>") do not count as nesting.
+    EXPECT_EQ(readHtml("<html><body>" + QByteArray("<br><img src=x><span/>").repeated(600) + page +
                        "</body></html>")
                   .title,
               "Чай & мёд");

@@ -190,7 +190,9 @@ TEST(Nutrition, TheTableFillsOnceAndNeverOverwritesTheUsersFigures) {
     TestDb t;
     const int flour = t.product("Мука пшеничная");
     const int truffle = t.product("Трюфель");
-    FillResult first = fillFromTable(t.db);
+    std::pair<int, int> told;
+    FillResult first = fillFromTable(t.db, [&](int done, int total) { told = {done, total}; });
+    EXPECT_EQ(told, std::make_pair(2, 2));
     EXPECT_EQ(first.asked, 2);
     EXPECT_EQ(first.filled, 1);
     EXPECT_EQ(fillFromTable(t.db).asked, 0); // the unknown one is not asked again
@@ -281,6 +283,19 @@ TEST(Nutrition, TheProductDialogEditsTheFiguresAndRefusesHalfOfThem) {
         [](QWidget* dialog) {
             auto kcal = child<QLineEdit>(dialog, "kcal");
             EXPECT_EQ(kcal->text(), "364");
+            EXPECT_EQ(child<QLineEdit>(dialog, "density")->text(), "0,64");
+            // "Из справочника" brings the table's figures back over what was typed.
+            kcal->setText("1");
+            click(dialog, "fromTable");
+            EXPECT_EQ(kcal->text(), "364");
+            // A new row is ready to be typed in.
+            auto table = child<QTableWidget>(dialog, "weights");
+            click(dialog, "addWeight");
+            EXPECT_EQ(table->rowCount(), 4);
+            EXPECT_NE(table->viewport()->findChild<QLineEdit*>(), nullptr) << "no editor open";
+            table->setCurrentCell(3, 0);
+            click(dialog, "removeWeight");
+            EXPECT_EQ(table->rowCount(), 3);
             EXPECT_TRUE(child<QLabel>(dialog, "source")->text().contains("USDA"));
             child<QLineEdit>(dialog, "protein")->clear();
             click(dialog, "yesButton");
@@ -302,7 +317,8 @@ TEST(Nutrition, TheProductDialogEditsTheFiguresAndRefusesHalfOfThem) {
     const Figures f = productFigures(t.db, id);
     EXPECT_EQ(f.per100->kcal, 340);
     EXPECT_EQ(f.per100->protein, 9.5);
-    EXPECT_EQ(f.weights.front().second, 140);
+    EXPECT_EQ(f.weightOf("стакан"), 140);
+    EXPECT_EQ(f.weightOf("ч.л."), 12);
     EXPECT_EQ(fillFromTable(t.db).asked, 0);
     EXPECT_EQ(productFigures(t.db, id).per100->kcal, 340);
 }

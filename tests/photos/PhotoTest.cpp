@@ -217,6 +217,8 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     frame.runCommand(ID_REMOVE_PHOTO);
     EXPECT_FALSE(photos::hasPhoto(t.db, soup));
     EXPECT_TRUE(view->photoSize().isEmpty());
+    frame.runCommand(ID_REMOVE_PHOTO);
+    EXPECT_EQ(lastMessage(), "У этого рецепта нет фотографии");
     // A file that is no picture: a message naming it, nothing stored.
     QFile junk(t.dir() + "/заметка.png");
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
