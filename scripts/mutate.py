@@ -204,10 +204,15 @@ THIS_TURN = [
 ]
 
 def run(cmd, timeout=None):
+    # Its own process group, so that a hung test program goes with the shell that ran it:
+    # left running, it held a core for the rest of the run.
+    p = subprocess.Popen(cmd, shell=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                         start_new_session=True)
     try:
-        return subprocess.run(cmd, shell=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+        return p.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
+        os.killpg(p.pid, signal.SIGKILL)
+        p.wait()
         return 124  # a hang is a failure the tests noticed
 
 # --- the mechanical mode --------------------------------------------------------------
@@ -309,7 +314,7 @@ def mechanical(args):
             if run(f"cmake --build build {targets}") != 0:
                 continue  # does not compile: not a mutant
             tried += 1
-            failed = any(run(f"QT_QPA_PLATFORM=offscreen build/bin/{t}", timeout=300) != 0
+            failed = any(run(f"QT_QPA_PLATFORM=offscreen build/bin/{t}", timeout=120) != 0
                          for t in programs)
             where = f"{path}:{n + 1} {name}: {mutated.strip()}"
             print(("CAUGHT " if failed else "MISSED ") + where, flush=True)
@@ -348,7 +353,7 @@ def main():
                 if run(f"cmake --build build {targets}") != 0:
                     print(f"NOBUILD {path}: {what}")
                     continue
-                failed = any(run(f"QT_QPA_PLATFORM=offscreen build/bin/{t}", timeout=300) != 0
+                failed = any(run(f"QT_QPA_PLATFORM=offscreen build/bin/{t}", timeout=120) != 0
                              for t in programs)
                 print(("CAUGHT " if failed else "MISSED ") + f"{path}: {what}", flush=True)
                 caught += failed
