@@ -20,7 +20,7 @@ the mutants that survived:
 In the mechanical mode every test program runs after each fault; --quick runs only those of
 the fault's part, which is faster but misses what other parts' tests catch.
 """
-import os, random, re, subprocess, sys
+import os, random, re, signal, subprocess, sys
 
 # (file, text as it stands, text with the fault, what the fault is)
 FAULTS = [
