@@ -1,5 +1,8 @@
 #include "IntakeMeasure.h"
 
+#include "nutrition/NutritionStore.h"
+#include "nutrition/UnitNames.h"
+
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "exchange/ExchangeStore.h"
@@ -14,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <cmath>
 #include <map>
@@ -76,6 +80,53 @@ bool unitAnswers(const QString& got, const QString& expected) {
         return folded(u.remove(QLatin1Char('.')).remove(QLatin1Char(' ')));
     };
     return bare(got) == bare(expected);
+}
+
+WeightScore measureWeights(const QString& tsvPath, Part part) {
+    QFile file(tsvPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + tsvPath.toStdString());
+    static const QRegularExpression stated(
+        QStringLiteral("=\\s*([0-9]+(?:[.,][0-9]+)?)\\s*г\\s*$"));
+    WeightScore score;
+    QSet<QString> products;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QStringList f = QString::fromUtf8(raw).split(QLatin1Char('\t'));
+        if (f.size() < 5 || f[0].trimmed().isEmpty())
+            continue;
+        if (part != Part::All && inCheckSet(f[4]) != (part == Part::Check))
+            continue;
+        const QString product = f[1].trimmed();
+        if (!product.isEmpty() && !products.contains(product.toLower())) {
+            products.insert(product.toLower());
+            ++score.products;
+            score.productsKnown += nutrition::tableRowFor(product) != nullptr;
+        }
+        const auto m = stated.match(f[0].trimmed());
+        const double amount = f[2].toDouble();
+        const QString unit = f[3].trimmed();
+        if (!m.hasMatch() || amount <= 0 || unit.isEmpty() ||
+            nutrition::unitSize(nutrition::usualUnit(unit)).measure == nutrition::Measure::Mass)
+            continue;
+        const double grams = m.captured(1).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        if (grams <= 0)
+            continue;
+        ++score.stated;
+        const nutrition::TableRow* row = nutrition::tableRowFor(product);
+        if (!row)
+            continue;
+        ++score.known;
+        const std::optional<double> ours = nutrition::gramsOf(row->figures, amount, unit);
+        if (!ours)
+            continue;
+        ++score.weighed;
+        if (std::abs(*ours - grams) <= grams / 4)
+            ++score.close;
+        else
+            score.far << QStringLiteral("%1: %2 г, по справочнику %3 г")
+                             .arg(f[0].trimmed(), QString::number(grams), QString::number(*ours));
+    }
+    return score;
 }
 
 LineScore measureLines(const QString& tsvPath, Part part) {

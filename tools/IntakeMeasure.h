@@ -40,6 +40,20 @@ LineScore measureLines(const QString& tsvPath, Part part);
 bool productAnswers(const QString& got, const QString& expected);
 bool unitAnswers(const QString& got, const QString& expected);
 
+// The shipped food table held to the grams that recipe sites print beside a line ("1,5 ст. л.
+// = 37,5 г"): for each such line in a unit other than a mass, the product as the answer names
+// it, its row in the table, and the grams the table's figures give for the amount.
+struct WeightScore {
+    int stated = 0;        // lines that state their grams, in a unit that is no mass
+    int known = 0;         // of those, the table knows the product
+    int weighed = 0;       // and can weigh the amount
+    int close = 0;         // within a quarter of the stated grams
+    int products = 0;      // distinct products the answers name
+    int productsKnown = 0; // of those, the table knows
+    QStringList far;       // "line: stated g, table g"
+};
+WeightScore measureWeights(const QString& tsvPath, Part part);
+
 struct PageScore {
     int pages = 0;
     int withMarkup = 0; // pages that have an expected answer

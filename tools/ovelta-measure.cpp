@@ -1,6 +1,7 @@
 // ovelta-measure: how well the intake reads recipes that other people wrote.
 //   ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]
 //   ovelta-measure pages DIR [DIR...]
+//   ovelta-measure weights FILE.tsv [--part dev|check|all] [--far]
 
 #include "IntakeMeasure.h"
 
@@ -17,8 +18,10 @@ void print(const QString& text) {
 }
 
 int usage() {
-    print(QStringLiteral("usage: ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]\n"
-                         "       ovelta-measure pages DIR [DIR...]\n"));
+    print(
+        QStringLiteral("usage: ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]\n"
+                       "       ovelta-measure pages DIR [DIR...]\n"
+                       "       ovelta-measure weights FILE.tsv [--part dev|check|all] [--far]\n"));
     return 2;
 }
 
@@ -60,6 +63,37 @@ int lines(const QStringList& args) {
     return 0;
 }
 
+int weights(const QStringList& args) {
+    measure::Part part = measure::Part::All;
+    bool far = false;
+    QString file;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--far"))
+            far = true;
+        else if (args[i] == QLatin1String("--part") && i + 1 < args.size())
+            part = args[++i] == QLatin1String("dev")   ? measure::Part::Dev
+                   : args[i] == QLatin1String("check") ? measure::Part::Check
+                                                       : measure::Part::All;
+        else
+            file = args[i];
+    }
+    if (file.isEmpty())
+        return usage();
+    const measure::WeightScore s = measure::measureWeights(file, part);
+    if (far)
+        for (const QString& line : s.far)
+            print(line + QLatin1Char('\n'));
+    print(QStringLiteral("products: %1 of %2 known to the table; lines stating grams in another "
+                         "unit: %3, product known %4, weighed %5, within a quarter %6\n")
+              .arg(s.productsKnown)
+              .arg(s.products)
+              .arg(s.stated)
+              .arg(s.known)
+              .arg(s.weighed)
+              .arg(s.close));
+    return 0;
+}
+
 int pages(const QStringList& dirs) {
     if (dirs.isEmpty())
         return usage();
@@ -98,6 +132,8 @@ int main(int argc, char** argv) {
             return lines(args);
         if (command == QLatin1String("pages"))
             return pages(args);
+        if (command == QLatin1String("weights"))
+            return weights(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ovelta-measure: %s\n", e.what());
         return 1;
