@@ -87,6 +87,13 @@ TEST(Link, APageWithItsPhotoThroughRedirectsGzipAndCharsets) {
     EXPECT_EQ(r.ingredients, (QStringList{"500 мл молока", "2 яйца"}));
     EXPECT_EQ(r.photo, jpegBytes);
     EXPECT_EQ(r.photoSource, s.url("/img/blini.jpg"));
+    // Of several photos the first that comes is the one.
+    QString twoPhotos = kPage;
+    twoPhotos.replace("\"/img/blini.jpg\"", "[\"/img/blini.jpg\", \"/img/other.jpg\"]");
+    s.answers["/two"] = {kHtml, twoPhotos.toUtf8()};
+    s.answers["/img/other.jpg"] = {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg",
+                                   jpegOf(Qt::red, 20, 20)};
+    EXPECT_EQ(intake::readLink(s.url("/two")).photoSource, s.url("/img/blini.jpg"));
     // ovelta-db takes a link too, and stores the photo with the recipe. The server answers
     // from this test's own event loop, so the test waits for the tool without blocking it.
     {
