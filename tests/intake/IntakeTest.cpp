@@ -278,6 +278,10 @@ TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
     // Units by the collection's own spelling.
     EXPECT_EQ((std::vector{m.unitFor("ст.л."), m.unitFor("шт"), m.unitFor("г")}),
               (std::vector{spoon, pcs, 0}));
+    // A unit typed in the preview in another spelling becomes the collection's own.
+    const MatchedLine edited = m.matchEdited("сахар", 2, "столовая ложка");
+    EXPECT_EQ(QStringLiteral("%1 %2").arg(edited.unitId).arg(edited.unit),
+              QStringLiteral("%1 ст. л.").arg(spoon));
     // Words in any order and any form find the product the dictionary holds.
     QStringList found;
     for (const char* line : {"2 столовые ложки сахара", "зелёный лук - 2 стебля", "5 яиц",
