@@ -76,6 +76,14 @@ TEST(Transactions, NestAndRollBackUnlessCommitted) {
 
 TEST(Database, ErrorsCarryTheEngineMessageAndStatementsNest) {
     TestDb t;
+    // Closing lets go of the file, twice as well as once.
+    {
+        Database other;
+        other.open(t.path(), Database::OpenMode::Existing);
+        other.close();
+        EXPECT_FALSE(other.isOpen());
+        other.close();
+    }
     try {
         t.db.exec("SELECT * FROM NoSuchTable");
         FAIL() << "no error";

@@ -125,6 +125,8 @@ TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
     // What the line says beside its product is kept as a note.
     EXPECT_EQ(parseLine("2 крупных яйца, комнатной температуры").note, "комнатной температуры");
     EXPECT_EQ(parseLine("Лимон (цедра и сок)").note, "цедра и сок");
+    EXPECT_EQ(parseLine("Лимон (цедра), цедра").note, "цедра");
+    EXPECT_EQ(parseLine("Лимон (), (цедра) (цедра)").note, "цедра");
     // Two products to taste on one line.
     QStringList both;
     for (const ParsedLine& p : parseProducts("соль, черный перец - по вкусу"))
@@ -207,6 +209,19 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
         } catch (const IntakeError& e) {
             EXPECT_TRUE(e.message().contains(QString::fromLatin1(bad)))
                 << e.message().toStdString();
+        }
+    }
+    // A file past the size any saved recipe has is refused unread, saying so.
+    {
+        QTemporaryDir scratch;
+        QFile big(scratch.filePath("big.html"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(kMaxIntakeBytes + 1));
+        big.close();
+        try {
+            readFile(big.fileName());
+            ADD_FAILURE() << "a file of 10 MB and more was read";
+        } catch (const IntakeError& e) {
+            EXPECT_TRUE(e.message().contains("файл больше 10 МБ")) << e.message().toStdString();
         }
     }
     // Garbage, a nesting of a hundred thousand elements, and JSON nested past any sense.

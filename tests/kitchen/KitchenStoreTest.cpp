@@ -77,6 +77,12 @@ TEST(KitchenStore, WhatToCookNeedsEveryLineAvailableAndSortsByNameThenId) {
     EXPECT_EQ(std::pair(found.at(1).recipe, found.at(2).recipe), std::pair(omelette2, omelette1));
     kitchen::addProducts(t.db, List::OnHand, {{t.product("Икра"), "Икра"}});
     EXPECT_EQ(namesOf(kitchen::whatToCook(t.db, progress)).size(), 5);
+    // Recipe numbers far apart (a file grown over years) are counted as well as close ones.
+    t.db.exec("UPDATE Ingredients SET Recipe=50000000 WHERE Recipe=?", {qint64(omelette1)});
+    t.db.exec("UPDATE Recipes SET ID=50000000 WHERE ID=?", {qint64(omelette1)});
+    EXPECT_EQ(kitchen::whatToCook(t.db, progress).at(2).recipe, 50000000);
+    t.db.exec("UPDATE Ingredients SET Recipe=? WHERE Recipe=50000000", {qint64(omelette1)});
+    t.db.exec("UPDATE Recipes SET ID=? WHERE ID=50000000", {qint64(omelette1)});
 
     EXPECT_EQ((std::pair{progress.high, progress.last()}), (std::pair<qint64, qint64>{10, 10}));
 
