@@ -103,10 +103,6 @@ const std::vector<FieldExchange::Column>& CRecordset::columns() {
     return *m_columns;
 }
 
-int CRecordset::columnCount() {
-    return int(columns().size());
-}
-
 std::string CRecordset::whereClause() const {
     return m_filter.isEmpty() ? std::string() : " WHERE " + m_filter.sql();
 }

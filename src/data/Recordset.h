@@ -83,7 +83,6 @@ public:
 
     const char* source() const { return m_source; }
     Database& database() const { return m_db; }
-    int columnCount();
 
 protected:
     virtual void exchange(FieldExchange& fx) = 0;

@@ -227,6 +227,7 @@ TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
     EXPECT_EQ(picker.ids().value(0), t.product("Абрикосы"));
     // Filtered down to one row, that row is the choice.
     CIngredientListM filtered(t.db);
+    EXPECT_EQ(filtered.windowTitle(), "Продукты");
     filtered.filter()->setText("груш");
     click(&filtered, "chooseButton");
     EXPECT_EQ(filtered.result(), QDialog::Accepted);
