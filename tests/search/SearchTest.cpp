@@ -4,6 +4,7 @@
 #include "search/CSearchBox.h"
 #include "search/SearchStore.h"
 #include "search/TextIndex.h"
+#include "support/RecordingProgress.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 #include "ui/Commands.h"
@@ -278,6 +279,14 @@ TEST(TextIndex, FindsEveryWordInAnyFormAndNeverGoesStale) {
     EXPECT_TRUE(find("сода").empty());
     EXPECT_EQ(find("коржи"), QStringList{"Медовик"});
     EXPECT_EQ(search::textIndexBacklog(t.db), 0);
+    // A long catch-up moves its bar about fifty times, and ends at the whole.
+    for (int i = 0; i < 500; ++i)
+        t.addRecipe(QStringLiteral("Пирог %1").arg(i));
+    RecordingProgress progress;
+    search::refreshTextIndex(t.db, progress);
+    EXPECT_TRUE(progress.positions.size() >= 45u && progress.positions.size() <= 60u)
+        << progress.positions.size();
+    EXPECT_EQ(progress.last(), progress.high);
 }
 
 TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
