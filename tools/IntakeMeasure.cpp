@@ -82,20 +82,32 @@ bool unitAnswers(const QString& got, const QString& expected) {
     return bare(got) == bare(expected);
 }
 
-WeightScore measureWeights(const QString& tsvPath, Part part) {
+// The rows of a line set that belong to the part: line, product, amount, unit, source. Rows
+// whose answer is marked uncertain ("?") are left out. Throws when the file cannot be read.
+std::vector<QStringList> rowsOf(const QString& tsvPath, Part part) {
     QFile file(tsvPath);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read " + tsvPath.toStdString());
-    static const QRegularExpression stated(
-        QStringLiteral("=\\s*([0-9]+(?:[.,][0-9]+)?)\\s*г\\s*$"));
-    WeightScore score;
-    QSet<QString> products;
+    std::vector<QStringList> rows;
     for (const QByteArray& raw : file.readAll().split('\n')) {
         const QStringList f = QString::fromUtf8(raw).split(QLatin1Char('\t'));
         if (f.size() < 5 || f[0].trimmed().isEmpty())
             continue;
+        if (f.size() > 5 && f[5].trimmed() == QLatin1String("?"))
+            continue;
         if (part != Part::All && inCheckSet(f[4]) != (part == Part::Check))
             continue;
+        rows.push_back(f);
+    }
+    return rows;
+}
+
+WeightScore measureWeights(const QString& tsvPath, Part part) {
+    static const QRegularExpression stated(
+        QStringLiteral("=\\s*([0-9]+(?:[.,][0-9]+)?)\\s*г\\s*$"));
+    WeightScore score;
+    QSet<QString> products;
+    for (const QStringList& f : rowsOf(tsvPath, part)) {
         const QString product = f[1].trimmed();
         if (!product.isEmpty() && !products.contains(product.toLower())) {
             products.insert(product.toLower());
@@ -130,20 +142,10 @@ WeightScore measureWeights(const QString& tsvPath, Part part) {
 }
 
 LineScore measureLines(const QString& tsvPath, Part part) {
-    QFile file(tsvPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read " + tsvPath.toStdString());
     // Sources in the order the file first names them, each with its rows.
     std::vector<std::pair<QString, std::vector<Row>>> sources;
     std::map<QString, size_t> sourceAt;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QStringList f = QString::fromUtf8(raw).split(QLatin1Char('\t'));
-        if (f.size() < 5 || f[0].trimmed().isEmpty())
-            continue;
-        if (f.size() > 5 && f[5].trimmed() == QLatin1String("?"))
-            continue;
-        if (part != Part::All && inCheckSet(f[4]) != (part == Part::Check))
-            continue;
+    for (const QStringList& f : rowsOf(tsvPath, part)) {
         auto [it, added] = sourceAt.emplace(f[4], sources.size());
         if (added)
             sources.push_back({f[4], {}});

@@ -4,6 +4,7 @@
 #include "DbTool.h"
 
 #include "data/Schema.h"
+#include "intake/IngredientLine.h"
 #include "nutrition/NutritionStore.h"
 #include "recipes/RecipeStore.h"
 
@@ -45,17 +46,11 @@ QString figuresText(const QString& name, const nutrition::Figures& f, bool own) 
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QString folded(const QString& name) {
-    QString out = name.trimmed().toLower();
-    out.replace(QChar(0x0451), QChar(0x0435));
-    return out;
-}
-
 // The product by its name as written, in any letter case, ё or е.
 std::optional<recipes::Entry> productNamed(Database& db, const QString& name) {
-    const QString wanted = folded(name);
+    const QString wanted = intake::foldedText(name);
     for (const recipes::Entry& e : recipes::dictionary(db, recipes::Dictionary::Products))
-        if (folded(e.name) == wanted)
+        if (intake::foldedText(e.name) == wanted)
             return e;
     return std::nullopt;
 }

@@ -25,13 +25,15 @@ int usage() {
     return 2;
 }
 
-int lines(const QStringList& args) {
-    measure::Part part = measure::Part::All;
-    bool wrong = false;
-    QString file;
+// The arguments of a measurement over a line set: the file, "--part dev|check|all", and
+// the one flag the measurement takes. False when they do not fit.
+bool readLineSetArgs(const QStringList& args, const char* flagName, QString& file,
+                     measure::Part& part, bool& flag) {
+    part = measure::Part::All;
+    flag = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--wrong")) {
-            wrong = true;
+        if (args[i] == QLatin1String(flagName)) {
+            flag = true;
         } else if (args[i] == QLatin1String("--part") && i + 1 < args.size()) {
             const QString p = args[++i];
             if (p == QLatin1String("dev"))
@@ -39,14 +41,21 @@ int lines(const QStringList& args) {
             else if (p == QLatin1String("check"))
                 part = measure::Part::Check;
             else if (p != QLatin1String("all"))
-                return usage();
+                return false;
         } else if (file.isEmpty()) {
             file = args[i];
         } else {
-            return usage();
+            return false;
         }
     }
-    if (file.isEmpty())
+    return !file.isEmpty();
+}
+
+int lines(const QStringList& args) {
+    measure::Part part;
+    bool wrong;
+    QString file;
+    if (!readLineSetArgs(args, "--wrong", file, part, wrong))
         return usage();
     const measure::LineScore s = measure::measureLines(file, part);
     if (wrong)
@@ -64,20 +73,10 @@ int lines(const QStringList& args) {
 }
 
 int weights(const QStringList& args) {
-    measure::Part part = measure::Part::All;
-    bool far = false;
+    measure::Part part;
+    bool far;
     QString file;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--far"))
-            far = true;
-        else if (args[i] == QLatin1String("--part") && i + 1 < args.size())
-            part = args[++i] == QLatin1String("dev")   ? measure::Part::Dev
-                   : args[i] == QLatin1String("check") ? measure::Part::Check
-                                                       : measure::Part::All;
-        else
-            file = args[i];
-    }
-    if (file.isEmpty())
+    if (!readLineSetArgs(args, "--far", file, part, far))
         return usage();
     const measure::WeightScore s = measure::measureWeights(file, part);
     if (far)
