@@ -58,6 +58,7 @@ void Database::check(int rc) const {
 }
 
 void Database::noteFailure() const {
+    ++m_undos;
     // Some errors (a full disk, say) make the engine roll back the whole transaction by
     // itself. Every later statement would then run outside it and be kept at once.
     if (m_db && m_savepointDepth > 0 && sqlite3_get_autocommit(m_db))
@@ -92,6 +93,9 @@ void Database::open(const QString& path, OpenMode mode) {
     static std::atomic<quint64> openings{0};
     m_serial = ++openings;
     sqlite3_extended_result_codes(m_db, 1);
+    // Also the rollbacks the engine makes by itself, and those of SQL run as text.
+    sqlite3_rollback_hook(
+        m_db, [](void* self) { ++static_cast<Database*>(self)->m_undos; }, this);
     // Another program reading the file (a backup, say) briefly holds a lock: wait for it
     // rather than failing the user's command at once.
     sqlite3_busy_timeout(m_db, 3000);
@@ -362,6 +366,7 @@ void Transaction::rollback() {
     if (!m_active)
         return;
     m_active = false;
+    ++m_db.m_undos;
     --m_db.m_savepointDepth;
     if (m_db.m_savepointDepth == 0)
         m_db.m_transactionLost = false;

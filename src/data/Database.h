@@ -51,6 +51,10 @@ public:
     // statement is refused from then on until the transaction is rolled back here too,
     // so nothing meant to be undoable is kept behind the user's back.
     bool transactionLost() const { return m_transactionLost; }
+    // Grows whenever something done on this connection is undone: a transaction or a
+    // savepoint rolled back, or a statement that failed (the engine undoes its part). What
+    // a cache was told of the connection's changes holds only while this stays the same.
+    quint64 undoCount() const { return m_undos; }
 
     // Throws DbError with the engine's message when rc is an error code.
     void check(int rc) const;
@@ -76,6 +80,7 @@ private:
     std::unordered_map<std::string, CachedStatement> m_cache;
     int m_savepointDepth = 0;
     mutable bool m_transactionLost = false;
+    mutable quint64 m_undos = 0;
 };
 
 // A lease of a prepared statement. When the cached copy is already in use (a statement

@@ -9,7 +9,6 @@
 #include <set>
 #include <sqlite3.h>
 #include <thread>
-#include <unordered_set>
 
 namespace search {
 
@@ -64,9 +63,11 @@ private:
 };
 
 // Every recipe name, folded for matching, in the order the results list shows them
-// (Russian, then ID). Built once on first use; this connection's own changes reach it
-// through a change list of the connection's own (temporary triggers, which never touch the
-// file), and a change by another connection builds it anew.
+// (Russian, then ID). Built once on first use; a change by another connection builds it
+// anew. This connection's own changes reach it as they are made: temporary triggers (which
+// never touch the file) hand each changed recipe's new name to the list, already folded,
+// so that catching up after an import of a hundred thousand recipes reads nothing back
+// from the engine.
 //
 // The collation keys and the sort are most of what a new name costs, so the names of a
 // large import wait unsorted until the window catches up after the command: a keystroke
@@ -83,46 +84,57 @@ public:
             m_dataVersion = dataVersion;
             return;
         }
-        // Inside a transaction the changes are applied but kept in the list, and remembered:
-        // once it ends, they are read again, whether it was kept or rolled back.
+        // Inside a transaction the changes are applied but remembered: once it ends, those
+        // recipes are read again, whether it was kept or rolled back. Outside one, what the
+        // triggers said holds unless something was undone since; then it is read again too.
         const bool inTransaction = sqlite3_get_autocommit(db.handle()) == 0;
-        // The triggers keep each changed recipe's new name (NULL once deleted), so a large
-        // import is read back in one pass over a small table instead of a lookup per recipe.
-        std::vector<qint64> changed;
-        std::vector<std::pair<qint64, QString>> named;
-        Statement rows(db, SqlText("SELECT ID, Name FROM temp.RecipeNameChanges"));
-        while (rows.step()) {
-            changed.push_back(rows.int64(0));
-            if (!rows.isNull(1))
-                named.emplace_back(rows.int64(0), rows.text(1));
-        }
-        std::vector<qint64> remembered;
+        std::vector<Heard> heard = std::move(m_heard);
+        m_heard.clear();
+        std::vector<qint64> reread;
         if (!inTransaction) {
-            std::unordered_set<qint64> listed(changed.begin(), changed.end());
-            for (qint64 id : m_readInTransaction)
-                if (!listed.count(id))
-                    remembered.push_back(id);
-            changed.insert(changed.end(), remembered.begin(), remembered.end());
+            reread.assign(m_readInTransaction.begin(), m_readInTransaction.end());
             m_readInTransaction.clear();
-        }
-        if (changed.empty())
-            return;
-        // Those remembered from a transaction have left the list: their names are read anew,
-        // whether it was kept or rolled back.
-        if (!remembered.empty()) {
-            Statement one(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
-            for (qint64 id : remembered) {
-                one.reset();
-                one.bind(1, id);
-                if (one.step())
-                    named.emplace_back(id, one.text(0));
+            if (db.undoCount() != m_undos) {
+                for (const Heard& h : heard)
+                    reread.push_back(h.id);
+                heard.clear();
+                m_undos = db.undoCount();
             }
         }
-        applyChanges(changed, named);
+        if (heard.empty() && reread.empty())
+            return;
+        // Reading a great many recipes one by one would cost more than reading them all.
+        constexpr size_t kRereadAll = 20000;
+        if (reread.size() > kRereadAll) {
+            build(db);
+            return;
+        }
+        std::vector<qint64> changed;
+        std::vector<Waiting> named;
+        lastWords(heard, changed, named);
+        if (!reread.empty()) {
+            std::sort(reread.begin(), reread.end());
+            reread.erase(std::unique(reread.begin(), reread.end()), reread.end());
+            Statement one(db, SqlText("SELECT Name FROM Recipes WHERE ID=?"));
+            for (qint64 id : reread) {
+                if (std::binary_search(changed.begin(), changed.end(), id))
+                    continue;
+                one.reset();
+                one.bind(1, id);
+                if (one.step()) {
+                    const QString name = one.text(0);
+                    named.push_back({id, name, searchFolded(name)});
+                }
+            }
+            std::vector<qint64> all;
+            std::merge(changed.begin(), changed.end(), reread.begin(), reread.end(),
+                       std::back_inserter(all));
+            all.erase(std::unique(all.begin(), all.end()), all.end());
+            changed = std::move(all);
+        }
+        applyChanges(changed, std::move(named));
         if (inTransaction)
             m_readInTransaction.insert(changed.begin(), changed.end());
-        else
-            db.exec("DELETE FROM temp.RecipeNameChanges");
     }
 
     bool built() const { return m_serial != 0 || m_dataVersion != -1; }
@@ -180,6 +192,52 @@ private:
         QString name;
         QString folded;
     };
+    // One change a trigger told of: the recipe's new name, or none once it is gone.
+    struct Heard {
+        qint64 id;
+        bool named;
+        QString name;
+        QString folded;
+    };
+
+    static void recipeNamed(sqlite3_context* context, int, sqlite3_value** args) {
+        auto* self = static_cast<NameIndex*>(sqlite3_user_data(context));
+        // A connection this list no longer follows keeps its triggers until it closes.
+        if (sqlite3_context_db_handle(context) == self->m_handle) {
+            Heard h{
+                sqlite3_value_int64(args[0]), sqlite3_value_type(args[1]) != SQLITE_NULL, {}, {}};
+            if (h.named) {
+                h.name =
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(args[1])),
+                                      sqlite3_value_bytes(args[1]));
+                h.folded = searchFolded(h.name);
+            }
+            self->m_heard.push_back(std::move(h));
+        }
+        sqlite3_result_null(context);
+    }
+
+    // Every recipe changed, in ID order, and the new names of those that still have one:
+    // a recipe's last change is the one that counts.
+    static void lastWords(std::vector<Heard>& heard, std::vector<qint64>& changed,
+                          std::vector<Waiting>& named) {
+        // By recipe, then in the order told; an import tells of its recipes in ID order,
+        // once each, and needs no sort.
+        std::vector<std::pair<qint64, size_t>> order;
+        order.reserve(heard.size());
+        for (size_t i = 0; i < heard.size(); ++i)
+            order.emplace_back(heard[i].id, i);
+        if (!std::is_sorted(order.begin(), order.end()))
+            std::sort(order.begin(), order.end());
+        for (size_t k = 0; k < order.size(); ++k) {
+            Heard& h = heard[order[k].second];
+            if (k + 1 < order.size() && order[k + 1].first == h.id)
+                continue;
+            changed.push_back(h.id);
+            if (h.named)
+                named.push_back({h.id, std::move(h.name), std::move(h.folded)});
+        }
+    }
     struct Entry {
         int id;
         QString name;
@@ -193,24 +251,38 @@ private:
 
     // Changes of any size in time linear in the list: the changed entries go in one pass and
     // the new names wait apart; one by one, each would move half the list, and a large
-    // import would freeze the first keystroke.
-    void applyChanges(const std::vector<qint64>& changed,
-                      const std::vector<std::pair<qint64, QString>>& named) {
-        std::vector<qint64> gone = changed;
-        std::sort(gone.begin(), gone.end());
-        auto isGone = [&gone](const auto& e) {
-            return std::binary_search(gone.begin(), gone.end(), qint64(e.id));
-        };
-        const auto kept = std::remove_if(m_entries.begin(), m_entries.end(), isGone);
-        if (kept != m_entries.end()) {
-            m_entries.erase(kept, m_entries.end());
-            m_laid.layOut(m_entries);
+    // import would freeze the first keystroke. changed is in ID order.
+    void applyChanges(const std::vector<qint64>& changed, std::vector<Waiting> named) {
+        // Recipes new to the list (an import) have numbers above all it holds.
+        if (!changed.empty() && changed.front() <= m_topId) {
+            // A mark per number: a hundred thousand deleted at once are as many look-ups.
+            // Numbers far apart (a file edited by hand) are searched for instead.
+            const bool dense =
+                m_topId <= qint64(16 * (m_entries.size() + m_waiting.size()) + 65536);
+            std::vector<bool> gone(dense ? size_t(m_topId) + 1 : 0);
+            for (qint64 id : changed)
+                if (dense && id >= 0 && id <= m_topId)
+                    gone[size_t(id)] = true;
+            auto isGone = [&](const auto& e) {
+                if (!dense)
+                    return std::binary_search(changed.begin(), changed.end(), qint64(e.id));
+                return e.id >= 0 && size_t(e.id) < gone.size() && gone[size_t(e.id)];
+            };
+            const auto kept = std::remove_if(m_entries.begin(), m_entries.end(), isGone);
+            if (kept != m_entries.end()) {
+                m_entries.erase(kept, m_entries.end());
+                m_laid.layOut(m_entries);
+            }
+            m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(), isGone),
+                            m_waiting.end());
         }
-        m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(), isGone),
-                        m_waiting.end());
-        m_waiting.reserve(m_waiting.size() + named.size());
-        for (const auto& [id, name] : named)
-            m_waiting.push_back({id, name, searchFolded(name)});
+        for (const Waiting& w : named)
+            m_topId = std::max(m_topId, w.id);
+        if (m_waiting.empty())
+            m_waiting = std::move(named);
+        else
+            m_waiting.insert(m_waiting.end(), std::make_move_iterator(named.begin()),
+                             std::make_move_iterator(named.end()));
         m_laidWaiting.layOut(m_waiting);
     }
 
@@ -248,30 +320,33 @@ private:
     }
 
     void build(Database& db) {
+        db.check(sqlite3_create_function(db.handle(), "ovelta_recipe_named", 2, SQLITE_UTF8, this,
+                                         recipeNamed, nullptr, nullptr));
         db.execScript(R"sql(
--- A large import's names fit in the temporary cache instead of spilling to a file.
-PRAGMA temp.cache_size=-65536;
-CREATE TEMP TABLE IF NOT EXISTS RecipeNameChanges (ID INTEGER PRIMARY KEY, Name TEXT);
 CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameAdded AFTER INSERT ON main.Recipes BEGIN
-    INSERT OR REPLACE INTO RecipeNameChanges VALUES (NEW.ID, NEW.Name);
+    SELECT ovelta_recipe_named(NEW.ID, NEW.Name);
 END;
 CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameChanged AFTER UPDATE OF ID, Name ON main.Recipes BEGIN
-    INSERT OR REPLACE INTO RecipeNameChanges VALUES (OLD.ID, NULL);
-    INSERT OR REPLACE INTO RecipeNameChanges VALUES (NEW.ID, NEW.Name);
+    SELECT ovelta_recipe_named(OLD.ID, NULL);
+    SELECT ovelta_recipe_named(NEW.ID, NEW.Name);
 END;
 CREATE TEMP TRIGGER IF NOT EXISTS RecipeNameDeleted AFTER DELETE ON main.Recipes BEGIN
-    INSERT OR REPLACE INTO RecipeNameChanges VALUES (OLD.ID, NULL);
+    SELECT ovelta_recipe_named(OLD.ID, NULL);
 END;
-DELETE FROM RecipeNameChanges;
 )sql");
+        m_handle = db.handle();
+        m_heard.clear();
+        m_undos = db.undoCount();
         m_readInTransaction.clear();
         m_waiting.clear();
         m_laidWaiting.layOut(m_waiting);
+        m_topId = 0;
         std::vector<Waiting> names;
         Statement rows(db, SqlText("SELECT ID, Name FROM Recipes"));
         while (rows.step()) {
             const QString name = rows.text(1);
             names.push_back({rows.int64(0), name, searchFolded(name)});
+            m_topId = std::max(m_topId, rows.int64(0));
         }
         m_entries = sortedEntries(names);
         m_laid.layOut(m_entries);
@@ -285,6 +360,13 @@ DELETE FROM RecipeNameChanges;
     std::vector<Waiting> m_waiting;
     LaidOut m_laidWaiting;
     std::set<qint64> m_readInTransaction;
+    // The connection whose triggers feed the list, what they told since the last look, and
+    // its count of undone work when the list last matched the file.
+    sqlite3* m_handle = nullptr;
+    std::vector<Heard> m_heard;
+    quint64 m_undos = 0;
+    // No recipe in the list has a higher number.
+    qint64 m_topId = 0;
 };
 
 NameIndex& sharedIndex() {

@@ -194,6 +194,29 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
         EXPECT_EQ(typed("лапша").size(), 0);
     }
     EXPECT_EQ(typed("лапша").size(), 1);
+    // Undone in part, in a transaction that is kept: a savepoint rolled back, and a statement
+    // that fails on its second row after its first was named.
+    {
+        Transaction outer(t.db);
+        t.addRecipe("Суп сохранённый");
+        {
+            Transaction inner(t.db);
+            t.addRecipe("Суп отменённый");
+        }
+        outer.commit();
+    }
+    const QStringList kept{"Суп гороховый", "Суп сохранённый", "Суп-лапша"};
+    EXPECT_EQ(typed("суп"), kept);
+    {
+        Transaction tx(t.db);
+        EXPECT_THROW(t.db.exec("INSERT INTO Recipes (ID, Catalog, Name, Recipe) SELECT ?, 0, "
+                               "'Суп упавший', '' UNION ALL SELECT ?, 0, 'Суп', ''",
+                               {qint64(9001), qint64(added)}),
+                     DbError);
+        tx.commit();
+    }
+    EXPECT_EQ(typed("суп"), kept);
+    t.db.exec("DELETE FROM Recipes WHERE Name='Суп сохранённый'");
     // Another connection's change, to the same file.
     {
         Database other;
@@ -201,6 +224,16 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
         other.exec("UPDATE Recipes SET Name='Щи суточные' WHERE Name='Щи'");
     }
     EXPECT_EQ(typed("суточ"), QStringList{"Щи суточные"});
+    // The list follows one connection at a time: what another that it followed before does
+    // in a transaction of its own is not yet in the file, and is not listed.
+    {
+        Database other;
+        other.open(t.path(), Database::OpenMode::Existing);
+        EXPECT_EQ(namesOf(search::findByNameAsTyped(other, "суточ")), QStringList{"Щи суточные"});
+        Transaction tx(t.db);
+        t.addRecipe("Щи фантомные");
+        EXPECT_EQ(namesOf(search::findByNameAsTyped(other, "щи")), QStringList{"Щи суточные"});
+    }
     // Names alike stand in the order of their numbers, whichever was renamed last.
     const int first = t.addRecipe("Каша");
     const int second = t.addRecipe("Кашка");
@@ -210,6 +243,13 @@ TEST(SearchStore, NamesAsTypedTakePercentAndUnderscoreLiterallyAndFollowEveryCha
     for (const search::Found& f : search::findByNameAsTyped(t.db, "каша"))
         ids.push_back(f.recipe);
     EXPECT_EQ(ids, (std::vector<int>{first, second}));
+    // A number far above the rest (a file edited by hand), renamed away.
+    t.db.exec("INSERT INTO Recipes (ID, Catalog, Name, Recipe) VALUES (1000000000000, 0, "
+              "'Каша далёкая', '')");
+    EXPECT_EQ(typed("далёк"), QStringList{"Каша далёкая"});
+    t.db.exec("UPDATE Recipes SET Name='Плов' WHERE ID=1000000000000");
+    EXPECT_EQ(typed("каша"), (QStringList{"Каша", "Каша"}));
+    t.db.exec("DELETE FROM Recipes WHERE ID=1000000000000");
     // Names added since the last catch-up wait unsorted; a keystroke still lists them in one
     // order with the rest, and follows their deletion; the catch-up changes nothing seen.
     search::catchUpNames(t.db);
