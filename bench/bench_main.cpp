@@ -639,54 +639,62 @@ int startupTime(const QString& path) {
 
 } // namespace
 
-// Median milliseconds of nine runs of f.
-double medianMs(const std::function<void()>& f) {
-    std::vector<double> ms;
-    for (int i = 0; i < 9; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+// The median milliseconds of each of several measures, taken in turns: on a machine whose
+// speed drifts, a measure run nine times in a row and its floor run nine times before it
+// would be held to different machines.
+std::vector<double> medianMsInTurns(const std::vector<std::function<void()>>& measures) {
+    std::vector<std::vector<double>> ms(measures.size());
+    for (int round = 0; round < 10; ++round)
+        for (size_t m = 0; m < measures.size(); ++m) {
+            QElapsedTimer timer;
+            timer.start();
+            measures[m]();
+            if (round > 0) // the first round warms the caches
+                ms[m].push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+    std::vector<double> medians;
+    for (std::vector<double>& runs : ms) {
+        std::sort(runs.begin(), runs.end());
+        medians.push_back(runs[runs.size() / 2]);
     }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    return medians;
 }
 
 int kitchenRatios(const QString& path) {
     Database db;
     db.open(path, Database::OpenMode::Existing);
-    const double floor = medianMs([&] {
-        Statement rows(db, SqlText("SELECT Recipe, Ingredient, Have FROM Ingredients"));
-        qint64 n = 0;
-        while (rows.step())
-            n += rows.int64(0) + rows.int64(2);
-        benchmark::DoNotOptimize(n);
-    });
     size_t cook = 0, missing = 0;
-    const double cookMs = medianMs([&] {
+    auto cookOnce = [&] {
         NoProgress quiet;
         cook = kitchen::whatToCook(db, quiet).size();
-    });
-    const double missingMs = medianMs([&] {
+    };
+    auto missingOnce = [&] {
         NoProgress quiet;
         missing = kitchen::whatIsMissing(db, 3, quiet).size();
-    });
+    };
+    const qint64 usual = kitchen::parallelScanFrom;
+    auto inOneThread = [usual](const std::function<void()>& f) {
+        return [f, usual] {
+            kitchen::parallelScanFrom = std::numeric_limits<qint64>::max();
+            f();
+            kitchen::parallelScanFrom = usual;
+        };
+    };
+    const std::vector<double> ms = medianMsInTurns(
+        {[&] {
+             Statement rows(db, SqlText("SELECT Recipe, Ingredient, Have FROM Ingredients"));
+             qint64 n = 0;
+             while (rows.step())
+                 n += rows.int64(0) + rows.int64(2);
+             benchmark::DoNotOptimize(n);
+         },
+         cookOnce, missingOnce, inOneThread(cookOnce), inOneThread(missingOnce)});
+    const double floor = ms[0];
     std::printf("lines scan floor %.1f ms; what to cook %.1f ms (%.2fx, %zu rows); "
                 "missing 3 %.1f ms (%.2fx, %zu rows)\n",
-                floor, cookMs, cookMs / floor, cook, missingMs, missingMs / floor, missing);
-    const qint64 usual = kitchen::parallelScanFrom;
-    kitchen::parallelScanFrom = std::numeric_limits<qint64>::max();
-    const double oneCook = medianMs([&] {
-        NoProgress quiet;
-        cook = kitchen::whatToCook(db, quiet).size();
-    });
-    const double oneMissing = medianMs([&] {
-        NoProgress quiet;
-        missing = kitchen::whatIsMissing(db, 3, quiet).size();
-    });
-    kitchen::parallelScanFrom = usual;
-    std::printf("in one thread: what to cook %.1f ms (%.2fx); missing 3 %.1f ms (%.2fx)\n", oneCook,
-                oneCook / floor, oneMissing, oneMissing / floor);
+                floor, ms[1], ms[1] / floor, cook, ms[2], ms[2] / floor, missing);
+    std::printf("in one thread: what to cook %.1f ms (%.2fx); missing 3 %.1f ms (%.2fx)\n", ms[3],
+                ms[3] / floor, ms[4], ms[4] / floor);
     return 0;
 }
 
