@@ -104,6 +104,27 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
                     "the new-entry dialog");
         click(dialog, "addButton");
         EXPECT_EQ(state(dialog), "[Ананас],Мука,Яйцо /  / change / delete");
+
+        // A write the file refuses is reported, and the form stays open with the name.
+        if (products())
+            t.db.execScript("CREATE TEMP TRIGGER NoAdd BEFORE INSERT ON Ingredient "
+                            "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        else
+            t.db.execScript("CREATE TEMP TRIGGER NoAdd BEFORE INSERT ON Units "
+                            "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        bool stayed = false;
+        onNextModal(
+            [&](QWidget* form) {
+                enterAndConfirm(form, "name", "Банан");
+                EXPECT_TRUE(lastShown().contains("refused")) << lastShown().toStdString();
+                stayed = form->isVisible();
+                click(form, "noButton");
+            },
+            dialog, "the new-entry dialog");
+        click(dialog, "addButton");
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(state(dialog), "[Ананас],Мука,Яйцо /  / change / delete");
+        t.db.execScript("DROP TRIGGER NoAdd");
         click(dialog, "exitButton");
     });
     // Deleting takes a product off the kitchen lists; nothing else is touched.
