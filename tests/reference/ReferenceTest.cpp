@@ -89,8 +89,12 @@ TEST_P(DictionaryWork, ListsUsesAndDeletesOnlyWhatNoRecipeUses) {
 
         // Rename: the entry moves to its sorted place and stays selected.
         entries->setCurrentRow(0);
-        onNextModal([](QWidget* form) { enterAndConfirm(form, "name", "ящик"); }, dialog,
-                    "the rename dialog");
+        onNextModal(
+            [](QWidget* form) {
+                EXPECT_EQ(child<QLineEdit>(form, "name")->text(), "банка");
+                enterAndConfirm(form, "name", "ящик");
+            },
+            dialog, "the rename dialog");
         click(dialog, "changeButton");
         EXPECT_EQ(state(dialog), "Мука,Яйцо,[ящик] /  / change / delete");
 
