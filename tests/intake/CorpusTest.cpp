@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -22,6 +23,29 @@ TEST(Corpus, RealLinesAndPagesReadRight) {
         EXPECT_GT(pages.withMarkup, 10) << dir;
         EXPECT_EQ(pages.found, pages.withMarkup) << dir;
     }
+}
+
+// The figures in the notes come from the tool: its own arguments must reach it.
+TEST(Corpus, TheMeasuringToolScoresALineSetAndExplainsBadUsage) {
+    QTemporaryDir dir;
+    const QString tsv = dir.filePath("lines.tsv");
+    QFile f(tsv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Мука 200 г\tМука\t200\tг\tmine\n"
+            "Сахар 2 ст. л.\tСахар\t2\tст. л.\tmine\n"
+            "Яйцо 3 шт.\tЯйцо\t5\tшт\tmine\n");
+    f.close();
+    auto run = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(OVELTA_MEASURE_TOOL), args);
+        p.waitForFinished(30000);
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    EXPECT_EQ(run({"lines", tsv}),
+              std::make_pair(0, QString("lines: 2 of 3 right (66.7%), 1 with a wrong non-zero "
+                                        "number\n")));
+    EXPECT_EQ(run({}).first, 2);
+    EXPECT_EQ(run({"lines", tsv, "--part", "some"}).first, 2);
 }
 
 TEST(Corpus, AnswersAreComparedAsACookWould) {
