@@ -65,7 +65,11 @@ TEST(OveltaDb, ExplainsBadUsage) {
                                    {"menu-rtf", "--db", file, "a.rtf", "extra"},
                                    {"cook", "--db", file, "--missing", "4"},
                                    {"cook", "--db", file, "--missing", "0"},
-                                   {"import", "--db", file}};
+                                   {"import", "--db", file},
+                                   {"photo", "--db", file},
+                                   {"photo", "--db", file, "--remove", "--save", "1"},
+                                   {"nutrition", "--db", file},
+                                   {"product", "--db", file}};
     for (const QStringList& args : misuses) {
         const ToolRun r = runTool(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();

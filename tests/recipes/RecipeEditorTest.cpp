@@ -168,6 +168,7 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
             form);
         click(form, "changeButton");
         EXPECT_EQ(lines->item(0)->text(), "Мука 150 г");
+        EXPECT_EQ(lines->currentRow(), 0); // the changed line stays chosen
         // The last line goes; nothing is chosen for the user afterwards.
         lines->setCurrentRow(1);
         onNextModal(

@@ -128,11 +128,15 @@ TEST_F(SearchCommandsTest, ProductSearchAndContextMenu) {
     // A right click on a row selects it, shows it and offers four commands.
     const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
-    EXPECT_EQ(popupTexts([&] { QApplication::sendEvent(list->viewport(), &event); }),
-              (QStringList{"Найти рецепт", "Поиск по продукту", "Найти в содержании", "-",
-                           "Добавить в меню"}));
+    const QStringList rowMenu{"Найти рецепт", "Поиск по продукту", "Найти в содержании", "-",
+                              "Добавить в меню"};
+    EXPECT_EQ(popupTexts([&] { QApplication::sendEvent(list->viewport(), &event); }), rowMenu);
     EXPECT_EQ(list->selectedRow(), 1);
     EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), deep);
+    // By keyboard: Shift+F10 offers the same; other keys move through the rows.
+    EXPECT_EQ(popupTexts([&] { QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier); }), rowMenu);
+    EXPECT_EQ(popupTexts([&] { QTest::keyClick(list, Qt::Key_Up); }), QStringList());
+    EXPECT_EQ(list->selectedRow(), 0);
 }
 
 TEST_F(SearchCommandsTest, LocateOpensTheChainFromTheTopAndSelects) {

@@ -146,15 +146,19 @@ void withDialog(Window& window, int command, std::function<void(QWidget*)> act) 
 }
 
 // The texts of the context menu that open() pops up; the menu is closed again.
+// (Nothing when open shows no menu: the timer goes with the call.)
 inline QStringList popupTexts(const std::function<void()>& open) {
     QStringList texts;
-    QTimer::singleShot(50, [&] {
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
         if (QWidget* popup = QApplication::activePopupWidget()) {
             for (QAction* a : popup->actions())
                 texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
             popup->close();
         }
     });
+    timer.start(50);
     open();
     return texts;
 }
