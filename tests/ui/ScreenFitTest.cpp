@@ -19,8 +19,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -43,6 +45,20 @@ void expectFits(QWidget* w, const char* what) {
             << what << ": button \"" << b->text().toStdString() << "\" is cut off";
         EXPECT_GE(b->width(), b->minimumSizeHint().width())
             << what << ": button \"" << b->text().toStdString() << "\" is squeezed";
+    }
+    // Every labelled field is reached from the keyboard by its label's own letter.
+    QSet<QChar> letters;
+    for (QLabel* l : w->findChildren<QLabel*>()) {
+        if (!l->buddy() || l->buddy()->focusPolicy() == Qt::NoFocus)
+            continue; // a label beside a text that cannot be edited
+        const qsizetype amp = l->text().indexOf(QLatin1Char('&'));
+        const QChar letter =
+            amp >= 0 && amp + 1 < l->text().size() ? l->text()[amp + 1].toLower() : QChar();
+        EXPECT_TRUE(letter.isLetterOrNumber())
+            << what << ": label \"" << l->text().toStdString() << "\" has no key";
+        EXPECT_FALSE(letters.contains(letter))
+            << what << ": label \"" << l->text().toStdString() << "\" shares its key";
+        letters.insert(letter);
     }
     w->hide();
 }
