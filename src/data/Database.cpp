@@ -126,6 +126,9 @@ void Database::close() {
     if (!m_db)
         return;
     finalizeAll();
+    // A statement still open elsewhere keeps the engine's connection alive past this
+    // object; its last rollback must not reach back into it.
+    sqlite3_rollback_hook(m_db, nullptr, nullptr);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_savepointDepth = 0;
