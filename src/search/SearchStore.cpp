@@ -96,7 +96,7 @@ public:
             m_readInTransaction.clear();
             if (db.undoCount() != m_undos) {
                 for (const Heard& h : heard)
-                    reread.push_back(h.id);
+                    reread.push_back(h.change.id);
                 heard.clear();
                 m_undos = db.undoCount();
             }
@@ -194,23 +194,21 @@ private:
     };
     // One change a trigger told of: the recipe's new name, or none once it is gone.
     struct Heard {
-        qint64 id;
         bool named;
-        QString name;
-        QString folded;
+        Waiting change;
     };
 
     static void recipeNamed(sqlite3_context* context, int, sqlite3_value** args) {
         auto* self = static_cast<NameIndex*>(sqlite3_user_data(context));
         // A connection this list no longer follows keeps its triggers until it closes.
         if (sqlite3_context_db_handle(context) == self->m_handle) {
-            Heard h{
-                sqlite3_value_int64(args[0]), sqlite3_value_type(args[1]) != SQLITE_NULL, {}, {}};
+            Heard h{sqlite3_value_type(args[1]) != SQLITE_NULL,
+                    {sqlite3_value_int64(args[0]), {}, {}}};
             if (h.named) {
-                h.name =
+                h.change.name =
                     QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(args[1])),
                                       sqlite3_value_bytes(args[1]));
-                h.folded = searchFolded(h.name);
+                h.change.folded = searchFolded(h.change.name);
             }
             self->m_heard.push_back(std::move(h));
         }
@@ -226,16 +224,16 @@ private:
         std::vector<std::pair<qint64, size_t>> order;
         order.reserve(heard.size());
         for (size_t i = 0; i < heard.size(); ++i)
-            order.emplace_back(heard[i].id, i);
+            order.emplace_back(heard[i].change.id, i);
         if (!std::is_sorted(order.begin(), order.end()))
             std::sort(order.begin(), order.end());
         for (size_t k = 0; k < order.size(); ++k) {
             Heard& h = heard[order[k].second];
-            if (k + 1 < order.size() && order[k + 1].first == h.id)
+            if (k + 1 < order.size() && order[k + 1].first == h.change.id)
                 continue;
-            changed.push_back(h.id);
+            changed.push_back(h.change.id);
             if (h.named)
-                named.push_back({h.id, std::move(h.name), std::move(h.folded)});
+                named.push_back(std::move(h.change));
         }
     }
     struct Entry {
