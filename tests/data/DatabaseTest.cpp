@@ -137,6 +137,13 @@ TEST(Transaction, AnEngineRollbackIsNoticedAndNothingRunsOutsideIt) {
         EXPECT_THROW(Transaction inner(t.db), DbError);
     }
     EXPECT_FALSE(t.db.transactionLost());
+    // A script that fails the same way says so in Russian, as a statement does.
+    try {
+        t.db.execScript("INSERT INTO Scratch VALUES (randomblob(60000))");
+        ADD_FAILURE() << "a full file took the write";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().startsWith("На диске не хватает места.")) << e.what();
+    }
     t.db.execScript("PRAGMA max_page_count=1073741823");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Scratch"), before);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Units"), 1);
