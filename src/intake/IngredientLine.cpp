@@ -70,6 +70,10 @@ QString plainNumbers(QString text) {
         if (text == before)
             break;
     }
+    // "250г", "1,5л", "2ст.л.": a number glued to its unit is read as though apart.
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i - 1].isDigit() && text[i].isLetter() && unitAt(QStringView(text).mid(i)).second)
+            text.insert(i++, QLatin1Char(' '));
     return text.simplified();
 }
 
@@ -99,8 +103,8 @@ Amount amountAt(const QString& text) {
     static const QString number =
         QStringLiteral("(\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ ?\\d+|\\d+(?:[.,]\\d+)?)");
     static const QRegularExpression digits(
-        QStringLiteral("^(?:от )?") + number +
-            QStringLiteral("(?:(?: ?[-\u2013\u2014] ?| до | или )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
+        QStringLiteral("^(?:от |около |[~\u2248] ?)?") + number +
+            QStringLiteral("(?:(?: ?[-\u2013\u2014~] ?| до | или )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
                            "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = digits.match(text);
@@ -111,9 +115,11 @@ Amount amountAt(const QString& text) {
         return {float(value), m.capturedLength(0)};
     }
     static const std::pair<const char*, float> words[] = {
-        {"половина", 0.5f}, {"половинка", 0.5f}, {"полтора", 1.5f}, {"полторы", 1.5f},
-        {"один", 1},        {"одна", 1},         {"одно", 1},       {"два", 2},
-        {"две", 2},         {"три", 3},          {"четыре", 4},     {"пять", 5}};
+        {"половина", 0.5f},  {"половинка", 0.5f}, {"полтора", 1.5f}, {"полторы", 1.5f}, {"один", 1},
+        {"одна", 1},         {"одно", 1},         {"два", 2},        {"две", 2},        {"три", 3},
+        {"четыре", 4},       {"пять", 5},         {"одну", 1},       {"шесть", 6},      {"семь", 7},
+        {"восемь", 8},       {"девять", 9},       {"десять", 10},    {"пара", 2},       {"пару", 2},
+        {"четверть", 0.25f}, {"треть", 1.0f / 3}};
     static const QRegularExpression word(QStringLiteral("^([а-яё]+)(?![а-яё])"),
                                          QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch w = word.match(text);
@@ -154,7 +160,29 @@ struct Quantity {
     QString unit;
     qsizetype length = 0; // 0: none read
     bool hasAmount = false;
+    QString note = {}; // what was said of the unit: "неполный", "с горкой"
 };
+
+// Words a cook puts between an amount and its unit ("1 неполный стакан", "1 маленькая
+// головка"): they say how full or how large, and go to the note.
+qsizetype qualifierAt(QStringView text) {
+    static const QRegularExpression words(
+        QStringLiteral("^(?:(?:не)?полн|больш|небольш|маленьк|средн|крупн|мелк|хорош|"
+                       "стандартн|целы|цел[оа]|обычн|гранён|гранен|тонк)[а-яё]*\\s+"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = words.match(text.toString());
+    return m.hasMatch() ? m.capturedLength() : 0;
+}
+
+// What follows a spoon or a glass to say how full it is.
+qsizetype fullnessAt(QStringView text) {
+    static const QRegularExpression words(
+        QStringLiteral("^\\s*(?:с (?:небольшой |большой )?горк[оа][йи]?|без горки|с верхом|"
+                       "без верха|с горочкой|без горочки)(?![а-яё])"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = words.match(text.toString());
+    return m.hasMatch() ? m.capturedLength() : 0;
+}
 
 // An amount, its unit or both, at the start of text.
 Quantity quantityAt(const QString& text) {
@@ -164,7 +192,27 @@ Quantity quantityAt(const QString& text) {
     qsizetype lead = 0;
     while (lead < rest.size() && isSpace(rest[lead]))
         ++lead;
-    const auto [unit, unitLength] = unitAt(QStringView(rest).mid(lead));
+    auto [unit, unitLength] = unitAt(QStringView(rest).mid(lead));
+    if (unit.isEmpty() && a.length > 0) {
+        // "1 неполный стакан", "2 больших зубчика": the words between are a note.
+        qsizetype skipped = 0;
+        for (int words = 0; words < 2; ++words) {
+            const qsizetype n = qualifierAt(QStringView(rest).mid(lead + skipped));
+            if (n == 0)
+                break;
+            skipped += n;
+            const auto found = unitAt(QStringView(rest).mid(lead + skipped));
+            if (!found.first.isEmpty()) {
+                q.note = rest.mid(lead, skipped).simplified();
+                unit = found.first;
+                unitLength = skipped + found.second;
+                break;
+            }
+        }
+    }
+    // A leaf is a unit only when counted ("2 листа желатина"): "лист лавровый" is a name.
+    if (!unit.isEmpty() && a.length == 0 && unit == QStringLiteral("лист"))
+        unit.clear();
     if (a.length == 0 && unit.isEmpty())
         return q;
     q.hasAmount = a.length > 0;
@@ -175,6 +223,36 @@ Quantity quantityAt(const QString& text) {
         q.amount = unit == QStringLiteral("по вкусу") || unit == QStringLiteral("на кончике ножа")
                        ? 0
                        : 1; // "щепотка соли" is one pinch
+    if (!unit.isEmpty()) {
+        if (const qsizetype full = fullnessAt(QStringView(text).mid(q.length))) {
+            const QString said = text.mid(q.length, full).simplified();
+            q.note = q.note.isEmpty() ? said : q.note + QLatin1Char(' ') + said;
+            q.length += full;
+        }
+        // "1 кг 200 г", "1 л 250 мл": two units of one measure make one amount.
+        const nutrition::UnitSize first = nutrition::unitSize(unit);
+        const QString after = text.mid(q.length);
+        const Amount more = amountAt(after.trimmed());
+        if (first.factor > 0 && more.length > 0) {
+            const qsizetype at = after.size() - after.trimmed().size() + more.length;
+            const QString tail = after.mid(at);
+            qsizetype space = 0;
+            while (space < tail.size() && isSpace(tail[space]))
+                ++space;
+            const auto [second, secondLength] = unitAt(QStringView(tail).mid(space));
+            const nutrition::UnitSize size = nutrition::unitSize(second);
+            if (!second.isEmpty() && second != unit && size.measure == first.measure &&
+                size.factor < first.factor) {
+                q.amount += float(more.value * size.factor / first.factor);
+                q.length += at + space + secondLength;
+            }
+        }
+        // A dozen is ten pieces, so that the kitchen counts eggs as it counts them.
+        if (unit == QStringLiteral("десяток")) {
+            q.amount *= 10;
+            q.unit = QStringLiteral("шт");
+        }
+    }
     q.length += alternativeAt(text.mid(q.length));
     return q;
 }
@@ -188,6 +266,36 @@ bool isPreparation(const QString& phrase) {
                        "примерно|около|можно|лучше|по желанию|желательно|любой|любая|любое)"),
         QRegularExpression::CaseInsensitiveOption);
     return words.match(phrase).hasMatch();
+}
+
+// A line that only names a group of the lines below it: "Для соуса:", "Für den Braten:".
+bool isHeading(const QString& line) {
+    const QString t = line.simplified();
+    if (t.size() < 3 || !t.endsWith(QLatin1Char(':')))
+        return false;
+    return t.count(QLatin1Char(' ')) < 6 &&
+           std::none_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// One word that says how a thing is, in Russian or in a Latin-letter language:
+// "свежая", "Boneless", "smoked".
+bool oneDescribingWord(const QString& text) {
+    static const QRegularExpression word(
+        QStringLiteral("^(?:[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие)|[a-z]+(?:less|ed|free))$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return word.match(text.simplified()).hasMatch();
+}
+
+// A comma's tail that is no product: a purpose, a manner or a word of another language's
+// recipe ("to taste", "for frying", "till stekning", "and lime wedges").
+bool startsAsNoProduct(const QString& part) {
+    static const QRegularExpression words(
+        QStringLiteral("^(?:to|for|till|and|or|with|plus|about|as|if|into|at|für|zum|zur|"
+                       "und|oder|nach|pour|et|ou|à|au|de|voor|en|of|och|eller|og|y|o|и|или|"
+                       "либо|для|на|по|с|со|без|а|но|чтобы|если)\\s"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString t = part.simplified();
+    return words.match(t + QLatin1Char(' ')).hasMatch() || foldedText(t) == QStringLiteral("taste");
 }
 
 // What of a name is a note: brackets, a purpose ("для жарки"), an alternative ("или ..."),
@@ -227,6 +335,16 @@ QString takeNotes(QString name, QStringList& notes, bool& toTaste) {
     }
     static const QRegularExpression orElse(QStringLiteral("\\s(?:или|либо)\\s.*$"),
                                            QRegularExpression::CaseInsensitiveOption);
+    // "мороженая или свежая брусника": two kinds of one product, named once at the end.
+    static const QRegularExpression twoKinds(
+        QStringLiteral("^\\s*([а-яё]+)\\s+(?:или|либо)\\s+([а-яё]+\\s+[а-яё].*)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = twoKinds.match(name);
+        m.hasMatch() && oneDescribingWord(m.captured(1))) {
+        name = m.captured(2);
+        notes
+            << QStringLiteral("%1 или %2").arg(m.captured(1), name.section(QLatin1Char(' '), 0, 0));
+    }
     if (const QRegularExpressionMatch m = orElse.match(name); m.hasMatch()) {
         notes << m.captured().simplified();
         name.truncate(m.capturedStart());
@@ -255,12 +373,18 @@ QString cleanName(QString name) {
 struct Tail {
     qsizetype nameEnd = -1;
     Quantity quantity;
-    QString rest; // what follows the quantity
+    QString rest;      // what follows the quantity
+    bool each = false; // "по 1/2 пучка": every product the name lists gets it
 };
+
+// "по 2 шт.", "по 1 ч. л.": the same for each product named; "по вкусу" is no such "по".
+bool eachAt(const QString& text) {
+    return text.startsWith(QStringLiteral("по ")) && !text.startsWith(QStringLiteral("по вкусу"));
+}
 
 std::optional<Tail> trailingQuantity(const QString& text) {
     static const QRegularExpression separator(
-        QStringLiteral(" [-\u2013\u2014] ?|[\u2013\u2014:] ?|(?<=[а-яёa-z]) ?- (?=\\d)"),
+        QStringLiteral(" [-\u2013\u2014] ?|[\u2013\u2014:] ?|(?<=[а-яёa-z]) ?- (?=\\d)|, ?"),
         QRegularExpression::CaseInsensitiveOption);
     for (auto it = separator.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
@@ -273,18 +397,24 @@ std::optional<Tail> trailingQuantity(const QString& text) {
             continue;
         QString after = text.mid(m.capturedEnd()).trimmed();
         // "— по 2 шт." says the same for each.
-        if (after.startsWith(QStringLiteral("по ")) &&
-            !after.startsWith(QStringLiteral("по вкусу")))
+        const bool each = eachAt(after);
+        if (each)
             after = after.mid(3);
         const Quantity q = quantityAt(after);
-        if (q.length > 0)
-            return Tail{m.capturedStart(), q, after.mid(q.length).trimmed()};
+        // After a comma only an amount counts: "соль, щепотка" is rare, "мука, 650 г" common,
+        // and "петрушка, пучок укропа" names two products.
+        const bool comma = m.captured().startsWith(QLatin1Char(','));
+        if (q.length > 0 && (!comma || q.hasAmount))
+            return Tail{m.capturedStart(), q, after.mid(q.length).trimmed(), each};
     }
     // No separator: the first word from which the rest reads as a quantity, to the end.
     for (qsizetype i = 1; i < text.size(); ++i) {
         if (text[i - 1] != QLatin1Char(' '))
             continue;
-        const QString after = text.mid(i);
+        QString after = text.mid(i);
+        const bool each = eachAt(after);
+        if (each)
+            after = after.mid(3);
         const Quantity q = quantityAt(after);
         if (q.length == 0)
             continue;
@@ -294,7 +424,7 @@ std::optional<Tail> trailingQuantity(const QString& text) {
             return std::nullopt;
         const QString rest = cleanName(after.mid(q.length));
         if (rest.isEmpty())
-            return Tail{i, q, QString()};
+            return Tail{i, q, QString(), each};
     }
     return std::nullopt;
 }
@@ -324,8 +454,16 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
             out << part;
             continue;
         }
+        // "Boneless, Skinless Chicken Thighs": a describing word before the comma belongs
+        // to the name after it.
+        if (out.size() == 1 && oneDescribingWord(out.front()) && !startsAsNoProduct(part) &&
+            !isPreparation(part)) {
+            out.front() += QLatin1Char(' ') + part;
+            continue;
+        }
         const bool aProduct =
-            several && !isPreparation(part) && part.count(QLatin1Char(' ')) < 3 &&
+            several && !isPreparation(part) && !startsAsNoProduct(part) &&
+            !oneDescribingWord(part) && part.count(QLatin1Char(' ')) < 3 &&
             !std::any_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); });
         if (aProduct) {
             out << part;
@@ -352,6 +490,10 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     QString text = plainNumbers(line.left(500));
     static const QRegularExpression bullet(QStringLiteral("^[\\-\u2013\u2014•·*]+\\s*"));
     text.remove(bullet);
+    // "Для соуса:", "Für den Braten:": a line that only names a group heads the lines
+    // below it and is no product.
+    if (isHeading(text))
+        return {};
     text = cleanName(text);
     if (text.isEmpty())
         return {};
@@ -370,6 +512,16 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     outside.remove(bracket);
     outside = cleanName(outside);
 
+    bool each = false;
+    // "немного сливочного масла", "несколько зубчиков": a word that says there is some,
+    // not how much.
+    static const QRegularExpression some(
+        QStringLiteral("^(?:немного|немножко|несколько|чуть-чуть|чуть)\\s+"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = some.match(outside); m.hasMatch()) {
+        notes << m.captured().simplified();
+        outside = outside.mid(m.capturedLength());
+    }
     const bool leading = quantityAt(outside).length > 0;
     if (leading) {
         quantity = quantityAt(outside);
@@ -378,6 +530,7 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         name = cleanName(name);
     } else if (const std::optional<Tail> tail = trailingQuantity(outside)) {
         quantity = tail->quantity;
+        each = tail->each;
         name = outside.left(tail->nameEnd);
         if (!tail->rest.isEmpty() && !cleanName(tail->rest).isEmpty())
             notes << tail->rest;
@@ -429,7 +582,14 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         quantity.unit = QStringLiteral("по вкусу");
         quantity.length = 1;
     }
-    const bool several = quantity.length == 0 || quantity.unit == QStringLiteral("по вкусу");
+    if (!quantity.note.isEmpty())
+        notes.prepend(quantity.note);
+    // Counted leaves of a leaf ("лавровый лист — 3 листочка") are pieces.
+    if (quantity.unit == QStringLiteral("лист") &&
+        foldedText(name).contains(QStringLiteral("лист")))
+        quantity.unit = QStringLiteral("шт");
+    const bool several =
+        quantity.length == 0 || quantity.unit == QStringLiteral("по вкусу") || each;
     const QStringList names = namesIn(name, several, notes);
     // A count with no unit is in pieces.
     if (quantity.hasAmount && quantity.unit.isEmpty() && quantity.amount > 0)

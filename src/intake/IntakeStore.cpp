@@ -7,8 +7,10 @@
 #include "data/Database.h"
 #include "data/RussianStemmer.h"
 #include "exchange/ExchangeFormat.h"
+#include "nutrition/FoodTable.h"
 #include "recipes/RecipeStore.h"
 
+#include <QHash>
 #include <algorithm>
 #include <map>
 
@@ -29,25 +31,43 @@ Matcher::Matcher(Database& db) {
         m_units.emplace_back(e.id, e.name);
 }
 
-int Matcher::productFor(const QString& name) const {
+QString usualProductFor(const QString& name) {
+    static const QHash<QString, QString> usual = [] {
+        QHash<QString, QString> out;
+        // Only a form whose words the usual name holds: "Мука" for "Мука пшеничная", but
+        // not "Шампиньоны" for "Грибы", which is another product that weighs the same.
+        for (const nutrition::TableRow& row : nutrition::foodTable()) {
+            const QStringList whole = stemKeys(row.name);
+            for (const QString& form : row.forms.mid(1)) {
+                const QStringList keys = stemKeys(form);
+                if (std::all_of(keys.begin(), keys.end(),
+                                [&](const QString& k) { return whole.contains(k); }))
+                    out.insert(keys.join(QLatin1Char(' ')), row.name);
+            }
+        }
+        return out;
+    }();
+    return usual.value(stemKeys(name).join(QLatin1Char(' ')));
+}
+
+int Matcher::productFor(const QString& name, bool* usual) const {
     const QStringList keys = stemKeys(name);
     if (keys.isEmpty())
         return 0;
     for (const Product& p : m_products)
         if (p.keys == keys)
             return p.id;
-    // "Яйцо" for "Яйцо куриное", "Мука" for "Мука пшеничная", when that is the only one.
-    int only = 0;
-    for (const Product& p : m_products) {
-        const bool holdsAll = std::all_of(keys.begin(), keys.end(),
-                                          [&p](const QString& k) { return p.keys.contains(k); });
-        if (!holdsAll)
-            continue;
-        if (only != 0)
-            return 0;
-        only = p.id;
-    }
-    return only;
+    const QString usualName = usualProductFor(name);
+    if (usualName.isEmpty())
+        return 0;
+    const QStringList usualKeys = stemKeys(usualName);
+    for (const Product& p : m_products)
+        if (p.keys == usualKeys) {
+            if (usual)
+                *usual = true;
+            return p.id;
+        }
+    return 0;
 }
 
 void Matcher::learn(const Made& made) {
@@ -83,11 +103,11 @@ MatchedLine Matcher::match(const ParsedLine& line) const {
     out.note = line.note;
     // The words as written find most products without the dictionary ("сливочного масла"
     // has the stems of "Масло сливочное"); the dictionary is asked only when they do not.
-    out.productId = productFor(line.product);
+    out.productId = productFor(line.product, &out.usual);
     if (out.productId == 0) {
         const DictionaryName d = dictionaryName(
             line.product, line.nameFirst ? NamePlace::First : NamePlace::AfterAmount, m_mayWait);
-        out.productId = productFor(d.name);
+        out.productId = productFor(d.name, &out.usual);
         out.product = cutAtWord(d.name, kMaxName);
         if (!d.left.isEmpty())
             out.note = out.note.isEmpty() ? d.left : d.left + QStringLiteral(", ") + out.note;

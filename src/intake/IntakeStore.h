@@ -22,7 +22,14 @@ struct MatchedLine {
     int unitId = 0;  // 0: a new unit, or none when unit is empty
     QString written; // the line as the recipe wrote it
     QString note;    // what the line says beside its product and amount
+    // Matched to the usual product of a general name ("мука" to "Мука пшеничная"): the
+    // names differ, so the user is shown it to check.
+    bool usual = false;
 };
+
+// The usual product a general name stands for, by the food table's forms ("мука" is "Мука
+// пшеничная", "лук" is "Лук репчатый"); empty when the name is none.
+QString usualProductFor(const QString& name);
 
 // The most a name may hold, and a recipe's method, as the collection stores them.
 inline constexpr int kMaxName = 255;
@@ -48,8 +55,10 @@ public:
     // unit by its exact name first.
     MatchedLine matchEdited(const QString& product, float amount, const QString& unit) const;
     // A product by the forms of its words, in any order: the one whose words have the same
-    // stems; else the only one that holds them all; else nothing (0).
-    int productFor(const QString& name) const;
+    // stems; else the collection's usual product for the name (usual then set); else
+    // nothing (0). A general name never lands on a product with more words than its own
+    // otherwise: "Свинина" is not "Мякоть свинины одним куском".
+    int productFor(const QString& name, bool* usual = nullptr) const;
     // A unit by its spellings: the collection's own for the same unit; 0 when it has none.
     int unitFor(const QString& usual) const;
     // A window must never wait for the dictionary to load: until it has, new names keep

@@ -604,7 +604,8 @@ ReadRecipe readText(const QString& text) {
             const ParsedLine p = parseLine(line);
             return p.amount > 0 || !p.unit.isEmpty();
         });
-    if (!anyIngredient)
+    // Under an ingredients heading the lines are products even when none says how much.
+    if (!anyIngredient && !(headed && !r.ingredients.isEmpty()))
         throw IntakeError(QStringLiteral("это не похоже на рецепт: ни одна строка текста не "
                                          "читается как продукт с количеством"));
     return r;

@@ -304,9 +304,14 @@ Word readWord(const QString& written, NamePlace place) {
     if (!letters.match(lower).hasMatch())
         return w; // a number, a Latin word, a hyphenated name: as written
     const std::vector<Analysis> found = dictionaryFor(lower).analyse(lower);
-    if (looksAdjective(lower)) {
+    // "дрожжей" ends as an adjective does; the nouns known apart are nouns.
+    if (looksAdjective(lower) && !irregularNouns().contains(lower)) {
+        // The dictionary makes some adjective forms ("сухих" of "сухой") by classes of its
+        // own: a lemma in an adjective's ending says as much as the class.
+        static const QRegularExpression adjectiveLemma(QStringLiteral("(?:ый|ий|ой)$"));
         for (const Analysis& a : found)
-            if (adjectiveFlag(a.flag) || (a.flag.isEmpty() && looksAdjective(a.lemma))) {
+            if (adjectiveFlag(a.flag) || (a.flag.isEmpty() && looksAdjective(a.lemma)) ||
+                (a.lemma != lower && adjectiveLemma.match(a.lemma).hasMatch())) {
                 w.adjective = true;
                 w.lemma = a.lemma;
                 break;
@@ -329,6 +334,26 @@ Word readWord(const QString& written, NamePlace place) {
     if (w.adjective)
         return w;
     w.noun = !found.empty() || irregularNouns().contains(lower);
+    // A word the dictionary lacks (a loan word, a trade name) after an amount is mostly a
+    // genitive singular: its nominative by the ending, so that "моцареллы" makes
+    // "Моцарелла" and "разрыхлителя" makes "Разрыхлитель".
+    if (!w.noun && place == NamePlace::AfterAmount && lower.size() > 4) {
+        static const std::pair<const char*, const char*> endings[] = {
+            {"ллы", "лла"}, {"ы", "а"},   {"ки", "ка"}, {"ги", "га"}, {"хи", "ха"}, {"жи", "жа"},
+            {"ши", "ша"},   {"чи", "ча"}, {"ля", "ль"}, {"ря", "рь"}, {"ия", "ия"}, {"а", ""}};
+        for (const auto& [end, nominative] : endings) {
+            const QString e = QString::fromUtf8(end);
+            if (!lower.endsWith(e))
+                continue;
+            const QString stem = lower.left(lower.size() - e.size());
+            // "-а" drops only after a consonant: "пармезана", "бекона"
+            if (e == QStringLiteral("а") && QStringLiteral("аеёиоуыэюяьй").contains(stem.back()))
+                break;
+            w.lemma = stem + QString::fromUtf8(nominative);
+            w.noun = true;
+            break;
+        }
+    }
     if (place == NamePlace::First) {
         // Written first, a name is in the nominative: only a plural is made singular
         // ("Яйца", "Помидоры"), and a word the dictionary lists as it is stays ("Манка").
