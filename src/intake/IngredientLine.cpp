@@ -333,12 +333,21 @@ QString takeNotes(QString name, QStringList& notes, bool& toTaste) {
         notes << QStringLiteral("по желанию");
         name.remove(wish);
     }
-    static const QRegularExpression orElse(QStringLiteral("\\s(?:или|либо)\\s.*$"),
+    static const QRegularExpression orElse(QStringLiteral("\\s(?:или|либо|or|oder|ou)\\s.*$"),
                                            QRegularExpression::CaseInsensitiveOption);
     // "мороженая или свежая брусника": two kinds of one product, named once at the end.
     static const QRegularExpression twoKinds(
         QStringLiteral("^\\s*([а-яё]+)\\s+(?:или|либо)\\s+([а-яё]+\\s+[а-яё].*)$"),
         QRegularExpression::CaseInsensitiveOption);
+    // "Light or dark rum": the same in a Latin-letter language, two words after.
+    static const QRegularExpression twoLatinKinds(
+        QStringLiteral("^\\s*([a-z]+)\\s+(?:or|oder|ou|o)\\s+([a-z]+\\s+[a-z]+)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = twoLatinKinds.match(name); m.hasMatch()) {
+        name = m.captured(2);
+        notes
+            << QStringLiteral("%1 or %2").arg(m.captured(1), name.section(QLatin1Char(' '), 0, 0));
+    }
     if (const QRegularExpressionMatch m = twoKinds.match(name);
         m.hasMatch() && oneDescribingWord(m.captured(1))) {
         name = m.captured(2);
@@ -474,10 +483,12 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
     }
     // "соль и перец" to taste: two products.
     if (several && out.size() == 1) {
-        static const QRegularExpression andWord(QStringLiteral(" и "));
+        static const QRegularExpression andWord(QStringLiteral(" (?:и|and|und|et|en|och|og|y) "),
+                                                QRegularExpression::CaseInsensitiveOption);
         const QStringList both = out.front().split(andWord);
-        if (both.size() == 2 && both[0].count(QLatin1Char(' ')) < 2 &&
-            both[1].count(QLatin1Char(' ')) < 2)
+        if (both.size() == 2 && both[0].count(QLatin1Char(' ')) < 3 &&
+            both[1].count(QLatin1Char(' ')) < 4 && !startsAsNoProduct(both[1]) &&
+            !isPreparation(both[1]))
             out = both;
     }
     return out;
@@ -528,6 +539,11 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         name = outside.mid(quantity.length);
         // "2 шт. — яйца", "200 г: мука"
         name = cleanName(name);
+        // "1 pound of beef", "100 g di burro": the word that joins a unit to its product.
+        static const QRegularExpression joining(QStringLiteral("^(?:of|di|de|d'|du|des|van)\\s+"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        if (!quantity.unit.isEmpty())
+            name.remove(joining);
     } else if (const std::optional<Tail> tail = trailingQuantity(outside)) {
         quantity = tail->quantity;
         each = tail->each;

@@ -103,9 +103,10 @@ bool isBlock(GumboTag tag) {
     }
 }
 
-// The text below a node, blocks on lines of their own. The tree is walked with a stack of
+// The text below a node, blocks on lines of their own; with breaksOnly, only <br> starts a
+// line and the rest of the markup is one run of text. The tree is walked with a stack of
 // its own: however deep a page nests, no call stack runs out.
-QString textOf(const GumboNode* root) {
+QString textOf(const GumboNode* root, bool breaksOnly = false) {
     QString out;
     std::vector<std::pair<const GumboNode*, bool>> stack{{root, false}}; // node, leaving
     while (!stack.empty()) {
@@ -113,17 +114,24 @@ QString textOf(const GumboNode* root) {
         stack.pop_back();
         if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE ||
             node->type == GUMBO_NODE_CDATA) {
-            out += QString::fromUtf8(node->v.text.text);
+            QString text = QString::fromUtf8(node->v.text.text);
+            if (breaksOnly)
+                text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            out += text;
             continue;
         }
         if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT)
             continue;
         const GumboVector* children = node->type == GUMBO_NODE_ELEMENT ? &node->v.element.children
                                                                        : &node->v.document.children;
-        const bool block = node->type == GUMBO_NODE_ELEMENT && isBlock(node->v.element.tag);
+        const bool element = node->type == GUMBO_NODE_ELEMENT;
+        const bool block = element && (breaksOnly ? node->v.element.tag == GUMBO_TAG_BR
+                                                  : isBlock(node->v.element.tag));
         if (leaving) {
             if (block)
                 out += QLatin1Char('\n');
+            else if (breaksOnly && element && isBlock(node->v.element.tag))
+                out += QLatin1Char(' ');
             continue;
         }
         if (node->type == GUMBO_NODE_ELEMENT &&
@@ -414,9 +422,9 @@ ReadRecipe fromMicrodata(const GumboNode* scope) {
             return false;
         }
         if (prop == QLatin1String("recipeIngredient") || prop == QLatin1String("ingredients")) {
-            const QString line = propertyText(node).simplified();
-            if (!line.isEmpty())
-                out.ingredients << line;
+            // Some sites put every line in one element, a <br> between them.
+            out.ingredients << lines(node->v.element.tag == GUMBO_TAG_META ? propertyText(node)
+                                                                           : textOf(node, true));
             return false;
         }
         if (prop == QLatin1String("recipeInstructions")) {
