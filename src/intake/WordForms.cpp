@@ -351,7 +351,7 @@ Word readWord(const QString& written, NamePlace place) {
                 break;
             w.lemma = stem + QString::fromUtf8(nominative);
             w.noun = true;
-            break;
+            return w;
         }
     }
     if (place == NamePlace::First) {

@@ -1,0 +1,200 @@
+#include "intake/IngredientLine.h"
+#include "intake/IntakeStore.h"
+#include "intake/RecipeReader.h"
+#include "intake/WordForms.h"
+#include "nutrition/UnitNames.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+using namespace intake;
+
+namespace {
+
+struct Case {
+    const char* line;
+    const char* product;
+    float amount;
+    const char* unit;
+    const char* note = "";
+};
+
+QString parsed(const QString& line) {
+    QStringList out;
+    for (const ParsedLine& p : parseProducts(line))
+        out << QStringLiteral("%1|%2|%3")
+                   .arg(p.product)
+                   .arg(double(p.amount), 0, 'g', 4)
+                   .arg(p.unit);
+    return out.join(QStringLiteral("; "));
+}
+
+void expectLines(std::initializer_list<Case> cases) {
+    for (const Case& c : cases) {
+        const ParsedLine p = parseLine(QString::fromUtf8(c.line));
+        EXPECT_EQ(p.product, QString::fromUtf8(c.product)) << c.line;
+        EXPECT_NEAR(p.amount, c.amount, 1e-3) << c.line;
+        EXPECT_EQ(p.unit, QString::fromUtf8(c.unit)) << c.line;
+        if (*c.note)
+            EXPECT_EQ(p.note, QString::fromUtf8(c.note)) << c.line;
+    }
+}
+
+} // namespace
+
+// Every vulgar fraction the parser knows, each to its own value.
+TEST(LineClasses, FractionsEachToTheirValue) {
+    expectLines({{"½ стакана молока", "молока", 0.5f, "стакан"},
+                 {"¼ стакана молока", "молока", 0.25f, "стакан"},
+                 {"¾ стакана молока", "молока", 0.75f, "стакан"},
+                 {"⅓ стакана молока", "молока", 1.0f / 3, "стакан"},
+                 {"⅔ стакана молока", "молока", 2.0f / 3, "стакан"},
+                 {"⅛ ч. л. соли", "соли", 0.125f, "ч.л."},
+                 {"1⅓ стакана муки", "муки", 4.0f / 3, "стакан"},
+                 {"четверть ч. л. соды", "соды", 0.25f, "ч.л."},
+                 {"лимонная кислота, треть ч.л.", "лимонная кислота", 1.0f / 3, "ч.л."}});
+}
+
+// Numbers glued to units, ranges of every sign, two units of one measure, count words.
+TEST(LineClasses, GluedUnitsRangesAndCountWords) {
+    expectLines({{"250г сахара", "сахара", 250, "г"},
+                 {"1,5л молока", "молока", 1.5f, "л"},
+                 {"2ст.л. сметаны", "сметаны", 2, "ст.л."},
+                 {"Сахарная пудра - 150г;", "Сахарная пудра", 150, "г"},
+                 {"1,2~1,5 кг картофеля", "картофеля", 1.2f, "кг"},
+                 {"Мука ~2,5 стак.", "Мука", 2.5f, "стакан"},
+                 {"3–4 зубчика чеснока", "чеснока", 3, "зубчик"},
+                 {"от 2 до 3 яиц", "яиц", 2, "шт"},
+                 {"Мука — 1 кг 200 г", "Мука", 1.2f, "кг"},
+                 {"Вода — 1 л 250 мл", "Вода", 1.25f, "л"},
+                 {"Яйца — 1 десяток", "Яйца", 10, "шт"},
+                 {"1 десяток яиц", "яиц", 10, "шт"},
+                 {"2 плитки шоколада", "шоколада", 2, "плитка"},
+                 {"1 кочан капусты", "капусты", 1, "кочан"},
+                 {"3 листа желатина", "желатина", 3, "лист"},
+                 {"лист лавровый — 3 листочка", "лист лавровый", 3, "шт"},
+                 {"листья смородины", "листья смородины", 0, ""},
+                 {"пару зубчиков чеснока", "чеснока", 2, "зубчик"}});
+}
+
+// Sizes and fullness between an amount and its unit go to the note; spoons in any case,
+// with slashes and as diminutives; a unit with no number is one.
+TEST(LineClasses, WordsAroundTheUnit) {
+    expectLines({{"1 неполный стакан кефира", "кефира", 1, "стакан", "неполный"},
+                 {"1 маленькая головка чеснока", "чеснока", 1, "головка", "маленькая"},
+                 {"чеснок - 1 средняя головка.", "чеснок", 1, "головка", "средняя"},
+                 {"5 столовых ложек с горкой сметаны", "сметаны", 5, "ст.л.", "с горкой"},
+                 {"2–3 столовых ложки сахара", "сахара", 2, "ст.л."},
+                 {"1 неполная чайная ложка соли", "соли", 1, "ч.л.", "неполная"},
+                 {"чайная ложечка соли", "соли", 1, "ч.л."},
+                 {"1 стаканчик йогурта", "йогурта", 1, "стакан"},
+                 {"щепоточка перца", "перца", 1, "щепотка"},
+                 {"1 ч/л соли", "соли", 1, "ч.л."},
+                 {"2 ст/л сахара", "сахара", 2, "ст.л."},
+                 {"укроп — пучок", "укроп", 1, "пучок"},
+                 {"немного сливочного масла", "сливочного масла", 0, "", "немного"},
+                 {"сахар, 100 г или по вкусу;", "сахар", 100, "г"},
+                 {"мороженая или свежая брусника – 1 кг,", "свежая брусника", 1, "кг"}});
+}
+
+// "по N" gives each product named the same; "Яйца — по 2 шт." is eggs.
+TEST(LineClasses, ShareOfEachAndTwoProductsInALine) {
+    EXPECT_EQ(parsed("Кинза, петрушка — по 1/2 пучка"), "Кинза|0.5|пучок; петрушка|0.5|пучок");
+    EXPECT_EQ(parsed("соль и сода по 1 ч.л"), "соль|1|ч.л.; сода|1|ч.л.");
+    EXPECT_EQ(parsed("Яйца — по 2 шт."), "Яйца|2|шт");
+    EXPECT_EQ(parsed("соль, перец — по вкусу"), "соль|0|по вкусу; перец|0|по вкусу");
+    // One product with an amount keeps what follows its comma as a note.
+    EXPECT_EQ(parsed("Морковь, тёртая — 1 шт."), "Морковь|1|шт");
+}
+
+// Foreign pages: Latin units are units with their weights, a comma or "and" splits only
+// between products, and a label is no product.
+TEST(LineClasses, ForeignLinesAndHeadings) {
+    expectLines(
+        {{"1 lb shrimp", "shrimp", 1, "фунт"},
+         {"2 ounces lime juice", "lime juice", 2, "унция"},
+         {"4 cl gin", "gin", 4, "сл"},
+         {"1 fl oz syrup", "syrup", 1, "жидк. унция"},
+         {"2 cups flour", "flour", 2, "амер. стакан"},
+         {"1 dl cream", "cream", 1, "дл"},
+         {"2 EL Öl", "Öl", 2, "ст.л."},
+         {"1 TL Salz", "Salz", 1, "ч.л."},
+         {"1 pound of beef mince", "beef mince", 1, "фунт"},
+         {"100 g di burro", "burro", 100, "г"},
+         {"3 Zehen Knoblauch", "Knoblauch", 3, "зубчик"},
+         {"Salt to taste", "Salt", 0, "по вкусу"},
+         {"4 Boneless, Skinless Chicken Thighs", "Boneless Skinless Chicken Thighs", 4, "шт"},
+         {"Oil, for frying", "Oil", 0, ""},
+         {"Light or dark rum", "dark rum", 0, ""}});
+    EXPECT_EQ(parsed("Salt and pepper to taste"), "Salt|0|по вкусу; pepper|0|по вкусу");
+    EXPECT_EQ(parsed("salt, to taste"), "salt|0|по вкусу");
+    EXPECT_EQ(parsed("Salt, Till stekning"), "Salt|0|");
+    EXPECT_EQ(parsed("Für den Braten:"), "");
+    EXPECT_EQ(parsed("Для соуса:"), "");
+    const std::pair<const char*, double> sizes[] = {
+        {"фунт", 453.6},       {"унция", 28.35}, {"амер. стакан", 240},
+        {"жидк. унция", 29.6}, {"сл", 10},       {"дл", 100}};
+    for (const auto& [unit, size] : sizes)
+        EXPECT_DOUBLE_EQ(nutrition::unitSize(QString::fromUtf8(unit)).factor, size) << unit;
+}
+
+// New products in their dictionary form, whether the dictionary knows the word or not.
+TEST(LineClasses, NewProductsInDictionaryForm) {
+    const std::pair<const char*, const char*> afterAmount[] = {
+        {"сухих сливок", "Сливки сухие"},
+        {"сухих трав", "Травы сухие"},
+        {"сухих дрожжей", "Дрожжи сухие"},
+        {"молодого картофеля", "Картофель молодой"},
+        {"разрыхлителя", "Разрыхлитель"},
+        {"моцареллы", "Моцарелла"},
+        {"пармезана", "Пармезан"},
+        {"свежей соли", "Соль свежая"},
+        {"крупной морской соли", "Соль морская"}};
+    for (const auto& [written, name] : afterAmount)
+        EXPECT_EQ(dictionaryName(QString::fromUtf8(written), NamePlace::AfterAmount).name,
+                  QString::fromUtf8(name))
+            << written;
+}
+
+// A general name lands on its usual product or on a product of its own, never on whatever
+// more specific product the collection happens to hold.
+TEST(LineClasses, AGeneralNameNeverLandsOnASpecificProduct) {
+    TestDb t;
+    for (const char* name : {"Мякоть свинины одним куском", "Мука высшего сорта", "Мука пшеничная",
+                             "Яйцо куриное", "Соль морская крупная"})
+        t.addProduct(QString::fromUtf8(name));
+    const Matcher m(t.db);
+    auto matched = [&](const char* line) {
+        const MatchedLine l = m.match(parseLine(QString::fromUtf8(line)));
+        return QStringLiteral("%1 %2%3").arg(l.productId).arg(l.product).arg(l.usual ? " *" : "");
+    };
+    EXPECT_EQ(matched("Свинина — 400 г"), "0 Свинина");
+    EXPECT_EQ(matched("Мука — 300 г"),
+              QStringLiteral("%1 Мука пшеничная *").arg(t.product("Мука пшеничная")));
+    EXPECT_EQ(matched("3 яйца"),
+              QStringLiteral("%1 Яйцо куриное *").arg(t.product("Яйцо куриное")));
+    EXPECT_EQ(matched("Соль — 1 ч. л."), "0 Соль");
+    EXPECT_EQ(matched("salt"), "0 Salt");
+    // The same words in another order and form are the same product, and nothing to check.
+    EXPECT_EQ(matched("200 г муки высшего сорта"),
+              QStringLiteral("%1 Мука высшего сорта").arg(t.product("Мука высшего сорта")));
+    EXPECT_EQ(usualProductFor("лук"), "Лук репчатый");
+    EXPECT_EQ(usualProductFor("шампиньоны"), QString());
+}
+
+// A pasted recipe whose list under its heading has no amounts at all is still a recipe.
+TEST(LineClasses, AHeadedListWithoutAmountsIsARecipe) {
+    const ReadRecipe r = readText(
+        "Рагу\nИнгредиенты:\nморковь\nлук кольцами\nукроп и прочая зелень\n\nПриготовление:\n"
+        "Потушить.\n");
+    EXPECT_EQ(r.ingredients, (QStringList{"морковь", "лук кольцами", "укроп и прочая зелень"}));
+    // Without a heading, a text of no amounts is still no recipe.
+    EXPECT_THROW(readText("Письмо\nпривет\nкак дела\n"), IntakeError);
+    // Microdata with every line in one element, <br> between them, gives each line.
+    const ReadRecipe page = readHtml(
+        "<html><body><div itemscope itemtype=\"http://schema.org/Recipe\"><h1 "
+        "itemprop=\"name\">Суп</h1><p itemprop=\"recipeIngredient\">Вода — 1 л<br>Соль — по "
+        "вкусу<br/><b>Лук</b> — 1 шт.</p><div itemprop=\"recipeInstructions\">Сварить.</div>"
+        "</div></body></html>");
+    EXPECT_EQ(page.ingredients, (QStringList{"Вода — 1 л", "Соль — по вкусу", "Лук — 1 шт."}));
+}
