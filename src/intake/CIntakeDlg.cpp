@@ -38,6 +38,9 @@ enum Column { ProductColumn, AmountColumn, UnitColumn };
 
 constexpr QSize kPhotoBox(120, 90);
 
+// The product a general name was given on reading, while the cell still shows it.
+constexpr int kUsualRole = Qt::UserRole + 1;
+
 QString amountText(float amount) {
     return amount == 0 ? QString() : QString::number(double(amount), 'g', 6);
 }
@@ -226,6 +229,7 @@ void CIntakeDlg::fillLines() {
         cut = cut || name != m.product.simplified();
         auto product = new QTableWidgetItem(name);
         product->setData(Qt::UserRole, m.written);
+        product->setData(kUsualRole, m.usual ? name : QString());
         m_lines->setItem(row, ProductColumn, product);
         m_lines->setItem(row, AmountColumn, new QTableWidgetItem(amountText(m.amount)));
         m_lines->setItem(row, UnitColumn, new QTableWidgetItem(m.unit));
@@ -242,6 +246,7 @@ void CIntakeDlg::fillLines() {
 void CIntakeDlg::markNew() {
     m_marking = true;
     int newOnes = 0;
+    QStringList toCheck;
     for (int row = 0; row < m_lines->rowCount(); ++row) {
         QTableWidgetItem* product = m_lines->item(row, ProductColumn);
         QTableWidgetItem* unit = m_lines->item(row, UnitColumn);
@@ -262,6 +267,18 @@ void CIntakeDlg::markNew() {
              QStringLiteral("новый продукт — исходная строка: «%1»").arg(written));
         if (!newProduct)
             product->setToolTip(written);
+        // A general name given its usual product ("мука" as "Мука пшеничная") is shown in
+        // italics until the user changes it, so that it is checked before saving.
+        const bool usual = !newProduct && !product->data(kUsualRole).toString().isEmpty() &&
+                           product->data(kUsualRole).toString() == product->text();
+        QFont f = product->font();
+        f.setItalic(usual);
+        product->setFont(f);
+        if (usual) {
+            product->setToolTip(
+                QStringLiteral("в рецепте: «%1» — проверьте, тот ли это продукт").arg(written));
+            toCheck << QStringLiteral("«%1» → %2").arg(written, product->text());
+        }
         mark(unit, m.unitId == 0 && !unit->text().trimmed().isEmpty(),
              QStringLiteral("новая единица"));
     }
@@ -270,6 +287,9 @@ void CIntakeDlg::markNew() {
         notes << m_readNotes.trimmed();
     if (newOnes > 0)
         notes << QStringLiteral("Новых продуктов и единиц: %1 (выделены).").arg(newOnes);
+    if (!toCheck.isEmpty())
+        notes << QStringLiteral("Проверьте продукты, названные в рецепте иначе (курсивом): %1.")
+                     .arg(toCheck.join(QStringLiteral("; ")));
     m_notice->setText(notes.join(QLatin1Char(' ')));
     m_marking = false;
 }

@@ -84,6 +84,9 @@ Line splitLine(const QString& food, double amount, const QString& unit, const QS
     line.split.amount = float(amount);
     const QString usual = intake::usualUnit(unit.trimmed());
     line.split.unit = usual.isEmpty() ? unit.trimmed() : usual;
+    // "Яйца", 3: a count with no unit is in pieces, as the intake reads "3 яйца".
+    if (line.split.unit.isEmpty() && amount > 0)
+        line.split.unit = QStringLiteral("шт");
     line.split.note = note.trimmed();
     line.split.nameFirst = true;
     line.written = written.isEmpty() ? food.trimmed() : written.trimmed();
@@ -156,12 +159,20 @@ QStringList instructions(const QJsonValue& value) {
     return out;
 }
 
+// A field under its schema.org name, or under the one older Mealie exports gave it
+// ("recipe_ingredient" for "recipeIngredient").
+QJsonValue field(const QJsonObject& o, const char* name, const char* older) {
+    const QJsonValue v = o.value(QLatin1String(name));
+    return v.isUndefined() || v.isNull() ? o.value(QLatin1String(older)) : v;
+}
+
 // Mealie: schema.org names, but lines as objects; newer exports split them into food, unit
-// and quantity, older ones keep the line whole in "note".
+// and quantity, older ones keep the line whole in "note", and the oldest (2021) name every
+// field with underscores.
 Incoming mealie(const QJsonObject& o) {
     Incoming in;
     in.title = text(o.value(QLatin1String("name")));
-    for (const QJsonValue& v : o.value(QLatin1String("recipeIngredient")).toArray()) {
+    for (const QJsonValue& v : field(o, "recipeIngredient", "recipe_ingredient").toArray()) {
         if (v.isString()) {
             in.lines.push_back(wholeLine(v.toString()));
             continue;
@@ -183,13 +194,13 @@ Incoming mealie(const QJsonObject& o) {
         if (!whole.isEmpty())
             in.lines.push_back(wholeLine(whole));
     }
-    in.method = instructions(o.value(QLatin1String("recipeInstructions")));
-    in.category = text(o.value(QLatin1String("recipeCategory")));
+    in.method = instructions(field(o, "recipeInstructions", "recipe_instructions"));
+    in.category = text(field(o, "recipeCategory", "recipe_category"));
     return in;
 }
 
 bool isMealie(const QJsonObject& o) {
-    for (const QJsonValue& v : o.value(QLatin1String("recipeIngredient")).toArray())
+    for (const QJsonValue& v : field(o, "recipeIngredient", "recipe_ingredient").toArray())
         if (v.isObject())
             return true;
     return false;

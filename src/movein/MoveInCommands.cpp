@@ -2,6 +2,7 @@
 
 #include "MoveInStore.h"
 #include "catalog/CCatalogView.h"
+#include "catalog/CatalogStore.h"
 #include "data/Database.h"
 #include "ui/Progress.h"
 #include "ui/Prompts.h"
@@ -67,7 +68,11 @@ void importCollection(Database& db, CCatalogView& tree, QWidget* window, bool fr
                                  "Все файлы (*)"));
     if (path.isEmpty())
         return;
-    QTreeWidgetItem* parent = tree.selectedSection();
+    // A highlighted recipe is where the user happened to be, not a choice of section: the
+    // new section goes at the top unless a section itself is chosen.
+    QTreeWidgetItem* parent = tree.selectedEntry();
+    if (parent && catalog::isRecipeValue(CCatalogView::itemValue(parent)))
+        parent = nullptr;
     const int parentId = parent ? CCatalogView::itemValue(parent) : 0;
     Summary summary;
     try {

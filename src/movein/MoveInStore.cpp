@@ -15,6 +15,18 @@ namespace movein {
 
 namespace {
 
+constexpr size_t kListed = 10;
+
+QString skippedText(const std::vector<Skipped>& skipped) {
+    QStringList out{QStringLiteral("Пропущено: %1").arg(skipped.size())};
+    const size_t shown = std::min(skipped.size(), kListed);
+    for (size_t i = 0; i < shown; ++i)
+        out << QStringLiteral("  %1 — %2").arg(skipped[i].name, skipped[i].reason);
+    if (skipped.size() > shown)
+        out << QStringLiteral("  …и ещё %1").arg(skipped.size() - shown);
+    return out.join(QLatin1Char('\n'));
+}
+
 qint64 rowCount(Database& db, SqlText sql) {
     const SqlValue v = db.scalar(sql);
     return std::holds_alternative<qint64>(v) ? std::get<qint64>(v) : 0;
@@ -96,6 +108,9 @@ Summary importCollection(Database& db, const QString& path, int parent, Progress
         }
         matcher.learn(made);
         ++summary.recipes;
+        for (const intake::MatchedLine& l : lines)
+            if (l.usual)
+                summary.toCheck.emplace_back(l.written, l.product);
         if (!in.photo.isEmpty())
             addPhoto(recipe, in.photo, in.entry);
         else if (!in.photoEntry.isEmpty())
@@ -107,9 +122,14 @@ Summary importCollection(Database& db, const QString& path, int parent, Progress
     });
     for (const Skipped& s : reader.skipped())
         summary.skipped.push_back(s);
-    if (summary.recipes == 0)
-        throw MoveInError(
-            QStringLiteral("В «%1» не нашлось ни одного рецепта.").arg(QFileInfo(path).fileName()));
+    if (summary.recipes == 0) {
+        // Why each file was passed over is what the user needs most when nothing came in.
+        QString why;
+        if (!summary.skipped.empty())
+            why = QLatin1Char('\n') + skippedText(summary.skipped);
+        throw MoveInError(QStringLiteral("В «%1» не нашлось ни одного рецепта.%2")
+                              .arg(QFileInfo(path).fileName(), why));
+    }
     const QList<QString> names = waitingForPhoto.keys();
     reader.eachEntry(QSet<QString>(names.begin(), names.end()),
                      [&](const QString& name, const QByteArray& bytes) {
@@ -130,10 +150,17 @@ QString summaryText(const Summary& s) {
                     QStringLiteral("Новых продуктов: %1").arg(s.products),
                     QStringLiteral("Новых единиц измерения: %1").arg(s.units),
                     QStringLiteral("Фотографий: %1").arg(s.photos)};
-    if (!s.skipped.empty()) {
-        out << QStringLiteral("Пропущено: %1").arg(s.skipped.size());
-        for (const Skipped& k : s.skipped)
-            out << QStringLiteral("  %1 — %2").arg(k.name, k.reason);
+    if (!s.skipped.empty())
+        out << skippedText(s.skipped);
+    if (!s.toCheck.empty()) {
+        out << QStringLiteral("Проверьте продукты, названные в рецептах иначе: %1")
+                   .arg(s.toCheck.size());
+        // A window must fit the screen: the first ones, and how many more.
+        const size_t shown = std::min<size_t>(s.toCheck.size(), kListed);
+        for (size_t i = 0; i < shown; ++i)
+            out << QStringLiteral("  «%1» → %2").arg(s.toCheck[i].first, s.toCheck[i].second);
+        if (s.toCheck.size() > shown)
+            out << QStringLiteral("  …и ещё %1").arg(s.toCheck.size() - shown);
     }
     return out.join(QLatin1Char('\n'));
 }

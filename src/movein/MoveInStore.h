@@ -20,6 +20,9 @@ struct Summary {
     int units = 0;    // new ones
     int photos = 0;
     std::vector<Skipped> skipped; // entries, and photos that were refused
+    // Lines stored against the usual product of a general name ("Мука — 300 г" as "Мука
+    // пшеничная"): the line as written and the product, for the user to check.
+    std::vector<std::pair<QString, QString>> toCheck;
 };
 
 // Reads the collection at path (see CollectionReader) into a new section under parent (0:

@@ -175,6 +175,28 @@ TEST(MoveIn, NextcloudFolderOrZipMealieAndTandoorExports) {
     EXPECT_EQ(s.skipped[0].name, "2.zip");
 }
 
+// The oldest Mealie exports name every field with underscores and keep each line whole in
+// "note"; a count with no unit from any program is in pieces; lines given the usual product
+// of a general name are listed for the user to check.
+TEST(MoveIn, OldMealieCountsWithoutUnitsAndLinesToCheck) {
+    TestDb t;
+    t.recipe("Своё", {{"Мука пшеничная", 1, "г"}});
+    const QByteArray old2021 = R"({"name": "Блины", "slug": "bliny",
+        "recipe_category": ["Завтраки"], "recipe_yield": "4 порции",
+        "recipe_ingredient": [{"title": null, "note": "Мука — 300 г", "unit": null,
+          "food": null, "disable_amount": true, "quantity": 1},
+          {"note": "", "food": {"name": "Яйца"}, "unit": null, "quantity": 3}],
+        "recipe_instructions": [{"title": "", "text": "Смешать."}, {"text": "Жарить."}]})";
+    write(t.dir() + "/mealie.zip", archiveOf({{"recipes/bliny/bliny.json", old2021},
+                                              {"recipes/bliny/images/original.webp", jpeg()}}));
+    const movein::Summary s = import(t, t.dir() + "/mealie.zip");
+    EXPECT_EQ(contents(t.db).section(QLatin1Char('\n'), -1),
+              "Mealie/Завтраки: Блины [Мука пшеничная 300.0 г; Яйцо 3.0 шт] +фото");
+    EXPECT_TRUE(movein::summaryText(s).endsWith(
+        "Проверьте продукты, названные в рецептах иначе: 1\n  «Мука — 300 г» → Мука пшеничная"))
+        << movein::summaryText(s).toStdString();
+}
+
 TEST(MoveIn, AFolderOfRecipeFilesSaysWhatItSkippedAndWhy) {
     TestDb t;
     const QString folder = t.dir() + "/разное";
@@ -223,8 +245,9 @@ TEST(MoveIn, HostileArchivesAreRefusedWithNothingStored) {
     write(t.dir() + "/cut.zip", whole.left(whole.size() / 2));
     EXPECT_TRUE(refusal(t, t.dir() + "/cut.zip").contains("повреждён"))
         << refusal(t, t.dir() + "/cut.zip").toStdString();
+    // Nothing came in: the reasons are what the user needs, so they are listed.
     EXPECT_EQ(refused({{"a.pdf", "x"}}, "empty.zip"),
-              "В «empty.zip» не нашлось ни одного рецепта.");
+              "В «empty.zip» не нашлось ни одного рецепта.\nПропущено: 1\n  a.pdf — не рецепт");
     // Names that climb out of the folder are only names: nothing is written anywhere.
     write(t.dir() + "/climb.zip",
           archiveOf({{"../../climbed.json", recipe}, {"/tmp/abs.json", recipe}}));
@@ -281,6 +304,18 @@ TEST(MoveIn, TheWindowCommandImportsUnderTheSelectedSectionAndShowsIt) {
     ASSERT_NE(selected, nullptr) << "the new section is not selected";
     EXPECT_EQ(selected->text(0), "Рецепты — Рецепты бабушки");
     EXPECT_EQ(selected->parent(), tree->findChild(nullptr, old));
+    // A highlighted recipe is no choice of section: the next one goes at the top.
+    const int inside = t.recipe("Щи старые", {}, old);
+    QTreeWidgetItem* recipeItem =
+        tree->addRecipeEntry(tree->findChild(nullptr, old), "Щи старые", inside);
+    ASSERT_NE(recipeItem, nullptr);
+    tree->selectEntry(recipeItem);
+    write(t.dir() + "/Ещё/каша.txt", "Каша\n\nКрупа — 1 стакан\n\nСварить.\n");
+    Prompts::setNextFileName(t.dir() + "/Ещё");
+    frame.runCommand(ID_IMPORT_COLLECTION_FOLDER);
+    ASSERT_NE(tree->selectedEntry(), nullptr) << "the second section is not selected";
+    EXPECT_EQ(tree->selectedEntry()->text(0), "Рецепты — Ещё");
+    EXPECT_EQ(tree->selectedEntry()->parent(), nullptr);
     // A file that is no collection: a warning naming it, nothing stored.
     const QString before = snapshot(t.db);
     write(t.dir() + "/notes.zip", "PK\x03\x04 not really");
