@@ -1,5 +1,6 @@
 #include "PageFetch.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -42,6 +43,14 @@ IntakeError networkError(const QUrl& url, QNetworkReply& reply) {
         return IntakeError(
             QStringLiteral("«%1» перенаправляет слишком много раз или на небезопасный адрес.")
                 .arg(address));
+    case QNetworkReply::ProtocolUnknownError:
+        return IntakeError(QStringLiteral("«%1»: такой адрес не открыть, нужен адрес, "
+                                          "начинающийся с http:// или https:// (%2).")
+                               .arg(address, reply.errorString()));
+    case QNetworkReply::SslHandshakeFailedError:
+        return IntakeError(QStringLiteral("Сайт «%1» не прошёл проверку защищённого соединения "
+                                          "(%2).")
+                               .arg(url.host(), reply.errorString()));
     case QNetworkReply::ConnectionRefusedError:
     case QNetworkReply::RemoteHostClosedError:
     case QNetworkReply::NetworkSessionFailedError:
@@ -54,7 +63,7 @@ IntakeError networkError(const QUrl& url, QNetworkReply& reply) {
         break;
     }
     return IntakeError(
-        QStringLiteral("Не удалось загрузить «%1»: %2").arg(address, reply.errorString()));
+        QStringLiteral("Не удалось загрузить «%1» (%2).").arg(address, reply.errorString()));
 }
 
 QString charsetOf(const QString& contentType) {
@@ -129,7 +138,14 @@ Fetched fetch(const QUrl& url, qint64 maxBytes, const FetchLimits& limits,
 
 QByteArray pageAsUtf8(const Fetched& page) {
     const QString charset = charsetOf(page.contentType);
-    if (!charset.isEmpty() && charset != QLatin1String("utf-8") &&
+    // A server that names windows-1251 for a page whose bytes are UTF-8 and whose own head
+    // says so is wrong: the page is believed.
+    static const QRegularExpression utf8Meta(
+        QStringLiteral("<meta[^>]+charset\\s*=\\s*[\"']?utf-?8"),
+        QRegularExpression::CaseInsensitiveOption);
+    const bool pageSaysUtf8 = QByteArrayView(page.bytes).isValidUtf8() &&
+                              utf8Meta.match(QString::fromLatin1(page.bytes.left(8192))).hasMatch();
+    if (!pageSaysUtf8 && !charset.isEmpty() && charset != QLatin1String("utf-8") &&
         charset != QLatin1String("utf8")) {
         QStringDecoder decoder(charset.toLatin1().constData());
         if (decoder.isValid())
@@ -158,15 +174,26 @@ ReadRecipe readLink(const QString& address, const FetchLimits& limits,
                               .arg(shown(url), e.message()));
     }
     // The photo: the first of its addresses that comes; data: ones are in the page itself.
+    // All of them together get the time one address would: five slow addresses must not
+    // keep the user waiting five times over.
     QStringList refused;
+    QElapsedTimer spent;
+    spent.start();
     for (const QString& image : r.images) {
         if (image.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
             r.photo = fromDataUrl(image);
             r.photoSource = QStringLiteral("страница");
         } else {
             const QUrl at = page.url.resolved(QUrl(image));
+            FetchLimits left = limits;
+            left.timeoutMs = int(limits.timeoutMs - spent.elapsed());
+            if (left.timeoutMs <= 0) {
+                refused << QStringLiteral("на фотографии ушло больше %1 с.")
+                               .arg(limits.timeoutMs / 1000.0);
+                break;
+            }
             try {
-                r.photo = fetch(at, limits.photoBytes, limits, cancelled).bytes;
+                r.photo = fetch(at, limits.photoBytes, left, cancelled).bytes;
                 r.photoSource = shown(at);
             } catch (const FetchCancelled&) {
                 throw;

@@ -14,7 +14,9 @@ namespace intake {
 
 struct FetchLimits {
     int redirects = 5;
-    int timeoutMs = 20000; // for each fetch, from the request to its last byte
+    // For the page, from the request to its last byte; and once more for all of its photos
+    // together.
+    int timeoutMs = 20000;
     qint64 pageBytes = 10 << 20;
     qint64 photoBytes = 20 << 20;
 };

@@ -1,6 +1,7 @@
 #include "RecipeReader.h"
 
 #include "IngredientLine.h"
+#include "data/WholeFile.h"
 #include "photos/PhotoImage.h"
 
 #include <QDir>
@@ -460,7 +461,7 @@ ReadRecipe readJson(const QByteArray& json) {
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (doc.isNull())
-        throw IntakeError(QStringLiteral("файл JSON повреждён: %1").arg(error.errorString()));
+        throw IntakeError(QStringLiteral("файл JSON повреждён (%1)").arg(error.errorString()));
     std::vector<QJsonObject> recipes;
     const QJsonValue top = doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
     collectRecipes(top, recipes);
@@ -764,7 +765,7 @@ ReadRecipe readFile(const QString& path) {
         throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw cannot(file.errorString());
+        throw cannot(fileError(file));
     const QByteArray bytes = file.read(kMaxIntakeBytes + 1);
     if (bytes.size() > kMaxIntakeBytes)
         throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));

@@ -54,7 +54,8 @@ void readArchive(const QByteArray& bytes, const QString& name, const Wanted& wan
 // Every file under a folder, by its path relative to the folder; links are not followed.
 void readFolder(const QString& path, const Wanted& wanted, const Take& take,
                 const Limits& limits = {});
-// The bytes of one gzip stream, at most limit of them.
-QByteArray gunzip(const QByteArray& bytes, qint64 limit);
+// The bytes of one gzip stream, at most limit of them; inside an archive's reading they
+// count against its budget. name is the stream's, for messages.
+QByteArray gunzip(const QByteArray& bytes, qint64 limit, const QString& name);
 
 } // namespace movein

@@ -1,5 +1,6 @@
 #include "Collection.h"
 
+#include "data/WholeFile.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -210,7 +211,7 @@ std::vector<Incoming> fromJson(const QByteArray& bytes) {
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (doc.isNull())
-        throw MoveInError(QStringLiteral("JSON с ошибкой: %1").arg(error.errorString()));
+        throw MoveInError(QStringLiteral("JSON с ошибкой (%1)").arg(error.errorString()));
     std::vector<QJsonObject> objects;
     if (doc.isArray()) {
         for (const QJsonValue& v : doc.array())
@@ -294,7 +295,7 @@ std::vector<Incoming> readEntry(const QString& name, const QByteArray& bytes, in
         out = fromArchive(name, bytes, depth);
     } else if (suffix == QLatin1String("paprikarecipe")) {
         const bool packed = bytes.startsWith("\x1F\x8B");
-        out = fromJson(packed ? gunzip(bytes, Limits{}.entryBytes) : bytes);
+        out = fromJson(packed ? gunzip(bytes, Limits{}.entryBytes, name) : bytes);
     } else if (suffix == QLatin1String("json")) {
         out = fromJson(bytes);
     } else {
@@ -325,10 +326,14 @@ CollectionReader::CollectionReader(const QString& path, const Limits& limits)
     if (info.isDir()) {
         m_kind = Kind::Folder;
     } else {
+        // A pipe or a device would hang the read: refused before it is opened.
+        if (const QString problem = fileProblem(path); !problem.isEmpty())
+            throw MoveInError(
+                QStringLiteral("Не могу открыть «%1»: %2.").arg(info.fileName(), problem));
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            throw MoveInError(QStringLiteral("Не могу открыть «%1»: %2")
-                                  .arg(info.fileName(), file.errorString()));
+            throw MoveInError(
+                QStringLiteral("Не могу открыть «%1»: %2").arg(info.fileName(), fileError(file)));
         const QString suffix = suffixOf(path);
         m_kind = suffix != QLatin1String("paprikarecipe") && looksLikeArchive(file.read(512))
                      ? Kind::Archive
@@ -389,7 +394,7 @@ void CollectionReader::each(const Wanted& wanted, const Take& take) {
         return;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MoveInError(QStringLiteral("Не могу открыть «%1»: %2").arg(name, file.errorString()));
+        throw MoveInError(QStringLiteral("Не могу открыть «%1»: %2").arg(name, fileError(file)));
     const QByteArray bytes = file.read(m_limits.entryBytes + 1);
     if (bytes.size() > m_limits.entryBytes)
         throw MoveInError(

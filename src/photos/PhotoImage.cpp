@@ -1,5 +1,6 @@
 #include "PhotoImage.h"
 
+#include "data/WholeFile.h"
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -135,10 +136,13 @@ Photo fromImage(QImage image) {
 
 Photo readPhotoFile(const QString& path) {
     const QString name = QFileInfo(path).fileName();
+    // A pipe or a device would hang the read: refused before it is opened.
+    if (const QString problem = fileProblem(path); !problem.isEmpty())
+        throw PhotoError{QStringLiteral("Не удалось открыть файл «%1»: %2.").arg(name, problem)};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw PhotoError{
-            QStringLiteral("Не удалось открыть файл «%1»: %2").arg(name, file.errorString())};
+            QStringLiteral("Не удалось открыть файл «%1»: %2").arg(name, fileError(file))};
     if (file.size() > kMaxFileBytes)
         throw PhotoError{QStringLiteral("«%1» слишком велик для фотографии: больше %2 МБ.")
                              .arg(name)
@@ -146,7 +150,7 @@ Photo readPhotoFile(const QString& path) {
     const QByteArray bytes = file.read(kMaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw PhotoError{
-            QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(name, file.errorString())};
+            QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(name, fileError(file))};
     return normalise(bytes, name);
 }
 

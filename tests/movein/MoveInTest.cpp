@@ -217,7 +217,7 @@ TEST(MoveIn, AFolderOfRecipeFilesSaysWhatItSkippedAndWhy) {
                            "ON p.ID = c.Parent"),
               "Старое/Рецепты — разное");
     const QString text = movein::summaryText(s);
-    EXPECT_TRUE(text.contains("Пропущено: 2\n  сломан.json — JSON с ошибкой: "))
+    EXPECT_TRUE(text.contains("Пропущено: 2\n  сломан.json — JSON с ошибкой ("))
         << text.toStdString();
     EXPECT_TRUE(text.endsWith("\n  список.pdf — не рецепт")) << text.toStdString();
 }
