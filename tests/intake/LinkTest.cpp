@@ -216,3 +216,16 @@ TEST(Link, CtrlLOffersTheClipboardsLinkAndShowsThePreviewWithThePhoto) {
               "Ошибка: Страницы «" + s.url("/missing") + "» нет на сайте (ошибка 404).");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
 }
+
+// A server that names windows-1251 for UTF-8 bytes whose own head says UTF-8 is wrong.
+TEST(Link, APageThatSaysUtf8IsReadAsUtf8WhateverTheServerNames) {
+    const QByteArray utf8 = QStringLiteral("<html><head><meta charset=\"utf-8\"><title>Щи</title>"
+                                           "</head></html>")
+                                .toUtf8();
+    EXPECT_EQ(intake::pageAsUtf8({utf8, "text/html; charset=windows-1251", QUrl()}), utf8);
+    // Without the page's own word, the server's charset is believed.
+    const QByteArray cp1251 = QStringEncoder("windows-1251").encode(QStringLiteral("<p>Щи</p>"));
+    EXPECT_EQ(
+        QString::fromUtf8(intake::pageAsUtf8({cp1251, "text/html; charset=windows-1251", QUrl()})),
+        "<p>Щи</p>");
+}

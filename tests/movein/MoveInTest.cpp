@@ -5,6 +5,7 @@
 #include "catalog/CatalogStore.h"
 #include "data/Database.h"
 #include "movein/MoveInStore.h"
+#include "photos/PhotoImage.h"
 #include "support/FixtureBytes.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
@@ -324,4 +325,63 @@ TEST(MoveIn, TheWindowCommandImportsUnderTheSelectedSectionAndShowsIt) {
     EXPECT_TRUE(lastShown().startsWith("Импорт коллекции: ") && lastShown().contains("notes.zip"))
         << lastShown().toStdString();
     EXPECT_EQ(snapshot(t.db), before);
+}
+
+// One budget covers what an archive unpacks, whatever is nested in it: gzip entries of a
+// Paprika archive are held to the packing ratio and the total as the archive itself is.
+TEST(MoveIn, NestedAndGzippedEntriesShareTheArchivesBudget) {
+    TestDb t;
+    const QString before = snapshot(t.db);
+    Files entries{{"Суп.paprikarecipe", gzipped(kPaprikaPie)}};
+    const QByteArray zeros = gzipped(QByteArray(99 << 20, '\0'));
+    for (int i = 0; i < 3; ++i)
+        entries.push_back({QStringLiteral("%1.paprikarecipe").arg(i), zeros});
+    write(t.dir() + "/bomb.paprikarecipes", archiveOf(entries));
+    EXPECT_TRUE(refusal(t, t.dir() + "/bomb.paprikarecipes").contains("зип-бомба"))
+        << refusal(t, t.dir() + "/bomb.paprikarecipes").toStdString();
+    EXPECT_EQ(snapshot(t.db), before);
+
+    // Many entries each under the limit for one, together over the total, are refused.
+    QByteArray noise(900 << 10, '\0');
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + (i >> 7) * 104729) % 251);
+    movein::Limits small;
+    small.totalBytes = 3 << 20;
+    small.entryBytes = 1 << 20;
+    Files many;
+    for (int i = 0; i < 5; ++i)
+        many.push_back({QStringLiteral("%1.txt").arg(i), noise});
+    int taken = 0;
+    const auto all = [](const QString&) { return true; };
+    const auto count = [&](const QString&, const QByteArray&) { ++taken; };
+    EXPECT_THROW(movein::readArchive(archiveOf(many), "many.zip", all, count, small),
+                 movein::LimitPassed);
+    EXPECT_EQ(taken, 3);
+    // The packing ratio counts only once 16 MB came out: 4 MB of spaces is no bomb, nested
+    // or gzipped.
+    taken = 0;
+    const QByteArray spaces(4 << 20, ' ');
+    movein::readArchive(archiveOf({{"a.txt", spaces}, {"in.zip", archiveOf({{"b.txt", spaces}})}}),
+                        "spaces.zip", all, count);
+    EXPECT_EQ(taken, 2);
+    EXPECT_EQ(movein::gunzip(gzipped(spaces), 100 << 20, "spaces.gz").size(), spaces.size());
+}
+
+// Something that is no regular file would hang the reader: refused at once, in Russian.
+TEST(MoveIn, APipeOrAMissingFileIsRefusedAtOnceInRussian) {
+    TestDb t;
+    const QString pipe = t.dir() + "/pipe.zip";
+    ASSERT_EQ(QProcess::execute("mkfifo", {pipe}), 0);
+    EXPECT_EQ(refusal(t, pipe), "Не могу открыть «pipe.zip»: это не обычный файл.");
+    EXPECT_EQ(refusal(t, t.dir() + "/нет.zip"), "«нет.zip» не найден.");
+    for (const QString& path : {pipe, t.dir() + "/нет.jpg"}) {
+        try {
+            photos::readPhotoFile(path);
+            ADD_FAILURE() << "read " << path.toStdString();
+        } catch (const photos::PhotoError& e) {
+            EXPECT_TRUE(
+                e.message.endsWith(path == pipe ? ": это не обычный файл." : ": файла нет."))
+                << e.message.toStdString();
+        }
+    }
 }
