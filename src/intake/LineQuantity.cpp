@@ -1,0 +1,238 @@
+#include "LineQuantity.h"
+
+#include "IngredientLine.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace intake::quantity {
+
+bool isSpace(QChar c) {
+    return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x2009) || c == QChar(0x202F);
+}
+
+// The unit written at the start of text, with its length. Words and the dots or slashes
+// between them are tried up to four words long, the longest that names a unit winning; a
+// unit ends where a word ends.
+std::pair<QString, qsizetype> unitAt(QStringView text) {
+    QString key, found;
+    qsizetype pos = 0, foundEnd = 0;
+    for (int words = 0; words < 4; ++words) {
+        while (pos < text.size() && isSpace(text[pos]))
+            ++pos;
+        const qsizetype start = pos;
+        while (pos < text.size() && text[pos].isLetter())
+            ++pos;
+        if (pos == start)
+            break;
+        key += nutrition::unitKey(text.mid(start, pos - start));
+        qsizetype end = pos;
+        // A dot or a slash belongs to an abbreviation: "ст.л.", "ч/л".
+        if (end < text.size() && (text[end] == QLatin1Char('.') || text[end] == QLatin1Char('/')))
+            ++end;
+        if (const QString usual = nutrition::usualUnitByKey(key); !usual.isEmpty()) {
+            found = usual;
+            foundEnd = end;
+        }
+        pos = end;
+        if (pos < text.size() && !isSpace(text[pos]) && !text[pos].isLetter())
+            break;
+    }
+    return {found, foundEnd};
+}
+
+// Fractions written as one character, spaces of every width, and thousands written apart
+// ("1 000 мл"), made plain before anything is read.
+QString plainNumbers(QString text) {
+    const std::pair<QChar, const char*> fractions[] = {
+        {QChar(0x00BD), " 1/2"}, {QChar(0x00BC), " 1/4"}, {QChar(0x00BE), " 3/4"},
+        {QChar(0x2153), " 1/3"}, {QChar(0x2154), " 2/3"}, {QChar(0x215B), " 1/8"}};
+    for (const auto& [c, plain] : fractions)
+        text.replace(c, QString::fromLatin1(plain));
+    text.replace(QChar(0x2044), QLatin1Char('/')); // fraction slash
+    for (QChar& c : text)
+        if (isSpace(c))
+            c = QLatin1Char(' ');
+    static const QRegularExpression thousands(
+        QStringLiteral("(?<![\\d/.,])(\\d{1,3}) (\\d{3})(?![\\d/])"));
+    for (int guard = 0; guard < 4; ++guard) {
+        const QString before = text;
+        text.replace(thousands, QStringLiteral("\\1\\2"));
+        if (text == before)
+            break;
+    }
+    // "250г", "1,5л", "2ст.л.": a number glued to its unit is read as though apart.
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i - 1].isDigit() && text[i].isLetter() && unitAt(QStringView(text).mid(i)).second)
+            text.insert(i++, QLatin1Char(' '));
+    return text.simplified();
+}
+
+static double numberValue(const QString& written) {
+    QString t = written;
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    const qsizetype slash = t.indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return t.toDouble();
+    const QStringList parts = t.left(slash).simplified().split(QLatin1Char(' '));
+    const double den = t.mid(slash + 1).trimmed().toDouble();
+    if (den == 0)
+        return std::nan("");
+    const double num = parts.last().toDouble();
+    return (parts.size() > 1 ? parts.first().toDouble() : 0) + num / den;
+}
+
+// An amount at the start of text: "200", "0,5", "1.5", "1/2", "1 1/2", a range "2-3",
+// "1/3-1/2", "от 2 до 3" (its first number), or a word: "половина", "полтора", "два".
+// A number that is a percentage or part of a word ("9%", "2-х") is no amount.
+Amount amountAt(const QString& text) {
+    static const QString number =
+        QStringLiteral("(\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ ?\\d+|\\d+(?:[.,]\\d+)?)");
+    static const QRegularExpression digits(
+        QStringLiteral("^(?:от |около |[~\u2248] ?)?") + number +
+            QStringLiteral("(?:(?: ?[-\u2013\u2014~] ?| до | или )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
+                           "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = digits.match(text);
+    if (m.hasMatch()) {
+        const double value = numberValue(m.captured(1));
+        if (!std::isfinite(value) || value > 1e9 || value < 0)
+            return {};
+        return {float(value), m.capturedLength(0)};
+    }
+    static const std::pair<const char*, float> words[] = {
+        {"половина", 0.5f},  {"половинка", 0.5f}, {"полтора", 1.5f}, {"полторы", 1.5f}, {"один", 1},
+        {"одна", 1},         {"одно", 1},         {"два", 2},        {"две", 2},        {"три", 3},
+        {"четыре", 4},       {"пять", 5},         {"одну", 1},       {"шесть", 6},      {"семь", 7},
+        {"восемь", 8},       {"девять", 9},       {"десять", 10},    {"пара", 2},       {"пару", 2},
+        {"четверть", 0.25f}, {"треть", 1.0f / 3}};
+    static const QRegularExpression word(QStringLiteral("^([а-яё]+)(?![а-яё])"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch w = word.match(text);
+    if (w.hasMatch()) {
+        const QString found = w.captured(1).toLower();
+        for (const auto& [written, value] : words)
+            if (found == QString::fromUtf8(written))
+                return {value, w.capturedLength(0)};
+    }
+    // "пол-лимона", "полстакана", "пол стакана": a half of what follows.
+    static const QRegularExpression half(
+        QStringLiteral("^пол(?:[- ](?=[а-яё])|(?=стакан|ложк|литр|кило|банк|пачк|чайн|столов))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch h = half.match(text);
+    if (h.hasMatch())
+        return {0.5f, h.capturedLength(0)};
+    return {};
+}
+
+// Where what follows an amount and its unit is said again another way ("78 г / 1/3
+// стакана", "30 мл = 30 г"): that second saying is passed over.
+static qsizetype alternativeAt(const QString& text) {
+    static const QRegularExpression alt(QStringLiteral("^ ?[/=] ?"));
+    const QRegularExpressionMatch m = alt.match(text);
+    if (!m.hasMatch())
+        return 0;
+    const QString rest = text.mid(m.capturedLength());
+    const Amount a = amountAt(rest);
+    if (a.length == 0)
+        return 0;
+    const QString afterAmount = rest.mid(a.length).trimmed();
+    const qsizetype unitLength = unitAt(afterAmount).second;
+    return text.size() - afterAmount.size() + unitLength;
+}
+
+// Words a cook puts between an amount and its unit ("1 неполный стакан", "1 маленькая
+// головка"): they say how full or how large, and go to the note.
+static qsizetype qualifierAt(QStringView text) {
+    static const QRegularExpression words(
+        QStringLiteral("^(?:(?:не)?полн|больш|небольш|маленьк|средн|крупн|мелк|хорош|"
+                       "стандартн|целы|цел[оа]|обычн|гранён|гранен|тонк)[а-яё]*\\s+"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = words.match(text.toString());
+    return m.hasMatch() ? m.capturedLength() : 0;
+}
+
+// What follows a spoon or a glass to say how full it is.
+static qsizetype fullnessAt(QStringView text) {
+    static const QRegularExpression words(
+        QStringLiteral("^\\s*(?:с (?:небольшой |большой )?горк[оа][йи]?|без горки|с верхом|"
+                       "без верха|с горочкой|без горочки)(?![а-яё])"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = words.match(text.toString());
+    return m.hasMatch() ? m.capturedLength() : 0;
+}
+
+// An amount, its unit or both, at the start of text.
+Quantity quantityAt(const QString& text) {
+    Quantity q;
+    const Amount a = amountAt(text);
+    const QString rest = text.mid(a.length);
+    qsizetype lead = 0;
+    while (lead < rest.size() && isSpace(rest[lead]))
+        ++lead;
+    auto [unit, unitLength] = unitAt(QStringView(rest).mid(lead));
+    if (unit.isEmpty() && a.length > 0) {
+        // "1 неполный стакан", "2 больших зубчика": the words between are a note.
+        qsizetype skipped = 0;
+        for (int words = 0; words < 2; ++words) {
+            const qsizetype n = qualifierAt(QStringView(rest).mid(lead + skipped));
+            if (n == 0)
+                break;
+            skipped += n;
+            const auto found = unitAt(QStringView(rest).mid(lead + skipped));
+            if (!found.first.isEmpty()) {
+                q.note = rest.mid(lead, skipped).simplified();
+                unit = found.first;
+                unitLength = skipped + found.second;
+                break;
+            }
+        }
+    }
+    // A leaf is a unit only when counted ("2 листа желатина"): "лист лавровый" is a name.
+    if (!unit.isEmpty() && a.length == 0 && unit == QStringLiteral("лист"))
+        unit.clear();
+    if (a.length == 0 && unit.isEmpty())
+        return q;
+    q.hasAmount = a.length > 0;
+    q.amount = a.value;
+    q.unit = unit;
+    q.length = a.length + (unit.isEmpty() ? 0 : lead + unitLength);
+    if (!q.hasAmount)
+        q.amount = unit == QStringLiteral("по вкусу") || unit == QStringLiteral("на кончике ножа")
+                       ? 0
+                       : 1; // "щепотка соли" is one pinch
+    if (!unit.isEmpty()) {
+        if (const qsizetype full = fullnessAt(QStringView(text).mid(q.length))) {
+            const QString said = text.mid(q.length, full).simplified();
+            q.note = q.note.isEmpty() ? said : q.note + QLatin1Char(' ') + said;
+            q.length += full;
+        }
+        // "1 кг 200 г", "1 л 250 мл": two units of one measure make one amount.
+        const nutrition::UnitSize first = nutrition::unitSize(unit);
+        const QString after = text.mid(q.length);
+        const Amount more = amountAt(after.trimmed());
+        if (first.factor > 0 && more.length > 0) {
+            const qsizetype at = after.size() - after.trimmed().size() + more.length;
+            const QString tail = after.mid(at);
+            qsizetype space = 0;
+            while (space < tail.size() && isSpace(tail[space]))
+                ++space;
+            const auto [second, secondLength] = unitAt(QStringView(tail).mid(space));
+            const nutrition::UnitSize size = nutrition::unitSize(second);
+            if (!second.isEmpty() && second != unit && size.measure == first.measure &&
+                size.factor < first.factor) {
+                q.amount += float(more.value * size.factor / first.factor);
+                q.length += at + space + secondLength;
+            }
+        }
+        // A dozen is ten pieces, so that the kitchen counts eggs as it counts them.
+        if (unit == QStringLiteral("десяток")) {
+            q.amount *= 10;
+            q.unit = QStringLiteral("шт");
+        }
+    }
+    q.length += alternativeAt(text.mid(q.length));
+    return q;
+}
+
+} // namespace intake::quantity
