@@ -106,17 +106,18 @@ QString takeNotes(QString name, QStringList& notes, bool& toTaste) {
     static const QRegularExpression twoLatinKinds(
         QStringLiteral("^\\s*([a-z]+)\\s+(?:or|oder|ou|o)\\s+([a-z]+\\s+[a-z]+)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
-    if (const QRegularExpressionMatch m = twoLatinKinds.match(name); m.hasMatch()) {
+    // The kind named second keeps the name; "мороженая или свежая" goes to the note.
+    auto secondKind = [&](const QRegularExpressionMatch& m, const char* orWord) {
         name = m.captured(2);
-        notes
-            << QStringLiteral("%1 or %2").arg(m.captured(1), name.section(QLatin1Char(' '), 0, 0));
-    }
+        notes << QStringLiteral("%1 %2 %3")
+                     .arg(m.captured(1), QString::fromUtf8(orWord),
+                          name.section(QLatin1Char(' '), 0, 0));
+    };
+    if (const QRegularExpressionMatch m = twoLatinKinds.match(name); m.hasMatch())
+        secondKind(m, "or");
     if (const QRegularExpressionMatch m = twoKinds.match(name);
-        m.hasMatch() && oneDescribingWord(m.captured(1))) {
-        name = m.captured(2);
-        notes
-            << QStringLiteral("%1 или %2").arg(m.captured(1), name.section(QLatin1Char(' '), 0, 0));
-    }
+        m.hasMatch() && oneDescribingWord(m.captured(1)))
+        secondKind(m, "или");
     if (const QRegularExpressionMatch m = orElse.match(name); m.hasMatch()) {
         notes << m.captured().simplified();
         name.truncate(m.capturedStart());
@@ -150,8 +151,12 @@ struct Tail {
 };
 
 // "по 2 шт.", "по 1 ч. л.": the same for each product named; "по вкусу" is no such "по".
-bool eachAt(const QString& text) {
-    return text.startsWith(QStringLiteral("по ")) && !text.startsWith(QStringLiteral("по вкусу"));
+// Takes the "по " off text when it is there.
+bool takeEach(QString& text) {
+    if (!text.startsWith(QStringLiteral("по ")) || text.startsWith(QStringLiteral("по вкусу")))
+        return false;
+    text.remove(0, 3);
+    return true;
 }
 
 std::optional<Tail> trailingQuantity(const QString& text) {
@@ -168,10 +173,7 @@ std::optional<Tail> trailingQuantity(const QString& text) {
             text[m.capturedEnd()].isDigit())
             continue;
         QString after = text.mid(m.capturedEnd()).trimmed();
-        // "— по 2 шт." says the same for each.
-        const bool each = eachAt(after);
-        if (each)
-            after = after.mid(3);
+        const bool each = takeEach(after);
         const Quantity q = quantityAt(after);
         // After a comma only an amount counts: "соль, щепотка" is rare, "мука, 650 г" common,
         // and "петрушка, пучок укропа" names two products.
@@ -184,9 +186,7 @@ std::optional<Tail> trailingQuantity(const QString& text) {
         if (text[i - 1] != QLatin1Char(' '))
             continue;
         QString after = text.mid(i);
-        const bool each = eachAt(after);
-        if (each)
-            after = after.mid(3);
+        const bool each = takeEach(after);
         const Quantity q = quantityAt(after);
         if (q.length == 0)
             continue;

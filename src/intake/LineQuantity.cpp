@@ -141,6 +141,12 @@ static qsizetype alternativeAt(const QString& text) {
     return text.size() - afterAmount.size() + unitLength;
 }
 
+// How long the start of text that re matches is; 0 when it does not.
+static qsizetype matchedLength(const QRegularExpression& re, QStringView text) {
+    const QRegularExpressionMatch m = re.match(text.toString());
+    return m.hasMatch() ? m.capturedLength() : 0;
+}
+
 // Words a cook puts between an amount and its unit ("1 неполный стакан", "1 маленькая
 // головка"): they say how full or how large, and go to the note.
 static qsizetype qualifierAt(QStringView text) {
@@ -148,8 +154,7 @@ static qsizetype qualifierAt(QStringView text) {
         QStringLiteral("^(?:(?:не)?полн|больш|небольш|маленьк|средн|крупн|мелк|хорош|"
                        "стандартн|целы|цел[оа]|обычн|гранён|гранен|тонк)[а-яё]*\\s+"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = words.match(text.toString());
-    return m.hasMatch() ? m.capturedLength() : 0;
+    return matchedLength(words, text);
 }
 
 // What follows a spoon or a glass to say how full it is.
@@ -158,8 +163,14 @@ static qsizetype fullnessAt(QStringView text) {
         QStringLiteral("^\\s*(?:с (?:небольшой |большой )?горк[оа][йи]?|без горки|с верхом|"
                        "без верха|с горочкой|без горочки)(?![а-яё])"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = words.match(text.toString());
-    return m.hasMatch() ? m.capturedLength() : 0;
+    return matchedLength(words, text);
+}
+
+// Where the spaces from "from" on end.
+static qsizetype afterSpaces(QStringView text, qsizetype from) {
+    while (from < text.size() && isSpace(text[from]))
+        ++from;
+    return from;
 }
 
 // An amount, its unit or both, at the start of text.
@@ -167,9 +178,7 @@ Quantity quantityAt(const QString& text) {
     Quantity q;
     const Amount a = amountAt(text);
     const QString rest = text.mid(a.length);
-    qsizetype lead = 0;
-    while (lead < rest.size() && isSpace(rest[lead]))
-        ++lead;
+    const qsizetype lead = afterSpaces(rest, 0);
     auto [unit, unitLength] = unitAt(QStringView(rest).mid(lead));
     if (unit.isEmpty() && a.length > 0) {
         // "1 неполный стакан", "2 больших зубчика": the words between are a note.
@@ -209,20 +218,16 @@ Quantity quantityAt(const QString& text) {
         }
         // "1 кг 200 г", "1 л 250 мл": two units of one measure make one amount.
         const nutrition::UnitSize first = nutrition::unitSize(unit);
-        const QString after = text.mid(q.length);
-        const Amount more = amountAt(after.trimmed());
+        const qsizetype at = afterSpaces(text, q.length);
+        const Amount more = amountAt(text.mid(at));
         if (first.factor > 0 && more.length > 0) {
-            const qsizetype at = after.size() - after.trimmed().size() + more.length;
-            const QString tail = after.mid(at);
-            qsizetype space = 0;
-            while (space < tail.size() && isSpace(tail[space]))
-                ++space;
-            const auto [second, secondLength] = unitAt(QStringView(tail).mid(space));
+            const qsizetype secondAt = afterSpaces(text, at + more.length);
+            const auto [second, secondLength] = unitAt(QStringView(text).mid(secondAt));
             const nutrition::UnitSize size = nutrition::unitSize(second);
             if (!second.isEmpty() && second != unit && size.measure == first.measure &&
                 size.factor < first.factor) {
                 q.amount += float(more.value * size.factor / first.factor);
-                q.length += at + space + secondLength;
+                q.length = secondAt + secondLength;
             }
         }
         // A dozen is ten pieces, so that the kitchen counts eggs as it counts them.
