@@ -1,13 +1,12 @@
 #include "KitchenStore.h"
 
-#include <QCollator>
+#include "KitchenParts.h"
+
 #include <optional>
 
 #include "data/Records.h"
 #include "data/TextOrder.h"
-#include "nutrition/NutritionStore.h"
 #include "recipes/RecipeStore.h"
-#include "recipes/RtfText.h"
 #include "ui/Progress.h"
 
 #include <QRegularExpression>
@@ -18,9 +17,28 @@
 #include <sqlite3.h>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace kitchen {
+
+namespace parts {
+
+bool hasShoppingList(Database& db) {
+    return db.hasTable(QStringLiteral("ShoppingList"));
+}
+
+// Dishes in table order, the gone ones left out.
+std::vector<Dish> readMenu(Database& db) {
+    std::vector<Dish> out;
+    Statement rows(db, SqlText("SELECT m.Recipe, r.Name, m.Quantity FROM Menu m "
+                               "JOIN Recipes r ON r.ID = m.Recipe ORDER BY m.Recipe"));
+    while (rows.step())
+        out.push_back({int(rows.int64(0)), rows.text(1), int(rows.int64(2))});
+    return out;
+}
+
+} // namespace parts
+
+using namespace parts;
 
 namespace {
 
@@ -30,11 +48,6 @@ bool listed(Database& db, List which, int product) {
             ? db.scalar("SELECT 1 FROM Products WHERE ID=? LIMIT 1", {qint64(product)})
             : db.scalar("SELECT 1 FROM ProductsAlways WHERE ID=? LIMIT 1", {qint64(product)});
     return !std::holds_alternative<std::monostate>(found);
-}
-
-// Files from before the shopping list lack its table until the program's start-up adds it.
-bool hasShoppingList(Database& db) {
-    return db.hasTable(QStringLiteral("ShoppingList"));
 }
 
 // A changed menu needs its products again, also those cleared from the list before.
@@ -487,20 +500,6 @@ void clearMenu(Database& db) {
     tx.commit();
 }
 
-namespace {
-
-// Dishes in table order, the gone ones left out.
-std::vector<Dish> readMenu(Database& db) {
-    std::vector<Dish> out;
-    Statement rows(db, SqlText("SELECT m.Recipe, r.Name, m.Quantity FROM Menu m "
-                               "JOIN Recipes r ON r.ID = m.Recipe ORDER BY m.Recipe"));
-    while (rows.step())
-        out.push_back({int(rows.int64(0)), rows.text(1), int(rows.int64(2))});
-    return out;
-}
-
-} // namespace
-
 std::vector<Dish> openMenu(Database& db) {
     Transaction tx(db);
     db.exec("DELETE FROM Menu WHERE Recipe NOT IN (SELECT ID FROM Recipes)");
@@ -517,274 +516,6 @@ std::optional<int> parseServings(const QString& text) {
     if (n < 1 || n > kMaxServings)
         return std::nullopt;
     return n;
-}
-
-// QByteArray compares its bytes unsigned, as the code page orders them.
-bool bytesLess(const QString& a, const QString& b) {
-    return rtf::toCp1251Lossy(a) < rtf::toCp1251Lossy(b);
-}
-
-namespace {
-
-// Sorts by code page 1251 bytes, keeping equal texts in their order.
-template <class T, class Text> void sortByBytes(std::vector<T>& items, Text text) {
-    stableSortByKey(
-        items, [&text](const T& item) { return rtf::toCp1251Lossy(text(item)); },
-        std::less<QByteArray>());
-}
-
-// Lines that give no amount are totalled apart from every unit. An amount given without a
-// unit (unit 0) is still an amount, so it keeps a key of its own rather than being counted
-// as "not given".
-constexpr int kNoAmount = -1;
-struct UnitAmount {
-    int key; // the unit, or kNoAmount
-    float amount;
-};
-struct ProductTotal {
-    int product;
-    std::vector<UnitAmount> amounts;
-};
-
-// A product or unit whose row is gone still has its line, with no name.
-QString dictionaryName(Database& db, recipes::Dictionary which, int id) {
-    return recipes::entryName(db, which, id).value_or(QString());
-}
-
-// With figures, the amounts in different units are added up where they allow it.
-QString productLine(Database& db, const ProductTotal& total, const nutrition::Figures* figures) {
-    QString line =
-        dictionaryName(db, recipes::Dictionary::Products, total.product) + QStringLiteral(" :");
-    for (const UnitAmount& a : total.amounts)
-        if (a.key == kNoAmount)
-            line += total.amounts.size() > 1 ? QStringLiteral(" более чем") : QStringLiteral(" ~");
-    std::vector<nutrition::UnitAmount> amounts;
-    for (const UnitAmount& a : total.amounts)
-        if (a.key != kNoAmount)
-            amounts.push_back(
-                {dictionaryName(db, recipes::Dictionary::Units, a.key), double(a.amount)});
-    nutrition::Summed summed;
-    if (figures && amounts.size() > 1)
-        summed = nutrition::sumAmounts(*figures, amounts);
-    else
-        summed.amounts = std::move(amounts);
-    bool first = true;
-    for (const nutrition::UnitAmount& a : summed.amounts) {
-        if (!first)
-            line += QStringLiteral(" +");
-        first = false;
-        line += QLatin1Char(' ') + QString::fromLatin1(rtf::formatAmount(float(a.amount))) +
-                QLatin1Char(' ') + a.unit;
-    }
-    if (summed.apart)
-        line += QStringLiteral(" (не сложено: нет веса)");
-    return line;
-}
-
-} // namespace
-
-std::vector<Dish> menuDishesByBytes(Database& db) {
-    std::vector<Dish> dishes = readMenu(db);
-    sortByBytes(dishes, [](const Dish& d) { return d.name; });
-    return dishes;
-}
-
-namespace {
-
-struct ProductLine {
-    int product;
-    QString text;
-};
-
-// The menu's products totalled over every dish, a line each in the order of their bytes;
-// the dishes' own lines too when asked for.
-std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* dishLinesOut,
-                                          bool inGrams) {
-    std::vector<QString> dishLines;
-    std::vector<ProductTotal> totals;
-    Statement lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients "
-                                "WHERE Recipe=? ORDER BY ID"));
-    for (const Dish& dish : readMenu(db)) {
-        dishLines.push_back(
-            QStringLiteral("%1 (%2)").arg(dish.name, QString::number(dish.servings)));
-        lines.reset();
-        lines.bind(1, qint64(dish.recipe));
-        while (lines.step()) {
-            const int product = int(lines.int64(0));
-            const float quantity = float(lines.real(1));
-            const int key = quantity == 0 ? kNoAmount : int(lines.int64(2));
-            const float addend = float(double(dish.servings) * double(quantity));
-            auto total = std::find_if(totals.begin(), totals.end(),
-                                      [&](const ProductTotal& t) { return t.product == product; });
-            if (total == totals.end()) {
-                totals.push_back({product, {{key, addend}}});
-                continue;
-            }
-            auto amount = std::find_if(total->amounts.begin(), total->amounts.end(),
-                                       [&](const UnitAmount& a) { return a.key == key; });
-            if (amount == total->amounts.end())
-                total->amounts.push_back({key, addend});
-            else
-                amount->amount = amount->amount + addend;
-        }
-    }
-    std::unordered_map<int, nutrition::Figures> figures;
-    if (inGrams) {
-        std::vector<int> several;
-        for (const ProductTotal& t : totals)
-            if (t.amounts.size() > 1)
-                several.push_back(t.product);
-        figures = nutrition::productFigures(db, several);
-    }
-    static const nutrition::Figures none;
-    std::vector<ProductLine> productLines;
-    productLines.reserve(totals.size());
-    for (const ProductTotal& t : totals) {
-        const auto f = figures.find(t.product);
-        productLines.push_back({t.product, productLine(db, t,
-                                                       !inGrams             ? nullptr
-                                                       : f == figures.end() ? &none
-                                                                            : &f->second)});
-    }
-    sortByBytes(productLines, [](const ProductLine& l) { return l.text; });
-    if (dishLinesOut) {
-        sortByBytes(dishLines, [](const QString& s) { return s; });
-        *dishLinesOut = std::move(dishLines);
-    }
-    return productLines;
-}
-
-} // namespace
-
-QByteArray menuProductListRtf(Database& db, bool inGrams) {
-    // One read transaction: the file is locked once, not once per look-up.
-    Transaction reading(db);
-    std::vector<QString> dishLines;
-    const std::vector<ProductLine> productLines = menuProductLines(db, &dishLines, inGrams);
-
-    QByteArray doc;
-    doc += rtf::kDocumentHeader;
-    doc += "{\\f0\\fs22\\b\\i\\ul ";
-    rtf::appendText(doc, QStringLiteral("Меню:"));
-    doc += "}\\par";
-    doc += "{\\f0\\fs16\\i ";
-    for (const QString& line : dishLines) {
-        rtf::appendText(doc, line);
-        doc += "\\line";
-    }
-    doc += "}\\par";
-    doc += "{\\f0\\fs22\\b\\i\\ul ";
-    rtf::appendText(doc, QStringLiteral("Продукты:"));
-    doc += "}\\par";
-    doc += "{\\f0\\fs16\\i ";
-    for (const ProductLine& line : productLines) {
-        rtf::appendText(doc, line.text);
-        doc += "\\line";
-    }
-    doc += "}}";
-    return doc;
-}
-
-// --- the shopping list -------------------------------------------------------------------
-
-std::vector<ShoppingItem> shoppingList(Database& db) {
-    Transaction reading(db);
-    const bool stored = hasShoppingList(db);
-    struct Row {
-        bool added, bought, cleared;
-        QString need;
-    };
-    std::unordered_map<int, Row> rows;
-    if (stored) {
-        Statement st(db, SqlText("SELECT Product, Added, Bought, Cleared, Need FROM ShoppingList"));
-        while (st.step())
-            rows[int(st.int64(0))] = {st.int64(1) != 0, st.int64(2) != 0, st.int64(3) != 0,
-                                      st.text(4)};
-    }
-    std::unordered_set<int> available;
-    Statement have(db, SqlText("SELECT ID FROM Products UNION SELECT ID FROM ProductsAlways"));
-    while (have.step())
-        available.insert(int(have.int64(0)));
-
-    // What the menu needs less what is at hand; a mark counts only for the need it was
-    // made for.
-    std::vector<ShoppingItem> out;
-    std::unordered_set<int> shown;
-    for (const ProductLine& line : menuProductLines(db, nullptr, true)) {
-        if (available.count(line.product))
-            continue;
-        const auto row = rows.find(line.product);
-        const bool current = row != rows.end() && row->second.need == line.text;
-        if (current && row->second.cleared)
-            continue;
-        out.push_back({line.product, line.text, current && row->second.bought, true});
-        shown.insert(line.product);
-    }
-    // Then what the user added and has neither cleared nor got at hand.
-    std::vector<ShoppingItem> added;
-    for (const auto& [product, row] : rows)
-        if (row.added && !row.cleared && !shown.count(product) && !available.count(product))
-            added.push_back({product, dictionaryName(db, recipes::Dictionary::Products, product),
-                             row.bought, false});
-    std::sort(added.begin(), added.end(),
-              [](const ShoppingItem& a, const ShoppingItem& b) { return a.product < b.product; });
-    sortByBytes(added, [](const ShoppingItem& i) { return i.text; });
-    out.insert(out.end(), added.begin(), added.end());
-    return out;
-}
-
-void addToShoppingList(Database& db, const std::vector<int>& products) {
-    Transaction tx(db);
-    for (int product : products)
-        db.exec("INSERT INTO ShoppingList (Product, Added) VALUES (?, 1) "
-                "ON CONFLICT (Product) DO UPDATE SET Added=1, Cleared=0",
-                {qint64(product)});
-    tx.commit();
-}
-
-void setBought(Database& db, int product, bool bought) {
-    Transaction tx(db);
-    QString need;
-    for (const ShoppingItem& item : shoppingList(db))
-        if (item.product == product && item.fromMenu)
-            need = item.text;
-    db.exec("INSERT INTO ShoppingList (Product, Bought, Need) VALUES (?, ?, ?) "
-            "ON CONFLICT (Product) DO UPDATE SET Bought=excluded.Bought, Need=excluded.Need",
-            {qint64(product), qint64(bought ? 1 : 0), need});
-    tx.commit();
-}
-
-void clearBought(Database& db) {
-    Transaction tx(db);
-    // A product the menu needs would come straight back: it stays, marked as cleared.
-    db.exec("DELETE FROM ShoppingList WHERE Bought=1 AND Added=1 AND Product NOT IN "
-            "(SELECT Ingredient FROM Ingredients WHERE Recipe IN (SELECT Recipe FROM Menu))");
-    db.exec("UPDATE ShoppingList SET Cleared=1, Added=0, Bought=0 WHERE Bought=1");
-    tx.commit();
-}
-
-std::vector<int> boughtToOnHand(Database& db) {
-    Transaction tx(db);
-    std::vector<Entry> bought;
-    for (const ShoppingItem& item : shoppingList(db))
-        if (item.bought)
-            bought.push_back({item.product, item.text});
-    addProducts(db, List::OnHand, bought);
-    std::vector<int> moved;
-    for (const Entry& e : bought) {
-        db.exec("DELETE FROM ShoppingList WHERE Product=?", {qint64(e.id)});
-        moved.push_back(e.id);
-    }
-    tx.commit();
-    return moved;
-}
-
-QString shoppingListText(Database& db) {
-    QString text;
-    for (const ShoppingItem& item : shoppingList(db))
-        if (!item.bought)
-            text += item.text + QLatin1Char('\n');
-    return text;
 }
 
 } // namespace kitchen
