@@ -39,14 +39,14 @@ QString weighedCollectionPath() {
     return path;
 }
 
-QString collectionFor(const benchmark::State& state) {
+QString plainOrWeighed(const benchmark::State& state) {
     return state.range(0) == 0 ? benchCollectionPath() : weighedCollectionPath();
 }
 
 // The menu's 50 dishes: the list as the window shows it, in grams where the figures allow.
 void BM_ShoppingListSums50Dishes(benchmark::State& state) {
     Database db;
-    db.open(collectionFor(state), Database::OpenMode::Existing);
+    db.open(plainOrWeighed(state), Database::OpenMode::Existing);
     for (auto _ : state)
         benchmark::DoNotOptimize(kitchen::shoppingList(db).size());
 }
@@ -55,7 +55,7 @@ BENCHMARK(BM_ShoppingListSums50Dishes)->Arg(0)->Arg(1)->Unit(benchmark::kMillise
 // What showing a recipe costs beyond today's: reading its lines' figures and wording them.
 void BM_RecipeFoodValue30Lines(benchmark::State& state) {
     Database db;
-    db.open(collectionFor(state), Database::OpenMode::Existing);
+    db.open(plainOrWeighed(state), Database::OpenMode::Existing);
     Statement st(db, SqlText("SELECT Recipe FROM Ingredients GROUP BY Recipe "
                              "HAVING count(*) >= 30 LIMIT 1"));
     st.step();
