@@ -4,9 +4,34 @@
 #include "ui/DialogPlacement.h"
 #include "ui/Prompts.h"
 
+#include <QHash>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+namespace {
+
+// Qt's Russian texts leave key names in English, so a menu would say "Return": the keys a
+// menu names are given the names Russian keyboards and manuals use.
+class KeyNames : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* disambiguation,
+                      int n) const override {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (qstrcmp(context, "QShortcut") != 0)
+            return {};
+        static const QHash<QByteArray, QString> names = {
+            {"Return", QStringLiteral("Ввод")}, {"Enter", QStringLiteral("Ввод")},
+            {"Del", QStringLiteral("Delete")},  {"Ins", QStringLiteral("Insert")},
+            {"Esc", QStringLiteral("Esc")},     {"Space", QStringLiteral("Пробел")}};
+        return names.value(source);
+    }
+};
+
+} // namespace
 
 OveltaApplication::OveltaApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // Settings land in ~/.config/Ovelta/Ovelta.conf, as the guide says.
@@ -22,6 +47,7 @@ OveltaApplication::OveltaApplication(int& argc, char** argv) : QApplication(argc
                              QStringLiteral("_"),
                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(m_qtTranslator);
+    installTranslator(new KeyNames(this));
 }
 
 bool OveltaApplication::notify(QObject* receiver, QEvent* event) {

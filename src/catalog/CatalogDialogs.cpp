@@ -23,7 +23,8 @@ CDeleteCatalogDlg::CDeleteCatalogDlg(QWidget* parent) : QDialog(parent) {
     m_deleteAll->setObjectName(QStringLiteral("deleteAll"));
     m_moveUp = new QRadioButton(QStringLiteral("Перенести содержимое в родительский раздел"), this);
     m_moveUp->setObjectName(QStringLiteral("moveUp"));
-    m_deleteAll->setChecked(true);
+    // Enter must never delete everything a section holds: moving it up loses nothing.
+    m_moveUp->setChecked(true);
     layout->addWidget(m_deleteAll);
     layout->addWidget(m_moveUp);
     connect(m_deleteAll, &QRadioButton::clicked, this, [this] { m_moveContents = false; });

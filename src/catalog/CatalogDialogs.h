@@ -14,7 +14,7 @@ public:
     bool moveContents() const { return m_moveContents; }
 
 private:
-    bool m_moveContents = false;
+    bool m_moveContents = true;
     QRadioButton* m_deleteAll;
     QRadioButton* m_moveUp;
 };

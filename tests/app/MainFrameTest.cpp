@@ -175,6 +175,10 @@ TEST(MainFrame, TreeKeysReachTheirCommandsAndCtrlPPrintsFromAnywhere) {
     // The menus say which keys do what.
     EXPECT_EQ(frame.action(ID_PRINT_RECIPE)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
     EXPECT_EQ(frame.action(ID_DELETE_RECIPE)->shortcut(), QKeySequence(Qt::Key_Delete));
+    // The menus name keys in Russian, never "Return".
+    EXPECT_EQ(frame.action(ID_EDIT_RECIPE)->shortcut().toString(QKeySequence::NativeText), "Ввод");
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_Return).toString(QKeySequence::NativeText),
+              "Ctrl+Ввод");
 }
 
 TEST(MainFrame, TheWindowOpensWhereItWasLeft) {

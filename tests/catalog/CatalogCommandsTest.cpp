@@ -119,8 +119,11 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     // Move the contents up: children of a top-level section become top-level.
     auto chooseAndConfirm = [](bool moveUp) {
         return [moveUp](QWidget* choice) {
+            // Moving up, which loses nothing, is what Enter does; deleting all is chosen.
             if (moveUp)
-                child<QRadioButton>(choice, "moveUp")->click();
+                EXPECT_TRUE(child<QRadioButton>(choice, "moveUp")->isChecked());
+            else
+                child<QRadioButton>(choice, "deleteAll")->click();
             onNextModal([](QWidget* form) { click(form, "yesButton"); }, choice);
             click(choice, "deleteButton");
         };
