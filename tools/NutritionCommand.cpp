@@ -5,6 +5,7 @@
 
 #include "data/Schema.h"
 #include "intake/IngredientLine.h"
+#include "nutrition/FoodTable.h"
 #include "nutrition/NutritionStore.h"
 #include "recipes/RecipeStore.h"
 
@@ -42,7 +43,7 @@ QString figuresText(const QString& name, const nutrition::Figures& f, bool own) 
     if (f.counted)
         out << QStringLiteral("покупается штуками");
     out << (own ? QStringLiteral("данные пользователя")
-                : QStringLiteral("источник: %1").arg(f.source));
+                : QStringLiteral("источник: %1").arg(nutrition::sourceText(f.source)));
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

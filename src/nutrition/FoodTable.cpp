@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <algorithm>
 
 // Resources of a static library are registered by hand, outside any namespace.
@@ -148,6 +149,25 @@ const TableRow* tableRowFor(const QString& productName) {
         }
     }
     return best;
+}
+
+QString sourceText(const QString& stored) {
+    static const QString usda = QStringLiteral("USDA FDC SR Legacy: ");
+    if (!stored.startsWith(usda))
+        return stored;
+    QString record = stored.mid(usda.size()).trimmed();
+    // Our own remark after the record's name ("(ближайший: крахмал)") stays outside the quotes.
+    QString remark;
+    if (const qsizetype open = record.lastIndexOf(QStringLiteral(" ("));
+        open > 0 && record.endsWith(')') &&
+        record.mid(open).contains(QRegularExpression(QStringLiteral("[а-яё]")))) {
+        remark = record.mid(open);
+        record.truncate(open);
+    }
+    return QStringLiteral("пищевая ценность — таблица USDA FoodData Central (SR Legacy, "
+                          "общественное достояние), запись «%1»%2; вес единиц — русские "
+                          "кулинарные таблицы мер и весов")
+        .arg(record, remark);
 }
 
 } // namespace nutrition

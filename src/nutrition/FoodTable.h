@@ -48,4 +48,8 @@ std::vector<TableRow> readFoodTable(const QByteArray& text, int* unread = nullpt
 // "Лимон"); else nothing.
 const TableRow* tableRowFor(const QString& productName);
 
+// A row's source as a reader meets it: in Russian, with the licence, the public record's own
+// name in quotes ("таблица USDA FoodData Central … запись «Egg, whole, raw, fresh»").
+QString sourceText(const QString& stored);
+
 } // namespace nutrition

@@ -136,7 +136,7 @@ void CFoodValueDlg::showFigures(const nutrition::Figures& f, bool own) {
     for (const auto& [unit, grams] : f.weights)
         addWeightRow(unit, grams);
     m_source->setText(own         ? QStringLiteral("Данные пользователя.")
-                      : f.known() ? QStringLiteral("Источник: %1").arg(f.source)
+                      : f.known() ? QStringLiteral("Источник: %1.").arg(nutrition::sourceText(f.source))
                                   : QStringLiteral("Справочник этого продукта не знает."));
 }
 

@@ -276,7 +276,9 @@ TEST(OveltaDb, PrintsFoodValueAndAProductsFiguresAndSumsTheMenuInGrams) {
               "1 десяток = 500 г\n"
               "1 шт = 50 г\n"
               "покупается штуками\n"
-              "источник: USDA FDC SR Legacy: Egg, whole, raw, fresh\n");
+              "источник: пищевая ценность — таблица USDA FoodData Central (SR Legacy, "
+              "общественное достояние), запись «Egg, whole, raw, fresh»; вес единиц — русские "
+              "кулинарные таблицы мер и весов\n");
     EXPECT_EQ(runTool({"product", "--db", file, "Трюфель"}).out,
               "Трюфель\nнет данных о весе и пищевой ценности / no figures\n");
     EXPECT_EQ(runTool({"product", "--db", file, "Нет такого"}).exitCode, 1);

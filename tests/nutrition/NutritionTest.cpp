@@ -52,6 +52,11 @@ TEST(FoodTable, ShipsEveryRowReadableWithItsSourceAndKnowsTheStarterProducts) {
     int unread = -1;
     readFoodTable(file.readAll(), &unread);
     EXPECT_EQ(unread, 0);
+    // A source is shown in Russian with its licence, the record's own name in quotes.
+    EXPECT_EQ(sourceText("USDA FDC SR Legacy: Potato flour (ближайший: крахмал)"),
+              "пищевая ценность — таблица USDA FoodData Central (SR Legacy, общественное "
+              "достояние), запись «Potato flour» (ближайший: крахмал); вес единиц — русские "
+              "кулинарные таблицы мер и весов");
     for (const TableRow& row : foodTable()) {
         EXPECT_TRUE(row.figures.source.startsWith("USDA")) << row.name.toStdString();
         EXPECT_TRUE(row.figures.per100) << row.name.toStdString();
