@@ -8,6 +8,7 @@ packages=(
     libgl-dev libsqlite3-dev libstemmer-dev libgumbo-dev libhunspell-dev hunspell-ru libarchive-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-image-formats-plugins fonts-dejavu-core qt6-translations-l10n
+    fonts-noto-color-emoji fonts-noto-cjk
     dpkg-dev desktop-file-utils appstream lintian
 )
 if [ "${1:-}" = fuzz ]; then
