@@ -149,6 +149,11 @@ void attachPhoto(ReadRecipe& r, const QFileInfo& recipeFile, bool json) {
 
 } // namespace
 
+bool looksLikeArchive(const QByteArray& head) {
+    return head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06") ||
+           head.startsWith("\x1F\x8B") || (head.size() > 262 && head.mid(257, 5) == "ustar");
+}
+
 // The bytes of a data: address ("data:image/jpeg;base64,/9j/…").
 QByteArray fromDataUrl(const QString& url) {
     const qsizetype comma = url.indexOf(QLatin1Char(','));
@@ -176,6 +181,12 @@ QByteArray readBytesAsUtf8(const QByteArray& bytes) {
 namespace {
 
 enum class Kind { Json, Page, Text };
+
+bool isPicture(const QByteArray& b) {
+    return b.startsWith("\xFF\xD8\xFF") || b.startsWith("\x89PNG\r\n\x1A\n") ||
+           b.startsWith("GIF87a") || b.startsWith("GIF89a") ||
+           (b.startsWith("RIFF") && b.mid(8, 4) == "WEBP");
+}
 
 Kind kindOf(const QByteArray& utf8, const QString& suffix) {
     const QByteArray head = utf8.left(512).trimmed().toLower();
@@ -228,6 +239,15 @@ ReadRecipe readFile(const QString& path) {
     const QByteArray bytes = file.read(kMaxIntakeBytes + 1);
     if (bytes.size() > kMaxIntakeBytes)
         throw cannot(QStringLiteral("файл больше %1 МБ").arg(kMaxIntakeBytes >> 20));
+    // A picture or another program's archive read as text would only say that no line
+    // reads as a product: what the file is, and where it belongs, helps more.
+    if (isPicture(bytes))
+        throw cannot(QStringLiteral("это картинка, а не рецепт. Фотографию ставят к рецепту "
+                                    "командой «Фотография рецепта...» (ovelta-db photo)"));
+    if (looksLikeArchive(bytes))
+        throw cannot(QStringLiteral("это архив. Коллекцию другой программы читает «Импорт "
+                                    "коллекции из другой программы...» (ovelta-db "
+                                    "import-collection)"));
     const QByteArray utf8 = readBytesAsUtf8(bytes);
     const Kind kind = kindOf(utf8, info.suffix().toLower());
     ReadRecipe r;

@@ -48,6 +48,9 @@ ReadRecipe readBytes(const QByteArray& bytes, const QString& fileName);
 // Text bytes as UTF-8: UTF-8 as it is (without a byte-order mark), anything else read as
 // code page 1251, as Russian pages and files without a charset are written.
 QByteArray readBytesAsUtf8(const QByteArray& bytes);
+// Whether the bytes start like an archive (zip, gzip, tar): what recipe programs export
+// their collections in, and no recipe file.
+bool looksLikeArchive(const QByteArray& head);
 // The bytes of a data: address ("data:image/jpeg;base64,/9j/…"); empty when it is none.
 QByteArray fromDataUrl(const QString& url);
 

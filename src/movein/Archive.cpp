@@ -130,11 +130,6 @@ void walk(archive* a, const QString& name, const Wanted& wanted, const Take& tak
 
 } // namespace
 
-bool looksLikeArchive(const QByteArray& head) {
-    return head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06") ||
-           head.startsWith("\x1F\x8B") || (head.size() > 262 && head.mid(257, 5) == "ustar");
-}
-
 void readArchive(const QString& path, const Wanted& wanted, const Take& take,
                  const Limits& limits) {
     const QString name = QFileInfo(path).fileName();

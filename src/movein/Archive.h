@@ -38,9 +38,6 @@ struct Limits {
     qint64 ratioFrom = 16 << 20;
 };
 
-// Whether the bytes start like an archive that readArchive reads.
-bool looksLikeArchive(const QByteArray& head);
-
 // Which entries to read (by name); the rest are passed over unread.
 using Wanted = std::function<bool(const QString& name)>;
 using Take = std::function<void(const QString& name, const QByteArray& bytes)>;

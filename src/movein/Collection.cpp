@@ -335,9 +335,10 @@ CollectionReader::CollectionReader(const QString& path, const Limits& limits)
             throw MoveInError(
                 QStringLiteral("Не могу открыть «%1»: %2").arg(info.fileName(), fileError(file)));
         const QString suffix = suffixOf(path);
-        m_kind = suffix != QLatin1String("paprikarecipe") && looksLikeArchive(file.read(512))
-                     ? Kind::Archive
-                     : Kind::File;
+        m_kind =
+            suffix != QLatin1String("paprikarecipe") && intake::looksLikeArchive(file.read(512))
+                ? Kind::Archive
+                : Kind::File;
     }
     bool paprika = false, nested = false, nextcloud = false, mealie = false;
     each(

@@ -229,6 +229,19 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
     EXPECT_THROW(readHtml(QByteArray("<div>").repeated(100000)), IntakeError);
     EXPECT_THROW(readJson(QByteArray("[").repeated(100000)), IntakeError);
     EXPECT_THROW(readText("  \n\n"), IntakeError);
+    // A picture or an archive says what it is and where it belongs.
+    QTemporaryDir scratch;
+    for (const auto& [name, bytes, said] :
+         {std::tuple{"photo.jpg", QByteArray("\xFF\xD8\xFF\xE0 JFIF"), "это картинка"},
+          std::tuple{"export.zip", QByteArray("PK\x03\x04 zip"), "ovelta-db import-collection"}}) {
+        writeFile(scratch.filePath(name), bytes);
+        try {
+            readFile(scratch.filePath(name));
+            ADD_FAILURE() << name << " was read";
+        } catch (const IntakeError& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(said))) << e.message().toStdString();
+        }
+    }
 }
 
 TEST(RecipeReader, PagesAndTextsAsTheyComeFromTheWild) {
