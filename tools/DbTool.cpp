@@ -137,6 +137,13 @@ int writeOut(const QString& path, const QByteArray& bytes) {
     return 0;
 }
 
+int readingCollection(Command& c, const std::function<int(Database&)>& work) {
+    return onCollection(c, [&work](Database& db) {
+        const Transaction untouched(db); // never committed
+        return work(db);
+    });
+}
+
 int onCollection(Command& c, const std::function<int(Database&)>& work) {
     Database db;
     QString error;

@@ -72,6 +72,9 @@ int writeOut(const QString& path, const QByteArray& bytes);
 // Opens the collection the command names and runs its work on it; a failure to open or
 // to read ends the command with the reason.
 int onCollection(Command& c, const std::function<int(Database&)>& work);
+// The same for a command that only reads: it may bring an older file up to date to read it,
+// as the program does at start-up, but what it changed is rolled back, failing or not.
+int readingCollection(Command& c, const std::function<int(Database&)>& work);
 
 int photoCommand(const QStringList& args);
 int nutritionCommand(const QStringList& args);

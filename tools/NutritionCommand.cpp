@@ -65,7 +65,7 @@ int nutritionCommand(const QStringList& args) {
     int id = 0;
     if (QString e = readRecipeId(c.arg(0), id); !e.isEmpty())
         return usageError(e);
-    return onCollection(c, [&](Database& db) {
+    return readingCollection(c, [&](Database& db) {
         const std::optional<recipes::Recipe> recipe = recipes::readRecipe(db, id);
         if (!recipe)
             return failure(QStringLiteral("нет рецепта с номером %1 / no recipe %1").arg(id));
@@ -87,7 +87,7 @@ int productCommand(const QStringList& args) {
     Command c(true);
     if (QString e = c.parse(args, 1, 1); !e.isEmpty())
         return usageError(e);
-    return onCollection(c, [&](Database& db) {
+    return readingCollection(c, [&](Database& db) {
         prepare(db);
         const std::optional<recipes::Entry> product = productNamed(db, c.arg(0));
         if (!product)

@@ -271,7 +271,7 @@ int findCommand(const QStringList& args) {
     c.parser.addOption(text);
     if (QString e = c.parse(args, 1, 1); !e.isEmpty())
         return usageError(e);
-    return onCollection(c, [&](Database& db) {
+    return readingCollection(c, [&](Database& db) {
         std::vector<search::Found> found;
         if (c.parser.isSet(text)) {
             // As the program does at start-up: the file brought to the current version (with

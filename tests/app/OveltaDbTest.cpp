@@ -44,6 +44,13 @@ TEST(OveltaDb, CreatesCollectionsAtEachVersionAndNeverOverwrites) {
         EXPECT_EQ(db.hasTable("Menu"), made == file);
         EXPECT_EQ(number(db, "SELECT count(*) FROM Recipes"), 0);
     }
+    // Commands that only read leave an older file as it was, whether they fail or not.
+    const QByteArray oldBytes = fileBytes(old);
+    for (const QStringList& reading :
+         {QStringList{"product", "--db", old, "Соль"}, QStringList{"nutrition", "--db", old, "1"},
+          QStringList{"find", "--db", old, "--text", "борщ"}, QStringList{"cook", "--db", old}})
+        EXPECT_NE(runTool(reading).exitCode, 2) << reading.join(' ').toStdString();
+    EXPECT_EQ(fileBytes(old), oldBytes);
     const QByteArray before = fileBytes(file);
     const ToolRun r = runTool({"create", file});
     EXPECT_TRUE(r.exitCode == 1 && r.err.contains("уже существует")) << r.err.toStdString();
