@@ -395,13 +395,22 @@ void importRecipe(Database& db, CCatalogView& tree, QWidget* window, const QStri
 }
 
 void importRecipeFromLink(Database& db, CCatalogView& tree, QWidget* window) {
+    // An address that failed comes back to be corrected rather than typed again.
+    static const char* const kFailed = "ovelta-failed-link";
+    const QString failed = window ? window->property(kFailed).toString() : QString();
     const QString clipboard = QGuiApplication::clipboard()->text().trimmed();
     const QString address =
         Prompts::askText(window, QStringLiteral("Рецепт по ссылке"),
                          QStringLiteral("Адрес страницы с рецептом (http:// или https://):"),
-                         intake::looksLikeLink(clipboard) ? clipboard : QString());
+                         !failed.isEmpty()                  ? failed
+                         : intake::looksLikeLink(clipboard) ? clipboard
+                                                            : QString());
     if (address.isEmpty())
         return;
+    auto remember = [&](const QString& text) {
+        if (window)
+            window->setProperty(kFailed, text);
+    };
     intake::ReadRecipe read;
     try {
         QProgressDialog progress(QStringLiteral("Загружаю %1").arg(address),
@@ -414,9 +423,11 @@ void importRecipeFromLink(Database& db, CCatalogView& tree, QWidget* window) {
     } catch (const intake::FetchCancelled&) {
         return;
     } catch (const intake::IntakeError& e) {
+        remember(address);
         Prompts::error(window, e.message());
         return;
     }
+    remember(QString());
     QTreeWidgetItem* item = tree.selectedSection();
     const int section = item ? CCatalogView::itemValue(item) : 0;
     CIntakeDlg dialog(db, section, item ? item->text(0) : QString(), window);

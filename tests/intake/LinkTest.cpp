@@ -215,6 +215,10 @@ TEST(Link, CtrlLOffersTheClipboardsLinkAndShowsThePreviewWithThePhoto) {
     EXPECT_EQ(lastShown(),
               "Ошибка: Страницы «" + s.url("/missing") + "» нет на сайте (ошибка 404).");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
+    // The failed address is offered again to be corrected, whatever the clipboard holds.
+    Prompts::setNextFileName(QString());
+    frame.runCommand(ID_IMPORT_LINK);
+    EXPECT_EQ(Prompts::fileDialogStarts().back(), s.url("/missing"));
 }
 
 // A server that names windows-1251 for UTF-8 bytes whose own head says UTF-8 is wrong.
