@@ -94,18 +94,26 @@ void RecipeCommands::choosePhoto() {
     const int recipe = shownRecipe();
     if (recipe <= 0)
         return;
+    // The command says "put or replace": choosing a file is the answer.
     const QString path = photos::askPhotoFile(m_window);
     if (!path.isEmpty())
-        setPhotoFromFile(path);
+        storePhoto(recipe, [&path] { return photos::readPhotoFile(path); });
+}
+
+bool RecipeCommands::mayReplacePhoto(int recipe) {
+    // A picture dropped or pasted by a slip of the hand must not take a photo away unasked,
+    // as removing one never does.
+    return !photos::hasPhoto(m_db, recipe) ||
+           Prompts::ask(m_window, QStringLiteral("Заменить фотографию рецепта новой?"));
 }
 
 void RecipeCommands::setPhotoFromFile(const QString& path) {
-    if (const int recipe = shownRecipe(); recipe > 0)
+    if (const int recipe = shownRecipe(); recipe > 0 && mayReplacePhoto(recipe))
         storePhoto(recipe, [&path] { return photos::readPhotoFile(path); });
 }
 
 void RecipeCommands::setPhotoFromImage(const QImage& image) {
-    if (const int recipe = shownRecipe(); recipe > 0)
+    if (const int recipe = shownRecipe(); recipe > 0 && mayReplacePhoto(recipe))
         storePhoto(recipe, [&image] { return photos::fromImage(image); });
 }
 

@@ -38,6 +38,8 @@ private:
     class QTreeWidgetItem* selectedRecipe(); // null after telling the user why
     int shownRecipe();                       // 0 after telling the user why
     void storePhoto(int recipe, const std::function<photos::Photo()>& make);
+    // True when the recipe has no photo, or the user agrees to replace it.
+    bool mayReplacePhoto(int recipe);
 
     Database& m_db;
     CCatalogView& m_tree;

@@ -11,11 +11,14 @@
 #include "ui/Prompts.h"
 
 #include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -230,6 +233,25 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     ASSERT_EQ(Prompts::shown().size(), before + 1);
     EXPECT_TRUE(Prompts::shown().back().text.contains("заметка.png"));
     EXPECT_FALSE(photos::hasPhoto(t.db, soup));
+    // A picture pasted where there is none is taken; over a photo, only when the user agrees.
+    auto paste = [&](int w, int h) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QGuiApplication::clipboard()->setImage(image);
+        QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    };
+    const size_t asked = Prompts::shown().size();
+    paste(400, 300);
+    EXPECT_EQ(view->photoSize(), QSize(400, 300));
+    EXPECT_EQ(Prompts::shown().size(), asked);
+    Prompts::setNextAnswer(Prompts::No);
+    paste(200, 100);
+    ASSERT_EQ(Prompts::shown().size(), asked + 1) << "a photo was replaced unasked";
+    EXPECT_EQ(Prompts::shown().back().text, "Заменить фотографию рецепта новой?");
+    EXPECT_EQ(view->photoSize(), QSize(400, 300));
+    Prompts::setNextAnswer(Prompts::Yes);
+    paste(200, 100);
+    EXPECT_EQ(view->photoSize(), QSize(200, 100));
     Prompts::setTestMode(false);
 }
 
