@@ -166,6 +166,10 @@ bool CPickerList::eventFilter(QObject* watched, QEvent* event) {
                     break;
                 }
         }
+        // The row the keyboard stands on is chosen, so that Enter takes it at once, as in
+        // every list; the multiple list's current row is otherwise not selected.
+        if (m_list->currentItem() && m_list->selectedItems().isEmpty())
+            m_list->currentItem()->setSelected(true);
         return true;
     }
     return QDialog::eventFilter(watched, event);

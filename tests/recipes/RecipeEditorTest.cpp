@@ -240,6 +240,13 @@ TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
     QApplication::sendEvent(stepped.filter(), &down);
     ASSERT_NE(stepped.list()->currentItem(), nullptr);
     EXPECT_EQ(stepped.list()->currentItem()->text(), "Груши");
+    // Filtered to two rows, Down then Enter takes the first of them.
+    CIngredientListM two(t.db);
+    two.filter()->setText("я");
+    QApplication::sendEvent(two.filter(), &down);
+    click(&two, "chooseButton");
+    EXPECT_EQ(two.result(), QDialog::Accepted) << lastMessage().toStdString();
+    EXPECT_EQ(two.names(), QStringList{"Вишня"});
 }
 
 TEST_F(RecipeEditor, AFullDiskOnSavingIsSaidAndKeepsNothing) {
