@@ -30,13 +30,16 @@ public:
         m_dialog.setMinimumDuration(300);
         m_dialog.setAutoClose(false);
         m_dialog.setAutoReset(false);
+        // Wide enough for its title and the count, which a window manager would cut.
+        m_dialog.setMinimumWidth(360);
     }
     void setRange(qint64 low, qint64 high) override {
         m_dialog.setRange(int(low), int(high));
         m_high = high;
     }
     void setPosition(qint64 value) override {
-        m_dialog.setLabelText(QStringLiteral("Рецептов: %1 из %2").arg(value).arg(m_high));
+        // What is counted is the collection's files: one may hold many recipes, or none.
+        m_dialog.setLabelText(QStringLiteral("Прочитано файлов: %1 из %2").arg(value).arg(m_high));
         m_dialog.setValue(int(std::min(value, m_high)));
         QCoreApplication::processEvents();
     }

@@ -385,3 +385,16 @@ TEST(MoveIn, APipeOrAMissingFileIsRefusedAtOnceInRussian) {
         }
     }
 }
+
+// However much was skipped or is to be checked, the summary fits a 600-pixel screen.
+TEST(MoveIn, TheSummaryFitsTheScreenHoweverMuchWasSkipped) {
+    movein::Summary s;
+    s.sectionName = "Рецепты";
+    for (int i = 0; i < 25; ++i) {
+        s.skipped.push_back({QStringLiteral("%1.pdf").arg(i), QStringLiteral("не рецепт")});
+        s.toCheck.emplace_back(QStringLiteral("Мука — %1 г").arg(i), QStringLiteral("Мука"));
+    }
+    const QStringList lines = movein::summaryText(s).split('\n');
+    EXPECT_LE(lines.size(), 30);
+    EXPECT_EQ(lines.count("  …и ещё 15"), 2);
+}
