@@ -50,10 +50,14 @@ bool listed(Database& db, List which, int product) {
     return !std::holds_alternative<std::monostate>(found);
 }
 
-// A changed menu needs its products again, also those cleared from the list before.
+// A changed menu makes a new list: the marks made on the old one, and what was cleared from
+// it, go with it; what the user added by hand stays, unmarked where its mark was made as a
+// line of the menu.
 void menuChanged(Database& db) {
-    if (hasShoppingList(db))
-        db.exec("DELETE FROM ShoppingList WHERE Added=0 AND Cleared=1");
+    if (!hasShoppingList(db))
+        return;
+    db.exec("DELETE FROM ShoppingList WHERE Added=0");
+    db.exec("UPDATE ShoppingList SET Bought=0, Cleared=0, Need='' WHERE Need<>''");
 }
 
 List other(List which) {

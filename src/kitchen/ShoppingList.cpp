@@ -33,18 +33,20 @@ std::vector<ShoppingItem> shoppingList(Database& db) {
     while (have.step())
         available.insert(int(have.int64(0)));
 
-    // What the menu needs less what is at hand; a mark counts only for the need it was
-    // made for.
+    // What the menu needs less what is at hand. A mark belongs to the list it was made on,
+    // which a change of the menu ends; a changed weight leaves it.
     std::vector<ShoppingItem> out;
     std::unordered_set<int> shown;
     for (const ProductLine& line : menuProductLines(db, nullptr, true)) {
         if (available.count(line.product))
             continue;
         const auto row = rows.find(line.product);
-        const bool current = row != rows.end() && row->second.need == line.text;
-        if (current && row->second.cleared)
+        const bool marked = row != rows.end();
+        // Cleared, it stays away while the menu needs the same; a recipe changed to need
+        // more brings it back.
+        if (marked && row->second.cleared && row->second.need == line.text)
             continue;
-        out.push_back({line.product, line.text, current && row->second.bought, true});
+        out.push_back({line.product, line.text, marked && row->second.bought, true});
         shown.insert(line.product);
     }
     // Then what the user added and has neither cleared nor got at hand.

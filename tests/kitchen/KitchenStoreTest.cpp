@@ -1,5 +1,6 @@
 #include "kitchen/KitchenStore.h"
 #include "exchange/ExchangeStore.h"
+#include "nutrition/NutritionStore.h"
 #include "support/RecordingProgress.h"
 #include "support/TestDb.h"
 
@@ -287,16 +288,36 @@ TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
     EXPECT_EQ(kitchen::listProducts(t->db, List::OnHand).size(), 1u);
     EXPECT_EQ(number(t->db, "SELECT Have FROM Ingredients WHERE Ingredient=?", {qint64(flour)}), 1);
 
-    // A mark belongs to the need it was made for: eggs ticked for one menu are neither
-    // ticked nor left out of the copy for another menu that needs another number of them.
+    // A mark belongs to the list it was made on: a change of the menu ends it, even back
+    // to the same need, and eggs ticked for one menu are not ticked for another menu that
+    // needs the same number of them.
     const int egg = t->product("Яйцо");
     kitchen::setBought(t->db, egg, true);
     EXPECT_EQ(rows(), (QStringList{"-Перец : ~", "+Яйцо : 2 "}));
+    kitchen::setMenuServings(t->db, blini, 2);
+    kitchen::setMenuServings(t->db, blini, 1);
+    EXPECT_EQ(rows(), (QStringList{"-Перец : ~", "-Яйцо : 2 "}));
+    kitchen::setBought(t->db, egg, true);
     kitchen::clearMenu(t->db);
-    const int omelette = t->recipe("Омлет", {{"Яйцо", 3}});
+    const int omelette = t->recipe("Омлет", {{"Яйцо", 2}});
     kitchen::setMenuServings(t->db, omelette, 1);
-    EXPECT_EQ(rows(), QStringList{"-Яйцо : 3 "});
-    EXPECT_EQ(kitchen::shoppingListText(t->db), "Яйцо : 3 \n");
+    EXPECT_EQ(rows(), QStringList{"-Яйцо : 2 "});
+    EXPECT_EQ(kitchen::shoppingListText(t->db), "Яйцо : 2 \n");
+    // A product's weights changed under a mark leave it, though its line now says more.
+    const int cream = t->product("Сметана");
+    t->db.exec("INSERT INTO Ingredients (Recipe, Ingredient, Quantity, Unit) VALUES "
+               "(?, ?, 1, ?), (?, ?, 50, ?)",
+               {qint64(omelette), qint64(cream), qint64(t->unit("стакан")), qint64(omelette),
+                qint64(cream), qint64(t->unit("г"))});
+    nutrition::Figures heavy;
+    heavy.weights = {{"стакан", 200}};
+    nutrition::setOwnFigures(t->db, cream, heavy);
+    kitchen::setBought(t->db, cream, true);
+    EXPECT_EQ(rows(), (QStringList{"+Сметана : 250 г", "-Яйцо : 2 "}));
+    heavy.weights = {{"стакан", 250}};
+    nutrition::setOwnFigures(t->db, cream, heavy);
+    EXPECT_EQ(rows(), (QStringList{"+Сметана : 300 г", "-Яйцо : 2 "}));
+    t->db.exec("DELETE FROM Ingredients WHERE Ingredient=?", {qint64(cream)});
     // Cleared, a product comes back when a menu recipe is edited to need more of it.
     kitchen::setBought(t->db, egg, true);
     kitchen::clearBought(t->db);
