@@ -6,6 +6,7 @@
 
 #include "data/Database.h"
 #include "nutrition/NutritionStore.h"
+#include "nutrition/UnitNames.h"
 #include "recipes/RtfText.h"
 
 #include <algorithm>
@@ -48,18 +49,24 @@ QString productLine(Database& db, const ProductTotal& total, const nutrition::Fi
             amounts.push_back(
                 {dictionaryName(db, recipes::Dictionary::Units, a.key), double(a.amount)});
     nutrition::Summed summed;
-    if (figures && amounts.size() > 1)
+    if (figures && !amounts.empty())
         summed = nutrition::sumAmounts(*figures, amounts);
     else
         summed.amounts = std::move(amounts);
-    bool first = true;
-    for (const nutrition::UnitAmount& a : summed.amounts) {
-        if (!first)
-            line += QStringLiteral(" +");
-        first = false;
-        line += QLatin1Char(' ') + QString::fromLatin1(rtf::formatAmount(float(a.amount))) +
-                QLatin1Char(' ') + a.unit;
-    }
+    auto written = [](const std::vector<nutrition::UnitAmount>& list) {
+        QStringList out;
+        for (const nutrition::UnitAmount& a : list)
+            out << QString::fromLatin1(rtf::formatAmount(float(a.amount))) + QLatin1Char(' ') +
+                       a.unit;
+        return out.join(QStringLiteral(" + "));
+    };
+    if (!summed.amounts.empty())
+        line += QLatin1Char(' ') + written(summed.amounts);
+    // Converted, the recipes' own units follow in brackets: "256 г (2 стакан)".
+    const std::vector<nutrition::UnitAmount>& from = summed.from;
+    if (!from.empty() &&
+        (from.size() > 1 || nutrition::usualUnit(from.front().unit) != summed.amounts.front().unit))
+        line += QStringLiteral(" (%1)").arg(written(from));
     if (summed.apart)
         line += QStringLiteral(" (не сложено: нет веса)");
     return line;
@@ -107,11 +114,10 @@ std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* di
     }
     std::unordered_map<int, nutrition::Figures> figures;
     if (inGrams) {
-        std::vector<int> several;
+        std::vector<int> products;
         for (const ProductTotal& t : totals)
-            if (t.amounts.size() > 1)
-                several.push_back(t.product);
-        figures = nutrition::productFigures(db, several);
+            products.push_back(t.product);
+        figures = nutrition::productFigures(db, products);
     }
     static const nutrition::Figures none;
     std::vector<ProductLine> productLines;

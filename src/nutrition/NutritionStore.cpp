@@ -232,17 +232,30 @@ Summed sumAmounts(const Figures& figures, const std::vector<UnitAmount>& amounts
             it->second.amount += a.amount;
     }
     Summed out;
-    if (byUnit.size() < 2) {
-        for (const auto& [key, a] : byUnit)
-            out.amounts.push_back(a);
+    if (byUnit.empty())
         return out;
-    }
     const QString piece = QStringLiteral("шт");
     const std::optional<double> pieceGrams = figures.weightOf(piece);
     const bool inPieces = figures.counted && pieceGrams;
-    const bool inMillilitres = std::all_of(byUnit.begin(), byUnit.end(), [](const auto& u) {
-        return unitSize(u.first).measure == Measure::Volume;
+    auto isVolume = [](const auto& u) { return unitSize(u.first).measure == Measure::Volume; };
+    // Millilitres for what the recipes pour (a liquid measured in мл or л), and for volumes
+    // nothing can weigh; everything else that can be weighed reads in grams.
+    const bool allVolume = std::all_of(byUnit.begin(), byUnit.end(), isVolume);
+    const bool poured = std::any_of(byUnit.begin(), byUnit.end(), [](const auto& u) {
+        return u.first == unitKey(QStringLiteral("мл")) || u.first == unitKey(QStringLiteral("л"));
     });
+    const bool weighable = std::all_of(byUnit.begin(), byUnit.end(), [&](const auto& u) {
+        return gramsOf(figures, 1, u.first).has_value();
+    });
+    const bool inMillilitres = allVolume && (poured || !weighable);
+    // One unit that is already what the sum would be in stays as written.
+    if (byUnit.size() == 1) {
+        const QString& key = byUnit.front().first;
+        if (inMillilitres || unitSize(key).measure == Measure::Mass || (inPieces && key == piece)) {
+            out.amounts.push_back(byUnit.front().second);
+            return out;
+        }
+    }
     const QString target = inPieces        ? piece
                            : inMillilitres ? QStringLiteral("мл")
                                            : QStringLiteral("г");
@@ -261,6 +274,7 @@ Summed sumAmounts(const Figures& figures, const std::vector<UnitAmount>& amounts
         if (converted) {
             total += *converted;
             any = true;
+            out.from.push_back(a);
         } else {
             rest.push_back(a);
         }

@@ -56,10 +56,12 @@ QString foodText(const RecipeFood& food, int servings = 1);
 // whole from 10 up, one decimal below.
 QString figureText(double value);
 
-// Amounts of one product in several units, added up where its figures allow: in pieces
-// when it is counted in them, in millilitres when every amount is a volume, else in grams.
-// Units written differently ("ст. л.", "столовая ложка") are one unit first. What cannot
-// be converted stays apart, and `apart` says so.
+// Amounts of one product, in one unit or several, added up where its figures allow: in
+// pieces when it is counted in them; in millilitres when every amount is a volume and it
+// is poured in мл or л, or nothing can weigh it; else in grams. One unit that is already
+// the sum's (grams, kilograms, pieces of a counted product) stays as written. Units
+// written differently ("ст. л.", "столовая ложка") are one unit first. What cannot be
+// converted stays apart, and `apart` says so.
 struct UnitAmount {
     QString unit; // as written in the collection
     double amount = 0;
@@ -67,6 +69,7 @@ struct UnitAmount {
 struct Summed {
     std::vector<UnitAmount> amounts; // the sum first, then what stayed apart
     bool apart = false;
+    std::vector<UnitAmount> from; // the amounts the sum was made of, as written
 };
 Summed sumAmounts(const Figures& figures, const std::vector<UnitAmount>& amounts);
 

@@ -289,12 +289,15 @@ TEST(OveltaDb, PrintsFoodValueAndAProductsFiguresAndSumsTheMenuInGrams) {
     EXPECT_EQ(runTool({"product", "--db", file, "Трюфель"}).out,
               "Трюфель\nнет данных о весе и пищевой ценности / no figures\n");
     EXPECT_EQ(runTool({"product", "--db", file, "Нет такого"}).exitCode, 1);
-    // "Мука пшеничная : 200 г + 3 ст.л." for a copy that reads the list; 675 г in grams.
+    // "Мука пшеничная : 600 г + 3 ст.л." for a copy that reads the list; 675 г in grams, the
+    // recipes' own units after it.
     const QByteArray plain = runTool({"menu-rtf", "--db", file}).bytes;
     const QByteArray grams = runTool({"menu-rtf", "--db", file, "--grams"}).bytes;
     EXPECT_TRUE(plain.contains(" 600 \xe3 + 3 \xf1\xf2.\xeb.")) << plain.toStdString();
-    EXPECT_TRUE(grams.contains(" 675 \xe3\\line")) << grams.toStdString();
-    EXPECT_TRUE(runTool({"shopping-list", "--db", file}).out.contains("Мука пшеничная : 675 г\n"));
+    EXPECT_TRUE(grams.contains(" 675 \xe3 (600 \xe3 + 3 \xf1\xf2.\xeb.)\\line"))
+        << grams.toStdString();
+    EXPECT_TRUE(runTool({"shopping-list", "--db", file})
+                    .out.contains("Мука пшеничная : 675 г (600 г + 3 ст.л.)\n"));
 }
 
 TEST(OveltaDb, SetsWritesOutAndRemovesARecipePhoto) {

@@ -313,10 +313,10 @@ TEST(KitchenStore, ShoppingListTakesTheMenuLessWhatIsAtHandAndKeepsItsMarks) {
     heavy.weights = {{"стакан", 200}};
     nutrition::setOwnFigures(t->db, cream, heavy);
     kitchen::setBought(t->db, cream, true);
-    EXPECT_EQ(rows(), (QStringList{"+Сметана : 250 г", "-Яйцо : 2 "}));
+    EXPECT_EQ(rows(), (QStringList{"+Сметана : 250 г (1 стакан + 50 г)", "-Яйцо : 2 "}));
     heavy.weights = {{"стакан", 250}};
     nutrition::setOwnFigures(t->db, cream, heavy);
-    EXPECT_EQ(rows(), (QStringList{"+Сметана : 300 г", "-Яйцо : 2 "}));
+    EXPECT_EQ(rows(), (QStringList{"+Сметана : 300 г (1 стакан + 50 г)", "-Яйцо : 2 "}));
     t->db.exec("DELETE FROM Ingredients WHERE Ingredient=?", {qint64(cream)});
     // Cleared, a product comes back when a menu recipe is edited to need more of it.
     kitchen::setBought(t->db, egg, true);

@@ -100,8 +100,15 @@ TEST(Nutrition, UnitsAddUpThroughTheProductsWeights) {
     Figures sugar;
     sugar.density = 0.8;
     sugar.weights = {{"стакан", 200}, {"ст.л.", 25}};
-    // One unit however written stays that unit.
-    EXPECT_EQ(summed(sugar, {{"ст.л.", 1}, {"столовая ложка", 2}, {"ст. л.", 1}}), "4 ст.л.");
+    // One unit however written is one unit, and what can be weighed reads in grams.
+    EXPECT_EQ(summed(sugar, {{"ст.л.", 1}, {"столовая ложка", 2}, {"ст. л.", 1}}), "100 г");
+    EXPECT_EQ(summed(sugar, {{"кг", 2}}), "2 кг");
+    // Volumes of a dry product read in grams; a liquid poured in мл or л stays in them.
+    Figures flour;
+    flour.density = 0.64;
+    flour.weights = {{"стакан", 160}, {"ст.л.", 25}};
+    EXPECT_EQ(summed(flour, {{"стакан", 2}, {"ст.л.", 3}}), "395 г");
+    EXPECT_EQ(summed(flour, {{"стакан", 2}}), "320 г");
     EXPECT_EQ(summed(sugar, {{"ст.л.", 1}, {"ст. л.", 2}, {"г", 100}, {"стакан", 1}}), "375 г");
     // A volume through the density when no weight is given; a kilogram is 1000 g.
     EXPECT_EQ(summed(sugar, {{"мл", 100}, {"кг", 0.5}}), "580 г");
@@ -247,9 +254,9 @@ TEST(Nutrition, TheMenusListsAddUpInGramsOnlyWhenAsked) {
     EXPECT_TRUE(plain.contains("2 \xf1\xf2\xe0\xea\xe0\xed + 600 \xe3")); // "2 стакан + 600 г"
     EXPECT_EQ(kitchen::shoppingListText(t.db),
               "Зелень : более чем 40 г + 1 пучок (не сложено: нет веса)\n"
-              "Мука пшеничная : 920 г\n"
-              "Соль : 3 ч.л.\n"
-              "Яйцо куриное : 6 шт\n");
+              "Мука пшеничная : 920 г (2 стакан + 600 г)\n"
+              "Соль : 30 г (3 ч.л.)\n"
+              "Яйцо куриное : 6 шт (2 шт + 200 г)\n");
     EXPECT_TRUE(kitchen::menuProductListRtf(t.db, true).contains("920 \xe3"));
 }
 
