@@ -52,6 +52,18 @@ TEST(Corpus, TheMeasuringToolScoresALineSetAndExplainsBadUsage) {
               std::make_pair(0, QString("lines: 2 of 3 right (66.7%), 1 with a wrong non-zero "
                                         "number\ntarget: at least 97% right and no wrong "
                                         "number: NOT met\n")));
+    // Every row right and no wrong number meets the target; a share alone does not.
+    const QString good = dir.filePath("good.tsv");
+    QFile g(good);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write("Мука 200 г\tМука\t200\tг\tmine\n");
+    g.close();
+    EXPECT_TRUE(run({"lines", good}).second.endsWith("number: met\n"));
+    // Pages are measured from the command line too.
+    EXPECT_EQ(run({"pages", dir.path()}),
+              std::make_pair(0, dir.path() + ": 0 pages, 0 with markup: found 0, title 0, lines 0, "
+                                             "amounts 0, method 0, photo address 0 of 0 first, 0 "
+                                             "among others\n"));
     EXPECT_EQ(run({}).first, 2);
     EXPECT_EQ(run({"lines", tsv, "--part", "some"}).first, 2);
 }

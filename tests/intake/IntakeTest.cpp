@@ -561,6 +561,7 @@ TEST(IntakeDialog, ShowsThePhotoFoundAndStoresItOnlyWhenTaken) {
     writeFile(dir.path() + "/Борщ_files/borsch big.jpg", "<svg/>");
     const int broken = import(true, [](QWidget* dialog) {
         EXPECT_TRUE(child<QLabel>(dialog, "photo")->pixmap().isNull());
+        EXPECT_EQ(child<QLabel>(dialog, "photo")->text(), "без фотографии");
         EXPECT_FALSE(child<QCheckBox>(dialog, "takePhoto")->isEnabled());
         EXPECT_TRUE(child<QLabel>(dialog, "notice")
                         ->text()

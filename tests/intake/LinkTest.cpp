@@ -209,6 +209,9 @@ TEST(Link, CtrlLOffersTheClipboardsLinkAndShowsThePreviewWithThePhoto) {
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes r JOIN RecipePhotos p "
                            "ON p.Recipe = r.ID WHERE r.Name = 'Блины'"),
               1);
+    // The tree shows the new recipe at once.
+    ASSERT_NE(frame.catalogView()->selectedEntry(), nullptr);
+    EXPECT_EQ(frame.catalogView()->selectedEntry()->text(0), "Блины");
     // A failure is an error message, and nothing is stored.
     Prompts::setNextFileName(s.url("/missing"));
     frame.runCommand(ID_IMPORT_LINK);
