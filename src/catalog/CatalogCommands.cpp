@@ -13,7 +13,10 @@ void CatalogCommands::addSection() {
     CCatalogForm form(m_db, CCatalogForm::New, 0, parentId, m_window);
     if (form.run() == QDialog::Accepted) {
         QTreeWidgetItem* item = m_tree.insertEntry(parent, form.name(), form.sectionId(), false);
+        m_tree.sortChildrenOf(parent);
         m_tree.selectEntry(item);
+        m_tree.scrollToItem(item);
+        return;
     }
     m_tree.sortChildrenOf(parent);
 }
@@ -29,7 +32,10 @@ void CatalogCommands::addSubsection() {
     CCatalogForm form(m_db, CCatalogForm::New, 0, parentId, m_window);
     if (form.run() == QDialog::Accepted) {
         QTreeWidgetItem* item = m_tree.insertEntry(selected, form.name(), form.sectionId(), false);
+        m_tree.sortChildrenOf(selected);
         m_tree.selectEntry(item);
+        m_tree.scrollToItem(item);
+        return;
     }
     m_tree.sortChildrenOf(selected);
 }

@@ -70,6 +70,26 @@ TEST_F(CatalogCommandsTest, AddingLandsBesideOrInsideTheSelection) {
     tree->clearSelection();
     EXPECT_EQ(answer(ID_ADD_SUBSECTION, "Лишний", "noButton"), "Новый раздел");
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 5);
+
+    // An empty section shows a folder and a recipe a sheet.
+    const QIcon folder = qvariant_cast<QIcon>(coldItem->child(0)->data(0, Qt::DecorationRole));
+    const QIcon sheet =
+        qvariant_cast<QIcon>(byText(coldItem, "Окрошка")->data(0, Qt::DecorationRole));
+    ASSERT_FALSE(folder.isNull() || sheet.isNull()) << "tree items without pictures";
+    EXPECT_NE(folder.cacheKey(), sheet.cacheKey());
+    // A new section far down a long tree is scrolled to.
+    for (int i = 0; i < 80; ++i)
+        tree->insertEntry(nullptr, QStringLiteral("Раздел %1").arg(i, 2, 10, QLatin1Char('0')),
+                          100000 + i, false);
+    frame.resize(800, 400);
+    frame.show();
+    tree->clearSelection();
+    tree->scrollToTop();
+    answer(ID_ADD_SECTION, "Мёд");
+    QTreeWidgetItem* added = byText(root, "Мёд");
+    ASSERT_NE(added, nullptr);
+    EXPECT_TRUE(tree->viewport()->rect().intersects(tree->visualItemRect(added)))
+        << "the new section is out of sight";
 }
 
 TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
