@@ -197,12 +197,12 @@ TEST(LineClasses, AHeadedListWithoutAmountsIsARecipe) {
         "вкусу<br/><b>Лук</b> — 1 шт.</p><div itemprop=\"recipeInstructions\">Сварить.</div>"
         "</div></body></html>");
     EXPECT_EQ(page.ingredients, (QStringList{"Вода — 1 л", "Соль — по вкусу", "Лук — 1 шт."}));
-    // A step's text before a block inside it is a line of its own.
+    // A step's text before and after a block inside it are lines of their own.
     EXPECT_EQ(page.method, QStringList{"Сварить."});
     EXPECT_EQ(readHtml("<html><body><div itemscope itemtype=\"http://schema.org/Recipe\"><h1 "
                        "itemprop=\"name\">Суп</h1><p itemprop=\"recipeIngredient\">Вода</p><div "
-                       "itemprop=\"recipeInstructions\">Сварить.<p>Подать.</p></div></div>"
+                       "itemprop=\"recipeInstructions\">Сварить.<p>Подать.</p>Остудить.</div></div>"
                        "</body></html>")
                   .method,
-              (QStringList{"Сварить.", "Подать."}));
+              (QStringList{"Сварить.", "Подать.", "Остудить."}));
 }
