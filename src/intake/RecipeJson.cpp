@@ -188,6 +188,11 @@ void addSteps(const QJsonValue& value, QStringList& method, int depth = 0) {
         addSteps(o.value(QLatin1String("itemListElement")), method, depth + 1);
         return;
     }
+    // A step's own line breaks keep its lines apart, as a step given as a string does.
+    if (const QJsonValue text = o.value(QLatin1String("text")); text.isString()) {
+        method << lines(decoded(text.toString()));
+        return;
+    }
     const QString text = jsonText(o);
     if (!text.isEmpty())
         method << text;

@@ -197,6 +197,11 @@ TEST(LineClasses, AHeadedListWithoutAmountsIsARecipe) {
         "вкусу<br/><b>Лук</b> — 1 шт.</p><div itemprop=\"recipeInstructions\">Сварить.</div>"
         "</div></body></html>");
     EXPECT_EQ(page.ingredients, (QStringList{"Вода — 1 л", "Соль — по вкусу", "Лук — 1 шт."}));
+    // Line breaks inside one step keep its lines apart.
+    EXPECT_EQ(readJson(R"({"@type": "Recipe", "name": "Суп", "recipeIngredient": ["Вода"],
+        "recipeInstructions": [{"@type": "HowToStep", "text": "Вскипятить воду.\nПосолить."}]})")
+                  .method,
+              (QStringList{"Вскипятить воду.", "Посолить."}));
     // A step's text before and after a block inside it are lines of their own.
     EXPECT_EQ(page.method, QStringList{"Сварить."});
     EXPECT_EQ(readHtml("<html><body><div itemscope itemtype=\"http://schema.org/Recipe\"><h1 "
