@@ -1,12 +1,42 @@
 #include "Prompts.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 
 namespace {
+
+// Dialogs for one kind of file (their filter names it; a folder dialog, its caption) open
+// where the last of them left off, kept in the settings.
+QString folderKey(const QString& kind) {
+    return QStringLiteral("folders/") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(kind.toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+QString startIn(const QString& kind, const QString& dir) {
+    const QString last = QSettings().value(folderKey(kind)).toString();
+    if (last.isEmpty() || !QFileInfo(last).isDir())
+        return dir;
+    // A suggested name ("Супы.ovl") is kept, in the folder last used.
+    const QFileInfo given(dir);
+    if (!dir.isEmpty() && !given.isDir() && !given.suffix().isEmpty())
+        return QDir(last).filePath(given.fileName());
+    return last;
+}
+
+QString remembered(const QString& kind, const QString& chosen, bool folder) {
+    if (!chosen.isEmpty())
+        QSettings().setValue(folderKey(kind), folder ? QFileInfo(chosen).absoluteFilePath()
+                                                     : QFileInfo(chosen).absolutePath());
+    return chosen;
+}
 
 struct TestState {
     bool on = false;
@@ -138,11 +168,12 @@ void Prompts::databaseError(QWidget* parent, const QString& engineMessage) {
 
 QString Prompts::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                               const QString& filter) {
+    const QString start = startIn(filter, dir);
     if (test().on) {
-        test().starts.push_back(dir);
-        return takeFileName();
+        test().starts.push_back(start);
+        return remembered(filter, takeFileName(), false);
     }
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    return remembered(filter, QFileDialog::getOpenFileName(parent, caption, start, filter), false);
 }
 
 QString Prompts::askText(QWidget* parent, const QString& caption, const QString& label,
@@ -160,27 +191,29 @@ QString Prompts::askText(QWidget* parent, const QString& caption, const QString&
 }
 
 QString Prompts::folderName(QWidget* parent, const QString& caption, const QString& dir) {
+    const QString start = startIn(caption, dir);
     if (test().on) {
-        test().starts.push_back(dir);
-        return takeFileName();
+        test().starts.push_back(start);
+        return remembered(caption, takeFileName(), true);
     }
-    return QFileDialog::getExistingDirectory(parent, caption, dir);
+    return remembered(caption, QFileDialog::getExistingDirectory(parent, caption, start), true);
 }
 
 QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                               const QString& filter, const QString& defaultSuffix) {
+    const QString start = startIn(filter, dir);
     if (test().on) {
-        test().starts.push_back(dir);
-        return takeFileName();
+        test().starts.push_back(start);
+        return remembered(filter, takeFileName(), false);
     }
-    QFileDialog dialog(parent, caption, dir, filter);
+    QFileDialog dialog(parent, caption, start, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().front();
+    return remembered(filter, dialog.selectedFiles().front(), false);
 }
 
 void Prompts::setTestMode(bool on) {
