@@ -326,6 +326,10 @@ TEST(OveltaDb, SetsWritesOutAndRemovesARecipePhoto) {
         EXPECT_EQ(runTool(misuse).exitCode, 2) << misuse.join(' ').toStdString();
     EXPECT_EQ(runTool({"photo", "--db", file, "--remove", "1"}).exitCode, 0);
     EXPECT_EQ(runTool({"photo", "--db", file, "--save", "1", out}).exitCode, 1);
+    // Removing a photo that is not there is a failure, said so.
+    const ToolRun noPhoto = runTool({"photo", "--db", file, "--remove", "1"});
+    EXPECT_EQ(noPhoto.exitCode, 1);
+    EXPECT_TRUE(noPhoto.err.contains("у рецепта 1 нет фотографии")) << noPhoto.err.toStdString();
     Database db;
     db.open(file, Database::OpenMode::Existing);
     EXPECT_EQ(number(db, "SELECT count(*) FROM RecipePhotos"), 0);

@@ -36,6 +36,20 @@ TEST(ExchangeWrite, SectionsRecipesAndLinesComeOutByteForByte) {
     ExportResult r;
     EXPECT_EQ(exportBytes(t.db, baking, &r), kExample);
     EXPECT_EQ(std::tuple(r.sections, r.recipes, r.lines, r.replaced), std::tuple(2, 1, 1, 0));
+    {
+        // A line added to an earlier recipe after a later one's lines still goes out under
+        // its own recipe, in recipe order.
+        TestDb o;
+        const int first = o.recipe("Первый", {{"Соль", 1, "г"}});
+        o.recipe("Второй", {{"Перец", 2, "г"}});
+        o.addLine(first, o.product("Сахар"), 3, o.unit("г"));
+        ExportResult lines;
+        const QByteArray out = exportBytes(o.db, std::nullopt, &lines);
+        EXPECT_EQ(lines.lines, 3);
+        const qsizetype sugar = out.indexOf("INGREDIENT=\xd1\xe0\xf5\xe0\xf0");
+        EXPECT_GT(sugar, out.indexOf("RECIPE=\xcf\xe5\xf0\xe2\xfb\xe9"));
+        EXPECT_LT(sugar, out.indexOf("RECIPE=\xc2\xf2\xee\xf0\xee\xe9"));
+    }
 
     // Root recipes come after every section; a line without a unit has an empty UNIT=;
     // a recipe without lines has its description alone; amounts are "%g".

@@ -149,7 +149,9 @@ TEST(LineClasses, NewProductsInDictionaryForm) {
         {"моцареллы", "Моцарелла"},
         {"пармезана", "Пармезан"},
         {"свежей соли", "Соль свежая"},
-        {"крупной морской соли", "Соль морская"}};
+        {"крупной морской соли", "Соль морская"},
+        {"свежего имбиря", "Имбирь свежий"},
+        {"тёртой моркови", "Морковь тёртая"}};
     for (const auto& [written, name] : afterAmount)
         EXPECT_EQ(dictionaryName(QString::fromUtf8(written), NamePlace::AfterAmount).name,
                   QString::fromUtf8(name))
@@ -175,6 +177,8 @@ TEST(LineClasses, AGeneralNameNeverLandsOnASpecificProduct) {
               QStringLiteral("%1 Яйцо куриное *").arg(t.product("Яйцо куриное")));
     EXPECT_EQ(matched("Соль — 2 ч. л."), "0 Соль");
     EXPECT_EQ(matched("salt"), "0 Salt");
+    // A size beside the product stays in the note of the line matched to it.
+    EXPECT_EQ(m.match(parseLine("2 больших яйца")).note, "больших");
     // The same words in another order and form are the same product, and nothing to check.
     EXPECT_EQ(matched("200 г муки высшего сорта"),
               QStringLiteral("%1 Мука высшего сорта").arg(t.product("Мука высшего сорта")));

@@ -92,6 +92,10 @@ TEST(PhotoImage, KeepsPicturesUprightNoLargerThanNeededWithASmallCopy) {
     EXPECT_LT(upright.pixelColor(450, 100).green(), 80);
     EXPECT_GT(upright.pixelColor(50, 100).green(), 200);
 
+    // A tall picture pasted is held to 1600 on its longest side too.
+    QImage tall(1000, 3000, QImage::Format_RGB32);
+    tall.fill(Qt::yellow);
+    EXPECT_EQ(photos::fromImage(tall).size, QSize(533, 1600));
     // A small PNG stays its size, re-encoded as JPEG; transparency keeps it PNG.
     const photos::Photo small = photos::normalise(picture(300, 200, "png"), "b.png");
     EXPECT_EQ(small.format, "jpg");
