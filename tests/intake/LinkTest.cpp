@@ -46,9 +46,12 @@ public:
                     const Answer a = answers.value(path, {"HTTP/1.1 404 Not Found", "нет"});
                     if (a.silent)
                         return;
-                    socket->write(a.head +
-                                  "\r\nContent-Length: " + QByteArray::number(a.body.size()) +
-                                  "\r\nConnection: close\r\n\r\n" + a.body);
+                    // A chunked answer says no length: the body comes as it is given.
+                    const QByteArray length =
+                        a.head.contains("chunked")
+                            ? QByteArray()
+                            : "\r\nContent-Length: " + QByteArray::number(a.body.size());
+                    socket->write(a.head + length + "\r\nConnection: close\r\n\r\n" + a.body);
                     socket->disconnectFromHost();
                 });
             }
@@ -153,6 +156,13 @@ TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
               "Сайт ответил на «" + s.url("/error") + "» ошибкой 503 (Service Unavailable).");
     EXPECT_EQ(refusal(s.url("/slow"), quick), "«" + s.url("/slow") + "» не ответил за 0.4 с.");
     EXPECT_EQ(refusal(s.url("/huge"), quick), "«" + s.url("/huge") + "» больше 1 МБ.");
+    // The limit holds while a page streams with no length given.
+    QByteArray chunked;
+    for (int i = 0; i < 32; ++i)
+        chunked += "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
+    chunked += "0\r\n\r\n";
+    s.answers["/stream"] = {kHtml + "\r\nTransfer-Encoding: chunked", chunked};
+    EXPECT_EQ(refusal(s.url("/stream"), quick), "«" + s.url("/stream") + "» больше 1 МБ.");
     EXPECT_EQ(refusal(s.url("/pdf")),
               "По адресу «" + s.url("/pdf") + "» не веб-страница, а application/pdf.");
     EXPECT_TRUE(refusal(s.url("/plain"))
@@ -175,6 +185,18 @@ TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
         ADD_FAILURE() << "a fetch cancelled at its photo went on";
     } catch (const intake::FetchCancelled&) {
     }
+    // Slow photo addresses share one time budget: the second is never asked for.
+    s.answers["/three"] = {kHtml, QStringLiteral(R"(<html><head><script type="application/ld+json">
+{"@type": "Recipe", "name": "Щи", "image": ["/a.jpg", "/b.jpg", "/c.jpg"],
+ "recipeIngredient": ["Капуста — 500 г"], "recipeInstructions": "Сварить."}
+</script></head></html>)")
+                                      .toUtf8()};
+    for (const char* photo : {"/a.jpg", "/b.jpg", "/c.jpg"})
+        s.answers[photo] = {"", "", true};
+    const intake::ReadRecipe slow = intake::readLink(s.url("/three"), quick);
+    EXPECT_TRUE(slow.photo.isEmpty());
+    EXPECT_TRUE(s.asked.contains("/a.jpg"));
+    EXPECT_FALSE(s.asked.contains("/b.jpg")) << s.asked.join(' ').toStdString();
     // Nobody listens on the port any more.
     const QString gone = s.url("/page");
     s.close();
