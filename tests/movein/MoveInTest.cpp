@@ -398,3 +398,19 @@ TEST(MoveIn, TheSummaryFitsTheScreenHoweverMuchWasSkipped) {
     EXPECT_LE(lines.size(), 30);
     EXPECT_EQ(lines.count("  …и ещё 15"), 2);
 }
+
+// A link inside an archive is no recipe and is never followed; a category of any length is
+// a section name cut to the limit.
+TEST(MoveIn, LinksInAnArchiveAreSkippedAndLongCategoriesCut) {
+    TestDb t;
+    const QByteArray soup =
+        R"({"name": "Суп", "ingredients": "Вода — 1 л", "directions": "Сварить.",
+        "categories": [")" +
+        QByteArray(300, 'x') + R"("]})";
+    write(t.dir() + "/links.paprikarecipes",
+          archiveOf({{"passwd.paprikarecipe", "symlink:/etc/passwd"},
+                     {"Суп.paprikarecipe", gzipped(soup)}}));
+    const movein::Summary s = import(t, t.dir() + "/links.paprikarecipes");
+    EXPECT_EQ(s.recipes, 1);
+    EXPECT_EQ(number(t.db, "SELECT max(length(Name)) FROM Catalog"), 255);
+}

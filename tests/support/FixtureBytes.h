@@ -15,7 +15,8 @@
 
 using Files = std::vector<std::pair<QString, QByteArray>>;
 
-// A zip of the named entries, or (zip false) one gzip stream of the only entry's bytes.
+// A zip of the named entries, or (zip false) one gzip stream of the only entry's bytes. An
+// entry whose bytes are "symlink:TARGET" is a symbolic link to TARGET.
 inline QByteArray archiveOf(const Files& files, bool zip = true) {
     archive* a = archive_write_new();
     if (zip) {
@@ -30,11 +31,15 @@ inline QByteArray archiveOf(const Files& files, bool zip = true) {
     for (const auto& [name, bytes] : files) {
         archive_entry* e = archive_entry_new();
         archive_entry_set_pathname_utf8(e, name.toUtf8().constData());
-        archive_entry_set_size(e, bytes.size());
-        archive_entry_set_filetype(e, AE_IFREG);
+        const bool link = bytes.startsWith("symlink:");
+        archive_entry_set_size(e, link ? 0 : bytes.size());
+        archive_entry_set_filetype(e, link ? AE_IFLNK : AE_IFREG);
+        if (link)
+            archive_entry_set_symlink(e, bytes.mid(8).constData());
         archive_entry_set_perm(e, 0644);
         archive_write_header(a, e);
-        archive_write_data(a, bytes.constData(), size_t(bytes.size()));
+        if (!link)
+            archive_write_data(a, bytes.constData(), size_t(bytes.size()));
         archive_entry_free(e);
     }
     archive_write_close(a);
