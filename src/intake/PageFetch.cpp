@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTimer>
+#include <algorithm>
 
 namespace intake {
 
@@ -187,7 +188,9 @@ ReadRecipe readLink(const QString& address, const FetchLimits& limits,
             const QUrl at = page.url.resolved(QUrl(image));
             FetchLimits left = limits;
             left.timeoutMs = int(limits.timeoutMs - spent.elapsed());
-            if (left.timeoutMs <= 0) {
+            // What is left of the budget must be worth a try: a timer may end a few
+            // milliseconds early, and a fetch of a millisecond only costs a failure.
+            if (left.timeoutMs < std::max(100, limits.timeoutMs / 10)) {
                 refused << QStringLiteral("на фотографии ушло больше %1 с.")
                                .arg(limits.timeoutMs / 1000.0);
                 break;

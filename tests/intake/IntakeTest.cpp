@@ -516,8 +516,11 @@ TEST(RecipeReader, FindsThePhotoInTheFileOrSavedBesideIt) {
     // A page names files outside its folder: they are not read.
     const QString secret = write("секрет.png", picture);
     QDir(root).mkpath("page");
+    // Nor a sibling folder whose name begins with the page's own folder's name.
+    write("page2/x.png", picture);
     for (const QString& address :
-         {QStringLiteral("../секрет.png"), QUrl::fromLocalFile(secret).toString()}) {
+         {QStringLiteral("../секрет.png"), QUrl::fromLocalFile(secret).toString(),
+          QStringLiteral("../page2/x.png")}) {
         const QString page = write("page/Суп.html", jsonLdPage('"' + address + '"').toUtf8());
         EXPECT_TRUE(readFile(page).photo.isEmpty()) << address.toStdString();
     }

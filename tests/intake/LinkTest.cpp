@@ -185,6 +185,17 @@ TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
         ADD_FAILURE() << "a fetch cancelled at its photo went on";
     } catch (const intake::FetchCancelled&) {
     }
+    // A photo is held to the photo limit, not the page's.
+    s.answers["/big-photo"] = {kHtml,
+                               QStringLiteral(R"(<html><head><script type="application/ld+json">
+{"@type": "Recipe", "name": "Щи", "image": "/big.jpg", "recipeIngredient": ["Капуста"],
+ "recipeInstructions": "Сварить."}</script></head></html>)")
+                                   .toUtf8()};
+    s.answers["/big.jpg"] = {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg",
+                             QByteArray(3 << 19, 'j')}; // 1.5 MB
+    intake::FetchLimits photoLimit = quick;
+    photoLimit.photoBytes = 2 << 20;
+    EXPECT_EQ(intake::readLink(s.url("/big-photo"), photoLimit).photo.size(), 3 << 19);
     // Slow photo addresses share one time budget: the second is never asked for.
     s.answers["/three"] = {kHtml, QStringLiteral(R"(<html><head><script type="application/ld+json">
 {"@type": "Recipe", "name": "Щи", "image": ["/a.jpg", "/b.jpg", "/c.jpg"],
