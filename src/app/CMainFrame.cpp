@@ -445,7 +445,10 @@ void CMainFrame::runCommand(int id) {
     // Products a command made (an import, a line typed in the editor) get the shipped
     // table's weights and food value now; a product already asked costs nothing.
     try {
-        nutrition::fillFromTable(m_db);
+        // The recipe shown was drawn before its new products had figures: drawn again, its
+        // food value is whole at once, not only when it is chosen again.
+        if (nutrition::fillFromTable(m_db).filled > 0 && m_recipe->CurrentRecipeId() > 0)
+            m_recipe->ShowRecipe(m_recipe->CurrentRecipeId());
     } catch (const DbError& e) {
         Prompts::databaseError(this, e.message());
     }

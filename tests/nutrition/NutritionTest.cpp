@@ -13,6 +13,8 @@
 #include "reference/CDictionaryWork.h"
 #include "ui/Progress.h"
 
+#include "app/CMainFrame.h"
+#include "ui/Commands.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -281,6 +283,18 @@ TEST(Nutrition, TheRecipePaneShowsFoodValueButTheDocumentStaysTheRecipes) {
     // The salt to taste is no line left out: the list ends with the truffle.
     EXPECT_TRUE(view.document()->toRawText().contains("\u2028без учёта: Трюфель\u2029"))
         << view.document()->toRawText().toStdString();
+}
+
+// A recipe shown before its new products had figures is drawn again once they have them.
+TEST(Nutrition, TheShownRecipeFollowsFiguresTheCommandJustGave) {
+    TestDb t;
+    const int porridge = t.recipe("Каша", {{"Крупа гречневая", 200, "г"}});
+    CMainFrame frame(t.db);
+    frame.recipeView()->ShowRecipe(porridge);
+    EXPECT_TRUE(frame.recipeView()->document()->toRawText().contains("без учёта"));
+    frame.runCommand(ID_VIEW_STATUS_BAR);
+    EXPECT_FALSE(frame.recipeView()->document()->toRawText().contains("без учёта"))
+        << frame.recipeView()->document()->toRawText().toStdString();
 }
 
 TEST(Nutrition, TheProductDialogEditsTheFiguresAndRefusesHalfOfThem) {
