@@ -19,6 +19,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTableWidget>
@@ -586,6 +587,7 @@ TEST(IntakeDialog, AUsualProductIsShownToBeChecked) {
     f.write(QStringLiteral("Оладьи\nМука — 250 г\nКефир — 500 мл\n\nЖарить.\n").toUtf8());
     f.close();
     CIntakeDlg dialog(t.db, 0, QString());
+    EXPECT_EQ(dialog.findChild<QPushButton*>("cancelButton")->text(), "Отмена");
     ASSERT_TRUE(dialog.loadFile(file));
     QTableWidget* lines = dialog.findChild<QTableWidget*>("lines");
     ASSERT_NE(lines, nullptr);

@@ -412,5 +412,9 @@ TEST(MoveIn, LinksInAnArchiveAreSkippedAndLongCategoriesCut) {
                      {"Суп.paprikarecipe", gzipped(soup)}}));
     const movein::Summary s = import(t, t.dir() + "/links.paprikarecipes");
     EXPECT_EQ(s.recipes, 1);
+    // One recipe file given alone is a collection of one.
+    write(t.dir() + "/one.json",
+          R"({"@type": "Recipe", "name": "Кисель", "recipeIngredient": ["Вода — 1 л"]})");
+    EXPECT_EQ(import(t, t.dir() + "/one.json").recipes, 1);
     EXPECT_EQ(number(t.db, "SELECT max(length(Name)) FROM Catalog"), 255);
 }

@@ -309,6 +309,7 @@ TEST(Nutrition, TheProductDialogEditsTheFiguresAndRefusesHalfOfThem) {
 
     onNextModal(
         [](QWidget* dialog) {
+            EXPECT_EQ(dialog->objectName(), "foodValueDlg");
             auto kcal = child<QLineEdit>(dialog, "kcal");
             EXPECT_EQ(kcal->text(), "364");
             EXPECT_EQ(child<QLineEdit>(dialog, "density")->text(), "0,64");
