@@ -1,3 +1,4 @@
+#include "intake/CIntakeDlg.h"
 #include "intake/IngredientLine.h"
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
@@ -5,6 +6,10 @@
 #include "nutrition/UnitNames.h"
 #include "support/TestDb.h"
 
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 using namespace intake;
@@ -214,4 +219,30 @@ TEST(LineClasses, AHeadedListWithoutAmountsIsARecipe) {
                        "</body></html>")
                   .method,
               (QStringList{"Сварить.", "Подать.", "Остудить."}));
+}
+
+// A general name given its usual product is shown to be checked, until the user changes it.
+TEST(IntakeDialog, AUsualProductIsShownToBeChecked) {
+    dictionaryName("муки", NamePlace::AfterAmount);
+    TestDb t;
+    t.addProduct("Мука пшеничная");
+    const QString file = t.dir() + "/oladi.txt";
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("Оладьи\nМука — 250 г\nКефир — 500 мл\n\nЖарить.\n").toUtf8());
+    f.close();
+    CIntakeDlg dialog(t.db, 0, QString());
+    EXPECT_EQ(dialog.findChild<QPushButton*>("cancelButton")->text(), "Отмена");
+    ASSERT_TRUE(dialog.loadFile(file));
+    QTableWidget* lines = dialog.findChild<QTableWidget*>("lines");
+    ASSERT_NE(lines, nullptr);
+    EXPECT_EQ(lines->item(0, 0)->text(), "Мука пшеничная");
+    EXPECT_TRUE(lines->item(0, 0)->font().italic());
+    EXPECT_FALSE(lines->item(1, 0)->font().italic());
+    QLabel* notice = dialog.findChild<QLabel*>("notice");
+    EXPECT_TRUE(notice->text().endsWith("(курсивом): «Мука — 250 г» → Мука пшеничная."))
+        << notice->text().toStdString();
+    lines->item(0, 0)->setText("Мука ржаная");
+    EXPECT_FALSE(lines->item(0, 0)->font().italic());
+    EXPECT_FALSE(notice->text().contains("курсивом"));
 }
