@@ -135,9 +135,10 @@ void CFoodValueDlg::showFigures(const nutrition::Figures& f, bool own) {
     m_weights->setRowCount(0);
     for (const auto& [unit, grams] : f.weights)
         addWeightRow(unit, grams);
-    m_source->setText(own         ? QStringLiteral("Данные пользователя.")
-                      : f.known() ? QStringLiteral("Источник: %1.").arg(nutrition::sourceText(f.source))
-                                  : QStringLiteral("Справочник этого продукта не знает."));
+    m_source->setText(own ? QStringLiteral("Данные пользователя.")
+                      : f.known()
+                          ? QStringLiteral("Источник: %1.").arg(nutrition::sourceText(f.source))
+                          : QStringLiteral("Справочник этого продукта не знает."));
 }
 
 void CFoodValueDlg::addWeightRow(const QString& unit, double grams) {
