@@ -256,6 +256,14 @@ TEST(PhotoView, ThePaneShowsThePhotoUnderTheTitleAndTheCommandsSetAndRemoveIt) {
     Prompts::setNextAnswer(Prompts::Yes);
     paste(200, 100);
     EXPECT_EQ(view->photoSize(), QSize(200, 100));
+    // A tall photo is shown no taller than half the pane.
+    Prompts::setNextAnswer(Prompts::Yes);
+    paste(400, 1600);
+    const QTextImageFormat tallShown =
+        view->document()->firstBlock().next().begin().fragment().charFormat().toImageFormat();
+    ASSERT_TRUE(tallShown.isValid()) << "no tall picture shown";
+    EXPECT_LE(tallShown.height(), view->viewport()->height() / 2.0 + 0.5);
+    EXPECT_NEAR(tallShown.height() / tallShown.width(), 4.0, 0.05);
     Prompts::setTestMode(false);
 }
 
