@@ -425,3 +425,24 @@ TEST(KitchenStore, ReadingInTwoHalvesGivesTheAnswersOfOnePass) {
         onePass.join(' ').contains(QString::number(edge) + ":Граница — нет: Продукт 4, Продукт 5"));
     EXPECT_EQ(progress.last(), progress.high);
 }
+
+// A product added by hand, bought and also needed by the menu stays off the list once
+// cleared, until the menu changes. Recipe numbers differ from line numbers here, so that a
+// query that mixed them up could not pass by chance.
+TEST(KitchenStore, ClearingABoughtProductTheMenuNeedsKeepsItOffUntilTheMenuChanges) {
+    TestDb t;
+    for (int i = 0; i < 7; ++i)
+        t.recipe(QStringLiteral("Пусто %1").arg(i));
+    t.recipe("Чай", {{"Чай", 1, "г"}, {"Сахар", 2, "г"}, {"Лимон", 1, "шт"}});
+    const int pancakes = t.recipe("Блины", {{"Молоко", 500, "мл"}});
+    ASSERT_NE(number(t.db, "SELECT ID FROM Ingredients WHERE Recipe=?", {pancakes}), pancakes);
+    const int milk = t.product("Молоко");
+    kitchen::setMenuServings(t.db, pancakes, 1);
+    kitchen::addToShoppingList(t.db, {milk});
+    kitchen::setBought(t.db, milk, true);
+    kitchen::clearBought(t.db);
+    EXPECT_TRUE(kitchen::shoppingList(t.db).empty());
+    kitchen::setMenuServings(t.db, pancakes, 2);
+    ASSERT_EQ(kitchen::shoppingList(t.db).size(), 1u);
+    EXPECT_EQ(kitchen::shoppingList(t.db).front().text, "Молоко : 1000 мл");
+}
