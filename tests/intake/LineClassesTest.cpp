@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -231,6 +232,19 @@ TEST(IntakeDialog, AUsualProductIsShownToBeChecked) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QStringLiteral("Оладьи\nМука — 250 г\nКефир — 500 мл\n\nЖарить.\n").toUtf8());
     f.close();
+    // A title past the limit is cut to 255 characters, and the preview says so.
+    {
+        const QString longTitle = t.dir() + "/long.txt";
+        QFile l(longTitle);
+        ASSERT_TRUE(l.open(QIODevice::WriteOnly));
+        l.write((QString(300, QChar(0x041F)) + "\nМука — 200 г\n\nИспечь.\n").toUtf8());
+        l.close();
+        CIntakeDlg cut(t.db, 0, QString());
+        ASSERT_TRUE(cut.loadFile(longTitle));
+        EXPECT_EQ(cut.findChild<QLineEdit*>("title")->text().size(), 255);
+        EXPECT_TRUE(
+            cut.findChild<QLabel*>("notice")->text().contains("Название сокращено до 255 знаков."));
+    }
     CIntakeDlg dialog(t.db, 0, QString());
     EXPECT_EQ(dialog.findChild<QPushButton*>("cancelButton")->text(), "Отмена");
     ASSERT_TRUE(dialog.loadFile(file));
