@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-image-formats-plugins fonts-dejavu-core qt6-translations-l10n
     fonts-noto-color-emoji fonts-noto-cjk
+    dbus-daemon
     dpkg-dev desktop-file-utils appstream lintian
 )
 if [ "${1:-}" = fuzz ]; then

@@ -72,6 +72,10 @@ const char* const kUsage = R"(Использование / usage:
       Ставит фотографию рецепта из файла изображения (JPEG, PNG, WebP, GIF, BMP), убирает
       её или записывает в файл. Sets a recipe's photo from a picture file, removes it, or
       writes it out.
+  ovelta-db recipe [--db FILE] [--servings N | --times F] [--grams] ID
+      Печатает рецепт ID простым текстом, пересчитанным на N порций или в F раз, с весом
+      в граммах рядом со строками. Prints recipe ID as plain text, scaled to N servings or
+      F times, with grams beside its lines.
   ovelta-db --help
       Эта справка / this help.
 

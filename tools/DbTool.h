@@ -77,5 +77,6 @@ int onCollection(Command& c, const std::function<int(Database&)>& work);
 int readingCollection(Command& c, const std::function<int(Database&)>& work);
 
 int photoCommand(const QStringList& args);
+int recipeCommand(const QStringList& args);
 int nutritionCommand(const QStringList& args);
 int productCommand(const QStringList& args);

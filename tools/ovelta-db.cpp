@@ -380,6 +380,8 @@ int main(int argc, char* argv[]) {
         return importCommand(args);
     if (command == QLatin1String("export"))
         return exportCommand(args);
+    if (command == QLatin1String("recipe"))
+        return recipeCommand(args);
     if (command == QLatin1String("photo"))
         return photoCommand(args);
     if (command == QLatin1String("import-collection"))

@@ -5,6 +5,8 @@
 #include "LockKeys.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogCommands.h"
+#include "cooking/CookingCommands.h"
+#include "cooking/ScaleBar.h"
 #include "data/DbError.h"
 #include "exchange/ExchangeCommands.h"
 #include "intake/CIntakeDlg.h"
@@ -66,6 +68,12 @@ void CMainFrame::setShortcuts() {
     m_actions[ID_PRINT_RECIPE]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_actions[ID_APP_EXIT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_actions[ID_IMPORT_LINK]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_actions[ID_COOK]->setShortcut(QKeySequence(Qt::Key_F11));
+    m_actions[ID_SCALE_UP]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    m_actions[ID_SCALE_DOWN]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    m_actions[ID_SCALE_RESET]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    m_actions[ID_SHOW_GRAMS]->setCheckable(true);
     // Keys the tree handles itself, shown in the menus so that they can be learned there.
     const std::pair<int, QKeySequence> treeKeys[] = {
         {ID_DELETE_RECIPE, QKeySequence(Qt::Key_Delete)},
@@ -312,6 +320,17 @@ void CMainFrame::connectPanes() {
     connect(m_recipe, &CRView::pictureOffered, this,
             [this](const QImage& image) { m_recipeCommands->setPhotoFromImage(image); });
     m_recipeCommands->setRecipeChanged([this](int id) { recipeChanged(id); });
+
+    m_cookingCommands = std::make_unique<CookingCommands>(m_db, *m_recipe, this);
+    setCommandHandler(ID_COOK, [this] { m_cookingCommands->cook(); });
+    setCommandHandler(ID_SCALE_UP, [this] { m_cookingCommands->scaleUp(); });
+    setCommandHandler(ID_SCALE_DOWN, [this] { m_cookingCommands->scaleDown(); });
+    setCommandHandler(ID_SCALE_RESET, [this] { m_cookingCommands->scaleReset(); });
+    setCommandHandler(ID_SHOW_GRAMS, [this] {
+        m_cookingCommands->scaleBar().setGrams(m_actions[ID_SHOW_GRAMS]->isChecked());
+    });
+    connect(&m_cookingCommands->scaleBar(), &ScaleBar::gramsChanged, this,
+            [this](bool on) { m_actions[ID_SHOW_GRAMS]->setChecked(on); });
 
     m_found->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });
     m_found->setCommandRunner([this](int id) { runCommand(id); });

@@ -9,6 +9,7 @@
 class Database;
 class CatalogCommands;
 class RecipeCommands;
+class CookingCommands;
 class SearchCommands;
 class KitchenCommands;
 class ExchangeCommands;
@@ -97,6 +98,7 @@ private:
     HelpWindow* m_help = nullptr;
     std::unique_ptr<CatalogCommands> m_catalogCommands;
     std::unique_ptr<RecipeCommands> m_recipeCommands;
+    std::unique_ptr<CookingCommands> m_cookingCommands;
     std::unique_ptr<SearchCommands> m_searchCommands;
     std::unique_ptr<KitchenCommands> m_kitchenCommands;
     std::unique_ptr<ExchangeCommands> m_exchangeCommands;

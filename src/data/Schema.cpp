@@ -117,6 +117,18 @@ CREATE TRIGGER IF NOT EXISTS RecipePhotoGone AFTER DELETE ON Recipes BEGIN
 END;
 )sql";
 
+// How many servings a recipe makes, one row a recipe that says: 0 when the recipe gave only
+// words ("на большую компанию"), kept in Note. It goes with its recipe.
+constexpr const char* kServings = R"sql(
+CREATE TABLE IF NOT EXISTS RecipeServings (
+    Recipe   INTEGER PRIMARY KEY,
+    Servings INTEGER NOT NULL DEFAULT 0,
+    Note     TEXT NOT NULL DEFAULT '');
+CREATE TRIGGER IF NOT EXISTS RecipeServingsGone AFTER DELETE ON Recipes BEGIN
+    DELETE FROM RecipeServings WHERE Recipe = OLD.ID;
+END;
+)sql";
+
 // What a product weighs and gives: per 100 g (NULL where not known), the grams in one
 // millilitre, whether it is counted in pieces, and the grams in one of each unit that is
 // no measure of its own ("шт", "пучок"), by the unit's usual spelling. A row the user wrote
@@ -285,6 +297,7 @@ void create(Database& db, const QString& version) {
         db.execScript(kMenu);
         db.execScript(kShoppingList);
         db.execScript(kPhotos);
+        db.execScript(kServings);
         db.execScript(kProductFood);
         db.execScript(kReadingIndexes);
         addTextIndex(db);
@@ -329,6 +342,7 @@ UpgradeResult upgrade(Database& db) {
     if (version == currentVersion) {
         addShoppingNeed(db);
         addIfPossible(db, kPhotos);
+        addIfPossible(db, kServings);
         addIfPossible(db, kProductFood);
         addIfPossible(db, kReadingIndexes);
         addTextIndex(db);

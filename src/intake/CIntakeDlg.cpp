@@ -1,5 +1,7 @@
 #include "CIntakeDlg.h"
 
+#include "recipes/Servings.h"
+
 #include "PageFetch.h"
 
 #include "catalog/CCatalogView.h"
@@ -90,6 +92,10 @@ CIntakeDlg::CIntakeDlg(Database& db, int section, const QString& sectionName, QW
     m_title = new QLineEdit(this);
     m_title->setObjectName(QStringLiteral("title"));
     m_title->setMaxLength(255);
+    m_yield = new QLineEdit(this);
+    m_yield->setObjectName(QStringLiteral("yield"));
+    m_yield->setMaxLength(recipes::kMaxYieldNote);
+    m_yield->setPlaceholderText(QStringLiteral("не сказано"));
     auto sectionLabel =
         new QLabel(sectionName.isEmpty() ? QStringLiteral("корневой раздел") : sectionName, this);
     sectionLabel->setObjectName(QStringLiteral("section"));
@@ -143,6 +149,9 @@ CIntakeDlg::CIntakeDlg(Database& db, int section, const QString& sectionName, QW
     auto titleLabel = new QLabel(QStringLiteral("&Название:"), this);
     titleLabel->setBuddy(m_title);
     form->addRow(titleLabel, m_title);
+    auto yieldLabel = new QLabel(QStringLiteral("Пор&ций:"), this);
+    yieldLabel->setBuddy(m_yield);
+    form->addRow(yieldLabel, m_yield);
     form->addRow(QStringLiteral("Раздел:"), sectionLabel);
     auto linesLabel = new QLabel(
         QStringLiteral("&Продукты (новые продукты и единицы выделены; всё можно исправить):"),
@@ -212,6 +221,7 @@ void CIntakeDlg::display(const intake::ReadRecipe& read) {
     if (const QString photoNote = takePhoto(read); !photoNote.isEmpty())
         notes << photoNote;
     m_title->setText(title);
+    m_yield->setText(read.yield.left(recipes::kMaxYieldNote));
     m_readNotes = notes.join(QLatin1Char(' '));
     fillLines();
     waitForDictionary();
@@ -369,9 +379,9 @@ void CIntakeDlg::save() {
         lines.push_back(m_matcher->matchEdited(cell(ProductColumn), *amount, cell(UnitColumn)));
     }
     try {
-        m_recipe = intake::storeRecipe(m_db, m_section, name, lines,
-                                       m_method->toPlainText().split(QLatin1Char('\n')),
-                                       m_found && m_takePhoto->isChecked() ? &*m_found : nullptr);
+        m_recipe = intake::storeRecipe(
+            m_db, m_section, name, lines, m_method->toPlainText().split(QLatin1Char('\n')),
+            m_found && m_takePhoto->isChecked() ? &*m_found : nullptr, nullptr, m_yield->text());
     } catch (const intake::IntakeError& e) {
         Prompts::error(this, e.message());
         m_method->setFocus();

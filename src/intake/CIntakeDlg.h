@@ -50,6 +50,7 @@ private:
     int m_section;
     std::unique_ptr<intake::Matcher> m_matcher;
     QLineEdit* m_title;
+    QLineEdit* m_yield;
     QTableWidget* m_lines;
     QPlainTextEdit* m_method;
     QPlainTextEdit* m_source;

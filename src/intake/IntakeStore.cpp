@@ -1,5 +1,7 @@
 #include "IntakeStore.h"
 
+#include "recipes/Servings.h"
+
 #include "photos/PhotoStore.h"
 
 #include "RecipeReader.h"
@@ -168,7 +170,7 @@ QStringList methodWithNotes(const QStringList& method, const std::vector<Matched
 
 int storeRecipe(Database& db, int section, const QString& title,
                 const std::vector<MatchedLine>& lines, const QStringList& method,
-                const photos::Photo* photo, Made* made) {
+                const photos::Photo* photo, Made* made, const QString& yield) {
     const QString text = method.join(QStringLiteral("\r\n"));
     if (text.size() > kMaxMethod)
         throw IntakeError(QStringLiteral("Описание рецепта слишком длинное: %1 знаков, а "
@@ -209,6 +211,8 @@ int storeRecipe(Database& db, int section, const QString& title,
         recipes::addLine(db, recipe, product, amount, unit);
     if (photo)
         photos::setPhoto(db, recipe, *photo);
+    if (const recipes::Servings servings = recipes::readYield(yield); !servings.empty())
+        recipes::setServings(db, recipe, servings);
     tx.commit();
     return recipe;
 }

@@ -89,10 +89,11 @@ QStringList methodWithNotes(const QStringList& method, const std::vector<Matched
 // name met twice, in any form or order, makes one), then the recipe with exactly these
 // lines, each marked available as the kitchen's lists say. Names past the limit are cut at
 // a word; a method past its limit is refused with IntakeError. The photo, when given, is
-// stored in the same transaction. Returns the new recipe's ID; what it made new goes to made
-// when given.
+// stored in the same transaction, and so is the yield ("4 порции"), read as servings or kept
+// as their note. Returns the new recipe's ID; what it made new goes to made when given.
 int storeRecipe(Database& db, int section, const QString& title,
                 const std::vector<MatchedLine>& lines, const QStringList& method,
-                const photos::Photo* photo = nullptr, Made* made = nullptr);
+                const photos::Photo* photo = nullptr, Made* made = nullptr,
+                const QString& yield = {});
 
 } // namespace intake

@@ -198,6 +198,21 @@ void addSteps(const QJsonValue& value, QStringList& method, int depth = 0) {
         method << text;
 }
 
+// A yield as sites give it: a number, a text, or a list of both ("4", "4 порции"), of which
+// the one that says most is taken.
+QString yieldText(const QJsonValue& value) {
+    if (value.isDouble())
+        return QString::number(value.toDouble());
+    if (value.isArray()) {
+        QString best;
+        for (const QJsonValue& v : value.toArray())
+            if (const QString t = yieldText(v); t.size() > best.size())
+                best = t;
+        return best;
+    }
+    return plainText(jsonText(value)).simplified();
+}
+
 ReadRecipe fromJson(const QJsonObject& recipe, const IdIndex& ids) {
     ReadRecipe out;
     out.title = jsonText(recipe.value(QLatin1String("name")));
@@ -208,6 +223,7 @@ ReadRecipe fromJson(const QJsonObject& recipe, const IdIndex& ids) {
         ingredients = recipe.value(QLatin1String("ingredients"));
     addIngredients(ingredients, out.ingredients);
     addSteps(recipe.value(QLatin1String("recipeInstructions")), out.method);
+    out.yield = yieldText(recipe.value(QLatin1String("recipeYield")));
     return out;
 }
 

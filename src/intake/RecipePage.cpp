@@ -185,6 +185,10 @@ ReadRecipe fromMicrodata(const GumboNode* scope) {
                                                                            : textOf(node, true));
             return false;
         }
+        if (prop == QLatin1String("recipeYield") && out.yield.isEmpty()) {
+            out.yield = propertyText(node).simplified();
+            return false;
+        }
         if (prop == QLatin1String("recipeInstructions")) {
             out.method << lines(propertyText(node));
             return false;

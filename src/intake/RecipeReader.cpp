@@ -21,6 +21,18 @@ ReadRecipe readText(const QString& text) {
     for (const QString& line : text.left(int(kMaxIntakeBytes)).split(QLatin1Char('\n')))
         all << line.simplified();
     ReadRecipe r;
+    // "Порций: 4" or "На 4 порции" on a line of its own says the yield, wherever it stands.
+    static const QRegularExpression yieldLine(
+        QStringLiteral("^(?:(?:количество |кол-во )?порци[йи]|выход|servings|serves|yield)\\s*:\\s*"
+                       "(.+)$|^(на\\s+\\d+(?:\\s*[-–]\\s*\\d+)?\\s+(?:порци\\w*|персон\\w*|"
+                       "человек\\w*|едок\\w*))\\.?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    for (qsizetype k = 1; k < all.size(); ++k)
+        if (const auto m = yieldLine.match(all[k]); m.hasMatch()) {
+            r.yield = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
+            all.removeAt(k);
+            break;
+        }
     qsizetype i = 0;
     while (i < all.size() && all[i].isEmpty())
         ++i;

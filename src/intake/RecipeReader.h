@@ -14,6 +14,7 @@ struct ReadRecipe {
     QString title;
     QStringList ingredients; // one line each, as written
     QStringList method;      // one step a line; a section's name is a line of its own
+    QString yield;           // the servings as written ("4 порции"); empty when not said
     QString notice;          // what the user should know ("several recipes, the first taken")
     QStringList images;      // the photo's addresses as written: URLs, paths, data:, base64
     QByteArray photo;        // its bytes, when the file carried them or they lie beside it

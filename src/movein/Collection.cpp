@@ -94,6 +94,13 @@ Line splitLine(const QString& food, double amount, const QString& unit, const QS
     return line;
 }
 
+// A yield given as a number or as text; nothing for 0, which programs write for "not said".
+QString yieldOf(const QJsonValue& value) {
+    if (value.isDouble())
+        return value.toDouble() > 0 ? QString::number(value.toDouble()) : QString();
+    return text(value);
+}
+
 // Paprika: lines and directions as blocks of text, categories as names, the photo inline.
 Incoming paprika(const QJsonObject& o) {
     Incoming in;
@@ -104,6 +111,7 @@ Incoming paprika(const QJsonObject& o) {
     if (!notes.isEmpty())
         in.method << QString() << linesOf(notes);
     in.category = text(o.value(QLatin1String("categories")));
+    in.yield = text(o.value(QLatin1String("servings")));
     in.photo = QByteArray::fromBase64(o.value(QLatin1String("photo_data")).toString().toLatin1());
     return in;
 }
@@ -112,6 +120,9 @@ Incoming paprika(const QJsonObject& o) {
 Incoming tandoor(const QJsonObject& o) {
     Incoming in;
     in.title = text(o.value(QLatin1String("name")));
+    in.yield = yieldOf(o.value(QLatin1String("servings")));
+    if (const QString words = text(o.value(QLatin1String("servings_text"))); !words.isEmpty())
+        in.yield += QLatin1Char(' ') + words;
     const QString description = o.value(QLatin1String("description")).toString().trimmed();
     if (!description.isEmpty())
         in.method << description;
@@ -197,6 +208,9 @@ Incoming mealie(const QJsonObject& o) {
     }
     in.method = instructions(field(o, "recipeInstructions", "recipe_instructions"));
     in.category = text(field(o, "recipeCategory", "recipe_category"));
+    in.yield = yieldOf(field(o, "recipeYield", "recipe_yield"));
+    if (in.yield.isEmpty())
+        in.yield = yieldOf(o.value(QLatin1String("recipeServings")));
     return in;
 }
 
@@ -236,6 +250,7 @@ std::vector<Incoming> fromJson(const QByteArray& bytes) {
             in.title = r.title;
             in.lines = writtenLines(r.ingredients);
             in.method = r.method;
+            in.yield = r.yield;
             in.category = text(o.value(QLatin1String("recipeCategory")));
             out.push_back(std::move(in));
         }
@@ -304,6 +319,7 @@ std::vector<Incoming> readEntry(const QString& name, const QByteArray& bytes, in
         in.title = r.title;
         in.lines = writtenLines(r.ingredients);
         in.method = r.method;
+        in.yield = r.yield;
         in.photo = r.photo;
         out.push_back(std::move(in));
     }

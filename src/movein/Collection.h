@@ -28,6 +28,7 @@ struct Incoming {
     QString title;
     std::vector<Line> lines;
     QStringList method;
+    QString yield;      // the servings as the program wrote them
     QString category;   // the first, where the source has categories
     QByteArray photo;   // when the recipe carried it
     QString photoEntry; // else the entry that is its photo, read in a later pass

@@ -101,7 +101,8 @@ Summary importCollection(Database& db, const QString& path, int parent, Progress
         int recipe = 0;
         try {
             recipe = intake::storeRecipe(db, sectionFor(in.category), in.title, lines,
-                                         intake::methodWithNotes(in.method, lines), nullptr, &made);
+                                         intake::methodWithNotes(in.method, lines), nullptr, &made,
+                                         in.yield);
         } catch (const intake::IntakeError& e) {
             summary.skipped.push_back({in.entry, e.message()});
             return;

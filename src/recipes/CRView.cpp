@@ -2,6 +2,7 @@
 
 #include "RecipeDocument.h"
 #include "RtfReader.h"
+#include "Servings.h"
 #include "nutrition/NutritionStore.h"
 #include "photos/PhotoStore.h"
 #include "ui/Commands.h"
@@ -54,10 +55,18 @@ void CRView::setPrintDialogForTests(std::function<bool(QPrinter*)> dialog) {
 bool CRView::ShowRecipe(int recipeId) {
     m_currentRecipe = recipeId;
     // Read everything first: a failing read leaves the pane as it was.
-    const QByteArray rtf = recipeId > 0 ? recipeRtf(m_db, recipeId) : QByteArray();
+    std::optional<PresentedRecipe> shown;
+    if (recipeId > 0 && m_presenter)
+        shown = m_presenter(recipeId);
+    if (!shown && recipeId > 0)
+        if (std::optional<RecipeContent> content = loadRecipeContent(m_db, recipeId))
+            shown = PresentedRecipe{std::move(*content),
+                                    recipes::servingsLine(recipes::servingsOf(m_db, recipeId)), 1};
+    const QByteArray rtf = shown ? recipeRtf(shown->content) : QByteArray();
     loadRtf(rtf);
     if (!rtf.isEmpty()) {
-        showFoodValue();
+        showFoodValue(shown->factor);
+        showNote(shown->note);
         showPhoto();
     }
     return !rtf.isEmpty();
@@ -107,8 +116,13 @@ void CRView::printTo(QPrinter* printer) const {
 
 // Under the ingredients (the document's third paragraph, after the title and a blank one),
 // in their small italic: shown and printed, never part of the recipe's document bytes.
-void CRView::showFoodValue() {
-    const QString text = nutrition::foodText(nutrition::recipeFood(m_db, m_currentRecipe));
+void CRView::showFoodValue(double factor) {
+    nutrition::RecipeFood food = nutrition::recipeFood(m_db, m_currentRecipe);
+    food.grams *= factor;
+    for (double* figure :
+         {&food.total.kcal, &food.total.protein, &food.total.fat, &food.total.carbs})
+        *figure *= factor;
+    const QString text = nutrition::foodText(food);
     const QTextBlock lines = document()->findBlockByNumber(2);
     if (text.isEmpty() || !lines.isValid())
         return;
@@ -121,6 +135,38 @@ void CRView::showFoodValue() {
     block.setBottomMargin(8);
     cursor.insertBlock(block, small);
     cursor.insertText(QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator), small);
+}
+
+// Under the title, in the lines' small italic: what the servings are, or what the scaling
+// did. Shown and printed, never part of the recipe's document bytes.
+void CRView::showNote(const QString& note) {
+    if (note.isEmpty())
+        return;
+    QTextCursor cursor(document()->firstBlock());
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    QTextCharFormat format;
+    format.setFontItalic(true);
+    format.setFontPointSize(std::max(8.0, cursor.charFormat().fontPointSize() * 0.6));
+    QTextBlockFormat block;
+    block.setTopMargin(2);
+    cursor.insertBlock(block, format);
+    cursor.insertText(note, format);
+}
+
+void CRView::setTopBar(QWidget* bar) {
+    m_topBar = bar;
+    bar->setParent(this);
+    bar->show();
+    placeTopBar();
+}
+
+void CRView::placeTopBar() {
+    if (!m_topBar)
+        return;
+    const int height = m_topBar->sizeHint().height();
+    setViewportMargins(0, height, 0, 0);
+    const QRect inside = contentsRect();
+    m_topBar->setGeometry(inside.left(), inside.top(), inside.width(), height);
 }
 
 // Under the title (the document's first paragraph), the whole photo: never wider than
@@ -233,6 +279,7 @@ void CRView::keyPressEvent(QKeyEvent* event) {
 
 void CRView::resizeEvent(QResizeEvent* event) {
     QTextEdit::resizeEvent(event);
+    placeTopBar();
     loadPhotoFor(fitPhoto(document(), viewport()->size()));
 }
 

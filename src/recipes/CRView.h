@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecipeDocument.h"
+
 #include <QByteArray>
 #include <QSize>
 #include <QTextEdit>
@@ -7,6 +9,13 @@
 
 class Database;
 class QPrinter;
+
+// A recipe as it is to be shown instead of as stored: scaled, with grams beside its lines.
+struct PresentedRecipe {
+    RecipeContent content;
+    QString note;      // under the title: the servings, or what the scaling did
+    double factor = 1; // the food value follows it
+};
 
 // The recipe view: one formatted document at a time, read-only, in the middle pane.
 class CRView : public QTextEdit {
@@ -18,6 +27,11 @@ public:
 
     // Shows the recipe; false (and a blank pane) when there is no such recipe.
     bool ShowRecipe(int recipeId);
+    // Gives the recipe as it is to be shown; nothing shows it as stored.
+    using Presenter = std::function<std::optional<PresentedRecipe>(int recipeId)>;
+    void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
+    // A strip of controls over the document, which scrolls under it.
+    void setTopBar(QWidget* bar);
     // Shows the menu's product list (built by the kitchen); no recipe is current then.
     void ShowMenuProductList(const QByteArray& document);
     int CurrentRecipeId() const { return m_currentRecipe; }
@@ -53,7 +67,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void showFoodValue();
+    void showFoodValue(double factor);
+    void showNote(const QString& note);
+    void placeTopBar();
     void showPhoto();
     bool offerPicture(const class QMimeData* data);
     // Sizes the photo to the area; gives the width it shows at.
@@ -61,6 +77,8 @@ private:
     void loadPhotoFor(double width);
 
     Database& m_db;
+    Presenter m_presenter;
+    QWidget* m_topBar = nullptr;
     int m_currentRecipe = 0;
     QByteArray m_rtf;
     QSize m_photoSize;

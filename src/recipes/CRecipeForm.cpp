@@ -1,5 +1,8 @@
 #include "CRecipeForm.h"
 
+#include "Servings.h"
+#include <QRegularExpression>
+
 #include "IngredientDialogs.h"
 #include "RecipeStore.h"
 #include "photos/PhotoPrompts.h"
@@ -45,6 +48,12 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("name"));
     m_name->setMaxLength(kMaxNameLength);
+    m_servings = new QLineEdit(this);
+    m_servings->setObjectName(QStringLiteral("servings"));
+    m_servings->setMaxLength(recipes::kMaxYieldNote);
+    m_servings->setPlaceholderText(QStringLiteral("не сказано"));
+    m_servings->setToolTip(QStringLiteral("На сколько порций рецепт: число, или как сказано в "
+                                          "рецепте («12 печений»)"));
     m_lines = new QListWidget(this);
     m_lines->setObjectName(QStringLiteral("lines"));
     m_lines->setSortingEnabled(false);
@@ -74,6 +83,8 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
 
     auto nameLabel = new QLabel(QStringLiteral("&Название:"), this);
     nameLabel->setBuddy(m_name);
+    auto servingsLabel = new QLabel(QStringLiteral("Пор&ций:"), this);
+    servingsLabel->setBuddy(m_servings);
     auto linesLabel = new QLabel(QStringLiteral("&Продукты:"), this);
     linesLabel->setBuddy(m_lines);
     auto textLabel = new QLabel(QStringLiteral("&Описание:"), this);
@@ -99,16 +110,18 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     auto grid = new QGridLayout(this);
     grid->addWidget(nameLabel, 0, 0);
     grid->addWidget(m_name, 0, 1, 1, 2);
-    grid->addWidget(linesLabel, 1, 0, Qt::AlignTop);
-    grid->addWidget(m_lines, 1, 1);
-    grid->addLayout(lineButtons, 1, 2);
-    grid->addWidget(textLabel, 2, 0, Qt::AlignTop);
-    grid->addWidget(m_text, 2, 1, 1, 2);
-    grid->addWidget(photoLabel, 3, 0, Qt::AlignTop);
-    grid->addLayout(photoRow, 3, 1, 1, 2);
-    grid->addWidget(buttons, 4, 0, 1, 3);
-    grid->setRowStretch(1, 1);
-    grid->setRowStretch(2, 2);
+    grid->addWidget(servingsLabel, 1, 0);
+    grid->addWidget(m_servings, 1, 1);
+    grid->addWidget(linesLabel, 2, 0, Qt::AlignTop);
+    grid->addWidget(m_lines, 2, 1);
+    grid->addLayout(lineButtons, 2, 2);
+    grid->addWidget(textLabel, 3, 0, Qt::AlignTop);
+    grid->addWidget(m_text, 3, 1, 1, 2);
+    grid->addWidget(photoLabel, 4, 0, Qt::AlignTop);
+    grid->addLayout(photoRow, 4, 1, 1, 2);
+    grid->addWidget(buttons, 5, 0, 1, 3);
+    grid->setRowStretch(2, 1);
+    grid->setRowStretch(3, 2);
     resize(560, 540);
 
     connect(add, &QPushButton::clicked, this, &CRecipeForm::addLine);
@@ -130,6 +143,7 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
 
     if (mode == Delete) {
         m_name->setEnabled(false);
+        m_servings->setEnabled(false);
         m_text->setReadOnly(true);
         m_text->setEnabled(false);
         add->setEnabled(false);
@@ -143,6 +157,10 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
             m_name->setText(r->name);
             m_text->setPlainText(fromStored(r->text));
         }
+        const recipes::Servings servings = recipes::servingsOf(m_db, m_recipe);
+        m_servings->setText(servings.note.isEmpty() && servings.known()
+                                ? QString::number(servings.count)
+                                : servings.note);
         for (const recipes::Line& l : recipes::recipeLines(m_db, m_recipe))
             appendEntry(recipes::lineText(l.productName, l.quantity, l.unitName), l.id);
         if (m_lines->count() > 0)
@@ -154,6 +172,7 @@ CRecipeForm::CRecipeForm(Database& db, Mode mode, int recipe, int section, QWidg
     // Everything from here on is one unit of work.
     m_transaction = std::make_unique<Transaction>(m_db);
     connect(m_name, &QLineEdit::textEdited, this, [this] { m_changed = true; });
+    connect(m_servings, &QLineEdit::textEdited, this, [this] { m_changed = true; });
     connect(m_text, &QPlainTextEdit::textChanged, this, [this] { m_changed = true; });
 }
 
@@ -313,6 +332,16 @@ void CRecipeForm::confirm() {
         m_text->setFocus();
         return;
     }
+    // A bare number must be one a recipe can make; words are kept as they are.
+    const QString servingsText = m_servings->text().simplified();
+    static const QRegularExpression bareNumber(QStringLiteral("^[-+]?\\d+([.,]\\d+)?$"));
+    const recipes::Servings servings = recipes::readYield(servingsText);
+    if (m_mode != Delete && bareNumber.match(servingsText).hasMatch() && !servings.known()) {
+        Prompts::error(this, QStringLiteral("Порций может быть от 1 до %1; пусто — не сказано.")
+                                 .arg(recipes::kMaxServings));
+        m_servings->setFocus();
+        return;
+    }
     try {
         // The save itself is a savepoint: if it, or the commit, fails, only the save is
         // undone, the lines written during the visit stay, and "Да" can be pressed again.
@@ -329,6 +358,8 @@ void CRecipeForm::confirm() {
             recipes::deleteRecipe(m_db, m_recipe);
             break;
         }
+        if (m_mode != Delete)
+            recipes::setServings(m_db, recipe, servings);
         if (m_mode != Delete && m_photoChange == PhotoChange::Set)
             photos::setPhoto(m_db, recipe, m_newPhoto);
         else if (m_mode != Delete && m_photoChange == PhotoChange::Remove)

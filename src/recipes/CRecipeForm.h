@@ -56,6 +56,7 @@ private:
     int m_recipe;
     int m_section;
     QLineEdit* m_name;
+    QLineEdit* m_servings;
     QListWidget* m_lines;
     QPlainTextEdit* m_text;
     QLabel* m_photo;

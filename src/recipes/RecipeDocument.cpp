@@ -32,7 +32,10 @@ QByteArray recipeRtf(const RecipeContent& recipe) {
     doc += "{\\f0\\fs16\\i ";
     for (const RecipeContent::Line& line : recipe.lines) {
         rtf::appendText(doc, line.product);
-        if (line.quantity != 0) {
+        if (!line.shown.isEmpty()) {
+            doc += "\t ";
+            rtf::appendText(doc, line.shown);
+        } else if (line.quantity != 0) {
             doc += '\t';
             doc += ' ' + rtf::formatAmount(line.quantity) + ' ';
             rtf::appendText(doc, line.unit);

@@ -13,6 +13,9 @@ struct RecipeContent {
         QString product;
         float quantity = 0;
         QString unit;
+        // The amount and unit as shown instead of the stored ones (a scaled recipe, grams
+        // beside it); empty for the stored ones.
+        QString shown;
     };
     QString name;
     std::vector<Line> lines;

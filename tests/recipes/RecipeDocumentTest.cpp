@@ -19,7 +19,16 @@ QByteArray cp(const char* utf8) {
 const QByteArray kHeader = "{\\rtf0\\ansi{\\fonttbl{\\f0\\fswiss Arial;\\f1\\froman Times New "
                            "Roman;}}";
 
-RecipeContent recipe(const char* name, std::vector<RecipeContent::Line> lines, const char* text) {
+struct Stored {
+    QString product;
+    float quantity;
+    QString unit;
+};
+
+RecipeContent recipe(const char* name, std::vector<Stored> stored, const char* text) {
+    std::vector<RecipeContent::Line> lines;
+    for (const Stored& s : stored)
+        lines.push_back({s.product, s.quantity, s.unit, {}});
     return {QString::fromUtf8(name), std::move(lines), QString::fromUtf8(text)};
 }
 
