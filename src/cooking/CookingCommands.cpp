@@ -33,6 +33,5 @@ void CookingCommands::cook() {
     CookingWindow window(m_db, recipe, m_bar->view(), QDBusConnection::sessionBus(), m_window);
     if (!window.isValid())
         return;
-    window.setWindowState(Qt::WindowFullScreen);
     window.exec();
 }

@@ -140,6 +140,9 @@ CookingWindow::CookingWindow(Database& db, int recipe, const cooking::View& view
 CookingWindow::~CookingWindow() = default;
 
 void CookingWindow::showEvent(QShowEvent* event) {
+    // The whole screen, however it is opened: the kitchen is no place for small type.
+    if (!(windowState() & Qt::WindowFullScreen))
+        setWindowState(windowState() | Qt::WindowFullScreen);
     QDialog::showEvent(event);
     m_keeper.keepOn(QStringLiteral("Готовлю по рецепту"));
 }

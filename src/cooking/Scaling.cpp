@@ -165,13 +165,13 @@ UnitKind kindOf(const QString& unit) {
     const QString usual = nutrition::usualUnit(unit);
     if (usual.isEmpty())
         return {Rounding::Plain};
-    if (usual == QLatin1String("г") || usual == QLatin1String("мл"))
+    if (usual == QStringLiteral("г") || usual == QStringLiteral("мл"))
         return {Rounding::Weight, 1};
-    if (usual == QLatin1String("кг") || usual == QLatin1String("л"))
+    if (usual == QStringLiteral("кг") || usual == QStringLiteral("л"))
         return {Rounding::Weight, 1000};
-    if (usual == QLatin1String("ст.л.") || usual == QLatin1String("ч.л.") ||
-        usual.endsWith(QLatin1String("стакан")) || usual == QLatin1String("чашка") ||
-        usual == QLatin1String("дес.л."))
+    if (usual == QStringLiteral("ст.л.") || usual == QStringLiteral("ч.л.") ||
+        usual.endsWith(QStringLiteral("стакан")) || usual == QStringLiteral("чашка") ||
+        usual == QStringLiteral("дес.л."))
         return {Rounding::Spoon};
     if (nutrition::unitSize(usual).measure == nutrition::Measure::Other)
         return {Rounding::Piece};

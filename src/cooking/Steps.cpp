@@ -7,7 +7,7 @@
 namespace cooking {
 
 QStringList splitSteps(const QString& method) {
-    QString text = method;
+    QString text = method.trimmed();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const QStringList lines = text.split(QLatin1Char('\n'));
@@ -72,9 +72,9 @@ double numberOf(const QString& text) {
 
 int unitSeconds(const QString& unit) {
     const QString u = unit.toLower();
-    if (u.startsWith(QLatin1String("сек")))
+    if (u.startsWith(QStringLiteral("сек")))
         return 1;
-    if (u.startsWith(QLatin1String("мин")))
+    if (u.startsWith(QStringLiteral("мин")))
         return 60;
     return 3600;
 }
@@ -98,15 +98,15 @@ std::vector<StepTime> findTimes(const QString& step) {
         const QRegularExpressionMatch m = it.next();
         const QString whole = m.captured(0).toLower();
         double seconds = 0;
-        if (whole.startsWith(QLatin1String("полтора")))
+        if (whole.startsWith(QStringLiteral("полтора")))
             seconds = 5400;
-        else if (whole == QLatin1String("полчаса"))
+        else if (whole == QStringLiteral("полчаса"))
             seconds = 1800;
-        else if (whole.startsWith(QLatin1String("четверть")))
+        else if (whole.startsWith(QStringLiteral("четверть")))
             seconds = 900;
-        else if (whole == QLatin1String("час"))
+        else if (whole == QStringLiteral("час"))
             seconds = 3600;
-        else if (whole == QLatin1String("минуту"))
+        else if (whole == QStringLiteral("минуту"))
             seconds = 60;
         else {
             // The shorter end of a range: when to look.
@@ -116,7 +116,10 @@ std::vector<StepTime> findTimes(const QString& step) {
         }
         if (seconds <= 0 || seconds > kDay)
             continue;
-        out.push_back({m.captured(0).trimmed(), int(seconds)});
+        QString label = m.captured(0).trimmed();
+        if (label.endsWith(QLatin1Char('.')))
+            label.chop(1);
+        out.push_back({label, int(seconds)});
     }
     return out;
 }

@@ -13,9 +13,9 @@ const char* const kNumberWords[] = {"",      "один", "два",    "три", 
 
 int numberWord(const QString& word) {
     const QString w = word.toLower();
-    if (w == QLatin1String("одна") || w == QLatin1String("одну") || w == QLatin1String("one"))
+    if (w == QStringLiteral("одна") || w == QStringLiteral("одну") || w == QLatin1String("one"))
         return 1;
-    if (w == QLatin1String("две") || w == QLatin1String("two"))
+    if (w == QStringLiteral("две") || w == QLatin1String("two"))
         return 2;
     for (int i = 1; i <= 10; ++i)
         if (w == QString::fromUtf8(kNumberWords[i]))
@@ -74,7 +74,7 @@ Servings readYield(const QString& text) {
         static const QRegularExpression digits(QStringLiteral("^[\\d.,–—-]+$"));
         for (const QString& w : words)
             if (!digits.match(w).hasMatch() && !servingWord(w) && numberWord(w) == 0 &&
-                w != QLatin1String("до") && w != QLatin1String("-"))
+                w != QStringLiteral("до") && w != QLatin1String("-"))
                 onlyNumber = false;
         if (m.hasMatch() && m.captured(0).contains(QRegularExpression(QStringLiteral("[-–—]|до"))))
             onlyNumber = false; // a range: the first is taken, the words say the rest

@@ -3,10 +3,13 @@
 #include "recipes/RecipeDocument.h"
 #include "support/TestDb.h"
 
+#include "nutrition/NutritionStore.h"
+#include "recipes/Servings.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -113,6 +116,47 @@ TEST(OveltaDb, WritesARecipeDocument) {
     EXPECT_TRUE(missing.exitCode == 1 && missing.err.contains("999")) << missing.err.toStdString();
     EXPECT_FALSE(QFile::exists(out + QStringLiteral(".2")));
     EXPECT_EQ(runTool({"rtf", "--db", t.dir() + "/none.db", "1"}).exitCode, 1);
+}
+
+TEST(OveltaDb, PrintsARecipeAsTextForAnyServings) {
+    TestDb t;
+    const int id = t.recipe("Оладьи", {{"Кефир", 250, "мл"}, {"Сахар", 2, "ст.л."}, {"Соль"}}, 0,
+                            "Замесить.\r\nЖарить.");
+    recipes::setServings(t.db, id, {4, {}});
+    const int unknown = t.recipe("Чай", {{"Чай", 1, "ч.л."}});
+    nutrition::fillFromTable(t.db);
+    t.db.close();
+    const QString r = QString::number(id);
+    const QString db = t.path();
+
+    ToolRun run = runTool({"recipe", "--db", db, r});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.bytes, "Оладьи\nПорций: 4\nКефир — 250 мл\nСахар — 2 ст.л.\nСоль\n\n"
+                         "Замесить.\nЖарить.\n");
+    run = runTool({"recipe", "--db", db, "--servings", "6", "--grams", r});
+    EXPECT_EQ(run.bytes, "Оладьи\nПорций: 6\nКефир — 380 мл (390 г)\n"
+                         "Сахар — 3 ст.л. (75 г)\nСоль\n\nЗамесить.\nЖарить.\n")
+        << run.err.toStdString();
+    run = runTool({"recipe", "--db", db, "--times", "½", QString::number(unknown)});
+    EXPECT_EQ(run.bytes, "Чай\nЧай — ½ ч.л.\n\n");
+
+    // Misuse, an unknown recipe, servings a recipe does not know: 1 and why, in Russian.
+    const QStringList bad[] = {
+        {"recipe", "--db", db, "--servings", "0", r},
+        {"recipe", "--db", db, "--servings", "1001", r},
+        {"recipe", "--db", db, "--times", "0", r},
+        {"recipe", "--db", db, "--times", "101", r},
+        {"recipe", "--db", db, "--servings", "2", "--times", "2", r},
+        {"recipe", "--db", db, "999"},
+        {"recipe", "--db", db},
+        {"recipe", "--db", db, "--servings", "2", QString::number(unknown)},
+    };
+    for (const QStringList& args : bad) {
+        const ToolRun refused = runTool(args);
+        EXPECT_EQ(refused.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(refused.bytes.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_TRUE(refused.err.contains(QRegularExpression("[а-я]"))) << refused.err.toStdString();
+    }
 }
 
 TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {

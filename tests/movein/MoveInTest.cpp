@@ -418,3 +418,34 @@ TEST(MoveIn, LinksInAnArchiveAreSkippedAndLongCategoriesCut) {
     EXPECT_EQ(import(t, t.dir() + "/one.json").recipes, 1);
     EXPECT_EQ(number(t.db, "SELECT max(length(Name)) FROM Catalog"), 255);
 }
+
+// Each program says how many servings in its own field; the number is kept, the words of
+// a yield that is no number are kept as its note.
+TEST(MoveIn, EachProgramsServingsComeAlong) {
+    auto yieldOf = [](const QByteArray& json) {
+        const std::vector<movein::Incoming> in = movein::readEntry("recipe.json", json);
+        return in.size() == 1 ? in[0].yield : QStringLiteral("(%1 recipes)").arg(in.size());
+    };
+    EXPECT_EQ(yieldOf(R"({"name": "Суп", "ingredients": "Вода 1 л", "directions": "Варить.",
+                          "servings": "4 порции"})"),
+              "4 порции");
+    EXPECT_EQ(yieldOf(R"({"name": "Оладьи", "recipeYield": "6 servings",
+                          "recipeIngredient": [{"quantity": 1, "food": {"name": "Кефир"}}]})"),
+              "6 servings");
+    EXPECT_EQ(yieldOf(R"({"name": "Оладьи", "recipe_yield": "на 3 персоны",
+                          "recipe_ingredient": [{"note": "Кефир 250 мл"}]})"),
+              "на 3 персоны");
+    EXPECT_EQ(yieldOf(R"({"name": "Плов", "servings": 5, "servings_text": "порций", "steps": []})"),
+              "5 порций");
+    EXPECT_EQ(yieldOf(R"({"@type": "Recipe", "name": "Сырники", "recipeYield": 2,
+                          "recipeIngredient": ["500 г творога"]})"),
+              "2");
+
+    TestDb t;
+    const QString one = t.dir() + QStringLiteral("/Суп.paprikarecipe");
+    write(one, R"({"name": "Суп", "ingredients": "Вода 1 л", "directions": "Варить.",
+                   "servings": "на большую семью"})");
+    ASSERT_EQ(import(t, one).recipes, 1);
+    EXPECT_EQ(textOf(t.db, "SELECT Servings || '|' || Note FROM RecipeServings"),
+              "0|на большую семью");
+}

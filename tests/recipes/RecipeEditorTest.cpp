@@ -3,6 +3,7 @@
 #include "recipes/CRView.h"
 #include "recipes/CRecipeForm.h"
 #include "recipes/IngredientDialogs.h"
+#include "recipes/Servings.h"
 #include "search/CFoundListView.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
@@ -452,4 +453,43 @@ TEST_F(RecipeEditor, KeysGoFromFieldToFieldAndCtrlEnterSaves) {
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(textOf(t.db, "SELECT Name FROM Recipes WHERE ID=?", {qint64(borscht)}),
               "Борщ зелёный");
+}
+
+TEST_F(RecipeEditor, ServingsAreTypedKeptAsWordsRefusedOutOfBoundsAndUndoneByCancel) {
+    {
+        CRecipeForm form(t.db, CRecipeForm::Edit, borscht, 0);
+        form.show();
+        auto servings = child<QLineEdit>(&form, "servings");
+        ASSERT_TRUE(servings);
+        EXPECT_TRUE(servings->text().isEmpty());
+        for (const char* bad : {"0", "-2", "1001", "2,5"}) {
+            servings->setText(QString::fromUtf8(bad));
+            click(&form, "yesButton");
+            EXPECT_TRUE(form.isVisible()) << bad;
+            EXPECT_EQ(lastMessage(), "Порций может быть от 1 до 1000; пусто — не сказано.") << bad;
+        }
+        servings->setText("6");
+        click(&form, "yesButton");
+        EXPECT_FALSE(form.isVisible());
+    }
+    EXPECT_EQ(recipes::servingsOf(t.db, borscht), (recipes::Servings{6, {}}));
+    {
+        // Cancel undoes the servings with everything else.
+        CRecipeForm form(t.db, CRecipeForm::Edit, borscht, 0);
+        form.show();
+        auto servings = child<QLineEdit>(&form, "servings");
+        EXPECT_EQ(servings->text(), "6");
+        servings->setText("на большую семью");
+        form.reject();
+    }
+    EXPECT_EQ(recipes::servingsOf(t.db, borscht), (recipes::Servings{6, {}}));
+    {
+        CRecipeForm form(t.db, CRecipeForm::Edit, borscht, 0);
+        form.show();
+        child<QLineEdit>(&form, "servings")->setText("на большую семью");
+        click(&form, "yesButton");
+    }
+    EXPECT_EQ(recipes::servingsOf(t.db, borscht), (recipes::Servings{0, "на большую семью"}));
+    CRecipeForm again(t.db, CRecipeForm::Edit, borscht, 0);
+    EXPECT_EQ(child<QLineEdit>(&again, "servings")->text(), "на большую семью");
 }
