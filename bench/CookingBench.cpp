@@ -2,8 +2,8 @@
 
 #include "BenchFixture.h"
 #include "cooking/CookingWindow.h"
-#include "data/Database.h"
 #include "cooking/ScaleBar.h"
+#include "data/Database.h"
 #include "recipes/CRView.h"
 
 #include <QApplication>

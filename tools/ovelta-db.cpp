@@ -129,6 +129,7 @@ int create(const QStringList& args) {
         if (c.parser.isSet(sample)) {
             NoProgress quiet;
             exchange::importBytes(db, exchange::starterCollection(), quiet);
+            exchange::giveStarterServings(db);
             kitchen::addHouseholdStaples(db);
             nutrition::fillFromTable(db);
         }

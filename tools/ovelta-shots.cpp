@@ -8,6 +8,8 @@
 #include "app/OveltaApplication.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
+#include "cooking/CookingWindow.h"
+#include "cooking/ScaleBar.h"
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "exchange/ExchangeStore.h"
@@ -32,6 +34,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadialGradient>
 #include <QRandomGenerator>
 #include <QSet>
@@ -149,6 +152,7 @@ int main(int argc, char* argv[]) {
         schema::create(db);
         NoProgress quiet;
         exchange::importBytes(db, exchange::starterCollection(), quiet);
+        exchange::giveStarterServings(db);
         // A kitchen that has the usual things, and a menu of two dishes.
         db.exec("INSERT INTO ProductsAlways SELECT ID FROM Ingredient WHERE Name NOT IN "
                 "('Говядина на кости', 'Квас', 'Курица', 'Колбаса варёная', 'Тыква')");
@@ -191,6 +195,42 @@ int main(int argc, char* argv[]) {
             save(frame, "photo.png");
         } else {
             std::fprintf(stderr, "no recipe for the photo's picture\n");
+            ++failures;
+        }
+        // A recipe for more servings, grams beside its lines, and cooking from it.
+        if (QTreeWidgetItem* borscht = tree->findItems(QStringLiteral("Борщ домашний"),
+                                                       Qt::MatchExactly | Qt::MatchRecursive)
+                                           .value(0)) {
+            if (borscht->parent())
+                tree->expandSection(borscht->parent());
+            tree->selectEntry(borscht);
+            QApplication::processEvents();
+            if (auto bar = frame->findChild<ScaleBar*>()) {
+                bar->setServings(8);
+                bar->setGrams(true);
+            }
+            QApplication::processEvents();
+            save(frame, "scale.png");
+            QTimer::singleShot(300, [] {
+                auto cooking = qobject_cast<CookingWindow*>(QApplication::activeModalWidget());
+                if (!cooking) {
+                    std::fprintf(stderr, "no cooking window\n");
+                    ++failures;
+                    return;
+                }
+                if (auto time = cooking->findChild<QPushButton*>(QStringLiteral("timeButton")))
+                    time->click();
+                QApplication::processEvents();
+                save(cooking, "cooking.png");
+                cooking->done(QDialog::Rejected);
+            });
+            frame->runCommand(ID_COOK);
+            if (auto bar = frame->findChild<ScaleBar*>()) {
+                bar->reset();
+                bar->setGrams(false);
+            }
+        } else {
+            std::fprintf(stderr, "no recipe for the scaling's picture\n");
             ++failures;
         }
         saveAfter(frame, ID_WHAT_TO_COOK, "cook.png");        // what to cook

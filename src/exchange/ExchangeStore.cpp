@@ -246,6 +246,32 @@ QString importSummary(const ImportResult& r) {
              r.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("1251"));
 }
 
+void giveStarterServings(Database& db) {
+    static const std::pair<const char*, int> kServings[] = {{"Борщ домашний", 6},
+                                                            {"Щи из свежей капусты", 6},
+                                                            {"Куриный суп с лапшой", 6},
+                                                            {"Окрошка на квасе", 4},
+                                                            {"Каша гречневая рассыпчатая", 4},
+                                                            {"Каша манная на молоке", 2},
+                                                            {"Каша пшённая с тыквой", 4},
+                                                            {"Овсянка с яблоком", 2},
+                                                            {"Блины на молоке", 4},
+                                                            {"Оладьи на кефире", 4},
+                                                            {"Сырники", 4},
+                                                            {"Шарлотка с яблоками", 8},
+                                                            {"Винегрет", 6},
+                                                            {"Салат из свежих овощей", 4},
+                                                            {"Салат оливье", 6},
+                                                            {"Яичница-глазунья", 2},
+                                                            {"Картофель отварной с укропом", 4}};
+    Transaction tx(db);
+    for (const auto& [name, count] : kServings)
+        db.exec("INSERT OR IGNORE INTO RecipeServings (Recipe, Servings) "
+                "SELECT ID, ? FROM Recipes WHERE Name=?",
+                {qint64(count), QString::fromUtf8(name)});
+    tx.commit();
+}
+
 QByteArray starterCollection() {
     ::initSampleResource();
     QFile file(QStringLiteral(":/sample/starter.ovl"));

@@ -84,6 +84,9 @@ inline constexpr qint64 kMaxImportBytes = qint64(1) << 30;
 // The starter collection that a new user's first start shows: an exchange file of our
 // own household recipes, shipped inside the program.
 QByteArray starterCollection();
+// The starter recipes' servings, which the exchange file has no place for: given to the
+// recipes of those names that say none yet.
+void giveStarterServings(Database& db);
 
 // For tests: called before each line is handled, with its number; may throw to force a
 // failure at that line.

@@ -174,6 +174,10 @@ TEST(OveltaDb, CooksListsTheMenuAndMovesExchangeFiles) {
         db.open(file, Database::OpenMode::Existing);
         EXPECT_GE(number(db, "SELECT count(*) FROM Recipes"), 12);
         EXPECT_GE(number(db, "SELECT count(*) FROM Catalog WHERE Parent=0"), 3);
+        // Every starter recipe says how many it serves, which the exchange file cannot.
+        EXPECT_EQ(number(db, "SELECT count(*) FROM Recipes WHERE ID NOT IN "
+                             "(SELECT Recipe FROM RecipeServings WHERE Servings > 0)"),
+                  0);
         db.exec("INSERT INTO ProductsAlways SELECT ID FROM Ingredient");
         db.exec("UPDATE Ingredients SET Have=1");
         db.exec("INSERT INTO Menu SELECT ID, 2 FROM Recipes WHERE Name=?", {"Сырники"});
