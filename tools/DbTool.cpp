@@ -76,6 +76,19 @@ const char* const kUsage = R"(Использование / usage:
       Печатает рецепт ID простым текстом, пересчитанным на N порций или в F раз, с весом
       в граммах рядом со строками. Prints recipe ID as plain text, scaled to N servings or
       F times, with grams beside its lines.
+  ovelta-db backup [--db FILE]
+      Делает резервную копию в папке backups рядом с коллекцией и печатает её путь.
+      Backs the collection up into the folder backups beside it; prints the copy's path.
+  ovelta-db backups [--db FILE]
+      Резервные копии, новые первыми: номер, дата и время, рецептов, байт.
+      The backups, newest first: number, date and time, recipes, bytes.
+  ovelta-db restore [--db FILE] N|PATH
+      Восстанавливает коллекцию из копии N (1 — самая новая) или файла PATH; нынешняя
+      коллекция сохраняется копией. Restores backup N (1 = newest) or file PATH, keeping
+      the collection as it is now as a backup.
+  ovelta-db check [--db FILE]
+      Полная проверка: «Коллекция в порядке» или что не так (код 1).
+      A full check: "Коллекция в порядке", or what is wrong (exit 1).
   ovelta-db --help
       Эта справка / this help.
 

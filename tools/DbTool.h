@@ -78,5 +78,9 @@ int readingCollection(Command& c, const std::function<int(Database&)>& work);
 
 int photoCommand(const QStringList& args);
 int recipeCommand(const QStringList& args);
+int backupCommand(const QStringList& args);
+int backupsCommand(const QStringList& args);
+int restoreCommand(const QStringList& args);
+int checkCommand(const QStringList& args);
 int nutritionCommand(const QStringList& args);
 int productCommand(const QStringList& args);

@@ -381,6 +381,14 @@ int main(int argc, char* argv[]) {
         return importCommand(args);
     if (command == QLatin1String("export"))
         return exportCommand(args);
+    if (command == QLatin1String("backup"))
+        return backupCommand(args);
+    if (command == QLatin1String("backups"))
+        return backupsCommand(args);
+    if (command == QLatin1String("restore"))
+        return restoreCommand(args);
+    if (command == QLatin1String("check"))
+        return checkCommand(args);
     if (command == QLatin1String("recipe"))
         return recipeCommand(args);
     if (command == QLatin1String("photo"))

@@ -1,5 +1,7 @@
 #include "CCookbookApp.h"
 
+#include "backup/Backups.h"
+
 #include "CMainFrame.h"
 #include "data/Schema.h"
 #include "nutrition/NutritionStore.h"
@@ -23,6 +25,51 @@ CCookbookApp::~CCookbookApp() {
     m_mainWindow.reset();
     m_db.close();
     m_lock.reset(); // unlocks
+}
+
+bool CCookbookApp::offerBackupFor(const QString& problems) {
+    QString good;
+    backup::Backup chosen;
+    for (const backup::Backup& b : backup::list(m_path))
+        if (backup::problemsOf(b.path, true).isEmpty()) {
+            chosen = b;
+            break;
+        }
+    if (chosen.path.isEmpty())
+        return Prompts::message(nullptr,
+                                QStringLiteral("Файл коллекции %1 повреждён: %2.\n\nРезервных "
+                                               "копий нет. Открыть файл как есть, чтобы "
+                                               "сохранить экспортом, что уцелело?")
+                                    .arg(m_path, problems),
+                                QStringLiteral("Коллекция повреждена"), Prompts::Icon::Warning,
+                                Prompts::Buttons::YesNo) == Prompts::Yes;
+    const Prompts::Answer answer = Prompts::message(
+        nullptr,
+        QStringLiteral("Файл коллекции %1 повреждён: %2.\n\nВосстановить коллекцию из "
+                       "резервной копии от %3 (рецептов: %4)? Повреждённый файл останется "
+                       "рядом.\n\n«Нет» — открыть файл как есть.")
+            .arg(m_path, problems, backup::whenText(chosen.made))
+            .arg(chosen.recipes),
+        QStringLiteral("Коллекция повреждена"), Prompts::Icon::Warning,
+        Prompts::Buttons::YesNoCancel);
+    if (answer == Prompts::Cancel)
+        return false;
+    if (answer == Prompts::No)
+        return true;
+    try {
+        m_db.close();
+        const QString aside = backup::replaceDamaged(m_path, chosen.path);
+        m_db.open(m_path, Database::OpenMode::Existing);
+        Prompts::notice(nullptr, QStringLiteral("Коллекция восстановлена из копии от %1. "
+                                                "Повреждённый файл сохранён как %2.")
+                                     .arg(backup::whenText(chosen.made), aside));
+        return true;
+    } catch (const backup::BackupError& e) {
+        Prompts::error(nullptr, e.message());
+    } catch (const DbError& e) {
+        Prompts::databaseError(nullptr, e.message());
+    }
+    return false;
 }
 
 bool CCookbookApp::initInstance() {
@@ -60,6 +107,21 @@ bool CCookbookApp::initInstance() {
                          QStringLiteral("Ошибка"), Prompts::Icon::None, Prompts::Buttons::Ok);
         return false;
     }
+
+    // A damaged file is said before anything writes to it, with the newest good copy offered.
+    if (const QString problems = backup::problemsOf(m_db, true); !problems.isEmpty())
+        if (!offerBackupFor(problems))
+            return false;
+    // An older file is copied as it is before it is brought up to date.
+    if (schema::needsUpgrade(m_db))
+        try {
+            backup::make(m_path);
+        } catch (const backup::BackupError& e) {
+            if (!Prompts::ask(nullptr, QStringLiteral("%1\n\nОбновить коллекцию без резервной "
+                                                      "копии?")
+                                           .arg(e.message())))
+                return false;
+        }
 
     try {
         schema::upgrade(m_db);

@@ -22,6 +22,8 @@ public:
     CMainFrame* mainWindow() const { return m_mainWindow.get(); }
 
 private:
+    // Says the file is damaged and offers the newest good backup; false to stop.
+    bool offerBackupFor(const QString& problems);
     QString m_path;
     // One copy of the program per collection: a second would see a tree the first keeps
     // changing, and its editor would wait on the first one's unfinished work.

@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "HelpWindow.h"
 #include "LockKeys.h"
+#include "backup/BackupCommands.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogCommands.h"
 #include "cooking/CookingCommands.h"
@@ -149,6 +150,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     saveSettings();
+    if (m_backupCommands)
+        m_backupCommands->backupOnClose();
     QMainWindow::closeEvent(event);
 }
 
@@ -320,6 +323,17 @@ void CMainFrame::connectPanes() {
     connect(m_recipe, &CRView::pictureOffered, this,
             [this](const QImage& image) { m_recipeCommands->setPhotoFromImage(image); });
     m_recipeCommands->setRecipeChanged([this](int id) { recipeChanged(id); });
+
+    m_backupCommands = new BackupCommands(m_db, this);
+    setCommandHandler(ID_BACKUP_NOW, [this] { m_backupCommands->backupNow(); });
+    setCommandHandler(ID_RESTORE_BACKUP, [this] { m_backupCommands->restoreFromBackup(); });
+    setCommandHandler(ID_CHECK_COLLECTION, [this] { m_backupCommands->checkCollection(); });
+    connect(m_backupCommands, &BackupCommands::collectionReplaced, this, [this] {
+        // The connection is a new one on the restored file: everything shown is read again.
+        m_recipe->ShowRecipe(0);
+        m_found->clearResults();
+        m_catalog->loadTopLevel();
+    });
 
     m_cookingCommands = std::make_unique<CookingCommands>(m_db, *m_recipe, this);
     setCommandHandler(ID_COOK, [this] { m_cookingCommands->cook(); });

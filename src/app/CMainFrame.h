@@ -10,6 +10,7 @@ class Database;
 class CatalogCommands;
 class RecipeCommands;
 class CookingCommands;
+class BackupCommands;
 class SearchCommands;
 class KitchenCommands;
 class ExchangeCommands;
@@ -99,6 +100,7 @@ private:
     std::unique_ptr<CatalogCommands> m_catalogCommands;
     std::unique_ptr<RecipeCommands> m_recipeCommands;
     std::unique_ptr<CookingCommands> m_cookingCommands;
+    BackupCommands* m_backupCommands = nullptr;
     std::unique_ptr<SearchCommands> m_searchCommands;
     std::unique_ptr<KitchenCommands> m_kitchenCommands;
     std::unique_ptr<ExchangeCommands> m_exchangeCommands;

@@ -311,6 +311,17 @@ void create(Database& db, const QString& version) {
     tx.commit();
 }
 
+bool needsUpgrade(Database& db) {
+    const SqlValue version = db.scalar("SELECT Value FROM Register WHERE Name='Ver'");
+    if (!std::holds_alternative<QString>(version) || std::get<QString>(version) != currentVersion)
+        return true;
+    for (const char* table : {"Menu", "ShoppingList", "RecipePhotos", "RecipeServings",
+                              "ProductFood", "RecipeTextDirty"})
+        if (!db.hasTable(QString::fromLatin1(table)))
+            return true;
+    return false;
+}
+
 UpgradeResult upgrade(Database& db) {
     Transaction tx(db);
     CRegister reg(db);

@@ -17,6 +17,8 @@ void create(Database& db, const QString& version = currentVersion);
 
 // Tables and stored queries a collection file must have to be opened at all.
 QStringList requiredTables();
+// True when opening the file would change it: an older version, or tables it lacks.
+bool needsUpgrade(Database& db);
 // The names among requiredTables() that the open file lacks.
 QStringList missingTables(const Database& db);
 

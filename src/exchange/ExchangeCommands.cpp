@@ -1,5 +1,7 @@
 #include "ExchangeCommands.h"
 
+#include "backup/BackupCommands.h"
+
 #include "ExchangeFormat.h"
 #include "ExchangeStore.h"
 #include "catalog/CCatalogView.h"
@@ -98,6 +100,8 @@ void ExchangeCommands::importFile() {
         tell(m_window, QStringLiteral("Импорт отменен"), kImport);
         return;
     }
+    if (!backupBefore(m_db, m_window, QStringLiteral("Импортировать")))
+        return;
     exchange::ImportResult result;
     try {
         CProgress progress(m_window);

@@ -1,5 +1,7 @@
 #include "MoveInCommands.h"
 
+#include "backup/BackupCommands.h"
+
 #include "MoveInStore.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
@@ -70,6 +72,8 @@ void importCollection(Database& db, CCatalogView& tree, QWidget* window, bool fr
                                  "*.tar *.tar.gz *.tgz *.json *.html *.htm *.txt);;"
                                  "Все файлы (*)"));
     if (path.isEmpty())
+        return;
+    if (!backupBefore(db, window, QStringLiteral("Переносить рецепты")))
         return;
     // A highlighted recipe is where the user happened to be, not a choice of section: the
     // new section goes at the top unless a section itself is chosen.

@@ -12,6 +12,12 @@ const CommandInfo kCommands[] = {
     {ID_FILE_PRINT_PREVIEW, "Предварительный просмотр",
      "Показать страницу такой, какой она будет напечатана\nПредварительный просмотр",
      "document-print-preview"},
+    {ID_BACKUP_NOW, "Сделать резервную копию",
+     "Сохранить копию коллекции в папке backups рядом с ней\nРезервная копия", nullptr},
+    {ID_RESTORE_BACKUP, "Восстановить из резервной копии...",
+     "Заменить коллекцию одной из её резервных копий\nВосстановить из резервной копии", nullptr},
+    {ID_CHECK_COLLECTION, "Проверить коллекцию",
+     "Полная проверка файла коллекции на повреждения\nПроверить коллекцию", nullptr},
     {ID_APP_EXIT, "Выход", "Выход из программы\nВыход", "application-exit"},
     {ID_ADD_SECTION, "Добавить раздел", "Добавить раздел\nДобавить раздел", "folder-new"},
     {ID_ADD_SUBSECTION, "Добавить подраздел", "Добавить подраздел\nДобавить подраздел", nullptr},
@@ -75,9 +81,18 @@ const CommandInfo kCommands[] = {
     {ID_APP_ABOUT, "О программе...", "Информация о программе\nО программе...", "help-about"},
 };
 
-const int kFile[] = {ID_IMPORT, ID_EXPORT_SECTION, ID_EXPORT_ALL,
-                     0,         ID_PRINT_RECIPE,   ID_FILE_PRINT_PREVIEW,
-                     0,         ID_APP_EXIT};
+const int kFile[] = {ID_IMPORT,
+                     ID_EXPORT_SECTION,
+                     ID_EXPORT_ALL,
+                     0,
+                     ID_BACKUP_NOW,
+                     ID_RESTORE_BACKUP,
+                     ID_CHECK_COLLECTION,
+                     0,
+                     ID_PRINT_RECIPE,
+                     ID_FILE_PRINT_PREVIEW,
+                     0,
+                     ID_APP_EXIT};
 const int kCatalog[] = {
     ID_ADD_SECTION,   ID_ADD_SUBSECTION, ID_RENAME_SECTION,    ID_DELETE_SECTION,          0,
     ID_IMPORT_RECIPE, ID_IMPORT_LINK,    ID_IMPORT_COLLECTION, ID_IMPORT_COLLECTION_FOLDER};
