@@ -187,7 +187,8 @@ int thinOut(const QString& collection, const QDateTime& now) {
     const QDir folder(folderFor(collection));
     int removed = 0;
     // What a stopped program left half-written; one being written now is younger.
-    for (const QFileInfo& f : folder.entryInfoList({kPartial + QStringLiteral("*")}, QDir::Files))
+    for (const QFileInfo& f :
+         folder.entryInfoList({kPartial + QStringLiteral("*")}, QDir::Files | QDir::Hidden))
         if (f.lastModified().secsTo(now) > 3600 && QFile::remove(f.absoluteFilePath()))
             ++removed;
     const QFileInfoList files =
