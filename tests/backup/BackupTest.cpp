@@ -31,11 +31,12 @@ void fill(Database& db, int recipes) {
     tx.commit();
 }
 
-// What a file says of itself: "ok" when whole, and its recipes and lines.
+// What a file says of itself: "ok" when whole, and its recipes and lines. Opened for writing
+// as the program opens it, so that a journal left by a stopped write is rolled back first.
 QString stateOf(const QString& file) {
     sqlite3* db = nullptr;
     QString out;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
         SQLITE_OK) {
         for (const char* sql : {"PRAGMA integrity_check", "SELECT count(*) FROM Recipes",
                                 "SELECT count(*) FROM Ingredients"}) {
@@ -44,7 +45,9 @@ QString stateOf(const QString& file) {
                 sqlite3_step(st) == SQLITE_ROW)
                 out += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
             else
-                out += QStringLiteral("?");
+                out += QStringLiteral("?(%1 %2)")
+                           .arg(QString::fromUtf8(sqlite3_errmsg(db)))
+                           .arg(sqlite3_extended_errcode(db));
             out += QLatin1Char(' ');
             sqlite3_finalize(st);
         }
