@@ -1,6 +1,10 @@
 #include "CCookbookApp.h"
 
 #include "backup/Backups.h"
+#include "backup/FileSystem.h"
+
+#include <QCryptographicHash>
+#include <QSettings>
 
 #include "CMainFrame.h"
 #include "data/Schema.h"
@@ -70,6 +74,25 @@ bool CCookbookApp::offerBackupFor(const QString& problems) {
         Prompts::databaseError(nullptr, e.message());
     }
     return false;
+}
+
+// Said once for each place a collection lies in: a network drive or a synced folder.
+void CCookbookApp::warnAboutPlace() {
+    const backup::Risk risk = backup::riskOf(m_path);
+    if (risk == backup::Risk::None)
+        return;
+    QSettings settings;
+    const QString key =
+        QStringLiteral("warned/%1")
+            .arg(QString::fromLatin1(
+                QCryptographicHash::hash(QFileInfo(m_path).absoluteFilePath().toUtf8(),
+                                         QCryptographicHash::Md5)
+                    .toHex()));
+    if (settings.value(key).toBool())
+        return;
+    settings.setValue(key, true);
+    Prompts::message(m_mainWindow.get(), backup::riskText(risk), QStringLiteral("Внимание"),
+                     Prompts::Icon::Warning, Prompts::Buttons::Ok);
 }
 
 bool CCookbookApp::initInstance() {
@@ -145,6 +168,7 @@ bool CCookbookApp::initInstance() {
     }
     m_mainWindow->show();
     m_mainWindow->activateWindow();
+    warnAboutPlace();
     // Products that have no weights and food value yet get the shipped table's, once: a
     // product the table does not know is remembered as asked.
     try {

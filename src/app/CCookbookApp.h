@@ -24,6 +24,7 @@ public:
 private:
     // Says the file is damaged and offers the newest good backup; false to stop.
     bool offerBackupFor(const QString& problems);
+    void warnAboutPlace();
     QString m_path;
     // One copy of the program per collection: a second would see a tree the first keeps
     // changing, and its editor would wait on the first one's unfinished work.

@@ -1,6 +1,7 @@
 #include "app/CCookbookApp.h"
 #include "backup/BackupCommands.h"
 #include "backup/Backups.h"
+#include "backup/FileSystem.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
 
@@ -295,4 +296,32 @@ TEST(Backup, ADamagedCollectionAtStartUpIsOfferedItsNewestGoodBackup) {
     QFile kept(QDir(t.dir()).filePath(aside[0]));
     kept.open(QIODevice::ReadOnly);
     EXPECT_EQ(kept.readAll(), damaged);
+}
+
+TEST(Backup, ACollectionInASyncedFolderIsWarnedAboutOnce) {
+    QTemporaryDir home;
+    EXPECT_EQ(backup::riskOf(home.filePath("data.db")), backup::Risk::None);
+    QDir(home.path()).mkpath("Dropbox/Рецепты");
+    EXPECT_EQ(backup::riskOf(home.filePath("Dropbox/Рецепты/data.db")), backup::Risk::Synced);
+    QDir(home.path()).mkpath("Общее/кухня");
+    QFile mark(home.filePath("Общее/.stfolder"));
+    ASSERT_TRUE(mark.open(QIODevice::WriteOnly));
+    mark.close();
+    EXPECT_EQ(backup::riskOf(home.filePath("Общее/кухня/data.db")), backup::Risk::Synced);
+    EXPECT_TRUE(backup::riskText(backup::Risk::Network).contains("Экспорт"));
+
+    const QString file = home.filePath("Dropbox/Рецепты/data.db");
+    {
+        TestDb t;
+        ASSERT_TRUE(QFile::copy(t.path(), file));
+    }
+    for (int start = 0; start < 2; ++start) {
+        Prompts::clear();
+        CCookbookApp app(file);
+        ASSERT_TRUE(app.initInstance());
+        if (start == 0)
+            EXPECT_TRUE(lastMessage().contains("синхронизирует")) << lastMessage().toStdString();
+        else
+            EXPECT_EQ(lastMessage(), QString()) << "said again";
+    }
 }
