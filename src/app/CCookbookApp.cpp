@@ -1,5 +1,6 @@
 #include "CCookbookApp.h"
 
+#include "backup/BackupCommands.h"
 #include "backup/Backups.h"
 #include "backup/FileSystem.h"
 
@@ -132,9 +133,14 @@ bool CCookbookApp::initInstance() {
     }
 
     // A damaged file is said before anything writes to it, with the newest good copy offered.
-    if (const QString problems = backup::problemsOf(m_db, true); !problems.isEmpty())
-        if (!offerBackupFor(problems))
-            return false;
+    // The engine's check reads the whole file: a large one that is up to date is checked on
+    // a thread of its own once the window shows, so that the start waits for nothing.
+    const bool checkNow =
+        schema::needsUpgrade(m_db) || QFileInfo(m_path).size() <= kCheckAtOnceBytes;
+    if (checkNow)
+        if (const QString problems = backup::problemsOf(m_db, true); !problems.isEmpty())
+            if (!offerBackupFor(problems))
+                return false;
     // An older file is copied as it is before it is brought up to date.
     if (schema::needsUpgrade(m_db))
         try {
@@ -169,6 +175,8 @@ bool CCookbookApp::initInstance() {
     m_mainWindow->show();
     m_mainWindow->activateWindow();
     warnAboutPlace();
+    if (!checkNow)
+        m_mainWindow->backupCommands()->checkInBackground();
     // Products that have no weights and food value yet get the shipped table's, once: a
     // product the table does not know is remembered as asked.
     try {

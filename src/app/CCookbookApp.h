@@ -10,6 +10,9 @@ class CMainFrame;
 
 // Start-up: opens the collection file, brings an older file up to date, shows the main
 // window. The one connection lives here from start to exit.
+// Files up to this size are checked before the window opens, within the start-up target.
+inline constexpr qint64 kCheckAtOnceBytes = 64LL * 1024 * 1024;
+
 class CCookbookApp {
 public:
     explicit CCookbookApp(QString databasePath = QStringLiteral("data.db"));

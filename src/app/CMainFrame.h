@@ -38,6 +38,7 @@ public:
     QWidget* pane(int column) const;
     CCatalogView* catalogView() const { return m_catalog; }
     CRView* recipeView() const { return m_recipe; }
+    BackupCommands* backupCommands() const { return m_backupCommands; }
     CFoundListView* foundListView() const { return m_found; }
     QSplitter* splitter() const { return m_splitter; }
     CSearchBox* searchBox() const { return m_searchBox; }

@@ -84,6 +84,26 @@ BackupCommands::BackupCommands(Database& db, QMainWindow* window)
 BackupCommands::~BackupCommands() {
     if (m_worker.joinable())
         m_worker.join();
+    if (m_checker.joinable())
+        m_checker.join();
+}
+
+void BackupCommands::checkInBackground() {
+    if (m_checker.joinable())
+        return;
+    connect(this, &BackupCommands::backgroundCheckDone, this, [this](const QString& problems) {
+        if (problems.isEmpty())
+            return;
+        if (Prompts::message(m_window,
+                             QStringLiteral("Файл коллекции повреждён: %1.\n\nВосстановить "
+                                            "коллекцию из резервной копии?")
+                                 .arg(problems),
+                             QStringLiteral("Коллекция повреждена"), Prompts::Icon::Warning,
+                             Prompts::Buttons::YesNo) == Prompts::Yes)
+            restoreFromBackup();
+    });
+    m_checker = std::thread(
+        [this, path = m_db.path()] { emit backgroundCheckDone(backup::problemsOf(path, true)); });
 }
 
 bool BackupCommands::changedSinceBackup() const {

@@ -27,6 +27,9 @@ public:
     void backupNow();
     void restoreFromBackup();
     void checkCollection();
+    // The start-up's quick check of a large file, on a thread of its own; a damaged file is
+    // said when the check ends, with the backups offered.
+    void checkInBackground();
     // On closing the window: waits for a copy when something changed.
     void backupOnClose();
     // Starts a copy on its own thread when something changed and the last is a day old.
@@ -37,6 +40,7 @@ signals:
     // The collection was replaced by a backup: everything shown must be read again.
     void collectionReplaced();
     void backgroundBackupDone(const QString& pathOrError, bool ok);
+    void backgroundCheckDone(const QString& problems);
 
 private:
     bool changedSinceBackup() const;
@@ -49,4 +53,5 @@ private:
     qint64 m_lastBackupMs = 0;
     bool m_running = false;
     std::thread m_worker;
+    std::thread m_checker;
 };

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMainWindow>
 #include <QProcess>
 #include <QThread>
 #include <atomic>
@@ -324,4 +325,31 @@ TEST(Backup, ACollectionInASyncedFolderIsWarnedAboutOnce) {
         else
             EXPECT_EQ(lastMessage(), QString()) << "said again";
     }
+}
+
+// A large file is checked once the window shows; the damage is said when the check ends.
+TEST(Backup, ABigFilesCheckRunsBesideTheWindowAndSaysWhatItFound) {
+    TestDb t;
+    fill(t.db, 2000);
+    const QString path = t.path();
+    t.db.close();
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(f.size() / 2);
+        f.write(QByteArray(64 * 1024, '\x41'));
+    }
+    Database db;
+    db.open(path, Database::OpenMode::Existing);
+    QMainWindow window;
+    BackupCommands commands(db, &window);
+    Prompts::clear();
+    Prompts::setNextAnswer(Prompts::No);
+    commands.checkInBackground();
+    QElapsedTimer clock;
+    clock.start();
+    while (Prompts::shown().empty() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(lastMessage().startsWith("Файл коллекции повреждён"))
+        << lastMessage().toStdString();
 }
