@@ -233,6 +233,9 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "no recipe for the scaling's picture\n");
             ++failures;
         }
+        // The backups, one made now, to choose from.
+        frame->runCommand(ID_BACKUP_NOW);
+        saveDialog(frame, ID_RESTORE_BACKUP, "restore.png");
         saveAfter(frame, ID_WHAT_TO_COOK, "cook.png");        // what to cook
         saveAfter(frame, ID_MENU_PRODUCT_LIST, "menu.png");   // the menu's product list
         saveDialog(frame, ID_MENU_VIEW, "menu-dialog.png");   // the menu dialog
