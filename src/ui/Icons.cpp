@@ -219,6 +219,16 @@ void drawCommand(QPainter& p, int id) {
         pot(p);
         plus(p);
         break;
+    case ID_COOK: {
+        // The pot, and the sign of going: cooking from the recipe, step by step.
+        pot(p);
+        p.setPen(QPen(kInk, 0.6));
+        p.setBrush(kGreen);
+        QPolygonF go;
+        go << QPointF(9, 8) << QPointF(15.5, 11.75) << QPointF(9, 15.5);
+        p.drawPolygon(go);
+        break;
+    }
     case ID_SHOPPING_LIST:
         basket(p);
         tick(p);
