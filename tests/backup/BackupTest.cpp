@@ -199,8 +199,13 @@ TEST(Backup, RestoreIsAllOrNothingEvenWhenStopped) {
     }
     // Run to its end, it gives the backup and keeps what it replaced.
     QString err;
+    const size_t before = backup::list(t.path()).size();
     ASSERT_EQ(runTool({"restore", "--db", t.path(), backupPath}, &err), 0) << err.toStdString();
     EXPECT_EQ(stateOf(t.path()), bigger);
+    // The collection it replaced is kept as the newest backup.
+    const std::vector<backup::Backup> after = backup::list(t.path());
+    ASSERT_EQ(after.size(), before + 1);
+    EXPECT_EQ(stateOf(after.front().path), smaller);
 }
 
 TEST(Backup, DamagedBackupsAndFullDisksChangeNothing) {
