@@ -199,14 +199,8 @@ QString unitFor(double value, const QString& unit) {
         return unit;
     if (value != std::floor(value))
         return QString::fromUtf8(it->few);
-    const qint64 n = qint64(value);
-    const qint64 last = n % 10;
-    const qint64 lastTwo = n % 100;
-    if (last == 1 && lastTwo != 11)
-        return QString::fromUtf8(it->one);
-    if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
-        return QString::fromUtf8(it->few);
-    return QString::fromUtf8(it->many);
+    const char* const forms[] = {it->one, it->few, it->many};
+    return QString::fromUtf8(forms[recipes::numberForm(qint64(value))]);
 }
 
 QString gramsText(double grams) {
@@ -296,14 +290,8 @@ QString forServings(double count) {
     if (count != std::floor(count))
         return QStringLiteral("на %1 порции").arg(numberText(count));
     const qint64 n = qint64(count);
-    const qint64 last = n % 10;
-    const qint64 lastTwo = n % 100;
-    const char* word = "порций";
-    if (last == 1 && lastTwo != 11)
-        word = "порцию";
-    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
-        word = "порции";
-    return QStringLiteral("на %1 %2").arg(n).arg(QString::fromUtf8(word));
+    const char* const words[] = {"порцию", "порции", "порций"};
+    return QStringLiteral("на %1 %2").arg(n).arg(QString::fromUtf8(words[recipes::numberForm(n)]));
 }
 
 } // namespace

@@ -87,15 +87,19 @@ Servings readYield(const QString& text) {
     return out;
 }
 
-QString servingsText(int count) {
-    const int last = count % 10;
-    const int lastTwo = count % 100;
-    const char* word = "порций";
+int numberForm(qint64 count) {
+    const qint64 last = count % 10;
+    const qint64 lastTwo = count % 100;
     if (last == 1 && lastTwo != 11)
-        word = "порция";
-    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
-        word = "порции";
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(word));
+        return 0;
+    if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
+        return 1;
+    return 2;
+}
+
+QString servingsText(int count) {
+    const char* const words[] = {"порция", "порции", "порций"};
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(words[numberForm(count)]));
 }
 
 QString servingsLine(const Servings& s) {

@@ -26,6 +26,10 @@ struct Servings {
 // number of servings.
 Servings readYield(const QString& text);
 
+// Which of a Russian noun's three forms a whole number takes: 0 as after 1 ("порция"), 1 as
+// after 2 to 4 ("порции"), 2 as after 5 and the teens ("порций").
+int numberForm(qint64 count);
+
 // "4 порции", "1 порция", "5 порций".
 QString servingsText(int count);
 // What the recipe says: "Порций: 4", "Порций: 4 (12 печений)", "Порций: на компанию";
