@@ -251,8 +251,9 @@ def tests_for(path):
              "catalog": ["test_catalog"], "kitchen": ["test_kitchen"],
              "exchange": ["test_exchange"], "reference": ["test_reference"],
              "intake": ["test_intake"], "app": ["test_app"], "photos": ["test_photos"],
-             "movein": ["test_movein"], "nutrition": ["test_nutrition", "test_kitchen"],
-             "ui": ["test_app", "test_kitchen", "test_recipes"], "tools": ["test_app", "test_intake"]}
+             "movein": ["test_movein"], "cooking": ["test_cooking"],
+             "backup": ["test_backup", "test_app"], "nutrition": ["test_nutrition", "test_kitchen"],
+             "ui": ["test_app", "test_kitchen", "test_recipes"], "tools": ["test_app", "test_intake", "test_backup"]}
     return known.get(part, ["test_app"])
 
 def candidates(path):
@@ -273,7 +274,8 @@ def candidates(path):
 
 ALL_TESTS = ["test_data", "test_search", "test_recipes", "test_catalog", "test_kitchen",
              "test_exchange", "test_reference", "test_intake", "test_app", "test_photos",
-             "test_movein", "test_nutrition", "test_reliability", "test_screen"]
+             "test_movein", "test_nutrition", "test_reliability", "test_screen",
+             "test_cooking", "test_backup"]
 
 def mechanical(args):
     quick = "--quick" in args
