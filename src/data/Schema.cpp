@@ -129,6 +129,42 @@ CREATE TRIGGER IF NOT EXISTS RecipeServingsGone AFTER DELETE ON Recipes BEGIN
 END;
 )sql";
 
+// Deleted recipes and sections, kept whole until the trash is emptied: each entry is what
+// one delete took (a recipe, or a section with everything in it), with the chain of
+// sections it was in, as [[ID, name], ...] from the top, so it can go back there. The rows
+// keep their IDs, which the live tables never hand out again; a line keeps its product's
+// and unit's names in case they are deleted meanwhile. None of this is in the live tables,
+// so nothing that reads them (search, the menu, the exchange file) sees the trash.
+constexpr const char* kTrash = R"sql(
+CREATE TABLE IF NOT EXISTS Trash (
+    ID      INTEGER PRIMARY KEY AUTOINCREMENT,
+    Kind    INTEGER NOT NULL,
+    Item    INTEGER NOT NULL,
+    Name    TEXT NOT NULL DEFAULT '',
+    Place   TEXT NOT NULL DEFAULT '[]',
+    Deleted INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS TrashCatalog (
+    Trash INTEGER NOT NULL, ID INTEGER NOT NULL, Parent INTEGER NOT NULL, Name TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS TrashRecipes (
+    Trash INTEGER NOT NULL, ID INTEGER NOT NULL, Catalog INTEGER NOT NULL, Name TEXT NOT NULL,
+    Recipe TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS TrashIngredients (
+    Trash INTEGER NOT NULL, ID INTEGER NOT NULL, Recipe INTEGER NOT NULL,
+    Ingredient INTEGER NOT NULL, Quantity REAL NOT NULL, Unit INTEGER NOT NULL,
+    Product TEXT NOT NULL, UnitName TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS TrashPhotos (
+    Trash INTEGER NOT NULL, Recipe INTEGER NOT NULL, Format TEXT NOT NULL,
+    Width INTEGER NOT NULL, Height INTEGER NOT NULL, Image BLOB NOT NULL, Small BLOB NOT NULL);
+CREATE TABLE IF NOT EXISTS TrashServings (
+    Trash INTEGER NOT NULL, Recipe INTEGER NOT NULL, Servings INTEGER NOT NULL,
+    Note TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS TrashCatalog_Trash ON TrashCatalog (Trash);
+CREATE INDEX IF NOT EXISTS TrashRecipes_Trash ON TrashRecipes (Trash);
+CREATE INDEX IF NOT EXISTS TrashIngredients_Trash ON TrashIngredients (Trash, ID);
+CREATE INDEX IF NOT EXISTS TrashPhotos_Trash ON TrashPhotos (Trash);
+CREATE INDEX IF NOT EXISTS TrashServings_Trash ON TrashServings (Trash);
+)sql";
+
 // What a product weighs and gives: per 100 g (NULL where not known), the grams in one
 // millilitre, whether it is counted in pieces, and the grams in one of each unit that is
 // no measure of its own ("шт", "пучок"), by the unit's usual spelling. A row the user wrote
@@ -299,6 +335,7 @@ void create(Database& db, const QString& version) {
         db.execScript(kPhotos);
         db.execScript(kServings);
         db.execScript(kProductFood);
+        db.execScript(kTrash);
         db.execScript(kReadingIndexes);
         addTextIndex(db);
     }
@@ -316,7 +353,7 @@ bool needsUpgrade(Database& db) {
     if (!std::holds_alternative<QString>(version) || std::get<QString>(version) != currentVersion)
         return true;
     for (const char* table : {"Menu", "ShoppingList", "RecipePhotos", "RecipeServings",
-                              "ProductFood", "RecipeTextDirty"})
+                              "ProductFood", "RecipeTextDirty", "Trash"})
         if (!db.hasTable(QString::fromLatin1(table)))
             return true;
     return false;
@@ -355,6 +392,7 @@ UpgradeResult upgrade(Database& db) {
         addIfPossible(db, kPhotos);
         addIfPossible(db, kServings);
         addIfPossible(db, kProductFood);
+        addIfPossible(db, kTrash);
         addIfPossible(db, kReadingIndexes);
         addTextIndex(db);
     }
