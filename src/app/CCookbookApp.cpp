@@ -11,6 +11,7 @@
 #include "data/Schema.h"
 #include "nutrition/NutritionStore.h"
 #include "search/TextIndex.h"
+#include "trash/TrashCommands.h"
 #include "ui/BusyCursor.h"
 #include "ui/CProgress.h"
 #include "ui/Prompts.h"
@@ -175,8 +176,18 @@ bool CCookbookApp::initInstance() {
     m_mainWindow->show();
     m_mainWindow->activateWindow();
     warnAboutPlace();
-    if (!checkNow)
+    // What was deleted over a month ago goes, once the file is known to be whole.
+    TrashCommands* trash = m_mainWindow->trashCommands();
+    if (checkNow) {
+        trash->purgeOld();
+    } else {
+        QObject::connect(m_mainWindow->backupCommands(), &BackupCommands::backgroundCheckDone,
+                         trash, [trash](const QString& problems) {
+                             if (problems.isEmpty())
+                                 trash->purgeOld();
+                         });
         m_mainWindow->backupCommands()->checkInBackground();
+    }
     // Products that have no weights and food value yet get the shipped table's, once: a
     // product the table does not know is remembered as asked.
     try {

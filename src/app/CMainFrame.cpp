@@ -22,6 +22,7 @@
 #include "search/CSearchBox.h"
 #include "search/SearchCommands.h"
 #include "search/SearchStore.h"
+#include "trash/TrashCommands.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
 #include "ui/Prompts.h"
@@ -34,6 +35,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSettings>
@@ -75,6 +77,8 @@ void CMainFrame::setShortcuts() {
     m_actions[ID_SCALE_DOWN]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
     m_actions[ID_SCALE_RESET]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     m_actions[ID_SHOW_GRAMS]->setCheckable(true);
+    m_actions[ID_UNDO_DELETE]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_actions[ID_UNDO_DELETE]->setEnabled(false);
     // Keys the tree handles itself, shown in the menus so that they can be learned there.
     const std::pair<int, QKeySequence> treeKeys[] = {
         {ID_DELETE_RECIPE, QKeySequence(Qt::Key_Delete)},
@@ -324,6 +328,18 @@ void CMainFrame::connectPanes() {
             [this](const QImage& image) { m_recipeCommands->setPhotoFromImage(image); });
     m_recipeCommands->setRecipeChanged([this](int id) { recipeChanged(id); });
 
+    m_trashCommands = new TrashCommands(m_db, *m_catalog, this);
+    m_catalog->setBottomBar(m_trashCommands->trashRow());
+    auto deleted = [this](qint64 entry, const QString& name) {
+        m_trashCommands->deleted(entry, name);
+    };
+    m_catalogCommands->setDeleted(deleted);
+    m_recipeCommands->setDeleted(deleted);
+    setCommandHandler(ID_UNDO_DELETE, [this] { m_trashCommands->undoDelete(); });
+    setCommandHandler(ID_TRASH, [this] { m_trashCommands->showTrash(); });
+    connect(m_trashCommands, &TrashCommands::undoAvailable, m_actions[ID_UNDO_DELETE],
+            &QAction::setEnabled);
+
     m_backupCommands = new BackupCommands(m_db, this);
     setCommandHandler(ID_BACKUP_NOW, [this] { m_backupCommands->backupNow(); });
     setCommandHandler(ID_RESTORE_BACKUP, [this] { m_backupCommands->restoreFromBackup(); });
@@ -333,6 +349,7 @@ void CMainFrame::connectPanes() {
         m_recipe->ShowRecipe(0);
         m_found->clearResults();
         m_catalog->loadTopLevel();
+        m_trashCommands->refresh();
     });
 
     m_cookingCommands = std::make_unique<CookingCommands>(m_db, *m_recipe, this);

@@ -11,6 +11,7 @@ class CatalogCommands;
 class RecipeCommands;
 class CookingCommands;
 class BackupCommands;
+class TrashCommands;
 class SearchCommands;
 class KitchenCommands;
 class ExchangeCommands;
@@ -39,6 +40,7 @@ public:
     CCatalogView* catalogView() const { return m_catalog; }
     CRView* recipeView() const { return m_recipe; }
     BackupCommands* backupCommands() const { return m_backupCommands; }
+    TrashCommands* trashCommands() const { return m_trashCommands; }
     CFoundListView* foundListView() const { return m_found; }
     QSplitter* splitter() const { return m_splitter; }
     CSearchBox* searchBox() const { return m_searchBox; }
@@ -102,6 +104,7 @@ private:
     std::unique_ptr<RecipeCommands> m_recipeCommands;
     std::unique_ptr<CookingCommands> m_cookingCommands;
     BackupCommands* m_backupCommands = nullptr;
+    TrashCommands* m_trashCommands = nullptr;
     std::unique_ptr<SearchCommands> m_searchCommands;
     std::unique_ptr<KitchenCommands> m_kitchenCommands;
     std::unique_ptr<ExchangeCommands> m_exchangeCommands;

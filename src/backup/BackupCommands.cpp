@@ -5,6 +5,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/OffMainThread.h"
 #include "ui/Prompts.h"
+#include "ui/StatusText.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -17,17 +18,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
 #include <sqlite3.h>
 #include <thread>
 
 namespace {
 
 constexpr qint64 kDayMs = 24LL * 60 * 60 * 1000;
-
-void say(QWidget* parent, const QString& text, int ms = 0) {
-    if (auto window = qobject_cast<QMainWindow*>(parent ? parent->window() : nullptr))
-        window->statusBar()->showMessage(text, ms);
-}
 
 // The copy on a thread of its own, the window painting; what went wrong as text.
 QString makeWaiting(const QString& path, QString& made) {
@@ -42,14 +39,14 @@ QString makeWaiting(const QString& path, QString& made) {
 } // namespace
 
 bool backupBefore(Database& db, QWidget* parent, const QString& what) {
-    say(parent, QStringLiteral("Создаётся резервная копия…"));
+    sayInStatusBar(parent, QStringLiteral("Создаётся резервная копия…"));
     QString made;
     const QString problem = makeWaiting(db.path(), made);
     if (problem.isEmpty()) {
-        say(parent, QStringLiteral("Резервная копия сохранена"), 5000);
+        sayInStatusBar(parent, QStringLiteral("Резервная копия сохранена"), 5000);
         return true;
     }
-    say(parent, QString());
+    sayInStatusBar(parent, QString());
     return Prompts::message(parent,
                             QStringLiteral("%1 Коллекция не тронута.\n\n%2 без резервной копии?")
                                 .arg(problem, what),
@@ -71,10 +68,10 @@ BackupCommands::BackupCommands(Database& db, QMainWindow* window)
             [this](const QString& result, bool ok) {
                 m_running = false;
                 if (ok) {
-                    say(m_window, QStringLiteral("Резервная копия сохранена"), 5000);
+                    sayInStatusBar(m_window, QStringLiteral("Резервная копия сохранена"), 5000);
                     return;
                 }
-                say(m_window, QString());
+                sayInStatusBar(m_window, QString());
                 Prompts::message(m_window, QStringLiteral("%1 Коллекция не тронута.").arg(result),
                                  QStringLiteral("Резервная копия"), Prompts::Icon::Warning,
                                  Prompts::Buttons::Ok);
@@ -126,7 +123,7 @@ void BackupCommands::backupIfDue() {
         return;
     m_running = true;
     noteBackupMade();
-    say(m_window, QStringLiteral("Создаётся резервная копия…"));
+    sayInStatusBar(m_window, QStringLiteral("Создаётся резервная копия…"));
     if (m_worker.joinable())
         m_worker.join();
     m_worker = std::thread([this, path = m_db.path()] {
@@ -149,7 +146,7 @@ void BackupCommands::backupOnClose() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (!changedSinceBackup())
         return;
-    say(m_window, QStringLiteral("Создаётся резервная копия…"));
+    sayInStatusBar(m_window, QStringLiteral("Создаётся резервная копия…"));
     QString made;
     if (const QString problem = makeWaiting(m_db.path(), made); !problem.isEmpty())
         Prompts::message(m_window, QStringLiteral("%1 Коллекция не тронута.").arg(problem),
@@ -163,9 +160,9 @@ void BackupCommands::checkCollection() {
     QString problems;
     {
         const BusyCursor busy;
-        say(m_window, QStringLiteral("Проверяется коллекция…"));
+        sayInStatusBar(m_window, QStringLiteral("Проверяется коллекция…"));
         problems = offMainThread<QString>([this] { return backup::problemsOf(m_db.path()); });
-        say(m_window, QString());
+        sayInStatusBar(m_window, QString());
     }
     if (problems.isEmpty())
         Prompts::notice(m_window, QStringLiteral("Коллекция в порядке."));
@@ -234,14 +231,15 @@ void BackupCommands::restoreFromBackup() {
         return;
     try {
         const BusyCursor busy;
-        say(m_window, QStringLiteral("Восстанавливается коллекция…"));
+        sayInStatusBar(m_window, QStringLiteral("Восстанавливается коллекция…"));
         backup::restore(m_db, chosen);
         noteBackupMade();
     } catch (const backup::BackupError& e) {
-        say(m_window, QString());
+        sayInStatusBar(m_window, QString());
         Prompts::error(m_window, e.message());
         return;
     }
-    say(m_window, QStringLiteral("Коллекция восстановлена из копии от %1").arg(when), 10000);
+    sayInStatusBar(m_window, QStringLiteral("Коллекция восстановлена из копии от %1").arg(when),
+                   10000);
     emit collectionReplaced();
 }

@@ -208,6 +208,27 @@ void CCatalogView::selectEntry(QTreeWidgetItem* item) {
     scrollToItem(item);
 }
 
+void CCatalogView::setBottomBar(QWidget* bar) {
+    m_bottomBar = bar;
+    bar->setParent(this);
+    bar->show();
+    placeBottomBar();
+}
+
+void CCatalogView::placeBottomBar() {
+    if (!m_bottomBar)
+        return;
+    const int height = m_bottomBar->isVisibleTo(this) ? m_bottomBar->sizeHint().height() : 0;
+    setViewportMargins(0, 0, 0, height);
+    const QRect inside = contentsRect();
+    m_bottomBar->setGeometry(inside.left(), inside.bottom() + 1 - height, inside.width(), height);
+}
+
+void CCatalogView::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    placeBottomBar();
+}
+
 QTreeWidgetItem* CCatalogView::findChild(QTreeWidgetItem* parent, qint32 value) const {
     QTreeWidgetItem* root = parent ? parent : invisibleRootItem();
     for (int i = 0; i < root->childCount(); ++i) {

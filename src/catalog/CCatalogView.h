@@ -70,6 +70,9 @@ public:
     void selectEntry(QTreeWidgetItem* item);
     // Gives every loaded item of that recipe its new name, in its sorted place.
     void renameRecipe(int recipeId, const QString& name);
+    // A row that stands beneath the tree's items, inside its frame ("Корзина").
+    void setBottomBar(QWidget* bar);
+
     // Finds the loaded child of parent (top level when null) carrying value.
     QTreeWidgetItem* findChild(QTreeWidgetItem* parent, qint32 value) const;
 
@@ -96,11 +99,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void onSelectionChanged();
     void onAutoScroll();
     void endDragVisuals();
+    void placeBottomBar();
     void updateDragVisuals(const QPoint& pos, bool refused);
 
     Database& m_db;
@@ -118,6 +123,7 @@ private:
     QLabel* m_dragImage = nullptr;
     QPoint m_pressPos;
     QPersistentModelIndex m_pressItem;
+    QWidget* m_bottomBar = nullptr;
 };
 
 // The two 16 by 16 drag pictures: 0 the dragged item (and the mark where a drop is

@@ -3,6 +3,8 @@
 #include "CCatalogView.h"
 #include "CatalogDialogs.h"
 #include "CatalogStore.h"
+#include "trash/TrashStore.h"
+#include "ui/BusyCursor.h"
 #include "ui/Prompts.h"
 
 void CatalogCommands::addSection() {
@@ -69,12 +71,37 @@ void CatalogCommands::deleteSection() {
     QTreeWidgetItem* selected = selectedSection(QStringLiteral("Не возможно удаление раздела"));
     if (!selected)
         return;
-    QTreeWidgetItem* parent = selected->parent();
     m_tree.expandSection(selected);
-    CCatalogForm form(m_db, CCatalogForm::Delete, CCatalogView::itemValue(selected), 0, m_window);
+    const int section = CCatalogView::itemValue(selected);
+    // Where there is a trash nothing is lost, so nothing is asked but where the contents go.
+    if (trash::available(m_db)) {
+        bool moveContents = false;
+        if (catalog::hasContents(m_db, section)) {
+            CDeleteCatalogDlg choice(m_window);
+            if (choice.exec() != QDialog::Accepted)
+                return;
+            moveContents = choice.moveContents();
+        }
+        const QString name = selected->text(0);
+        qint64 entry = 0;
+        {
+            const BusyCursor busy;
+            entry = trash::moveSection(m_db, section, moveContents);
+        }
+        takeFromTree(selected, moveContents);
+        if (m_deleted)
+            m_deleted(entry, name);
+        return;
+    }
+    CCatalogForm form(m_db, CCatalogForm::Delete, section, 0, m_window);
     if (form.run() != QDialog::Accepted)
         return;
-    if (form.moveContents()) {
+    takeFromTree(selected, form.moveContents());
+}
+
+void CatalogCommands::takeFromTree(QTreeWidgetItem* selected, bool contentsMovedUp) {
+    QTreeWidgetItem* parent = selected->parent();
+    if (contentsMovedUp) {
         while (selected->childCount() > 0) {
             QTreeWidgetItem* child = selected->child(0);
             QTreeWidgetItem* moved = m_tree.insertEntry(parent, QString(), 0, false);
@@ -84,6 +111,6 @@ void CatalogCommands::deleteSection() {
     }
     delete selected;
     m_tree.sortChildrenOf(parent);
-    if (!form.moveContents() && m_recipesGone)
+    if (!contentsMovedUp && m_recipesGone)
         m_recipesGone();
 }

@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "photos/PhotoPrompts.h"
 #include "photos/PhotoStore.h"
+#include "trash/TrashStore.h"
 #include "ui/Prompts.h"
 
 void RecipeCommands::addIn(QTreeWidgetItem* sectionItem, int section) {
@@ -61,13 +62,22 @@ void RecipeCommands::deleteSelected() {
     if (!item)
         return;
     const int recipe = catalog::recipeIdOf(CCatalogView::itemValue(item));
-    CRecipeForm form(m_db, CRecipeForm::Delete, recipe, 0, m_window);
-    if (form.exec() != QDialog::Accepted)
-        return;
+    // Where there is a trash nothing is lost, so nothing is asked.
+    qint64 entry = 0;
+    const QString name = item->text(0);
+    if (trash::available(m_db)) {
+        entry = trash::moveRecipe(m_db, recipe);
+    } else {
+        CRecipeForm form(m_db, CRecipeForm::Delete, recipe, 0, m_window);
+        if (form.exec() != QDialog::Accepted)
+            return;
+    }
     delete item;
     m_view.ShowRecipe(0);
     if (m_recipeChanged)
         m_recipeChanged(recipe);
+    if (entry > 0 && m_deleted)
+        m_deleted(entry, name);
 }
 
 int RecipeCommands::shownRecipe() {

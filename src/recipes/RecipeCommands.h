@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <functional>
 
 class CCatalogView;
@@ -32,6 +33,8 @@ public:
 
     // Told after a recipe was renamed or deleted, so other panes can follow.
     void setRecipeChanged(std::function<void(int)> f) { m_recipeChanged = std::move(f); }
+    // Told what went to the trash (its entry, and the recipe's name).
+    void setDeleted(std::function<void(qint64, const QString&)> f) { m_deleted = std::move(f); }
 
 private:
     void addIn(class QTreeWidgetItem* sectionItem, int section);
@@ -46,4 +49,5 @@ private:
     CRView& m_view;
     QWidget* m_window;
     std::function<void(int)> m_recipeChanged;
+    std::function<void(qint64, const QString&)> m_deleted;
 };

@@ -103,6 +103,13 @@ qint64 moveGathered(Database& db, Kind kind, int item, const QString& name, int 
 
 } // namespace
 
+std::vector<int> sectionPath(Database& db, int section) {
+    std::vector<int> ids;
+    for (const Level& l : chainTo(db, section))
+        ids.push_back(l.id);
+    return ids;
+}
+
 bool available(Database& db) {
     return db.hasTable(QStringLiteral("Trash")) && db.hasTable(QStringLiteral("TrashServings"));
 }

@@ -56,6 +56,9 @@ struct Restored {
 // are found again by name or made anew. Nothing when there is no such entry.
 std::optional<Restored> restore(Database& db, qint64 id);
 
+// The IDs of the sections from the top down to this one.
+std::vector<int> sectionPath(Database& db, int section);
+
 // Removes entries for good: one, those deleted before a time, or all. Returns how many.
 int remove(Database& db, qint64 id);
 int purgeBefore(Database& db, const QDateTime& before);

@@ -24,6 +24,10 @@ const CommandInfo kCommands[] = {
     {ID_RENAME_SECTION, "Переименовать раздел", "Переименовать раздел\nПереименовать раздел",
      nullptr},
     {ID_DELETE_SECTION, "Удалить раздел", "Удалить раздел\nУдалить раздел", nullptr},
+    {ID_UNDO_DELETE, "Отменить удаление",
+     "Вернуть из корзины то, что удалено последним\nОтменить удаление", "edit-undo"},
+    {ID_TRASH, "Корзина...", "Удалённые рецепты и разделы: вернуть или очистить\nКорзина",
+     "user-trash"},
     {ID_IMPORT_RECIPE, "Рецепт из файла или текста",
      "Добавить рецепт из сохранённой веб-страницы, файла или текста\nРецепт из файла или "
      "текста",
@@ -93,9 +97,18 @@ const int kFile[] = {ID_IMPORT,
                      ID_FILE_PRINT_PREVIEW,
                      0,
                      ID_APP_EXIT};
-const int kCatalog[] = {
-    ID_ADD_SECTION,   ID_ADD_SUBSECTION, ID_RENAME_SECTION,    ID_DELETE_SECTION,          0,
-    ID_IMPORT_RECIPE, ID_IMPORT_LINK,    ID_IMPORT_COLLECTION, ID_IMPORT_COLLECTION_FOLDER};
+const int kCatalog[] = {ID_ADD_SECTION,
+                        ID_ADD_SUBSECTION,
+                        ID_RENAME_SECTION,
+                        ID_DELETE_SECTION,
+                        0,
+                        ID_UNDO_DELETE,
+                        ID_TRASH,
+                        0,
+                        ID_IMPORT_RECIPE,
+                        ID_IMPORT_LINK,
+                        ID_IMPORT_COLLECTION,
+                        ID_IMPORT_COLLECTION_FOLDER};
 const int kRecipes[] = {ID_ADD_RECIPE,
                         ID_ADD_RECIPE_ROOT,
                         ID_EDIT_RECIPE,

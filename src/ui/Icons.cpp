@@ -254,6 +254,28 @@ void drawCommand(QPainter& p, int id) {
     case ID_HELP_FINDER:
         info(p);
         break;
+    case ID_TRASH:
+    case ID_UNDO_DELETE: {
+        // A bin with its lid; undoing has the arrow of coming back.
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kPaper);
+        QPolygonF bin;
+        bin << QPointF(4, 5) << QPointF(12, 5) << QPointF(11, 14.5) << QPointF(5, 14.5);
+        p.drawPolygon(bin);
+        p.drawLine(QPointF(2.5, 4), QPointF(13.5, 4));
+        p.drawLine(QPointF(6.5, 4), QPointF(7, 2.5));
+        p.drawLine(QPointF(7, 2.5), QPointF(9, 2.5));
+        p.drawLine(QPointF(9, 2.5), QPointF(9.5, 4));
+        p.drawLine(QPointF(6.5, 7), QPointF(6.8, 12.5));
+        p.drawLine(QPointF(9.5, 7), QPointF(9.2, 12.5));
+        if (id == ID_UNDO_DELETE) {
+            p.setPen(QPen(kBlue, 1.8, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(8, 10), QPointF(14, 10));
+            p.drawLine(QPointF(8, 10), QPointF(10.5, 7.5));
+            p.drawLine(QPointF(8, 10), QPointF(10.5, 12.5));
+        }
+        break;
+    }
     case ID_IMPORT:
     case ID_EXPORT_SECTION:
     case ID_EXPORT_ALL:

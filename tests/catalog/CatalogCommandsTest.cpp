@@ -10,6 +10,7 @@
 
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 namespace {
 
@@ -114,19 +115,19 @@ TEST_F(CatalogCommandsTest, RenameResortsAndRefusesRecipes) {
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog WHERE Name='Ё-супы'"), 1);
 }
 
-TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
+TEST_F(CatalogCommandsTest, DeleteGoesToTheTrashAskingOnlyWhereTheContentsGo) {
     t.addSection("Пусто");
     CMainFrame fresh(t.db);
+    fresh.show();
     CCatalogView* view = fresh.catalogView();
     QTreeWidgetItem* top = view->invisibleRootItem();
-    // Empty: no choice, just the confirmation.
+    EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
+    // Empty: no question at all.
     view->selectEntry(byText(top, "Пусто"));
-    withDialog(fresh, ID_DELETE_SECTION, [](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), "Удалить раздел");
-        EXPECT_FALSE(child<QLineEdit>(w, "name")->isEnabled());
-        click(w, "yesButton");
-    });
+    fresh.runCommand(ID_DELETE_SECTION);
     EXPECT_EQ(texts(top), QStringList{"Супы"});
+    EXPECT_TRUE(fresh.action(ID_UNDO_DELETE)->isEnabled());
+    EXPECT_EQ(fresh.findChild<QPushButton*>("trashRow")->text(), "Корзина (1)");
 
     // "Отмена" in the choice: nothing changes.
     view->selectEntry(top->child(0));
@@ -137,18 +138,17 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Catalog"), 2);
 
     // Move the contents up: children of a top-level section become top-level.
-    auto chooseAndConfirm = [](bool moveUp) {
+    auto choose = [](bool moveUp) {
         return [moveUp](QWidget* choice) {
             // Moving up, which loses nothing, is what Enter does; deleting all is chosen.
             if (moveUp)
                 EXPECT_TRUE(child<QRadioButton>(choice, "moveUp")->isChecked());
             else
                 child<QRadioButton>(choice, "deleteAll")->click();
-            onNextModal([](QWidget* form) { click(form, "yesButton"); }, choice);
             click(choice, "deleteButton");
         };
     };
-    withDialog(fresh, ID_DELETE_SECTION, chooseAndConfirm(true));
+    withDialog(fresh, ID_DELETE_SECTION, choose(true));
     EXPECT_EQ(texts(top), (QStringList{"Борщ", "Холодные"}));
     view->expandSection(byText(top, "Холодные"));
     EXPECT_EQ(texts(byText(top, "Холодные")), QStringList{"Окрошка"});
@@ -158,9 +158,41 @@ TEST_F(CatalogCommandsTest, DeleteAsksTheChoiceOnlyForNonEmptySections) {
     fresh.foundListView()->showFound(search::findByName(t.db, "%"));
     fresh.recipeView()->ShowRecipe(okroshka);
     view->selectEntry(byText(top, "Холодные"));
-    withDialog(fresh, ID_DELETE_SECTION, chooseAndConfirm(false));
+    withDialog(fresh, ID_DELETE_SECTION, choose(false));
     EXPECT_EQ(texts(top), QStringList{"Борщ"});
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
     EXPECT_EQ(fresh.foundListView()->texts(), QStringList{"Борщ"});
     EXPECT_NE(fresh.recipeView()->CurrentRecipeId(), okroshka);
+
+    // Ctrl+Z brings it back with what it held, selected; once.
+    QApplication::setActiveWindow(&fresh);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(texts(top), (QStringList{"Борщ", "Холодные"}));
+    EXPECT_EQ(view->selectedEntry(), byText(top, "Холодные"));
+    view->expandSection(byText(top, "Холодные"));
+    EXPECT_EQ(texts(byText(top, "Холодные")), QStringList{"Окрошка"});
+    EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
+    EXPECT_EQ(fresh.findChild<QPushButton*>("trashRow")->text(), "Корзина (2)");
+}
+
+TEST_F(CatalogCommandsTest, WithoutATrashDeletingAsksFirst) {
+    t.db.execScript("DROP TABLE TrashServings");
+    CMainFrame fresh(t.db);
+    QTreeWidgetItem* top = fresh.catalogView()->invisibleRootItem();
+    fresh.catalogView()->selectEntry(byText(top, "Супы"));
+    withDialog(fresh, ID_DELETE_SECTION, [](QWidget* choice) {
+        child<QRadioButton>(choice, "deleteAll")->click();
+        onNextModal(
+            [](QWidget* form) {
+                EXPECT_EQ(form->windowTitle(), "Удалить раздел");
+                EXPECT_FALSE(child<QLineEdit>(form, "name")->isEnabled());
+                click(form, "yesButton");
+            },
+            choice);
+        click(choice, "deleteButton");
+    });
+    EXPECT_TRUE(texts(top).isEmpty());
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 0);
+    EXPECT_FALSE(fresh.findChild<QPushButton*>("trashRow")->isVisible());
 }

@@ -193,8 +193,31 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
     EXPECT_EQ(frame.foundListView()->texts(), (QStringList{"", "Я борщ", "Я борщ"}));
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Ingredients"), 1);
 
-    // A recipe without a name (an import can make one) can still be deleted.
+    // A recipe without a name (an import can make one) can still be deleted: to the trash,
+    // with no question, and back from the trash's window into its place, selected.
     tree->selectEntry(soupItem->child(0));
+    frame.runCommand(ID_DELETE_RECIPE);
+    EXPECT_EQ(texts(soupItem), QStringList{"Я борщ"});
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes WHERE ID=?", {unnamed}), 0);
+    EXPECT_EQ(frame.foundListView()->texts(), (QStringList{"Я борщ", "Я борщ"}));
+    EXPECT_FALSE(tree->selectedEntry());
+    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), 0);
+    withDialog(frame, ID_TRASH, [](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Корзина");
+        auto list = child<QTreeWidget>(w, "trashList");
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_EQ(list->topLevelItem(0)->text(0), "(без названия)");
+        EXPECT_EQ(list->topLevelItem(0)->text(1), "Супы");
+        click(w, "restoreButton");
+        EXPECT_EQ(list->topLevelItemCount(), 0);
+        EXPECT_FALSE(child<QWidget>(w, "emptyButton")->isEnabled());
+        click(w, "closeButton");
+    });
+    EXPECT_EQ(texts(soupItem), (QStringList{"", "Я борщ"}));
+    EXPECT_EQ(tree->selectedEntry(), soupItem->child(0));
+
+    // Where the file has no trash, deleting asks first and is for good.
+    t.db.execScript("DROP TABLE TrashServings");
     onNextModal([&](QWidget* form) {
         EXPECT_EQ(form->windowTitle(), "Удалить рецепт");
         EXPECT_FALSE(child<QLineEdit>(form, "name")->isEnabled());
@@ -204,9 +227,6 @@ TEST_F(RecipeEditor, EditRenamesEverywhereAndDeleteTakesEvenAnUnnamedRecipe) {
     frame.runCommand(ID_DELETE_RECIPE);
     EXPECT_EQ(texts(soupItem), QStringList{"Я борщ"});
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes WHERE ID=?", {unnamed}), 0);
-    EXPECT_EQ(frame.foundListView()->texts(), (QStringList{"Я борщ", "Я борщ"}));
-    EXPECT_FALSE(tree->selectedEntry());
-    EXPECT_EQ(frame.recipeView()->CurrentRecipeId(), 0);
 }
 
 TEST(MultiplePicker, KeepsTheSelectionWhenANewProductIsMade) {
