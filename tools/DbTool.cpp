@@ -89,6 +89,15 @@ const char* const kUsage = R"(Использование / usage:
   ovelta-db check [--db FILE]
       Полная проверка: «Коллекция в порядке» или что не так (код 1).
       A full check: "Коллекция в порядке", or what is wrong (exit 1).
+  ovelta-db delete [--db FILE] ID|sID
+      Перемещает рецепт ID (или раздел sID со всем содержимым) в корзину.
+      Moves recipe ID (or section sID with everything in it) to the trash.
+  ovelta-db trash [--db FILE]
+      Что в корзине, последнее первым: ID<TAB>когда удалено<TAB>название.
+      What is in the trash, newest first: ID<TAB>deleted at<TAB>name.
+  ovelta-db undelete [--db FILE] ID|sID
+      Возвращает рецепт или раздел из корзины на его место.
+      Puts a recipe or section back from the trash where it was.
   ovelta-db --help
       Эта справка / this help.
 

@@ -82,5 +82,8 @@ int backupCommand(const QStringList& args);
 int backupsCommand(const QStringList& args);
 int restoreCommand(const QStringList& args);
 int checkCommand(const QStringList& args);
+int deleteCommand(const QStringList& args);
+int trashCommand(const QStringList& args);
+int undeleteCommand(const QStringList& args);
 int nutritionCommand(const QStringList& args);
 int productCommand(const QStringList& args);

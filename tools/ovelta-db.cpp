@@ -389,6 +389,12 @@ int main(int argc, char* argv[]) {
         return restoreCommand(args);
     if (command == QLatin1String("check"))
         return checkCommand(args);
+    if (command == QLatin1String("delete"))
+        return deleteCommand(args);
+    if (command == QLatin1String("trash"))
+        return trashCommand(args);
+    if (command == QLatin1String("undelete"))
+        return undeleteCommand(args);
     if (command == QLatin1String("recipe"))
         return recipeCommand(args);
     if (command == QLatin1String("photo"))

@@ -2,6 +2,7 @@
 #include "data/Schema.h"
 #include "recipes/RecipeDocument.h"
 #include "support/TestDb.h"
+#include "support/ToolRun.h"
 
 #include "nutrition/NutritionStore.h"
 #include "recipes/Servings.h"
@@ -12,27 +13,6 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
-
-namespace {
-
-struct ToolRun {
-    int exitCode;
-    QString out;
-    QString err;
-    QByteArray bytes; // standard output as written
-};
-
-ToolRun runTool(const QStringList& args, const QString& workingDir = {}) {
-    QProcess p;
-    p.setWorkingDirectory(workingDir);
-    p.start(QStringLiteral(OVELTA_DB_TOOL), args);
-    p.waitForFinished(30000);
-    const QByteArray out = p.readAllStandardOutput();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(out),
-            QString::fromUtf8(p.readAllStandardError()), out};
-}
-
-} // namespace
 
 TEST(OveltaDb, CreatesCollectionsAtEachVersionAndNeverOverwrites) {
     QTemporaryDir dir;

@@ -3,6 +3,7 @@
 #include "backup/Backups.h"
 #include "backup/FileSystem.h"
 #include "support/TestDb.h"
+#include "support/ToolRun.h"
 #include "support/Widgets.h"
 
 #include <QDir>
@@ -56,15 +57,6 @@ QString stateOf(const QString& file) {
     }
     sqlite3_close(db);
     return out.trimmed();
-}
-
-int runTool(const QStringList& args, QString* err = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral(OVELTA_DB_TOOL), args);
-    p.waitForFinished(60000);
-    if (err)
-        *err = QString::fromUtf8(p.readAllStandardError());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 // Starts the tool and kills it outright after the given time.
@@ -198,9 +190,9 @@ TEST(Backup, RestoreIsAllOrNothingEvenWhenStopped) {
             break;
     }
     // Run to its end, it gives the backup and keeps what it replaced.
-    QString err;
     const size_t before = backup::list(t.path()).size();
-    ASSERT_EQ(runTool({"restore", "--db", t.path(), backupPath}, &err), 0) << err.toStdString();
+    const ToolRun restored = runTool({"restore", "--db", t.path(), backupPath});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
     EXPECT_EQ(stateOf(t.path()), bigger);
     // The collection it replaced is kept as the newest backup.
     const std::vector<backup::Backup> after = backup::list(t.path());
@@ -227,13 +219,14 @@ TEST(Backup, DamagedBackupsAndFullDisksChangeNothing) {
     EXPECT_THROW(backup::restore(t.db, broken), backup::BackupError);
     EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 2);
     EXPECT_EQ(backup::list(t.path()).size(), 2u) << "a refused restore makes no backup either";
-    QString err;
-    EXPECT_EQ(runTool({"restore", "--db", t.path(), broken}, &err), 1);
-    EXPECT_TRUE(err.contains("восстановить нельзя")) << err.toStdString();
-    EXPECT_EQ(runTool({"restore", "--db", t.path(), "7"}, &err), 1);
-    EXPECT_EQ(runTool({"restore", "--db", t.path()}, &err), 1);
-    EXPECT_EQ(runTool({"check", "--db", broken}, &err), 1);
-    EXPECT_TRUE(err.contains("повреждена")) << err.toStdString();
+    ToolRun run = runTool({"restore", "--db", t.path(), broken});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("восстановить нельзя")) << run.err.toStdString();
+    EXPECT_EQ(runTool({"restore", "--db", t.path(), "7"}).exitCode, 1);
+    EXPECT_EQ(runTool({"restore", "--db", t.path()}).exitCode, 1);
+    run = runTool({"check", "--db", broken});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("повреждена")) << run.err.toStdString();
 
     // The disk fills up half-way through a copy: no copy is listed, none is left behind.
     const size_t listed = backup::list(t.path()).size();
@@ -264,7 +257,7 @@ TEST(Backup, DamagedBackupsAndFullDisksChangeNothing) {
     backup::setStepHookForTests({});
     EXPECT_EQ(lastMessage(), "На диске не хватает места для резервной копии. Коллекция не "
                              "тронута.\n\nИмпортировать без резервной копии?");
-    EXPECT_EQ(runTool({"check", "--db", t.path()}, &err), 0);
+    EXPECT_EQ(runTool({"check", "--db", t.path()}).exitCode, 0);
 }
 
 TEST(Backup, ADamagedCollectionAtStartUpIsOfferedItsNewestGoodBackup) {

@@ -3,7 +3,9 @@
 #include "recipes/Servings.h"
 #include "search/SearchStore.h"
 #include "support/TestDb.h"
+#include "support/ToolRun.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -145,4 +147,47 @@ TEST(TrashStore, OldEntriesGoAtTheirTimeAndEmptyingTakesAll) {
     EXPECT_EQ(trash::empty(k.t.db), 2);
     EXPECT_EQ(k.trashRows(), 0);
     EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Recipes"), 0);
+}
+
+TEST(TrashTool, DeletesListsAndPutsBackRefusingWhatIsNotThere) {
+    Kitchen k;
+    const QString db = k.t.path();
+    const QString okroshka = QString::number(k.okroshka);
+    k.t.db.close();
+    ToolRun run = runTool({"delete", "--db", db, okroshka});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "«Окрошка» в корзине\n");
+    run = runTool({"delete", "--db", db, QStringLiteral("s%1").arg(k.soups)});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = runTool({"trash", "--db", db});
+    const QStringList rows = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^s%1\\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d"
+                                                  "\\tСупы$")
+                                       .arg(k.soups))
+                    .match(rows[0])
+                    .hasMatch())
+        << rows[0].toStdString();
+    EXPECT_TRUE(rows[1].startsWith(okroshka + "\t") && rows[1].endsWith("\tОкрошка"));
+
+    // Misuse, a number not there, and a recipe already back: exit 1, in Russian, no change.
+    const QByteArray before = fileBytes(db);
+    for (const QStringList& args :
+         {QStringList{"delete", "--db", db}, QStringList{"delete", "--db", db, "борщ"},
+          QStringList{"delete", "--db", db, "9999"}, QStringList{"undelete", "--db", db, "9999"},
+          QStringList{"undelete", "--db", db, "s9999"}, QStringList{"trash", "--db", db, "1"}}) {
+        run = runTool(args);
+        EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QRegularExpression("[а-я]"))) << run.err.toStdString();
+    }
+    EXPECT_EQ(fileBytes(db), before);
+
+    run = runTool({"undelete", "--db", db, okroshka});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(runTool({"undelete", "--db", db, okroshka}).exitCode, 1);
+    Database reopened;
+    reopened.open(db, Database::OpenMode::Existing);
+    EXPECT_EQ(textOf(reopened, "SELECT group_concat(Name) FROM Catalog"), "Супы,Холодные");
+    EXPECT_EQ(textOf(reopened, "SELECT group_concat(Name) FROM Recipes WHERE Catalog<>0"),
+              "Окрошка");
 }
