@@ -19,10 +19,12 @@
 #include "nutrition/FoodValueDialog.h"
 #include "photos/PhotoStore.h"
 #include "recipes/RecipeStore.h"
+#include "trash/TrashStore.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"
 #include "ui/Progress.h"
 
+#include <QAbstractButton>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -236,6 +238,33 @@ int main(int argc, char* argv[]) {
         // The backups, one made now, to choose from.
         frame->runCommand(ID_BACKUP_NOW);
         saveDialog(frame, ID_RESTORE_BACKUP, "restore.png");
+        // The trash with a section and a recipe in it, both put back afterwards.
+        if (QTreeWidgetItem* porridge =
+                tree->findItems(QStringLiteral("Каши"), Qt::MatchExactly).value(0)) {
+            tree->selectEntry(porridge);
+            QTimer::singleShot(300, [] {
+                if (QWidget* choice = QApplication::activeModalWidget()) {
+                    if (auto all = choice->findChild<QAbstractButton*>("deleteAll"))
+                        all->click();
+                    QMetaObject::invokeMethod(choice, "accept", Qt::QueuedConnection);
+                }
+            });
+            frame->runCommand(ID_DELETE_SECTION);
+            const qint64 section = trash::entries(frame->database()).at(0).id;
+            if (QTreeWidgetItem* salad = tree->findItems(QStringLiteral("Винегрет"),
+                                                         Qt::MatchExactly | Qt::MatchRecursive)
+                                             .value(0))
+                tree->selectEntry(salad);
+            frame->runCommand(ID_DELETE_RECIPE);
+            QApplication::processEvents();
+            saveDialog(frame, ID_TRASH, "trash.png");
+            frame->runCommand(ID_UNDO_DELETE);
+            trash::restore(frame->database(), section);
+            tree->loadTopLevel();
+        } else {
+            std::fprintf(stderr, "no section for the trash's picture\n");
+            ++failures;
+        }
         saveAfter(frame, ID_WHAT_TO_COOK, "cook.png");        // what to cook
         saveAfter(frame, ID_MENU_PRODUCT_LIST, "menu.png");   // the menu's product list
         saveDialog(frame, ID_MENU_VIEW, "menu-dialog.png");   // the menu dialog
