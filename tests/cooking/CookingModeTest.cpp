@@ -129,12 +129,15 @@ TEST(CookingMode, KeysTurnTheStepsAndATimerEndsWithAMessageWithoutADesktop) {
     EXPECT_EQ(window.step(), 2);
     QTest::keyClick(&window, Qt::Key_Space);
     EXPECT_EQ(window.step(), 2) << "past the last step";
+    EXPECT_FALSE(child<QPushButton>(&window, "nextButton")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(&window, "backButton")->isEnabled());
     QTest::keyClick(&window, Qt::Key_Left);
     EXPECT_EQ(window.step(), 1);
     // The arrows turn the steps from the products' list too.
     products->setFocus();
     QTest::keyClick(products, Qt::Key_Left);
     EXPECT_EQ(window.step(), 0);
+    EXPECT_FALSE(child<QPushButton>(&window, "backButton")->isEnabled());
     click(&window, "nextButton");
     EXPECT_EQ(child<QLabel>(&window, "stepNumber")->text(), "Шаг 2 из 3");
 
