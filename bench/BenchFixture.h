@@ -42,3 +42,4 @@ int kitchenRatios(const QString& path);
 double startOnce(const QString& path);
 int peakMemory(const QString& path);
 int startupTime(const QString& path);
+int firstStartWithoutIndex(const QString& path);

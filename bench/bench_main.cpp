@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "--kitchen") == 0)
         return kitchenRatios(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--first-start") == 0)
+        return firstStartWithoutIndex(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && std::strcmp(argv[1], "--startup") == 0)
         return startupTime(QString::fromLocal8Bit(argv[2]));
     if (argc >= 2 && std::strcmp(argv[1], "--xl") == 0) {

@@ -10,10 +10,9 @@
 #include "CMainFrame.h"
 #include "data/Schema.h"
 #include "nutrition/NutritionStore.h"
-#include "search/TextIndex.h"
+#include "search/SearchCommands.h"
 #include "trash/TrashCommands.h"
 #include "ui/BusyCursor.h"
-#include "ui/CProgress.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
@@ -197,18 +196,12 @@ bool CCookbookApp::initInstance() {
         Prompts::databaseError(m_mainWindow.get(), e.message());
     }
     // Recipes changed while the program was closed (a file of an older version, the sqlite3
-    // shell) are indexed for the search in the texts now, with progress, not at the first
-    // search. A failure here costs only that search, which catches up again.
-    if (search::textIndexBacklog(m_db) > 0) {
-        try {
-            BusyCursor busy;
-            CProgress progress(m_mainWindow.get());
-            progress.place();
-            progress.show();
-            search::refreshTextIndex(m_db, progress);
-        } catch (const DbError& e) {
-            Prompts::databaseError(m_mainWindow.get(), e.message());
-        }
+    // shell, a generated collection) are indexed for the search in the texts now: a few at
+    // once, many beside the window. A failure here costs only that search, which catches up.
+    try {
+        m_mainWindow->searchCommands()->buildTextIndex();
+    } catch (const DbError& e) {
+        Prompts::databaseError(m_mainWindow.get(), e.message());
     }
     return true;
 }

@@ -41,6 +41,7 @@ public:
     CRView* recipeView() const { return m_recipe; }
     BackupCommands* backupCommands() const { return m_backupCommands; }
     TrashCommands* trashCommands() const { return m_trashCommands; }
+    SearchCommands* searchCommands() const { return m_searchCommands.get(); }
     CFoundListView* foundListView() const { return m_found; }
     QSplitter* splitter() const { return m_splitter; }
     CSearchBox* searchBox() const { return m_searchBox; }

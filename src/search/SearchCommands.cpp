@@ -4,12 +4,38 @@
 #include "CFoundListView.h"
 #include "SearchStore.h"
 #include "TextIndex.h"
+#include "TextIndexBuilder.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogStore.h"
+#include "data/Database.h"
 #include "recipes/IngredientDialogs.h"
 #include "ui/BusyCursor.h"
 #include "ui/CProgress.h"
 #include "ui/Prompts.h"
+#include "ui/StatusText.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <climits>
+
+namespace {
+
+// Fewer than this are indexed before the window answers; more are built beside it.
+constexpr qint64 kBuildBesideWindow = 2000;
+
+} // namespace
+
+SearchCommands::SearchCommands(Database& db, CCatalogView& tree, CFoundListView& results,
+                               QWidget* window)
+    : m_db(db), m_tree(tree), m_results(results), m_window(window) {}
+
+SearchCommands::~SearchCommands() = default;
+
+bool SearchCommands::textIndexBuilding() const {
+    return m_builder && m_builder->running();
+}
 
 void SearchCommands::showResults(const std::function<std::vector<search::Found>()>& query) {
     m_results.clearResults();
@@ -31,6 +57,17 @@ void SearchCommands::searchAsTyped(const QString& text, bool inText) {
         m_results.clearResults();
         return;
     }
+    if (inText && textIndexBuilding()) {
+        // Searching the texts before the index is whole would miss recipes without saying so.
+        m_results.clearResults();
+        sayInStatusBar(
+            m_window,
+            QStringLiteral("Поиск в тексте заработает, когда построится указатель "
+                           "(%1%); поиск по названию работает уже сейчас.")
+                .arg(m_builder->total() > 0 ? m_builder->done() * 100 / m_builder->total() : 0),
+            8000);
+        return;
+    }
     if (inText)
         catchUpTextIndex();
     m_results.showFound(inText ? search::findByText(m_db, text, true)
@@ -38,6 +75,8 @@ void SearchCommands::searchAsTyped(const QString& text, bool inText) {
 }
 
 void SearchCommands::catchUpTextIndex() {
+    if (textIndexBuilding())
+        return;
     const qint64 backlog = search::textIndexBacklog(m_db);
     if (backlog == 0)
         return;
@@ -51,6 +90,56 @@ void SearchCommands::catchUpTextIndex() {
     progress.place();
     progress.show();
     search::refreshTextIndex(m_db, progress);
+}
+
+void SearchCommands::buildTextIndex() {
+    const qint64 backlog = search::textIndexBacklog(m_db);
+    if (backlog == 0 || textIndexBuilding())
+        return;
+    if (backlog < kBuildBesideWindow) {
+        catchUpTextIndex();
+        return;
+    }
+    m_builder = std::make_unique<TextIndexBuilder>(m_db.path());
+    auto window = qobject_cast<QMainWindow*>(m_window ? m_window->window() : nullptr);
+    QPointer<QWidget> shown;
+    QPointer<QProgressBar> progress;
+    if (window) {
+        shown = new QWidget;
+        shown->setObjectName(QStringLiteral("textIndexProgress"));
+        auto row = new QHBoxLayout(shown);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(new QLabel(QStringLiteral("Указатель для поиска в тексте:"), shown));
+        progress = new QProgressBar(shown);
+        progress->setMaximumWidth(120);
+        progress->setMaximumHeight(14);
+        progress->setRange(0, int(std::min<qint64>(backlog, INT_MAX)));
+        row->addWidget(progress);
+        window->statusBar()->addPermanentWidget(shown);
+    }
+    QObject::connect(m_builder.get(), &TextIndexBuilder::progressed, m_window,
+                     [progress](qint64 done, qint64 total) {
+                         if (!progress)
+                             return;
+                         progress->setMaximum(int(std::min<qint64>(total, INT_MAX)));
+                         progress->setValue(int(std::min<qint64>(done, INT_MAX)));
+                     });
+    QObject::connect(m_builder.get(), &TextIndexBuilder::finished, m_window,
+                     [this, shown](bool complete, const QString& error) {
+                         delete shown;
+                         if (complete)
+                             sayInStatusBar(m_window,
+                                            QStringLiteral("Указатель для поиска в тексте готов"),
+                                            5000);
+                         else if (!error.isEmpty())
+                             sayInStatusBar(m_window,
+                                            QStringLiteral("Указатель для поиска в тексте не "
+                                                           "достроен: %1. Он достроится при "
+                                                           "первом поиске в тексте.")
+                                                .arg(error),
+                                            15000);
+                     });
+    m_builder->start();
 }
 
 void SearchCommands::findByName() {

@@ -3,19 +3,21 @@
 #include "SearchStore.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CCatalogView;
 class CFoundListView;
 class Database;
 class QWidget;
+class TextIndexBuilder;
 
 // Find recipes by name or by product into the results list, and find the chosen result
 // in the catalog tree.
 class SearchCommands {
 public:
-    SearchCommands(Database& db, CCatalogView& tree, CFoundListView& results, QWidget* window)
-        : m_db(db), m_tree(tree), m_results(results), m_window(window) {}
+    SearchCommands(Database& db, CCatalogView& tree, CFoundListView& results, QWidget* window);
+    ~SearchCommands();
 
     void findByName();
     void findByProduct();
@@ -26,6 +28,11 @@ public:
     // Before a search in the texts: the recipes changed since the index was last brought up
     // to date are indexed again, with the progress window when there are many.
     void catchUpTextIndex();
+    // At start-up: a few recipes waiting are indexed at once; a large backlog (a generated or
+    // imported collection, an older file) is built beside the window, its progress in the
+    // status bar, while the search by name works as ever.
+    void buildTextIndex();
+    bool textIndexBuilding() const;
 
 private:
     // Empties the list, runs the query, and lists what it found (or says nothing was).
@@ -35,4 +42,5 @@ private:
     CCatalogView& m_tree;
     CFoundListView& m_results;
     QWidget* m_window;
+    std::unique_ptr<TextIndexBuilder> m_builder;
 };

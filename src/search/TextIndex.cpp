@@ -23,12 +23,11 @@ qint64 textIndexBacklog(Database& db) {
     return std::holds_alternative<qint64>(n) ? std::get<qint64>(n) : 0;
 }
 
-void refreshTextIndex(Database& db, Progress& progress) {
-    const qint64 total = textIndexBacklog(db);
-    if (total == 0)
-        return;
-    progress.setRange(0, total);
-    Transaction tx(db);
+namespace {
+
+// Indexes again up to limit of the recipes noted as changed, the lowest IDs first, and takes
+// them off the list; returns how many. The caller holds the transaction.
+qint64 indexSome(Database& db, qint64 limit, Progress* progress) {
     Statement drop(db, SqlText("DELETE FROM RecipeText WHERE rowid=?"));
     Statement add(db, SqlText("INSERT INTO RecipeText (rowid, Body) VALUES (?, ?)"));
     // One pass gives each changed recipe with its products; a recipe that is gone has no
@@ -37,11 +36,15 @@ void refreshTextIndex(Database& db, Progress& progress) {
                      SqlText("SELECT d.Recipe, r.Name, r.Recipe, (SELECT group_concat(p.Name, ' ') "
                              "FROM Ingredients i JOIN Ingredient p ON p.ID = i.Ingredient "
                              "WHERE i.Recipe = d.Recipe), r.ID IS NOT NULL "
-                             "FROM RecipeTextDirty d LEFT JOIN Recipes r ON r.ID = d.Recipe"));
+                             "FROM (SELECT Recipe FROM RecipeTextDirty ORDER BY Recipe LIMIT ?) d "
+                             "LEFT JOIN Recipes r ON r.ID = d.Recipe"));
+    bodies.bind(1, limit);
     qint64 done = 0;
-    const qint64 step = std::max<qint64>(1, total / 50);
+    const qint64 step = std::max<qint64>(1, limit / 50);
+    qint64 last = 0;
     while (bodies.step()) {
         const qint64 id = bodies.int64(0);
+        last = id;
         drop.reset();
         drop.bind(1, id);
         drop.run();
@@ -52,12 +55,35 @@ void refreshTextIndex(Database& db, Progress& progress) {
                             bodies.text(2));
             add.run();
         }
-        if (++done % step == 0)
-            progress.setPosition(done);
+        ++done;
+        if (progress && done % step == 0)
+            progress->setPosition(done);
     }
-    db.exec("DELETE FROM RecipeTextDirty");
+    bodies.reset();
+    db.exec("DELETE FROM RecipeTextDirty WHERE Recipe <= ?", {last});
+    return done;
+}
+
+} // namespace
+
+void refreshTextIndex(Database& db, Progress& progress) {
+    const qint64 total = textIndexBacklog(db);
+    if (total == 0)
+        return;
+    progress.setRange(0, total);
+    Transaction tx(db);
+    indexSome(db, total, &progress);
     tx.commit();
     progress.setPosition(total);
+}
+
+qint64 indexSomeRecipes(Database& db, qint64 count) {
+    if (textIndexBacklog(db) == 0)
+        return 0;
+    Transaction tx(db);
+    const qint64 done = indexSome(db, count, nullptr);
+    tx.commit();
+    return done;
 }
 
 std::vector<Found> findByText(Database& db, const QString& words, bool lastWordUnfinished) {

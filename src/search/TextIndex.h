@@ -19,6 +19,9 @@ qint64 textIndexBacklog(Database& db);
 // Indexes again every recipe noted as changed, in one transaction; progress counts
 // recipes. Nothing to do (and nothing written) when the list is empty.
 void refreshTextIndex(Database& db, Progress& progress);
+// The same for the first count of them (the lowest IDs), in a transaction of their own:
+// a large backlog is worked off a piece at a time beside the window. Returns how many.
+qint64 indexSomeRecipes(Database& db, qint64 count);
 
 // Recipes whose name, products or method hold every typed word in some form, in the name
 // search's order. Words are letters and digits; everything else separates them. As the

@@ -60,17 +60,6 @@ private:
 
 // Lets the event loop run until the condition holds; false when it never did. (QTest's
 // QTRY macros report to QTest, which a GoogleTest case never hears.)
-bool waitUntil(const std::function<bool()>& condition, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 } // namespace
 
 // The screen saver and the notifications, as a desktop would answer them.
@@ -135,6 +124,9 @@ TEST(CookingMode, KeysTurnTheStepsAndATimerEndsWithAMessageWithoutADesktop) {
     EXPECT_EQ(window.step(), 1);
     // The arrows turn the steps from the products' list too.
     products->setFocus();
+    QTest::keyClick(products, Qt::Key_PageDown);
+    EXPECT_EQ(window.step(), 2);
+    QTest::keyClick(products, Qt::Key_PageUp);
     QTest::keyClick(products, Qt::Key_Left);
     EXPECT_EQ(window.step(), 0);
     EXPECT_FALSE(child<QPushButton>(&window, "backButton")->isEnabled());
@@ -244,6 +236,11 @@ TEST(CookingMode, ThePaneScalesBySevingsOrFactorAndF11Cooks) {
     QMetaObject::invokeMethod(factor->lineEdit(), "editingFinished");
     EXPECT_EQ(lastMessage(), "Множитель должен быть больше 0 и не больше 100.");
     EXPECT_TRUE(pane->toPlainText().contains("Пересчитано: ×1½"));
+    // Words are refused, and the field shows the factor in force again.
+    factor->setEditText("много");
+    QMetaObject::invokeMethod(factor->lineEdit(), "editingFinished");
+    EXPECT_TRUE(lastMessage().startsWith("«много» — не число.")) << lastMessage().toStdString();
+    EXPECT_EQ(factor->currentText(), "1½");
     // Another recipe comes as it is written.
     ASSERT_TRUE(pane->ShowRecipe(id));
     EXPECT_EQ(servings->value(), 4);

@@ -2,8 +2,10 @@
 #include "recipes/CRView.h"
 #include "search/CFoundListView.h"
 #include "search/CSearchBox.h"
+#include "search/SearchCommands.h"
 #include "search/SearchStore.h"
 #include "search/TextIndex.h"
+#include "search/TextIndexBuilder.h"
 #include "support/RecordingProgress.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
@@ -12,6 +14,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <sqlite3.h>
@@ -391,4 +394,64 @@ TEST_F(SearchCommandsTest, TheSearchBoxFillsTheListAsTheUserTypes) {
     EXPECT_EQ(frame.foundListView()->texts(), shown);
     EXPECT_FALSE(shown.isEmpty());
     EXPECT_TRUE(Prompts::shown().empty()) << "the box never asks or tells anything";
+}
+
+TEST(TextIndex, ALargeBacklogIsBuiltBesideTheWindowAPieceAtATime) {
+    TestDb t;
+    t.addRecipe("Пирог с капустой", 0, "Печь в духовке.");
+    // A generated collection: three thousand recipes never indexed.
+    t.db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+              "INSERT INTO Recipes (Catalog, Name, Recipe) SELECT 0, 'Рецепт ' || i, "
+              "'Варить ' || i || ' минут.' FROM n");
+    const qint64 backlog = search::textIndexBacklog(t.db);
+    ASSERT_EQ(backlog, 3001);
+    EXPECT_EQ(search::indexSomeRecipes(t.db, 10), 10);
+    EXPECT_EQ(search::textIndexBacklog(t.db), backlog - 10);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM RecipeText WHERE RecipeText MATCH 'капуста'"), 1)
+        << "the lowest IDs go first";
+
+    ShownFrame frame(t.db);
+    // The window's connection is writing (a recipe being edited): the builder waits for it.
+    auto editing = std::make_unique<Transaction>(t.db);
+    t.db.exec("UPDATE Recipes SET Name='Пирог с капустой и яйцом' WHERE Name='Пирог с капустой'");
+    frame.searchCommands()->buildTextIndex();
+    ASSERT_TRUE(frame.searchCommands()->textIndexBuilding());
+    ASSERT_TRUE(waitUntil([&] { return frame.findChild<QWidget*>("textIndexProgress"); }))
+        << "no progress in the status bar";
+    // Search in the texts says it is not ready; by name it works at once.
+    frame.searchCommands()->searchAsTyped("варить", true);
+    EXPECT_EQ(frame.foundListView()->rowCount(), 0);
+    EXPECT_TRUE(frame.statusBar()->currentMessage().startsWith(
+        "Поиск в тексте заработает, когда построится указатель"))
+        << frame.statusBar()->currentMessage().toStdString();
+    frame.searchCommands()->searchAsTyped("пирог", false);
+    EXPECT_EQ(frame.foundListView()->texts(), QStringList{"Пирог с капустой и яйцом"});
+    QTest::qWait(300);
+    EXPECT_TRUE(frame.searchCommands()->textIndexBuilding());
+    editing->commit();
+    editing.reset();
+
+    ASSERT_TRUE(waitUntil([&] { return !frame.searchCommands()->textIndexBuilding(); }, 60000))
+        << "the index was never finished";
+    ASSERT_TRUE(waitUntil([&] { return !frame.findChild<QWidget*>("textIndexProgress"); }));
+    EXPECT_EQ(search::textIndexBacklog(t.db), 0);
+    frame.searchCommands()->searchAsTyped("яйцом", true);
+    EXPECT_EQ(frame.foundListView()->texts(), QStringList{"Пирог с капустой и яйцом"});
+    EXPECT_EQ(search::findByText(t.db, "варить 2999").size(), 1u);
+}
+
+TEST(TextIndex, ClosingTheWindowMidwayLeavesTheRestForNextTime) {
+    TestDb t;
+    t.db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+              "INSERT INTO Recipes (Catalog, Name, Recipe) SELECT 0, 'Рецепт ' || i, "
+              "'Варить ' || i || ' минут.' FROM n");
+    {
+        ShownFrame frame(t.db);
+        frame.searchCommands()->buildTextIndex();
+        ASSERT_TRUE(frame.searchCommands()->textIndexBuilding());
+    }
+    const qint64 left = search::textIndexBacklog(t.db);
+    EXPECT_GT(left, 0);
+    EXPECT_EQ(left % TextIndexBuilder::kPiece, 0) << "pieces are whole";
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM RecipeText"), 20000 - left);
 }

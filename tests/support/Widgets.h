@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -168,6 +169,19 @@ class ShownFrame : public CMainFrame {
 public:
     explicit ShownFrame(Database& db) : CMainFrame(db) { show(); }
 };
+
+// Lets the event loop run until the condition holds; false when it did not within ms.
+// What a test waits for must fail it when it never comes, so callers assert on this.
+inline bool waitUntil(const std::function<bool()>& condition, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
 
 // Types text into a widget key by key, as a person does: Cyrillic letters too, which
 // QTest's key clicks cannot send.
