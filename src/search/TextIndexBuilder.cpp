@@ -34,6 +34,9 @@ void TextIndexBuilder::run() {
     try {
         Database own;
         own.open(m_path, Database::OpenMode::Existing);
+        // Read through the page cache alone: a mapping of the whole file would stay resident
+        // as the pass goes through every recipe, the memory of the file's size.
+        own.execScript("PRAGMA mmap_size=0; PRAGMA cache_size=-4096;");
         m_total = search::textIndexBacklog(own);
         emit progressed(0, m_total);
         while (!m_stop) {
