@@ -68,14 +68,22 @@ void copyPages(sqlite3* from, sqlite3* to) {
     if (!copy)
         throw BackupError(failureText(sqlite3_errcode(to), QString::fromUtf8(sqlite3_errmsg(to))));
     int rc = SQLITE_OK;
+    // Between slices the collection may be written, and the engine starts the copy again.
+    // A writer that never pauses would keep it starting for ever: after two new starts the
+    // rest is copied in one slice, which holds writers off until it is done.
+    int restarts = 0;
+    int remaining = -1;
     try {
         while (true) {
-            rc = sqlite3_backup_step(copy, kPagesAStep);
+            rc = sqlite3_backup_step(copy, restarts >= 2 ? -1 : kPagesAStep);
+            const int now = sqlite3_backup_remaining(copy);
+            if (remaining >= 0 && now > remaining)
+                ++restarts;
+            remaining = now;
             if (stepHook())
-                stepHook()(sqlite3_backup_remaining(copy));
+                stepHook()(now);
             if (rc == SQLITE_DONE)
                 break;
-            // Between slices the collection may be written; the engine starts again then.
             if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
                 QThread::msleep(20);
                 continue;
