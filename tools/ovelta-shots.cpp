@@ -19,6 +19,8 @@
 #include "nutrition/FoodValueDialog.h"
 #include "photos/PhotoStore.h"
 #include "recipes/RecipeStore.h"
+#include "search/SearchCommands.h"
+#include "trash/TrashCommands.h"
 #include "trash/TrashStore.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"
@@ -40,6 +42,7 @@
 #include <QRadialGradient>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -261,6 +264,7 @@ int main(int argc, char* argv[]) {
             frame->runCommand(ID_UNDO_DELETE);
             trash::restore(frame->database(), section);
             tree->loadTopLevel();
+            frame->trashCommands()->refresh();
         } else {
             std::fprintf(stderr, "no section for the trash's picture\n");
             ++failures;
@@ -354,6 +358,26 @@ int main(int argc, char* argv[]) {
             progress.setPosition(40);
             QApplication::processEvents();
             save(&progress, "import.png");
+        }
+        // A large collection never indexed: the index built beside the window. Last, since
+        // it adds thousands of recipes.
+        frame->database().exec(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+            "INSERT INTO Recipes (Catalog, Name, Recipe) SELECT 0, 'Рецепт ' || i, "
+            "'Варить ' || i || ' минут.' FROM n");
+        frame->searchCommands()->buildTextIndex();
+        QWidget* building = nullptr;
+        for (int i = 0; i < 100 && !building; ++i) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            building = frame->findChild<QWidget*>(QStringLiteral("textIndexProgress"));
+        }
+        if (building) {
+            frame->searchCommands()->searchAsTyped(QStringLiteral("варить"), true);
+            QApplication::processEvents();
+            save(frame, "index.png");
+        } else {
+            std::fprintf(stderr, "no progress of the text index\n");
+            ++failures;
         }
         QApplication::quit();
     });

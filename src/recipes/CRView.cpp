@@ -64,6 +64,7 @@ bool CRView::ShowRecipe(int recipeId) {
                                     recipes::servingsLine(recipes::servingsOf(m_db, recipeId)), 1};
     const QByteArray rtf = shown ? recipeRtf(shown->content) : QByteArray();
     loadRtf(rtf);
+    showTopBar(!rtf.isEmpty());
     if (!rtf.isEmpty()) {
         showFoodValue(shown->factor);
         showNote(shown->note);
@@ -75,6 +76,8 @@ bool CRView::ShowRecipe(int recipeId) {
 void CRView::ShowMenuProductList(const QByteArray& document) {
     m_currentRecipe = 0;
     loadRtf(document);
+    // The servings and the grams belong to a recipe, not to the menu's list.
+    showTopBar(false);
 }
 
 void CRView::loadRtf(const QByteArray& rtf) {
@@ -156,14 +159,21 @@ void CRView::showNote(const QString& note) {
 void CRView::setTopBar(QWidget* bar) {
     m_topBar = bar;
     bar->setParent(this);
-    bar->show();
+    bar->setVisible(m_currentRecipe > 0 && !m_rtf.isEmpty());
+    placeTopBar();
+}
+
+void CRView::showTopBar(bool on) {
+    if (!m_topBar || m_topBar->isVisibleTo(this) == on)
+        return;
+    m_topBar->setVisible(on);
     placeTopBar();
 }
 
 void CRView::placeTopBar() {
     if (!m_topBar)
         return;
-    const int height = m_topBar->sizeHint().height();
+    const int height = m_topBar->isVisibleTo(this) ? m_topBar->sizeHint().height() : 0;
     setViewportMargins(0, height, 0, 0);
     const QRect inside = contentsRect();
     m_topBar->setGeometry(inside.left(), inside.top(), inside.width(), height);

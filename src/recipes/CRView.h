@@ -70,6 +70,8 @@ private:
     void showFoodValue(double factor);
     void showNote(const QString& note);
     void placeTopBar();
+    // The bar stands over a recipe only.
+    void showTopBar(bool on);
     void showPhoto();
     bool offerPicture(const class QMimeData* data);
     // Sizes the photo to the area; gives the width it shows at.

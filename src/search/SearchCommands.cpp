@@ -62,8 +62,7 @@ void SearchCommands::searchAsTyped(const QString& text, bool inText) {
         m_results.clearResults();
         sayInStatusBar(
             m_window,
-            QStringLiteral("Поиск в тексте заработает, когда построится указатель "
-                           "(%1%); поиск по названию работает уже сейчас.")
+            QStringLiteral("Указатель для поиска в тексте строится (%1%), ищите пока по названию")
                 .arg(m_builder->total() > 0 ? m_builder->done() * 100 / m_builder->total() : 0),
             8000);
         return;
@@ -109,7 +108,9 @@ void SearchCommands::buildTextIndex() {
         shown->setObjectName(QStringLiteral("textIndexProgress"));
         auto row = new QHBoxLayout(shown);
         row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(new QLabel(QStringLiteral("Указатель для поиска в тексте:"), shown));
+        shown->setToolTip(QStringLiteral("Строится указатель для поиска в тексте; поиск по "
+                                         "названию работает уже сейчас"));
+        row->addWidget(new QLabel(QStringLiteral("Указатель:"), shown));
         progress = new QProgressBar(shown);
         progress->setMaximumWidth(120);
         progress->setMaximumHeight(14);

@@ -206,7 +206,10 @@ TEST(CookingMode, ThePaneScalesBySevingsOrFactorAndF11Cooks) {
     const int unknown = t.recipe("Чай", {{"Чай", 1, "ч.л."}});
     ShownFrame frame(t.db);
     CRView* pane = frame.recipeView();
+    auto bar = child<QWidget>(pane, "scaleBar");
+    EXPECT_FALSE(bar->isVisible()) << "no recipe yet";
     ASSERT_TRUE(pane->ShowRecipe(id));
+    EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(pane->toPlainText().contains("Порций: 4"));
     const QByteArray stored = pane->documentRtf();
 
@@ -241,8 +244,11 @@ TEST(CookingMode, ThePaneScalesBySevingsOrFactorAndF11Cooks) {
     QMetaObject::invokeMethod(factor->lineEdit(), "editingFinished");
     EXPECT_TRUE(lastMessage().startsWith("«много» — не число.")) << lastMessage().toStdString();
     EXPECT_EQ(factor->currentText(), "1½");
-    // Another recipe comes as it is written.
+    // The menu's list has no servings to scale; another recipe comes as it is written.
+    pane->ShowMenuProductList(QByteArray("{\\rtf1 Меню}"));
+    EXPECT_FALSE(bar->isVisible());
     ASSERT_TRUE(pane->ShowRecipe(id));
+    EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(servings->value(), 4);
 
     withDialog(frame, ID_COOK, [&](QWidget* dialog) {

@@ -421,8 +421,8 @@ TEST(TextIndex, ALargeBacklogIsBuiltBesideTheWindowAPieceAtATime) {
     // Search in the texts says it is not ready; by name it works at once.
     frame.searchCommands()->searchAsTyped("варить", true);
     EXPECT_EQ(frame.foundListView()->rowCount(), 0);
-    EXPECT_TRUE(frame.statusBar()->currentMessage().startsWith(
-        "Поиск в тексте заработает, когда построится указатель"))
+    EXPECT_TRUE(
+        frame.statusBar()->currentMessage().startsWith("Указатель для поиска в тексте строится ("))
         << frame.statusBar()->currentMessage().toStdString();
     frame.searchCommands()->searchAsTyped("пирог", false);
     EXPECT_EQ(frame.foundListView()->texts(), QStringList{"Пирог с капустой и яйцом"});
