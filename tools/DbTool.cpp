@@ -98,6 +98,12 @@ const char* const kUsage = R"(Использование / usage:
   ovelta-db undelete [--db FILE] ID|sID
       Возвращает рецепт или раздел из корзины на его место.
       Puts a recipe or section back from the trash where it was.
+  ovelta-db cooked [--db FILE] ID [--date YYYY-MM-DD] [--rating 1-5] [--note TEXT]
+      Отмечает, что рецепт ID приготовлен (сегодня, если дата не дана).
+      Notes that recipe ID was cooked (today unless a date is given).
+  ovelta-db history [--db FILE] [ID]
+      Когда готовили, новое первым: ДАТА<TAB>ID<TAB>название<TAB>оценка<TAB>заметка.
+      What was cooked, newest first: DATE<TAB>ID<TAB>name<TAB>rating<TAB>note.
   ovelta-db --help
       Эта справка / this help.
 

@@ -85,5 +85,7 @@ int checkCommand(const QStringList& args);
 int deleteCommand(const QStringList& args);
 int trashCommand(const QStringList& args);
 int undeleteCommand(const QStringList& args);
+int cookedCommand(const QStringList& args);
+int historyCommand(const QStringList& args);
 int nutritionCommand(const QStringList& args);
 int productCommand(const QStringList& args);

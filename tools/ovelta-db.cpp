@@ -395,6 +395,10 @@ int main(int argc, char* argv[]) {
         return trashCommand(args);
     if (command == QLatin1String("undelete"))
         return undeleteCommand(args);
+    if (command == QLatin1String("cooked"))
+        return cookedCommand(args);
+    if (command == QLatin1String("history"))
+        return historyCommand(args);
     if (command == QLatin1String("recipe"))
         return recipeCommand(args);
     if (command == QLatin1String("photo"))

@@ -14,6 +14,7 @@
 #include "kitchen/KitchenCommands.h"
 #include "movein/MoveInCommands.h"
 #include "nutrition/NutritionStore.h"
+#include "plan/CookLogCommands.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
 #include "recipes/RecipeStore.h"
@@ -362,6 +363,13 @@ void CMainFrame::connectPanes() {
     });
     connect(&m_cookingCommands->scaleBar(), &ScaleBar::gramsChanged, this,
             [this](bool on) { m_actions[ID_SHOW_GRAMS]->setChecked(on); });
+
+    m_cookLog = std::make_unique<CookLogCommands>(m_db, *m_recipe, *m_found, this);
+    setCommandHandler(ID_COOKED, [this] { m_cookLog->cooked(); });
+    setCommandHandler(ID_COOK_HISTORY, [this] { m_cookLog->history(); });
+    setCommandHandler(ID_NOT_COOKED_LATELY, [this] { m_cookLog->notCookedLately(); });
+    setCommandHandler(ID_SORT_BY_COOKED, [this] { m_cookLog->sortResults(false); });
+    setCommandHandler(ID_SORT_BY_RATING, [this] { m_cookLog->sortResults(true); });
 
     m_found->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });
     m_found->setCommandRunner([this](int id) { runCommand(id); });

@@ -129,6 +129,18 @@ CREATE TRIGGER IF NOT EXISTS RecipeServingsGone AFTER DELETE ON Recipes BEGIN
 END;
 )sql";
 
+// When a recipe was cooked, with a rating (1 to 5, or none) and a note. A deleted recipe's
+// rows stay, out of sight, so that it comes back from the trash with its history.
+constexpr const char* kCookLog = R"sql(
+CREATE TABLE IF NOT EXISTS CookLog (
+    ID     INTEGER PRIMARY KEY AUTOINCREMENT,
+    Recipe INTEGER NOT NULL,
+    Day    TEXT NOT NULL CHECK (length(Day) = 10),
+    Rating INTEGER CHECK (Rating BETWEEN 1 AND 5),
+    Note   TEXT NOT NULL DEFAULT '' CHECK (length(Note) <= 4000));
+CREATE INDEX IF NOT EXISTS CookLog_Recipe ON CookLog (Recipe, Day);
+)sql";
+
 // Deleted recipes and sections, kept whole until the trash is emptied: each entry is what
 // one delete took (a recipe, or a section with everything in it), with the chain of
 // sections it was in, as [[ID, name], ...] from the top, so it can go back there. The rows
@@ -334,6 +346,7 @@ void create(Database& db, const QString& version) {
         db.execScript(kServings);
         db.execScript(kProductFood);
         db.execScript(kTrash);
+        db.execScript(kCookLog);
         db.execScript(kReadingIndexes);
         addTextIndex(db);
     }
@@ -351,7 +364,7 @@ bool needsUpgrade(Database& db) {
     if (!std::holds_alternative<QString>(version) || std::get<QString>(version) != currentVersion)
         return true;
     for (const char* table : {"Menu", "ShoppingList", "RecipePhotos", "RecipeServings",
-                              "ProductFood", "RecipeTextDirty", "Trash"})
+                              "ProductFood", "RecipeTextDirty", "Trash", "CookLog"})
         if (!db.hasTable(QString::fromLatin1(table)))
             return true;
     return false;
@@ -391,6 +404,7 @@ UpgradeResult upgrade(Database& db) {
         addIfPossible(db, kServings);
         addIfPossible(db, kProductFood);
         addIfPossible(db, kTrash);
+        addIfPossible(db, kCookLog);
         addIfPossible(db, kReadingIndexes);
         addTextIndex(db);
     }

@@ -5,6 +5,7 @@
 #include "Servings.h"
 #include "nutrition/NutritionStore.h"
 #include "photos/PhotoStore.h"
+#include "plan/CookLog.h"
 #include "ui/Commands.h"
 
 #include <QClipboard>
@@ -67,7 +68,14 @@ bool CRView::ShowRecipe(int recipeId) {
     showTopBar(!rtf.isEmpty());
     if (!rtf.isEmpty()) {
         showFoodValue(shown->factor);
-        showNote(shown->note);
+        // Under the title: what the scaling says, and when the recipe was last cooked.
+        QStringList notes;
+        if (!shown->note.isEmpty())
+            notes << shown->note;
+        if (const QString cooked = plan::summaryText(plan::summaryOf(m_db, recipeId));
+            !cooked.isEmpty())
+            notes << cooked;
+        showNote(notes.join(QChar::LineSeparator));
         showPhoto();
     }
     return !rtf.isEmpty();

@@ -295,6 +295,34 @@ void renumberTakenRecipes(Database& db, qint64 id) {
 
 } // namespace
 
+namespace {
+
+// Takes the entries that the scratch table names out of the trash; returns how many.
+int removeGoing(Database& db, bool forGood = true) {
+    // Gone for good, their recipes' history goes too; put back, it is theirs again.
+    if (forGood && db.hasTable(QStringLiteral("CookLog")))
+        db.exec("DELETE FROM CookLog WHERE Recipe IN (SELECT ID FROM TrashRecipes WHERE Trash IN "
+                "(SELECT ID FROM temp.TrashGoing))");
+    for (SqlText sql :
+         {SqlText("DELETE FROM TrashCatalog WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
+          SqlText("DELETE FROM TrashRecipes WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
+          SqlText("DELETE FROM TrashIngredients WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
+          SqlText("DELETE FROM TrashPhotos WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
+          SqlText("DELETE FROM TrashServings WHERE Trash IN (SELECT ID FROM temp.TrashGoing)")})
+        db.exec(sql);
+    const qint64 removed = std::get<qint64>(db.scalar("SELECT count(*) FROM Trash WHERE ID IN "
+                                                      "(SELECT ID FROM temp.TrashGoing)"));
+    db.exec("DELETE FROM Trash WHERE ID IN (SELECT ID FROM temp.TrashGoing)");
+    return int(removed);
+}
+
+void beginGoing(Database& db) {
+    db.execScript("CREATE TEMP TABLE IF NOT EXISTS TrashGoing (ID INTEGER PRIMARY KEY);"
+                  "DELETE FROM temp.TrashGoing;");
+}
+
+} // namespace
+
 std::optional<Restored> restore(Database& db, qint64 id) {
     Transaction tx(db);
     const std::optional<Entry> e = entry(db, id);
@@ -334,34 +362,12 @@ std::optional<Restored> restore(Database& db, qint64 id) {
         db.exec("INSERT OR REPLACE INTO RecipeServings SELECT Recipe, Servings, Note "
                 "FROM TrashServings WHERE Trash=?",
                 {id});
-    remove(db, id);
+    beginGoing(db);
+    db.exec("INSERT INTO temp.TrashGoing VALUES (?)", {id});
+    removeGoing(db, false);
     tx.commit();
     return r;
 }
-
-namespace {
-
-// Takes for good the entries that the scratch table names; returns how many.
-int removeGoing(Database& db) {
-    for (SqlText sql :
-         {SqlText("DELETE FROM TrashCatalog WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
-          SqlText("DELETE FROM TrashRecipes WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
-          SqlText("DELETE FROM TrashIngredients WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
-          SqlText("DELETE FROM TrashPhotos WHERE Trash IN (SELECT ID FROM temp.TrashGoing)"),
-          SqlText("DELETE FROM TrashServings WHERE Trash IN (SELECT ID FROM temp.TrashGoing)")})
-        db.exec(sql);
-    const qint64 removed = std::get<qint64>(db.scalar("SELECT count(*) FROM Trash WHERE ID IN "
-                                                      "(SELECT ID FROM temp.TrashGoing)"));
-    db.exec("DELETE FROM Trash WHERE ID IN (SELECT ID FROM temp.TrashGoing)");
-    return int(removed);
-}
-
-void beginGoing(Database& db) {
-    db.execScript("CREATE TEMP TABLE IF NOT EXISTS TrashGoing (ID INTEGER PRIMARY KEY);"
-                  "DELETE FROM temp.TrashGoing;");
-}
-
-} // namespace
 
 int remove(Database& db, qint64 id) {
     if (!available(db))

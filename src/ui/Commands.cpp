@@ -26,6 +26,16 @@ const CommandInfo kCommands[] = {
     {ID_DELETE_SECTION, "Удалить раздел", "Удалить раздел\nУдалить раздел", nullptr},
     {ID_UNDO_DELETE, "Отменить удаление",
      "Вернуть из корзины то, что удалено последним\nОтменить удаление", "edit-undo"},
+    {ID_COOKED, "Приготовлено...",
+     "Отметить, что показанный рецепт приготовлен: когда, оценка, заметка\nПриготовлено", nullptr},
+    {ID_COOK_HISTORY, "Когда готовили...",
+     "Когда готовили показанный рецепт, с оценками и заметками\nКогда готовили", nullptr},
+    {ID_NOT_COOKED_LATELY, "Давно не готовили...",
+     "Рецепты, которые готовили раньше, но не в последние недели\nДавно не готовили", nullptr},
+    {ID_SORT_BY_COOKED, "Результаты: недавно приготовленные первыми",
+     "Упорядочить результаты поиска по дате приготовления\nПо дате приготовления", nullptr},
+    {ID_SORT_BY_RATING, "Результаты: лучшие по оценке первыми",
+     "Упорядочить результаты поиска по оценке\nПо оценке", nullptr},
     {ID_TRASH, "Корзина...", "Удалённые рецепты и разделы: вернуть или очистить\nКорзина",
      "user-trash"},
     {ID_IMPORT_RECIPE, "Рецепт из файла или текста",
@@ -123,10 +133,12 @@ const int kRecipes[] = {ID_ADD_RECIPE,
                         ID_SHOW_GRAMS,
                         0,
                         ID_COOK};
-const int kSearch[] = {ID_FIND_RECIPE, ID_FIND_BY_PRODUCT, ID_FIND_TEXT, ID_LOCATE_IN_CATALOG};
+const int kSearch[] = {ID_FIND_RECIPE,    ID_FIND_BY_PRODUCT, ID_FIND_TEXT, ID_LOCATE_IN_CATALOG, 0,
+                       ID_SORT_BY_COOKED, ID_SORT_BY_RATING};
 const int kKitchen[] = {
     ID_WHAT_TO_COOK, ID_WHAT_IS_MISSING, ID_PRODUCTS_ON_HAND,  ID_PRODUCTS_ALWAYS, 0,
-    ID_MENU_VIEW,    ID_MENU_ADD,        ID_MENU_PRODUCT_LIST, ID_SHOPPING_LIST};
+    ID_MENU_VIEW,    ID_MENU_ADD,        ID_MENU_PRODUCT_LIST, ID_SHOPPING_LIST,   0,
+    ID_COOKED,       ID_COOK_HISTORY,    ID_NOT_COOKED_LATELY};
 const int kService[] = {ID_PRODUCT_WORK, ID_UNIT_WORK};
 const int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
 const int kHelp[] = {ID_HELP_FINDER, 0, ID_APP_ABOUT};

@@ -43,10 +43,12 @@ TEST(Schema, UpgradeBringsEveryOlderVersionToTheCurrentOne) {
         EXPECT_EQ(versionOf(t.db), "3.01");
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Menu"), 0);
         // Names and lines are read from indexes of their own, which replace the one on Recipe.
-        EXPECT_EQ(textOf(t.db, "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
-                               "WHERE name LIKE '%Recipe%' AND name NOT LIKE 'Trash%' AND "
-                               "type='index' ORDER BY name)"),
-                  "Ingredients_RecipeLines,Recipes_Catalog,Recipes_CatalogName");
+        EXPECT_EQ(
+            textOf(t.db,
+                   "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
+                   "WHERE name LIKE '%Recipe%' AND tbl_name IN ('Recipes', 'Ingredients') AND "
+                   "type='index' ORDER BY name)"),
+            "Ingredients_RecipeLines,Recipes_Catalog,Recipes_CatalogName");
         EXPECT_EQ(number(t.db, "SELECT count(*) FROM Recipes"), 1);
     }
 }

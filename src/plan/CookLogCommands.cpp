@@ -1,0 +1,78 @@
+#include "CookLogCommands.h"
+
+#include "CookLog.h"
+#include "CookedDialog.h"
+#include "recipes/CRView.h"
+#include "recipes/RecipeStore.h"
+#include "search/CFoundListView.h"
+#include "ui/BusyCursor.h"
+#include "ui/Prompts.h"
+
+#include <algorithm>
+
+void CookLogCommands::cooked() {
+    const int recipe = m_pane.CurrentRecipeId();
+    const std::optional<recipes::Recipe> shown =
+        recipe > 0 ? recipes::readRecipe(m_db, recipe) : std::nullopt;
+    if (!shown) {
+        Prompts::error(m_window, QStringLiteral("Не выбран рецепт"));
+        return;
+    }
+    CookedDialog dialog(m_db, recipe, shown->name, m_window);
+    if (dialog.exec() == QDialog::Accepted)
+        m_pane.ShowRecipe(recipe);
+}
+
+void CookLogCommands::history() {
+    CookHistoryDialog dialog(m_db, std::max(0, m_pane.CurrentRecipeId()), m_window);
+    dialog.exec();
+}
+
+void CookLogCommands::notCookedLately(const QDate& today) {
+    const QString typed =
+        Prompts::askText(m_window, QStringLiteral("Давно не готовили"),
+                         QStringLiteral("Не готовили &недель:"), QStringLiteral("4"));
+    if (typed.isEmpty())
+        return;
+    bool ok = false;
+    const int weeks = typed.trimmed().toInt(&ok);
+    if (!ok || weeks < 1 || weeks > 520) {
+        Prompts::error(m_window, QStringLiteral("Число недель — от 1 до 520"));
+        return;
+    }
+    std::vector<search::Found> found;
+    {
+        const BusyCursor busy;
+        found = plan::notCookedSince(m_db, today.addDays(-7 * weeks));
+    }
+    m_results.clearResults();
+    if (found.empty()) {
+        Prompts::notice(m_window, QStringLiteral("Нет рецептов, которые готовили раньше и не "
+                                                 "готовили %1 нед.")
+                                      .arg(weeks));
+        return;
+    }
+    m_results.showFound(found);
+}
+
+void CookLogCommands::sortResults(bool byRating) {
+    const BusyCursor busy;
+    const QHash<int, plan::Standing> standing = plan::standings(m_db);
+    std::vector<std::pair<QString, int>> rows;
+    const QStringList names = m_results.texts();
+    rows.reserve(size_t(names.size()));
+    for (int i = 0; i < names.size(); ++i)
+        rows.emplace_back(names[i], m_results.recipeAt(i));
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+        const auto sa = standing.find(a.second), sb = standing.find(b.second);
+        const bool ca = sa != standing.end(), cb = sb != standing.end();
+        if (ca != cb)
+            return ca;
+        if (!ca)
+            return false;
+        if (byRating && sa->rating != sb->rating)
+            return sa->rating > sb->rating;
+        return sa->last > sb->last;
+    });
+    m_results.setResults(std::move(rows));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDate>
+
+class CFoundListView;
+class CRView;
+class Database;
+class QWidget;
+
+// The cooking log as the window offers it: marking the shown recipe cooked, its history,
+// what has not been cooked for a while, and the results sorted by the log.
+class CookLogCommands {
+public:
+    CookLogCommands(Database& db, CRView& pane, CFoundListView& results, QWidget* window)
+        : m_db(db), m_pane(pane), m_results(results), m_window(window) {}
+
+    void cooked();
+    void history();
+    void notCookedLately(const QDate& today = QDate::currentDate());
+    // The last cooked first, or the best rated first; recipes never cooked keep their order
+    // after them.
+    void sortResults(bool byRating);
+
+private:
+    Database& m_db;
+    CRView& m_pane;
+    CFoundListView& m_results;
+    QWidget* m_window;
+};

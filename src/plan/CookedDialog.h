@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class Database;
+class QComboBox;
+class QDateEdit;
+class QPlainTextEdit;
+
+// "Приготовлено": the day (today unless changed), a rating, a note. "Да" writes it; bad
+// input keeps the dialog open and says why.
+class CookedDialog : public QDialog {
+    Q_OBJECT
+public:
+    CookedDialog(Database& db, int recipe, const QString& name, QWidget* parent = nullptr);
+
+private:
+    void confirm();
+
+    Database& m_db;
+    int m_recipe;
+    QDateEdit* m_day;
+    QComboBox* m_rating;
+    QPlainTextEdit* m_note;
+};
+
+// The recipe's history (or everyone's, for 0): the day, the rating, the note, newest first.
+class CookHistoryDialog : public QDialog {
+    Q_OBJECT
+public:
+    CookHistoryDialog(Database& db, int recipe, QWidget* parent = nullptr);
+};
