@@ -252,7 +252,9 @@ def tests_for(path):
              "exchange": ["test_exchange"], "reference": ["test_reference"],
              "intake": ["test_intake"], "app": ["test_app"], "photos": ["test_photos"],
              "movein": ["test_movein"], "cooking": ["test_cooking"],
-             "backup": ["test_backup", "test_app"], "nutrition": ["test_nutrition", "test_kitchen"],
+             "backup": ["test_backup", "test_app"],
+             "trash": ["test_trash", "test_catalog", "test_recipes"],
+             "plan": ["test_plan"], "nutrition": ["test_nutrition", "test_kitchen"],
              "ui": ["test_app", "test_kitchen", "test_recipes"], "tools": ["test_app", "test_intake", "test_backup"]}
     return known.get(part, ["test_app"])
 
@@ -275,7 +277,7 @@ def candidates(path):
 ALL_TESTS = ["test_data", "test_search", "test_recipes", "test_catalog", "test_kitchen",
              "test_exchange", "test_reference", "test_intake", "test_app", "test_photos",
              "test_movein", "test_nutrition", "test_reliability", "test_screen",
-             "test_cooking", "test_backup"]
+             "test_cooking", "test_backup", "test_trash", "test_plan"]
 
 def mechanical(args):
     quick = "--quick" in args
