@@ -20,7 +20,7 @@
 #include "photos/PhotoStore.h"
 #include "recipes/RecipeStore.h"
 #include "search/SearchCommands.h"
-#include "trash/TrashCommands.h"
+#include "catalog/TrashCommands.h"
 #include "trash/TrashStore.h"
 #include "ui/CProgress.h"
 #include "ui/Commands.h"

@@ -11,7 +11,7 @@
 #include "data/Schema.h"
 #include "nutrition/NutritionStore.h"
 #include "search/SearchCommands.h"
-#include "trash/TrashCommands.h"
+#include "catalog/TrashCommands.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompts.h"
 

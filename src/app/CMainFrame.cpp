@@ -6,6 +6,7 @@
 #include "backup/BackupCommands.h"
 #include "catalog/CCatalogView.h"
 #include "catalog/CatalogCommands.h"
+#include "catalog/TrashCommands.h"
 #include "cooking/CookingCommands.h"
 #include "cooking/ScaleBar.h"
 #include "data/DbError.h"
@@ -14,6 +15,7 @@
 #include "kitchen/KitchenCommands.h"
 #include "movein/MoveInCommands.h"
 #include "nutrition/NutritionStore.h"
+#include "plan/CookLog.h"
 #include "plan/CookLogCommands.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
@@ -23,7 +25,6 @@
 #include "search/CSearchBox.h"
 #include "search/SearchCommands.h"
 #include "search/SearchStore.h"
-#include "trash/TrashCommands.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
 #include "ui/Prompts.h"
@@ -365,6 +366,8 @@ void CMainFrame::connectPanes() {
             [this](bool on) { m_actions[ID_SHOW_GRAMS]->setChecked(on); });
 
     m_cookLog = std::make_unique<CookLogCommands>(m_db, *m_recipe, *m_found, this);
+    m_recipe->setMoreNote(
+        [this](int recipe) { return plan::summaryText(plan::summaryOf(m_db, recipe)); });
     setCommandHandler(ID_COOKED, [this] { m_cookLog->cooked(); });
     setCommandHandler(ID_COOK_HISTORY, [this] { m_cookLog->history(); });
     setCommandHandler(ID_NOT_COOKED_LATELY, [this] { m_cookLog->notCookedLately(); });

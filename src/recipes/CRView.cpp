@@ -5,7 +5,6 @@
 #include "Servings.h"
 #include "nutrition/NutritionStore.h"
 #include "photos/PhotoStore.h"
-#include "plan/CookLog.h"
 #include "ui/Commands.h"
 
 #include <QClipboard>
@@ -68,13 +67,13 @@ bool CRView::ShowRecipe(int recipeId) {
     showTopBar(!rtf.isEmpty());
     if (!rtf.isEmpty()) {
         showFoodValue(shown->factor);
-        // Under the title: what the scaling says, and when the recipe was last cooked.
+        // Under the title: what the scaling says, and what others have to say of the recipe
+        // (when it was last cooked).
         QStringList notes;
         if (!shown->note.isEmpty())
             notes << shown->note;
-        if (const QString cooked = plan::summaryText(plan::summaryOf(m_db, recipeId));
-            !cooked.isEmpty())
-            notes << cooked;
+        if (const QString more = m_moreNote ? m_moreNote(recipeId) : QString(); !more.isEmpty())
+            notes << more;
         showNote(notes.join(QChar::LineSeparator));
         showPhoto();
     }

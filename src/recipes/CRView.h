@@ -53,6 +53,10 @@ public:
     QSize photoSize() const { return m_photoSize; }
     QSize photoLoaded() const { return m_photoLoaded; }
 
+    // A line under the title besides the scaling's, for the recipe shown (when it was last
+    // cooked, say); empty for none.
+    void setMoreNote(std::function<QString(int)> note) { m_moreNote = std::move(note); }
+
 signals:
     // A picture file dropped on the recipe, or a picture pasted or dropped from another
     // program: offered as the shown recipe's photo.
@@ -86,4 +90,5 @@ private:
     QSize m_photoSize;
     QSize m_photoLoaded;
     int m_photoAt = -1; // where the photo stands in the document
+    std::function<QString(int)> m_moreNote;
 };

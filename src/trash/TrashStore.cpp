@@ -1,8 +1,6 @@
 #include "TrashStore.h"
 
-#include "catalog/CatalogStore.h"
 #include "data/Database.h"
-#include "recipes/RecipeStore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -116,7 +114,7 @@ bool available(Database& db) {
 
 qint64 moveRecipe(Database& db, int recipeId, const QDateTime& now) {
     if (!available(db))
-        return recipes::deleteRecipe(db, recipeId) ? -1 : 0;
+        throw DbError(0, QStringLiteral("в этой коллекции нет корзины"));
     Transaction tx(db);
     Statement read(db, SqlText("SELECT Catalog, Name FROM Recipes WHERE ID=?"));
     read.bind(1, qint64(recipeId));
@@ -133,21 +131,21 @@ qint64 moveRecipe(Database& db, int recipeId, const QDateTime& now) {
 }
 
 qint64 moveSection(Database& db, int sectionId, bool moveContentsUp, const QDateTime& now) {
-    if (!available(db)) {
-        if (!catalog::readSection(db, sectionId))
-            return 0;
-        catalog::deleteSection(db, sectionId, moveContentsUp);
-        return -1;
-    }
+    if (!available(db))
+        throw DbError(0, QStringLiteral("в этой коллекции нет корзины"));
     Transaction tx(db);
-    const std::optional<catalog::Section> section = catalog::readSection(db, sectionId);
-    if (!section)
+    Statement read(db, SqlText("SELECT Parent, Name FROM Catalog WHERE ID=?"));
+    read.bind(1, qint64(sectionId));
+    if (!read.step())
         return 0;
+    const int parent = int(read.int64(0));
+    const QString name = read.text(1);
+    read.reset();
     if (moveContentsUp) {
         db.exec("UPDATE Catalog SET Parent=? WHERE Parent=? AND ID<>?",
-                {qint64(section->parent), qint64(sectionId), qint64(sectionId)});
+                {qint64(parent), qint64(sectionId), qint64(sectionId)});
         db.exec("UPDATE Recipes SET Catalog=? WHERE Catalog=?",
-                {qint64(section->parent), qint64(sectionId)});
+                {qint64(parent), qint64(sectionId)});
     }
     gather(db);
     // UNION, not UNION ALL: sections that point at each other are visited once.
@@ -156,8 +154,7 @@ qint64 moveSection(Database& db, int sectionId, bool moveContentsUp, const QDate
             {qint64(sectionId)});
     db.exec("INSERT INTO temp.TrashItems SELECT ID FROM Recipes "
             "WHERE Catalog IN (SELECT ID FROM temp.TrashSections)");
-    const qint64 id =
-        moveGathered(db, Kind::Section, sectionId, section->name, section->parent, now);
+    const qint64 id = moveGathered(db, Kind::Section, sectionId, name, parent, now);
     tx.commit();
     return id;
 }

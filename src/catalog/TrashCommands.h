@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TrashStore.h"
+#include "trash/TrashStore.h"
 
 #include <QObject>
 #include <QString>

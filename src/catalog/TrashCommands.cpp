@@ -1,8 +1,8 @@
 #include "TrashCommands.h"
 
+#include "CCatalogView.h"
+#include "CatalogStore.h"
 #include "TrashWindow.h"
-#include "catalog/CCatalogView.h"
-#include "catalog/CatalogStore.h"
 #include "data/DbError.h"
 #include "ui/BusyCursor.h"
 #include "ui/Commands.h"

@@ -1,9 +1,8 @@
 #include "TrashWindow.h"
 
-#include "TrashStore.h"
 #include "backup/Backups.h"
 #include "data/DbError.h"
-#include "recipes/Servings.h"
+#include "trash/TrashStore.h"
 #include "ui/BusyCursor.h"
 #include "ui/DialogButtons.h"
 #include "ui/Prompts.h"
@@ -22,10 +21,7 @@ QString whatText(const trash::Entry& e) {
         return name;
     if (e.recipes == 0)
         return QStringLiteral("%1 (раздел)").arg(name);
-    static const char* const kForms[] = {"рецепт", "рецепта", "рецептов"};
-    return QStringLiteral("%1 (раздел, %2 %3)")
-        .arg(name, QString::number(e.recipes),
-             QString::fromUtf8(kForms[recipes::numberForm(e.recipes)]));
+    return QStringLiteral("%1 (раздел, рецептов: %2)").arg(name, QString::number(e.recipes));
 }
 
 } // namespace
