@@ -174,6 +174,25 @@ TEST_F(CatalogCommandsTest, DeleteGoesToTheTrashAskingOnlyWhereTheContentsGo) {
     EXPECT_EQ(texts(byText(top, "Холодные")), QStringList{"Окрошка"});
     EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
     EXPECT_EQ(fresh.findChild<QPushButton*>("trashRow")->text(), "Корзина (2)");
+
+    // The row beneath the tree opens the trash; emptying it (asked first) leaves nothing
+    // to undo.
+    view->selectEntry(byText(top, "Борщ"));
+    fresh.runCommand(ID_DELETE_RECIPE);
+    EXPECT_TRUE(fresh.action(ID_UNDO_DELETE)->isEnabled());
+    bool opened = false;
+    onNextModal([&](QWidget* w) {
+        opened = true;
+        EXPECT_EQ(w->objectName(), "trashWindow");
+        Prompts::setNextAnswer(Prompts::Yes);
+        click(w, "emptyButton");
+        EXPECT_EQ(lastMessage().left(33), "Удалить из корзины всё (3) насовс");
+        click(w, "closeButton");
+    });
+    fresh.findChild<QPushButton*>("trashRow")->click();
+    EXPECT_TRUE(opened) << "the trash's window never opened";
+    EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
+    EXPECT_EQ(fresh.findChild<QPushButton*>("trashRow")->text(), "Корзина");
 }
 
 TEST_F(CatalogCommandsTest, WithoutATrashDeletingAsksFirst) {

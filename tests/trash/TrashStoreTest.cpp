@@ -191,3 +191,19 @@ TEST(TrashTool, DeletesListsAndPutsBackRefusingWhatIsNotThere) {
     EXPECT_EQ(textOf(reopened, "SELECT group_concat(Name) FROM Recipes WHERE Catalog<>0"),
               "Окрошка");
 }
+
+TEST(TrashStore, ARecipeWhoseNumberWasTakenMeanwhileComesBackUnderANewOneWithItsLines) {
+    Kitchen k;
+    const qint64 entry = trash::moveRecipe(k.t.db, k.okroshka, kMonday);
+    // Another program wrote a recipe under the same number meanwhile.
+    k.t.db.exec("INSERT INTO Recipes (ID, Catalog, Name) VALUES (?, 0, 'Чужой')", {k.okroshka});
+    const std::optional<trash::Restored> back = trash::restore(k.t.db, entry);
+    ASSERT_TRUE(back);
+    EXPECT_NE(back->item, k.okroshka);
+    EXPECT_EQ(textOf(k.t.db, "SELECT Name FROM Recipes WHERE ID=?", {k.okroshka}), "Чужой");
+    EXPECT_EQ(textOf(k.t.db, "SELECT Name FROM Recipes WHERE ID=?", {back->item}), "Окрошка");
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM Ingredients WHERE Recipe=?", {back->item}), 2);
+    EXPECT_EQ(number(k.t.db, "SELECT count(*) FROM RecipePhotos WHERE Recipe=?", {back->item}), 1);
+    EXPECT_EQ(recipes::servingsOf(k.t.db, back->item).count, 4);
+    EXPECT_EQ(k.trashRows(), 0);
+}
