@@ -7,6 +7,7 @@
 #include "exchange/ExchangeFormat.h"
 #include "exchange/ExchangeStore.h"
 #include "search/SearchCommands.h"
+#include "search/TextIndex.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -132,9 +133,14 @@ int firstStartWithoutIndex(const QString& path) {
     getrusage(RUSAGE_SELF, &usage);
     const double windowMb = double(usage.ru_maxrss) / 1024;
     clock.restart();
+    // A large file is indexed once the check beside the window finds it whole.
     SearchCommands* search = app.mainWindow()->searchCommands();
-    while (search->textIndexBuilding())
+    Database& db = app.mainWindow()->database();
+    while (search->textIndexBuilding() || search::textIndexBacklog(db) > 0) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (clock.elapsed() > 600000)
+            return 1;
+    }
     const double buildS = double(clock.nsecsElapsed()) / 1e9;
     getrusage(RUSAGE_SELF, &usage);
     const double peakMb = double(usage.ru_maxrss) / 1024;

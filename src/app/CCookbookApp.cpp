@@ -8,10 +8,10 @@
 #include <QSettings>
 
 #include "CMainFrame.h"
+#include "catalog/TrashCommands.h"
 #include "data/Schema.h"
 #include "nutrition/NutritionStore.h"
 #include "search/SearchCommands.h"
-#include "catalog/TrashCommands.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompts.h"
 
@@ -175,33 +175,39 @@ bool CCookbookApp::initInstance() {
     m_mainWindow->show();
     m_mainWindow->activateWindow();
     warnAboutPlace();
-    // What was deleted over a month ago goes, once the file is known to be whole.
-    TrashCommands* trash = m_mainWindow->trashCommands();
+    // What writes at start-up waits until the file is known to be whole: at once for a small
+    // file, when the check beside the window ends for a large one.
+    CMainFrame* window = m_mainWindow.get();
+    auto upkeep = [this, window] {
+        // What was deleted over a month ago goes.
+        window->trashCommands()->purgeOld();
+        // Products that have no weights and food value yet get the shipped table's, once: a
+        // product the table does not know is remembered as asked.
+        try {
+            BusyCursor busy;
+            nutrition::fillFromTable(m_db);
+        } catch (const DbError& e) {
+            Prompts::databaseError(window, e.message());
+        }
+        // Recipes changed while the program was closed (a file of an older version, the
+        // sqlite3 shell, a generated collection) are indexed for the search in the texts: a
+        // few at once, many beside the window. A failure costs only that search, which
+        // catches up.
+        try {
+            window->searchCommands()->buildTextIndex();
+        } catch (const DbError& e) {
+            Prompts::databaseError(window, e.message());
+        }
+    };
     if (checkNow) {
-        trash->purgeOld();
+        upkeep();
     } else {
-        QObject::connect(m_mainWindow->backupCommands(), &BackupCommands::backgroundCheckDone,
-                         trash, [trash](const QString& problems) {
+        QObject::connect(window->backupCommands(), &BackupCommands::backgroundCheckDone, window,
+                         [upkeep](const QString& problems) {
                              if (problems.isEmpty())
-                                 trash->purgeOld();
+                                 upkeep();
                          });
-        m_mainWindow->backupCommands()->checkInBackground();
-    }
-    // Products that have no weights and food value yet get the shipped table's, once: a
-    // product the table does not know is remembered as asked.
-    try {
-        BusyCursor busy;
-        nutrition::fillFromTable(m_db);
-    } catch (const DbError& e) {
-        Prompts::databaseError(m_mainWindow.get(), e.message());
-    }
-    // Recipes changed while the program was closed (a file of an older version, the sqlite3
-    // shell, a generated collection) are indexed for the search in the texts now: a few at
-    // once, many beside the window. A failure here costs only that search, which catches up.
-    try {
-        m_mainWindow->searchCommands()->buildTextIndex();
-    } catch (const DbError& e) {
-        Prompts::databaseError(m_mainWindow.get(), e.message());
+        window->backupCommands()->checkInBackground();
     }
     return true;
 }
