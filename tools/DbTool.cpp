@@ -101,6 +101,12 @@ const char* const kUsage = R"(Использование / usage:
   ovelta-db cooked [--db FILE] ID [--date YYYY-MM-DD] [--rating 1-5] [--note TEXT]
       Отмечает, что рецепт ID приготовлен (сегодня, если дата не дана).
       Notes that recipe ID was cooked (today unless a date is given).
+  ovelta-db plan [--db FILE] add DATE ID [--servings N] [--meal завтрак|обед|ужин|перекус]
+  ovelta-db plan [--db FILE] remove DATE ID
+  ovelta-db plan [--db FILE] list [--from DATE] [--to DATE]
+      План питания по датам (ГГГГ-ММ-ДД): добавить рецепт на день (по умолчанию обед, порций
+      столько, сколько в рецепте), убрать, перечислить: ДАТА<TAB>приём<TAB>ID<TAB>название
+      <TAB>порций. The dated meal plan: add, remove, list.
   ovelta-db history [--db FILE] [ID]
       Когда готовили, новое первым: ДАТА<TAB>ID<TAB>название<TAB>оценка<TAB>заметка.
       What was cooked, newest first: DATE<TAB>ID<TAB>name<TAB>rating<TAB>note.

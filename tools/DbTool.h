@@ -87,5 +87,6 @@ int trashCommand(const QStringList& args);
 int undeleteCommand(const QStringList& args);
 int cookedCommand(const QStringList& args);
 int historyCommand(const QStringList& args);
+int planCommand(const QStringList& args);
 int nutritionCommand(const QStringList& args);
 int productCommand(const QStringList& args);

@@ -399,6 +399,8 @@ int main(int argc, char* argv[]) {
         return cookedCommand(args);
     if (command == QLatin1String("history"))
         return historyCommand(args);
+    if (command == QLatin1String("plan"))
+        return planCommand(args);
     if (command == QLatin1String("recipe"))
         return recipeCommand(args);
     if (command == QLatin1String("photo"))

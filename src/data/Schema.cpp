@@ -141,6 +141,22 @@ CREATE TABLE IF NOT EXISTS CookLog (
 CREATE INDEX IF NOT EXISTS CookLog_Recipe ON CookLog (Recipe, Day);
 )sql";
 
+// The dated plan: a recipe for a day's meal (0 breakfast, 1 lunch, 2 dinner, 3 snack) with
+// its servings. An entry goes with its recipe however it is deleted.
+constexpr const char* kMealPlan = R"sql(
+CREATE TABLE IF NOT EXISTS MealPlan (
+    ID       INTEGER PRIMARY KEY AUTOINCREMENT,
+    Day      TEXT NOT NULL CHECK (length(Day) = 10),
+    Meal     INTEGER NOT NULL CHECK (Meal BETWEEN 0 AND 3),
+    Recipe   INTEGER NOT NULL,
+    Servings INTEGER NOT NULL CHECK (Servings BETWEEN 1 AND 1000));
+CREATE INDEX IF NOT EXISTS MealPlan_Day ON MealPlan (Day, Meal);
+CREATE INDEX IF NOT EXISTS MealPlan_Recipe ON MealPlan (Recipe);
+CREATE TRIGGER IF NOT EXISTS MealPlanRecipeGone AFTER DELETE ON Recipes BEGIN
+    DELETE FROM MealPlan WHERE Recipe = OLD.ID;
+END;
+)sql";
+
 // Deleted recipes and sections, kept whole until the trash is emptied: each entry is what
 // one delete took (a recipe, or a section with everything in it), with the chain of
 // sections it was in, as [[ID, name], ...] from the top, so it can go back there. The rows
@@ -347,6 +363,7 @@ void create(Database& db, const QString& version) {
         db.execScript(kProductFood);
         db.execScript(kTrash);
         db.execScript(kCookLog);
+        db.execScript(kMealPlan);
         db.execScript(kReadingIndexes);
         addTextIndex(db);
     }
@@ -364,7 +381,7 @@ bool needsUpgrade(Database& db) {
     if (!std::holds_alternative<QString>(version) || std::get<QString>(version) != currentVersion)
         return true;
     for (const char* table : {"Menu", "ShoppingList", "RecipePhotos", "RecipeServings",
-                              "ProductFood", "RecipeTextDirty", "Trash", "CookLog"})
+                              "ProductFood", "RecipeTextDirty", "Trash", "CookLog", "MealPlan"})
         if (!db.hasTable(QString::fromLatin1(table)))
             return true;
     return false;
@@ -405,6 +422,7 @@ UpgradeResult upgrade(Database& db) {
         addIfPossible(db, kProductFood);
         addIfPossible(db, kTrash);
         addIfPossible(db, kCookLog);
+        addIfPossible(db, kMealPlan);
         addIfPossible(db, kReadingIndexes);
         addTextIndex(db);
     }
