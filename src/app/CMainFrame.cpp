@@ -16,7 +16,7 @@
 #include "movein/MoveInCommands.h"
 #include "nutrition/NutritionStore.h"
 #include "plan/CookLog.h"
-#include "plan/CookLogCommands.h"
+#include "plan/PlanCommands.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeCommands.h"
 #include "recipes/RecipeStore.h"
@@ -365,14 +365,15 @@ void CMainFrame::connectPanes() {
     connect(&m_cookingCommands->scaleBar(), &ScaleBar::gramsChanged, this,
             [this](bool on) { m_actions[ID_SHOW_GRAMS]->setChecked(on); });
 
-    m_cookLog = std::make_unique<CookLogCommands>(m_db, *m_recipe, *m_found, this);
+    m_planCommands = std::make_unique<PlanCommands>(m_db, *m_recipe, *m_found, this);
     m_recipe->setMoreNote(
         [this](int recipe) { return plan::summaryText(plan::summaryOf(m_db, recipe)); });
-    setCommandHandler(ID_COOKED, [this] { m_cookLog->cooked(); });
-    setCommandHandler(ID_COOK_HISTORY, [this] { m_cookLog->history(); });
-    setCommandHandler(ID_NOT_COOKED_LATELY, [this] { m_cookLog->notCookedLately(); });
-    setCommandHandler(ID_SORT_BY_COOKED, [this] { m_cookLog->sortResults(false); });
-    setCommandHandler(ID_SORT_BY_RATING, [this] { m_cookLog->sortResults(true); });
+    setCommandHandler(ID_COOKED, [this] { m_planCommands->cooked(); });
+    setCommandHandler(ID_PLAN_ADD, [this] { m_planCommands->addToPlan(); });
+    setCommandHandler(ID_COOK_HISTORY, [this] { m_planCommands->history(); });
+    setCommandHandler(ID_NOT_COOKED_LATELY, [this] { m_planCommands->notCookedLately(); });
+    setCommandHandler(ID_SORT_BY_COOKED, [this] { m_planCommands->sortResults(false); });
+    setCommandHandler(ID_SORT_BY_RATING, [this] { m_planCommands->sortResults(true); });
 
     m_found->setRecipeShower([this](int id) { return m_recipe->ShowRecipe(id); });
     m_found->setCommandRunner([this](int id) { runCommand(id); });

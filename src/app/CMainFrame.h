@@ -12,7 +12,7 @@ class RecipeCommands;
 class CookingCommands;
 class BackupCommands;
 class TrashCommands;
-class CookLogCommands;
+class PlanCommands;
 class SearchCommands;
 class KitchenCommands;
 class ExchangeCommands;
@@ -105,7 +105,7 @@ private:
     std::unique_ptr<CatalogCommands> m_catalogCommands;
     std::unique_ptr<RecipeCommands> m_recipeCommands;
     std::unique_ptr<CookingCommands> m_cookingCommands;
-    std::unique_ptr<CookLogCommands> m_cookLog;
+    std::unique_ptr<PlanCommands> m_planCommands;
     BackupCommands* m_backupCommands = nullptr;
     TrashCommands* m_trashCommands = nullptr;
     std::unique_ptr<SearchCommands> m_searchCommands;

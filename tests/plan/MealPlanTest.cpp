@@ -1,10 +1,17 @@
 #include "plan/MealPlan.h"
+#include "app/CMainFrame.h"
+#include "recipes/CRView.h"
 #include "recipes/Servings.h"
 #include "support/TestDb.h"
 #include "support/ToolRun.h"
+#include "support/Widgets.h"
 #include "trash/TrashStore.h"
+#include "ui/Commands.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 using plan::Meal;
@@ -107,4 +114,42 @@ TEST(MealPlan, TheToolAddsWithTheRecipesServingsListsAndRemoves) {
     EXPECT_EQ(fileBytes(db), before);
     EXPECT_EQ(runTool({"plan", "--db", db, "remove", "2026-12-07", b}).exitCode, 0);
     EXPECT_EQ(runTool({"plan", "--db", db, "list"}).out.count('\n'), 1);
+}
+
+TEST(MealPlan, TheShownRecipeGoesInThePlanForADayAMealAndItsServings) {
+    TestDb t;
+    const int borscht = t.recipe("Борщ");
+    recipes::setServings(t.db, borscht, {6, {}});
+    const int tea = t.recipe("Чай");
+    ShownFrame frame(t.db);
+    frame.runCommand(ID_PLAN_ADD);
+    EXPECT_EQ(lastMessage(), "Не выбран рецепт");
+
+    ASSERT_TRUE(frame.recipeView()->ShowRecipe(borscht));
+    bool shown = false;
+    onNextModal([&](QWidget* dialog) {
+        shown = true;
+        EXPECT_EQ(dialog->windowTitle(), "Добавить в план");
+        EXPECT_EQ(child<QSpinBox>(dialog, "servings")->value(), 6) << "the recipe's own";
+        EXPECT_FALSE(dialog->findChild<QWidget*>("servingsUnknown"));
+        child<QDateEdit>(dialog, "day")->setDate(kMonday);
+        auto meal = child<QComboBox>(dialog, "meal");
+        EXPECT_EQ(meal->currentText(), "Обед");
+        meal->setCurrentIndex(int(Meal::Dinner));
+        child<QSpinBox>(dialog, "servings")->setValue(8);
+        click(dialog, "yesButton");
+    });
+    frame.runCommand(ID_PLAN_ADD);
+    ASSERT_TRUE(shown) << "the dialog never opened";
+    EXPECT_EQ(entries(t.db, kMonday, kMonday), QStringList{"2026-12-07 Ужин Борщ 8"});
+
+    // A recipe that does not say its servings counts once, and says so; "Нет" writes nothing.
+    ASSERT_TRUE(frame.recipeView()->ShowRecipe(tea));
+    onNextModal([&](QWidget* dialog) {
+        EXPECT_EQ(child<QSpinBox>(dialog, "servings")->value(), 1);
+        EXPECT_TRUE(dialog->findChild<QWidget*>("servingsUnknown"));
+        click(dialog, "noButton");
+    });
+    frame.runCommand(ID_PLAN_ADD);
+    EXPECT_EQ(number(t.db, "SELECT count(*) FROM MealPlan"), 1);
 }

@@ -7,11 +7,12 @@ class CRView;
 class Database;
 class QWidget;
 
-// The cooking log as the window offers it: marking the shown recipe cooked, its history,
-// what has not been cooked for a while, and the results sorted by the log.
-class CookLogCommands {
+// The cooking log and the plan as the window offers them: marking the shown recipe cooked,
+// its history, what has not been cooked for a while, the results sorted by the log, and
+// putting the shown recipe in the plan.
+class PlanCommands {
 public:
-    CookLogCommands(Database& db, CRView& pane, CFoundListView& results, QWidget* window)
+    PlanCommands(Database& db, CRView& pane, CFoundListView& results, QWidget* window)
         : m_db(db), m_pane(pane), m_results(results), m_window(window) {}
 
     void cooked();
@@ -20,6 +21,7 @@ public:
     // The last cooked first, or the best rated first; recipes never cooked keep their order
     // after them.
     void sortResults(bool byRating);
+    void addToPlan();
 
 private:
     Database& m_db;

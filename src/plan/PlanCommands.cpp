@@ -1,5 +1,6 @@
-#include "CookLogCommands.h"
+#include "PlanCommands.h"
 
+#include "AddToPlanDialog.h"
 #include "CookLog.h"
 #include "CookedDialog.h"
 #include "recipes/CRView.h"
@@ -10,25 +11,44 @@
 
 #include <algorithm>
 
-void CookLogCommands::cooked() {
-    const int recipe = m_pane.CurrentRecipeId();
-    const std::optional<recipes::Recipe> shown =
-        recipe > 0 ? recipes::readRecipe(m_db, recipe) : std::nullopt;
-    if (!shown) {
-        Prompts::error(m_window, QStringLiteral("Не выбран рецепт"));
+namespace {
+
+// The recipe the pane shows, after telling the user when there is none.
+std::optional<recipes::Recipe> shownRecipe(Database& db, CRView& pane, QWidget* window) {
+    const int recipe = pane.CurrentRecipeId();
+    std::optional<recipes::Recipe> shown =
+        recipe > 0 ? recipes::readRecipe(db, recipe) : std::nullopt;
+    if (!shown)
+        Prompts::error(window, QStringLiteral("Не выбран рецепт"));
+    return shown;
+}
+
+} // namespace
+
+void PlanCommands::cooked() {
+    const std::optional<recipes::Recipe> shown = shownRecipe(m_db, m_pane, m_window);
+    if (!shown)
         return;
-    }
+    const int recipe = m_pane.CurrentRecipeId();
     CookedDialog dialog(m_db, recipe, shown->name, m_window);
     if (dialog.exec() == QDialog::Accepted)
         m_pane.ShowRecipe(recipe);
 }
 
-void CookLogCommands::history() {
+void PlanCommands::addToPlan() {
+    const std::optional<recipes::Recipe> shown = shownRecipe(m_db, m_pane, m_window);
+    if (!shown)
+        return;
+    AddToPlanDialog dialog(m_db, m_pane.CurrentRecipeId(), shown->name, m_window);
+    dialog.exec();
+}
+
+void PlanCommands::history() {
     CookHistoryDialog dialog(m_db, std::max(0, m_pane.CurrentRecipeId()), m_window);
     dialog.exec();
 }
 
-void CookLogCommands::notCookedLately(const QDate& today) {
+void PlanCommands::notCookedLately(const QDate& today) {
     const QString typed =
         Prompts::askText(m_window, QStringLiteral("Давно не готовили"),
                          QStringLiteral("Не готовили &недель:"), QStringLiteral("4"));
@@ -55,7 +75,7 @@ void CookLogCommands::notCookedLately(const QDate& today) {
     m_results.showFound(found);
 }
 
-void CookLogCommands::sortResults(bool byRating) {
+void PlanCommands::sortResults(bool byRating) {
     const BusyCursor busy;
     const QHash<int, plan::Standing> standing = plan::standings(m_db);
     std::vector<std::pair<QString, int>> rows;
