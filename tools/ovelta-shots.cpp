@@ -241,7 +241,8 @@ int main(int argc, char* argv[]) {
         // The backups, one made now, to choose from.
         frame->runCommand(ID_BACKUP_NOW);
         saveDialog(frame, ID_RESTORE_BACKUP, "restore.png");
-        saveDialog(frame, ID_COOKED, "cooked.png"); // the shown recipe marked cooked
+        saveDialog(frame, ID_COOKED, "cooked.png");     // the shown recipe marked cooked
+        saveDialog(frame, ID_PLAN_ADD, "plan-add.png"); // the shown recipe put in the plan
         // The trash with a section and a recipe in it, both put back afterwards.
         if (QTreeWidgetItem* porridge =
                 tree->findItems(QStringLiteral("Каши"), Qt::MatchExactly).value(0)) {

@@ -22,6 +22,8 @@ AddToPlanDialog::AddToPlanDialog(Database& db, int recipe, const QString& name, 
     m_day = new QDateEdit(day, this);
     m_day->setObjectName(QStringLiteral("day"));
     m_day->setCalendarPopup(true);
+    // The day's name in Russian whatever the desktop's language.
+    m_day->setLocale(QLocale(QLocale::Russian));
     m_day->setDisplayFormat(QStringLiteral("dddd, dd.MM.yyyy"));
     m_meal = new QComboBox(this);
     m_meal->setObjectName(QStringLiteral("meal"));

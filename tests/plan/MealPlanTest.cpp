@@ -133,6 +133,7 @@ TEST(MealPlan, TheShownRecipeGoesInThePlanForADayAMealAndItsServings) {
         EXPECT_EQ(child<QSpinBox>(dialog, "servings")->value(), 6) << "the recipe's own";
         EXPECT_FALSE(dialog->findChild<QWidget*>("servingsUnknown"));
         child<QDateEdit>(dialog, "day")->setDate(kMonday);
+        EXPECT_EQ(child<QDateEdit>(dialog, "day")->text(), "понедельник, 07.12.2026");
         auto meal = child<QComboBox>(dialog, "meal");
         EXPECT_EQ(meal->currentText(), "Обед");
         meal->setCurrentIndex(int(Meal::Dinner));
