@@ -1,10 +1,9 @@
 #include "AddToPlanDialog.h"
 
+#include "CookedDialog.h"
 #include "MealPlan.h"
-#include "data/DbError.h"
 #include "recipes/Servings.h"
 #include "ui/DialogButtons.h"
-#include "ui/Prompts.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -56,15 +55,9 @@ AddToPlanDialog::AddToPlanDialog(Database& db, int recipe, const QString& name, 
 }
 
 void AddToPlanDialog::confirm() {
-    try {
-        plan::addToPlan(m_db, m_day->date(), plan::Meal(m_meal->currentData().toInt()), m_recipe,
-                        m_servings->value());
-    } catch (const plan::InputError& e) {
-        Prompts::error(this, e.message());
-        return;
-    } catch (const DbError& e) {
-        Prompts::databaseError(this, e.message());
-        return;
-    }
-    accept();
+    if (plan::writeOrSay(this, [this] {
+            plan::addToPlan(m_db, m_day->date(), plan::Meal(m_meal->currentData().toInt()),
+                            m_recipe, m_servings->value());
+        }))
+        accept();
 }

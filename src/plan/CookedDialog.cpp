@@ -54,18 +54,24 @@ CookedDialog::CookedDialog(Database& db, int recipe, const QString& name, QWidge
     resize(420, 300);
 }
 
-void CookedDialog::confirm() {
+bool plan::writeOrSay(QWidget* dialog, const std::function<void()>& write) {
     try {
-        plan::addCooked(m_db, m_recipe, m_day->date(), m_rating->currentData().toInt(),
-                        m_note->toPlainText());
-    } catch (const plan::InputError& e) {
-        Prompts::error(this, e.message());
-        return;
+        write();
+        return true;
+    } catch (const InputError& e) {
+        Prompts::error(dialog, e.message());
     } catch (const DbError& e) {
-        Prompts::databaseError(this, e.message());
-        return;
+        Prompts::databaseError(dialog, e.message());
     }
-    accept();
+    return false;
+}
+
+void CookedDialog::confirm() {
+    if (plan::writeOrSay(this, [this] {
+            plan::addCooked(m_db, m_recipe, m_day->date(), m_rating->currentData().toInt(),
+                            m_note->toPlainText());
+        }))
+        accept();
 }
 
 CookHistoryDialog::CookHistoryDialog(Database& db, int recipe, QWidget* parent) : QDialog(parent) {

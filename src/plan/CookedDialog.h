@@ -1,11 +1,18 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class Database;
 class QComboBox;
 class QDateEdit;
 class QPlainTextEdit;
+
+namespace plan {
+// Runs a plan dialog's write: true when written; otherwise the dialog has said why (bad input
+// in Russian, or the engine's failure) and stays open.
+bool writeOrSay(QWidget* dialog, const std::function<void()>& write);
+} // namespace plan
 
 // "Приготовлено": the day (today unless changed), a rating, a note. "Да" writes it; bad
 // input keeps the dialog open and says why.

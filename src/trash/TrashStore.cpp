@@ -175,30 +175,36 @@ Entry entryFrom(const Statement& s) {
 
 } // namespace
 
-std::vector<Entry> entries(Database& db) {
+namespace {
+
+// Every entry, the newest first, or the one with that ID.
+std::vector<Entry> entriesWith(Database& db, qint64 id) {
     std::vector<Entry> out;
     if (!available(db))
         return out;
     Statement s(db,
                 SqlText("SELECT t.ID, t.Kind, t.Item, t.Name, t.Place, t.Deleted, "
                         "(SELECT count(*) FROM TrashRecipes r WHERE r.Trash = t.ID) FROM Trash t "
-                        "ORDER BY t.Deleted DESC, t.ID DESC"));
+                        "WHERE ?1 = 0 OR t.ID = ?1 ORDER BY t.Deleted DESC, t.ID DESC"));
+    s.bind(1, id);
     while (s.step())
         out.push_back(entryFrom(s));
     return out;
 }
 
+} // namespace
+
+std::vector<Entry> entries(Database& db) {
+    return entriesWith(db, 0);
+}
+
 std::optional<Entry> entry(Database& db, qint64 id) {
-    if (!available(db))
+    if (id <= 0)
         return std::nullopt;
-    Statement s(db,
-                SqlText("SELECT t.ID, t.Kind, t.Item, t.Name, t.Place, t.Deleted, "
-                        "(SELECT count(*) FROM TrashRecipes r WHERE r.Trash = t.ID) FROM Trash t "
-                        "WHERE t.ID=?"));
-    s.bind(1, id);
-    if (!s.step())
+    std::vector<Entry> one = entriesWith(db, id);
+    if (one.empty())
         return std::nullopt;
-    return entryFrom(s);
+    return std::move(one.front());
 }
 
 std::optional<qint64> entryOf(Database& db, Kind kind, int item) {
