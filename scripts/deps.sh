@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6printsupport6
-    libgl-dev libsqlite3-dev libstemmer-dev libgumbo-dev libhunspell-dev hunspell-ru libarchive-dev
+    libgl-dev libsqlite3-dev libstemmer-dev libgumbo-dev libhunspell-dev hunspell-ru libarchive-dev libical-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-image-formats-plugins fonts-dejavu-core qt6-translations-l10n
     fonts-noto-color-emoji fonts-noto-cjk

@@ -107,6 +107,11 @@ const char* const kUsage = R"(Использование / usage:
       План питания по датам (ГГГГ-ММ-ДД): добавить рецепт на день (по умолчанию обед, порций
       столько, сколько в рецепте), убрать, перечислить: ДАТА<TAB>приём<TAB>ID<TAB>название
       <TAB>порций. The dated meal plan: add, remove, list.
+  ovelta-db plan [--db FILE] shopping-list --from DATE --to DATE [OUT]
+      Список покупок на эти дни (UTF-8, как shopping-list): без продуктов в наличии и
+      постоянных. The shopping list for the plan's days.
+  ovelta-db plan [--db FILE] ics --from DATE --to DATE OUT
+      Эти дни плана файлом iCalendar (.ics). The plan's days as an iCalendar file.
   ovelta-db history [--db FILE] [ID]
       Когда готовили, новое первым: ДАТА<TAB>ID<TAB>название<TAB>оценка<TAB>заметка.
       What was cooked, newest first: DATE<TAB>ID<TAB>name<TAB>rating<TAB>note.

@@ -3,6 +3,7 @@
 #include "DbTool.h"
 #include "plan/CookLog.h"
 #include "plan/MealPlan.h"
+#include "plan/PlanOutput.h"
 #include "recipes/Servings.h"
 
 #include <QDate>
@@ -150,6 +151,33 @@ int planCommand(const QStringList& args) {
             return 0;
         });
     }
-    return failure(
-        QStringLiteral("неизвестное действие / unknown action: %1 (add, remove, list)").arg(verb));
+    if (verb == QLatin1String("shopping-list") || verb == QLatin1String("ics")) {
+        const bool ics = verb == QLatin1String("ics");
+        if (!c.parser.isSet(from) || !c.parser.isSet(to))
+            return failure(QStringLiteral("нужны --from и --to / --from and --to wanted"));
+        if (ics && c.argCount() != 2)
+            return failure(QStringLiteral("нужен файл / OUT wanted"));
+        if (c.argCount() > 2)
+            return failure(QStringLiteral("лишний аргумент / extra argument: %1").arg(c.arg(2)));
+        QDate first, last;
+        if (QString e = readDay(c.parser.value(from), first); !e.isEmpty())
+            return failure(e);
+        if (QString e = readDay(c.parser.value(to), last); !e.isEmpty())
+            return failure(e);
+        try {
+            plan::checkRange(first, last);
+        } catch (const plan::InputError& e) {
+            return failure(e.message());
+        }
+        const QString out = c.argCount() == 2 ? c.arg(1) : QString();
+        return readingCollection(c, [&](Database& db) {
+            const QByteArray bytes =
+                ics ? plan::calendar(db, first, last)
+                    : plan::shoppingText(plan::shoppingBetween(db, first, last)).toUtf8();
+            return writeOut(out, bytes);
+        });
+    }
+    return failure(QStringLiteral("неизвестное действие / unknown action: %1 (add, remove, list, "
+                                  "shopping-list, ics)")
+                       .arg(verb));
 }

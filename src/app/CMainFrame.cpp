@@ -80,6 +80,7 @@ void CMainFrame::setShortcuts() {
     m_actions[ID_SCALE_RESET]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     m_actions[ID_SHOW_GRAMS]->setCheckable(true);
     m_actions[ID_UNDO_DELETE]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_actions[ID_MEAL_PLAN]->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     m_actions[ID_UNDO_DELETE]->setEnabled(false);
     // Keys the tree handles itself, shown in the menus so that they can be learned there.
     const std::pair<int, QKeySequence> treeKeys[] = {
@@ -370,6 +371,8 @@ void CMainFrame::connectPanes() {
         [this](int recipe) { return plan::summaryText(plan::summaryOf(m_db, recipe)); });
     setCommandHandler(ID_COOKED, [this] { m_planCommands->cooked(); });
     setCommandHandler(ID_PLAN_ADD, [this] { m_planCommands->addToPlan(); });
+    setCommandHandler(ID_MEAL_PLAN, [this] { m_planCommands->weekView(); });
+    setCommandHandler(ID_PLAN_SHOPPING, [this] { m_planCommands->shoppingForDays(); });
     setCommandHandler(ID_COOK_HISTORY, [this] { m_planCommands->history(); });
     setCommandHandler(ID_NOT_COOKED_LATELY, [this] { m_planCommands->notCookedLately(); });
     setCommandHandler(ID_SORT_BY_COOKED, [this] { m_planCommands->sortResults(false); });

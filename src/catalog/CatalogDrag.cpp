@@ -6,6 +6,7 @@
 #include "CatalogItem.h"
 #include "CatalogStore.h"
 #include "ui/Prompts.h"
+#include "ui/RecipeDrag.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -168,6 +169,11 @@ void CCatalogView::dropAt(const QPoint& pos) {
     QTreeWidgetItem* dragged = itemOf(m_draggedItem);
     endDragVisuals();
     m_draggedItem = QPersistentModelIndex();
+    // A recipe let go over a window that takes recipes (the plan's week) goes there.
+    if (dragged && !viewport()->rect().contains(pos) &&
+        catalog::isRecipeValue(itemValue(dragged)) &&
+        recipedrag::dropAt(viewport()->mapToGlobal(pos), catalog::recipeIdOf(itemValue(dragged))))
+        return;
     // Outside the tree counts as empty space: the root.
     QTreeWidgetItem* target = viewport()->rect().contains(pos) ? itemAt(pos) : nullptr;
     if (!dragged || !CanDrop(dragged, target))

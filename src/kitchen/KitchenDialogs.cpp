@@ -417,8 +417,19 @@ void CMissingList::addToShoppingList() {
 // --- the shopping list ------------------------------------------------------------------
 
 CShoppingList::CShoppingList(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
+    build(QStringLiteral("Список покупок"), QString());
+}
+
+CShoppingList::CShoppingList(Database& db, const QString& title,
+                             std::vector<kitchen::Portion> dishes, const QString& note,
+                             QWidget* parent)
+    : QDialog(parent), m_db(db), m_dishes(std::move(dishes)) {
+    build(title, note);
+}
+
+void CShoppingList::build(const QString& title, const QString& note) {
     setObjectName(QStringLiteral("shoppingList"));
-    setWindowTitle(QStringLiteral("Список покупок"));
+    setWindowTitle(title);
     auto hint = new QLabel(QStringLiteral("Отметьте, что &куплено:"), this);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("list"));
@@ -445,19 +456,54 @@ CShoppingList::CShoppingList(Database& db, QWidget* parent) : QDialog(parent), m
     addDialogButton(buttons, QStringLiteral("Выход"), QDialogButtonBox::RejectRole, "exitButton");
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        kitchen::setBought(m_db, item->data(Qt::UserRole).toInt(),
-                           item->checkState() == Qt::Checked);
+        const int product = item->data(Qt::UserRole).toInt();
+        const bool bought = item->checkState() == Qt::Checked;
+        if (!m_dishes)
+            kitchen::setBought(m_db, product, bought);
+        else if (bought)
+            m_bought.insert(product);
+        else
+            m_bought.erase(product);
     });
 
-    listWithButtons(this, {hint}, m_list, {}, buttons);
+    if (note.isEmpty()) {
+        listWithButtons(this, {hint}, m_list, {}, buttons);
+    } else {
+        auto said = new QLabel(note, this);
+        said->setObjectName(QStringLiteral("note"));
+        said->setWordWrap(true);
+        listWithButtons(this, {said, hint}, m_list, {}, buttons);
+    }
     resize(480, 360);
     reload();
+}
+
+std::vector<kitchen::ShoppingItem> CShoppingList::items() {
+    if (!m_dishes)
+        return kitchen::shoppingList(m_db);
+    std::vector<kitchen::ShoppingItem> out;
+    for (kitchen::ShoppingItem& item : kitchen::shoppingListFor(m_db, *m_dishes))
+        if (!m_cleared.count(item.product)) {
+            item.bought = m_bought.count(item.product) > 0;
+            out.push_back(std::move(item));
+        }
+    return out;
+}
+
+QString CShoppingList::listText() {
+    if (!m_dishes)
+        return kitchen::shoppingListText(m_db);
+    QString text;
+    for (const kitchen::ShoppingItem& item : items())
+        if (!item.bought)
+            text += item.text + QLatin1Char('\n');
+    return text;
 }
 
 void CShoppingList::reload() {
     const QSignalBlocker blocker(m_list);
     m_list->clear();
-    for (const kitchen::ShoppingItem& item : kitchen::shoppingList(m_db)) {
+    for (const kitchen::ShoppingItem& item : items()) {
         auto row = new QListWidgetItem(item.text, m_list);
         row->setData(Qt::UserRole, item.product);
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
@@ -467,18 +513,32 @@ void CShoppingList::reload() {
 }
 
 void CShoppingList::clearBought() {
-    kitchen::clearBought(m_db);
+    if (m_dishes) {
+        m_cleared.insert(m_bought.begin(), m_bought.end());
+        m_bought.clear();
+    } else {
+        kitchen::clearBought(m_db);
+    }
     reload();
 }
 
 void CShoppingList::boughtToOnHand() {
     BusyCursor busy;
-    kitchen::boughtToOnHand(m_db);
+    if (m_dishes) {
+        std::vector<kitchen::Entry> bought;
+        for (const kitchen::ShoppingItem& item : items())
+            if (item.bought)
+                bought.push_back({item.product, item.text});
+        kitchen::addProducts(m_db, kitchen::List::OnHand, bought);
+        m_bought.clear();
+    } else {
+        kitchen::boughtToOnHand(m_db);
+    }
     reload();
 }
 
 void CShoppingList::copy() {
-    QGuiApplication::clipboard()->setText(kitchen::shoppingListText(m_db));
+    QGuiApplication::clipboard()->setText(listText());
 }
 
 void CShoppingList::print() {
@@ -488,7 +548,7 @@ void CShoppingList::print() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     QTextDocument doc;
-    doc.setPlainText(QStringLiteral("Список покупок\n\n") + kitchen::shoppingListText(m_db));
+    doc.setPlainText(windowTitle() + QStringLiteral("\n\n") + listText());
     doc.print(&printer);
 }
 
@@ -501,7 +561,7 @@ void CShoppingList::save() {
     if (path.isEmpty())
         return;
     QString why;
-    if (!writeWholeFile(path, kitchen::shoppingListText(m_db).toUtf8(), &why))
+    if (!writeWholeFile(path, listText().toUtf8(), &why))
         Prompts::error(
             this,
             QStringLiteral("Не могу записать файл %1: %2").arg(QFileInfo(path).fileName(), why));

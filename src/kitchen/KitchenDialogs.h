@@ -7,6 +7,8 @@
 #include "KitchenStore.h"
 
 #include <QDialog>
+#include <optional>
+#include <set>
 
 class Database;
 class QCheckBox;
@@ -119,14 +121,22 @@ private:
     std::vector<kitchen::MissingDish> m_rows;
 };
 
-// "Список покупок": what to buy, with a check box for each row bought.
+// "Список покупок": what to buy, with a check box for each row bought. The menu's list
+// keeps its marks in the collection; a list for other dishes (the plan's days) keeps them
+// while it is open, under its own title.
 class CShoppingList : public QDialog {
     Q_OBJECT
 public:
     explicit CShoppingList(Database& db, QWidget* parent = nullptr);
+    // For these dishes alone; the note, when there is one, stands above the list.
+    CShoppingList(Database& db, const QString& title, std::vector<kitchen::Portion> dishes,
+                  const QString& note, QWidget* parent = nullptr);
     QListWidget* list() const { return m_list; }
 
 private:
+    void build(const QString& title, const QString& note);
+    std::vector<kitchen::ShoppingItem> items();
+    QString listText();
     void reload();
     void clearBought();
     void boughtToOnHand();
@@ -135,5 +145,7 @@ private:
     void save();
 
     Database& m_db;
-    QListWidget* m_list;
+    QListWidget* m_list = nullptr;
+    std::optional<std::vector<kitchen::Portion>> m_dishes;
+    std::set<int> m_bought, m_cleared; // of a list for other dishes
 };

@@ -32,6 +32,9 @@ struct ProductLine {
 // the dishes' own lines too when asked for.
 std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* dishLinesOut,
                                           bool inGrams);
+// The same totals for any dishes, each line's amount times its dish's factor.
+std::vector<ProductLine> productLines(Database& db, const std::vector<Portion>& dishes,
+                                      bool inGrams);
 
 // Sorts by code page 1251 bytes, keeping equal texts in their order.
 template <class T, class Text> void sortByBytes(std::vector<T>& items, Text text) {

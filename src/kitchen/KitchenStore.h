@@ -102,6 +102,15 @@ struct ShoppingItem {
     bool fromMenu = false;
 };
 std::vector<ShoppingItem> shoppingList(Database& db);
+// A recipe as a list counts it: its lines times the factor.
+struct Portion {
+    int recipe = 0;
+    double factor = 1;
+};
+// The list for these dishes alone, as the shopping list words and filters it (on hand and
+// always present taken off), with no marks and nothing added by hand: those belong to the
+// menu's list.
+std::vector<ShoppingItem> shoppingListFor(Database& db, const std::vector<Portion>& dishes);
 // Adds products by hand; those already there stay as they are.
 void addToShoppingList(Database& db, const std::vector<int>& products);
 void setBought(Database& db, int product, bool bought);

@@ -84,20 +84,33 @@ namespace parts {
 
 std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* dishLinesOut,
                                           bool inGrams) {
+    std::vector<Portion> portions;
     std::vector<QString> dishLines;
-    std::vector<ProductTotal> totals;
-    Statement lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients "
-                                "WHERE Recipe=? ORDER BY ID"));
     for (const Dish& dish : readMenu(db)) {
         dishLines.push_back(
             QStringLiteral("%1 (%2)").arg(dish.name, QString::number(dish.servings)));
+        portions.push_back({dish.recipe, double(dish.servings)});
+    }
+    if (dishLinesOut) {
+        sortByBytes(dishLines, [](const QString& s) { return s; });
+        *dishLinesOut = std::move(dishLines);
+    }
+    return productLines(db, portions, inGrams);
+}
+
+std::vector<ProductLine> productLines(Database& db, const std::vector<Portion>& dishes,
+                                      bool inGrams) {
+    std::vector<ProductTotal> totals;
+    Statement lines(db, SqlText("SELECT Ingredient, Quantity, Unit FROM Ingredients "
+                                "WHERE Recipe=? ORDER BY ID"));
+    for (const Portion& dish : dishes) {
         lines.reset();
         lines.bind(1, qint64(dish.recipe));
         while (lines.step()) {
             const int product = int(lines.int64(0));
             const float quantity = float(lines.real(1));
             const int key = quantity == 0 ? kNoAmount : int(lines.int64(2));
-            const float addend = float(double(dish.servings) * double(quantity));
+            const float addend = float(dish.factor * double(quantity));
             auto total = std::find_if(totals.begin(), totals.end(),
                                       [&](const ProductTotal& t) { return t.product == product; });
             if (total == totals.end()) {
@@ -120,21 +133,17 @@ std::vector<ProductLine> menuProductLines(Database& db, std::vector<QString>* di
         figures = nutrition::productFigures(db, products);
     }
     static const nutrition::Figures none;
-    std::vector<ProductLine> productLines;
-    productLines.reserve(totals.size());
+    std::vector<ProductLine> out;
+    out.reserve(totals.size());
     for (const ProductTotal& t : totals) {
         const auto f = figures.find(t.product);
-        productLines.push_back({t.product, productLine(db, t,
-                                                       !inGrams             ? nullptr
-                                                       : f == figures.end() ? &none
-                                                                            : &f->second)});
+        out.push_back({t.product, productLine(db, t,
+                                              !inGrams             ? nullptr
+                                              : f == figures.end() ? &none
+                                                                   : &f->second)});
     }
-    sortByBytes(productLines, [](const ProductLine& l) { return l.text; });
-    if (dishLinesOut) {
-        sortByBytes(dishLines, [](const QString& s) { return s; });
-        *dishLinesOut = std::move(dishLines);
-    }
-    return productLines;
+    sortByBytes(out, [](const ProductLine& l) { return l.text; });
+    return out;
 }
 
 QString dictionaryName(Database& db, recipes::Dictionary which, int id) {
@@ -147,7 +156,7 @@ QByteArray menuProductListRtf(Database& db, bool inGrams) {
     // One read transaction: the file is locked once, not once per look-up.
     Transaction reading(db);
     std::vector<QString> dishLines;
-    const std::vector<ProductLine> productLines = menuProductLines(db, &dishLines, inGrams);
+    const std::vector<ProductLine> products = menuProductLines(db, &dishLines, inGrams);
 
     QByteArray doc;
     doc += rtf::kDocumentHeader;
@@ -164,7 +173,7 @@ QByteArray menuProductListRtf(Database& db, bool inGrams) {
     rtf::appendText(doc, QStringLiteral("Продукты:"));
     doc += "}\\par";
     doc += "{\\f0\\fs16\\i ";
-    for (const ProductLine& line : productLines) {
+    for (const ProductLine& line : products) {
         rtf::appendText(doc, line.text);
         doc += "\\line";
     }

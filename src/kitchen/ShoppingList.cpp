@@ -14,6 +14,28 @@ namespace kitchen {
 
 using namespace parts;
 
+namespace {
+
+std::unordered_set<int> productsAtHand(Database& db) {
+    std::unordered_set<int> available;
+    Statement have(db, SqlText("SELECT ID FROM Products UNION SELECT ID FROM ProductsAlways"));
+    while (have.step())
+        available.insert(int(have.int64(0)));
+    return available;
+}
+
+} // namespace
+
+std::vector<ShoppingItem> shoppingListFor(Database& db, const std::vector<Portion>& dishes) {
+    Transaction reading(db);
+    const std::unordered_set<int> available = productsAtHand(db);
+    std::vector<ShoppingItem> out;
+    for (const ProductLine& line : productLines(db, dishes, true))
+        if (!available.count(line.product))
+            out.push_back({line.product, line.text, false, true});
+    return out;
+}
+
 std::vector<ShoppingItem> shoppingList(Database& db) {
     Transaction reading(db);
     const bool stored = hasShoppingList(db);
@@ -28,10 +50,7 @@ std::vector<ShoppingItem> shoppingList(Database& db) {
             rows[int(st.int64(0))] = {st.int64(1) != 0, st.int64(2) != 0, st.int64(3) != 0,
                                       st.text(4)};
     }
-    std::unordered_set<int> available;
-    Statement have(db, SqlText("SELECT ID FROM Products UNION SELECT ID FROM ProductsAlways"));
-    while (have.step())
-        available.insert(int(have.int64(0)));
+    const std::unordered_set<int> available = productsAtHand(db);
 
     // What the menu needs less what is at hand. A mark belongs to the list it was made on,
     // which a change of the menu ends; a changed weight leaves it.

@@ -23,12 +23,13 @@ QString stars(int rating) {
 
 } // namespace
 
-CookedDialog::CookedDialog(Database& db, int recipe, const QString& name, QWidget* parent)
+CookedDialog::CookedDialog(Database& db, int recipe, const QString& name, QWidget* parent,
+                           const QDate& day)
     : QDialog(parent), m_db(db), m_recipe(recipe) {
     setObjectName(QStringLiteral("cookedDialog"));
     setWindowTitle(QStringLiteral("Приготовлено"));
     auto title = new QLabel(QStringLiteral("<b>%1</b>").arg(name.toHtmlEscaped()), this);
-    m_day = new QDateEdit(QDate::currentDate(), this);
+    m_day = new QDateEdit(day, this);
     m_day->setObjectName(QStringLiteral("day"));
     m_day->setCalendarPopup(true);
     m_day->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <functional>
 
@@ -19,7 +20,8 @@ bool writeOrSay(QWidget* dialog, const std::function<void()>& write);
 class CookedDialog : public QDialog {
     Q_OBJECT
 public:
-    CookedDialog(Database& db, int recipe, const QString& name, QWidget* parent = nullptr);
+    CookedDialog(Database& db, int recipe, const QString& name, QWidget* parent = nullptr,
+                 const QDate& day = QDate::currentDate());
 
 private:
     void confirm();

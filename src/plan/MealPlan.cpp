@@ -53,6 +53,24 @@ int removeFromPlan(Database& db, const QDate& day, int recipe) {
     return int(n);
 }
 
+bool removeEntry(Database& db, qint64 entry) {
+    Transaction tx(db);
+    db.exec("DELETE FROM MealPlan WHERE ID=?", {entry});
+    const bool gone = std::get<qint64>(db.scalar("SELECT changes()")) > 0;
+    tx.commit();
+    return gone;
+}
+
+bool moveEntry(Database& db, qint64 entry, const QDate& day, Meal meal) {
+    requireDay(day);
+    Transaction tx(db);
+    db.exec("UPDATE MealPlan SET Day=?, Meal=? WHERE ID=?",
+            {day.toString(Qt::ISODate), qint64(meal), entry});
+    const bool moved = std::get<qint64>(db.scalar("SELECT changes()")) > 0;
+    tx.commit();
+    return moved;
+}
+
 void checkRange(const QDate& from, const QDate& to) {
     requireDay(from);
     requireDay(to);
@@ -70,15 +88,17 @@ std::vector<PlanEntry> planBetween(Database& db, const QDate& from, const QDate&
     std::vector<PlanEntry> out;
     if (!db.hasTable(QStringLiteral("MealPlan")))
         return out;
-    Statement rows(db, SqlText("SELECT p.ID, p.Day, p.Meal, p.Recipe, r.Name, p.Servings FROM "
-                               "MealPlan p JOIN Recipes r ON r.ID = p.Recipe WHERE p.Day "
-                               "BETWEEN ? AND ? ORDER BY p.Day, p.Meal, p.ID"));
+    // The log's table is made with the plan's, so where one is the other is.
+    Statement rows(db, SqlText("SELECT p.ID, p.Day, p.Meal, p.Recipe, r.Name, p.Servings, "
+                               "EXISTS (SELECT 1 FROM CookLog c WHERE c.Recipe = p.Recipe AND "
+                               "c.Day = p.Day) FROM MealPlan p JOIN Recipes r ON r.ID = p.Recipe "
+                               "WHERE p.Day BETWEEN ? AND ? ORDER BY p.Day, p.Meal, p.ID"));
     rows.bind(1, from.toString(Qt::ISODate));
     rows.bind(2, to.toString(Qt::ISODate));
     while (rows.step())
         out.push_back({rows.int64(0), QDate::fromString(rows.text(1), Qt::ISODate),
                        Meal(std::clamp<qint64>(rows.int64(2), 0, kMeals - 1)), int(rows.int64(3)),
-                       rows.text(4), int(rows.int64(5))});
+                       rows.text(4), int(rows.int64(5)), rows.int64(6) != 0});
     return out;
 }
 

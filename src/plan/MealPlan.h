@@ -29,6 +29,7 @@ struct PlanEntry {
     int recipe = 0;
     QString name;
     int servings = 1;
+    bool done = false; // the log has the recipe cooked that day
 };
 
 // Adds a recipe to a day's meal. Throws InputError for an unknown recipe, a day that does
@@ -36,6 +37,10 @@ struct PlanEntry {
 qint64 addToPlan(Database& db, const QDate& day, Meal meal, int recipe, int servings);
 // Removes the recipe from the day (every meal); returns how many entries went.
 int removeFromPlan(Database& db, const QDate& day, int recipe);
+// Takes one entry out of the plan; false when it is not there.
+bool removeEntry(Database& db, qint64 entry);
+// Moves an entry to another day's meal; false when it is not there.
+bool moveEntry(Database& db, qint64 entry, const QDate& day, Meal meal);
 // The entries of the days from..to, by day, meal and the order they were added. Throws
 // InputError when to is before from.
 std::vector<PlanEntry> planBetween(Database& db, const QDate& from, const QDate& to);

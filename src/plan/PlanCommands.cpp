@@ -3,6 +3,8 @@
 #include "AddToPlanDialog.h"
 #include "CookLog.h"
 #include "CookedDialog.h"
+#include "PlanDialogs.h"
+#include "WeekView.h"
 #include "recipes/CRView.h"
 #include "recipes/RecipeStore.h"
 #include "search/CFoundListView.h"
@@ -41,6 +43,27 @@ void PlanCommands::addToPlan() {
         return;
     AddToPlanDialog dialog(m_db, m_pane.CurrentRecipeId(), shown->name, m_window);
     dialog.exec();
+}
+
+WeekView& PlanCommands::weekView(const QDate& today) {
+    if (!m_week) {
+        m_week = new WeekView(m_db, m_window, today);
+        m_week->setAttribute(Qt::WA_DeleteOnClose);
+        m_week->setRecipeShower([this](int recipe) {
+            m_pane.ShowRecipe(recipe);
+            m_window->raise();
+            m_window->activateWindow();
+        });
+    }
+    m_week->show();
+    m_week->raise();
+    m_week->activateWindow();
+    return *m_week;
+}
+
+void PlanCommands::shoppingForDays(const QDate& today) {
+    if (const auto days = plan::askDays(m_window, today))
+        plan::showShopping(m_db, days->first, days->second, m_window);
 }
 
 void PlanCommands::history() {

@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QDate>
+#include <QPointer>
 
 class CFoundListView;
 class CRView;
 class Database;
 class QWidget;
+class WeekView;
 
 // The cooking log and the plan as the window offers them: marking the shown recipe cooked,
 // its history, what has not been cooked for a while, the results sorted by the log, and
-// putting the shown recipe in the plan.
+// putting the shown recipe in the plan, the week's plan and its shopping list.
 class PlanCommands {
 public:
     PlanCommands(Database& db, CRView& pane, CFoundListView& results, QWidget* window)
@@ -22,10 +24,15 @@ public:
     // after them.
     void sortResults(bool byRating);
     void addToPlan();
+    // "План питания": one window, raised when it is open already.
+    WeekView& weekView(const QDate& today = QDate::currentDate());
+    // "Список покупок на дни...".
+    void shoppingForDays(const QDate& today = QDate::currentDate());
 
 private:
     Database& m_db;
     CRView& m_pane;
     CFoundListView& m_results;
     QWidget* m_window;
+    QPointer<WeekView> m_week;
 };

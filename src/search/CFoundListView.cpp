@@ -1,5 +1,7 @@
 #include "CFoundListView.h"
 
+#include "ui/RecipeDrag.h"
+
 #include "data/Database.h"
 #include <unordered_map>
 
@@ -30,6 +32,24 @@ QVariant FoundModel::headerData(int section, Qt::Orientation orientation, int ro
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return QStringLiteral("Результаты поиска");
     return {};
+}
+
+Qt::ItemFlags FoundModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractListModel::flags(index);
+    if (index.isValid())
+        f |= Qt::ItemIsDragEnabled;
+    return f;
+}
+
+QStringList FoundModel::mimeTypes() const {
+    return {QString::fromLatin1(recipedrag::kMimeType)};
+}
+
+QMimeData* FoundModel::mimeData(const QModelIndexList& indexes) const {
+    for (const QModelIndex& index : indexes)
+        if (const int recipe = recipeAt(index.row()); recipe > 0)
+            return recipedrag::mimeFor(recipe);
+    return nullptr;
 }
 
 void FoundModel::setRows(std::vector<std::pair<QString, int>> rows) {
@@ -87,6 +107,9 @@ CFoundListView::CFoundListView(Database& db, QWidget* parent)
     setItemsExpandable(false);
     setSortingEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(true);
     // Every row the same height: the view lays out tens of thousands of rows at no cost.

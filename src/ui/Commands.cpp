@@ -28,6 +28,11 @@ const CommandInfo kCommands[] = {
      "Вернуть из корзины то, что удалено последним\nОтменить удаление", "edit-undo"},
     {ID_COOKED, "Приготовлено...",
      "Отметить, что показанный рецепт приготовлен: когда, оценка, заметка\nПриготовлено", nullptr},
+    {ID_MEAL_PLAN, "План питания",
+     "Неделя по дням: что готовить на завтрак, обед, ужин и перекус\nПлан питания",
+     "x-office-calendar"},
+    {ID_PLAN_SHOPPING, "Список покупок на дни...",
+     "Что купить для плана питания на несколько дней\nСписок покупок на дни", nullptr},
     {ID_PLAN_ADD, "Добавить в план...",
      "Поставить показанный рецепт в план питания на день\nДобавить в план", nullptr},
     {ID_COOK_HISTORY, "Когда готовили...",
@@ -137,10 +142,23 @@ const int kRecipes[] = {ID_ADD_RECIPE,
                         ID_COOK};
 const int kSearch[] = {ID_FIND_RECIPE,    ID_FIND_BY_PRODUCT, ID_FIND_TEXT, ID_LOCATE_IN_CATALOG, 0,
                        ID_SORT_BY_COOKED, ID_SORT_BY_RATING};
-const int kKitchen[] = {
-    ID_WHAT_TO_COOK, ID_WHAT_IS_MISSING, ID_PRODUCTS_ON_HAND,  ID_PRODUCTS_ALWAYS,  0,
-    ID_MENU_VIEW,    ID_MENU_ADD,        ID_MENU_PRODUCT_LIST, ID_SHOPPING_LIST,    0,
-    ID_PLAN_ADD,     ID_COOKED,          ID_COOK_HISTORY,      ID_NOT_COOKED_LATELY};
+const int kKitchen[] = {ID_WHAT_TO_COOK,
+                        ID_WHAT_IS_MISSING,
+                        ID_PRODUCTS_ON_HAND,
+                        ID_PRODUCTS_ALWAYS,
+                        0,
+                        ID_MENU_VIEW,
+                        ID_MENU_ADD,
+                        ID_MENU_PRODUCT_LIST,
+                        ID_SHOPPING_LIST,
+                        0,
+                        ID_MEAL_PLAN,
+                        ID_PLAN_ADD,
+                        ID_PLAN_SHOPPING,
+                        0,
+                        ID_COOKED,
+                        ID_COOK_HISTORY,
+                        ID_NOT_COOKED_LATELY};
 const int kService[] = {ID_PRODUCT_WORK, ID_UNIT_WORK};
 const int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
 const int kHelp[] = {ID_HELP_FINDER, 0, ID_APP_ABOUT};

@@ -9,6 +9,8 @@
 #include "catalog/CatalogDialogs.h"
 #include "intake/CIntakeDlg.h"
 #include "kitchen/KitchenDialogs.h"
+#include "plan/PlanDialogs.h"
+#include "plan/WeekView.h"
 #include "recipes/CRecipeForm.h"
 #include "recipes/IngredientDialogs.h"
 #include "reference/CDictionaryWork.h"
@@ -106,6 +108,19 @@ TEST(ScreenFit, EveryWindowFitsAndShowsItsButtonsWhole) {
         {"menu", [&] { return std::make_unique<CMenuForm>(t.db, &frame); }},
         {"what is missing", [&] { return std::make_unique<CMissingList>(t.db, &frame); }},
         {"shopping list", [&] { return std::make_unique<CShoppingList>(t.db, &frame); }},
+        {"shopping list for days",
+         [&] {
+             return std::make_unique<CShoppingList>(
+                 t.db, "Список покупок на 7–13 декабря", std::vector<kitchen::Portion>{},
+                 "Рецепты без числа порций посчитаны по разу: Борщ, Плов, Пирог с капустой",
+                 &frame);
+         }},
+        {"meal plan", [&] { return std::make_unique<WeekView>(t.db, &frame); }},
+        {"recipe for the plan",
+         [&] {
+             return std::make_unique<PickRecipeDialog>(t.db, QDate(2026, 12, 7), plan::Meal::Lunch,
+                                                       &frame);
+         }},
         {"recipe intake", [&] { return std::make_unique<CIntakeDlg>(t.db, 0, QString(), &frame); }},
         {"products", [&] { return std::make_unique<CIngredientWork>(t.db, &frame); }},
         {"units", [&] { return std::make_unique<CUnitWork>(t.db, &frame); }},
