@@ -29,6 +29,7 @@ public:
     void append(const QString& name, int recipe);
     int recipeAt(int row) const;
     QString nameAt(int row) const;
+    const std::vector<std::pair<QString, int>>& rows() const { return m_rows; }
     void rename(int recipe, const QString& name);
     void remove(int recipe);
 
@@ -61,6 +62,8 @@ public:
     int recipeAt(int row) const { return m_model->recipeAt(row); }
     QString textAt(int row) const { return m_model->nameAt(row); }
     QStringList texts() const;
+    // Every row as name and recipe, in the order shown.
+    const std::vector<std::pair<QString, int>>& rows() const { return m_model->rows(); }
     std::optional<int> selectedRow() const;
     void selectRow(int row);
 
