@@ -19,6 +19,10 @@
 #include "movein/MoveInStore.h"
 #include "nutrition/FoodValueDialog.h"
 #include "photos/PhotoStore.h"
+#include "plan/CookLog.h"
+#include "plan/MealPlan.h"
+#include "plan/PlanOutput.h"
+#include "plan/WeekView.h"
 #include "recipes/RecipeStore.h"
 #include "search/SearchCommands.h"
 #include "trash/TrashStore.h"
@@ -44,6 +48,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -243,6 +248,39 @@ int main(int argc, char* argv[]) {
         saveDialog(frame, ID_RESTORE_BACKUP, "restore.png");
         saveDialog(frame, ID_COOKED, "cooked.png");     // the shown recipe marked cooked
         saveDialog(frame, ID_PLAN_ADD, "plan-add.png"); // the shown recipe put in the plan
+        {
+            // This week planned from the sample's recipes, one cooked already.
+            Database& db = frame->database();
+            const QDate monday = plan::weekStart(QDate::currentDate());
+            Statement names(db, SqlText("SELECT ID FROM Recipes ORDER BY Name LIMIT 40"));
+            std::vector<int> recipes;
+            while (names.step())
+                recipes.push_back(int(names.int64(0)));
+            std::vector<qint64> planned;
+            for (size_t i = 0; i < recipes.size() && i < 17; ++i)
+                planned.push_back(plan::addToPlan(db, monday.addDays(int(i % 7)),
+                                                  plan::Meal(int(i * 3 % 4)), recipes[i],
+                                                  int(2 + i % 4)));
+            if (!recipes.empty())
+                plan::addCooked(db, recipes[0], monday, 5, QString(), monday);
+            frame->runCommand(ID_MEAL_PLAN);
+            WeekView* week = frame->findChild<WeekView*>(QStringLiteral("mealPlan"));
+            if (week) {
+                // Shown and painted by the window manager before the picture.
+                QElapsedTimer settle;
+                settle.start();
+                while (settle.elapsed() < 500)
+                    QApplication::processEvents(QEventLoop::AllEvents, 50);
+                save(week, "plan.png");
+                week->close();
+            } else {
+                std::fprintf(stderr, "no window for the plan's picture\n");
+                ++failures;
+            }
+            for (qint64 entry : planned)
+                plan::removeEntry(db, entry);
+            db.exec("DELETE FROM CookLog");
+        }
         // The trash with a section and a recipe in it, both put back afterwards.
         if (QTreeWidgetItem* porridge =
                 tree->findItems(QStringLiteral("Каши"), Qt::MatchExactly).value(0)) {
