@@ -216,6 +216,8 @@ TEST(CookingMode, ThePaneScalesBySevingsOrFactorAndF11Cooks) {
     auto servings = child<QSpinBox>(pane, "servings");
     ASSERT_TRUE(servings);
     EXPECT_EQ(servings->value(), 4);
+    // The box says what the recipe itself makes, whatever it is set to.
+    EXPECT_EQ(servings->toolTip(), "Сколько порций приготовить; в рецепте 4");
     servings->setValue(6);
     EXPECT_TRUE(pane->toPlainText().contains("Пересчитано на 6 порций, в рецепте 4"));
     EXPECT_TRUE(pane->toPlainText().contains("5 шт (4,5)")) << pane->toPlainText().toStdString();
@@ -230,6 +232,7 @@ TEST(CookingMode, ThePaneScalesBySevingsOrFactorAndF11Cooks) {
     // Without servings, the factor: typed, refused when out of bounds.
     ASSERT_TRUE(pane->ShowRecipe(unknown));
     EXPECT_FALSE(servings->isEnabled());
+    EXPECT_EQ(servings->toolTip(), "В рецепте не сказано, на сколько он порций");
     auto factor = child<QComboBox>(pane, "factor");
     factor->setEditText("1½");
     QMetaObject::invokeMethod(factor->lineEdit(), "editingFinished");
