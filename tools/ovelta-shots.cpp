@@ -33,6 +33,7 @@
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -48,7 +49,6 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
