@@ -50,17 +50,7 @@ struct Connection {
     ~Connection() { sqlite3_close(db); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
-    QString error() const { return QString::fromUtf8(sqlite3_errmsg(db)); }
 };
-
-QString failureText(int code, const QString& detail) {
-    if ((code & 0xff) == SQLITE_FULL)
-        return QStringLiteral("На диске не хватает места для резервной копии.");
-    if ((code & 0xff) == SQLITE_CANTOPEN || (code & 0xff) == SQLITE_READONLY ||
-        (code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_PERM)
-        return QStringLiteral("Резервную копию не удалось записать: %1.").arg(detail);
-    return QStringLiteral("Резервная копия не сделана: %1.").arg(detail);
-}
 
 // Copies every page of one open file into another, all or nothing on the destination.
 void copyPages(sqlite3* from, sqlite3* to) {
@@ -127,6 +117,15 @@ int countRecipes(const QString& file) {
 }
 
 } // namespace
+
+QString failureText(int code, const QString& detail) {
+    if ((code & 0xff) == SQLITE_FULL)
+        return QStringLiteral("На диске не хватает места для резервной копии.");
+    if ((code & 0xff) == SQLITE_CANTOPEN || (code & 0xff) == SQLITE_READONLY ||
+        (code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_PERM)
+        return QStringLiteral("Резервную копию не удалось записать: %1.").arg(detail);
+    return QStringLiteral("Резервная копия не сделана: %1.").arg(detail);
+}
 
 void setStepHookForTests(std::function<void(int)> hook) {
     stepHook() = std::move(hook);

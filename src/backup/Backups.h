@@ -24,6 +24,10 @@ private:
     QString m_message;
 };
 
+// What the user is told when the engine's code stopped a backup: a full disk by itself, a
+// folder that cannot be written with the system's reason.
+QString failureText(int code, const QString& detail);
+
 struct Backup {
     QString path;
     QDateTime made;

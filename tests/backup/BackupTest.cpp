@@ -260,6 +260,17 @@ TEST(Backup, DamagedBackupsAndFullDisksChangeNothing) {
     EXPECT_EQ(runTool({"check", "--db", t.path()}).exitCode, 0);
 }
 
+TEST(Backup, AFailureIsToldByWhatStoppedIt) {
+    EXPECT_EQ(backup::failureText(SQLITE_FULL, "database or disk is full"),
+              "На диске не хватает места для резервной копии.");
+    EXPECT_EQ(backup::failureText(SQLITE_IOERR_WRITE, "Permission denied"),
+              "Резервную копию не удалось записать: Permission denied.");
+    EXPECT_EQ(backup::failureText(SQLITE_CANTOPEN, "unable to open"),
+              "Резервную копию не удалось записать: unable to open.");
+    EXPECT_EQ(backup::failureText(SQLITE_CORRUPT, "malformed"),
+              "Резервная копия не сделана: malformed.");
+}
+
 TEST(Backup, ADamagedCollectionAtStartUpIsOfferedItsNewestGoodBackup) {
     TestDb t;
     t.recipe("Борщ");
