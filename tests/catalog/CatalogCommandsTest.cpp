@@ -175,6 +175,24 @@ TEST_F(CatalogCommandsTest, DeleteGoesToTheTrashAskingOnlyWhereTheContentsGo) {
     EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
     EXPECT_EQ(fresh.findChild<QPushButton*>("trashRow")->text(), "Корзина (2)");
 
+    // Put back from the trash's window, the last deleted leaves nothing to undo.
+    view->selectEntry(byText(top, "Борщ"));
+    fresh.runCommand(ID_DELETE_RECIPE);
+    EXPECT_TRUE(fresh.action(ID_UNDO_DELETE)->isEnabled());
+    bool restored = false;
+    onNextModal([&](QWidget* w) {
+        auto list = child<QTreeWidget>(w, "trashList");
+        ASSERT_GT(list->topLevelItemCount(), 0);
+        list->setCurrentItem(list->topLevelItem(0));
+        EXPECT_EQ(list->topLevelItem(0)->text(0), "Борщ");
+        click(w, "restoreButton");
+        restored = true;
+        click(w, "closeButton");
+    });
+    fresh.runCommand(ID_TRASH);
+    EXPECT_TRUE(restored) << "the trash's window never opened";
+    EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
+
     // The row beneath the tree opens the trash; emptying it (asked first) leaves nothing
     // to undo.
     view->selectEntry(byText(top, "Борщ"));
