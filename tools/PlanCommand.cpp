@@ -173,7 +173,7 @@ int planCommand(const QStringList& args) {
         return readingCollection(c, [&](Database& db) {
             const QByteArray bytes =
                 ics ? plan::calendar(db, first, last)
-                    : plan::shoppingText(plan::shoppingBetween(db, first, last)).toUtf8();
+                    : kitchen::shoppingListText(plan::shoppingBetween(db, first, last)).toUtf8();
             return writeOut(out, bytes);
         });
     }

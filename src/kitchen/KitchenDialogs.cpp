@@ -491,13 +491,7 @@ std::vector<kitchen::ShoppingItem> CShoppingList::items() {
 }
 
 QString CShoppingList::listText() {
-    if (!m_dishes)
-        return kitchen::shoppingListText(m_db);
-    QString text;
-    for (const kitchen::ShoppingItem& item : items())
-        if (!item.bought)
-            text += item.text + QLatin1Char('\n');
-    return text;
+    return kitchen::shoppingListText(items());
 }
 
 void CShoppingList::reload() {

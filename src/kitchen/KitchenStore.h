@@ -122,5 +122,7 @@ void clearBought(Database& db);
 std::vector<int> boughtToOnHand(Database& db);
 // The rows not yet bought, one a line, as plain text.
 QString shoppingListText(Database& db);
+// The same of any list's rows.
+QString shoppingListText(const std::vector<ShoppingItem>& items);
 
 } // namespace kitchen

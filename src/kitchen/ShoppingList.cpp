@@ -127,12 +127,16 @@ std::vector<int> boughtToOnHand(Database& db) {
     return moved;
 }
 
-QString shoppingListText(Database& db) {
+QString shoppingListText(const std::vector<ShoppingItem>& items) {
     QString text;
-    for (const ShoppingItem& item : shoppingList(db))
+    for (const ShoppingItem& item : items)
         if (!item.bought)
             text += item.text + QLatin1Char('\n');
     return text;
+}
+
+QString shoppingListText(Database& db) {
+    return shoppingListText(shoppingList(db));
 }
 
 } // namespace kitchen

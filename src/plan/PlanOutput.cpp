@@ -73,14 +73,6 @@ std::vector<kitchen::ShoppingItem> shoppingBetween(Database& db, const QDate& fr
     return kitchen::shoppingListFor(db, portionsBetween(db, from, to).portions);
 }
 
-QString shoppingText(const std::vector<kitchen::ShoppingItem>& items) {
-    QString text;
-    for (const kitchen::ShoppingItem& item : items)
-        if (!item.bought)
-            text += item.text + QLatin1Char('\n');
-    return text;
-}
-
 QString weekHtml(Database& db, const QDate& monday) {
     const QLocale ru(QLocale::Russian, QLocale::Russia);
     const QDate sunday = monday.addDays(6);

@@ -45,8 +45,6 @@ QString countedOnceNote(const QStringList& names);
 // weights are known. Throws InputError for a range that is not one.
 std::vector<kitchen::ShoppingItem> shoppingBetween(Database& db, const QDate& from,
                                                    const QDate& to);
-// The lines not bought, one a line, as the menu's shopping list writes them.
-QString shoppingText(const std::vector<kitchen::ShoppingItem>& items);
 
 // The week from Monday as an HTML table for a landscape page: the days as columns, the
 // meals as rows.

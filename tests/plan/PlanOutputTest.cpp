@@ -62,9 +62,9 @@ TEST(PlanOutput, TheListForDaysScalesByServingsAddsInGramsAndLeavesOutWhatIsAtHa
               (QStringList{"Мука : 200 г", "Свёкла : 6 шт", "Сметана : 650 г (3 стакан + 50 г)"}));
     EXPECT_EQ(texts(plan::shoppingBetween(w.t.db, kMonday.addDays(3), kMonday.addDays(6))),
               QStringList{});
-    EXPECT_EQ(
-        plan::shoppingText(plan::shoppingBetween(w.t.db, kMonday.addDays(2), kMonday.addDays(2))),
-        "Свёкла : 2 шт\nСметана : 200 г (1 стакан)\n");
+    EXPECT_EQ(kitchen::shoppingListText(
+                  plan::shoppingBetween(w.t.db, kMonday.addDays(2), kMonday.addDays(2))),
+              "Свёкла : 2 шт\nСметана : 200 г (1 стакан)\n");
     // The menu's own list knows nothing of the plan.
     EXPECT_EQ(kitchen::shoppingListText(w.t.db), "");
 
