@@ -193,22 +193,31 @@ TEST_F(CatalogCommandsTest, DeleteGoesToTheTrashAskingOnlyWhereTheContentsGo) {
     EXPECT_TRUE(restored) << "the trash's window never opened";
     EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
 
-    // The row beneath the tree opens the trash; emptying it (asked first) leaves nothing
-    // to undo.
+    // The row beneath the tree opens the trash. Putting back an older one keeps the undo of
+    // the last; emptying it (asked first) leaves nothing to undo.
     view->selectEntry(byText(top, "Борщ"));
     fresh.runCommand(ID_DELETE_RECIPE);
     EXPECT_TRUE(fresh.action(ID_UNDO_DELETE)->isEnabled());
     bool opened = false;
+    bool undoKept = false;
     onNextModal([&](QWidget* w) {
         opened = true;
         EXPECT_EQ(w->objectName(), "trashWindow");
+        auto list = child<QTreeWidget>(w, "trashList");
+        if (list->topLevelItemCount() > 1) {
+            EXPECT_EQ(list->topLevelItem(0)->text(0), "Борщ");
+            list->setCurrentItem(list->topLevelItem(1));
+            click(w, "restoreButton");
+            undoKept = fresh.action(ID_UNDO_DELETE)->isEnabled();
+        }
         Prompts::setNextAnswer(Prompts::Yes);
         click(w, "emptyButton");
-        EXPECT_EQ(lastMessage().left(33), "Удалить из корзины всё (3) насовс");
+        EXPECT_EQ(lastMessage().left(33), "Удалить из корзины всё (2) насовс");
         click(w, "closeButton");
     });
     fresh.findChild<QPushButton*>("trashRow")->click();
     EXPECT_TRUE(opened) << "the trash's window never opened";
+    EXPECT_TRUE(undoKept) << "putting back an older one ended the undo of the last";
     EXPECT_FALSE(fresh.action(ID_UNDO_DELETE)->isEnabled());
     EXPECT_EQ(fresh.findChild<QPushButton*>("trashRow")->text(), "Корзина");
 }
