@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <gumbo.h>
 #include <memory>
 
@@ -206,6 +207,143 @@ ReadRecipe fromMicrodata(const GumboNode* scope) {
     return out;
 }
 
+// --- lists the markup leaves out ------------------------------------------------------
+// Some pages declare a recipe with its title and method but keep its products in the page's
+// own list: under a heading that names them, or in an element whose class does.
+
+bool hiddenElement(const GumboNode* node) {
+    QString style = attribute(node, "style").toLower();
+    style.remove(QLatin1Char(' '));
+    return style.contains(QLatin1String("display:none")) ||
+           gumbo_get_attribute(&node->v.element.attributes, "hidden") != nullptr;
+}
+
+// A page's menus, header and footer hold lists that are never a recipe's.
+bool outsideContent(GumboTag tag) {
+    return tag == GUMBO_TAG_NAV || tag == GUMBO_TAG_HEADER || tag == GUMBO_TAG_FOOTER ||
+           tag == GUMBO_TAG_ASIDE;
+}
+
+int headingLevel(GumboTag tag) {
+    return tag >= GUMBO_TAG_H1 && tag <= GUMBO_TAG_H6 ? int(tag - GUMBO_TAG_H1) + 1 : 0;
+}
+
+bool namesIngredients(const QString& text) {
+    static const QRegularExpression words(
+        QStringLiteral("^\\W*(ингредиент|состав\\b|продукты\\b|(вам |нам )?понадобится|что нужно|"
+                       "ingredient|zutaten|ingrédient|ingrediënt|składnik|ingrediens)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return text.size() <= 60 && words.match(text).hasMatch();
+}
+
+bool classNamesIngredients(const GumboNode* node) {
+    const QString names =
+        (attribute(node, "class") + QLatin1Char(' ') + attribute(node, "id")).toLower();
+    return names.contains(QLatin1String("ingredient")) &&
+           !names.contains(QLatin1String("method")) &&
+           !names.contains(QLatin1String("instruction")) &&
+           !names.contains(QLatin1String("direction")) && !names.contains(QLatin1String("step"));
+}
+
+// The lines of a list, each item that holds no list of its own: an item that does is a
+// group's name ("Для соуса"), not a product.
+void collectItems(const GumboNode* root, QStringList& out) {
+    eachElement(root, [&](const GumboNode* node) {
+        if (hiddenElement(node))
+            return false;
+        if (node->v.element.tag != GUMBO_TAG_LI)
+            return true;
+        bool holdsList = false;
+        eachElement(node, [&](const GumboNode* inner) {
+            holdsList = holdsList || (inner != node && inner->v.element.tag == GUMBO_TAG_LI);
+            return !holdsList;
+        });
+        if (holdsList)
+            return true;
+        // An item that is one link is a menu's, a share button's or a path's, never a line.
+        QString linked;
+        eachElement(node, [&](const GumboNode* inner) {
+            if (inner->v.element.tag != GUMBO_TAG_A)
+                return true;
+            linked += textOf(inner);
+            return false;
+        });
+        const QString line = textOf(node).simplified();
+        if (!line.isEmpty() && line != linked.simplified())
+            out << line;
+        return false;
+    });
+}
+
+bool namesMethod(const QString& text) {
+    static const QRegularExpression words(
+        QStringLiteral("^\\W*(как приготовить|приготовление|способ приготовления|пошагов|инструкци|"
+                       "instructions|directions|method|preparation|steps|zubereitung|préparation|"
+                       "bereiding|preparazione|preparación|przygotowanie)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return text.size() <= 60 && words.match(text).hasMatch();
+}
+
+// The items of the lists after the first heading that names them, up to the next heading as
+// high.
+QStringList itemsUnderHeading(const GumboNode* root, bool (*names)(const QString&)) {
+    QStringList out;
+    int level = 0;
+    bool done = false;
+    eachElement(root, [&](const GumboNode* node) {
+        if (done || hiddenElement(node) || outsideContent(node->v.element.tag))
+            return false;
+        const int h = headingLevel(node->v.element.tag);
+        if (h > 0 && h <= level) {
+            // A heading whose lists gave nothing: the next one that names them is tried.
+            done = !out.isEmpty();
+            level = 0;
+        }
+        if (level == 0) {
+            if (h > 0 && names(textOf(node).simplified()))
+                level = h;
+            return h == 0;
+        }
+        if (node->v.element.tag == GUMBO_TAG_UL || node->v.element.tag == GUMBO_TAG_OL) {
+            collectItems(node, out);
+            return false;
+        }
+        return true;
+    });
+    return out;
+}
+
+QStringList listedIngredients(const GumboNode* root) {
+    QStringList out = itemsUnderHeading(root, namesIngredients);
+    if (!out.isEmpty())
+        return out;
+    // Else the first list inside an element named for the products, with every list of the
+    // outermost such element around it: a recipe's groups are lists side by side.
+    const GumboNode* container = nullptr;
+    eachElement(root, [&](const GumboNode* node) {
+        if (container || hiddenElement(node) || outsideContent(node->v.element.tag))
+            return false;
+        if (node->v.element.tag != GUMBO_TAG_UL && node->v.element.tag != GUMBO_TAG_OL)
+            return true;
+        const GumboNode* named = node;
+        for (int up = 0; named && named->type == GUMBO_NODE_ELEMENT && up < 4; ++up) {
+            if (classNamesIngredients(named))
+                break;
+            named = named->parent;
+        }
+        if (!named || named->type != GUMBO_NODE_ELEMENT || !classNamesIngredients(named))
+            return true;
+        while (named->parent && named->parent->type == GUMBO_NODE_ELEMENT &&
+               classNamesIngredients(named->parent))
+            named = named->parent;
+        container = named;
+        return false;
+    });
+    if (container)
+        collectItems(container, out);
+    return out;
+}
+
 } // namespace
 
 QString plainText(const QString& html) {
@@ -262,17 +400,48 @@ Declared declaredIn(const GumboNode* root) {
     return out;
 }
 
-ReadRecipe fromDeclared(const Declared& found) {
+// The page's own name for what it shows: its first top heading, else the title it gives
+// for sharing, else its window title.
+QString pageTitle(const GumboNode* root) {
+    QString h1, shared, window;
+    eachElement(root, [&](const GumboNode* node) {
+        const GumboTag tag = node->v.element.tag;
+        if (tag == GUMBO_TAG_H1 && h1.isEmpty())
+            h1 = textOf(node).simplified();
+        else if (tag == GUMBO_TAG_META && attribute(node, "property") == QLatin1String("og:title"))
+            shared = attribute(node, "content").simplified();
+        else if (tag == GUMBO_TAG_TITLE && window.isEmpty())
+            window = textOf(node).simplified();
+        return tag != GUMBO_TAG_H1 && tag != GUMBO_TAG_TITLE;
+    });
+    return !h1.isEmpty() ? h1 : !shared.isEmpty() ? shared : window;
+}
+
+// page: the whole page's tree, where the products may be listed outside the markup; null
+// when only the head was read.
+ReadRecipe fromDeclared(const Declared& found, const GumboNode* page) {
     ReadRecipe r;
     if (!found.recipes.empty()) {
         r = firstOf(found.recipes, found.ids);
     } else if (!found.scopes.empty()) {
         r = fromMicrodata(found.scopes.front());
         r.notice = severalNotice(found.scopes.size());
+    } else if (QStringList listed = page ? listedIngredients(page) : QStringList();
+               listed.size() >= 2) {
+        // No markup, but the page lists its products under a heading: read as a cook
+        // reads it, and said so, since nothing on the page vouches for it.
+        r.title = pageTitle(page);
+        r.ingredients = listed;
+        r.notice = QStringLiteral("На странице нет разметки рецепта: продукты и шаги прочитаны "
+                                  "по заголовкам страницы, проверьте их.");
     } else {
         throw IntakeError(QStringLiteral("на странице нет рецепта в разметке schema.org "
                                          "(JSON-LD или микроданные)"));
     }
+    if (page && r.ingredients.isEmpty())
+        r.ingredients = listedIngredients(page);
+    if (page && r.method.isEmpty())
+        r.method = itemsUnderHeading(page, namesMethod);
     requireSomething(r, QStringLiteral("на странице"));
     // A recipe without a picture of its own is shown by the page's picture.
     if (!found.shareImage.isEmpty() && !r.images.contains(found.shareImage))
@@ -294,11 +463,16 @@ ReadRecipe readHtml(const QByteArray& html) {
     if (headEnd > 0 && headEnd < html.size() / 2) {
         const Parsed head = parseHtml(html.left(headEnd));
         const Declared inHead = declaredIn(head->root);
-        if (!inHead.recipes.empty())
-            return fromDeclared(inHead);
+        // A head's recipe without products or method sends the whole page to be read for
+        // its lists.
+        if (!inHead.recipes.empty()) {
+            const ReadRecipe first = firstOf(inHead.recipes, inHead.ids);
+            if (!first.ingredients.isEmpty() && !first.method.isEmpty())
+                return fromDeclared(inHead, nullptr);
+        }
     }
     const Parsed parsed = parseHtml(html);
-    return fromDeclared(declaredIn(parsed->root));
+    return fromDeclared(declaredIn(parsed->root), parsed->root);
 }
 
 } // namespace intake

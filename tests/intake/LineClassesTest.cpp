@@ -222,6 +222,50 @@ TEST(LineClasses, AHeadedListWithoutAmountsIsARecipe) {
               (QStringList{"Сварить.", "Подать.", "Остудить."}));
 }
 
+// Pages whose markup leaves out the products or the method keep them in lists of their
+// own: under a heading that names them, or in an element whose class does.
+TEST(LineClasses, ListsThePageKeepsBesideItsMarkup) {
+    const QByteArray ld = "<script type=\"application/ld+json\">{\"@type\": \"Recipe\", "
+                          "\"name\": \"Рулет\"}</script>";
+    // Headed lists: a group's name is no line, nor is a link alone; the menu's list, a
+    // hidden list and the lists after the next heading as high are not the recipe's.
+    const ReadRecipe headed = readHtml(
+        "<html><head>" + ld +
+        "</head><body><nav><h2>Ингредиенты</h2><ul><li><a href=/>Главная</a></li></ul></nav>"
+        "<h2>Пошаговый рецепт</h2><ul><li><a href=/vk>ВКонтакте</a></li></ul><h1>Рулет</h1>"
+        "<h2 class=t>Ингредиенты:</h2><div><ul><li>Мука — 200 г</li><li><b>Для крема</b><ul>"
+        "<li>Сливки — 200 мл</li><li><a href=/s>Сахар</a> — 2 ст. л.</li></ul></li></ul>"
+        "<ul style=\"display: none\"><li>Flour — 1 cup</li></ul><h3>Совет</h3><ul><li>Соль — "
+        "щепотка</li></ul></div><h2>Как приготовить</h2><ol><li><p>Замесить.</p></li>"
+        "<li>Испечь.</li></ol><h2>Похожие</h2><ul><li>Торт медовый</li></ul></body></html>");
+    EXPECT_EQ(headed.title, "Рулет");
+    EXPECT_EQ(headed.ingredients, (QStringList{"Мука — 200 г", "Сливки — 200 мл",
+                                               "Сахар — 2 ст. л.", "Соль — щепотка"}));
+    EXPECT_EQ(headed.method, (QStringList{"Замесить.", "Испечь."}));
+    EXPECT_TRUE(headed.notice.isEmpty()) << headed.notice.toStdString();
+    // No heading: the lists of the outermost element named for the products, a hidden
+    // duplicate in other units left out.
+    const ReadRecipe classed = readHtml(
+        "<html><body>" + ld +
+        "<div class=\"recipe-ingredients-method\"><div class=\"ingredients\"><div "
+        "class=\"ingredients__group\"><ul><li>Вода — 1 л</li></ul><ul><li>Соль</li></ul></div>"
+        "<div class=\"ingredients__group\" style=\"display:none\"><ul><li>Water — 4 "
+        "cups</li></ul></div></div><ol class=method><li>Сварить.</li></ol></div></body></html>");
+    EXPECT_EQ(classed.ingredients, (QStringList{"Вода — 1 л", "Соль"}));
+    // With no markup at all, a page that lists its products under a heading is read, its
+    // title from its top heading, and says it should be checked; one without is refused.
+    const ReadRecipe bare = readHtml(
+        "<html><head><title>Сайт</title></head><body><h1>Оладьи</h1><h2>Ингредиенты для "
+        "«Оладьи»:</h2><ul><li>Кефир — 500 мл</li><li>Мука — 250 г</li></ul></body></html>");
+    EXPECT_EQ(bare.title, "Оладьи");
+    EXPECT_EQ(bare.ingredients, (QStringList{"Кефир — 500 мл", "Мука — 250 г"}));
+    EXPECT_TRUE(bare.notice.startsWith("На странице нет разметки рецепта"))
+        << bare.notice.toStdString();
+    EXPECT_THROW(readHtml("<html><body><h1>Новости</h1><h2>Состав редакции</h2><ul><li>Иванов"
+                          "</li></ul></body></html>"),
+                 IntakeError);
+}
+
 // A general name given its usual product is shown to be checked, until the user changes it.
 TEST(IntakeDialog, AUsualProductIsShownToBeChecked) {
     dictionaryName("муки", NamePlace::AfterAmount);
