@@ -5,10 +5,12 @@
 #include "intake/IntakeStore.h"
 #include "intake/RecipeReader.h"
 #include "nutrition/NutritionStore.h"
+#include "nutrition/UnitNames.h"
 #include "recipes/RecipeDocument.h"
 #include "recipes/Servings.h"
 #include "support/TestDb.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace cooking;
@@ -56,6 +58,23 @@ TEST(Scaling, EachUnitRoundsTheWayACookReadsIt) {
         EXPECT_EQ(amountText(c.amount, QString::fromUtf8(c.unit), c.factor),
                   QString::fromUtf8(c.shown))
             << c.amount << " " << c.unit << " ×" << c.factor;
+}
+
+// Every unit the reader knows as a Russian word agrees with its number when scaled: one
+// missing its forms would show "5 пакетик".
+TEST(Scaling, EveryWordUnitAgreesWithItsNumber) {
+    static const QRegularExpression word(QStringLiteral("^[а-яё]+$"));
+    int words = 0;
+    for (const nutrition::UnitSpelling& s : nutrition::unitSpellings()) {
+        if (!word.match(s.usual).hasMatch() || s.usual.size() < 3)
+            continue;
+        ++words;
+        EXPECT_EQ(unitFor(1, s.usual), s.usual);
+        EXPECT_NE(unitFor(2, s.usual), s.usual) << s.usual.toStdString();
+        EXPECT_NE(unitFor(5, s.usual), unitFor(2, s.usual)) << s.usual.toStdString();
+        EXPECT_EQ(unitFor(21, s.usual), s.usual) << s.usual.toStdString();
+    }
+    EXPECT_GT(words, 15);
 }
 
 TEST(Scaling, FactorsAndServingsAreReadAndBoundedInRussian) {
