@@ -286,8 +286,10 @@ bool namesMethod(const QString& text) {
 
 // The items of the lists after the first heading that names them, up to the next heading as
 // high.
-QStringList itemsUnderHeading(const GumboNode* root, bool (*names)(const QString&)) {
-    QStringList out;
+// With prose, the paragraphs there count when no list does: a method is often written so.
+QStringList itemsUnderHeading(const GumboNode* root, bool (*names)(const QString&),
+                              bool prose = false) {
+    QStringList out, paragraphs;
     int level = 0;
     bool done = false;
     eachElement(root, [&](const GumboNode* node) {
@@ -296,7 +298,7 @@ QStringList itemsUnderHeading(const GumboNode* root, bool (*names)(const QString
         const int h = headingLevel(node->v.element.tag);
         if (h > 0 && h <= level) {
             // A heading whose lists gave nothing: the next one that names them is tried.
-            done = !out.isEmpty();
+            done = !out.isEmpty() || !paragraphs.isEmpty();
             level = 0;
         }
         if (level == 0) {
@@ -308,9 +310,13 @@ QStringList itemsUnderHeading(const GumboNode* root, bool (*names)(const QString
             collectItems(node, out);
             return false;
         }
+        if (prose && node->v.element.tag == GUMBO_TAG_P) {
+            paragraphs << lines(textOf(node, true));
+            return false;
+        }
         return true;
     });
-    return out;
+    return out.isEmpty() ? paragraphs : out;
 }
 
 QStringList listedIngredients(const GumboNode* root) {
@@ -441,7 +447,7 @@ ReadRecipe fromDeclared(const Declared& found, const GumboNode* page) {
     if (page && r.ingredients.isEmpty())
         r.ingredients = listedIngredients(page);
     if (page && r.method.isEmpty())
-        r.method = itemsUnderHeading(page, namesMethod);
+        r.method = itemsUnderHeading(page, namesMethod, true);
     requireSomething(r, QStringLiteral("на странице"));
     // A recipe without a picture of its own is shown by the page's picture.
     if (!found.shareImage.isEmpty() && !r.images.contains(found.shareImage))

@@ -256,9 +256,12 @@ TEST(LineClasses, ListsThePageKeepsBesideItsMarkup) {
     // title from its top heading, and says it should be checked; one without is refused.
     const ReadRecipe bare = readHtml(
         "<html><head><title>Сайт</title></head><body><h1>Оладьи</h1><h2>Ингредиенты для "
-        "«Оладьи»:</h2><ul><li>Кефир — 500 мл</li><li>Мука — 250 г</li></ul></body></html>");
+        "«Оладьи»:</h2><ul><li>Кефир — 500 мл</li><li>Мука — 250 г</li></ul><h2>Приготовление"
+        "</h2><p>Смешать.<br>Жарить.</p><p>Подать.</p><h2>Отзывы</h2><p>Вкусно!</p></body></html>");
     EXPECT_EQ(bare.title, "Оладьи");
     EXPECT_EQ(bare.ingredients, (QStringList{"Кефир — 500 мл", "Мука — 250 г"}));
+    // Its method in paragraphs, up to the next heading.
+    EXPECT_EQ(bare.method, (QStringList{"Смешать.", "Жарить.", "Подать."}));
     EXPECT_TRUE(bare.notice.startsWith("На странице нет разметки рецепта"))
         << bare.notice.toStdString();
     EXPECT_THROW(readHtml("<html><body><h1>Новости</h1><h2>Состав редакции</h2><ul><li>Иванов"
