@@ -264,6 +264,10 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     QString text = plainNumbers(line.left(500));
     static const QRegularExpression bullet(QStringLiteral("^[\\-\u2013\u2014•·*]+\\s*"));
     text.remove(bullet);
+    // "приправадля мяса": a space lost before "для", which no Russian word ends in.
+    static const QRegularExpression gluedFor(QStringLiteral("(\\p{L}{3})для\\b"),
+                                             QRegularExpression::UseUnicodePropertiesOption);
+    text.replace(gluedFor, QStringLiteral("\\1 для"));
     // "Для соуса:", "Für den Braten:": a line that only names a group heads the lines
     // below it and is no product.
     if (isHeading(text))

@@ -155,20 +155,19 @@ const QHash<QString, QString>& irregularNouns() {
     static const QHash<QString, QString> table = [] {
         QHash<QString, QString> t;
         // The dictionary form, then the forms written for it.
-        const char* const rows[] = {"сливки сливок сливками сливкам",
-                                    "дрожжи дрожжей",
-                                    "макароны макарон",
-                                    "семечки семечек",
-                                    "отруби отрубей",
-                                    "хлопья хлопьев",
-                                    "спагетти",
-                                    "консервы консервов",
-                                    "яйцо яиц яйца яйцами",
-                                    "яблоко яблок яблоки",
-                                    "сухари сухарей",
-                                    "специи специй",
-                                    "пряности пряностей",
-                                    "травы трав"};
+        const char* const rows[] = {
+            "сливки сливок сливками сливкам", "дрожжи дрожжей", "макароны макарон",
+            "семечки семечек", "отруби отрубей", "хлопья хлопьев", "спагетти", "консервы консервов",
+            "яйцо яиц яйца яйцами", "яблоко яблок яблоки", "сухари сухарей", "специи специй",
+            "пряности пряностей", "травы трав", "грибы грибов грибами",
+            // Diminutives, as home cooks write them, name the product
+            // itself.
+            "огурец огурчик огурчика огурчики огурчиков",
+            "помидор помидорчик помидорчика помидорчики помидорчиков", "лук лучок лучка",
+            "чеснок чесночок чесночка", "перец перчик перчика перчики перчиков",
+            "лимон лимончик лимончика", "укроп укропчик укропчика", "яйцо яичко яичка яички яичек",
+            "сметана сметанка сметанки", "морковь морковка морковки морковок",
+            "грибы грибочки грибочков"};
         for (const char* row : rows) {
             const QStringList forms = QString::fromUtf8(row).split(QLatin1Char(' '));
             for (const QString& f : forms)
@@ -431,15 +430,22 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
             break;
         }
     const Gender gender = genderOf(nounForm, firstAdjective);
-    const bool reinflect = place == NamePlace::AfterAmount || noun.plural;
+    // A noun written in the plural, or one named only in it ("Сушеные грибы"), is made again
+    // as product lists name things.
+    const bool plural = noun.plural || gender == Gender::Plural;
+    const bool reinflect = place == NamePlace::AfterAmount || plural;
     QStringList before, after, rest;
     for (size_t i = 0; i < words.size(); ++i) {
         const Word& w = words[i];
         if (qsizetype(i) == head)
             continue;
-        // After the head, an adjective followed by a noun belongs to that noun ("муки высшего
-        // сорта"): it stays as written.
-        const bool beforeNoun = i + 1 < words.size() && words.at(i + 1).noun;
+        // After the head, an adjective followed by a noun, or by more adjectives and then a
+        // noun, belongs to that noun ("муки высшего сорта", "филе любой жирной рыбы"): it
+        // stays as written.
+        size_t next = i + 1;
+        while (next < words.size() && words.at(next).adjective && !words.at(next).noun)
+            ++next;
+        const bool beforeNoun = next < words.size() && words.at(next).noun;
         const bool agreeing =
             w.adjective && (qsizetype(i) < head || (rest.isEmpty() && !beforeNoun));
         if (agreeing && isDescriptive(w.lemma)) {
@@ -460,8 +466,8 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
     if (place == NamePlace::AfterAmount) {
         // As product lists name things: the noun first, then what kind ("Масло сливочное").
         out << nounForm << before << after << rest;
-    } else if (noun.plural) {
-        out << before << nounForm << after << rest;
+    } else if (plural) {
+        out << nounForm << before << after << rest;
     } else {
         // Written first and in the singular: the cook's own words, in the cook's order.
         for (size_t i = 0; i < words.size(); ++i)

@@ -157,11 +157,21 @@ TEST(LineClasses, NewProductsInDictionaryForm) {
         {"свежей соли", "Соль свежая"},
         {"крупной морской соли", "Соль морская"},
         {"свежего имбиря", "Имбирь свежий"},
-        {"тёртой моркови", "Морковь тёртая"}};
+        {"тёртой моркови", "Морковь тёртая"},
+        // Diminutives name the product itself; mushrooms are named in the plural.
+        {"соленых огурчиков", "Огурец соленый"},
+        {"свежих грибов", "Грибы свежие"},
+        // Adjectives before a later noun belong to it, however many.
+        {"филе любой жирной рыбы", "Филе любой жирной рыбы"}};
     for (const auto& [written, name] : afterAmount)
         EXPECT_EQ(dictionaryName(QString::fromUtf8(written), NamePlace::AfterAmount).name,
                   QString::fromUtf8(name))
             << written;
+    // Written first in the plural, a name is made again as product lists name things.
+    EXPECT_EQ(dictionaryName("Сушеные грибы", NamePlace::First).name, "Грибы сушеные");
+    EXPECT_EQ(dictionaryName("Зелёные яблоки", NamePlace::First).name, "Яблоко зелёное");
+    // A space lost before "для" is put back.
+    EXPECT_EQ(parseLine("приправадля мяса по вкусу").product, "приправа для мяса");
 }
 
 // A general name lands on its usual product or on a product of its own, never on whatever
