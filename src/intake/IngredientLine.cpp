@@ -262,7 +262,10 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
 std::vector<ParsedLine> parseProducts(const QString& line) {
     // A line of a megabyte is no ingredient: its first few hundred characters are plenty.
     QString text = plainNumbers(line.left(500));
-    static const QRegularExpression bullet(QStringLiteral("^[\\-\u2013\u2014•·*]+\\s*"));
+    // Marks before a line ("•", "♥", "＊") and a "plus" that adds it to the line before.
+    static const QRegularExpression bullet(
+        QStringLiteral("^(?:[\\-\u2013\u2014•·*\uFF0A\\p{So}]+\\s*|(?:plus|плюс)\\s+(?=\\d))+"),
+        QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption);
     text.remove(bullet);
     // "приправадля мяса": a space lost before "для", which no Russian word ends in.
     static const QRegularExpression gluedFor(QStringLiteral("(\\p{L}{3})для\\b"),

@@ -148,11 +148,12 @@ static qsizetype matchedLength(const QRegularExpression& re, QStringView text) {
 }
 
 // Words a cook puts between an amount and its unit ("1 неполный стакан", "1 маленькая
-// головка"): they say how full or how large, and go to the note.
+// головка", "1 heaping cup"): they say how full or how large, and go to the note.
 static qsizetype qualifierAt(QStringView text) {
     static const QRegularExpression words(
-        QStringLiteral("^(?:(?:не)?полн|больш|небольш|маленьк|средн|крупн|мелк|хорош|"
-                       "стандартн|целы|цел[оа]|обычн|гранён|гранен|тонк)[а-яё]*\\s+"),
+        QStringLiteral("^(?:(?:(?:не)?полн|больш|небольш|маленьк|средн|крупн|мелк|хорош|"
+                       "стандартн|целы|цел[оа]|обычн|гранён|гранен|тонк)[а-яё]*|small|medium|"
+                       "large|big|heaping|heaped|rounded|level|scant|generous|full|good)\\s+"),
         QRegularExpression::CaseInsensitiveOption);
     return matchedLength(words, text);
 }

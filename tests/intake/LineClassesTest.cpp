@@ -131,7 +131,13 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
          {"Salt to taste", "Salt", 0, "по вкусу"},
          {"4 Boneless, Skinless Chicken Thighs", "Boneless Skinless Chicken Thighs", 4, "шт"},
          {"Oil, for frying", "Oil", 0, ""},
-         {"Light or dark rum", "dark rum", 0, ""}});
+         {"Light or dark rum", "dark rum", 0, ""},
+         // Sizes and fullness between the amount and the unit; marks and a "plus" before it.
+         {"1 heaping cup cherry tomatoes", "cherry tomatoes", 1, "амер. стакан", "heaping"},
+         {"1 small bunch of chives", "chives", 1, "пучок"},
+         {"plus 1 teaspoon baking powder", "baking powder", 1, "ч.л."},
+         {"♥ 2 яйца", "яйца", 2, "шт"},
+         {"＊ Соль — 1 ч. л.", "Соль", 1, "ч.л."}});
     EXPECT_EQ(parsed("Salt and pepper to taste"), "Salt|0|по вкусу; pepper|0|по вкусу");
     EXPECT_EQ(parsed("salt, to taste"), "salt|0|по вкусу");
     EXPECT_EQ(parsed("Salt, Till stekning"), "Salt|0|");
