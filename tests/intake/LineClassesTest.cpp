@@ -143,6 +143,9 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
     EXPECT_EQ(parsed("Salt, Till stekning"), "Salt|0|");
     EXPECT_EQ(parsed("Für den Braten:"), "");
     EXPECT_EQ(parsed("Для соуса:"), "");
+    // An amount with nothing it measures names no product.
+    EXPECT_EQ(parsed("2 ст. л."), "");
+    EXPECT_EQ(parsed("Соль, —, перец — по вкусу"), "Соль|0|по вкусу; перец|0|по вкусу");
     const std::pair<const char*, double> sizes[] = {
         {"фунт", 453.6},       {"унция", 28.35}, {"амер. стакан", 240},
         {"жидк. унция", 29.6}, {"сл", 10},       {"дл", 100}};
