@@ -28,6 +28,7 @@ struct Answer {
     QByteArray head; // status line and headers, without the blank line
     QByteArray body;
     bool silent = false;
+    bool open = false; // the connection is held open after the body: a stream with no end
 };
 
 // Answers each request by its path, then closes the connection.
@@ -52,7 +53,8 @@ public:
                             ? QByteArray()
                             : "\r\nContent-Length: " + QByteArray::number(a.body.size());
                     socket->write(a.head + length + "\r\nConnection: close\r\n\r\n" + a.body);
-                    socket->disconnectFromHost();
+                    if (!a.open)
+                        socket->disconnectFromHost();
                 });
             }
         });
@@ -163,6 +165,10 @@ TEST(Link, EveryFailureIsToldInRussianNamingTheAddress) {
     chunked += "0\r\n\r\n";
     s.answers["/stream"] = {kHtml + "\r\nTransfer-Encoding: chunked", chunked};
     EXPECT_EQ(refusal(s.url("/stream"), quick), "«" + s.url("/stream") + "» больше 1 МБ.");
+    // A stream that never ends is stopped at the limit, not left to run into the time limit.
+    chunked.chop(5);
+    s.answers["/endless"] = {kHtml + "\r\nTransfer-Encoding: chunked", chunked, false, true};
+    EXPECT_EQ(refusal(s.url("/endless"), quick), "«" + s.url("/endless") + "» больше 1 МБ.");
     EXPECT_EQ(refusal(s.url("/pdf")),
               "По адресу «" + s.url("/pdf") + "» не веб-страница, а application/pdf.");
     EXPECT_TRUE(refusal(s.url("/plain"))
