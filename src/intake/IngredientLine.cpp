@@ -386,6 +386,10 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         if (product.isEmpty() ||
             !std::any_of(product.begin(), product.end(), [](QChar c) { return c.isLetter(); }))
             continue;
+        // Only a second amount ("Мука — 100 г, 200 г") is no product either.
+        if (const Quantity alone = quantityAt(product);
+            alone.hasAmount && alone.length >= product.size())
+            continue;
         out.push_back({product, quantity.amount, quantity.unit, QString(), !leading});
     }
     if (!out.empty())

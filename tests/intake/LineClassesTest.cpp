@@ -147,6 +147,7 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
     EXPECT_EQ(parsed("2 ст. л."), "");
     EXPECT_EQ(parsed("Соль, —, перец — по вкусу"), "Соль|0|по вкусу; перец|0|по вкусу");
     EXPECT_EQ(parsed("Соль и ½ — по вкусу"), "Соль|0|по вкусу");
+    EXPECT_EQ(parsed("100 г, 200 г"), "");
     const std::pair<const char*, double> sizes[] = {
         {"фунт", 453.6},       {"унция", 28.35}, {"амер. стакан", 240},
         {"жидк. унция", 29.6}, {"сл", 10},       {"дл", 100}};
