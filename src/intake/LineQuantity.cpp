@@ -237,6 +237,16 @@ Quantity quantityAt(const QString& text) {
             q.unit = QStringLiteral("шт");
         }
     }
+    // "Морковь 1 крупная": a size after a count, with nothing after it, is the count's note.
+    if (q.hasAmount && unit.isEmpty()) {
+        static const QRegularExpression sizeToEnd(
+            QStringLiteral("^\\s+((?:(?:не)?больш|небольш|маленьк|средн|крупн|мелк)[а-яё]*)\\s*$"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (const QRegularExpressionMatch m = sizeToEnd.match(text.mid(q.length)); m.hasMatch()) {
+            q.note = m.captured(1);
+            q.length = text.size();
+        }
+    }
     q.length += alternativeAt(text.mid(q.length));
     return q;
 }
