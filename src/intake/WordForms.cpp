@@ -299,6 +299,16 @@ QString nounLemma(const QString& lower, const std::vector<Analysis>& found, Name
 Word readWord(const QString& written, NamePlace place) {
     Word w{written, {}, false, false, false};
     const QString lower = written.toLower();
+    // "кисло-сладкие": an adjective of two, agreeing by its last part.
+    static const QRegularExpression compound(QStringLiteral("^([а-яё]+-)([а-яё]+)$"));
+    if (const QRegularExpressionMatch m = compound.match(lower); m.hasMatch()) {
+        if (const Word last = readWord(m.captured(2), place);
+            last.adjective && !last.lemma.isEmpty()) {
+            w.adjective = true;
+            w.lemma = m.captured(1) + last.lemma;
+        }
+        return w;
+    }
     static const QRegularExpression letters(QStringLiteral("^[а-яё]+$"));
     if (!letters.match(lower).hasMatch())
         return w; // a number, a Latin word, a hyphenated name: as written

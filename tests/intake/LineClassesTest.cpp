@@ -175,6 +175,7 @@ TEST(LineClasses, NewProductsInDictionaryForm) {
         // Diminutives name the product itself; mushrooms are named in the plural.
         {"соленых огурчиков", "Огурец соленый"},
         {"свежих грибов", "Грибы свежие"},
+        {"кисло-сладких яблок", "Яблоко кисло-сладкое"},
         // Adjectives before a later noun belong to it, however many.
         {"филе любой жирной рыбы", "Филе любой жирной рыбы"}};
     for (const auto& [written, name] : afterAmount)
