@@ -119,8 +119,14 @@ TEST(MoveIn, NextcloudFolderOrZipMealieAndTandoorExports) {
     EXPECT_EQ(contents(t.db), "Nextcloud Cookbook — Recipes/Завтраки: Сырники [Творог 500.0 г; "
                               "Яйцо 2.0 шт] +фото");
     const QString zipped = t.dir() + "/nextcloud.zip";
-    write(zipped, archiveOf({{"Сырники/recipe.json", nextcloud}, {"Сырники/full.jpg", jpeg()}}));
-    EXPECT_EQ(import(t, zipped).photos, 1);
+    // Beside a recipe.json, a picture of any name is its photo.
+    QByteArray blini = nextcloud;
+    blini.replace("Сырники", "Блины");
+    write(zipped, archiveOf({{"Сырники/recipe.json", nextcloud},
+                             {"Сырники/full.jpg", jpeg()},
+                             {"Блины/recipe.json", blini},
+                             {"Блины/IMG_0042.jpg", jpeg()}}));
+    EXPECT_EQ(import(t, zipped).photos, 2);
 
     // Mealie: a folder a recipe with its images; lines split into food, unit and quantity in
     // new exports, whole in "note" in old ones.
