@@ -278,8 +278,33 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     text = cleanName(text);
     if (text.isEmpty())
         return {};
+    // "сок 1 лимона", "белок половины яйца", "цедра двух апельсинов": what the cook buys is
+    // the fruit or the egg, counted; the part is the note.
+    static const QRegularExpression partOf(
+        QStringLiteral("^(сок|цедра|цедры|белок|белка|белки|белков|желток|желтка|желтки|желтков|"
+                       "мякоть)\\s+(\\d+(?:[.,/]\\d+)?|половины|половинки|одного|одной|двух|"
+                       "тр[её]х|четыр[её]х)\\s+(\\p{L}.*)$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    QString part;
+    if (const QRegularExpressionMatch m = partOf.match(text); m.hasMatch()) {
+        static const QHash<QString, QString> words{
+            {QStringLiteral("половины"), QStringLiteral("0.5")},
+            {QStringLiteral("половинки"), QStringLiteral("0.5")},
+            {QStringLiteral("одного"), QStringLiteral("1")},
+            {QStringLiteral("одной"), QStringLiteral("1")},
+            {QStringLiteral("двух"), QStringLiteral("2")},
+            {QStringLiteral("трёх"), QStringLiteral("3")},
+            {QStringLiteral("трех"), QStringLiteral("3")},
+            {QStringLiteral("четырёх"), QStringLiteral("4")},
+            {QStringLiteral("четырех"), QStringLiteral("4")}};
+        const QString count = m.captured(2).toLower();
+        part = m.captured(1).toLower();
+        text = words.value(count, count) + QLatin1Char(' ') + m.captured(3);
+    }
 
     QStringList notes;
+    if (!part.isEmpty())
+        notes << part;
     bool toTaste = false;
     Quantity quantity;
     QString name;
