@@ -142,6 +142,8 @@ TEST(PhotoImage, RefusesWhatIsNoPictureBeforeItCostsMemory) {
     EXPECT_TRUE(photos::damaged(jpeg.left(jpeg.size() / 2), "jpeg"));
     EXPECT_FALSE(photos::damaged(jpeg, "jpeg"));
     EXPECT_TRUE(refusal(QByteArray(photos::kMaxFileBytes + 1, 'x')).contains("больше 50 МБ"));
+    // 50 MB itself is within the limit: refused only for what it holds.
+    EXPECT_FALSE(refusal(QByteArray(photos::kMaxFileBytes, 'x')).contains("больше 50 МБ"));
     try {
         photos::readPhotoFile(QStringLiteral("/nonexistent/фото.jpg"));
         ADD_FAILURE() << "a missing file was read";
