@@ -282,8 +282,8 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     // the fruit or the egg, counted; the part is the note.
     static const QRegularExpression partOf(
         QStringLiteral("^(сок|цедра|цедры|белок|белка|белки|белков|желток|желтка|желтки|желтков|"
-                       "мякоть)\\s+(\\d+(?:[.,/]\\d+)?|половины|половинки|одного|одной|двух|"
-                       "тр[её]х|четыр[её]х)\\s+(\\p{L}.*)$"),
+                       "мякоть|juice|zest|juice and zest)(?:\\s+of)?\\s+(\\d+(?:[.,/]\\d+)?|"
+                       "половины|половинки|одного|одной|двух|тр[её]х|четыр[её]х)\\s+(\\p{L}.*)$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     QString part;
     if (const QRegularExpressionMatch m = partOf.match(text); m.hasMatch()) {
@@ -339,6 +339,15 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
                                                 QRegularExpression::CaseInsensitiveOption);
         if (!quantity.unit.isEmpty())
             name.remove(joining);
+        // "2 large eggs": a size before a Latin-letter name is the note, as "больших" is.
+        static const QRegularExpression size(
+            QStringLiteral("^(extra[- ]large|large|medium|small|big|jumbo|groß|große|großen|"
+                           "mittelgroße|kleine|kleinen|gros|grosse|petit|petite)\\s+(?=[a-zäöüß])"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (const QRegularExpressionMatch m = size.match(name); m.hasMatch()) {
+            notes << m.captured(1);
+            name = name.mid(m.capturedLength());
+        }
     } else if (const std::optional<Tail> tail = trailingQuantity(outside)) {
         quantity = tail->quantity;
         each = tail->each;

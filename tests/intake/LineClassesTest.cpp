@@ -106,7 +106,9 @@ TEST(LineClasses, WordsAroundTheUnit) {
                  // A part of what the cook buys: the fruit or the egg counted, the part noted.
                  {"Сок половины лимона", "лимона", 0.5f, "шт", "сок"},
                  {"белки 3 яиц", "яиц", 3, "шт", "белки"},
-                 {"цедра двух апельсинов", "апельсинов", 2, "шт", "цедра"}});
+                 {"цедра двух апельсинов", "апельсинов", 2, "шт", "цедра"},
+                 {"Juice of 1 lemon", "lemon", 1, "шт", "juice"},
+                 {"2 large eggs, beaten", "eggs", 2, "шт", "large; beaten"}});
 }
 
 // "по N" gives each product named the same; "Яйца — по 2 шт." is eggs.
