@@ -217,9 +217,14 @@ Quantity quantityAt(const QString& text) {
             q.note = q.note.isEmpty() ? said : q.note + QLatin1Char(' ') + said;
             q.length += full;
         }
-        // "1 кг 200 г", "1 л 250 мл": two units of one measure make one amount.
+        // "1 кг 200 г", "1 л 250 мл", "1 tablespoon plus 1 teaspoon": two units of one
+        // measure make one amount.
         const nutrition::UnitSize first = nutrition::unitSize(unit);
-        const qsizetype at = afterSpaces(text, q.length);
+        qsizetype at = afterSpaces(text, q.length);
+        static const QRegularExpression plus(QStringLiteral("^(?:\\+|plus\\b|плюс\\b)\\s*"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        if (const QRegularExpressionMatch m = plus.match(text.mid(at)); m.hasMatch())
+            at += m.capturedLength();
         const Amount more = amountAt(text.mid(at));
         if (first.factor > 0 && more.length > 0) {
             const qsizetype secondAt = afterSpaces(text, at + more.length);
