@@ -322,7 +322,8 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     // "немного сливочного масла", "несколько зубчиков": a word that says there is some,
     // not how much.
     static const QRegularExpression some(
-        QStringLiteral("^(?:немного|немножко|несколько|чуть-чуть|чуть)\\s+"),
+        QStringLiteral("^(?:немного|немножко|несколько|чуть-чуть|чуть|some|a few|few|a little|"
+                       "einige|etwas|quelques)\\s+"),
         QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = some.match(outside); m.hasMatch()) {
         notes << m.captured().simplified();
