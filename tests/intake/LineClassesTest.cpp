@@ -185,6 +185,9 @@ TEST(LineClasses, NewProductsInDictionaryForm) {
         {"соленых огурчиков", "Огурец соленый"},
         {"свежих грибов", "Грибы свежие"},
         {"кисло-сладких яблок", "Яблоко кисло-сладкое"},
+        // Nouns that end as adjectives do.
+        {"мидий", "Мидия"},
+        {"груздей", "Груздь"},
         // Adjectives before a later noun belong to it, however many.
         {"филе любой жирной рыбы", "Филе любой жирной рыбы"}};
     for (const auto& [written, name] : afterAmount)
