@@ -104,6 +104,7 @@ TEST(LineClasses, WordsAroundTheUnit) {
                  {"свежая или замороженная клюква — 500 г", "замороженная клюква", 500, "г"},
                  {"Морковь 1 крупная", "Морковь", 1, "шт", "крупная"},
                  {"Полкило говядины", "говядины", 0.5f, "кг"},
+                 {"Мука [высший сорт] — 200 г", "Мука", 200, "г", "высший сорт"},
                  {"1 tablespoon plus 1 teaspoon baking powder", "baking powder", 4.0f / 3, "ст.л."},
                  {"Масло — 3 ст. л. + 1 ч. л.", "Масло", 10.0f / 3, "ст.л."},
                  // A part of what the cook buys: the fruit or the egg counted, the part noted.
@@ -267,7 +268,7 @@ TEST(LineClasses, ListsThePageKeepsBesideItsMarkup) {
     // Headed lists: a group's name is no line, nor is a link alone; the menu's list, a
     // hidden list and the lists after the next heading as high are not the recipe's.
     const ReadRecipe headed = readHtml(
-        "<html><head>" + ld +
+        "<html><head><meta property=\"og:image\" content=\"/rulet.jpg\">" + ld +
         "</head><body><nav><h2>Ингредиенты</h2><ul><li><a href=/>Главная</a></li></ul></nav>"
         "<h2>Пошаговый рецепт</h2><ul><li><a href=/vk>ВКонтакте</a></li></ul><h1>Рулет</h1>"
         "<h2 class=t>Ингредиенты:</h2><div><ul><li>Мука — 200 г</li><li><b>Для крема</b><ul>"
@@ -279,6 +280,8 @@ TEST(LineClasses, ListsThePageKeepsBesideItsMarkup) {
     EXPECT_EQ(headed.ingredients, (QStringList{"Мука — 200 г", "Сливки — 200 мл",
                                                "Сахар — 2 ст. л.", "Соль — щепотка"}));
     EXPECT_EQ(headed.method, (QStringList{"Замесить.", "Испечь."}));
+    // Its picture for sharing shows a recipe that names none.
+    EXPECT_EQ(headed.images, QStringList{"/rulet.jpg"});
     EXPECT_TRUE(headed.notice.isEmpty()) << headed.notice.toStdString();
     // No heading: the lists of the outermost element named for the products, a hidden
     // duplicate in other units left out.
