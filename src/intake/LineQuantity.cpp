@@ -53,13 +53,16 @@ QString plainNumbers(QString text) {
     for (QChar& c : text)
         if (isSpace(c))
             c = QLatin1Char(' ');
+    // Every group of a number at once: "1 234 567" is one number.
     static const QRegularExpression thousands(
-        QStringLiteral("(?<![\\d/.,])(\\d{1,3}) (\\d{3})(?![\\d/])"));
-    for (int guard = 0; guard < 4; ++guard) {
-        const QString before = text;
-        text.replace(thousands, QStringLiteral("\\1\\2"));
-        if (text == before)
+        QStringLiteral("(?<![\\d/.,])\\d{1,3}(?: \\d{3})+(?![\\d/])"));
+    for (qsizetype from = 0;;) {
+        const QRegularExpressionMatch m = thousands.match(text, from);
+        if (!m.hasMatch())
             break;
+        const QString joined = m.captured().remove(QLatin1Char(' '));
+        text.replace(m.capturedStart(), m.capturedLength(), joined);
+        from = m.capturedStart() + joined.size();
     }
     // "250г", "1,5л", "2ст.л.": a number glued to its unit is read as though apart.
     for (qsizetype i = 1; i < text.size(); ++i)

@@ -105,6 +105,8 @@ TEST(LineClasses, WordsAroundTheUnit) {
                  {"Морковь 1 крупная", "Морковь", 1, "шт", "крупная"},
                  {"Полкило говядины", "говядины", 0.5f, "кг"},
                  {"Мука [высший сорт] — 200 г", "Мука", 200, "г", "высший сорт"},
+                 {"Вода — 1 000 мл", "Вода", 1000, "мл"},
+                 {"Сахар 1 250 000 г", "Сахар", 1250000, "г"},
                  {"1 tablespoon plus 1 teaspoon baking powder", "baking powder", 4.0f / 3, "ст.л."},
                  {"Масло — 3 ст. л. + 1 ч. л.", "Масло", 10.0f / 3, "ст.л."},
                  // A part of what the cook buys: the fruit or the egg counted, the part noted.
