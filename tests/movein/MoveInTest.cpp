@@ -6,6 +6,7 @@
 #include "data/Database.h"
 #include "movein/MoveInStore.h"
 #include "photos/PhotoImage.h"
+#include "photos/PhotoStore.h"
 #include "support/FixtureBytes.h"
 #include "support/TestDb.h"
 #include "support/Widgets.h"
@@ -122,11 +123,17 @@ TEST(MoveIn, NextcloudFolderOrZipMealieAndTandoorExports) {
     // Beside a recipe.json, a picture of any name is its photo.
     QByteArray blini = nextcloud;
     blini.replace("Сырники", "Блины");
+    // full.jpg wins over another picture beside it.
+    TestDb z;
     write(zipped, archiveOf({{"Сырники/recipe.json", nextcloud},
-                             {"Сырники/full.jpg", jpeg()},
+                             {"Сырники/a-step.jpg", jpeg(Qt::blue)},
+                             {"Сырники/full.jpg", jpeg(Qt::green)},
                              {"Блины/recipe.json", blini},
                              {"Блины/IMG_0042.jpg", jpeg()}}));
-    EXPECT_EQ(import(t, zipped).photos, 2);
+    EXPECT_EQ(import(z, zipped).photos, 2);
+    const int syrniki = int(number(z.db, "SELECT ID FROM Recipes WHERE Name='Сырники'"));
+    const QImage kept = QImage::fromData(photos::photoBytes(z.db, syrniki).value_or(QByteArray()));
+    EXPECT_GT(kept.pixelColor(kept.width() / 2, kept.height() / 2).green(), 200);
 
     // Mealie: a folder a recipe with its images; lines split into food, unit and quantity in
     // new exports, whole in "note" in old ones.

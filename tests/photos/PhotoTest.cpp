@@ -96,6 +96,13 @@ TEST(PhotoImage, KeepsPicturesUprightNoLargerThanNeededWithASmallCopy) {
     QImage tall(1000, 3000, QImage::Format_RGB32);
     tall.fill(Qt::yellow);
     EXPECT_EQ(photos::fromImage(tall).size, QSize(533, 1600));
+    // A paste of nothing is told as such.
+    try {
+        photos::fromImage(QImage());
+        ADD_FAILURE() << "an empty picture was stored";
+    } catch (const photos::PhotoError& e) {
+        EXPECT_EQ(e.message, "Пустое изображение.");
+    }
     // A small PNG stays its size, re-encoded as JPEG; transparency keeps it PNG.
     const photos::Photo small = photos::normalise(picture(300, 200, "png"), "b.png");
     EXPECT_EQ(small.format, "jpg");
