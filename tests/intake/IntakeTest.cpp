@@ -229,6 +229,12 @@ TEST(RecipeReader, ReadsPagesJsonFilesAndText) {
     EXPECT_THROW(readHtml(QByteArray(5000, '\x01')), IntakeError);
     EXPECT_THROW(readHtml(QByteArray("<div>").repeated(100000)), IntakeError);
     EXPECT_THROW(readJson(QByteArray("[").repeated(100000)), IntakeError);
+    // A recipe forty arrays deep is still found: the walk stops only past sixty-four.
+    EXPECT_EQ(readJson(QByteArray("[").repeated(40) +
+                       R"({"@type": "Recipe", "name": "Чай", "recipeIngredient": ["Чай"]})" +
+                       QByteArray("]").repeated(40))
+                  .title,
+              "Чай");
     EXPECT_THROW(readText("  \n\n"), IntakeError);
     // A picture or an archive says what it is and where it belongs.
     QTemporaryDir scratch;

@@ -300,6 +300,16 @@ TEST(MoveIn, LimitsOnEntriesAndSizesAreKept) {
     EXPECT_EQ(readWith(total), "Архив «s.zip» распаковывается больше чем в 0 МБ: это не коллекция "
                                "рецептов, а ловушка («зип-бомба»).");
     EXPECT_EQ(readWith({}), QString());
+    // In a folder, a file of the limit itself is within it.
+    TestDb f;
+    write(f.dir() + "/folder/a.txt", "12345");
+    movein::Limits five;
+    five.entryBytes = 5;
+    QStringList taken;
+    movein::readFolder(
+        f.dir() + "/folder", [](const QString&) { return true; },
+        [&](const QString& name, const QByteArray&) { taken << name; }, five);
+    EXPECT_EQ(taken, QStringList{"a.txt"});
 }
 
 TEST(MoveIn, TheWindowCommandImportsUnderTheSelectedSectionAndShowsIt) {
