@@ -153,6 +153,7 @@ const QHash<QString, Forms>& unitForms() {
         add("порция", "порции", "порций");
         add("фунт", "фунта", "фунтов");
         add("унция", "унции", "унций");
+        add("перо", "пера", "перьев");
         return f;
     }();
     return forms;
