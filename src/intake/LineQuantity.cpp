@@ -201,8 +201,10 @@ Quantity quantityAt(const QString& text) {
             }
         }
     }
-    // A leaf is a unit only when counted ("2 листа желатина"): "лист лавровый" is a name.
-    if (!unit.isEmpty() && a.length == 0 && unit == QStringLiteral("лист"))
+    // A leaf or a feather is a unit only when counted ("2 листа желатина", "3 пера лука"):
+    // "лист лавровый" and "лук перо" are names.
+    if (!unit.isEmpty() && a.length == 0 &&
+        (unit == QStringLiteral("лист") || unit == QStringLiteral("перо")))
         unit.clear();
     if (a.length == 0 && unit.isEmpty())
         return q;
