@@ -247,13 +247,16 @@ Quantity quantityAt(const QString& text) {
             q.unit = QStringLiteral("шт");
         }
     }
-    // "Морковь 1 крупная": a size after a count, with nothing after it, is the count's note.
-    if (q.hasAmount && unit.isEmpty()) {
+    // "Морковь 1 крупная", "Яйца 2 шт. крупные": a size after a count, with nothing after
+    // it, is the count's note.
+    if (q.hasAmount) {
         static const QRegularExpression sizeToEnd(
-            QStringLiteral("^\\s+((?:(?:не)?больш|небольш|маленьк|средн|крупн|мелк)[а-яё]*)\\s*$"),
+            QStringLiteral("^\\s*((?:(?:не)?больш|небольш|маленьк|средн|крупн|мелк)[а-яё]*)\\s*$"),
             QRegularExpression::CaseInsensitiveOption);
-        if (const QRegularExpressionMatch m = sizeToEnd.match(text.mid(q.length)); m.hasMatch()) {
-            q.note = m.captured(1);
+        if (const QRegularExpressionMatch m = sizeToEnd.match(text.mid(q.length));
+            m.hasMatch() && (q.length == 0 || !text[q.length - 1].isLetter() ||
+                             text.mid(q.length).startsWith(QLatin1Char(' ')))) {
+            q.note = q.note.isEmpty() ? m.captured(1) : q.note + QLatin1Char(' ') + m.captured(1);
             q.length = text.size();
         }
     }
