@@ -206,6 +206,7 @@ TEST(LineClasses, NewProductsInDictionaryForm) {
     // Written first in the plural, a name is made again as product lists name things.
     EXPECT_EQ(dictionaryName("Сушеные грибы", NamePlace::First).name, "Грибы сушеные");
     EXPECT_EQ(dictionaryName("Зелёные яблоки", NamePlace::First).name, "Яблоко зелёное");
+    EXPECT_EQ(dictionaryName("Соленых огурцов", NamePlace::First).name, "Огурец соленый");
     // A space lost before "для" is put back.
     EXPECT_EQ(parseLine("приправадля мяса по вкусу").product, "приправа для мяса");
 }
