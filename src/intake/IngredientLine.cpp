@@ -246,7 +246,7 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
     }
     // "соль и перец" to taste: two products.
     if (several && out.size() == 1) {
-        static const QRegularExpression andWord(QStringLiteral(" (?:и|and|und|et|en|och|og|y) "),
+        static const QRegularExpression andWord(QStringLiteral(" (?:и|and|und|et|en|och|og|y|&) "),
                                                 QRegularExpression::CaseInsensitiveOption);
         const QStringList both = out.front().split(andWord);
         if (both.size() == 2 && both[0].count(QLatin1Char(' ')) < 3 &&

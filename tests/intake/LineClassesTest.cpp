@@ -161,6 +161,7 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
          {"＊ Соль — 1 ч. л.", "Соль", 1, "ч.л."}});
     EXPECT_EQ(parsed("Salt and pepper to taste"), "Salt|0|по вкусу; pepper|0|по вкусу");
     EXPECT_EQ(parsed("salt, to taste"), "salt|0|по вкусу");
+    EXPECT_EQ(parsed("Sea salt & pepper to taste"), "Sea salt|0|по вкусу; pepper|0|по вкусу");
     EXPECT_EQ(parsed("Salt, Till stekning"), "Salt|0|");
     EXPECT_EQ(parsed("Für den Braten:"), "");
     EXPECT_EQ(parsed("Для соуса:"), "");
