@@ -150,13 +150,17 @@ static qsizetype matchedLength(const QRegularExpression& re, QStringView text) {
     return m.hasMatch() ? m.capturedLength() : 0;
 }
 
+// The stems of the Russian words that say how large a thing is.
+static const char* const kSizeStems = "(?:не)?больш|небольш|маленьк|средн|крупн|мелк";
+
 // Words a cook puts between an amount and its unit ("1 неполный стакан", "1 маленькая
 // головка", "1 heaping cup"): they say how full or how large, and go to the note.
 static qsizetype qualifierAt(QStringView text) {
     static const QRegularExpression words(
-        QStringLiteral("^(?:(?:(?:не)?полн|больш|небольш|маленьк|средн|крупн|мелк|хорош|"
-                       "стандартн|целы|цел[оа]|обычн|гранён|гранен|тонк)[а-яё]*|small|medium|"
-                       "large|big|heaping|heaped|rounded|level|scant|generous|full|good)\\s+"),
+        QStringLiteral("^(?:(?:(?:не)?полн|%1|хорош|стандартн|целы|цел[оа]|обычн|гранён|гранен|"
+                       "тонк)[а-яё]*|small|medium|large|big|heaping|heaped|rounded|level|scant|"
+                       "generous|full|good)\\s+")
+            .arg(QString::fromUtf8(kSizeStems)),
         QRegularExpression::CaseInsensitiveOption);
     return matchedLength(words, text);
 }
@@ -251,7 +255,7 @@ Quantity quantityAt(const QString& text) {
     // it, is the count's note.
     if (q.hasAmount) {
         static const QRegularExpression sizeToEnd(
-            QStringLiteral("^\\s*((?:(?:не)?больш|небольш|маленьк|средн|крупн|мелк)[а-яё]*)\\s*$"),
+            QStringLiteral("^\\s*((?:%1)[а-яё]*)\\s*$").arg(QString::fromUtf8(kSizeStems)),
             QRegularExpression::CaseInsensitiveOption);
         if (const QRegularExpressionMatch m = sizeToEnd.match(text.mid(q.length));
             m.hasMatch() && (q.length == 0 || !text[q.length - 1].isLetter() ||

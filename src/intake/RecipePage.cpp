@@ -253,21 +253,24 @@ void collectItems(const GumboNode* root, QStringList& out) {
             return false;
         if (node->v.element.tag != GUMBO_TAG_LI)
             return true;
+        // One walk of the item finds a list inside it and the text of its links: an item that
+        // is one link is a menu's, a share button's or a path's, never a line.
         bool holdsList = false;
-        eachElement(node, [&](const GumboNode* inner) {
-            holdsList = holdsList || (inner != node && inner->v.element.tag == GUMBO_TAG_LI);
-            return !holdsList;
-        });
-        if (holdsList)
-            return true;
-        // An item that is one link is a menu's, a share button's or a path's, never a line.
         QString linked;
         eachElement(node, [&](const GumboNode* inner) {
+            if (holdsList)
+                return false;
+            if (inner != node && inner->v.element.tag == GUMBO_TAG_LI) {
+                holdsList = true;
+                return false;
+            }
             if (inner->v.element.tag != GUMBO_TAG_A)
                 return true;
             linked += textOf(inner);
             return false;
         });
+        if (holdsList)
+            return true;
         const QString line = textOf(node).simplified();
         if (!line.isEmpty() && line != linked.simplified())
             out << line;
@@ -423,8 +426,16 @@ QString pageTitle(const GumboNode* root) {
     return !h1.isEmpty() ? h1 : !shared.isEmpty() ? shared : window;
 }
 
-// page: the whole page's tree, where the products may be listed outside the markup; null
-// when only the head was read.
+// What every recipe read from a page ends with: something to store, and a picture.
+ReadRecipe completed(ReadRecipe r, const Declared& found) {
+    requireSomething(r, QStringLiteral("на странице"));
+    // A recipe without a picture of its own is shown by the page's picture.
+    if (!found.shareImage.isEmpty() && !r.images.contains(found.shareImage))
+        r.images << found.shareImage;
+    return r;
+}
+
+// page: the whole page's tree, where the products may be listed outside the markup.
 ReadRecipe fromDeclared(const Declared& found, const GumboNode* page) {
     ReadRecipe r;
     if (!found.recipes.empty()) {
@@ -432,8 +443,7 @@ ReadRecipe fromDeclared(const Declared& found, const GumboNode* page) {
     } else if (!found.scopes.empty()) {
         r = fromMicrodata(found.scopes.front());
         r.notice = severalNotice(found.scopes.size());
-    } else if (QStringList listed = page ? listedIngredients(page) : QStringList();
-               listed.size() >= 2) {
+    } else if (QStringList listed = listedIngredients(page); listed.size() >= 2) {
         // No markup, but the page lists its products under a heading: read as a cook
         // reads it, and said so, since nothing on the page vouches for it.
         r.title = pageTitle(page);
@@ -444,15 +454,11 @@ ReadRecipe fromDeclared(const Declared& found, const GumboNode* page) {
         throw IntakeError(QStringLiteral("на странице нет рецепта в разметке schema.org "
                                          "(JSON-LD или микроданные)"));
     }
-    if (page && r.ingredients.isEmpty())
+    if (r.ingredients.isEmpty())
         r.ingredients = listedIngredients(page);
-    if (page && r.method.isEmpty())
+    if (r.method.isEmpty())
         r.method = itemsUnderHeading(page, namesMethod, true);
-    requireSomething(r, QStringLiteral("на странице"));
-    // A recipe without a picture of its own is shown by the page's picture.
-    if (!found.shareImage.isEmpty() && !r.images.contains(found.shareImage))
-        r.images << found.shareImage;
-    return r;
+    return completed(std::move(r), found);
 }
 
 } // namespace
@@ -472,9 +478,9 @@ ReadRecipe readHtml(const QByteArray& html) {
         // A head's recipe without products or method sends the whole page to be read for
         // its lists.
         if (!inHead.recipes.empty()) {
-            const ReadRecipe first = firstOf(inHead.recipes, inHead.ids);
+            ReadRecipe first = firstOf(inHead.recipes, inHead.ids);
             if (!first.ingredients.isEmpty() && !first.method.isEmpty())
-                return fromDeclared(inHead, nullptr);
+                return completed(std::move(first), inHead);
         }
     }
     const Parsed parsed = parseHtml(html);
