@@ -295,13 +295,15 @@ TEST(LineClasses, ListsThePageKeepsBesideItsMarkup) {
     EXPECT_EQ(headed.images, QStringList{"/rulet.jpg"});
     EXPECT_TRUE(headed.notice.isEmpty()) << headed.notice.toStdString();
     // No heading: the lists of the outermost element named for the products, a hidden
-    // duplicate in other units left out.
+    // duplicate in other units left out, and only the first such element read.
     const ReadRecipe classed = readHtml(
         "<html><body>" + ld +
+        "<div class=\"ingredients\" hidden><ul><li>Старое</li></ul></div>"
         "<div class=\"recipe-ingredients-method\"><div class=\"ingredients\"><div "
         "class=\"ingredients__group\"><ul><li>Вода — 1 л</li></ul><ul><li>Соль</li></ul></div>"
         "<div class=\"ingredients__group\" style=\"display:none\"><ul><li>Water — 4 "
-        "cups</li></ul></div></div><ol class=method><li>Сварить.</li></ol></div></body></html>");
+        "cups</li></ul></div></div><ol class=method><li>Сварить.</li></ol></div>"
+        "<div class=\"ingredients-print\"><ul><li>Печать</li></ul></div></body></html>");
     EXPECT_EQ(classed.ingredients, (QStringList{"Вода — 1 л", "Соль"}));
     // With no markup at all, a page that lists its products under a heading is read, its
     // title from its top heading, and says it should be checked; one without is refused.
