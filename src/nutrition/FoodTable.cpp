@@ -152,10 +152,15 @@ const TableRow* tableRowFor(const QString& productName) {
 }
 
 QString sourceText(const QString& stored) {
-    static const QString usda = QStringLiteral("USDA FDC SR Legacy: ");
-    if (!stored.startsWith(usda))
+    // Rows name their USDA record by number since the table was checked against a second copy;
+    // products stored before that carry the name alone.
+    static const QRegularExpression usda(
+        QStringLiteral("^USDA (FDC SR Legacy|SR24)( [0-9]{5}(?:(?:, | и )[0-9]{5})*)?: (.*)$"));
+    const QRegularExpressionMatch m = usda.match(stored);
+    if (!m.hasMatch())
         return stored;
-    QString record = stored.mid(usda.size()).trimmed();
+    const QString numbers = m.captured(2).trimmed();
+    QString record = m.captured(3).trimmed();
     // Our own remark after the record's name ("(ближайший: крахмал)") stays outside the quotes.
     QString remark;
     if (const qsizetype open = record.lastIndexOf(QStringLiteral(" ("));
@@ -164,10 +169,18 @@ QString sourceText(const QString& stored) {
         remark = record.mid(open);
         record.truncate(open);
     }
-    return QStringLiteral("пищевая ценность — таблица USDA FoodData Central (SR Legacy, "
-                          "общественное достояние), запись «%1»%2; вес единиц — русские "
+    const QString table =
+        m.captured(1) == QLatin1String("SR24")
+            ? QStringLiteral("USDA National Nutrient Database for Standard Reference (выпуск 24, "
+                             "общественное достояние)")
+            : QStringLiteral("USDA FoodData Central (SR Legacy, общественное достояние)");
+    const QString entry = numbers.isEmpty() ? QStringLiteral("запись")
+                          : numbers.contains(QRegularExpression(QStringLiteral("[ ,]")))
+                              ? QStringLiteral("записи %1").arg(numbers)
+                              : QStringLiteral("запись %1").arg(numbers);
+    return QStringLiteral("пищевая ценность — таблица %1, %2 «%3»%4; вес единиц — русские "
                           "кулинарные таблицы мер и весов")
-        .arg(record, remark);
+        .arg(table, entry, record, remark);
 }
 
 } // namespace nutrition

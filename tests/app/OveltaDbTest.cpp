@@ -312,7 +312,7 @@ TEST(OveltaDb, PrintsFoodValueAndAProductsFiguresAndSumsTheMenuInGrams) {
               "1 шт = 50 г\n"
               "покупается штуками\n"
               "источник: пищевая ценность — таблица USDA FoodData Central (SR Legacy, "
-              "общественное достояние), запись «Egg, whole, raw, fresh»; вес единиц — русские "
+              "общественное достояние), запись 01123 «Egg, whole, raw, fresh»; вес единиц — русские "
               "кулинарные таблицы мер и весов\n");
     EXPECT_EQ(runTool({"product", "--db", file, "Трюфель"}).out,
               "Трюфель\nнет данных о весе и пищевой ценности / no figures\n");

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <cmath>
@@ -55,13 +56,29 @@ TEST(FoodTable, ShipsEveryRowReadableWithItsSourceAndKnowsTheStarterProducts) {
     readFoodTable(file.readAll(), &unread);
     EXPECT_EQ(unread, 0);
     // A source is shown in Russian with its licence, the record's own name in quotes.
-    EXPECT_EQ(sourceText("USDA FDC SR Legacy: Potato flour (ближайший: крахмал)"),
+    // A source is shown in Russian with its licence and the record's number, its own name in
+    // quotes; a product stored before the records were numbered keeps its name alone.
+    EXPECT_EQ(sourceText("USDA FDC SR Legacy 20081: Wheat flour, white (ближайший: крахмал)"),
               "пищевая ценность — таблица USDA FoodData Central (SR Legacy, общественное "
-              "достояние), запись «Potato flour» (ближайший: крахмал); вес единиц — русские "
-              "кулинарные таблицы мер и весов");
+              "достояние), запись 20081 «Wheat flour, white» (ближайший: крахмал); вес единиц — "
+              "русские кулинарные таблицы мер и весов");
+    EXPECT_EQ(sourceText("USDA SR24 10219 и 23572: Pork и Beef"),
+              "пищевая ценность — таблица USDA National Nutrient Database for Standard Reference "
+              "(выпуск 24, общественное достояние), записи 10219 и 23572 «Pork и Beef»; вес "
+              "единиц — русские кулинарные таблицы мер и весов");
+    EXPECT_EQ(sourceText("USDA FDC SR Legacy: Potato flour"),
+              "пищевая ценность — таблица USDA FoodData Central (SR Legacy, общественное "
+              "достояние), запись «Potato flour»; вес единиц — русские кулинарные таблицы мер и "
+              "весов");
+    // Every row names where its figures come from, a USDA row by its record's number, so that
+    // the table can be checked against another copy.
+    static const QRegularExpression numbered(
+        QStringLiteral("^USDA (FDC SR Legacy|SR24) [0-9]{5}[ ,и0-9]*: \\S"));
     for (const TableRow& row : foodTable()) {
-        EXPECT_TRUE(row.figures.source.startsWith("USDA") ||
-                    row.figures.source.startsWith("Химический состав российских"))
+        const QString& source = row.figures.source;
+        EXPECT_TRUE(numbered.match(source).hasMatch() ||
+                    source.startsWith("Химический состав российских") ||
+                    source.startsWith("Регламент (ЕС)"))
             << row.name.toStdString();
         EXPECT_TRUE(row.figures.per100) << row.name.toStdString();
     }
@@ -150,10 +167,10 @@ TEST(Nutrition, StarterRecipesAddUpAsWorkedByHand) {
         double grams, kcal, protein, fat, carbs;
     };
     const Expected expected[] = {
-        {"Борщ домашний", 1798, 1639.92, 119.34, 65.51, 147.88},
-        {"Щи из свежей капусты", 1220.4, 1150.85, 89.69, 51.73, 82.48},
+        {"Борщ домашний", 1798, 1819.92, 115.84, 87.51, 147.88},
+        {"Щи из свежей капусты", 1220.4, 1294.85, 86.89, 69.33, 82.48},
         {"Куриный суп с лапшой", 1270, 2254.10, 160.56, 118.15, 130.28},
-        {"Окрошка на квасе", 2115, 1463.30, 56.03, 71.95, 139.71},
+        {"Окрошка на квасе", 2115, 1558.30, 63.03, 65.56, 173.80},
         {"Каша гречневая рассыпчатая", 740, 941.70, 24.84, 30.00, 157.53},
         {"Каша манная на молоке", 625, 752.60, 26.10, 25.93, 104.33},
         {"Овсянка с яблоком", 792, 782.28, 28.78, 23.04, 120.14},
@@ -162,7 +179,7 @@ TEST(Nutrition, StarterRecipesAddUpAsWorkedByHand) {
         {"Сырники", 575, 1022.00, 82.82, 25.50, 114.77}, // творог 400 г: 484 ккал
         {"Шарлотка с яблоками", 1290, 2088.50, 43.93, 30.15, 422.85},
         {"Винегрет", 1481, 1068.84, 19.35, 53.20, 139.70},
-        {"Салат оливье", 1720, 3176.60, 85.15, 255.76, 140.12},
+        {"Салат оливье", 1720, 3167.60, 95.65, 244.66, 147.32},
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.recipe);
