@@ -319,15 +319,11 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     outside = cleanName(outside);
 
     bool each = false;
-    // "немного сливочного масла", "несколько зубчиков": a word that says there is some,
-    // not how much.
-    static const QRegularExpression some(
-        QStringLiteral("^(?:немного|немножко|несколько|чуть-чуть|чуть|some|a few|few|a little|"
-                       "einige|etwas|quelques)\\s+"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (const QRegularExpressionMatch m = some.match(outside); m.hasMatch()) {
-        notes << m.captured().simplified();
-        outside = outside.mid(m.capturedLength());
+    // "немного сливочного масла": a word that says there is some, not how much, and no unit
+    // after it.
+    if (const qsizetype vague = vagueWordAt(outside); vague && quantityAt(outside).length == 0) {
+        notes << outside.left(vague).simplified();
+        outside = outside.mid(vague);
     }
     const bool leading = quantityAt(outside).length > 0;
     if (leading) {
@@ -335,6 +331,16 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         name = outside.mid(quantity.length);
         // "2 шт. — яйца", "200 г: мука"
         name = cleanName(name);
+        // "Зубчик чеснока — 2 шт.": the unit first, then how many of it.
+        if (!quantity.hasAmount && quantity.amount > 0) {
+            if (const std::optional<Tail> tail = trailingQuantity(name);
+                tail && tail->quantity.hasAmount && tail->rest.isEmpty() &&
+                (tail->quantity.unit.isEmpty() || tail->quantity.unit == QStringLiteral("шт"))) {
+                quantity.amount = tail->quantity.amount;
+                quantity.hasAmount = true;
+                name = cleanName(name.left(tail->nameEnd));
+            }
+        }
         // "1 pound of beef", "100 g di burro": the word that joins a unit to its product.
         static const QRegularExpression joining(QStringLiteral("^(?:of|di|de|d'|du|des|van)\\s+"),
                                                 QRegularExpression::CaseInsensitiveOption);

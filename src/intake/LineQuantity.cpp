@@ -165,6 +165,14 @@ static qsizetype qualifierAt(QStringView text) {
     return matchedLength(words, text);
 }
 
+qsizetype vagueWordAt(const QString& text) {
+    static const QRegularExpression some(
+        QStringLiteral("^(?:немного|немножко|несколько|чуть-чуть|чуть|some|a few|few|a little|"
+                       "einige|etwas|quelques)\\s+"),
+        QRegularExpression::CaseInsensitiveOption);
+    return matchedLength(some, text);
+}
+
 // What follows a spoon or a glass to say how full it is.
 static qsizetype fullnessAt(QStringView text) {
     static const QRegularExpression words(
@@ -183,6 +191,17 @@ static qsizetype afterSpaces(QStringView text, qsizetype from) {
 
 // An amount, its unit or both, at the start of text.
 Quantity quantityAt(const QString& text) {
+    // "несколько веточек", "немного ложек": a unit with a word for some is not one of it.
+    if (const qsizetype vague = vagueWordAt(text)) {
+        Quantity q = quantityAt(text.mid(vague));
+        if (q.length == 0 || q.hasAmount || q.unit.isEmpty())
+            return {};
+        q.amount = 0;
+        q.note = q.note.isEmpty() ? text.left(vague).simplified()
+                                  : text.left(vague).simplified() + QLatin1Char(' ') + q.note;
+        q.length += vague;
+        return q;
+    }
     Quantity q;
     const Amount a = amountAt(text);
     const QString rest = text.mid(a.length);
@@ -251,11 +270,12 @@ Quantity quantityAt(const QString& text) {
             q.unit = QStringLiteral("шт");
         }
     }
-    // "Морковь 1 крупная", "Яйца 2 шт. крупные": a size after a count, with nothing after
-    // it, is the count's note.
+    // "Морковь 1 крупная", "Яйца 2 шт. крупные", "Свекла 2 шт. среднего размера": a size
+    // after a count, with nothing after it, is the count's note.
     if (q.hasAmount) {
         static const QRegularExpression sizeToEnd(
-            QStringLiteral("^\\s*((?:%1)[а-яё]*)\\s*$").arg(QString::fromUtf8(kSizeStems)),
+            QStringLiteral("^\\s*((?:%1)[а-яё]*(?:\\s+размер(?:а|ов))?)\\s*$")
+                .arg(QString::fromUtf8(kSizeStems)),
             QRegularExpression::CaseInsensitiveOption);
         if (const QRegularExpressionMatch m = sizeToEnd.match(text.mid(q.length));
             m.hasMatch() && (q.length == 0 || !text[q.length - 1].isLetter() ||

@@ -31,5 +31,8 @@ struct Quantity {
 };
 // An amount, its unit or both, at the start of text.
 Quantity quantityAt(const QString& text);
+// "несколько", "немного", "a few": a word at the start of text that says there is some, not
+// how much, with the spaces after it; 0 when none.
+qsizetype vagueWordAt(const QString& text);
 
 } // namespace intake::quantity
