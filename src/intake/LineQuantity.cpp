@@ -118,13 +118,14 @@ Amount amountAt(const QString& text) {
             if (found == QString::fromUtf8(written))
                 return {value, w.capturedLength(0)};
     }
-    // "пол-лимона", "полстакана", "пол стакана": a half of what follows.
-    static const QRegularExpression half(
-        QStringLiteral("^пол(?:[- ](?=[а-яё])|(?=стакан|ложк|литр|кило|банк|пачк|чайн|столов))"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch h = half.match(text);
-    if (h.hasMatch())
+    // "пол-лимона", "пол стакана", and "пол" glued to any unit: "полстакана", "полголовки".
+    static const QRegularExpression half(QStringLiteral("^пол(?:[- ](?=[а-яё])|(?=чайн|столов))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch h = half.match(text); h.hasMatch())
         return {0.5f, h.capturedLength(0)};
+    if (text.startsWith(QStringLiteral("пол"), Qt::CaseInsensitive) &&
+        !unitAt(QStringView(text).mid(3)).first.isEmpty())
+        return {0.5f, 3};
     return {};
 }
 

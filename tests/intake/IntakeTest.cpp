@@ -151,6 +151,9 @@ TEST(WordForms, NewNamesInTheirDictionaryForm) {
         {"мякоти говядины", "Мякоть говядины"},
         {"крупы высшего сорта", "Крупа высшего сорта"},
         {"масла сливочного 82%", "Масло сливочное 82%"},
+        // A piece named for itself is the product.
+        {"луковицы", "Лук"},
+        {"картофелин", "Картофель"},
     };
     for (const auto& [written, name] : afterAmount)
         EXPECT_EQ(dictionaryName(QString::fromUtf8(written), NamePlace::AfterAmount).name,
