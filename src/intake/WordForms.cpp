@@ -368,15 +368,18 @@ Word readWord(const QString& written, NamePlace place) {
     if (place == NamePlace::First) {
         // Written first, a name is in the nominative: only a plural is made singular
         // ("Яйца", "Помидоры"), and a word the dictionary lists as it is stays ("Манка").
-        // A regular genitive written first ("Сыра — 30 г") is read as one too: its
-        // dictionary form is the word less its ending.
+        // A regular genitive written first ("Сыра — 30 г", "муки 2 стакана", "масла 50 г") is
+        // read as one too: the word is its dictionary form's stem and an ending.
         bool plural = false;
         const QString lemma = nounLemma(lower, found, place, plural);
         const bool listed = std::any_of(found.begin(), found.end(), [&](const Analysis& a) {
             return a.lemma == lower && a.flag.isEmpty();
         });
-        const bool genitive = !listed && !lemma.isEmpty() && lower.startsWith(lemma) &&
-                              lower.size() - lemma.size() <= 2;
+        QString stem = lemma;
+        if (!stem.isEmpty() && QStringLiteral("аеёиоуыэюяьй").contains(stem.back()))
+            stem.chop(1);
+        const bool genitive = !listed && stem.size() >= 3 && lower.startsWith(stem) &&
+                              lower.size() - stem.size() <= 2;
         if ((plural || genitive) && lemma != lower) {
             w.lemma = lemma;
             w.plural = true; // re-made: the words beside it agree with it again
