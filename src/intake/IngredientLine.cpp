@@ -161,7 +161,7 @@ bool takeEach(QString& text) {
 
 std::optional<Tail> trailingQuantity(const QString& text) {
     static const QRegularExpression separator(
-        QStringLiteral(" [-\u2013\u2014] ?|[\u2013\u2014:] ?|(?<=[а-яёa-z]) ?- (?=\\d)|, ?"),
+        QStringLiteral(" [-\u2013\u2014] ?|[\u2013\u2014:] ?|(?<=[а-яёa-z]) ?- ?(?=\\d)|, ?"),
         QRegularExpression::CaseInsensitiveOption);
     for (auto it = separator.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
@@ -271,6 +271,25 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     static const QRegularExpression gluedFor(QStringLiteral("(\\p{L}{3})для\\b"),
                                              QRegularExpression::UseUnicodePropertiesOption);
     text.replace(gluedFor, QStringLiteral("\\1 для"));
+    // "Масло сл.", "раст. масло", "лук зел.": the shortened words of the few products that
+    // are written so, beside their noun; elsewhere "сл." is a centilitre.
+    static const std::pair<QRegularExpression, QString> shortened[] = {
+        {QRegularExpression(QStringLiteral("(?<=масло )(?:сл|слив)\\.|(?:сл|слив)\\.(?= ?масл)"),
+                            QRegularExpression::CaseInsensitiveOption),
+         QStringLiteral("сливочное ")},
+        {QRegularExpression(
+             QStringLiteral("(?<=масло )(?:раст|растит)\\.|(?:раст|растит)\\.(?= ?масл)"),
+             QRegularExpression::CaseInsensitiveOption),
+         QStringLiteral("растительное ")},
+        {QRegularExpression(QStringLiteral("(?<=лук )зел\\.|зел\\.(?= ?лук)"),
+                            QRegularExpression::CaseInsensitiveOption),
+         QStringLiteral("зелёный ")},
+        {QRegularExpression(QStringLiteral("(?<=перец )черн\\.|черн\\.(?= ?пер(?:ец|ц))"),
+                            QRegularExpression::CaseInsensitiveOption),
+         QStringLiteral("чёрный ")}};
+    for (const auto& [written, full] : shortened)
+        text.replace(written, full);
+    text = text.simplified();
     // "Для соуса:", "Für den Braten:": a line that only names a group heads the lines
     // below it and is no product.
     if (isHeading(text))
