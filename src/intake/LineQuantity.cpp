@@ -203,6 +203,17 @@ Quantity quantityAt(const QString& text) {
         q.length += vague;
         return q;
     }
+    // "2 х 200 г", "2x400 мл": so many of a measured amount.
+    static const QRegularExpression times(QStringLiteral("^(\\d+)\\s*[хx×*]\\s*(?=\\d)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = times.match(text); m.hasMatch()) {
+        Quantity each = quantityAt(text.mid(m.capturedLength()));
+        if (each.hasAmount && !each.unit.isEmpty()) {
+            each.amount *= m.captured(1).toFloat();
+            each.length += m.capturedLength();
+            return each;
+        }
+    }
     Quantity q;
     const Amount a = amountAt(text);
     const QString rest = text.mid(a.length);
