@@ -66,6 +66,9 @@ TEST(FoodTable, ShipsEveryRowReadableWithItsSourceAndKnowsTheStarterProducts) {
               "пищевая ценность — таблица USDA National Nutrient Database for Standard Reference "
               "(выпуск 24, общественное достояние), записи 10219 и 23572 «Pork и Beef»; вес "
               "единиц — русские кулинарные таблицы мер и весов");
+    // The record's own brackets are part of its name; only our Russian remark is not.
+    EXPECT_TRUE(sourceText("USDA FDC SR Legacy 12117: Nuts, coconut milk, raw (liquid)")
+                    .contains("запись 12117 «Nuts, coconut milk, raw (liquid)»;"));
     EXPECT_EQ(sourceText("USDA FDC SR Legacy: Potato flour"),
               "пищевая ценность — таблица USDA FoodData Central (SR Legacy, общественное "
               "достояние), запись «Potato flour»; вес единиц — русские кулинарные таблицы мер и "
