@@ -34,7 +34,19 @@ bool isPreparation(const QString& phrase) {
 // A line that only names a group of the lines below it: "Для соуса:", "Für den Braten:".
 bool isHeading(const QString& line) {
     const QString t = line.simplified();
-    if (t.size() < 3 || !t.endsWith(QLatin1Char(':')))
+    if (t.size() < 3)
+        return false;
+    // "Ингредиенты на 4 порции", "Для крема", "For the sauce": a list's own heading, with or
+    // without its colon, and whatever number of servings it names.
+    static const QRegularExpression named(
+        QStringLiteral("^(?:(?:ингредиенты|состав|продукты|ingredients|zutaten|ingrédients)"
+                       "(?:\\s.*)?|(?:для|for the|für die|für den|für das)\\s+[^\\d\\s]+"
+                       "(?:\\s+[^\\d\\s]+)?|на\\s+\\d+\\s+(?:порци|персон|человек)[а-яё]*)"
+                       ":?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (t.count(QLatin1Char(' ')) < 6 && named.match(t).hasMatch())
+        return true;
+    if (!t.endsWith(QLatin1Char(':')))
         return false;
     return t.count(QLatin1Char(' ')) < 6 &&
            std::none_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); });

@@ -194,6 +194,12 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
     EXPECT_EQ(parsed("Salt, Till stekning"), "Salt|0|");
     EXPECT_EQ(parsed("Für den Braten:"), "");
     EXPECT_EQ(parsed("Для соуса:"), "");
+    // A list's own heading, without its colon or naming servings, is no product either.
+    for (const char* heading :
+         {"Для крема", "Ингредиенты на 4 порции:", "Ингредиенты (на 6 порций):", "На 2 порции:",
+          "Ингредиенты", "For the sauce"})
+        EXPECT_EQ(parsed(heading), "") << heading;
+    EXPECT_EQ(parsed("Для смазки: масло — 1 ч. л."), "масло|1|ч.л.");
     // An amount with nothing it measures names no product.
     EXPECT_EQ(parsed("2 ст. л."), "");
     EXPECT_EQ(parsed("Соль, —, перец — по вкусу"), "Соль|0|по вкусу; перец|0|по вкусу");
