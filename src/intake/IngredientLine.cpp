@@ -442,9 +442,11 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     }
     if (!quantity.note.isEmpty())
         notes.prepend(quantity.note);
-    // Counted leaves of a leaf ("лавровый лист — 3 листочка") are pieces.
-    if (quantity.unit == QStringLiteral("лист") &&
-        foldedText(name).contains(QStringLiteral("лист")))
+    // Counted leaves of a leaf ("лавровый лист — 3 листочка") are pieces; sheets of sheet
+    // gelatine ("желатин листовой — 3 листа") stay sheets.
+    static const QRegularExpression leafNamed(
+        QStringLiteral("(?:^| )лист(?:ья|ьев|ик|ики)?(?: |$)"));
+    if (quantity.unit == QStringLiteral("лист") && foldedText(name).contains(leafNamed))
         quantity.unit = QStringLiteral("шт");
     const bool several =
         quantity.length == 0 || quantity.unit == QStringLiteral("по вкусу") || each;
