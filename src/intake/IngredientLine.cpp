@@ -279,6 +279,10 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         QStringLiteral("^(?:[\\-\u2013\u2014•·*\uFF0A\\p{So}]+\\s*|(?:plus|плюс)\\s+(?=\\d))+"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption);
     text.remove(bullet);
+    // "1. Мука — 200 г", "2) Сахар": the number of a numbered list, which is no amount.
+    static const QRegularExpression listNumber(QStringLiteral("^\\d{1,2}[.)]\\s+(?=\\p{L})"),
+                                               QRegularExpression::UseUnicodePropertiesOption);
+    text.remove(listNumber);
     // "приправадля мяса": a space lost before "для", which no Russian word ends in.
     static const QRegularExpression gluedFor(QStringLiteral("(\\p{L}{3})для\\b"),
                                              QRegularExpression::UseUnicodePropertiesOption);

@@ -189,6 +189,9 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
          {"1 small bunch of chives", "chives", 1, "пучок"},
          {"plus 1 teaspoon baking powder", "baking powder", 1, "ч.л."},
          {"♥ 2 яйца", "яйца", 2, "шт"},
+         // The number of a numbered list is no amount.
+         {"1. Мука — 200 г", "Мука", 200, "г"},
+         {"2) Сахар 100 г", "Сахар", 100, "г"},
          {"＊ Соль — 1 ч. л.", "Соль", 1, "ч.л."}});
     EXPECT_EQ(parsed("Salt and pepper to taste"), "Salt|0|по вкусу; pepper|0|по вкусу");
     EXPECT_EQ(parsed("salt, to taste"), "salt|0|по вкусу");
