@@ -3,6 +3,8 @@
 #include "IngredientLine.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 #include <cmath>
 
 namespace intake::quantity {
@@ -108,7 +110,7 @@ Amount amountAt(const QString& text) {
         {"одна", 1},         {"одно", 1},         {"два", 2},        {"две", 2},        {"три", 3},
         {"четыре", 4},       {"пять", 5},         {"одну", 1},       {"шесть", 6},      {"семь", 7},
         {"восемь", 8},       {"девять", 9},       {"десять", 10},    {"пара", 2},       {"пару", 2},
-        {"четверть", 0.25f}, {"треть", 1.0f / 3}};
+        {"четверть", 0.25f}, {"треть", 1.0f / 3}, {"одной", 1},      {"одному", 1}};
     static const QRegularExpression word(QStringLiteral("^([а-яё]+)(?![а-яё])"),
                                          QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch w = word.match(text);
@@ -243,6 +245,20 @@ Quantity quantityAt(const QString& text) {
         unit.clear();
     if (a.length == 0 && unit.isEmpty())
         return q;
+    // "граммов 50", "стакана 2": the unit said first, the number after it and nothing more.
+    if (a.length == 0) {
+        const qsizetype numberAt = afterSpaces(rest, lead + unitLength);
+        const Amount after = amountAt(rest.mid(numberAt));
+        if (after.length > 0 && numberAt > lead + unitLength &&
+            std::none_of(rest.begin() + numberAt + after.length, rest.end(),
+                         [](QChar c) { return c.isLetterOrNumber(); })) {
+            q.hasAmount = true;
+            q.amount = after.value;
+            q.unit = unit;
+            q.length = text.size();
+            return q;
+        }
+    }
     q.hasAmount = a.length > 0;
     q.amount = a.value;
     q.unit = unit;

@@ -73,6 +73,9 @@ const std::vector<UnitSpelling>& unitSpellings() {
                    "чайн"),
             spoons(u("дес.л.", {"дес. л.", "дес л", "дес. ложка", "дес. ложки", "дес. ложек"}),
                    "десертн"),
+            // A spoon of no kind: a spoon, neither a table- nor a teaspoon, whose weight no
+            // table knows.
+            u("ложка", {"ложки", "ложек", "ложку", "ложкой", "ложечка", "ложечки", "ложечек"}),
             u("стакан", {"стакана", "стаканов", "ст.", "стак.", "стаканчик", "стаканчика",
                          "стаканчиков", "стакану"}),
             // The American cup of foreign pages is 240 ml, not the Russian glass.
@@ -87,10 +90,10 @@ const std::vector<UnitSpelling>& unitSpellings() {
             u("мл", {"мл.", "миллилитр", "миллилитра", "миллилитров", "ml"}),
             u("л", {"liter", "litre", "liters", "litres", "л.", "литр", "литра", "литров", "l"}),
             // Buds of clove, peppercorns and star anise are counted as pieces.
-            u("шт", {"stück",     "stk",       "stuk",      "stuks",     "unid",
-                     "unidade",   "unidades",  "шт.",       "штука",     "штуки",
-                     "штук",      "pc",        "pcs",       "бутон",     "бутона",
-                     "бутонов",   "горошина",  "горошины",  "горошин",   "звёздочка",
+            u("шт", {"stück",     "stk",       "stuk",      "stuks",     "unid",     "unidade",
+                     "unidades",  "шт.",       "штука",     "штуки",     "штук",     "штуке",
+                     "штучка",    "штучки",    "штучек",    "pc",        "pcs",      "бутон",
+                     "бутона",    "бутонов",   "горошина",  "горошины",  "горошин",  "звёздочка",
                      "звёздочки", "звёздочек", "звездочка", "звездочки", "звездочек"}),
             u("зубчик", {"zehe", "zehen", "teentje", "teentjes", "clove", "cloves", "gousse",
                          "gousses", "spicchio", "spicchi", "dente", "dentes", "зубчика", "зубчиков",
