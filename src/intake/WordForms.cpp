@@ -450,6 +450,7 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
     const bool plural = noun.plural || gender == Gender::Plural;
     const bool reinflect = place == NamePlace::AfterAmount || plural;
     QStringList before, after, rest;
+    std::vector<bool> noted(words.size(), false);
     for (size_t i = 0; i < words.size(); ++i) {
         const Word& w = words[i];
         if (qsizetype(i) == head)
@@ -465,6 +466,7 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
             w.adjective && (qsizetype(i) < head || (rest.isEmpty() && !beforeNoun));
         if (agreeing && isDescriptive(w.lemma)) {
             left << w.written;
+            noted[i] = true;
             continue;
         }
         QString form = w.written;
@@ -484,9 +486,10 @@ DictionaryName dictionaryName(const QString& written, NamePlace place, bool mayW
     } else if (plural) {
         out << nounForm << before << after << rest;
     } else {
-        // Written first and in the singular: the cook's own words, in the cook's order.
+        // Written first and in the singular: the cook's own words, in the cook's order, less
+        // what went to the note ("холодного копчения" is a kind, and stays).
         for (size_t i = 0; i < words.size(); ++i)
-            if (!(words[i].adjective && isDescriptive(words[i].lemma)))
+            if (!noted[i])
                 out << words[i].written;
     }
     const QString name = out.join(QLatin1Char(' '));

@@ -163,11 +163,11 @@ TEST(WordForms, NewNamesInTheirDictionaryForm) {
     // Written first, a name is already the cook's: only a plural becomes singular.
     QStringList first;
     // A genitive written first, of any ending, is made nominative ("муки 2 стакана").
-    for (const char* written :
-         {"Манка", "Зелёный лук", "Помидоры черри", "Яйца", "Сыра", "муки", "масла", "Крупа"})
+    for (const char* written : {"Манка", "Зелёный лук", "Помидоры черри", "Яйца", "Сыра", "муки",
+                                "масла", "Крупа", "Скумбрия холодного копчения"})
         first << dictionaryName(QString::fromUtf8(written), NamePlace::First).name;
     EXPECT_EQ(first, (QStringList{"Манка", "Зелёный лук", "Помидор черри", "Яйцо", "Сыр", "Мука",
-                                  "Масло", "Крупа"}));
+                                  "Масло", "Крупа", "Скумбрия холодного копчения"}));
     // How a product is goes to the note, not into its name.
     const DictionaryName eggs = dictionaryName("больших яиц", NamePlace::AfterAmount);
     EXPECT_EQ(std::pair(eggs.name, eggs.left), std::pair(QString("Яйцо"), QString("больших")));
