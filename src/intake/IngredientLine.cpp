@@ -102,6 +102,15 @@ QString takeNotes(QString name, QStringList& notes, bool& toTaste) {
         notes << m.captured().simplified();
         name.truncate(m.capturedStart());
     }
+    // "среднего размера", "средних размеров": how large, wherever it stands.
+    static const QRegularExpression size(
+        QStringLiteral("\\s((?:%1)[а-яё]*\\s+размер(?:а|ов))(?![а-яё])")
+            .arg(QString::fromUtf8(kSizeStems)),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = size.match(name); m.hasMatch()) {
+        notes << m.captured(1).simplified();
+        name.remove(m.capturedStart(), m.capturedLength());
+    }
     static const QRegularExpression wish(QStringLiteral("\\bпо желанию\\b"),
                                          QRegularExpression::CaseInsensitiveOption);
     if (name.contains(wish)) {

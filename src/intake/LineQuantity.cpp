@@ -153,9 +153,6 @@ static qsizetype matchedLength(const QRegularExpression& re, QStringView text) {
     return m.hasMatch() ? m.capturedLength() : 0;
 }
 
-// The stems of the Russian words that say how large a thing is.
-static const char* const kSizeStems = "(?:не)?больш|небольш|маленьк|средн|крупн|мелк";
-
 // Words a cook puts between an amount and its unit ("1 неполный стакан", "1 маленькая
 // головка", "1 heaping cup"): they say how full or how large, and go to the note.
 static qsizetype qualifierAt(QStringView text) {

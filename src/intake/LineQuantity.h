@@ -10,6 +10,8 @@
 namespace intake::quantity {
 
 bool isSpace(QChar c);
+// The stems of the Russian words that say how large a thing is.
+inline constexpr const char* kSizeStems = "(?:не)?больш|небольш|маленьк|средн|крупн|мелк";
 // The unit written at the start of text, with its length; empty when none.
 std::pair<QString, qsizetype> unitAt(QStringView text);
 // Fractions as one character, spaces of every width, thousands written apart and numbers
