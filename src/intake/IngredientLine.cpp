@@ -283,6 +283,11 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
 std::vector<ParsedLine> parseProducts(const QString& line) {
     // A line of a megabyte is no ingredient: its first few hundred characters are plenty.
     QString text = plainNumbers(line.left(500));
+    // The other dashes a keyboard or a word processor makes ("−", "―") and dot leaders
+    // ("Мука.......200 г", "Масло …50 г") part a name from its amount as a dash does.
+    static const QRegularExpression otherDash(
+        QStringLiteral("\\s*(?:[\u2212\u2015\uFE58\uFF0D]|\\.{3,}|\u2026+)\\s*"));
+    text.replace(otherDash, QStringLiteral(" \u2014 "));
     // Marks before a line ("•", "♥", "＊") and a "plus" that adds it to the line before.
     static const QRegularExpression bullet(
         QStringLiteral("^(?:[\\-\u2013\u2014•·*\uFF0A\\p{So}]+\\s*|(?:plus|плюс)\\s+(?=\\d))+"),

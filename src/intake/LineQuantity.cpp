@@ -144,7 +144,13 @@ static qsizetype alternativeAt(const QString& text) {
         return 0;
     const QString afterAmount = rest.mid(a.length).trimmed();
     const qsizetype unitLength = unitAt(afterAmount).second;
-    return text.size() - afterAmount.size() + unitLength;
+    const qsizetype end = text.size() - afterAmount.size() + unitLength;
+    // "100 г / 1 стакан тёртого": a word that says of what the second measure is taken.
+    static const QRegularExpression ofWhat(QStringLiteral("^\\s+[а-яё]+(?:ого|его|ых|их)\\s*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (unitLength > 0 && ofWhat.match(text.mid(end)).hasMatch())
+        return text.size();
+    return end;
 }
 
 // How long the start of text that re matches is; 0 when it does not.

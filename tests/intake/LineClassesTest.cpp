@@ -196,6 +196,12 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
          {"1 small bunch of chives", "chives", 1, "пучок"},
          {"plus 1 teaspoon baking powder", "baking powder", 1, "ч.л."},
          {"♥ 2 яйца", "яйца", 2, "шт"},
+         // Other dashes and dot leaders part a name from its amount.
+         {"Сметана −200 г", "Сметана", 200, "г"},
+         {"Вода―1 л", "Вода", 1, "л"},
+         {"Мука.............200 г", "Мука", 200, "г"},
+         {"Масло …50 г", "Масло", 50, "г"},
+         {"Сыр 100 г / 1 стакан тертого", "Сыр", 100, "г"},
          // The number of a numbered list is no amount.
          {"1. Мука — 200 г", "Мука", 200, "г"},
          {"2) Сахар 100 г", "Сахар", 100, "г"},
