@@ -208,12 +208,12 @@ Quantity quantityAt(const QString& text) {
         q.length += vague;
         return q;
     }
-    // "2 х 200 г", "2x400 мл": so many of a measured amount.
+    // "2 х 200 г", "2x400 мл": so many of a weight or a volume; "20 х 30 см" is a size.
     static const QRegularExpression times(QStringLiteral("^(\\d+)\\s*[хx×*]\\s*(?=\\d)"),
                                           QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = times.match(text); m.hasMatch()) {
         Quantity each = quantityAt(text.mid(m.capturedLength()));
-        if (each.hasAmount && !each.unit.isEmpty()) {
+        if (each.hasAmount && nutrition::unitSize(each.unit).measure != nutrition::Measure::Other) {
             each.amount *= m.captured(1).toFloat();
             each.length += m.capturedLength();
             return each;

@@ -223,6 +223,8 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
     EXPECT_EQ(parsed("Соль, —, перец — по вкусу"), "Соль|0|по вкусу; перец|0|по вкусу");
     EXPECT_EQ(parsed("Соль и ½ — по вкусу"), "Соль|0|по вкусу");
     EXPECT_EQ(parsed("100 г, 200 г"), "");
+    // A size is no product of two numbers: "20 х 30 см" is not 600 cm of anything.
+    EXPECT_NE(parseLine("Форма 20 х 30 см").amount, 600.0f);
     const std::pair<const char*, double> sizes[] = {
         {"фунт", 453.6}, {"унция", 28.35}, {"амер. стакан", 240}, {"жидк. унция", 29.6},
         {"сл", 10},      {"дл", 100},      {"мультистакан", 160}};
