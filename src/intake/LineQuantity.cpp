@@ -224,8 +224,9 @@ Quantity quantityAt(const QString& text) {
     const QString rest = text.mid(a.length);
     const qsizetype lead = afterSpaces(rest, 0);
     auto [unit, unitLength] = unitAt(QStringView(rest).mid(lead));
-    if (unit.isEmpty() && a.length > 0) {
-        // "1 неполный стакан", "2 больших зубчика": the words between are a note.
+    if (unit.isEmpty()) {
+        // "1 неполный стакан", "2 больших зубчика", "большая головка чеснока": the words
+        // before the unit are a note.
         qsizetype skipped = 0;
         for (int words = 0; words < 2; ++words) {
             const qsizetype n = qualifierAt(QStringView(rest).mid(lead + skipped));
