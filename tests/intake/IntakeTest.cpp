@@ -129,6 +129,8 @@ TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
     EXPECT_EQ(parseLine("Лимон (цедра и сок)").note, "цедра и сок");
     EXPECT_EQ(parseLine("Лимон (цедра), цедра").note, "цедра");
     EXPECT_EQ(parseLine("Лимон (), (цедра) (цедра)").note, "цедра");
+    // An amount in brackets restates the one outside: it is no note.
+    EXPECT_EQ(parseLine("Помидор 180 г (1 шт.)").note, "");
     // Two products to taste on one line.
     QStringList both;
     for (const ParsedLine& p : parseProducts("соль, черный перец - по вкусу"))
