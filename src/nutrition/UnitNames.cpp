@@ -148,6 +148,10 @@ const std::vector<UnitSpelling>& unitSpellings() {
             u("порция", {"порции", "порций"}),
             u("по вкусу",
               {
+                  "на свой вкус",
+                  "на ваш вкус",
+                  "по своему вкусу",
+                  "по вашему вкусу",
                   "to taste",
                   "q.b.",
                   "nach geschmack",
