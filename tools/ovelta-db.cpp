@@ -250,7 +250,7 @@ int importRecipeCommand(const QStringList& args) {
                 read.title.isEmpty() ? QFileInfo(c.arg(0)).completeBaseName() : read.title;
             const int id = intake::storeRecipe(db, sectionId, title, lines,
                                                intake::methodWithNotes(read.method, lines),
-                                               photo ? &*photo : nullptr);
+                                               photo ? &*photo : nullptr, nullptr, read.yield);
             nutrition::fillFromTable(db);
             if (!read.notice.isEmpty())
                 print(stderr, read.notice + QLatin1Char('\n'));

@@ -39,18 +39,27 @@ ReadRecipe readText(const QString& text) {
     if (i == all.size())
         throw IntakeError(QStringLiteral("текст пуст"));
     r.title = all[i++];
+    // "Ингредиенты:", "Ингредиенты на 4 порции:", "Продукты (на 6 порций)", "Вам понадобится".
     static const QRegularExpression ingredientsHeading(
-        QStringLiteral("^(ингредиенты|продукты|состав|вам понадобится)\\s*:?$"),
+        QStringLiteral("^(?:ингредиенты|продукты|состав|вам понадобится|понадобится)"
+                       "(?:\\s+(?:на|для)\\s[^:]*|\\s*\\([^)]*\\))?\\s*:?$"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression methodHeading(
-        QStringLiteral("^(приготовление|способ приготовления|как приготовить|рецепт|шаги|"
-                       "инструкция)\\s*:?$"),
+        QStringLiteral("^(приготовление|способ приготовления|как приготовить|как готовить|"
+                       "пошаговый рецепт|рецепт|шаги|инструкция)\\s*:?$"),
         QRegularExpression::CaseInsensitiveOption);
     // Where the ingredients start: after their heading, else at once.
     qsizetype start = i;
     for (qsizetype j = i; j < all.size(); ++j)
         if (ingredientsHeading.match(all[j]).hasMatch()) {
             start = j + 1;
+            // The servings the heading names are the yield, unless a line said it.
+            static const QRegularExpression servings(
+                QStringLiteral(
+                    "на\\s+(\\d+(?:\\s*[-–]\\s*\\d+)?\\s+(?:порци|персон|человек)[а-яё]*)"),
+                QRegularExpression::CaseInsensitiveOption);
+            if (const auto m = servings.match(all[j]); m.hasMatch() && r.yield.isEmpty())
+                r.yield = QStringLiteral("на ") + m.captured(1);
             break;
         }
     const bool headed = start != i;

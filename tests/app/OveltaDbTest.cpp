@@ -274,9 +274,25 @@ TEST(OveltaDb, ListsWhatIsMissingAndWritesTheShoppingList) {
     writeFile(page, "Чай\nЧай — 1 ч. л.\nВода — 200 мл\n\nЗаварить.\n");
     const ToolRun nowhere = runTool({"import-recipe", "--db", file, "--section", "99", page});
     EXPECT_NE(nowhere.exitCode, 0);
+    {
+        Database after;
+        after.open(file, Database::OpenMode::Existing);
+        EXPECT_EQ(number(after, "SELECT count(*) FROM Recipes WHERE Name='Чай'"), 0);
+    }
+    // A numbered list under a heading that names the servings: the lines and the servings.
+    writeFile(page, "Чай\n\nИнгредиенты на 4 порции:\n1. Чай — 1 ч. л.\n2. Вода — 200 мл\n\n"
+                    "Приготовление:\n1. Заварить.\n");
+    ASSERT_EQ(runTool({"import-recipe", "--db", file, page}).exitCode, 0);
     Database after;
     after.open(file, Database::OpenMode::Existing);
-    EXPECT_EQ(number(after, "SELECT count(*) FROM Recipes WHERE Name='Чай'"), 0);
+    EXPECT_EQ(textOf(after, "SELECT group_concat(i.Name || ' ' || s.Quantity, '; ') FROM "
+                            "Ingredients s JOIN Ingredient i ON i.ID=s.Ingredient JOIN Recipes r "
+                            "ON r.ID=s.Recipe WHERE r.Name='Чай'"),
+              "Чай 1.0; Вода 200.0");
+    EXPECT_EQ(number(after,
+                     "SELECT s.Servings FROM RecipeServings s JOIN Recipes r ON r.ID=s.Recipe "
+                     "WHERE r.Name='Чай'"),
+              4);
 }
 
 TEST(OveltaDb, PrintsFoodValueAndAProductsFiguresAndSumsTheMenuInGrams) {
@@ -305,15 +321,16 @@ TEST(OveltaDb, PrintsFoodValueAndAProductsFiguresAndSumsTheMenuInGrams) {
               "жиры 7,2 г, углеводы 23 г\n"
               "без учёта: Трюфель\n");
     EXPECT_EQ(runTool({"nutrition", "--db", file, "999"}).exitCode, 1);
-    EXPECT_EQ(runTool({"product", "--db", file, "яйцо КУРИНОЕ"}).out,
-              "Яйцо куриное\n"
-              "на 100 г: 143 ккал, белки 12,6 г, жиры 9,5 г, углеводы 0,7 г\n"
-              "1 десяток = 500 г\n"
-              "1 шт = 50 г\n"
-              "покупается штуками\n"
-              "источник: пищевая ценность — таблица USDA FoodData Central (SR Legacy, "
-              "общественное достояние), запись 01123 «Egg, whole, raw, fresh»; вес единиц — русские "
-              "кулинарные таблицы мер и весов\n");
+    EXPECT_EQ(
+        runTool({"product", "--db", file, "яйцо КУРИНОЕ"}).out,
+        "Яйцо куриное\n"
+        "на 100 г: 143 ккал, белки 12,6 г, жиры 9,5 г, углеводы 0,7 г\n"
+        "1 десяток = 500 г\n"
+        "1 шт = 50 г\n"
+        "покупается штуками\n"
+        "источник: пищевая ценность — таблица USDA FoodData Central (SR Legacy, "
+        "общественное достояние), запись 01123 «Egg, whole, raw, fresh»; вес единиц — русские "
+        "кулинарные таблицы мер и весов\n");
     EXPECT_EQ(runTool({"product", "--db", file, "Трюфель"}).out,
               "Трюфель\nнет данных о весе и пищевой ценности / no figures\n");
     EXPECT_EQ(runTool({"product", "--db", file, "Нет такого"}).exitCode, 1);
