@@ -33,6 +33,16 @@ ReadRecipe readText(const QString& text) {
             all.removeAt(k);
             break;
         }
+    // "Время приготовления: 2 часа", "Сложность: легко": what a recipe site says of the
+    // recipe, not a product.
+    static const QRegularExpression about(
+        QStringLiteral("^(?:время[а-яё ]*|сложность|калорийность|кухня|категория)\\s*:"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (qsizetype k = 1; k < all.size();)
+        if (about.match(all[k]).hasMatch())
+            all.removeAt(k);
+        else
+            ++k;
     qsizetype i = 0;
     while (i < all.size() && all[i].isEmpty())
         ++i;
@@ -63,6 +73,15 @@ ReadRecipe readText(const QString& text) {
             break;
         }
     const bool headed = start != i;
+    // "Для теста:": a group's heading within the list, which goes on after it.
+    const auto groupHeading = [](const QString& line) {
+        return line.endsWith(QLatin1Char(':')) && parseProducts(line).empty();
+    };
+    // Without a heading, ingredients are the lines that read as ingredient lines.
+    const auto readsAsIngredient = [](const QString& line) {
+        const ParsedLine parsed = parseLine(line);
+        return parsed.amount != 0 || !parsed.unit.isEmpty();
+    };
     qsizetype j = start;
     for (; j < all.size(); ++j) {
         const QString& line = all[j];
@@ -71,13 +90,18 @@ ReadRecipe readText(const QString& text) {
             break;
         }
         if (line.isEmpty()) {
-            if (!r.ingredients.isEmpty())
-                break;
-            continue;
+            if (r.ingredients.isEmpty())
+                continue;
+            // An empty line ends the list, unless another group or more lines follow it.
+            qsizetype next = j + 1;
+            while (next < all.size() && all[next].isEmpty())
+                ++next;
+            if (next < all.size() && !methodHeading.match(all[next]).hasMatch() &&
+                (groupHeading(all[next]) || readsAsIngredient(all[next])))
+                continue;
+            break;
         }
-        // Without a heading, ingredients are the lines that read as ingredient lines.
-        const ParsedLine parsed = parseLine(line);
-        if (!headed && parsed.amount == 0 && parsed.unit.isEmpty())
+        if (!headed && !groupHeading(line) && !readsAsIngredient(line))
             break;
         r.ingredients << line;
     }

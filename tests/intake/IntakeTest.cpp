@@ -309,6 +309,13 @@ TEST(RecipeReader, PagesAndTextsAsTheyComeFromTheWild) {
     // Without a heading, a line to taste is still a product, not the method.
     EXPECT_EQ(readText("Омлет\n3 яйца\nСоль по вкусу\n\nВзбить.").ingredients,
               (QStringList{"3 яйца", "Соль по вкусу"}));
+    // What a site says of the recipe is no product; groups apart by empty lines are one list.
+    const ReadRecipe soup = readText("Борщ\nВремя приготовления: 2 часа\n\nДля бульона:\n"
+                                     "Говядина — 700 г\n\nДля зажарки:\nСвекла — 2 шт.\n\n"
+                                     "Капуста — 300 г\n\nСварить бульон.\nСварить борщ.");
+    EXPECT_EQ(soup.ingredients, (QStringList{"Для бульона:", "Говядина — 700 г",
+                                             "Для зажарки:", "Свекла — 2 шт.", "Капуста — 300 г"}));
+    EXPECT_EQ(soup.method, (QStringList{"Сварить бульон.", "Сварить борщ."}));
 }
 
 TEST(IntakeStore, MatchesByWordFormsAndStoresAllOrNothing) {
