@@ -230,6 +230,8 @@ TEST(LineClasses, ForeignLinesAndHeadings) {
     EXPECT_EQ(parsed("Соль, —, перец — по вкусу"), "Соль|0|по вкусу; перец|0|по вкусу");
     EXPECT_EQ(parsed("Соль и ½ — по вкусу"), "Соль|0|по вкусу");
     EXPECT_EQ(parsed("100 г, 200 г"), "");
+    // A count of nothing is no count of pieces.
+    EXPECT_EQ(parsed("Соль — 0"), "Соль|0|");
     // A size is no product of two numbers: "20 х 30 см" is not 600 cm of anything.
     EXPECT_NE(parseLine("Форма 20 х 30 см").amount, 600.0f);
     const std::pair<const char*, double> sizes[] = {
