@@ -95,8 +95,9 @@ Amount amountAt(const QString& text) {
         QStringLiteral("(\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ ?\\d+|\\d+(?:[.,]\\d+)?)");
     static const QRegularExpression digits(
         QStringLiteral("^(?:от |около |[~\u2248] ?)?") + number +
-            QStringLiteral("(?:(?: ?[-\u2013\u2014~] ?| до | или )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
-                           "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
+            QStringLiteral(
+                "(?:(?: ?[-\u2013\u2014~] ?| до | или | to | bis )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
+                "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = digits.match(text);
     if (m.hasMatch()) {
@@ -217,6 +218,17 @@ Quantity quantityAt(const QString& text) {
             each.amount *= m.captured(1).toFloat();
             each.length += m.capturedLength();
             return each;
+        }
+    }
+    // "a pinch of salt", "an 8-inch tortilla" is no unit: an article before a unit is one.
+    static const QRegularExpression article(QStringLiteral("^an? "),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = article.match(text); m.hasMatch()) {
+        Quantity one = quantityAt(text.mid(m.capturedLength()));
+        if (!one.hasAmount && !one.unit.isEmpty() && one.amount == 1) {
+            one.hasAmount = true;
+            one.length += m.capturedLength();
+            return one;
         }
     }
     Quantity q;

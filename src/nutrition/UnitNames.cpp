@@ -108,7 +108,7 @@ const std::vector<UnitSpelling>& unitSpellings() {
             u("упаковка", {"package", "packages", "pkg", "packet", "packets", "box", "boxes",
                            "packung", "упаковки", "упаковок", "уп.", "упак."}),
             u("пачка", {"пачки", "пачек", "пачке"}),
-            u("пакетик", {"пакетика", "пакетиков", "пакетику", "пак."}),
+            u("пакетик", {"пакетика", "пакетиков", "пакетику", "пак.", "päckchen", "pck."}),
             // What a product is bought or poured in, counted as the cook counts it.
             u("пакет", {"пакета", "пакетов"}),
             u("бутылка", {"бутылки", "бутылок", "бутылочка", "бутылочки", "бутылочек"}),

@@ -184,6 +184,10 @@ TEST(LineClasses, ShareOfEachAndTwoProductsInALine) {
 TEST(LineClasses, ForeignLinesAndHeadings) {
     expectLines(
         {{"1 lb shrimp", "shrimp", 1, "фунт"},
+         {"a pinch of salt", "salt", 1, "щепотка"},
+         {"1 to 2 cups broth", "broth", 1, "амер. стакан"},
+         {"1 Päckchen Vanillezucker", "Vanillezucker", 1, "пакетик"},
+         {"Sal a gusto", "Sal", 0, "по вкусу"},
          {"2 ounces lime juice", "lime juice", 2, "унция"},
          {"4 cl gin", "gin", 4, "сл"},
          {"1 fl oz syrup", "syrup", 1, "жидк. унция"},
