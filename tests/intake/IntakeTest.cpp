@@ -129,6 +129,9 @@ TEST(IngredientLine, ReadsTheLinesPeopleWrite) {
     EXPECT_EQ(parseLine("Лимон (цедра и сок)").note, "цедра и сок");
     EXPECT_EQ(parseLine("Лимон (цедра), цедра").note, "цедра");
     EXPECT_EQ(parseLine("Лимон (), (цедра) (цедра)").note, "цедра");
+    // A bracket never closed: what follows it is the note, not the name.
+    EXPECT_EQ(parseLine("Сметана (жирная").product, "Сметана");
+    EXPECT_EQ(parseLine("Сметана (жирная").note, "жирная");
     // An amount in brackets restates the one outside: it is no note.
     EXPECT_EQ(parseLine("Помидор 180 г (1 шт.)").note, "");
     // Two products to taste on one line.
