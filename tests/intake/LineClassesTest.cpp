@@ -116,6 +116,7 @@ TEST(LineClasses, WordsAroundTheUnit) {
                  {"Луковицы среднего размера – 2 шт.", "Луковицы", 2, "шт", "среднего размера"},
                  // Diminutive units, "пол" glued to any unit, a multicooker's cup.
                  {"Сметана — 1 баночка (200 г)", "Сметана", 1, "банка"},
+                 {"Горошек — 1 бан.", "Горошек", 1, "банка"},
                  {"Чеснок — полголовки", "Чеснок", 0.5f, "головка"},
                  {"Соль — 2 щепоти", "Соль", 2, "щепотка"},
                  // A hyphen glued between the name and its amount; a percentage stays the
