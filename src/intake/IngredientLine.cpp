@@ -370,13 +370,15 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     bool each = false;
     // "немного сливочного масла": a word that says there is some, not how much, and no unit
     // after it.
-    if (const qsizetype vague = vagueWordAt(outside); vague && quantityAt(outside).length == 0) {
+    Quantity first = quantityAt(outside);
+    if (const qsizetype vague = vagueWordAt(outside); vague && first.length == 0) {
         notes << outside.left(vague).simplified();
         outside = outside.mid(vague);
+        first = quantityAt(outside);
     }
-    const bool leading = quantityAt(outside).length > 0;
+    const bool leading = first.length > 0;
     if (leading) {
-        quantity = quantityAt(outside);
+        quantity = first;
         name = outside.mid(quantity.length);
         // "2 шт. — яйца", "200 г: мука"
         name = cleanName(name);

@@ -122,7 +122,7 @@ Amount amountAt(const QString& text) {
                 return {value, w.capturedLength(0)};
     }
     // "пол-лимона", "пол стакана", and "пол" glued to any unit: "полстакана", "полголовки".
-    static const QRegularExpression half(QStringLiteral("^пол(?:[- ](?=[а-яё])|(?=чайн|столов))"),
+    static const QRegularExpression half(QStringLiteral("^пол[- ](?=[а-яё])"),
                                          QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch h = half.match(text); h.hasMatch())
         return {0.5f, h.capturedLength(0)};

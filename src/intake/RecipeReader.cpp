@@ -21,11 +21,14 @@ ReadRecipe readText(const QString& text) {
     for (const QString& line : text.left(int(kMaxIntakeBytes)).split(QLatin1Char('\n')))
         all << line.simplified();
     ReadRecipe r;
+    // "на 4 порции", "на 6-8 персон": the servings, on a line of their own or in a heading.
+    static const QString servingsPhrase = QStringLiteral(
+        "на\\s+\\d+(?:\\s*[-–]\\s*\\d+)?\\s+(?:порци\\w*|персон\\w*|человек\\w*|едок\\w*)");
     // "Порций: 4" or "На 4 порции" on a line of its own says the yield, wherever it stands.
     static const QRegularExpression yieldLine(
         QStringLiteral("^(?:(?:количество |кол-во )?порци[йи]|выход|servings|serves|yield)\\s*:\\s*"
-                       "(.+)$|^(на\\s+\\d+(?:\\s*[-–]\\s*\\d+)?\\s+(?:порци\\w*|персон\\w*|"
-                       "человек\\w*|едок\\w*))\\.?$"),
+                       "(.+)$|^(%1)\\.?$")
+            .arg(servingsPhrase),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     for (qsizetype k = 1; k < all.size(); ++k)
         if (const auto m = yieldLine.match(all[k]); m.hasMatch()) {
@@ -65,11 +68,10 @@ ReadRecipe readText(const QString& text) {
             start = j + 1;
             // The servings the heading names are the yield, unless a line said it.
             static const QRegularExpression servings(
-                QStringLiteral(
-                    "на\\s+(\\d+(?:\\s*[-–]\\s*\\d+)?\\s+(?:порци|персон|человек)[а-яё]*)"),
-                QRegularExpression::CaseInsensitiveOption);
+                servingsPhrase, QRegularExpression::CaseInsensitiveOption |
+                                    QRegularExpression::UseUnicodePropertiesOption);
             if (const auto m = servings.match(all[j]); m.hasMatch() && r.yield.isEmpty())
-                r.yield = QStringLiteral("на ") + m.captured(1);
+                r.yield = m.captured();
             break;
         }
     const bool headed = start != i;

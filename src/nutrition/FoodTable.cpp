@@ -174,10 +174,10 @@ QString sourceText(const QString& stored) {
             ? QStringLiteral("USDA National Nutrient Database for Standard Reference (выпуск 24, "
                              "общественное достояние)")
             : QStringLiteral("USDA FoodData Central (SR Legacy, общественное достояние)");
-    const QString entry = numbers.isEmpty() ? QStringLiteral("запись")
-                          : numbers.contains(QRegularExpression(QStringLiteral("[ ,]")))
-                              ? QStringLiteral("записи %1").arg(numbers)
-                              : QStringLiteral("запись %1").arg(numbers);
+    // One record's number is five digits; more are several records.
+    const QString entry = numbers.isEmpty()    ? QStringLiteral("запись")
+                          : numbers.size() > 5 ? QStringLiteral("записи %1").arg(numbers)
+                                               : QStringLiteral("запись %1").arg(numbers);
     return QStringLiteral("пищевая ценность — таблица %1, %2 «%3»%4; вес единиц — русские "
                           "кулинарные таблицы мер и весов")
         .arg(table, entry, record, remark);
