@@ -54,6 +54,9 @@ TEST(Scaling, EachUnitRoundsTheWayACookReadsIt) {
         // No amount stays no amount.
         {0, "по вкусу", 3, ""},
     };
+    // Grams shown beside a scaled amount round the same way.
+    EXPECT_EQ(gramsText(7.2), "7 г");
+    EXPECT_EQ(gramsText(1234), "1,23 кг");
     for (const Case& c : cases)
         EXPECT_EQ(amountText(c.amount, QString::fromUtf8(c.unit), c.factor),
                   QString::fromUtf8(c.shown))
