@@ -67,7 +67,7 @@ bool startsAsNoProduct(const QString& part) {
     static const QRegularExpression words(
         QStringLiteral("^(?:to|for|till|and|or|with|plus|about|as|if|into|at|für|zum|zur|"
                        "und|oder|nach|pour|et|ou|à|au|de|voor|en|of|och|eller|og|y|o|и|или|"
-                       "либо|для|на|по|с|со|без|а|но|чтобы|если)\\s"),
+                       "либо|для|на|по|с|со|без|а|но|чтобы|если|из|от|в|к)\\s"),
         QRegularExpression::CaseInsensitiveOption);
     const QString t = part.simplified();
     return words.match(t + QLatin1Char(' ')).hasMatch() || foldedText(t) == QStringLiteral("taste");
@@ -278,6 +278,59 @@ QStringList namesIn(const QString& name, bool several, QStringList& notes) {
     return out;
 }
 
+// The pieces of a line at its commas and semicolons, outside brackets and never at a decimal
+// comma ("3,2%").
+QStringList piecesOf(const QString& text) {
+    QStringList pieces;
+    int depth = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('(') || c == QLatin1Char('['))
+            ++depth;
+        else if ((c == QLatin1Char(')') || c == QLatin1Char(']')) && depth > 0)
+            --depth;
+        const bool decimal = c == QLatin1Char(',') && i > 0 && i + 1 < text.size() &&
+                             text[i - 1].isDigit() && text[i + 1].isDigit();
+        if (depth == 0 && (c == QLatin1Char(';') || (c == QLatin1Char(',') && !decimal))) {
+            pieces << text.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    pieces << text.mid(start);
+    return pieces;
+}
+
+// "Рис 1 кг, баранина 800 г, зира, соль", "1 кг риса; 600 г моркови; барбарис": products
+// written one after another in one line, as old books and articles list them. It is such a
+// list when two of its pieces name a product with an amount of its own; a comma before a
+// second amount of the same product ("мука — 100 г, 200 г") or a note ("1 для смазки")
+// makes none. Returns the pieces, or nothing when the line is one product's.
+QStringList inlineList(const QString& text) {
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char(';')))
+        return {};
+    static const QRegularExpression bracket(QStringLiteral("\\([^()]*\\)"));
+    const QStringList pieces = piecesOf(text);
+    int counted = 0;
+    for (const QString& piece : pieces) {
+        QString bare = cleanName(QString(piece).remove(bracket));
+        takeEach(bare);
+        QString name;
+        Quantity q = quantityAt(bare);
+        if (q.length > 0) {
+            name = cleanName(bare.mid(q.length));
+        } else if (const std::optional<Tail> tail = trailingQuantity(bare)) {
+            q = tail->quantity;
+            name = cleanName(bare.left(tail->nameEnd));
+        }
+        if (q.hasAmount && q.amount > 0 && !name.isEmpty() && !startsAsNoProduct(name) &&
+            !isPreparation(name) &&
+            std::any_of(name.begin(), name.end(), [](QChar c) { return c.isLetter(); }))
+            ++counted;
+    }
+    return counted >= 2 ? pieces : QStringList();
+}
+
 } // namespace
 
 std::vector<ParsedLine> parseProducts(const QString& line) {
@@ -327,6 +380,36 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     text = cleanName(text);
     if (text.isEmpty())
         return {};
+    if (const QStringList pieces = inlineList(text); !pieces.isEmpty()) {
+        std::vector<ParsedLine> out;
+        for (QString piece : pieces) {
+            piece = cleanName(piece);
+            // "Тесто: 700 г муки, ...": the group the list is for.
+            if (out.empty()) {
+                static const QRegularExpression label(
+                    QStringLiteral("^[^\\d:()]{2,30}:\\s*(?=\\S)"));
+                piece.remove(label);
+            }
+            std::vector<ParsedLine> got = parseProducts(piece);
+            // A piece that names no product of its own ("мелко нарезанная") tells of the
+            // product before it.
+            const bool product =
+                !got.empty() && (got.front().amount > 0 ||
+                                 (!isPreparation(piece) && !startsAsNoProduct(piece) &&
+                                  !oneDescribingWord(piece) && piece.count(QLatin1Char(' ')) < 4));
+            if (!product) {
+                if (!out.empty() && !piece.isEmpty()) {
+                    ParsedLine& last = out.back();
+                    last.note =
+                        last.note.isEmpty() ? piece : last.note + QStringLiteral("; ") + piece;
+                }
+                continue;
+            }
+            out.insert(out.end(), got.begin(), got.end());
+        }
+        if (!out.empty())
+            return out;
+    }
     // "сок 1 лимона", "белок половины яйца", "цедра двух апельсинов": what the cook buys is
     // the fruit or the egg, counted; the part is the note.
     static const QRegularExpression partOf(

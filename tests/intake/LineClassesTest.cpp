@@ -181,6 +181,30 @@ TEST(LineClasses, ShareOfEachAndTwoProductsInALine) {
     EXPECT_EQ(parsed("Морковь, тёртая — 1 шт."), "Морковь|1|шт");
 }
 
+// Products written one after another in one line, as old books and articles list them:
+// each its own product, a piece that only describes the one before staying its note.
+TEST(LineClasses, ProductsListedInOneLine) {
+    EXPECT_EQ(parsed("Гречка 300 г, лук 1 шт., грибы сушёные 30 г, соль"),
+              "Гречка|300|г; лук|1|шт; грибы сушёные|30|г; соль|0|");
+    EXPECT_EQ(parsed("2 стакана кефира; 1 ч. л. соды; щепотка соли; мука"),
+              "кефира|2|стакан; соды|1|ч.л.; соли|1|щепотка; мука|0|");
+    EXPECT_EQ(parsed("Тесто: 400 г муки, 2 яйца, 150 мл воды"),
+              "муки|400|г; яйца|2|шт; воды|150|мл");
+    EXPECT_EQ(parsed("Тыква — 500 г, нарезанная кубиками, мёд — 2 ст. л."),
+              "Тыква|500|г; мёд|2|ст.л.");
+    ASSERT_EQ(parseProducts("Тыква — 500 г, нарезанная кубиками, мёд — 2 ст. л.").size(), 2u);
+    EXPECT_EQ(parseProducts("Тыква — 500 г, нарезанная кубиками, мёд — 2 ст. л.").front().note,
+              "нарезанная кубиками");
+    // A bracket's commas are the bracket's.
+    EXPECT_EQ(parsed("Сыр (твёрдый, выдержанный) 100 г, сливки 200 мл"),
+              "Сыр|100|г; сливки|200|мл");
+    // One product: a second amount of it, a note with a number, a decimal comma.
+    EXPECT_EQ(parsed("Мука — 300 г, 2 стакана"), "Мука|300|г");
+    EXPECT_EQ(parsed("Яйца — 3 шт., 2 для теста и 1 для смазки"), "Яйца|3|шт");
+    EXPECT_EQ(parsed("Чеснок — 4 зубчика, 1 из них в соус"), "Чеснок|4|зубчик");
+    EXPECT_EQ(parsed("Молоко 3,2% — 1 л, тёплое"), "Молоко 3,2%|1|л");
+}
+
 // Foreign pages: Latin units are units with their weights, a comma or "and" splits only
 // between products, and a label is no product.
 TEST(LineClasses, ForeignLinesAndHeadings) {
