@@ -2,11 +2,14 @@
 //   ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]
 //   ovelta-measure pages DIR [DIR...]
 //   ovelta-measure weights FILE.tsv [--part dev|check|all] [--far]
+//   ovelta-measure parse < LINES
 
 #include "IntakeMeasure.h"
+#include "intake/IngredientLine.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <QTextStream>
 #include <cstdio>
 #include <stdexcept>
 
@@ -18,10 +21,10 @@ void print(const QString& text) {
 }
 
 int usage() {
-    print(
-        QStringLiteral("usage: ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]\n"
-                       "       ovelta-measure pages DIR [DIR...]\n"
-                       "       ovelta-measure weights FILE.tsv [--part dev|check|all] [--far]\n"));
+    print(QStringLiteral("usage: ovelta-measure lines FILE.tsv [--part dev|check|all] [--wrong]\n"
+                         "       ovelta-measure pages DIR [DIR...]\n"
+                         "       ovelta-measure weights FILE.tsv [--part dev|check|all] [--far]\n"
+                         "       ovelta-measure parse < LINES\n"));
     return 2;
 }
 
@@ -122,6 +125,23 @@ int pages(const QStringList& dirs) {
     return 0;
 }
 
+// Every product each line of standard input names, with its amount, unit and note: what a
+// new line class needs to be looked at, before it is a row of a test.
+int parse() {
+    QTextStream in(stdin);
+    in.setEncoding(QStringConverter::Utf8);
+    for (QString line; in.readLineInto(&line);) {
+        print(line + QLatin1Char('\n'));
+        for (const intake::ParsedLine& p : intake::parseProducts(line))
+            print(QStringLiteral("    %1 | %2 | %3%4\n")
+                      .arg(p.product)
+                      .arg(double(p.amount))
+                      .arg(p.unit,
+                           p.note.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(p.note)));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -137,6 +157,8 @@ int main(int argc, char** argv) {
             return pages(args);
         if (command == QLatin1String("weights"))
             return weights(args);
+        if (command == QLatin1String("parse"))
+            return parse();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ovelta-measure: %s\n", e.what());
         return 1;

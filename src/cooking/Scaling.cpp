@@ -283,7 +283,9 @@ std::optional<Shown> present(Database& db, int recipe, const View& view) {
                 view.scaled()
                     ? amountText(l.quantity, l.unitName, view.factor)
                     : QString::fromLatin1(rtf::formatAmount(l.quantity)) +
-                          (l.unitName.isEmpty() ? QString() : QLatin1Char(' ') + l.unitName);
+                          (l.unitName.isEmpty()
+                               ? QString()
+                               : QLatin1Char(' ') + unitFor(double(l.quantity), l.unitName));
             // Beside a volume or a count only: grams beside grams say nothing.
             const auto f = figures.find(l.product);
             const QString usual = nutrition::usualUnit(l.unitName);

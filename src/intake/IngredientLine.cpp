@@ -136,8 +136,13 @@ QString takeNotes(QString name, QStringList& notes, bool& toTaste) {
     };
     if (const QRegularExpressionMatch m = twoLatinKinds.match(name); m.hasMatch())
         secondKind(m, "or");
+    // The describing word in any case: "говяжьего или смешанного фарша".
+    static const QRegularExpression describing(
+        QStringLiteral(
+            "^[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие|ого|его|ому|ему|ых|их|ую|юю|ым|им|ей)$"),
+        QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = twoKinds.match(name);
-        m.hasMatch() && oneDescribingWord(m.captured(1)))
+        m.hasMatch() && describing.match(m.captured(1)).hasMatch())
         secondKind(m, "или");
     if (const QRegularExpressionMatch m = orElse.match(name); m.hasMatch()) {
         notes << m.captured().simplified();
@@ -218,6 +223,10 @@ std::optional<Tail> trailingQuantity(const QString& text) {
         const QString rest = cleanName(after.mid(q.length));
         if (rest.isEmpty())
             return Tail{i, q, QString(), each};
+        // "Сыр твёрдый 100 г, тёртый": what follows the amount's comma is a note.
+        if (const QString next = after.mid(q.length).trimmed();
+            next.startsWith(QLatin1Char(',')) && !(next.size() > 1 && next[1].isDigit()))
+            return Tail{i, q, rest, each};
     }
     return std::nullopt;
 }
@@ -301,19 +310,44 @@ QStringList piecesOf(const QString& text) {
     return pieces;
 }
 
-// "Рис 1 кг, баранина 800 г, зира, соль", "1 кг риса; 600 г моркови; барбарис": products
-// written one after another in one line, as old books and articles list them. It is such a
-// list when two of its pieces name a product with an amount of its own; a comma before a
-// second amount of the same product ("мука — 100 г, 200 г") or a note ("1 для смазки")
-// makes none. Returns the pieces, or nothing when the line is one product's.
+// A piece of a list that is a product named bare, with no amount: "соль", "черный перец",
+// "лавровый лист"; never "сливочного или растительного", "комнатной температуры", "цедра".
+bool bareProduct(const QString& piece) {
+    static const QRegularExpression toTaste(QStringLiteral("\\s*\\(?по вкусу\\)?$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString t = cleanName(QString(piece).remove(toTaste));
+    static const QRegularExpression russian(QStringLiteral("^[а-яё][а-яё -]*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    // Words of a part of the product before ("1 лимон, цедра") or of its kind.
+    static const QRegularExpression partWord(
+        QStringLiteral("^(?:сок|цедр|кожур|мякот|бел[ок]|желт|лист|веточ|семен|зерн|сорт|"
+                       "высш|перв)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression noun(
+        QStringLiteral("(?:^| )(?![а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие|ого|его|ых|их|ую|юю|ым|"
+                       "им|ей)(?: |$))(?!(?:или|либо|и|а)(?: |$))[а-яё]{2,}"),
+        QRegularExpression::CaseInsensitiveOption);
+    return russian.match(t).hasMatch() && t.count(QLatin1Char(' ')) < 3 && !isPreparation(t) &&
+           !startsAsNoProduct(t) && !partWord.match(t).hasMatch() && noun.match(t).hasMatch();
+}
+
+// "Рис 1 кг, баранина 800 г, зира, соль", "1 кг риса; 600 г моркови; барбарис", "500 г
+// творога, соль, перец": products written one after another in one line, as old books and
+// articles list them. It is such a list when two of its pieces name a product with an amount
+// of its own, or when the first does and every later piece is a product named bare. A
+// second amount of the same product ("мука — 100 г, 200 г") or a note ("1 для смазки",
+// "мелко нарезанный") makes none. Returns the pieces, or nothing when the line is one
+// product's.
 QStringList inlineList(const QString& text) {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char(';')))
         return {};
     static const QRegularExpression bracket(QStringLiteral("\\([^()]*\\)"));
     const QStringList pieces = piecesOf(text);
     int counted = 0;
-    for (const QString& piece : pieces) {
-        QString bare = cleanName(QString(piece).remove(bracket));
+    bool firstCounted = false;
+    bool restBare = true;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        QString bare = cleanName(QString(pieces[i]).remove(bracket));
         takeEach(bare);
         QString name;
         Quantity q = quantityAt(bare);
@@ -323,12 +357,18 @@ QStringList inlineList(const QString& text) {
             q = tail->quantity;
             name = cleanName(bare.left(tail->nameEnd));
         }
-        if (q.hasAmount && q.amount > 0 && !name.isEmpty() && !startsAsNoProduct(name) &&
-            !isPreparation(name) &&
-            std::any_of(name.begin(), name.end(), [](QChar c) { return c.isLetter(); }))
-            ++counted;
+        const bool withAmount =
+            q.hasAmount && q.amount > 0 && !name.isEmpty() && !startsAsNoProduct(name) &&
+            !isPreparation(name) && !oneDescribingWord(name) &&
+            std::any_of(name.begin(), name.end(), [](QChar c) { return c.isLetter(); });
+        counted += withAmount ? 1 : 0;
+        if (i == 0)
+            firstCounted = withAmount;
+        else if (!bareProduct(pieces[i]))
+            restBare = false;
     }
-    return counted >= 2 ? pieces : QStringList();
+    const bool list = counted >= 2 || (firstCounted && restBare && pieces.size() > 1);
+    return list ? pieces : QStringList();
 }
 
 } // namespace
@@ -391,12 +431,25 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
                 piece.remove(label);
             }
             std::vector<ParsedLine> got = parseProducts(piece);
+            // "..., ванилин на кончике ножа и сливочное масло": the list's last "и" parts
+            // two products that one name could not hold.
+            static const QRegularExpression lastAnd(QStringLiteral(" (?:и|and) (?!.* (?:и|and) )"));
+            if (got.size() == 1 && got.front().product.contains(lastAnd)) {
+                const qsizetype at = piece.lastIndexOf(lastAnd);
+                const QString after = piece.mid(at).section(QLatin1Char(' '), 2);
+                if (at > 0 && !startsAsNoProduct(after) && !isPreparation(after)) {
+                    got = parseProducts(piece.left(at));
+                    const std::vector<ParsedLine> second = parseProducts(after);
+                    got.insert(got.end(), second.begin(), second.end());
+                }
+            }
             // A piece that names no product of its own ("мелко нарезанная") tells of the
             // product before it.
             const bool product =
-                !got.empty() && (got.front().amount > 0 ||
+                !got.empty() && (got.front().amount > 0 || !got.front().unit.isEmpty() ||
                                  (!isPreparation(piece) && !startsAsNoProduct(piece) &&
-                                  !oneDescribingWord(piece) && piece.count(QLatin1Char(' ')) < 4));
+                                  !oneDescribingWord(got.front().product) &&
+                                  got.front().product.count(QLatin1Char(' ')) < 4));
             if (!product) {
                 if (!out.empty() && !piece.isEmpty()) {
                     ParsedLine& last = out.back();

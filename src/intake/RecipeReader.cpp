@@ -61,28 +61,72 @@ ReadRecipe readText(const QString& text) {
         QStringLiteral("^(приготовление|способ приготовления|как приготовить|как готовить|"
                        "пошаговый рецепт|рецепт|шаги|инструкция)\\s*:?$"),
         QRegularExpression::CaseInsensitiveOption);
-    // Where the ingredients start: after their heading, else at once.
-    qsizetype start = i;
-    for (qsizetype j = i; j < all.size(); ++j)
-        if (ingredientsHeading.match(all[j]).hasMatch()) {
-            start = j + 1;
-            // The servings the heading names are the yield, unless a line said it.
-            static const QRegularExpression servings(
-                servingsPhrase, QRegularExpression::CaseInsensitiveOption |
-                                    QRegularExpression::UseUnicodePropertiesOption);
-            if (const auto m = servings.match(all[j]); m.hasMatch() && r.yield.isEmpty())
-                r.yield = m.captured();
-            break;
-        }
-    const bool headed = start != i;
-    // "Для теста:": a group's heading within the list, which goes on after it.
-    const auto groupHeading = [](const QString& line) {
-        return line.endsWith(QLatin1Char(':')) && parseProducts(line).empty();
-    };
+    // "Вам понадобится: 500 г фарша, 1 луковица, ...": the heading and its list in one line.
+    static const QRegularExpression headingWithList(
+        QStringLiteral("^(?:ингредиенты|продукты|необходимые продукты|состав|(?:вам |нам )?"
+                       "(?:понадобится|понадобятся|потребуется|потребуются)|для приготовления "
+                       "(?:понадобится|понадобятся|потребуется|потребуются|нужно|нужны))"
+                       "[^:]{0,40}:\\s*(\\S.*)$"),
+        QRegularExpression::CaseInsensitiveOption);
     // Without a heading, ingredients are the lines that read as ingredient lines.
     const auto readsAsIngredient = [](const QString& line) {
         const ParsedLine parsed = parseLine(line);
         return parsed.amount != 0 || !parsed.unit.isEmpty();
+    };
+    // Where the ingredients start: after their heading, else at once.
+    qsizetype start = i;
+    bool headed = false;
+    for (qsizetype j = i; j < all.size(); ++j) {
+        const bool own = ingredientsHeading.match(all[j]).hasMatch();
+        const QRegularExpressionMatch withList = headingWithList.match(all[j]);
+        if (!own && !withList.hasMatch())
+            continue;
+        // The servings the heading names are the yield, unless a line said it.
+        static const QRegularExpression servings(
+            servingsPhrase, QRegularExpression::CaseInsensitiveOption |
+                                QRegularExpression::UseUnicodePropertiesOption);
+        if (const auto m = servings.match(all[j]); m.hasMatch() && r.yield.isEmpty())
+            r.yield = m.captured();
+        // What the text says before its list (how the dish came to be, what it is like)
+        // opens the method rather than being lost.
+        for (qsizetype k = i; k < j; ++k)
+            if (!all[k].isEmpty() && !methodHeading.match(all[k]).hasMatch())
+                r.method << all[k];
+        if (own) {
+            start = j + 1;
+            headed = true;
+        } else {
+            // The list goes on in the lines below only while they read as ingredients.
+            all[j] = withList.captured(1);
+            start = j;
+        }
+        break;
+    }
+    // A recipe that tells the method first and lists its products after it, as old books
+    // do: the list is the first line of several products with their amounts, or the first
+    // of two such lines in a row.
+    if (!headed && start == i && start < all.size() && !readsAsIngredient(all[start])) {
+        const auto productsWithAmounts = [](const QString& line) {
+            const std::vector<ParsedLine> all = parseProducts(line);
+            return std::count_if(all.begin(), all.end(),
+                                 [](const ParsedLine& p) { return p.amount > 0; });
+        };
+        for (qsizetype j = start + 1; j < all.size(); ++j) {
+            if (all[j].isEmpty() || !readsAsIngredient(all[j]))
+                continue;
+            const bool nextToo = j + 1 < all.size() && readsAsIngredient(all[j + 1]);
+            if (nextToo || productsWithAmounts(all[j]) >= 2) {
+                for (qsizetype k = start; k < j; ++k)
+                    if (!all[k].isEmpty() && !methodHeading.match(all[k]).hasMatch())
+                        r.method << all[k];
+                start = j;
+                break;
+            }
+        }
+    }
+    // "Для теста:": a group's heading within the list, which goes on after it.
+    const auto groupHeading = [](const QString& line) {
+        return line.endsWith(QLatin1Char(':')) && parseProducts(line).empty();
     };
     qsizetype j = start;
     for (; j < all.size(); ++j) {

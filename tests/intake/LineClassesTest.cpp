@@ -195,6 +195,17 @@ TEST(LineClasses, ProductsListedInOneLine) {
     ASSERT_EQ(parseProducts("Тыква — 500 г, нарезанная кубиками, мёд — 2 ст. л.").size(), 2u);
     EXPECT_EQ(parseProducts("Тыква — 500 г, нарезанная кубиками, мёд — 2 ст. л.").front().note,
               "нарезанная кубиками");
+    EXPECT_EQ(parsed("Творог 200 г, соль, чёрный перец по вкусу"),
+              "Творог|200|г; соль|0|; чёрный перец|0|по вкусу");
+    EXPECT_EQ(parsed("1 яйцо, 100 г сахара, ванилин на кончике ножа и масло для жарки"),
+              "яйцо|1|шт; сахара|100|г; ванилин|0|на кончике ножа; масло|0|");
+    // Bare words after one amount that only describe it, or name a part of it, stay its note.
+    EXPECT_EQ(parsed("2 ст. л. масла, сливочного или топлёного"), "масла|2|ст.л.");
+    EXPECT_EQ(parsed("1 апельсин, цедра"), "апельсин|1|шт");
+    EXPECT_EQ(parsed("Сыр твёрдый 150 г, тёртый"), "Сыр твёрдый|150|г");
+    EXPECT_EQ(parsed("Мука 500 г, высший сорт"), "Мука|500|г");
+    // Two kinds of one product, the first said in the case of the second.
+    EXPECT_EQ(parsed("400 г свиного или говяжьего фарша"), "говяжьего фарша|400|г");
     // A bracket's commas are the bracket's.
     EXPECT_EQ(parsed("Сыр (твёрдый, выдержанный) 100 г, сливки 200 мл"),
               "Сыр|100|г; сливки|200|мл");
@@ -203,6 +214,37 @@ TEST(LineClasses, ProductsListedInOneLine) {
     EXPECT_EQ(parsed("Яйца — 3 шт., 2 для теста и 1 для смазки"), "Яйца|3|шт");
     EXPECT_EQ(parsed("Чеснок — 4 зубчика, 1 из них в соус"), "Чеснок|4|зубчик");
     EXPECT_EQ(parsed("Молоко 3,2% — 1 л, тёплое"), "Молоко 3,2%|1|л");
+}
+
+// Pasted texts that give their products in a sentence, or after the method, or after a
+// word about the dish: each a recipe, nothing of it lost.
+TEST(LineClasses, ProductsWhereverThePastedTextGivesThem) {
+    const ReadRecipe said =
+        readText("Оладьи\nПышные, как у бабушки.\nНам понадобится: 2 стакана кефира, 1 яйцо, мука, "
+                 "сода и сахар.\nВсё смешать и жарить.\n");
+    EXPECT_EQ(said.ingredients, QStringList{"2 стакана кефира, 1 яйцо, мука, сода и сахар."});
+    EXPECT_EQ(said.method, (QStringList{"Пышные, как у бабушки.", "Всё смешать и жарить."}));
+    EXPECT_EQ(parsed(said.ingredients.front()),
+              "кефира|2|стакан; яйцо|1|шт; мука|0|; сода|0|; сахар|0|");
+
+    const ReadRecipe after =
+        readText("Щи\nКапусту опустить в кипящий бульон.\nВарить до готовности.\n"
+                 "Капуста — 200 г, картофель — 100 г, морковь — 20 г, лук, соль.\n");
+    EXPECT_EQ(after.ingredients,
+              QStringList{"Капуста — 200 г, картофель — 100 г, морковь — 20 г, лук, соль."});
+    EXPECT_EQ(after.method,
+              (QStringList{"Капусту опустить в кипящий бульон.", "Варить до готовности."}));
+    // Two list lines in a row after the method are its list as well.
+    EXPECT_EQ(
+        readText("Кисель\nСварить и остудить.\nКлюква — 200 г\nКрахмал — 2 ст. л.\n").ingredients,
+        (QStringList{"Клюква — 200 г", "Крахмал — 2 ст. л."}));
+
+    const ReadRecipe headed = readText("Пирог\nРецепт моей мамы.\nИнгредиенты:\nМука — 300 г\n\n"
+                                       "Приготовление:\nИспечь.\n");
+    EXPECT_EQ(headed.ingredients, QStringList{"Мука — 300 г"});
+    EXPECT_EQ(headed.method, (QStringList{"Рецепт моей мамы.", "Испечь."}));
+    // A method of one line with a number in it is still no list.
+    EXPECT_THROW(readText("Письмо\nЖду тебя в 5 часов у вокзала.\nОбнимаю.\n"), IntakeError);
 }
 
 // Foreign pages: Latin units are units with their weights, a comma or "and" splits only
