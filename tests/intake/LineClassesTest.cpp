@@ -245,6 +245,7 @@ TEST(LineClasses, ProductsWhereverThePastedTextGivesThem) {
     EXPECT_EQ(headed.method, (QStringList{"Рецепт моей мамы.", "Испечь."}));
     // A method of one line with a number in it is still no list.
     EXPECT_THROW(readText("Письмо\nЖду тебя в 5 часов у вокзала.\nОбнимаю.\n"), IntakeError);
+    EXPECT_THROW(readText("Записка\nПривет!\nНе забудь: купи сахара 1 кг.\nЦелую.\n"), IntakeError);
 }
 
 // Foreign pages: Latin units are units with their weights, a comma or "and" splits only
