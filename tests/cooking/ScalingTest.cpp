@@ -245,15 +245,15 @@ TEST(Scaling, TheRecipeShowsScaledWithGramsAndStaysAsStored) {
     // As stored, the amounts are the stored figures.
     const std::optional<Shown> plain = present(t.db, id, {});
     EXPECT_EQ(plain->lines[0].amount, "1 стакан");
+    EXPECT_EQ(before, storedRows(t.db));
+    EXPECT_EQ(document, recipeRtf(t.db, id));
+    EXPECT_FALSE(present(t.db, id + 100, {}));
     // A unit stored in one form agrees with its number as stored too.
     const int sauce = t.recipe("Соус", {{"Чеснок", 2, "зубчик"}, {"Укроп", 5, "веточка"}}, 0, "");
     const std::optional<Shown> asStored = present(t.db, sauce, {});
     ASSERT_TRUE(asStored);
     EXPECT_EQ(asStored->lines[0].amount + " | " + asStored->lines[1].amount,
               "2 зубчика | 5 веточек");
-    EXPECT_EQ(before, storedRows(t.db));
-    EXPECT_EQ(document, recipeRtf(t.db, id));
-    EXPECT_FALSE(present(t.db, id + 100, {}));
 }
 
 TEST(Steps, MethodsSplitByNumbersParagraphsOrLines) {
