@@ -450,6 +450,11 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
                                  (!isPreparation(piece) && !startsAsNoProduct(piece) &&
                                   !oneDescribingWord(got.front().product) &&
                                   got.front().product.count(QLatin1Char(' ')) < 4));
+            // The first piece of a list is a product, however many words it takes.
+            if (!product && out.empty() && !got.empty()) {
+                out.insert(out.end(), got.begin(), got.end());
+                continue;
+            }
             if (!product) {
                 if (!out.empty() && !piece.isEmpty()) {
                     ParsedLine& last = out.back();
@@ -503,7 +508,21 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     outside.remove(bracket);
     outside = cleanName(outside);
 
+    // "по желанию 1 ч. л. корицы": a wish said before the amount.
+    static const QRegularExpression wishFirst(
+        QStringLiteral(
+            "^(по желанию|при желании|желательно|optional(?:ly)?)\\s*[,:\u2013\u2014-]?\\s+"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = wishFirst.match(outside); m.hasMatch()) {
+        notes << m.captured(1);
+        outside = outside.mid(m.capturedLength());
+    }
     bool each = false;
+    // "по 1 пучку укропа и петрушки": the same amount of each product named after it.
+    if (QString rest = outside; takeEach(rest) && quantityAt(rest).hasAmount) {
+        outside = rest;
+        each = true;
+    }
     // "немного сливочного масла": a word that says there is some, not how much, and no unit
     // after it.
     Quantity first = quantityAt(outside);
