@@ -432,13 +432,18 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
             }
             std::vector<ParsedLine> got = parseProducts(piece);
             // "..., ванилин на кончике ножа и сливочное масло": the list's last "и" parts
-            // two products that one name could not hold.
+            // two products that one name could not hold, the first with its own measure;
+            // "луковица без шелухи и кожицы" is one.
             static const QRegularExpression lastAnd(QStringLiteral(" (?:и|and) (?!.* (?:и|and) )"));
             if (got.size() == 1 && got.front().product.contains(lastAnd)) {
                 const qsizetype at = piece.lastIndexOf(lastAnd);
                 const QString after = piece.mid(at).section(QLatin1Char(' '), 2);
-                if (at > 0 && !startsAsNoProduct(after) && !isPreparation(after)) {
-                    got = parseProducts(piece.left(at));
+                const std::vector<ParsedLine> first =
+                    at > 0 ? parseProducts(piece.left(at)) : std::vector<ParsedLine>();
+                if (first.size() == 1 &&
+                    (first.front().amount > 0 || !first.front().unit.isEmpty()) &&
+                    !startsAsNoProduct(after) && !isPreparation(after)) {
+                    got = first;
                     const std::vector<ParsedLine> second = parseProducts(after);
                     got.insert(got.end(), second.begin(), second.end());
                 }
