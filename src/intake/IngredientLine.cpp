@@ -542,6 +542,17 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         name = outside.mid(quantity.length);
         // "2 шт. — яйца", "200 г: мука"
         name = cleanName(name);
+        // "200 г муки / 1 стакан": the same amount said again after the name.
+        static const QRegularExpression again(QStringLiteral("\\s+/\\s*(?=\\d)|\\s*=\\s*(?=\\d)"));
+        if (const QRegularExpressionMatch m = again.match(name);
+            m.hasMatch() && m.capturedStart() > 0) {
+            const QString said = name.mid(m.capturedEnd());
+            if (const Quantity q = quantityAt(said);
+                q.hasAmount && cleanName(said.mid(q.length)).isEmpty()) {
+                notes << said;
+                name = cleanName(name.left(m.capturedStart()));
+            }
+        }
         // "Зубчик чеснока — 2 шт.": the unit first, then how many of it.
         if (!quantity.hasAmount && quantity.amount > 0) {
             if (const std::optional<Tail> tail = trailingQuantity(name);
@@ -599,13 +610,27 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
             QStringLiteral("^[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие)(?: "
                            "[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие))?$"),
             QRegularExpression::CaseInsensitiveOption);
-        if (kind.match(b).hasMatch() && !isPreparation(b)) {
+        // "(крупная)" says how large, not which.
+        static const QRegularExpression size(
+            QStringLiteral("^(?:%1)").arg(QString::fromUtf8(kSizeStems)),
+            QRegularExpression::CaseInsensitiveOption);
+        if (kind.match(b).hasMatch() && !isPreparation(b) && !size.match(b).hasMatch()) {
             kinds << b;
             continue;
         }
         notes << b;
     }
     name = takeNotes(name, notes, toTaste);
+    // "Мука пшеничная / Мука": a site's full name of the product, then its short one.
+    static const QRegularExpression shortName(
+        QStringLiteral("^([^/\\d]*\\p{L}[^/\\d]*?)\\s+/\\s+([^/\\d]+)$"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    if (const QRegularExpressionMatch m = shortName.match(name); m.hasMatch()) {
+        const QString second = m.captured(2).simplified();
+        if (!foldedText(m.captured(1)).contains(foldedText(second)))
+            notes << second;
+        name = m.captured(1);
+    }
     if (!kinds.isEmpty())
         name += QLatin1Char(' ') + kinds.join(QLatin1Char(' '));
     if (toTaste && quantity.length == 0) {
