@@ -31,8 +31,11 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     text.replace(otherDash, QStringLiteral(" \u2014 "));
     // Marks before a line ("•", "♥", "＊") and a "plus" that adds it to the line before.
     static const QRegularExpression bullet(
-        QStringLiteral("^(?:[\\-\u2013\u2014•·*\uFF0A\\p{So}]+\\s*|(?:plus|плюс)\\s+(?=\\d))+"),
+        QStringLiteral(
+            "^(?:[\\-\u2013\u2014•·*\uFF0A\\p{So}\\p{Sm}]+\\s*|(?:plus|плюс)\\s+(?=\\d))+"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption);
+    // The invisible marks that make an emoji bullet coloured ("▪️", "➡️") go with it.
+    text.remove(QChar(0xFE0F)).remove(QChar(0xFE0E)).remove(QChar(0x200D));
     text.remove(bullet);
     // "1. Мука — 200 г", "2) Сахар": the number of a numbered list, which is no amount.
     static const QRegularExpression listNumber(QStringLiteral("^\\d{1,2}[.)]\\s+(?=\\p{L})"),
@@ -61,6 +64,24 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
     for (const auto& [written, full] : shortened)
         text.replace(written, full);
     text = text.simplified();
+    // "соль-щепотка", "укроп-пучок": a hyphen glued between a name and its unit; "сахар-песок"
+    // and "лук-порей" are names.
+    static const QRegularExpression gluedHyphen(QStringLiteral("(?<=\\p{L})-(?=\\p{L})"),
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    for (auto it = gluedHyphen.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString after = text.mid(m.capturedEnd());
+        // "пол-литра" is half a litre.
+        static const QRegularExpression half(QStringLiteral("(?:^|\\s)пол$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        if (text.left(m.capturedStart()).contains(half))
+            continue;
+        if (const auto [unit, length] = unitAt(after);
+            !unit.isEmpty() && cleanName(after.mid(length)).isEmpty()) {
+            text.replace(m.capturedStart(), 1, QStringLiteral(" - "));
+            break;
+        }
+    }
     // "Для соуса:", "Für den Braten:": a line that only names a group heads the lines
     // below it and is no product.
     if (isHeading(text))

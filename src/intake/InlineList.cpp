@@ -52,8 +52,14 @@ bool bareProduct(const QString& piece) {
         QStringLiteral("(?:^| )(?![а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие|ого|его|ых|их|ую|юю|ым|"
                        "им|ей)(?: |$))(?!(?:или|либо|и|а)(?: |$))[а-яё]{2,}"),
         QRegularExpression::CaseInsensitiveOption);
+    // "погашенная уксусом", "нарезанный кубиками": a word of how, which no product's name
+    // has.
+    static const QRegularExpression instrumental(
+        QStringLiteral("[а-яё]{2}(?:ом|ем|ём|ами|ями)(?: |$)"),
+        QRegularExpression::CaseInsensitiveOption);
     return russian.match(t).hasMatch() && t.count(QLatin1Char(' ')) < 3 && !isPreparation(t) &&
-           !startsAsNoProduct(t) && !partWord.match(t).hasMatch() && noun.match(t).hasMatch();
+           !instrumental.match(t).hasMatch() && !startsAsNoProduct(t) &&
+           !partWord.match(t).hasMatch() && noun.match(t).hasMatch();
 }
 
 // "Рис 1 кг, баранина 800 г, зира, соль", "1 кг риса; 600 г моркови; барбарис", "500 г
