@@ -226,6 +226,8 @@ TEST(LineClasses, ProductsListedInOneLine) {
               "яйца|2|шт; укропа|1|пучок; кинзы|1|пучок");
     EXPECT_EQ(parsed("Сода — 1/2 ч. л., погашенная уксусом"), "Сода|0.5|ч.л.");
     EXPECT_EQ(parsed("Тыква 300 г, нарезанная кубиками"), "Тыква|300|г");
+    EXPECT_EQ(parsed("Сода 1 ч. л., гашённая соком"), "Сода|1|ч.л.");
+    EXPECT_EQ(parsed("Мука 200 г, просеянная через сито"), "Мука|200|г");
     // Bare words after one amount that only describe it, or name a part of it, stay its note.
     EXPECT_EQ(parsed("2 ст. л. масла, сливочного или топлёного"), "масла|2|ст.л.");
     EXPECT_EQ(parsed("1 апельсин, цедра"), "апельсин|1|шт");
