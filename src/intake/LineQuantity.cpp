@@ -94,7 +94,10 @@ Amount amountAt(const QString& text) {
     static const QString number =
         QStringLiteral("(\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ ?\\d+|\\d+(?:[.,]\\d+)?)");
     static const QRegularExpression digits(
-        QStringLiteral("^(?:от |около |[~\u2248] ?)?") + number +
+        // "около", "не менее", "до", "etwa": how near the amount is, which it still is.
+        QStringLiteral("^(?:от |около |до |не менее |не более |не больше |не меньше |примерно |"
+                       "приблизительно |где-то |about |approx\\.? |etwa |ca\\. |[~\u2248] ?)?") +
+            number +
             QStringLiteral(
                 "(?:(?: ?[-\u2013\u2014~] ?| до | или | to | bis )(?:\\d+ \\d+ ?/ ?\\d+|\\d+ ?/ "
                 "?\\d+|\\d+(?:[.,]\\d+)?))?(?![\\d%])(?![-\u2013]?[а-яё])"),
@@ -107,11 +110,13 @@ Amount amountAt(const QString& text) {
         return {float(value), m.capturedLength(0)};
     }
     static const std::pair<const char*, float> words[] = {
-        {"половина", 0.5f},  {"половинка", 0.5f}, {"полтора", 1.5f}, {"полторы", 1.5f}, {"один", 1},
-        {"одна", 1},         {"одно", 1},         {"два", 2},        {"две", 2},        {"три", 3},
-        {"четыре", 4},       {"пять", 5},         {"одну", 1},       {"шесть", 6},      {"семь", 7},
-        {"восемь", 8},       {"девять", 9},       {"десять", 10},    {"пара", 2},       {"пару", 2},
-        {"четверть", 0.25f}, {"треть", 1.0f / 3}, {"одной", 1},      {"одному", 1}};
+        {"половина", 0.5f}, {"половинка", 0.5f}, {"полтора", 1.5f},   {"полторы", 1.5f},
+        {"один", 1},        {"одна", 1},         {"одно", 1},         {"два", 2},
+        {"две", 2},         {"три", 3},          {"четыре", 4},       {"пять", 5},
+        {"одну", 1},        {"шесть", 6},        {"семь", 7},         {"восемь", 8},
+        {"девять", 9},      {"десять", 10},      {"пара", 2},         {"пару", 2},
+        {"парочка", 2},     {"парочку", 2},      {"четверть", 0.25f}, {"треть", 1.0f / 3},
+        {"одной", 1},       {"одному", 1}};
     static const QRegularExpression word(QStringLiteral("^([а-яё]+)(?![а-яё])"),
                                          QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch w = word.match(text);
