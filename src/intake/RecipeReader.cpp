@@ -128,6 +128,29 @@ ReadRecipe readText(const QString& text) {
     const auto groupHeading = [](const QString& line) {
         return line.endsWith(QLatin1Char(':')) && parseProducts(line).empty();
     };
+    // What the cook says among the products ("*Муку можно заменить цельнозерновой", "Совет:
+    // крем лучше охладить") is no product: it goes after the method, as it was said.
+    const auto cooksWord = [&readsAsIngredient](const QString& line) {
+        static const QRegularExpression label(
+            QStringLiteral("^(?:совет|примечание|важно|внимание|note|tip|nb|п\\. ?с\\.)\\s*[:.!]"),
+            QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression starred(QStringLiteral("^\\*+\\p{L}"),
+                                                QRegularExpression::UseUnicodePropertiesOption);
+        static const QRegularExpression advice(
+            QStringLiteral(
+                "(?:^|\\s)(?:можно|лучше|нужно|надо|если|следует|советую|рекомендую)(?:\\s|$)"),
+            QRegularExpression::CaseInsensitiveOption);
+        const qsizetype words = line.count(QLatin1Char(' ')) + 1;
+        if (label.match(line).hasMatch())
+            return true;
+        if (readsAsIngredient(line))
+            return false;
+        // "Сахар — можно не класть" is a product with its note; the advice that makes up
+        // the whole name is none.
+        return (starred.match(line).hasMatch() && words >= 3) ||
+               (words >= 4 && advice.match(parseLine(line).product).hasMatch());
+    };
+    QStringList words;
     qsizetype j = start;
     for (; j < all.size(); ++j) {
         const QString& line = all[j];
@@ -149,11 +172,16 @@ ReadRecipe readText(const QString& text) {
         }
         if (!headed && !groupHeading(line) && !readsAsIngredient(line))
             break;
+        if (cooksWord(line)) {
+            words << line;
+            continue;
+        }
         r.ingredients << line;
     }
     for (; j < all.size(); ++j)
         if (!all[j].isEmpty() && !methodHeading.match(all[j]).hasMatch())
             r.method << all[j];
+    r.method << words;
     if (r.ingredients.isEmpty() && r.method.isEmpty())
         throw IntakeError(QStringLiteral("в тексте нет ни продуктов, ни описания"));
     // A text of which no line reads as a product with its amount is no recipe (a README,
