@@ -279,14 +279,14 @@ TEST(LineClasses, ProductsWhereverThePastedTextGivesThem) {
     EXPECT_EQ(headed.method, (QStringList{"Рецепт моей мамы.", "Испечь."}));
     // What the cook says among the products goes after the method; a product with advice
     // as its note stays a product.
-    const ReadRecipe advised =
-        readText("Пирог\nИнгредиенты:\nМука — 250 г\n*Муку можно заменить цельнозерновой\n"
-                 "Сахар — можно не класть совсем\nСовет: всё лучше взвесить.\nСоль, если нужно\n\n"
-                 "Приготовление:\nИспечь.\n");
-    EXPECT_EQ(advised.ingredients,
-              (QStringList{"Мука — 250 г", "Сахар — можно не класть совсем", "Соль, если нужно"}));
+    const ReadRecipe advised = readText(
+        "Пирог\nИнгредиенты:\nМука — 250 г\n*Муку можно заменить цельнозерновой\n"
+        "Сахар — можно не класть совсем\nВажно: духовка уже горячая.\nСоль, если нужно\n*Ваниль\n\n"
+        "Приготовление:\nИспечь.\n");
+    EXPECT_EQ(advised.ingredients, (QStringList{"Мука — 250 г", "Сахар — можно не класть совсем",
+                                                "Соль, если нужно", "*Ваниль"}));
     EXPECT_EQ(advised.method, (QStringList{"Испечь.", "*Муку можно заменить цельнозерновой",
-                                           "Совет: всё лучше взвесить."}));
+                                           "Важно: духовка уже горячая."}));
     // A method of one line with a number in it is still no list.
     EXPECT_THROW(readText("Письмо\nЖду тебя в 5 часов у вокзала.\nОбнимаю.\n"), IntakeError);
     EXPECT_THROW(readText("Записка\nПривет!\nНе забудь: купи сахара 1 кг.\nЦелую.\n"), IntakeError);
