@@ -334,6 +334,18 @@ int main(int argc, char* argv[]) {
             QApplication::processEvents();
             save(&intake, "intake.png");
         }
+        // A recipe pasted from an old book: the method first, then its products in one line.
+        {
+            CIntakeDlg intake(frame->database(), 0, QString(), frame);
+            intake.loadText(QStringLiteral(
+                "Щи из свежей капусты\nКапусту нашинковать и положить в кипящий бульон.\n"
+                "Добавить картофель и пассерованные овощи, варить до готовности.\n"
+                "Капуста — 300 г, картофель — 200 г, морковь 1 шт., лук репчатый 1 шт., "
+                "томатная паста 1 ст. л., лавровый лист, соль, перец по вкусу.\n"));
+            intake.show();
+            QApplication::processEvents();
+            save(&intake, "intake-text.png");
+        }
 
         // The summary after moving a small Paprika collection in (loose recipe files here:
         // the summary is the same as for the archive they come in).

@@ -238,7 +238,7 @@ void CIntakeDlg::fillLines() {
         const QString name = intake::cutAtWord(m.product, intake::kMaxName);
         cut = cut || name != m.product.simplified();
         auto product = new QTableWidgetItem(name);
-        product->setData(Qt::UserRole, m.written);
+        product->setData(Qt::UserRole, m.source());
         product->setData(kUsualRole, m.usual ? name : QString());
         m_lines->setItem(row, ProductColumn, product);
         m_lines->setItem(row, AmountColumn, new QTableWidgetItem(amountText(m.amount)));

@@ -130,9 +130,12 @@ std::vector<MatchedLine> Matcher::matchLines(const QStringList& written) const {
         prepareDictionaryFor(written);
     std::vector<MatchedLine> out;
     for (const QString& text : written) {
-        for (const ParsedLine& parsed : parseProducts(text)) {
+        const std::vector<ParsedLine> products = parseProducts(text);
+        for (const ParsedLine& parsed : products) {
             out.push_back(match(parsed));
             out.back().written = text;
+            if (products.size() > 1)
+                out.back().piece = parsed.product;
         }
     }
     return out;

@@ -21,7 +21,11 @@ struct MatchedLine {
     QString unit;    // the collection's spelling, or a new unit's; empty for none
     int unitId = 0;  // 0: a new unit, or none when unit is empty
     QString written; // the line as the recipe wrote it
-    QString note;    // what the line says beside its product and amount
+    // The product's own words, when its line names several ("Капуста — 300 г, картофель —
+    // 200 г, ..."): what the user is shown of where it came from.
+    QString piece;
+    const QString& source() const { return piece.isEmpty() ? written : piece; }
+    QString note; // what the line says beside its product and amount
     // Matched to the usual product of a general name ("мука" to "Мука пшеничная"): the
     // names differ, so the user is shown it to check.
     bool usual = false;

@@ -111,7 +111,7 @@ Summary importCollection(Database& db, const QString& path, int parent, Progress
         ++summary.recipes;
         for (const intake::MatchedLine& l : lines)
             if (l.usual)
-                summary.toCheck.emplace_back(l.written, l.product);
+                summary.toCheck.emplace_back(l.source(), l.product);
         if (!in.photo.isEmpty())
             addPhoto(recipe, in.photo, in.entry);
         else if (!in.photoEntry.isEmpty())

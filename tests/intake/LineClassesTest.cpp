@@ -420,6 +420,13 @@ TEST(LineClasses, AGeneralNameNeverLandsOnASpecificProduct) {
               QStringLiteral("%1 Мука высшего сорта").arg(t.product("Мука высшего сорта")));
     EXPECT_EQ(usualProductFor("лук"), "Лук репчатый");
     EXPECT_EQ(usualProductFor("шампиньоны"), QString());
+    // A line of several products shows each product's own words to be checked.
+    const std::vector<MatchedLine> listed =
+        m.matchLines({"Мука — 300 г, соль — 1 ч. л.", "3 яйца"});
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].source(), "Мука");
+    EXPECT_EQ(listed[0].written, "Мука — 300 г, соль — 1 ч. л.");
+    EXPECT_EQ(listed[2].source(), "3 яйца");
 }
 
 // A pasted recipe whose list under its heading has no amounts at all is still a recipe.
