@@ -128,6 +128,8 @@ const QHash<QString, Forms>& unitForms() {
         };
         add("стакан", "стакана", "стаканов");
         add("чашка", "чашки", "чашек");
+        add("кружка", "кружки", "кружек");
+        add("бокал", "бокала", "бокалов");
         add("ложка", "ложки", "ложек");
         add("пакет", "пакета", "пакетов");
         add("бутылка", "бутылки", "бутылок");
@@ -187,7 +189,8 @@ UnitKind kindOf(const QString& unit) {
         return {Rounding::Weight, 1000};
     if (usual == QStringLiteral("ст.л.") || usual == QStringLiteral("ч.л.") ||
         usual.endsWith(QStringLiteral("стакан")) || usual == QStringLiteral("чашка") ||
-        usual == QStringLiteral("дес.л."))
+        usual == QStringLiteral("дес.л.") || usual == QStringLiteral("коф.л.") ||
+        usual == QStringLiteral("кружка") || usual == QStringLiteral("бокал"))
         return {Rounding::Spoon};
     if (nutrition::unitSize(usual).measure == nutrition::Measure::Other)
         return {Rounding::Piece};

@@ -17,7 +17,7 @@ bool isSpace(QChar c) {
 // between them are tried up to four words long, the longest that names a unit winning; a
 // unit ends where a word ends.
 std::pair<QString, qsizetype> unitAt(QStringView text) {
-    QString key, found;
+    QString key, found, first;
     qsizetype pos = 0, foundEnd = 0;
     for (int words = 0; words < 4; ++words) {
         while (pos < text.size() && isSpace(text[pos]))
@@ -28,12 +28,19 @@ std::pair<QString, qsizetype> unitAt(QStringView text) {
         if (pos == start)
             break;
         key += nutrition::unitKey(text.mid(start, pos - start));
+        if (words == 0)
+            first = key;
         qsizetype end = pos;
         // A dot or a slash belongs to an abbreviation: "ст.л.", "ч/л".
         if (end < text.size() && (text[end] == QLatin1Char('.') || text[end] == QLatin1Char('/')))
             ++end;
         if (const QString usual = nutrition::usualUnitByKey(key); !usual.isEmpty()) {
             found = usual;
+            foundEnd = end;
+        }
+        // "с.л." is a tablespoon, written as its two letters; "сл" alone a centilitre.
+        if (words == 1 && first == QStringLiteral("с") && key == QStringLiteral("сл")) {
+            found = QStringLiteral("ст.л.");
             foundEnd = end;
         }
         pos = end;
@@ -169,9 +176,10 @@ static qsizetype matchedLength(const QRegularExpression& re, QStringView text) {
 // головка", "1 heaping cup"): they say how full or how large, and go to the note.
 static qsizetype qualifierAt(QStringView text) {
     static const QRegularExpression words(
-        QStringLiteral("^(?:(?:(?:не)?полн|%1|хорош|стандартн|целы|цел[оа]|обычн|гранён|гранен|"
-                       "тонк)[а-яё]*|small|medium|large|big|heaping|heaped|rounded|level|scant|"
-                       "generous|full|good)\\s+")
+        QStringLiteral(
+            "^(?:(?:(?:не)?полн|%1|хорош|стандартн|целы|цел[оа]|обычн|гранён|гранен|"
+            "тонк|мерн)[а-яё]*|гран\\.|small|medium|large|big|heaping|heaped|rounded|level|scant|"
+            "generous|full|good)\\s+")
             .arg(QString::fromUtf8(kSizeStems)),
         QRegularExpression::CaseInsensitiveOption);
     return matchedLength(words, text);

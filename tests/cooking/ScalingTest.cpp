@@ -50,7 +50,11 @@ TEST(Scaling, EachUnitRoundsTheWayACookReadsIt) {
         {1, "пучок", 2.5, "3 пучка (2,5)"},
         {2, "", 1.5, "3"},
         // A unit the program does not know: the figure as it comes, two decimals at most.
-        {1, "кружка", 1.5, "1,5 кружка"},
+        {1, "ковш", 1.5, "1,5 ковш"},
+        // A mug, a wine glass and a coffee spoon measure as a glass and a spoon do.
+        {1, "кружка", 1.5, "1½ кружки"},
+        {2, "бокал", 0.5, "1 бокал"},
+        {1, "коф.л.", 0.5, "½ коф.л."},
         // No amount stays no amount.
         {0, "по вкусу", 3, ""},
     };
