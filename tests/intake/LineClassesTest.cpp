@@ -213,6 +213,8 @@ TEST(LineClasses, ShareOfEachAndTwoProductsInALine) {
     EXPECT_EQ(parsed("Лук, морковь — по одной штуке"), "Лук|1|шт; морковь|1|шт");
     EXPECT_EQ(parsed("Лук и морковь — по одной"), "Лук|1|шт; морковь|1|шт");
     EXPECT_EQ(parsed("соль, перец — по вкусу"), "соль|0|по вкусу; перец|0|по вкусу");
+    // A describing word before the comma belongs to the name after it, with no amount too.
+    EXPECT_EQ(parsed("Boneless, skinless chicken thighs"), "Boneless skinless chicken thighs|0|");
     // One product with an amount keeps what follows its comma as a note.
     EXPECT_EQ(parsed("Морковь, тёртая — 1 шт."), "Морковь|1|шт");
 }
