@@ -280,6 +280,8 @@ TEST(LineClasses, ProductsWhereverThePastedTextGivesThem) {
               QStringList{"Капуста — 200 г, картофель — 100 г, морковь — 20 г, лук, соль."});
     EXPECT_EQ(after.method,
               (QStringList{"Капусту опустить в кипящий бульон.", "Варить до готовности."}));
+    // One product line alone at the end is no list of a recipe; nothing is read past it.
+    EXPECT_THROW(readText("Кисель\nСварить и остудить.\nКлюква — 200 г"), IntakeError);
     // Two list lines in a row after the method are its list as well.
     EXPECT_EQ(
         readText("Кисель\nСварить и остудить.\nКлюква — 200 г\nКрахмал — 2 ст. л.\n").ingredients,
