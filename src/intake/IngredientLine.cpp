@@ -160,6 +160,12 @@ std::vector<ParsedLine> parseProducts(const QString& line) {
         name = outside.mid(quantity.length);
         // "2 шт. — яйца", "200 г: мука"
         name = cleanName(name);
+        // "500 г разных колбас: варёная, копчёная": after the amount comes the product,
+        // and what follows its colon tells of it.
+        if (const qsizetype colon = name.indexOf(QLatin1Char(':')); colon > 0) {
+            notes << name.mid(colon + 1);
+            name = cleanName(name.left(colon));
+        }
         // "200 г муки / 1 стакан": the same amount said again after the name.
         static const QRegularExpression again(QStringLiteral("\\s+/\\s*(?=\\d)|\\s*=\\s*(?=\\d)"));
         if (const QRegularExpressionMatch m = again.match(name);
