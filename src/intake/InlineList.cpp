@@ -49,8 +49,8 @@ bool bareProduct(const QString& piece) {
                        "высш|перв)"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression noun(
-        QStringLiteral("(?:^| )(?![а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие|ого|его|ых|их|ую|юю|ым|"
-                       "им|ей)(?: |$))(?!(?:или|либо|и|а)(?: |$))[а-яё]{2,}"),
+        QStringLiteral("(?:^| )(?![а-яё]+(?:%1)(?: |$))(?!(?:или|либо|и|а)(?: |$))[а-яё]{2,}")
+            .arg(QString::fromUtf8(kAdjectiveEndings)),
         QRegularExpression::CaseInsensitiveOption);
     // "погашенная уксусом", "нарезанный кубиками": a word of how, which no product's name
     // has.

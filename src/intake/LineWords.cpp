@@ -128,8 +128,7 @@ QString takeNotes(QString name, QStringList& notes, bool& toTaste) {
         secondKind(m, "or");
     // The describing word in any case: "говяжьего или смешанного фарша".
     static const QRegularExpression describing(
-        QStringLiteral(
-            "^[а-яё]+(?:ый|ий|ой|ая|яя|ое|ее|ые|ие|ого|его|ому|ему|ых|их|ую|юю|ым|им|ей)$"),
+        QStringLiteral("^[а-яё]+(?:%1)$").arg(QString::fromUtf8(kAdjectiveEndings)),
         QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = twoKinds.match(name);
         m.hasMatch() && describing.match(m.captured(1)).hasMatch())

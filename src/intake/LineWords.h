@@ -12,6 +12,11 @@ namespace intake::words {
 
 using quantity::Quantity;
 
+// The endings of a Russian adjective or participle in any case and number: "свежая",
+// "говяжьего", "мелких".
+inline constexpr const char* kAdjectiveEndings =
+    "ый|ий|ой|ая|яя|ое|ее|ые|ие|ого|его|ому|ему|ых|их|ую|юю|ым|им|ей";
+
 // Words that say how a product is, not which it is: they go to the note.
 bool isPreparation(const QString& phrase);
 // A line that only names a group of the lines below it: "Для соуса:", "Für den Braten:".

@@ -73,6 +73,13 @@ ReadRecipe readText(const QString& text) {
         const ParsedLine parsed = parseLine(line);
         return parsed.amount != 0 || !parsed.unit.isEmpty();
     };
+    // What the text says before its list (how the dish came to be, what it is like, or the
+    // whole method of an old book) opens the method rather than being lost.
+    const auto toMethod = [&](qsizetype from, qsizetype to) {
+        for (qsizetype k = from; k < to; ++k)
+            if (!all[k].isEmpty() && !methodHeading.match(all[k]).hasMatch())
+                r.method << all[k];
+    };
     // Where the ingredients start: after their heading, else at once.
     qsizetype start = i;
     bool headed = false;
@@ -87,11 +94,7 @@ ReadRecipe readText(const QString& text) {
                                 QRegularExpression::UseUnicodePropertiesOption);
         if (const auto m = servings.match(all[j]); m.hasMatch() && r.yield.isEmpty())
             r.yield = m.captured();
-        // What the text says before its list (how the dish came to be, what it is like)
-        // opens the method rather than being lost.
-        for (qsizetype k = i; k < j; ++k)
-            if (!all[k].isEmpty() && !methodHeading.match(all[k]).hasMatch())
-                r.method << all[k];
+        toMethod(i, j);
         if (own) {
             start = j + 1;
             headed = true;
@@ -107,8 +110,8 @@ ReadRecipe readText(const QString& text) {
     // of two such lines in a row.
     if (!headed && start == i && start < all.size() && !readsAsIngredient(all[start])) {
         const auto productsWithAmounts = [](const QString& line) {
-            const std::vector<ParsedLine> all = parseProducts(line);
-            return std::count_if(all.begin(), all.end(),
+            const std::vector<ParsedLine> products = parseProducts(line);
+            return std::count_if(products.begin(), products.end(),
                                  [](const ParsedLine& p) { return p.amount > 0; });
         };
         for (qsizetype j = start + 1; j < all.size(); ++j) {
@@ -116,9 +119,7 @@ ReadRecipe readText(const QString& text) {
                 continue;
             const bool nextToo = j + 1 < all.size() && readsAsIngredient(all[j + 1]);
             if (nextToo || productsWithAmounts(all[j]) >= 2) {
-                for (qsizetype k = start; k < j; ++k)
-                    if (!all[k].isEmpty() && !methodHeading.match(all[k]).hasMatch())
-                        r.method << all[k];
+                toMethod(start, j);
                 start = j;
                 break;
             }
@@ -187,10 +188,7 @@ ReadRecipe readText(const QString& text) {
     // A text of which no line reads as a product with its amount is no recipe (a README,
     // a letter): refused, as a page without a recipe is.
     const bool anyIngredient =
-        std::any_of(r.ingredients.begin(), r.ingredients.end(), [](const QString& line) {
-            const ParsedLine p = parseLine(line);
-            return p.amount > 0 || !p.unit.isEmpty();
-        });
+        std::any_of(r.ingredients.begin(), r.ingredients.end(), readsAsIngredient);
     // Under an ingredients heading the lines are products even when none says how much.
     if (!anyIngredient && !(headed && !r.ingredients.isEmpty()))
         throw IntakeError(QStringLiteral("это не похоже на рецепт: ни одна строка текста не "
